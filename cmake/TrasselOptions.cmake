@@ -1,0 +1,20 @@
+# Compiler settings shared by every target of the project, in one INTERFACE target.
+add_library(trassel_options INTERFACE)
+target_compile_features(trassel_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(trassel_options INTERFACE -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor
+                       -Wold-style-cast -Wcast-align -Woverloaded-virtual -Wno-missing-field-initializers)
+if(TRASSEL_WERROR)
+  target_compile_options(trassel_options INTERFACE -Werror)
+endif()
+if(TRASSEL_SANITIZE)
+  target_compile_options(trassel_options INTERFACE -fsanitize=address,undefined -fno-sanitize-recover=undefined
+                         -fno-omit-frame-pointer)
+  target_link_options(trassel_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# The Qt layers get Qt's strict string defines on top.
+add_library(trassel_qt_options INTERFACE)
+target_link_libraries(trassel_qt_options INTERFACE trassel_options)
+target_compile_definitions(trassel_qt_options INTERFACE QT_NO_CAST_FROM_ASCII QT_USE_QSTRINGBUILDER
+                           QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_DISABLE_DEPRECATED_BEFORE=0x060400)

@@ -1,0 +1,208 @@
+#include "layers/layers.h"
+
+#include "app/error.h"
+#include "table/numbers.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+
+namespace trassel {
+
+// ---- LayerColorGenerator ----
+
+int LayerColorGenerator::draw()
+{
+    state_ = state_ * 22695477u + 1u;   // modulo 2^32 by unsigned wrap-around
+    return static_cast<int>((state_ >> 16) & 0x7FFFu);
+}
+
+Color LayerColorGenerator::nextPointColor()
+{
+    const auto red = static_cast<Color>(draw() % 200);
+    const auto green = static_cast<Color>(draw() % 144);
+    const auto blue = static_cast<Color>(draw() % 100);
+    return red + green * 256u + blue * 65536u;
+}
+
+// ---- captions ----
+
+std::string LayerCaption(int column) { return "Слой по К№" + IntToText(column); }
+
+std::string LayerPropertiesCaption(int position) { return "Свойства (Слой " + IntToText(position) + ")"; }
+
+// ---- LayerManager ----
+
+LayerManager::LayerManager(ChartModel& chart) : chart_(&chart) {}
+
+LayerManager::~LayerManager() = default;
+
+std::size_t LayerManager::checkedSlot(int slot) const
+{
+    if (slot < 0 || slot >= layerCount_)
+        throw std::out_of_range("layer slot");
+    return static_cast<std::size_t>(slot);
+}
+
+int LayerManager::addLayer(std::string_view picketColumnText, int selCol)
+{
+    const int picketColumn = ReadInteger(picketColumnText);
+    if (layerCount_ >= kLayerSlots)
+        throw Error("Нельзя добавить больше 61 слоя");
+
+    auto layer = std::make_unique<TLayer>();
+    LayerEntry entry;
+    entry.id = nextEntryId_++;
+    entry.caption = LayerCaption(selCol);
+    entry.checked = true;
+    // Byte order of UTF-8 is code point order; equal captions keep their order of creation.
+    const auto at = std::upper_bound(entries_.begin(), entries_.end(), entry.caption,
+                                     [](const std::string& caption, const LayerEntry& e) { return caption < e.caption; });
+    entries_.insert(at, entry);
+
+    layer->Item = entry.id;
+    layer->PicketColumn = picketColumn;
+    layer->DepthColumn = selCol;
+    layer->PointColor = colors_.nextPointColor();
+    layer->Series = chart_->createSeries(SeriesKind::Point);
+    chart_->series(layer->Series).setName("Series" + IntToText(layerCount_));
+    chart_->attach(layer->Series);
+
+    const int slot = layerCount_;
+    slots_[static_cast<std::size_t>(slot)] = std::move(layer);
+    ++layerCount_;
+    changed();
+    return slot;
+}
+
+bool LayerManager::deleteSelectedLayer()
+{
+    const std::optional<EntryId> selected = selectedEntry();
+    if (!selected)
+        return false;
+    const int slot = slotOf(*selected);
+    std::erase_if(entries_, [&](const LayerEntry& e) { return e.id == *selected; });
+    if (slot >= 0) {
+        chart_->destroySeries(slots_[static_cast<std::size_t>(slot)]->Series);
+        // Later layers move down one slot and so keep their creation order.
+        std::move(slots_.begin() + slot + 1, slots_.begin() + layerCount_, slots_.begin() + slot);
+        --layerCount_;
+        slots_[static_cast<std::size_t>(layerCount_)].reset();
+    }
+    changed();
+    return true;
+}
+
+LayerEntry* LayerManager::findEntry(EntryId id)
+{
+    const auto it = std::find_if(entries_.begin(), entries_.end(), [id](const LayerEntry& e) { return e.id == id; });
+    return it == entries_.end() ? nullptr : &*it;
+}
+
+const LayerEntry* LayerManager::findEntry(EntryId id) const
+{
+    const auto it = std::find_if(entries_.begin(), entries_.end(), [id](const LayerEntry& e) { return e.id == id; });
+    return it == entries_.end() ? nullptr : &*it;
+}
+
+int LayerManager::positionOf(EntryId id) const
+{
+    const LayerEntry* e = findEntry(id);
+    return e ? static_cast<int>(e - entries_.data()) : -1;
+}
+
+bool LayerManager::isChecked(EntryId id) const
+{
+    const LayerEntry* e = findEntry(id);
+    return e && e->checked;
+}
+
+void LayerManager::setChecked(EntryId id, bool checked)
+{
+    LayerEntry* e = findEntry(id);
+    if (!e || e->checked == checked)
+        return;
+    e->checked = checked;
+    changed();
+}
+
+bool LayerManager::isSelected(EntryId id) const
+{
+    const LayerEntry* e = findEntry(id);
+    return e && e->selected;
+}
+
+void LayerManager::select(EntryId id)
+{
+    bool any = false;
+    for (LayerEntry& e : entries_) {
+        const bool want = e.id == id;
+        any = any || e.selected != want;
+        e.selected = want;
+    }
+    if (any)
+        changed();
+}
+
+void LayerManager::setSelected(EntryId id, bool selected)
+{
+    if (selected) {
+        select(id);
+        return;
+    }
+    LayerEntry* e = findEntry(id);
+    if (!e || !e->selected)
+        return;
+    e->selected = false;
+    changed();
+}
+
+void LayerManager::clearSelection() { select(0); }
+
+std::optional<EntryId> LayerManager::selectedEntry() const
+{
+    for (const LayerEntry& e : entries_)
+        if (e.selected)
+            return e.id;
+    return std::nullopt;
+}
+
+int LayerManager::slotOf(EntryId id) const
+{
+    for (int slot = 0; slot < layerCount_; ++slot)
+        if (slots_[static_cast<std::size_t>(slot)]->Item == id)
+            return slot;
+    return -1;
+}
+
+TLayer* LayerManager::recordOf(EntryId id)
+{
+    const int slot = slotOf(id);
+    return slot < 0 ? nullptr : slots_[static_cast<std::size_t>(slot)].get();
+}
+
+const TLayer* LayerManager::recordOf(EntryId id) const
+{
+    const int slot = slotOf(id);
+    return slot < 0 ? nullptr : slots_[static_cast<std::size_t>(slot)].get();
+}
+
+int LayerManager::subscribe(std::function<void()> listener)
+{
+    const int token = nextToken_++;
+    listeners_.emplace_back(token, std::move(listener));
+    return token;
+}
+
+void LayerManager::unsubscribe(int token)
+{
+    std::erase_if(listeners_, [token](const auto& entry) { return entry.first == token; });
+}
+
+void LayerManager::changed()
+{
+    for (const auto& entry : listeners_)
+        entry.second();
+}
+
+} // namespace trassel

@@ -1,0 +1,540 @@
+#include "table/grid.h"
+
+#include "app/error.h"
+#include "table/cp1251.h"
+#include "table/numbers.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+namespace trassel {
+namespace {
+
+constexpr std::size_t kEditChunkSize = std::size_t{1} << 20;
+constexpr std::size_t kCompactFloor = std::size_t{4} << 20;
+constexpr char kSeparator = '\t';
+
+// Column-0 text that is a plain row number is kept as that number.
+bool parseLabelNumber(std::string_view text, std::int64_t& number)
+{
+    if (text.empty() || text.size() > 15 || (text.size() > 1 && text.front() == '0'))
+        return false;
+    for (const char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    const auto res = std::from_chars(text.data(), text.data() + text.size(), number);
+    return res.ec == std::errc();
+}
+
+} // namespace
+
+Grid::Grid(int colCount, int rowCount)
+{
+    colCount_ = std::max(0, colCount);
+    rows_.resize(static_cast<std::size_t>(std::max(0, rowCount)));
+}
+
+Grid::~Grid() = default;
+
+void Grid::setColCount(int count)
+{
+    count = std::max(0, count);
+    if (count < colCount_) {
+        const auto keep = static_cast<std::uint16_t>(std::max(0, count - 1));
+        for (Row& row : rows_) {
+            if (row.count > keep) {
+                // The tail of the row's bytes simply stops being referenced.
+                const std::size_t before = rowBytes(row);
+                row.count = keep;
+                if (keep == 0)
+                    row.text = nullptr;
+                const std::size_t after = rowBytes(row);
+                deadBytes_ += before - after;
+                liveBytes_ -= std::min(liveBytes_, before - after);
+            }
+            if (count == 0)
+                row.label = -1;
+        }
+        maybeCompact();
+    }
+    colCount_ = count;
+}
+
+void Grid::setRowCount(int count)
+{
+    const auto n = static_cast<std::size_t>(std::max(0, count));
+    if (n < rows_.size()) {
+        for (std::size_t r = n; r < rows_.size(); ++r)
+            markDead(rows_[r]);
+        rows_.resize(n);
+        maybeCompact();
+    } else {
+        rows_.resize(n);
+    }
+    if (fixedRows_ >= count)
+        fixedRows_ = std::max(0, count - 1);
+}
+
+void Grid::setFixedRows(int count)
+{
+    if (count >= rowCount())
+        throw Error("Fixed row count must be less than row count");
+    fixedRows_ = std::max(0, count);
+}
+
+void Grid::setFixedCols(int count)
+{
+    if (count >= colCount_)
+        throw Error("Fixed column count must be less than column count");
+    fixedCols_ = std::max(0, count);
+}
+
+std::size_t Grid::rowBytes(const Row& row) const
+{
+    if (row.count == 0)
+        return 0;
+    const std::size_t last = row.wide ? ends32_[row.endsAt + row.count - 1u] : ends16_[row.endsAt + row.count - 1u];
+    return last + std::size_t{row.count} * (row.wide ? 4 : 2);
+}
+
+std::string_view Grid::storedCell(const Row& row, int col) const
+{
+    const auto i = static_cast<std::size_t>(col - 1);
+    std::size_t end = 0;
+    std::size_t start = 0;
+    if (row.wide) {
+        end = ends32_[row.endsAt + i];
+        start = i == 0 ? 0 : ends32_[row.endsAt + i - 1] + 1;
+    } else {
+        end = ends16_[row.endsAt + i];
+        start = i == 0 ? 0 : ends16_[row.endsAt + i - 1] + 1u;
+    }
+    return {row.text + start, end - start};
+}
+
+std::string_view Grid::cellView(int col, int row) const
+{
+    if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount())
+        return {};
+    const Row& r = rows_[static_cast<std::size_t>(row)];
+    if (col == 0) {
+        if (r.label == -1)
+            return {};
+        if (r.label <= -2)
+            return labelTexts_[static_cast<std::size_t>(-r.label - 2)];
+        char* buf = labelRing_[labelRingNext_++ % 4];
+        const auto res = std::to_chars(buf, buf + sizeof labelRing_[0], r.label);
+        return {buf, static_cast<std::size_t>(res.ptr - buf)};
+    }
+    if (col > r.count)
+        return {};
+    return storedCell(r, col);
+}
+
+long long Grid::rowLabelNumber(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return -1;
+    const std::int64_t label = rows_[static_cast<std::size_t>(row)].label;
+    return label >= 0 ? label : -1;
+}
+
+void Grid::setRowLabelNumber(int row, long long number)
+{
+    if (row < 0 || row >= rowCount() || colCount_ < 1)
+        return;
+    rows_[static_cast<std::size_t>(row)].label = number >= 0 ? number : -1;
+}
+
+void Grid::setCell(int col, int row, std::string_view text)
+{
+    if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount())
+        return;
+    if (col == 0) {
+        Row& r = rows_[static_cast<std::size_t>(row)];
+        std::int64_t number = 0;
+        if (text.empty()) {
+            r.label = -1;
+        } else if (parseLabelNumber(text, number)) {
+            r.label = number;
+        } else if (r.label <= -2) {
+            labelTexts_[static_cast<std::size_t>(-r.label - 2)] = std::string(text);
+        } else {
+            labelTexts_.emplace_back(text);
+            r.label = -static_cast<std::int64_t>(labelTexts_.size()) - 1;
+        }
+        return;
+    }
+    rewriteRow(row, col, &text, 1);
+    maybeCompact();
+}
+
+void Grid::setCells(int row, int firstCol, const std::string_view* texts, std::size_t count)
+{
+    if (row < 0 || row >= rowCount() || count == 0)
+        return;
+    std::size_t skip = 0;
+    if (firstCol == 0) {
+        setCell(0, row, texts[0]);
+        skip = 1;
+    }
+    if (skip < count)
+        rewriteRow(row, firstCol + static_cast<int>(skip), texts + skip, count - skip);
+    maybeCompact();
+}
+
+void Grid::rewriteRow(int row, int firstCol, const std::string_view* texts, std::size_t count)
+{
+    if (firstCol < 1 || firstCol >= colCount_)
+        return;
+    Row& r = rows_[static_cast<std::size_t>(row)];
+    const std::size_t fit = std::min(count, static_cast<std::size_t>(colCount_ - firstCol));
+    const std::size_t width = std::max<std::size_t>(r.count, static_cast<std::size_t>(firstCol - 1) + fit);
+    std::vector<std::string_view>& cells = scratchCells_;
+    cells.assign(width, std::string_view());
+    for (int c = 1; c <= r.count; ++c)
+        cells[static_cast<std::size_t>(c - 1)] = storedCell(r, c);
+    for (std::size_t i = 0; i < fit; ++i)
+        cells[static_cast<std::size_t>(firstCol - 1) + i] = texts[i];
+    while (!cells.empty() && cells.back().empty())
+        cells.pop_back();
+    storeRow(r, cells);
+}
+
+char* Grid::allocText(std::size_t bytes)
+{
+    if (chunks_.empty() || chunks_.back().size - chunks_.back().used < bytes) {
+        Chunk chunk;
+        chunk.size = std::max(kEditChunkSize, bytes);
+        chunk.bytes = std::make_unique_for_overwrite<char[]>(chunk.size);
+        chunks_.push_back(std::move(chunk));
+    }
+    Chunk& c = chunks_.back();
+    char* p = c.bytes.get() + c.used;
+    c.used += bytes;
+    return p;
+}
+
+void Grid::setRowEnds(Row& row, const std::vector<std::size_t>& ends, std::size_t total)
+{
+    row.count = static_cast<std::uint16_t>(ends.size());
+    if (total <= 0xFFFF) {
+        row.wide = 0;
+        row.endsAt = static_cast<std::uint32_t>(ends16_.size());
+        for (const std::size_t e : ends)
+            ends16_.push_back(static_cast<std::uint16_t>(e));
+    } else {
+        row.wide = 1;
+        row.endsAt = static_cast<std::uint32_t>(ends32_.size());
+        for (const std::size_t e : ends)
+            ends32_.push_back(static_cast<std::uint32_t>(e));
+    }
+}
+
+void Grid::storeRow(Row& row, const std::vector<std::string_view>& cells)
+{
+    markDead(row);
+    if (cells.empty()) {
+        row.text = nullptr;
+        row.count = 0;
+        row.wide = 0;
+        return;
+    }
+    std::size_t total = cells.size() - 1;
+    for (const auto& c : cells)
+        total += c.size();
+    char* p = allocText(total);
+    std::vector<std::size_t>& ends = scratchEnds_;
+    ends.clear();
+    std::size_t pos = 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0)
+            p[pos++] = kSeparator;
+        if (!cells[i].empty())
+            std::memcpy(p + pos, cells[i].data(), cells[i].size());
+        pos += cells[i].size();
+        ends.push_back(pos);
+    }
+    row.text = p;
+    setRowEnds(row, ends, total);
+    liveBytes_ += rowBytes(row);
+}
+
+void Grid::markDead(const Row& row)
+{
+    const std::size_t bytes = rowBytes(row);
+    deadBytes_ += bytes;
+    liveBytes_ -= std::min(liveBytes_, bytes);
+}
+
+void Grid::maybeCompact()
+{
+    if (deadBytes_ > kCompactFloor && deadBytes_ > liveBytes_)
+        compact();
+}
+
+void Grid::compact()
+{
+    std::size_t textBytes = 0;
+    std::size_t narrow = 0;
+    std::size_t wide = 0;
+    for (const Row& row : rows_) {
+        if (row.count == 0)
+            continue;
+        textBytes += rowBytes(row) - std::size_t{row.count} * (row.wide ? 4 : 2);
+        (row.wide ? wide : narrow) += row.count;
+    }
+    Chunk chunk;
+    chunk.size = std::max<std::size_t>(textBytes, 1);
+    chunk.bytes = std::make_unique_for_overwrite<char[]>(chunk.size);
+    std::vector<std::uint16_t> ends16;
+    std::vector<std::uint32_t> ends32;
+    ends16.reserve(narrow);
+    ends32.reserve(wide);
+    for (Row& row : rows_) {
+        if (row.count == 0) {
+            row.text = nullptr;
+            continue;
+        }
+        const std::size_t len = rowBytes(row) - std::size_t{row.count} * (row.wide ? 4 : 2);
+        char* dst = chunk.bytes.get() + chunk.used;
+        std::memcpy(dst, row.text, len);
+        chunk.used += len;
+        row.text = dst;
+        if (row.wide) {
+            const auto at = static_cast<std::uint32_t>(ends32.size());
+            ends32.insert(ends32.end(), ends32_.begin() + row.endsAt, ends32_.begin() + row.endsAt + row.count);
+            row.endsAt = at;
+        } else {
+            const auto at = static_cast<std::uint32_t>(ends16.size());
+            ends16.insert(ends16.end(), ends16_.begin() + row.endsAt, ends16_.begin() + row.endsAt + row.count);
+            row.endsAt = at;
+        }
+    }
+    chunks_.clear();
+    if (textBytes > 0)
+        chunks_.push_back(std::move(chunk));
+    ends16_ = std::move(ends16);
+    ends32_ = std::move(ends32);
+    liveBytes_ = textBytes + narrow * 2 + wide * 4;
+    deadBytes_ = 0;
+}
+
+void Grid::clearRange(int firstCol, int firstRow)
+{
+    firstCol = std::max(0, firstCol);
+    firstRow = std::max(0, firstRow);
+    for (std::size_t r = static_cast<std::size_t>(firstRow); r < rows_.size(); ++r) {
+        Row& row = rows_[r];
+        if (firstCol == 0)
+            row.label = -1;
+        if (row.count == 0 || row.count < std::max(firstCol, 1))
+            continue;
+        if (firstCol <= 1) {
+            markDead(row);
+            row.text = nullptr;
+            row.count = 0;
+            row.wide = 0;
+        } else {
+            std::vector<std::string_view> cells;
+            for (int c = 1; c < firstCol; ++c)
+                cells.push_back(storedCell(row, c));
+            while (!cells.empty() && cells.back().empty())
+                cells.pop_back();
+            storeRow(row, cells);
+        }
+    }
+    maybeCompact();
+    if (liveBytes_ == 0) {
+        chunks_.clear();
+        ends16_.clear();
+        ends32_.clear();
+        deadBytes_ = 0;
+    }
+}
+
+void Grid::moveRow(int from, int to)
+{
+    const int n = rowCount();
+    if (from < 0 || to < 0 || from >= n || to >= n || from == to)
+        return;
+    auto first = rows_.begin();
+    if (from < to)
+        std::rotate(first + from, first + from + 1, first + to + 1);
+    else
+        std::rotate(first + to, first + from, first + from + 1);
+}
+
+void Grid::moveColumn(int from, int to)
+{
+    if (from < 0 || to < 0 || from >= colCount_ || to >= colCount_ || from == to)
+        return;
+    const int lo = std::min(from, to);
+    const int hi = std::max(from, to);
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        Row& row = rows_[r];
+        if (lo >= 1 && row.count < lo)
+            continue;
+        // The row's cells 0..hi in order, moved, then stored back.
+        std::vector<std::string_view> cells(static_cast<std::size_t>(std::max<int>(hi, row.count)) + 1);
+        std::string label = cell(0, static_cast<int>(r));
+        cells[0] = label;
+        for (int c = 1; c <= row.count; ++c)
+            cells[static_cast<std::size_t>(c)] = storedCell(row, c);
+        auto first = cells.begin();
+        if (from < to)
+            std::rotate(first + from, first + from + 1, first + to + 1);
+        else
+            std::rotate(first + to, first + from, first + from + 1);
+        const std::string newLabel(cells[0]);
+        std::vector<std::string_view> data(cells.begin() + 1, cells.end());
+        while (!data.empty() && data.back().empty())
+            data.pop_back();
+        storeRow(row, data);
+        setCell(0, static_cast<int>(r), newLabel);
+    }
+    maybeCompact();
+}
+
+std::size_t Grid::memoryBytes() const
+{
+    std::size_t bytes = rows_.capacity() * sizeof(Row) + ends16_.capacity() * 2 + ends32_.capacity() * 4;
+    for (const Chunk& c : chunks_)
+        bytes += c.size;
+    for (const std::string& s : labelTexts_)
+        bytes += s.capacity();
+    return bytes;
+}
+
+std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size, char delimiter)
+{
+    if (size == 0)
+        return 0;
+    const char* const data = bytes.get();
+    const char* const end = data + size;
+    {
+        Chunk chunk;
+        chunk.bytes = std::move(bytes);
+        chunk.size = size;
+        chunk.used = size;
+        chunks_.push_back(std::move(chunk));
+    }
+
+    // Reserve from a look at the first 64 KiB, so that a million-row file does not make the
+    // row vectors double (and briefly exist twice) a dozen times.
+    {
+        const std::size_t sample = std::min<std::size_t>(size, 64 * 1024);
+        std::size_t lines = 0;
+        std::size_t fields = 0;
+        for (std::size_t i = 0; i < sample; ++i) {
+            lines += data[i] == '\n';
+            fields += data[i] == delimiter;
+        }
+        if (lines > 0 && sample < size) {
+            const double scale = static_cast<double>(size) / static_cast<double>(sample) * 1.02;
+            const auto estLines = static_cast<std::size_t>(static_cast<double>(lines) * scale) + 16;
+            const auto estEnds = static_cast<std::size_t>(static_cast<double>(fields + lines) * scale) + 16;
+            rows_.reserve(std::max(rows_.size(), estLines + 1));
+            ends16_.reserve(ends16_.size() + estEnds);
+        }
+    }
+
+    std::vector<std::size_t> ends;
+    std::vector<std::string_view> fields;
+    std::string decoded;
+    std::size_t lineNo = 0;
+    const char* p = data;
+    while (p < end) {
+        ++lineNo;
+        if (rows_.size() < lineNo + 1)
+            rows_.resize(lineNo + 1);
+
+        // The line runs to the first CR LF; a lone CR or LF is an ordinary character.
+        const char* lineEnd = p;
+        const char* next = end;
+        for (;;) {
+            const auto* cr = static_cast<const char*>(std::memchr(lineEnd, '\r', static_cast<std::size_t>(end - lineEnd)));
+            if (cr == nullptr) {
+                lineEnd = end;
+                break;
+            }
+            if (cr + 1 < end && cr[1] == '\n') {
+                lineEnd = cr;
+                next = cr + 2;
+                break;
+            }
+            lineEnd = cr + 1;
+        }
+
+        const std::size_t len = static_cast<std::size_t>(lineEnd - p);
+        ends.clear();
+        unsigned char high = 0;
+        for (std::size_t i = 0; i < len; ++i) {
+            const char c = p[i];
+            high |= static_cast<unsigned char>(c);
+            if (c == delimiter)
+                ends.push_back(i);
+        }
+        ends.push_back(len);
+        if (ends.size() >= 0xFFFF)
+            throw Error("Слишком много полей в строке " + IntToText(static_cast<long long>(lineNo)));
+        const auto fieldCount = static_cast<int>(ends.size());
+        if (colCount_ < fieldCount + 1)
+            colCount_ = fieldCount + 1;
+
+        Row& row = rows_[lineNo];
+        const bool ascii = (high & 0x80) == 0;
+        if (ascii && row.count == 0) {
+            // The common case: the row points straight into the file's bytes.
+            row.text = p;
+            setRowEnds(row, ends, len);
+            liveBytes_ += rowBytes(row);
+        } else {
+            std::string_view line(p, len);
+            if (!ascii) {
+                decoded.clear();
+                DecodeCp1251(line, decoded);
+                line = decoded;
+            }
+            fields.clear();
+            std::size_t start = 0;
+            for (;;) {
+                const std::size_t d = line.find(delimiter, start);
+                if (d == std::string_view::npos) {
+                    fields.push_back(line.substr(start));
+                    break;
+                }
+                fields.push_back(line.substr(start, d - start));
+                start = d + 1;
+            }
+            deadBytes_ += len;
+            rewriteRow(static_cast<int>(lineNo), 1, fields.data(), fields.size());
+        }
+        p = next;
+    }
+    maybeCompact();
+    return lineNo;
+}
+
+void NumberGridHeaders(Grid& grid)
+{
+    grid.setCell(0, 0, "0/0");
+    for (int r = 1; r < grid.rowCount(); ++r)
+        grid.setRowLabelNumber(r, r);
+    std::vector<std::string> numbers;
+    std::vector<std::string_view> views;
+    for (int c = 1; c < grid.colCount(); ++c)
+        numbers.push_back(IntToText(c));
+    for (const auto& s : numbers)
+        views.push_back(s);
+    if (!views.empty())
+        grid.setCells(0, 1, views.data(), views.size());
+}
+
+void ClearGridCells(Grid& grid, int firstCol, int firstRow)
+{
+    grid.clearRange(firstCol, firstRow);
+}
+
+} // namespace trassel

@@ -1,0 +1,124 @@
+#pragma once
+// The cell grid behind both tables (depth table and borehole table).
+//
+// A rectangle of ColCount x RowCount text cells addressed (column, row) from 0. Row 0 and
+// column 0 normally hold the numbering; rows 1..fixedRows-1 are header rows.
+//
+// Storage is sized for survey tables of a million rows: a row keeps one pointer to its
+// cells' bytes plus 16-bit cell ends, and the bytes of an imported file are used in place
+// (the file buffer becomes a text chunk of the grid), so a loaded table costs little more
+// than its file. Column 0 holds mostly row numbers, so it is kept as a number per row and
+// only spelled out when read. Writing a cell copies that row's bytes into an edit chunk;
+// dead bytes are compacted away when they outweigh the live ones.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trassel {
+
+class Grid {
+public:
+    Grid(int colCount, int rowCount);
+    Grid(const Grid&) = delete;
+    Grid& operator=(const Grid&) = delete;
+    ~Grid();
+
+    int colCount() const { return colCount_; }
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    // Grows or shrinks the rectangle. Cells that fall outside are discarded, so cells that
+    // come back into it later are empty. Negative counts are treated as 0.
+    void setColCount(int count);
+    void setRowCount(int count);
+
+    // Fixed rows do not scroll. 1 <= count < rowCount, otherwise Error
+    // "Fixed row count must be less than row count" and nothing changes.
+    int fixedRows() const { return fixedRows_; }
+    void setFixedRows(int count);
+    int fixedCols() const { return fixedCols_; }
+    void setFixedCols(int count);
+
+    // The text of a cell; empty outside the rectangle. The view stays valid until the grid is
+    // next changed. Column 0 numbers are spelled into a small ring of four buffers, so at most
+    // four column-0 views may be held at once; use cell() to keep one longer.
+    std::string_view cellView(int col, int row) const;
+    std::string cell(int col, int row) const { return std::string(cellView(col, row)); }
+
+    // Stores the text unchanged. Writes outside the rectangle are ignored.
+    void setCell(int col, int row, std::string_view text);
+    // Writes texts[i] into cell (firstCol + i, row) in one row rewrite; texts past the
+    // column count are ignored.
+    void setCells(int row, int firstCol, const std::string_view* texts, std::size_t count);
+
+    // Moves a whole row (column 0 included) from one index to another, shifting the rows in
+    // between; the same for columns (row 0 included).
+    void moveRow(int from, int to);
+    void moveColumn(int from, int to);
+
+    // Column 0 as a row number, the common case, without spelling it (-1 when it is text).
+    long long rowLabelNumber(int row) const;
+    void setRowLabelNumber(int row, long long number);
+
+    // Reads a delimited text that the grid takes over (see LoadGridFromTextFile). `bytes`
+    // holds `size` bytes of Windows-1251 text; returns the number of lines read.
+    std::size_t loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size, char delimiter);
+
+    // Bytes held for the cells (text chunks and per-row records), for benchmarks.
+    std::size_t memoryBytes() const;
+
+    // Empties every cell (c, r) with c >= firstCol and r >= firstRow; the size stays.
+    void clearRange(int firstCol, int firstRow);
+
+    // Drops the bytes no cell refers to any more.
+    void compact();
+
+private:
+    // One row: its stored cells are columns 1..count; cell i spans [start, end) of `text`
+    // where end = ends[i] and start = previous end + 1 (a separator byte sits between cells).
+    struct Row {
+        const char* text = nullptr;
+        std::uint32_t endsAt = 0;   // index of the first end in ends16_ or ends32_
+        std::uint16_t count = 0;    // stored cells (columns 1..count)
+        std::uint8_t wide = 0;      // ends kept in ends32_ (a row longer than 65535 bytes)
+        std::uint8_t reserved = 0;
+        std::int64_t label = -1;    // column 0: >= 0 the number; -1 empty; <= -2 labelTexts_[-label-2]
+    };
+    struct Chunk {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size = 0;
+        std::size_t used = 0;
+    };
+
+    void rewriteRow(int row, int firstCol, const std::string_view* texts, std::size_t count);
+    void storeRow(Row& row, const std::vector<std::string_view>& cells);
+    void setRowEnds(Row& row, const std::vector<std::size_t>& ends, std::size_t total);
+    char* allocText(std::size_t bytes);
+    std::string_view storedCell(const Row& row, int col) const;
+    std::size_t rowBytes(const Row& row) const;
+    void markDead(const Row& row);
+    void maybeCompact();
+
+    int colCount_ = 0;
+    int fixedRows_ = 1;
+    int fixedCols_ = 1;
+    std::vector<Row> rows_;
+    std::vector<std::uint16_t> ends16_;
+    std::vector<std::uint32_t> ends32_;
+    std::vector<Chunk> chunks_;
+    std::vector<std::string> labelTexts_;
+    std::vector<std::string_view> scratchCells_;  // reused by row rewrites: no allocation per cell write
+    std::vector<std::size_t> scratchEnds_;
+    std::size_t liveBytes_ = 0;
+    std::size_t deadBytes_ = 0;
+    mutable char labelRing_[4][24] = {};
+    mutable unsigned labelRingNext_ = 0;
+};
+
+// Rewrites row 0 and column 0 as the numbering: "0/0" in the corner, 1.. down and across.
+void NumberGridHeaders(Grid& grid);
+// Empties every cell (c, r) with c >= firstCol and r >= firstRow; the size stays.
+void ClearGridCells(Grid& grid, int firstCol, int firstRow);
+
+} // namespace trassel

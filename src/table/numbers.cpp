@@ -1,0 +1,198 @@
+#include "table/numbers.h"
+
+#include "app/error.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+namespace trassel {
+namespace {
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Length of the longest prefix of `s` of the form [sign] digits [. digits] [(E|e) [sign] digits]
+// with at least one mantissa digit; 0 when there is none.
+std::size_t numericPrefix(std::string_view s)
+{
+    std::size_t i = 0;
+    const std::size_t n = s.size();
+    if (i < n && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    std::size_t digits = 0;
+    while (i < n && isDigit(s[i])) {
+        ++i;
+        ++digits;
+    }
+    if (i < n && s[i] == '.') {
+        ++i;
+        while (i < n && isDigit(s[i])) {
+            ++i;
+            ++digits;
+        }
+    }
+    if (digits == 0)
+        return 0;
+    if (i < n && (s[i] == 'e' || s[i] == 'E')) {
+        std::size_t j = i + 1;
+        if (j < n && (s[j] == '+' || s[j] == '-'))
+            ++j;
+        std::size_t expDigits = 0;
+        while (j < n && isDigit(s[j])) {
+            ++j;
+            ++expDigits;
+        }
+        if (expDigits > 0)
+            i = j;
+    }
+    return i;
+}
+
+// Converts a text already known to match the numeric form. from_chars takes no leading '+'.
+bool convert(std::string_view s, double& out)
+{
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    const auto res = std::from_chars(s.data(), s.data() + s.size(), out);
+    if (res.ec == std::errc::result_out_of_range) {
+        // Underflow reads as zero; overflow has no finite value.
+        if (std::strtod(std::string(s).c_str(), nullptr) == 0.0) {
+            out = 0.0;
+            return true;
+        }
+        return false;
+    }
+    return res.ec == std::errc() && res.ptr == s.data() + s.size();
+}
+
+std::string_view trimBlanks(std::string_view s)
+{
+    while (!s.empty() && s.front() == ' ')
+        s.remove_prefix(1);
+    while (!s.empty() && s.back() == ' ')
+        s.remove_suffix(1);
+    return s;
+}
+
+} // namespace
+
+double ReadStrict(std::string_view text)
+{
+    const std::string_view s = trimBlanks(text);
+    double value = 0.0;
+    if (s.empty() || numericPrefix(s) != s.size() || !convert(s, value))
+        throw Error("'" + std::string(text) + "' is not a valid floating point value");
+    return value;
+}
+
+double ReadLenient(std::string_view text) noexcept
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    text.remove_prefix(i);
+    const std::size_t len = numericPrefix(text);
+    double value = 0.0;
+    if (len == 0 || !convert(text.substr(0, len), value))
+        return 0.0;
+    return value;
+}
+
+int ReadInteger(std::string_view text)
+{
+    std::string_view s = trimBlanks(text);
+    bool negative = false;
+    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
+        negative = s.front() == '-';
+        s.remove_prefix(1);
+    }
+    long long value = 0;
+    const auto res = std::from_chars(s.data(), s.data() + s.size(), value);
+    if (s.empty() || !isDigit(s.front()) || res.ec != std::errc() || res.ptr != s.data() + s.size())
+        throw Error("'" + std::string(text) + "' is not a valid integer value");
+    if (negative)
+        value = -value;
+    if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
+        throw Error("'" + std::string(text) + "' is not a valid integer value");
+    return static_cast<int>(value);
+}
+
+double RoundTo(double value, int decimals)
+{
+    if (!std::isfinite(value))
+        return value;
+    long double factor = 1.0L;
+    for (int i = 0; i < decimals; ++i)
+        factor *= 10.0L;
+    for (int i = 0; i > decimals; --i)
+        factor /= 10.0L;
+    // nearbyint rounds halves to even in the default rounding mode.
+    const long double scaled = std::nearbyint(static_cast<long double>(value) * factor);
+    return static_cast<double>(scaled / factor);
+}
+
+std::string NumberToText(double value)
+{
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return value > 0 ? "INF" : "-INF";
+    if (value == 0.0)
+        return "0";
+    // 15 significant digits, as digit string and decimal exponent.
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    std::string sci(buf, res.ptr);
+    const bool negative = sci.front() == '-';
+    if (negative)
+        sci.erase(0, 1);
+    const std::size_t ePos = sci.find('e');
+    int exponent = std::atoi(sci.c_str() + ePos + 1);
+    std::string digits;
+    for (std::size_t i = 0; i < ePos; ++i)
+        if (isDigit(sci[i]))
+            digits += sci[i];
+    while (digits.size() > 1 && digits.back() == '0')
+        digits.pop_back();
+
+    std::string out = negative ? "-" : "";
+    const double magnitude = std::fabs(value);
+    if (exponent >= 15 || magnitude < 0.00001) {
+        out += digits[0];
+        if (digits.size() > 1) {
+            out += '.';
+            out.append(digits, 1);
+        }
+        out += 'E';
+        out += std::to_string(exponent);
+        return out;
+    }
+    if (exponent < 0) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
+    } else {
+        const auto intLen = static_cast<std::size_t>(exponent) + 1;
+        if (digits.size() <= intLen) {
+            out += digits;
+            out.append(intLen - digits.size(), '0');
+        } else {
+            out.append(digits, 0, intLen);
+            out += '.';
+            out.append(digits, intLen);
+        }
+    }
+    return out;
+}
+
+std::string IntToText(long long value)
+{
+    char buf[24];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value);
+    return std::string(buf, res.ptr);
+}
+
+} // namespace trassel

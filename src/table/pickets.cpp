@@ -1,0 +1,47 @@
+#include "table/pickets.h"
+
+#include "table/numbers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace trassel {
+
+double PicketFromKmM(double km, double m)
+{
+    const long double p = (static_cast<long double>(km) * 1000.0L + static_cast<long double>(m)) * 0.01L;
+    return RoundTo(static_cast<double>(p), 2);
+}
+
+void RecalcPickets(Grid& grid, int headerRowCount)
+{
+    const int first = std::max(1, headerRowCount + 1);
+    std::string decimal;
+    std::string plus;
+    for (int r = first; r < grid.rowCount(); ++r) {
+        const double km = ReadLenient(grid.cellView(1, r));
+        const double m = ReadLenient(grid.cellView(2, r));
+        decimal = NumberToText(PicketFromKmM(km, m));
+        plus = decimal;
+        for (char& c : plus)
+            if (c == '.')
+                c = '+';
+        const std::string_view texts[2] = {decimal, plus};
+        grid.setCells(r, 1, texts, 2);
+    }
+}
+
+std::string PicketLabel(std::string_view cellText)
+{
+    const double x = ReadStrict(cellText);
+    const double p = RoundTo(x, 2);
+    const double whole = std::trunc(x);
+    const double f = RoundTo(p - whole, 2);
+    // Fifteen significant digits absorb the binary noise of f x 100 (0.46 x 100 is 46).
+    const std::string metres = "+" + NumberToText(f * 100.0);
+    if (metres == "+0")
+        return "ПК" + std::string(cellText) + "+00";
+    return metres;
+}
+
+} // namespace trassel

@@ -1,0 +1,22 @@
+#pragma once
+// Positions along the line in pickets (one picket is 100 m; 123.46 is picket 123 plus 46 m).
+#include "table/grid.h"
+
+#include <string>
+#include <string_view>
+
+namespace trassel {
+
+// Rewrites columns 1 and 2 of the rows headerRowCount+1 .. last from kilometre and metre into
+// the picket in decimal form (column 1) and plus form (column 2: "." replaced by "+").
+// Header rows are never touched.
+void RecalcPickets(Grid& grid, int headerRowCount);
+
+// The picket of a kilometre/metre pair, rounded to 2 decimals.
+double PicketFromKmM(double km, double m);
+
+// The section label of a picket cell: "+46" for 123.46, "ПК123+00" for a whole picket
+// (the cell text kept as written). Throws the strict-reading error for a non-number.
+std::string PicketLabel(std::string_view cellText);
+
+} // namespace trassel

@@ -1,0 +1,80 @@
+#include "app/error.h"
+#include "table/numbers.h"
+
+#include <gtest/gtest.h>
+
+using namespace trassel;
+
+TEST(NumberReading, StrictAcceptsPlainDecimalsOnly)
+{
+    EXPECT_DOUBLE_EQ(ReadStrict(" 12.5 "), 12.5);
+    EXPECT_DOUBLE_EQ(ReadStrict("-3"), -3.0);
+    EXPECT_DOUBLE_EQ(ReadStrict("1e2"), 100.0);
+    EXPECT_DOUBLE_EQ(ReadStrict("+2.5E-1"), 0.25);
+    EXPECT_DOUBLE_EQ(ReadStrict(".5"), 0.5);
+    for (const char* bad : {"12,5", "", "   ", "abc", "1e", "12.5.1", "123+46", "--1", "1 2", "\t1"}) {
+        try {
+            ReadStrict(bad);
+            ADD_FAILURE() << "accepted '" << bad << "'";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid floating point value");
+        }
+    }
+}
+
+TEST(NumberReading, LenientTakesTheLeadingNumber)
+{
+    EXPECT_DOUBLE_EQ(ReadLenient("12,5"), 12.0);
+    EXPECT_DOUBLE_EQ(ReadLenient(""), 0.0);
+    EXPECT_DOUBLE_EQ(ReadLenient("км"), 0.0);
+    EXPECT_DOUBLE_EQ(ReadLenient("  7abc"), 7.0);
+    EXPECT_DOUBLE_EQ(ReadLenient("123+46"), 123.0);
+    EXPECT_DOUBLE_EQ(ReadLenient("1e"), 1.0);
+    EXPECT_DOUBLE_EQ(ReadLenient("-0.5e1x"), -5.0);
+    EXPECT_DOUBLE_EQ(ReadLenient("-"), 0.0);
+    EXPECT_DOUBLE_EQ(ReadLenient("1e999999"), 0.0); // no finite value: treated as no number
+}
+
+TEST(NumberReading, IntegerReadingAndItsMessage)
+{
+    EXPECT_EQ(ReadInteger("3"), 3);
+    EXPECT_EQ(ReadInteger(" -12 "), -12);
+    for (const char* bad : {"", "1.5", "x", "99999999999", "3a"}) {
+        try {
+            ReadInteger(bad);
+            ADD_FAILURE() << "accepted '" << bad << "'";
+        } catch (const Error& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid integer value");
+        }
+    }
+}
+
+TEST(NumberRounding, HalvesGoToTheEvenNeighbour)
+{
+    EXPECT_EQ(RoundTo(2.5, 0), 2.0);
+    EXPECT_EQ(RoundTo(3.5, 0), 4.0);
+    EXPECT_EQ(RoundTo(-2.5, 0), -2.0);
+    EXPECT_EQ(RoundTo(117.4, 0), 117.0);
+    EXPECT_EQ(RoundTo(12.125, 2), 12.12);
+    EXPECT_EQ(RoundTo(12.3, 2), 12.3);
+    // 12.345 is stored a hair above the half: the extended product sees it.
+    EXPECT_EQ(RoundTo(12.345, 2), 12.35);
+    EXPECT_EQ(RoundTo(123.456, 2), 123.46);
+}
+
+TEST(NumberToText, ShortestGeneralForm)
+{
+    EXPECT_EQ(NumberToText(123.5), "123.5");
+    EXPECT_EQ(NumberToText(123.0), "123");
+    EXPECT_EQ(NumberToText(0.05), "0.05");
+    EXPECT_EQ(NumberToText(-9.5), "-9.5");
+    EXPECT_EQ(NumberToText(0.0), "0");
+    EXPECT_EQ(NumberToText(123.46), "123.46");
+    EXPECT_EQ(NumberToText(0.1 + 0.2), "0.3"); // 15 significant digits hide the binary noise
+    EXPECT_EQ(NumberToText(0.00001), "0.00001");
+    EXPECT_EQ(NumberToText(0.000001), "1E-6");
+    EXPECT_EQ(NumberToText(123456789012345.0), "123456789012345");
+    EXPECT_EQ(NumberToText(1234567890123456.0), "1.23456789012346E15");
+    EXPECT_EQ(NumberToText(-1.5e20), "-1.5E20");
+    EXPECT_EQ(IntToText(-42), "-42");
+}
