@@ -113,6 +113,22 @@ std::string_view Grid::storedCell(const Row& row, int col) const
     return {row.text + start, end - start};
 }
 
+std::string_view Grid::rowBlock(int row, char& separator, int& cells) const
+{
+    cells = 0;
+    separator = kSeparator;
+    if (row < 0 || row >= rowCount() || colCount_ < 2)
+        return {};
+    const Row& r = rows_[static_cast<std::size_t>(row)];
+    cells = std::min<int>(r.count, colCount_ - 1);
+    if (cells == 0)
+        return {};
+    separator = r.separator;
+    const std::size_t end = r.wide ? ends32_[r.endsAt + static_cast<std::size_t>(cells) - 1]
+                                   : ends16_[r.endsAt + static_cast<std::size_t>(cells) - 1];
+    return {r.text, end};
+}
+
 std::string_view Grid::cellView(int col, int row) const
 {
     if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount())
@@ -190,13 +206,55 @@ void Grid::rewriteRow(int row, int firstCol, const std::string_view* texts, std:
         return;
     Row& r = rows_[static_cast<std::size_t>(row)];
     const std::size_t fit = std::min(count, static_cast<std::size_t>(colCount_ - firstCol));
-    const std::size_t width = std::max<std::size_t>(r.count, static_cast<std::size_t>(firstCol - 1) + fit);
+    const auto a = static_cast<std::size_t>(firstCol - 1); // first replaced cell, 0-based
+    const std::size_t b = a + fit;                          // one past the last
+    if (fit > 0 && b < r.count && !r.wide) {
+        // Replacing cells in the middle of a stored row: splice the new cells into the row's
+        // block and shift the ends after them. No per-cell work for the untouched cells.
+        const std::uint16_t* oldEnds = ends16_.data() + r.endsAt;
+        const std::size_t headLen = a == 0 ? 0 : oldEnds[a - 1] + 1u;   // bytes before cell a
+        const std::size_t tailStart = oldEnds[b - 1];                      // the separator after cell b-1
+        const std::size_t oldTotal = oldEnds[r.count - 1u];
+        std::size_t mid = fit - 1;
+        for (std::size_t i = 0; i < fit; ++i)
+            mid += texts[i].size();
+        const std::size_t total = headLen + mid + (oldTotal - tailStart);
+        if (total <= 0xFFFF) {
+            char* p = allocText(total);
+            std::memcpy(p, r.text, headLen);
+            std::size_t pos = headLen;
+            const auto at = static_cast<std::uint32_t>(ends16_.size());
+            const std::size_t n = r.count;
+            ends16_.resize(ends16_.size() + n);
+            oldEnds = ends16_.data() + r.endsAt; // the resize may have moved them
+            std::uint16_t* e = ends16_.data() + at;
+            for (std::size_t i = 0; i < a; ++i)
+                e[i] = oldEnds[i];
+            for (std::size_t i = 0; i < fit; ++i) {
+                if (i > 0)
+                    p[pos++] = r.separator;
+                std::memcpy(p + pos, texts[i].data(), texts[i].size());
+                pos += texts[i].size();
+                e[a + i] = static_cast<std::uint16_t>(pos);
+            }
+            std::memcpy(p + pos, r.text + tailStart, oldTotal - tailStart);
+            const std::ptrdiff_t shift = static_cast<std::ptrdiff_t>(pos) - static_cast<std::ptrdiff_t>(tailStart);
+            for (std::size_t i = b; i < n; ++i)
+                e[i] = static_cast<std::uint16_t>(oldEnds[i] + shift);
+            markDead(r);
+            r.text = p;
+            r.endsAt = at;
+            liveBytes_ += total + n * 2;
+            return;
+        }
+    }
+    const std::size_t width = std::max<std::size_t>(r.count, b);
     std::vector<std::string_view>& cells = scratchCells_;
     cells.assign(width, std::string_view());
     for (int c = 1; c <= r.count; ++c)
         cells[static_cast<std::size_t>(c - 1)] = storedCell(r, c);
     for (std::size_t i = 0; i < fit; ++i)
-        cells[static_cast<std::size_t>(firstCol - 1) + i] = texts[i];
+        cells[a + i] = texts[i];
     while (!cells.empty() && cells.back().empty())
         cells.pop_back();
     storeRow(r, cells);
@@ -235,30 +293,45 @@ void Grid::setRowEnds(Row& row, const std::vector<std::size_t>& ends, std::size_
 void Grid::storeRow(Row& row, const std::vector<std::string_view>& cells)
 {
     markDead(row);
-    if (cells.empty()) {
+    const std::size_t n = cells.size();
+    if (n == 0) {
         row.text = nullptr;
         row.count = 0;
         row.wide = 0;
         return;
     }
-    std::size_t total = cells.size() - 1;
+    std::size_t total = n - 1;
     for (const auto& c : cells)
         total += c.size();
     char* p = allocText(total);
-    std::vector<std::size_t>& ends = scratchEnds_;
-    ends.clear();
+    row.text = p;
+    row.separator = kSeparator;
+    row.count = static_cast<std::uint16_t>(n);
+    row.wide = total > 0xFFFF ? 1 : 0;
+    std::uint16_t* e16 = nullptr;
+    std::uint32_t* e32 = nullptr;
+    if (row.wide) {
+        row.endsAt = static_cast<std::uint32_t>(ends32_.size());
+        ends32_.resize(ends32_.size() + n);
+        e32 = ends32_.data() + row.endsAt;
+    } else {
+        row.endsAt = static_cast<std::uint32_t>(ends16_.size());
+        ends16_.resize(ends16_.size() + n);
+        e16 = ends16_.data() + row.endsAt;
+    }
     std::size_t pos = 0;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
+    for (std::size_t i = 0; i < n; ++i) {
         if (i > 0)
             p[pos++] = kSeparator;
         if (!cells[i].empty())
             std::memcpy(p + pos, cells[i].data(), cells[i].size());
         pos += cells[i].size();
-        ends.push_back(pos);
+        if (e16 != nullptr)
+            e16[i] = static_cast<std::uint16_t>(pos);
+        else
+            e32[i] = static_cast<std::uint32_t>(pos);
     }
-    row.text = p;
-    setRowEnds(row, ends, total);
-    liveBytes_ += rowBytes(row);
+    liveBytes_ += total + n * (row.wide ? 4 : 2);
 }
 
 void Grid::markDead(const Row& row)
@@ -488,6 +561,7 @@ std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size,
         if (ascii && row.count == 0) {
             // The common case: the row points straight into the file's bytes.
             row.text = p;
+            row.separator = delimiter;
             setRowEnds(row, ends, len);
             liveBytes_ += rowBytes(row);
         } else {

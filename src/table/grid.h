@@ -52,6 +52,10 @@ public:
     // column count are ignored.
     void setCells(int row, int firstCol, const std::string_view* texts, std::size_t count);
 
+    // The stored cells 1..cells of a row as one block of bytes, joined by `separator`; the
+    // cells after them are empty. Lets bulk writers copy a row at once.
+    std::string_view rowBlock(int row, char& separator, int& cells) const;
+
     // Moves a whole row (column 0 included) from one index to another, shifting the rows in
     // between; the same for columns (row 0 included).
     void moveRow(int from, int to);
@@ -82,7 +86,7 @@ private:
         std::uint32_t endsAt = 0;   // index of the first end in ends16_ or ends32_
         std::uint16_t count = 0;    // stored cells (columns 1..count)
         std::uint8_t wide = 0;      // ends kept in ends32_ (a row longer than 65535 bytes)
-        std::uint8_t reserved = 0;
+        char separator = '\t';     // the byte between two cells of `text`
         std::int64_t label = -1;    // column 0: >= 0 the number; -1 empty; <= -2 labelTexts_[-label-2]
     };
     struct Chunk {
@@ -109,7 +113,6 @@ private:
     std::vector<Chunk> chunks_;
     std::vector<std::string> labelTexts_;
     std::vector<std::string_view> scratchCells_;  // reused by row rewrites: no allocation per cell write
-    std::vector<std::size_t> scratchEnds_;
     std::size_t liveBytes_ = 0;
     std::size_t deadBytes_ = 0;
     mutable char labelRing_[4][24] = {};

@@ -3,6 +3,7 @@
 #include "app/error.h"
 #include "table/cp1251.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -100,6 +101,17 @@ std::string GridExportText(const Grid& grid)
     std::string out;
     out.reserve(grid.memoryBytes());
     for (int r = 1; r < grid.rowCount(); ++r) {
+        // Most rows are stored already joined by tabs and in plain ASCII: copy them whole.
+        char separator = 0;
+        int cells = 0;
+        const std::string_view block = grid.rowBlock(r, separator, cells);
+        if (separator == '\t' && IsAscii(block)) {
+            out.append(block);
+            if (grid.colCount() > 1)
+                out.append(static_cast<std::size_t>(grid.colCount() - 1 - std::max(cells, 1)), '\t');
+            out += "\r\n";
+            continue;
+        }
         for (int c = 1; c < grid.colCount(); ++c) {
             if (c > 1)
                 out += '\t';

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -51,9 +52,45 @@ std::size_t numericPrefix(std::string_view s)
     return i;
 }
 
+constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 // Converts a text already known to match the numeric form. from_chars takes no leading '+'.
 bool convert(std::string_view s, double& out)
 {
+    // Fast path for the usual table cell, a plain decimal of at most 15 digits: the digits
+    // and the power of ten are exact doubles, so one division gives the correctly rounded value.
+    {
+        std::size_t i = 0;
+        bool negative = false;
+        if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+            negative = s[i] == '-';
+            ++i;
+        }
+        std::int64_t mantissa = 0;
+        int digits = 0;
+        int decimals = -1;
+        bool plain = true;
+        for (; i < s.size(); ++i) {
+            const char c = s[i];
+            if (isDigit(c)) {
+                mantissa = mantissa * 10 + (c - '0');
+                if (mantissa != 0 || decimals >= 0)
+                    ++digits;
+                if (decimals >= 0)
+                    ++decimals;
+            } else if (c == '.' && decimals < 0) {
+                decimals = 0;
+            } else {
+                plain = false;
+                break;
+            }
+        }
+        if (plain && digits <= 15) {
+            const double value = static_cast<double>(mantissa) / kPow10[decimals > 0 ? decimals : 0];
+            out = negative ? -value : value;
+            return true;
+        }
+    }
     if (!s.empty() && s.front() == '+')
         s.remove_prefix(1);
     const auto res = std::from_chars(s.data(), s.data() + s.size(), out);
@@ -142,6 +179,47 @@ std::string NumberToText(double value)
         return value > 0 ? "INF" : "-INF";
     if (value == 0.0)
         return "0";
+    const double magnitude = std::fabs(value);
+    if (magnitude >= 0.00001 && magnitude < 1e15) {
+        // Fastest path: a value that is exactly some decimal with few places (every picket and
+        // depth the program writes) is spelled from that integer.
+        for (int k = 0; k <= 6; ++k) {
+            const double scaled = std::nearbyint(value * kPow10[k]);
+            if (std::fabs(scaled) < 1e15 && scaled / kPow10[k] == value) {
+                char digits[24];
+                const auto r = std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(std::fabs(scaled)));
+                std::string text(digits, r.ptr);
+                if (k > 0) {
+                    if (text.size() <= static_cast<std::size_t>(k))
+                        text.insert(0, static_cast<std::size_t>(k) + 1 - text.size(), '0');
+                    text.insert(text.size() - static_cast<std::size_t>(k), 1, '.');
+                    while (text.back() == '0')
+                        text.pop_back();
+                    if (text.back() == '.')
+                        text.pop_back();
+                }
+                return value < 0 ? "-" + text : text;
+            }
+        }
+        // Fast path: the shortest round-trip text, when it has at most 15 significant digits,
+        // is exactly the 15-digit rounding.
+        char fixed[64];
+        const auto res = std::to_chars(fixed, fixed + sizeof fixed, value, std::chars_format::fixed);
+        if (res.ec == std::errc()) {
+            int significant = 0;
+            bool leading = true;
+            for (const char* q = fixed; q < res.ptr; ++q) {
+                if (!isDigit(*q))
+                    continue;
+                if (leading && *q == '0')
+                    continue;
+                leading = false;
+                ++significant;
+            }
+            if (significant <= 15)
+                return std::string(fixed, res.ptr);
+        }
+    }
     // 15 significant digits, as digit string and decimal exponent.
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
@@ -159,7 +237,6 @@ std::string NumberToText(double value)
         digits.pop_back();
 
     std::string out = negative ? "-" : "";
-    const double magnitude = std::fabs(value);
     if (exponent >= 15 || magnitude < 0.00001) {
         out += digits[0];
         if (digits.size() > 1) {

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
 using namespace trassel;
 
 TEST(NumberReading, StrictAcceptsPlainDecimalsOnly)
@@ -77,4 +81,29 @@ TEST(NumberToText, ShortestGeneralForm)
     EXPECT_EQ(NumberToText(1234567890123456.0), "1.23456789012346E15");
     EXPECT_EQ(NumberToText(-1.5e20), "-1.5E20");
     EXPECT_EQ(IntToText(-42), "-42");
+}
+
+TEST(NumberReading, AgreesWithTheLibraryParserOnManyDecimals)
+{
+    // The quick path for short decimals must give the correctly rounded value.
+    std::uint64_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return seed >> 33;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const bool negative = next() % 4 == 0;
+        std::string text = std::to_string(next() % 100000000);
+        const auto decimals = static_cast<std::size_t>(next() % 9);
+        if (decimals > 0)
+            text.insert(text.size() > decimals ? text.size() - decimals : 0, ".");
+        if (negative)
+            text.insert(0, "-");
+        const double expected = std::strtod(text.c_str(), nullptr);
+        ASSERT_EQ(ReadStrict(text), expected) << text;
+        ASSERT_EQ(ReadStrict(NumberToText(expected)), expected) << text;
+    }
+    EXPECT_EQ(ReadStrict("123456789012345.6"), 123456789012345.6);
+    EXPECT_EQ(ReadStrict("0.1"), 0.1);
+    EXPECT_EQ(ReadStrict("-0"), 0.0);
 }

@@ -1,0 +1,189 @@
+// Interpretation diagram at survey scale.
+//
+// BM_BuildChart rebuilds the diagram of a 100,000-row depth table (pickets at 1 m, i.e. 0.01
+// picket apart) with 5 checked layers: target under 150 ms. BM_KeyCorrection is one Down key
+// on the diagram: a table write and the full rebuild, target under 40 ms. The ChartView
+// benchmarks hand 500,000 points per series with marks on to the plot and render it
+// offscreen: once with the diagram's usual 2-picket window, once with everything in view.
+#include "diagram/chart_view.h"
+#include "diagram/diagram.h"
+#include "layers/layers.h"
+#include "table/grid.h"
+#include "table/grid_io.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+
+using namespace trassel;
+
+namespace {
+
+// Two header lines, then `rows` lines: number, picket, 10 depth columns.
+std::unique_ptr<Grid> makeSurvey(int rows)
+{
+    std::mt19937 rnd(11);
+    std::string text = "0\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\r\nN\tPK\tD1\tD2\tD3\tD4\tD5\tD6\tD7\tD8\tD9\tD10\r\n";
+    char buf[32];
+    for (int r = 0; r < rows; ++r) {
+        int n = std::snprintf(buf, sizeof buf, "%d\t%.2f", r + 2, 100.0 + r * 0.01);
+        text.append(buf, static_cast<std::size_t>(n));
+        for (int c = 2; c < 12; ++c) {
+            n = std::snprintf(buf, sizeof buf, "\t%.1f", 20.0 * c + (rnd() % 3000) / 100.0);
+            text.append(buf, static_cast<std::size_t>(n));
+        }
+        text += "\r\n";
+    }
+    FileBytes bytes;
+    bytes.size = text.size();
+    bytes.data = std::make_unique<char[]>(text.size());
+    std::memcpy(bytes.data.get(), text.data(), text.size());
+    auto grid = std::make_unique<Grid>(12, 20);
+    LoadGridFromTextFile(*grid, std::move(bytes), '\t');
+    return grid;
+}
+
+// A depth table, 5 checked layers on columns 2..6 and the diagram, built once.
+struct Survey {
+    explicit Survey(int rows) : grid(makeSurvey(rows)), layers(chart), diagram(chart, layers, 2)
+    {
+        params.LastDataRow = rows + 1;
+        for (int c = 2; c <= 6; ++c)
+            layers.addLayer("1", c);
+        diagram.cursor().Row = rows / 2;
+        diagram.BuildChart(*grid, params);
+    }
+    std::unique_ptr<Grid> grid;
+    ChartModel chart;
+    LayerManager layers;
+    Diagram diagram;
+    DiagramParams params;
+};
+
+void BM_BuildChart(benchmark::State& state)
+{
+    Survey s(100'000);
+    for (auto _ : state)
+        s.diagram.BuildChart(*s.grid, s.params);
+    state.counters["points"] = static_cast<double>(6 * 100'000);
+}
+BENCHMARK(BM_BuildChart)->Unit(benchmark::kMillisecond);
+
+void BM_KeyCorrection(benchmark::State& state)
+{
+    Survey s(100'000);
+    int key = kVkDown;
+    for (auto _ : state) {
+        s.diagram.ChartKeyDown(*s.grid, key, s.params);
+        key = key == kVkDown ? kVkUp : kVkDown;   // keeps the depth where it was
+    }
+}
+BENCHMARK(BM_KeyCorrection)->Unit(benchmark::kMillisecond);
+
+// The picket line and one layer of 500,000 points each, marks on as after a build.
+struct BigChart {
+    BigChart()
+    {
+        std::mt19937 rnd(5);
+        picket = chart.createSeries(SeriesKind::Line);
+        layer = chart.createSeries(SeriesKind::Point);
+        ChartSeries& p = chart.series(picket);
+        ChartSeries& l = chart.series(layer);
+        p.reserve(kPoints);
+        l.reserve(kPoints);
+        for (int i = 0; i < kPoints; ++i) {
+            p.addXY(100.0 + i * 0.01, 0.0, i + 2);
+            l.addXY(100.0 + i * 0.01, 100.0 + (rnd() % 3000) / 10.0, i + 2);
+        }
+        p.setMarksVisible(true);
+        p.setMarksDrawEvery(20);
+        p.setMarksStyle(MarkStyle::XValue);
+        p.setMarksArrowLength(20);
+        p.setMarksFont({true, 14, 0});
+        p.setColor(255);
+        p.setPenWidth(3);
+        l.setMarksVisible(true);
+        l.setMarksDrawEvery(10);
+        l.setColor(0x528292);
+        chart.attach(picket);
+        chart.attach(layer);
+        view = std::make_unique<ChartView>(chart);
+        view->resize(1200, 700);
+    }
+    static constexpr int kPoints = 500'000;
+    ChartModel chart;
+    SeriesId picket = 0;
+    SeriesId layer = 0;
+    std::unique_ptr<ChartView> view;
+
+    // New point data for both series, as a rebuild gives, without the cost of a rebuild.
+    void touchData()
+    {
+        for (SeriesId id : {picket, layer}) {
+            ChartSeries& s = chart.series(id);
+            const double x = s.xs().back();
+            const double y = s.ys().back();
+            s.remove(s.count() - 1);
+            s.addXY(x, y);
+        }
+    }
+};
+
+void BM_ChartViewSyncRenderWindow(benchmark::State& state)
+{
+    BigChart b;
+    b.chart.bottomAxis().setRange(2599.0, 2601.0);
+    b.chart.leftAxis().setRange(150.0, 350.0);
+    for (auto _ : state) {
+        b.touchData();
+        b.view->syncFromModel();
+        benchmark::DoNotOptimize(b.view->toPixmap(1200, 700));
+    }
+    state.counters["marks"] = static_cast<double>(b.view->marksDrawn());
+}
+BENCHMARK(BM_ChartViewSyncRenderWindow)->Unit(benchmark::kMillisecond);
+
+void BM_ChartViewSyncRenderAll(benchmark::State& state)
+{
+    BigChart b;
+    b.chart.bottomAxis().setRange(100.0, 5100.0);
+    b.chart.leftAxis().setRange(0.0, 500.0);
+    for (auto _ : state) {
+        b.touchData();
+        b.view->syncFromModel();
+        benchmark::DoNotOptimize(b.view->toPixmap(1200, 700));
+    }
+    state.counters["marks"] = static_cast<double>(b.view->marksDrawn());
+}
+BENCHMARK(BM_ChartViewSyncRenderAll)->Unit(benchmark::kMillisecond);
+
+// Repainting alone, as a pan or a zoom does, everything in view.
+void BM_ChartViewRenderAll(benchmark::State& state)
+{
+    BigChart b;
+    b.chart.bottomAxis().setRange(100.0, 5100.0);
+    b.chart.leftAxis().setRange(0.0, 500.0);
+    b.view->syncFromModel();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(b.view->toPixmap(1200, 700));
+}
+BENCHMARK(BM_ChartViewRenderAll)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

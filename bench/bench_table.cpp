@@ -1,0 +1,141 @@
+// Depth table at survey scale: importing, exporting and recalculating a million rows.
+//
+// The reference file has 1,000,000 rows x 12 numeric fields, tab-separated with CR LF (about
+// 66 MB). BM_ReadAndSplitBaseline is the least any import can do (read the file and record
+// where every cell starts); BM_ImportTable is the real import into the grid. Peak memory of
+// the import above the idle process is reported as the counter peak_over_file (x file size).
+#include "table/grid.h"
+#include "table/grid_io.h"
+#include "table/pickets.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+using namespace trassel;
+
+namespace {
+
+const std::string& referenceFile()
+{
+    static const std::string path = [] {
+        const std::string p = (std::filesystem::temp_directory_path() / "trassel_bench_1m.txt").string();
+        if (std::filesystem::exists(p) && std::filesystem::file_size(p) > 60'000'000)
+            return p;
+        std::mt19937 rnd(7);
+        std::string text;
+        text.reserve(70'000'000);
+        char buf[32];
+        for (int r = 0; r < 1'000'000; ++r) {
+            const int n1 = std::snprintf(buf, sizeof buf, "%d\t%d", 100 + r / 200, (r % 200) * 5);
+            text.append(buf, static_cast<std::size_t>(n1));
+            for (int c = 2; c < 12; ++c) {
+                const int n = std::snprintf(buf, sizeof buf, "\t%.1f", 20.0 + (rnd() % 30000) / 100.0);
+                text.append(buf, static_cast<std::size_t>(n));
+            }
+            text += "\r\n";
+        }
+        std::ofstream(p, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+        return p;
+    }();
+    return path;
+}
+
+long statusKb(const char* key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stol(line.substr(std::strlen(key)));
+    return 0;
+}
+
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+void BM_ReadAndSplitBaseline(benchmark::State& state)
+{
+    const std::string& path = referenceFile();
+    for (auto _ : state) {
+        FileBytes bytes = ReadWholeFile(path);
+        std::vector<std::uint32_t> cellStarts;
+        const char* p = bytes.data.get();
+        cellStarts.push_back(0);
+        for (std::size_t i = 0; i < bytes.size; ++i)
+            if (p[i] == '\t' || p[i] == '\n')
+                cellStarts.push_back(static_cast<std::uint32_t>(i + 1));
+        benchmark::DoNotOptimize(cellStarts.data());
+    }
+}
+BENCHMARK(BM_ReadAndSplitBaseline)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_ImportTable(benchmark::State& state)
+{
+    const std::string& path = referenceFile();
+    const double fileBytes = static_cast<double>(std::filesystem::file_size(path));
+    double peakOverFile = 0;
+    double gridBytes = 0;
+    for (auto _ : state) {
+        const long idle = statusKb("VmRSS:");
+        resetPeak();
+        {
+            Grid grid(10, 20);
+            ClearGridCells(grid, 1, 1);
+            LoadGridFromTextFile(grid, ReadWholeFile(path), '\t');
+            NumberGridHeaders(grid);
+            grid.setFixedRows(2);
+            benchmark::DoNotOptimize(grid.cellView(5, 999'999).data());
+            peakOverFile = static_cast<double>(statusKb("VmHWM:") - idle) * 1024.0 / fileBytes;
+            gridBytes = static_cast<double>(grid.memoryBytes());
+        }
+    }
+    state.counters["peak_over_file"] = peakOverFile;
+    state.counters["grid_MB"] = gridBytes / 1e6;
+}
+BENCHMARK(BM_ImportTable)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+struct LoadedTable {
+    Grid grid{10, 20};
+    LoadedTable()
+    {
+        LoadGridFromTextFile(grid, ReadWholeFile(referenceFile()), '\t');
+        NumberGridHeaders(grid);
+    }
+};
+
+void BM_ExportTable(benchmark::State& state)
+{
+    LoadedTable table;
+    const std::string out = (std::filesystem::temp_directory_path() / "trassel_bench_export.txt").string();
+    for (auto _ : state)
+        ExportGridToTextFile(table.grid, out);
+    std::filesystem::remove(out);
+}
+BENCHMARK(BM_ExportTable)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_RecalcPickets(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto table = std::make_unique<LoadedTable>();
+        state.ResumeTiming();
+        RecalcPickets(table->grid, 0);
+        benchmark::DoNotOptimize(table->grid.cellView(1, 500'000).data());
+        state.PauseTiming();
+        table.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RecalcPickets)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,72 @@
+#include "app/application.h"
+
+#include "app/mainform.h"
+#include "boreholes/skv.h"
+#include "dialogs/about.h"
+#include "dialogs/list.h"
+#include "settings/options.h"
+
+#include <QMessageBox>
+
+#include <exception>
+#include <filesystem>
+
+namespace trassel {
+namespace {
+
+std::string OptionsFile;
+
+void showFatal(const QString& text)
+{
+    QMessageBox::critical(nullptr, QStringLiteral("Trassel"), text);
+}
+
+} // namespace
+
+std::string OptionsFilePath()
+{
+    std::error_code ec;
+    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::filesystem::path dir = ec ? std::filesystem::current_path() : exe.parent_path();
+    return (dir / "TrasselOptions.ini").string();
+}
+
+TrasselApplication::TrasselApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Trassel"));
+}
+
+bool TrasselApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        showFatal(QString::fromUtf8(e.what()));
+    } catch (...) {
+        showFatal(QString());
+    }
+    return false;
+}
+
+int RunTrassel(int argc, char** argv)
+{
+    OptionsFile = OptionsFilePath();
+    TrasselApplication app(argc, argv);
+    try {
+        TFmMainForm mainForm;
+        TFmOptions options(&mainForm);
+        TFmList list(&mainForm);
+        TFmSkv skv(&mainForm);
+        TFmAbout about(QString::fromLatin1(mainForm.CompileDate.c_str()), &mainForm);
+        mainForm.setSecondaryWindows(&options, &list, &skv, &about);
+        mainForm.show();
+        app.exec();
+    } catch (const std::exception& e) {
+        showFatal(QString::fromUtf8(e.what()));
+    } catch (...) {
+        showFatal(QString());
+    }
+    return 0;
+}
+
+} // namespace trassel

@@ -1,0 +1,25 @@
+#pragma once
+// Start-up of the program: the settings file's place, the application object, the windows in
+// their fixed order, and the event loop.
+#include <QApplication>
+
+#include <string>
+
+namespace trassel {
+
+// "TrasselOptions.ini" in the directory of the running executable. Nothing is read or
+// created at start: the settings commands use the path.
+std::string OptionsFilePath();
+
+// The application object: an error that escapes an event handler is shown like any other
+// and the program goes on.
+class TrasselApplication : public QApplication {
+public:
+    TrasselApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// Runs the program; the exit code is 0 even when start-up fails (the error is shown).
+int RunTrassel(int argc, char** argv);
+
+} // namespace trassel

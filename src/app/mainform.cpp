@@ -1,0 +1,523 @@
+#include "app/mainform.h"
+
+#include "app/compile_date.h"
+#include "app/error.h"
+#include "app/qt_text.h"
+#include "app/ribbon.h"
+#include "app/ui_services.h"
+#include "table/grid_io.h"
+#include "table/pickets.h"
+#include "table/string_grid_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QCommandLinkButton>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <climits>
+#include <clocale>
+#include <exception>
+
+namespace trassel {
+namespace {
+
+QSpinBox* makeSpin(QWidget* parent, const char* name, int value, int min, int max, int step)
+{
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(QLatin1String(name));
+    // A spin edit with no bounds of its own accepts any integer.
+    if (min == 0 && max == 0) {
+        min = INT_MIN;
+        max = INT_MAX;
+    }
+    spin->setRange(min, max);
+    spin->setSingleStep(step);
+    spin->setValue(value);
+    return spin;
+}
+
+QWidget* scrollPage(QWidget* content)
+{
+    auto* area = new QScrollArea;
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidget(content);
+    return area;
+}
+
+} // namespace
+
+QString importTableFilter()
+{
+    return QStringLiteral("Все файлы(*.*);;Текстовые файлы(*.txt)");
+}
+
+QString exportTableFilter()
+{
+    return QStringLiteral("Текстовые файлы(с разделителями табуляции)(*.txt);;Все файлы (*.*)");
+}
+
+TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(parent)
+{
+    if (services == nullptr) {
+        ownServices_ = std::make_unique<DialogServices>();
+        services = ownServices_.get();
+    }
+    services_ = services;
+    setObjectName(QStringLiteral("FmMainForm"));
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPointSize(8);
+    setFont(windowFont);
+
+    buildActions();
+
+    auto* central = new QWidget(this);
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    Ribbon1 = new Ribbon(QStringLiteral("Trassel"), central);
+    outer->addWidget(Ribbon1);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, central);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    auto* panel1 = new QWidget(Splitter1);
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    auto* panel1Layout = new QVBoxLayout(panel1);
+    panel1Layout->setContentsMargins(0, 0, 0, 0);
+    Splitter2 = new QSplitter(Qt::Vertical, panel1);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->addWidget(buildRadargramPanel());
+    Splitter2->addWidget(buildWorkPages());
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 3);
+    panel1Layout->addWidget(Splitter2);
+    Splitter1->addWidget(panel1);
+    Splitter1->addWidget(buildRightPanel());
+    Splitter1->setStretchFactor(0, 3);
+    Splitter1->setStretchFactor(1, 1);
+    outer->addWidget(Splitter1, 1);
+    setCentralWidget(central);
+    buildRibbon();
+
+    // 1. Numbers are converted with "." whatever the system locale says.
+    std::setlocale(LC_NUMERIC, "C");
+    QLocale::setDefault(QLocale::c());
+    // 2. Maximised, with hints on.
+    setWindowState(windowState() | Qt::WindowMaximized);
+    // 3.-5. The build date in the label and the caption.
+    CompileDate = BuildDate();
+    lblDateCompilation1->setText(QStringLiteral("Дата компиляции \n") + QString::fromLatin1(CompileDate.c_str()));
+    setWindowTitle(QStringLiteral("Trassel_v2  ") + QString::fromLatin1(CompileDate.c_str()));
+    // 6. The numbering of the depth table.
+    NumberGridHeaders(SourceData);
+    NumberGridHeaders(SkvData);
+    // 7. The section starts 200 pixels wide.
+    SectionWidth = 200;
+    // 11. The working range ends at the last row.
+    seLastRow->setValue(SourceData.rowCount() - 1);
+    refreshTables();
+
+    connect(seNumberOfHeaderRows, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { seNumberOfHeaderRowsChange(); }); });
+    connect(seFirstRow, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { seFirstRowChange(); }); });
+    connect(btnAutoSizeCol, &QPushButton::clicked, this, [this] { runGuarded([this] { btnAutoSizeColClick(); }); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
+    connect(PageControl2, &QTabWidget::currentChanged, this, [this](int i) { PageControl2Change(i); });
+    connect(sgSourceData, &StringGridView::cellSelected, this, [this](int c, int r) { sgSourceDataSelectCell(c, r); });
+    connect(sgSkv, &StringGridView::cellSelected, this, [this](int c, int r) {
+        // Both tables write the one selection the editing commands read.
+        SelCol = c;
+        SelRow = r;
+    });
+}
+
+TFmMainForm::~TFmMainForm()
+{
+    FormDestroy();
+}
+
+void TFmMainForm::FormDestroy()
+{
+}
+
+void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* skv, QWidget* about)
+{
+    fmOptions_ = options;
+    fmList_ = list;
+    fmSkv_ = skv;
+    fmAbout_ = about;
+}
+
+bool TFmMainForm::runGuarded(const std::function<void()>& handler)
+{
+    try {
+        handler();
+        return true;
+    } catch (const std::exception& e) {
+        services_->error(this, QString::fromUtf8(e.what()));
+    } catch (...) {
+        services_->error(this, QString());
+    }
+    return false;
+}
+
+int TFmMainForm::HeaderRowCount() const { return seNumberOfHeaderRows->value(); }
+int TFmMainForm::FirstDataRow() const { return seFirstRow->value(); }
+int TFmMainForm::LastDataRow() const { return seLastRow->value(); }
+
+void TFmMainForm::buildActions()
+{
+    auto make = [this](const char* name, const QString& caption, const char* category,
+                       void (TFmMainForm::*handler)()) {
+        auto* action = new QAction(caption, this);
+        action->setObjectName(QLatin1String(name));
+        action->setProperty("category", QString::fromUtf8(category));
+        connect(action, &QAction::triggered, this, [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
+        return action;
+    };
+    acnImportTable = make("acnImportTable", QStringLiteral("Импорт таблицы"), "Таблица", &TFmMainForm::acnImportTableExecute);
+    acnImportTable->setIcon(ribbonIcon(RibbonGlyph::ImportTable));
+    acnExportTable = make("acnExportTable", QStringLiteral("Экспорт таблицы"), "Таблица", &TFmMainForm::acnExportTableExecute);
+    acnExportTable->setIcon(ribbonIcon(RibbonGlyph::ExportTable));
+    acnReCalcPK = make("acnReCalcPK", QStringLiteral("Пересчет в ПК"), "Таблица", &TFmMainForm::acnReCalcPKExecute);
+    acnReCalcPK->setIcon(ribbonIcon(RibbonGlyph::RecalcPickets));
+    acnAbout = make("acnAbout", QStringLiteral("О прогамме"), "Справка", &TFmMainForm::acnAboutExecute);
+    acnAbout->setIcon(ribbonIcon(RibbonGlyph::About));
+}
+
+void TFmMainForm::buildRibbon()
+{
+    Ribbon1->addTab(QStringLiteral("Файл"))->addGroup(QStringLiteral("Файл"));
+    RibbonTab* tables = Ribbon1->addTab(QStringLiteral("Таблицы"));
+    RibbonGroup* model = tables->addGroup(QStringLiteral("Цифровая модель"));
+    model->addAction(acnImportTable);
+    model->addAction(acnExportTable);
+    model->addAction(acnReCalcPK);
+    tables->addGroup(QStringLiteral("Скважины"));
+    RibbonTab* diagram = Ribbon1->addTab(QStringLiteral("Диаграмма"));
+    diagram->addGroup(QStringLiteral("Диаграмма"));
+    diagram->addGroup(QStringLiteral("Радарограмма"));
+    RibbonTab* section = Ribbon1->addTab(QStringLiteral("Разрез"));
+    section->addGroup(QStringLiteral("Разрез"));
+    section->addGroup(QStringLiteral("Инструменты"));
+    RibbonTab* params = Ribbon1->addTab(QStringLiteral("Параметры"));
+    lblDateCompilation1 = new QLabel;
+    lblDateCompilation1->setObjectName(QStringLiteral("lblDateCompilation1"));
+    lblDateCompilation1->setAlignment(Qt::AlignCenter);
+    params->addGroup(QStringLiteral("Дата компиляции"))->addWidget(lblDateCompilation1);
+    params->addGroup(QStringLiteral("Параметры"));
+    Ribbon1->addTab(QStringLiteral("Справка"))->addGroup(QStringLiteral("Сведения"))->addAction(acnAbout);
+
+    Ribbon1->addQuickAccess(acnImportTable);
+    Ribbon1->addQuickAccess(acnExportTable);
+    Ribbon1->addQuickAccess(acnReCalcPK);
+
+    Ribbon1->setScreenTip(acnImportTable, QStringLiteral("Импорт таблицы"),
+                          QStringLiteral("Импорт таблицы, содержащей цифровую модель среды ПК/глубина"));
+    Ribbon1->setScreenTip(acnExportTable, QStringLiteral("Экспорт таблицы"),
+                          QStringLiteral("Экспорт таблицы, содержащей цифровую модель среды ПК/глубина,  в текстовый файл"));
+    Ribbon1->setScreenTip(acnReCalcPK, QStringLiteral("Пересчет в ПК"),
+                          QStringLiteral("Пересчет пикетов производится для файлов, содержащих колонку \"км\"  и \"м\". "
+                                         "При этом данные в колонке \"км\" заменяются на линейную координату по 100-метровой базе"));
+    Ribbon1->setCurrentIndex(1);
+}
+
+QWidget* TFmMainForm::buildRadargramPanel()
+{
+    pnlRadarogramma = new QWidget;
+    pnlRadarogramma->setObjectName(QStringLiteral("pnlRadarogramma"));
+    auto* layout = new QVBoxLayout(pnlRadarogramma);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    auto* title = new QHBoxLayout;
+    auto* caption = new QLabel(QStringLiteral("Радарограмма"));
+    caption->setStyleSheet(QStringLiteral("font-weight: bold; color: #3b4a63;"));
+    title->addWidget(caption);
+    title->addStretch(1);
+    SpeedButton1 = new QToolButton;
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setFixedWidth(16);
+    SpeedButton1->setAutoRaise(true);
+    title->addWidget(SpeedButton1);
+    layout->addLayout(title);
+    scrbxRadarogramma = new QScrollArea;
+    scrbxRadarogramma->setObjectName(QStringLiteral("scrbxRadarogramma"));
+    imgRadarogramma = new QLabel;
+    imgRadarogramma->setObjectName(QStringLiteral("imgRadarogramma"));
+    imgRadarogramma->setScaledContents(true);
+    scrbxRadarogramma->setWidget(imgRadarogramma);
+    layout->addWidget(scrbxRadarogramma, 1);
+    return pnlRadarogramma;
+}
+
+QWidget* TFmMainForm::buildWorkPages()
+{
+    PageControl1 = new QTabWidget;
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setTabPosition(QTabWidget::South);
+
+    pageDepthTable = new QWidget;
+    pageDepthTable->setObjectName(QStringLiteral("ТаблицаГлубин"));
+    auto* tableLayout = new QVBoxLayout(pageDepthTable);
+    tableLayout->setContentsMargins(2, 2, 2, 2);
+    auto* find = new QHBoxLayout;
+    txtTargetText = new QLineEdit;
+    txtTargetText->setObjectName(QStringLiteral("txtTargetText"));
+    txtTargetText->setMaximumWidth(200);
+    btnFindTarget = new QPushButton(QStringLiteral("Найти"));
+    btnFindTarget->setObjectName(QStringLiteral("btnFindTarget"));
+    find->addWidget(txtTargetText);
+    find->addWidget(btnFindTarget);
+    find->addStretch(1);
+    tableLayout->addLayout(find);
+    sgSourceData = new StringGridView(&SourceData);
+    sgSourceData->setObjectName(QStringLiteral("sgSourceData"));
+    tableLayout->addWidget(sgSourceData, 1);
+    PageControl1->addTab(pageDepthTable, QStringLiteral("Таблица глубин"));
+
+    pageSkv = new QWidget;
+    pageSkv->setObjectName(QStringLiteral("TabSheet1"));
+    auto* skvLayout = new QVBoxLayout(pageSkv);
+    skvLayout->setContentsMargins(2, 2, 2, 2);
+    sgSkv = new StringGridView(&SkvData);
+    sgSkv->setObjectName(QStringLiteral("sgSkv"));
+    sgSkv->setBlackBackground(true);
+    skvLayout->addWidget(sgSkv);
+    PageControl1->addTab(pageSkv, QStringLiteral("Выработки"));
+
+    pageIsso = new QWidget;
+    pageIsso->setObjectName(QStringLiteral("TabSheet2"));
+    PageControl1->addTab(pageIsso, QStringLiteral("ИССО"));
+
+    pageDiagram = new QWidget;
+    pageDiagram->setObjectName(QStringLiteral("Диаграммы"));
+    auto* diagramLayout = new QVBoxLayout(pageDiagram);
+    diagramLayout->setContentsMargins(0, 0, 0, 0);
+    PageControl1->addTab(pageDiagram, QStringLiteral("Диаграммы"));
+
+    pageSection = new QWidget;
+    pageSection->setObjectName(QStringLiteral("Разрез"));
+    auto* sectionLayout = new QVBoxLayout(pageSection);
+    sectionLayout->setContentsMargins(0, 0, 0, 0);
+    PageControl1->addTab(pageSection, QStringLiteral("Разрез"));
+
+    auto* holder = new QWidget;
+    holder->setObjectName(QStringLiteral("pnlPageControl"));
+    auto* layout = new QVBoxLayout(holder);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(PageControl1);
+    return holder;
+}
+
+QWidget* TFmMainForm::buildTableProperties()
+{
+    auto* content = new QWidget;
+    auto* form = new QFormLayout(content);
+    seNumberOfHeaderRows = makeSpin(content, "seNumberOfHeaderRows", 1, 0, 10, 1);
+    form->addRow(QStringLiteral("Количество заголовочных строк"), seNumberOfHeaderRows);
+    cmbDelimiter = new QComboBox(content);
+    cmbDelimiter->setObjectName(QStringLiteral("cmbDelimiter"));
+    cmbDelimiter->setEditable(true);
+    cmbDelimiter->setInsertPolicy(QComboBox::NoInsert);
+    cmbDelimiter->addItems({QStringLiteral("табуляция"), QStringLiteral("точка с запятой"), QStringLiteral("запятая"),
+                            QStringLiteral("пробел")});
+    cmbDelimiter->setCurrentIndex(-1);
+    cmbDelimiter->setEditText(QStringLiteral("табуляция"));
+    form->addRow(QStringLiteral("Разделитель исходного файла"), cmbDelimiter);
+    btnAutoSizeCol = new QCommandLinkButton(QStringLiteral("Авторазмер ширины колонок"), content);
+    btnAutoSizeCol->setObjectName(QStringLiteral("btnAutoSizeCol"));
+    form->addRow(btnAutoSizeCol);
+    auto* range = new QGroupBox(QStringLiteral("Диапазон"), content);
+    auto* rangeForm = new QFormLayout(range);
+    seFirstRow = makeSpin(range, "seFirstRow", 2, 0, 0, 1);
+    seLastRow = makeSpin(range, "seLastRow", 3, 0, 0, 1);
+    rangeForm->addRow(QStringLiteral("Начальная строка"), seFirstRow);
+    rangeForm->addRow(QStringLiteral("Конечная строка"), seLastRow);
+    form->addRow(range);
+    return content;
+}
+
+QWidget* TFmMainForm::buildRightPanel()
+{
+    auto* panel2 = new QWidget;
+    panel2->setObjectName(QStringLiteral("Panel2"));
+    auto* layout = new QHBoxLayout(panel2);
+    layout->setContentsMargins(2, 2, 2, 2);
+
+    ScrollBox3 = new QWidget;
+    ScrollBox3->setObjectName(QStringLiteral("ScrollBox3"));
+    auto* left = new QVBoxLayout(ScrollBox3);
+    left->addWidget(new QLabel(QStringLiteral("Колонка пикетов")));
+    cmbX = new QComboBox;
+    cmbX->setObjectName(QStringLiteral("cmbX"));
+    cmbX->setEditable(true);
+    cmbX->setInsertPolicy(QComboBox::NoInsert);
+    cmbX->setEditText(QStringLiteral("1"));
+    left->addWidget(cmbX);
+    grbLayerProperties = new QGroupBox(QStringLiteral("Свойства слоя"));
+    grbLayerProperties->setObjectName(QStringLiteral("grbLayerProperties"));
+    left->addStretch(1);
+    left->addWidget(grbLayerProperties);
+    layout->addWidget(scrollPage(ScrollBox3), 1);
+
+    auto* properties = new QWidget;
+    properties->setObjectName(QStringLiteral("pnlProperties"));
+    auto* right = new QVBoxLayout(properties);
+    right->setContentsMargins(0, 0, 0, 0);
+    auto* title = new QLabel(QStringLiteral("СВОЙСТВА"));
+    title->setAlignment(Qt::AlignCenter);
+    title->setStyleSheet(QStringLiteral("font-weight: bold; color: #3b4a63; padding: 3px;"));
+    right->addWidget(title);
+    PageControl2 = new QTabWidget;
+    PageControl2->setObjectName(QStringLiteral("PageControl2"));
+    pagePropTable = scrollPage(buildTableProperties());
+    pagePropTable->setObjectName(QStringLiteral("scrbxPropertiesTable"));
+    PageControl2->addTab(pagePropTable, QStringLiteral("Таблица"));
+    pagePropDiagram = new QWidget;
+    pagePropDiagram->setObjectName(QStringLiteral("scrbxPropertiesDiagramma"));
+    PageControl2->addTab(pagePropDiagram, QStringLiteral("Диаграмма"));
+    pagePropSection = new QWidget;
+    pagePropSection->setObjectName(QStringLiteral("scrbxPropertiesTrassel"));
+    PageControl2->addTab(pagePropSection, QStringLiteral("Разрез"));
+    right->addWidget(PageControl2, 1);
+    layout->addWidget(properties, 1);
+    return panel2;
+}
+
+void TFmMainForm::refreshTables()
+{
+    sgSourceData->setFixedRows(SourceData.fixedRows());
+    sgSourceData->refresh();
+    sgSkv->setFixedRows(SkvData.fixedRows());
+    sgSkv->refresh();
+}
+
+void TFmMainForm::showPageByCommand(QWidget* page)
+{
+    programPageSwitch_ = true;
+    if (PageControl1->indexOf(page) >= 0)
+        PageControl1->setCurrentWidget(page);
+    else if (PageControl2->indexOf(page) >= 0)
+        PageControl2->setCurrentWidget(page);
+    programPageSwitch_ = false;
+}
+
+void TFmMainForm::PageControl1Change(int index)
+{
+    if (programPageSwitch_)
+        return;
+    QWidget* page = PageControl1->widget(index);
+    QWidget* partner = nullptr;
+    if (page == pageDepthTable)
+        partner = pagePropTable;
+    else if (page == pageDiagram)
+        partner = pagePropDiagram;
+    else if (page == pageSection)
+        partner = pagePropSection;
+    if (partner != nullptr)
+        showPageByCommand(partner);
+}
+
+void TFmMainForm::PageControl2Change(int index)
+{
+    if (programPageSwitch_)
+        return;
+    QWidget* page = PageControl2->widget(index);
+    QWidget* partner = nullptr;
+    if (page == pagePropTable)
+        partner = pageDepthTable;
+    else if (page == pagePropDiagram)
+        partner = pageDiagram;
+    else if (page == pagePropSection)
+        partner = pageSection;
+    if (partner != nullptr)
+        showPageByCommand(partner);
+}
+
+void TFmMainForm::sgSourceDataSelectCell(int col, int row)
+{
+    SelCol = col;
+    SelRow = row;
+}
+
+void TFmMainForm::seNumberOfHeaderRowsChange()
+{
+    SourceData.setFixedRows(HeaderRowCount() + 1);
+    sgSourceData->setFixedRows(SourceData.fixedRows());
+}
+
+void TFmMainForm::seFirstRowChange()
+{
+    if (FirstDataRow() >= LastDataRow())
+        seLastRow->setValue(FirstDataRow() + 1);
+}
+
+void TFmMainForm::btnAutoSizeColClick()
+{
+    sgSourceData->autoSizeColumns();
+    sgSkv->autoSizeColumns();
+}
+
+void TFmMainForm::acnImportTableExecute()
+{
+    const QString name = services_->openFileName(this, importTableFilter(), lastOpenName_);
+    if (name.isEmpty())
+        return;
+    lastOpenName_ = name;
+    // The whole file is read before the table is touched: a file that cannot be read leaves
+    // the user's table exactly as it was.
+    FileBytes bytes = ReadWholeFile(toLocalPath(name));
+    const char delimiter = SelectedDelimiter(cmbDelimiter->currentIndex());
+    if (bytes.size == 0) {
+        services_->message(this, QStringLiteral("Файл пустой!"));
+    } else {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ClearGridCells(SourceData, 1, 1);
+        LoadGridFromTextFile(SourceData, std::move(bytes), delimiter);
+        QApplication::restoreOverrideCursor();
+    }
+    NumberGridHeaders(SourceData);
+    refreshTables();
+    SourceData.setFixedRows(HeaderRowCount() + 1);
+    sgSourceData->setFixedRows(SourceData.fixedRows());
+    seLastRow->setValue(SourceData.rowCount() - 1);
+}
+
+void TFmMainForm::acnExportTableExecute()
+{
+    const QString name = services_->saveFileName(this, QStringLiteral("ЦифроваяМодель.txt"), exportTableFilter(),
+                                                  QStringLiteral("txt"));
+    if (name.isEmpty())
+        return;
+    ExportGridToTextFile(SourceData, toLocalPath(name));
+    services_->information(this, QStringLiteral("Экспорт таблицы"), QStringLiteral("Таблица успешно экспортирована"));
+}
+
+void TFmMainForm::acnReCalcPKExecute()
+{
+    RecalcPickets(SourceData, HeaderRowCount());
+    refreshTables();
+}
+
+void TFmMainForm::acnAboutExecute()
+{
+    if (fmAbout_ == nullptr)
+        return;
+    fmAbout_->show();
+    fmAbout_->raise();
+    fmAbout_->activateWindow();
+}
+
+} // namespace trassel

@@ -1,0 +1,140 @@
+#pragma once
+// The main window: owns the working state of a run (the two tables, the selection, the layers,
+// the diagram series and cursor, the section bitmap's width) and maps every command of the
+// ribbon, the menus and the parameter controls to its handler. Handlers stay thin: they read
+// the controls, call the core, and let errors reach one reporter.
+#include "table/grid.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QCommandLinkButton;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollArea;
+class QSpinBox;
+class QSplitter;
+class QTabWidget;
+class QToolButton;
+
+namespace trassel {
+
+class Ribbon;
+class StringGridView;
+class UiServices;
+
+class TFmMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // `services` answers the dialogs; the real dialogs when null.
+    explicit TFmMainForm(UiServices* services = nullptr, QWidget* parent = nullptr);
+    ~TFmMainForm() override;
+
+    // The windows the commands show; created after the main window, in the start-up order.
+    void setSecondaryWindows(QWidget* options, QWidget* list, QWidget* skv, QWidget* about);
+
+    // Runs a handler; an error it raises is shown by the one top-level reporter and the
+    // program goes on. Returns false when the handler failed.
+    bool runGuarded(const std::function<void()>& handler);
+
+    // ---- working state ----
+    std::string CompileDate;
+    int SelCol = 0;
+    int SelRow = 0;
+    int SectionWidth = 200;
+    Grid SourceData{10, 20};   // the depth table behind sgSourceData
+    Grid SkvData{5, 2};        // the borehole table behind sgSkv
+
+    int HeaderRowCount() const;
+    int FirstDataRow() const;
+    int LastDataRow() const;
+
+    // ---- controls ----
+    Ribbon* Ribbon1 = nullptr;
+    QSplitter* Splitter1 = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    QWidget* pnlRadarogramma = nullptr;
+    QScrollArea* scrbxRadarogramma = nullptr;
+    QLabel* imgRadarogramma = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QTabWidget* PageControl2 = nullptr;
+    QWidget* pageDepthTable = nullptr;
+    QWidget* pageSkv = nullptr;
+    QWidget* pageIsso = nullptr;
+    QWidget* pageDiagram = nullptr;
+    QWidget* pageSection = nullptr;
+    QWidget* pagePropTable = nullptr;
+    QWidget* pagePropDiagram = nullptr;
+    QWidget* pagePropSection = nullptr;
+    QLineEdit* txtTargetText = nullptr;
+    QPushButton* btnFindTarget = nullptr;
+    StringGridView* sgSourceData = nullptr;
+    StringGridView* sgSkv = nullptr;
+    QLabel* lblDateCompilation1 = nullptr;
+    QComboBox* cmbX = nullptr;
+    QSpinBox* seNumberOfHeaderRows = nullptr;
+    QComboBox* cmbDelimiter = nullptr;
+    QCommandLinkButton* btnAutoSizeCol = nullptr;
+    QSpinBox* seFirstRow = nullptr;
+    QSpinBox* seLastRow = nullptr;
+    QWidget* ScrollBox3 = nullptr;
+    QGroupBox* grbLayerProperties = nullptr;
+
+    // ---- actions ----
+    QAction* acnImportTable = nullptr;
+    QAction* acnExportTable = nullptr;
+    QAction* acnReCalcPK = nullptr;
+    QAction* acnAbout = nullptr;
+
+    // ---- handlers ----
+    void acnImportTableExecute();
+    void acnExportTableExecute();
+    void acnReCalcPKExecute();
+    void acnAboutExecute();
+    void sgSourceDataSelectCell(int col, int row);
+    void seNumberOfHeaderRowsChange();
+    void seFirstRowChange();
+    void btnAutoSizeColClick();
+    void PageControl1Change(int index);
+    void PageControl2Change(int index);
+    void FormDestroy();
+
+    // Switches a page from program code: unlike a user's switch it is not mirrored.
+    void showPageByCommand(QWidget* page);
+
+    // Tells the table views that the grids changed.
+    void refreshTables();
+
+private:
+    void buildActions();
+    void buildRibbon();
+    QWidget* buildRadargramPanel();
+    QWidget* buildWorkPages();
+    QWidget* buildRightPanel();
+    QWidget* buildTableProperties();
+
+    std::unique_ptr<UiServices> ownServices_;
+    UiServices* services_ = nullptr;
+    QPointer<QWidget> fmOptions_;
+    QPointer<QWidget> fmList_;
+    QPointer<QWidget> fmSkv_;
+    QPointer<QWidget> fmAbout_;
+    QString lastOpenName_;
+    bool programPageSwitch_ = false;
+};
+
+// The filter of the table import's open dialog, in Qt's form.
+QString importTableFilter();
+// The filter of the table export's save dialog, in Qt's form.
+QString exportTableFilter();
+
+} // namespace trassel

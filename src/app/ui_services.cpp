@@ -1,0 +1,51 @@
+#include "app/ui_services.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace trassel {
+
+QString DialogServices::openFileName(QWidget* parent, const QString& filter, const QString& lastName)
+{
+    return QFileDialog::getOpenFileName(parent, QString(), lastName, filter);
+}
+
+QString DialogServices::saveFileName(QWidget* parent, const QString& proposedName, const QString& filter,
+                                     const QString& defaultSuffix)
+{
+    QFileDialog dialog(parent, QString(), QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    dialog.selectFile(proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void DialogServices::message(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void DialogServices::information(QWidget* parent, const QString& caption, const QString& text)
+{
+    QMessageBox::information(parent, caption, text);
+}
+
+void DialogServices::error(QWidget* parent, const QString& text)
+{
+    QMessageBox::critical(parent, QApplication::applicationName(), text);
+}
+
+bool DialogServices::printerSetup(QWidget* parent, QPrinter& printer)
+{
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+} // namespace trassel

@@ -1,0 +1,41 @@
+#pragma once
+// The dialogs and message boxes the commands use, behind one small interface so that the
+// GUI tests can answer them without a person at the screen.
+#include <QString>
+
+class QPrinter;
+class QWidget;
+
+namespace trassel {
+
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+    // An open dialog; `filter` uses Qt's "Name (*.x);;Other (*.y)" form. Empty when cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& filter, const QString& lastName) = 0;
+    // A save dialog proposing `proposedName`. Empty when cancelled.
+    virtual QString saveFileName(QWidget* parent, const QString& proposedName, const QString& filter,
+                                 const QString& defaultSuffix) = 0;
+    // A plain message box with an OK button.
+    virtual void message(QWidget* parent, const QString& text) = 0;
+    // A message box with a caption and the information icon.
+    virtual void information(QWidget* parent, const QString& caption, const QString& text) = 0;
+    // The top-level error report: the error's text in a message box.
+    virtual void error(QWidget* parent, const QString& text) = 0;
+    // The printer dialog; false when cancelled.
+    virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
+};
+
+// The real dialogs.
+class DialogServices : public UiServices {
+public:
+    QString openFileName(QWidget* parent, const QString& filter, const QString& lastName) override;
+    QString saveFileName(QWidget* parent, const QString& proposedName, const QString& filter,
+                         const QString& defaultSuffix) override;
+    void message(QWidget* parent, const QString& text) override;
+    void information(QWidget* parent, const QString& caption, const QString& text) override;
+    void error(QWidget* parent, const QString& text) override;
+    bool printerSetup(QWidget* parent, QPrinter& printer) override;
+};
+
+} // namespace trassel

@@ -1,0 +1,13 @@
+#pragma once
+// The window "Скважины", created hidden at start; it holds nothing yet.
+#include <QDialog>
+
+namespace trassel {
+
+class TFmSkv : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFmSkv(QWidget* parent = nullptr);
+};
+
+} // namespace trassel
