@@ -49,6 +49,15 @@ QSpinBox* makeSpin(QWidget* parent, const char* name, int value, int min, int ma
     return spin;
 }
 
+// The busy cursor for the length of a long command, restored however the command ends.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
 QWidget* scrollPage(QWidget* content)
 {
     auto* area = new QScrollArea;
@@ -107,7 +116,8 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     Splitter1->addWidget(panel1);
     Splitter1->addWidget(buildRightPanel());
     Splitter1->setStretchFactor(0, 3);
-    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setStretchFactor(1, 2);
+    Splitter1->setSizes({900, 600});
     outer->addWidget(Splitter1, 1);
     setCentralWidget(central);
     buildRibbon();
@@ -294,6 +304,9 @@ QWidget* TFmMainForm::buildWorkPages()
     sgSkv = new StringGridView(&SkvData);
     sgSkv->setObjectName(QStringLiteral("sgSkv"));
     sgSkv->setBlackBackground(true);
+    sgSkv->setAlwaysEditable(true);
+    sgSkv->setTabNavigation(false);
+    sgSkv->setLiveScrolling(false);
     skvLayout->addWidget(sgSkv);
     PageControl1->addTab(pageSkv, QStringLiteral("Выработки"));
 
@@ -483,10 +496,9 @@ void TFmMainForm::acnImportTableExecute()
     if (bytes.size == 0) {
         services_->message(this, QStringLiteral("Файл пустой!"));
     } else {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const WaitCursor wait;
         ClearGridCells(SourceData, 1, 1);
         LoadGridFromTextFile(SourceData, std::move(bytes), delimiter);
-        QApplication::restoreOverrideCursor();
     }
     NumberGridHeaders(SourceData);
     refreshTables();

@@ -1,0 +1,38 @@
+#pragma once
+// Answers the main window's dialogs from the test and records every message it would show.
+#include "app/ui_services.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace trassel::test {
+
+class FakeServices : public UiServices {
+public:
+    QString nextOpenName;
+    QString nextSaveName;
+    bool acceptPrinter = true;
+    QStringList messages;
+    QStringList informations;
+    QStringList errors;
+    QString lastFilter;
+    QString lastProposedName;
+
+    QString openFileName(QWidget*, const QString& filter, const QString&) override
+    {
+        lastFilter = filter;
+        return nextOpenName;
+    }
+    QString saveFileName(QWidget*, const QString& proposedName, const QString& filter, const QString&) override
+    {
+        lastFilter = filter;
+        lastProposedName = proposedName;
+        return nextSaveName;
+    }
+    void message(QWidget*, const QString& text) override { messages << text; }
+    void information(QWidget*, const QString& caption, const QString& text) override { informations << caption + QStringLiteral("|") + text; }
+    void error(QWidget*, const QString& text) override { errors << text; }
+    bool printerSetup(QWidget*, QPrinter&) override { return acceptPrinter; }
+};
+
+} // namespace trassel::test
