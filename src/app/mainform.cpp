@@ -5,6 +5,8 @@
 #include "app/qt_text.h"
 #include "app/ribbon.h"
 #include "app/ui_services.h"
+#include "diagram/chart_view.h"
+#include "layers/layer_manager_view.h"
 #include "table/grid_io.h"
 #include "table/pickets.h"
 #include "table/string_grid_view.h"
@@ -121,6 +123,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     outer->addWidget(Splitter1, 1);
     setCentralWidget(central);
     buildRibbon();
+    buildDiagram();
 
     // 1. Numbers are converted with "." whatever the system locale says.
     std::setlocale(LC_NUMERIC, "C");
@@ -155,11 +158,16 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
 
 TFmMainForm::~TFmMainForm()
 {
+    // The views watch the models below; they go first, then the data they showed.
+    delete takeCentralWidget();
     FormDestroy();
 }
 
 void TFmMainForm::FormDestroy()
 {
+    // The cursor and the picket and borehole series; the layer records and the chart model
+    // follow as members, in that order.
+    DiagramData.reset();
 }
 
 void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* skv, QWidget* about)
@@ -205,6 +213,13 @@ void TFmMainForm::buildActions()
     acnReCalcPK->setIcon(ribbonIcon(RibbonGlyph::RecalcPickets));
     acnAbout = make("acnAbout", QStringLiteral("О прогамме"), "Справка", &TFmMainForm::acnAboutExecute);
     acnAbout->setIcon(ribbonIcon(RibbonGlyph::About));
+    acnBuildChart = make("acnBuildChart", QStringLiteral("Построить диаграмму"), "Диаграмма", &TFmMainForm::acnBuildChartExecute);
+    acnBuildChart->setIcon(ribbonIcon(RibbonGlyph::BuildChart));
+    acnPrintOverviewChart = make("acnPrintOverviewChart", QStringLiteral("Печать диаграммы"), "Диаграмма",
+                                 &TFmMainForm::acnPrintOverviewChartExecute);
+    acnPrintOverviewChart->setIcon(ribbonIcon(RibbonGlyph::PrintChart));
+    acnLayerAdd = make("acnLayerAdd", QStringLiteral("Добавить слой"), "Таблица", &TFmMainForm::acnLayerAddExecute);
+    acnLayerDelete = make("acnLayerDelete", QStringLiteral("Удалить слой"), "Таблица", &TFmMainForm::acnLayerDeleteExecute);
 }
 
 void TFmMainForm::buildRibbon()
@@ -217,8 +232,8 @@ void TFmMainForm::buildRibbon()
     model->addAction(acnReCalcPK);
     tables->addGroup(QStringLiteral("Скважины"));
     RibbonTab* diagram = Ribbon1->addTab(QStringLiteral("Диаграмма"));
-    diagram->addGroup(QStringLiteral("Диаграмма"));
-    diagram->addGroup(QStringLiteral("Радарограмма"));
+    diagram->addGroup(QStringLiteral("Диаграмма"))->addAction(acnBuildChart);
+    diagram->addGroup(QStringLiteral("Радарограмма"))->addAction(acnPrintOverviewChart);
     RibbonTab* section = Ribbon1->addTab(QStringLiteral("Разрез"));
     section->addGroup(QStringLiteral("Разрез"));
     section->addGroup(QStringLiteral("Инструменты"));
@@ -233,6 +248,8 @@ void TFmMainForm::buildRibbon()
     Ribbon1->addQuickAccess(acnImportTable);
     Ribbon1->addQuickAccess(acnExportTable);
     Ribbon1->addQuickAccess(acnReCalcPK);
+    Ribbon1->addQuickAccess(acnBuildChart);
+    Ribbon1->addQuickAccess(acnPrintOverviewChart);
 
     Ribbon1->setScreenTip(acnImportTable, QStringLiteral("Импорт таблицы"),
                           QStringLiteral("Импорт таблицы, содержащей цифровую модель среды ПК/глубина"));
@@ -241,6 +258,10 @@ void TFmMainForm::buildRibbon()
     Ribbon1->setScreenTip(acnReCalcPK, QStringLiteral("Пересчет в ПК"),
                           QStringLiteral("Пересчет пикетов производится для файлов, содержащих колонку \"км\"  и \"м\". "
                                          "При этом данные в колонке \"км\" заменяются на линейную координату по 100-метровой базе"));
+    Ribbon1->setScreenTip(acnBuildChart, QStringLiteral("Построить диаграмму"),
+                          QStringLiteral("Границы отстраиваются по данным из колонок, отмеченных галочками в диспетчере слоев"));
+    Ribbon1->setScreenTip(acnPrintOverviewChart, QStringLiteral("Печать диаграммы"),
+                          QStringLiteral("Печать интерпретационной диаграммы в том виде, в каком она показана"));
     Ribbon1->setCurrentIndex(1);
 }
 
@@ -379,9 +400,11 @@ QWidget* TFmMainForm::buildRightPanel()
     cmbX->setInsertPolicy(QComboBox::NoInsert);
     cmbX->setEditText(QStringLiteral("1"));
     left->addWidget(cmbX);
+    lwLayerManager = new LayerManagerView(LayerData);
+    lwLayerManager->setObjectName(QStringLiteral("lwLayerManager"));
+    left->addWidget(lwLayerManager, 1);
     grbLayerProperties = new QGroupBox(QStringLiteral("Свойства слоя"));
     grbLayerProperties->setObjectName(QStringLiteral("grbLayerProperties"));
-    left->addStretch(1);
     left->addWidget(grbLayerProperties);
     layout->addWidget(scrollPage(ScrollBox3), 1);
 
@@ -398,7 +421,7 @@ QWidget* TFmMainForm::buildRightPanel()
     pagePropTable = scrollPage(buildTableProperties());
     pagePropTable->setObjectName(QStringLiteral("scrbxPropertiesTable"));
     PageControl2->addTab(pagePropTable, QStringLiteral("Таблица"));
-    pagePropDiagram = new QWidget;
+    pagePropDiagram = scrollPage(buildDiagramProperties());
     pagePropDiagram->setObjectName(QStringLiteral("scrbxPropertiesDiagramma"));
     PageControl2->addTab(pagePropDiagram, QStringLiteral("Диаграмма"));
     pagePropSection = new QWidget;

@@ -3,6 +3,9 @@
 // the diagram series and cursor, the section bitmap's width) and maps every command of the
 // ribbon, the menus and the parameter controls to its handler. Handlers stay thin: they read
 // the controls, call the core, and let errors reach one reporter.
+#include "diagram/chart_model.h"
+#include "diagram/diagram.h"
+#include "layers/layers.h"
 #include "table/grid.h"
 
 #include <QMainWindow>
@@ -13,7 +16,9 @@
 #include <string>
 
 class QAction;
+class QCheckBox;
 class QComboBox;
+class QMenu;
 class QCommandLinkButton;
 class QGroupBox;
 class QLabel;
@@ -27,6 +32,8 @@ class QToolButton;
 
 namespace trassel {
 
+class ChartView;
+class LayerManagerView;
 class Ribbon;
 class StringGridView;
 class UiServices;
@@ -52,6 +59,10 @@ public:
     int SectionWidth = 200;
     Grid SourceData{10, 20};   // the depth table behind sgSourceData
     Grid SkvData{5, 2};        // the borehole table behind sgSkv
+    ChartModel ChartData;      // what chtOverviewChart shows
+    LayerManager LayerData{ChartData};  // Layers, LayerCount and the entries of lwLayerManager
+    // PicketSeries, SkvSeries and ChartCursor; built after the controls (its cursor starts at seFirstRow).
+    std::unique_ptr<Diagram> DiagramData;
 
     int HeaderRowCount() const;
     int FirstDataRow() const;
@@ -88,12 +99,31 @@ public:
     QSpinBox* seLastRow = nullptr;
     QWidget* ScrollBox3 = nullptr;
     QGroupBox* grbLayerProperties = nullptr;
+    QMenu* PopupMenuSgSourceData = nullptr;
+    QMenu* PopupMenuLV = nullptr;
+    QMenu* PopupMenuSgSkv = nullptr;
+    ChartView* chtOverviewChart = nullptr;
+    LayerManagerView* lwLayerManager = nullptr;
+    QCheckBox* chkDinamicDiapazonAxes = nullptr;
+    QSpinBox* seChtOverviewChartHeight = nullptr;
+    QSpinBox* seChtOverviewChartWidth = nullptr;
+    QCheckBox* chkSeriesMarksVisible = nullptr;
+    QSpinBox* seSeriesFrequencyMarks = nullptr;
+    QLineEdit* ltxtVertIncrementDecrement = nullptr;
+    QCheckBox* chkCursorHorizMarkVisible = nullptr;
+    QCheckBox* chkCursorVertMarkVisible = nullptr;
+    QSpinBox* seCursorHorzSize = nullptr;
+    QSpinBox* seCursorVertSize = nullptr;
 
     // ---- actions ----
     QAction* acnImportTable = nullptr;
     QAction* acnExportTable = nullptr;
     QAction* acnReCalcPK = nullptr;
     QAction* acnAbout = nullptr;
+    QAction* acnBuildChart = nullptr;
+    QAction* acnPrintOverviewChart = nullptr;
+    QAction* acnLayerAdd = nullptr;
+    QAction* acnLayerDelete = nullptr;
 
     // ---- handlers ----
     void acnImportTableExecute();
@@ -107,6 +137,15 @@ public:
     void PageControl1Change(int index);
     void PageControl2Change(int index);
     void FormDestroy();
+    void acnBuildChartExecute();
+    void acnPrintOverviewChartExecute();
+    void acnLayerAddExecute();
+    void acnLayerDeleteExecute();
+    void chtOverviewChartKeyDown(int key);
+    void chtOverviewChartClickSeries(int series, int index, Qt::MouseButton button);
+
+    // The diagram settings as the controls hold them now.
+    DiagramParams diagramParams() const;
 
     // Switches a page from program code: unlike a user's switch it is not mirrored.
     void showPageByCommand(QWidget* page);
@@ -121,6 +160,8 @@ private:
     QWidget* buildWorkPages();
     QWidget* buildRightPanel();
     QWidget* buildTableProperties();
+    QWidget* buildDiagramProperties();
+    void buildDiagram();
 
     std::unique_ptr<UiServices> ownServices_;
     UiServices* services_ = nullptr;

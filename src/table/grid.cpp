@@ -233,7 +233,8 @@ void Grid::rewriteRow(int row, int firstCol, const std::string_view* texts, std:
             for (std::size_t i = 0; i < fit; ++i) {
                 if (i > 0)
                     p[pos++] = r.separator;
-                std::memcpy(p + pos, texts[i].data(), texts[i].size());
+                if (!texts[i].empty())
+                    std::memcpy(p + pos, texts[i].data(), texts[i].size());
                 pos += texts[i].size();
                 e[a + i] = static_cast<std::uint16_t>(pos);
             }

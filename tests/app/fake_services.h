@@ -2,6 +2,7 @@
 // Answers the main window's dialogs from the test and records every message it would show.
 #include "app/ui_services.h"
 
+#include <QPrinter>
 #include <QString>
 #include <QStringList>
 
@@ -12,6 +13,7 @@ public:
     QString nextOpenName;
     QString nextSaveName;
     bool acceptPrinter = true;
+    QString printFile;  // when set, the printer writes a PDF there
     QStringList messages;
     QStringList informations;
     QStringList errors;
@@ -32,7 +34,14 @@ public:
     void message(QWidget*, const QString& text) override { messages << text; }
     void information(QWidget*, const QString& caption, const QString& text) override { informations << caption + QStringLiteral("|") + text; }
     void error(QWidget*, const QString& text) override { errors << text; }
-    bool printerSetup(QWidget*, QPrinter&) override { return acceptPrinter; }
+    bool printerSetup(QWidget*, QPrinter& printer) override
+    {
+        if (!printFile.isEmpty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printFile);
+        }
+        return acceptPrinter;
+    }
 };
 
 } // namespace trassel::test

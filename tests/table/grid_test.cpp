@@ -84,6 +84,9 @@ TEST(Grid, TextIsStoredExactlyAndRewritesKeepTheNeighbours)
     EXPECT_EQ(g.cell(3, 1), "");
     g.setCell(4, 1, "");
     EXPECT_EQ(g.cell(2, 1), "  12.5 ");
+    g.setCell(2, 1, std::string_view{}); // a null view empties the cell like ""
+    EXPECT_EQ(g.cell(2, 1), "");
+    g.setCell(2, 1, "  12.5 ");
     EXPECT_EQ(g.cell(4, 1), "");
     // A cell may be written with a view of another cell of the same grid.
     g.setCell(5, 1, g.cellView(2, 1));

@@ -1,0 +1,167 @@
+#include "app/mainform.h"
+#include "diagram/chart_view.h"
+#include "fake_services.h"
+#include "layers/layer_manager_view.h"
+#include "table/string_grid_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace trassel;
+
+namespace {
+
+int argc = 1;
+char arg0[] = "mainform_diagram_test";
+char* argv[] = {arg0, nullptr};
+
+// The example survey imported and recalculated into pickets, with layers for three columns.
+class DiagramFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+        form = std::make_unique<TFmMainForm>(&services);
+        form->resize(1400, 900);
+        form->show();
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
+        form->acnImportTable->trigger();
+        form->acnReCalcPK->trigger();
+        for (int col : {3, 4, 5}) {
+            form->sgSourceData->setCurrentCell(col, 2);
+            form->acnLayerAdd->trigger();
+        }
+        ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+        form->PageControl1->setCurrentWidget(form->pageDiagram);
+    }
+    Diagram& diagram() { return *form->DiagramData; }
+    const ChartSeries& layerSeries(int slot) { return form->ChartData.series(form->LayerData.Layers(slot).Series); }
+
+    test::FakeServices services;
+    std::unique_ptr<TFmMainForm> form;
+};
+
+} // namespace
+
+TEST_F(DiagramFormTest, BuildDrawsEveryCheckedLayerAndTheCursorWindow)
+{
+    EXPECT_EQ(form->LayerData.LayerCount(), 3);
+    EXPECT_EQ(form->lwLayerManager->topLevelItemCount(), 3);
+    EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropDiagram);
+    form->acnBuildChart->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    const int rows = form->LastDataRow() - form->FirstDataRow() + 1;
+    EXPECT_EQ(form->ChartData.series(diagram().PicketSeries()).count(), static_cast<std::size_t>(rows));
+    for (int slot = 0; slot < 3; ++slot)
+        EXPECT_EQ(layerSeries(slot).count(), static_cast<std::size_t>(rows)) << slot;
+    // The cursor sits on row 2, column 2 by default: picket 123, the metre column's value.
+    EXPECT_DOUBLE_EQ(diagram().cursor().X, 123.0);
+    EXPECT_DOUBLE_EQ(form->ChartData.bottomAxis().minimum(), 122.0);
+    EXPECT_DOUBLE_EQ(form->ChartData.bottomAxis().maximum(), 124.0);
+    EXPECT_TRUE(form->ChartData.isAttached(diagram().cursor().HorzSeries));
+    form->chtOverviewChart->syncFromModel();
+    EXPECT_NE(form->chtOverviewChart->graphOf(form->LayerData.Layers(0).Series), nullptr);
+}
+
+TEST_F(DiagramFormTest, ArrowKeysOnTheChartCorrectTheTable)
+{
+    // Select the layer of column 4 ("Песок") so the keys edit that column.
+    for (int row = 0; row < form->lwLayerManager->topLevelItemCount(); ++row) {
+        const EntryId id = form->lwLayerManager->entryAtRow(row);
+        if (form->LayerData.recordOf(id)->DepthColumn == 4)
+            form->lwLayerManager->setCurrentItem(form->lwLayerManager->topLevelItem(row));
+    }
+    form->acnBuildChart->trigger();
+    const std::string before = form->SourceData.cell(4, 2);
+    const double value = std::stod(before);
+    form->chtOverviewChart->setFocus();
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Right);
+    EXPECT_EQ(diagram().cursor().Row, 3);
+    EXPECT_EQ(diagram().cursor().Col, 4);
+    const double at3 = std::stod(form->SourceData.cell(4, 3));
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(std::stod(form->SourceData.cell(4, 3)), std::nearbyint(at3) + 1);
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Up);
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Up);
+    EXPECT_DOUBLE_EQ(std::stod(form->SourceData.cell(4, 3)), std::nearbyint(at3) - 1);
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Left);
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Left); // already at the first row: stays
+    EXPECT_EQ(diagram().cursor().Row, 2);
+    EXPECT_EQ(form->SourceData.cell(4, 2), before);
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Delete);
+    EXPECT_EQ(form->SourceData.cell(4, 2), "");
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Right); // an empty cell stops every key silently
+    EXPECT_EQ(diagram().cursor().Row, 2);
+    EXPECT_TRUE(services.errors.isEmpty());
+    (void)value;
+}
+
+TEST_F(DiagramFormTest, ClicksOnPointsMoveTheCursorOrHideThePoint)
+{
+    form->acnBuildChart->trigger();
+    form->chtOverviewChart->syncFromModel();
+    const SeriesId layer = form->LayerData.Layers(0).Series;
+    const ChartSeries& points = form->ChartData.series(layer);
+    // The point of the cursor's next row lies inside the window around the cursor.
+    const std::size_t index = 1;
+    const int row = points.rows()[index];
+    QTest::mouseClick(form->chtOverviewChart, Qt::LeftButton, {}, form->chtOverviewChart->pixelOf(layer, index).toPoint());
+    EXPECT_EQ(diagram().cursor().Row, row);
+    EXPECT_EQ(row, 3);
+    EXPECT_TRUE(form->chtOverviewChart->hasFocus());
+
+    form->chtOverviewChart->syncFromModel();
+    const std::size_t before = points.count();
+    QTest::mouseClick(form->chtOverviewChart, Qt::RightButton, {}, form->chtOverviewChart->pixelOf(layer, 3).toPoint());
+    EXPECT_EQ(points.count(), before - 1);
+    form->acnBuildChart->trigger();
+    EXPECT_EQ(points.count(), before);
+}
+
+TEST_F(DiagramFormTest, LayersAreDeletedFromTheSelectedEntryOnly)
+{
+    form->lwLayerManager->clearSelection();
+    form->acnLayerDelete->trigger();
+    EXPECT_EQ(form->LayerData.LayerCount(), 3);
+    form->lwLayerManager->setCurrentItem(form->lwLayerManager->topLevelItem(1));
+    const SeriesId removed = form->LayerData.recordOf(form->lwLayerManager->entryAtRow(1))->Series;
+    form->acnLayerDelete->trigger();
+    EXPECT_EQ(form->LayerData.LayerCount(), 2);
+    EXPECT_EQ(form->lwLayerManager->topLevelItemCount(), 2);
+    EXPECT_FALSE(form->ChartData.exists(removed));
+    // A picket column that is not a number refuses the new layer with the conversion error.
+    form->cmbX->setEditText(QStringLiteral("x"));
+    form->acnLayerAdd->trigger();
+    ASSERT_EQ(services.errors.size(), 1);
+    EXPECT_EQ(services.errors[0], QStringLiteral("'x' is not a valid integer value"));
+    EXPECT_EQ(form->LayerData.LayerCount(), 2);
+}
+
+TEST_F(DiagramFormTest, PrintsTheDiagramToThePrinter)
+{
+    QTemporaryDir dir;
+    form->acnBuildChart->trigger();
+    services.printFile = dir.filePath(QStringLiteral("diagram.pdf"));
+    form->acnPrintOverviewChart->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    QFile pdf(services.printFile);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(4) == "%PDF");
+    EXPECT_GT(pdf.size(), 2000);
+    services.acceptPrinter = false;
+    services.printFile = dir.filePath(QStringLiteral("cancelled.pdf"));
+    form->acnPrintOverviewChart->trigger();
+    EXPECT_FALSE(QFile::exists(services.printFile));
+}

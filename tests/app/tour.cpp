@@ -1,0 +1,51 @@
+// Walks through the example survey as a user would and saves a picture of the main window at
+// each stage, for looking at what the program shows: trassel_tour OUTPUT_DIR
+#include "app/mainform.h"
+#include "diagram/chart_view.h"
+#include "fake_services.h"
+#include "layers/layer_manager_view.h"
+#include "table/string_grid_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace trassel;
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    test::FakeServices services;
+    TFmMainForm form(&services);
+    form.resize(1600, 1000);
+    form.show();
+    QTest::qWait(200);
+    auto shot = [&](const char* name) {
+        QTest::qWait(150);
+        form.grab().save(out + QLatin1Char('/') + QLatin1String(name));
+    };
+    shot("01-start.png");
+    services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
+    form.acnImportTable->trigger();
+    form.acnReCalcPK->trigger();
+    shot("02-imported.png");
+    for (int col : {3, 4, 5}) {
+        form.sgSourceData->setCurrentCell(col, 2);
+        form.acnLayerAdd->trigger();
+    }
+    form.PageControl1->setCurrentWidget(form.pageDiagram);
+    form.lwLayerManager->setCurrentItem(form.lwLayerManager->topLevelItem(1));
+    form.acnBuildChart->trigger();
+    form.chtOverviewChart->setFocus();
+    for (int i = 0; i < 6; ++i)
+        QTest::keyClick(form.chtOverviewChart, Qt::Key_Right);
+    for (int i = 0; i < 8; ++i)
+        QTest::keyClick(form.chtOverviewChart, Qt::Key_Up);
+    shot("03-diagram.png");
+    for (const QString& e : services.errors)
+        qWarning("error: %s", qPrintable(e));
+    return 0;
+}
