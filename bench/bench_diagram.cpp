@@ -15,6 +15,7 @@
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -25,16 +26,16 @@ using namespace trassel;
 
 namespace {
 
-// Two header lines, then `rows` lines: number, picket, 10 depth columns.
+// A header line (row 1), then `rows` lines (rows 2..): picket, 11 depth columns.
 std::unique_ptr<Grid> makeSurvey(int rows)
 {
     std::mt19937 rnd(11);
-    std::string text = "0\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\r\nN\tPK\tD1\tD2\tD3\tD4\tD5\tD6\tD7\tD8\tD9\tD10\r\n";
+    std::string text = "PK\tD1\tD2\tD3\tD4\tD5\tD6\tD7\tD8\tD9\tD10\tD11\r\n";
     char buf[32];
     for (int r = 0; r < rows; ++r) {
-        int n = std::snprintf(buf, sizeof buf, "%d\t%.2f", r + 2, 100.0 + r * 0.01);
+        int n = std::snprintf(buf, sizeof buf, "%.2f", 100.0 + r * 0.01);
         text.append(buf, static_cast<std::size_t>(n));
-        for (int c = 2; c < 12; ++c) {
+        for (int c = 2; c <= 12; ++c) {
             n = std::snprintf(buf, sizeof buf, "\t%.1f", 20.0 * c + (rnd() % 3000) / 100.0);
             text.append(buf, static_cast<std::size_t>(n));
         }
@@ -44,7 +45,7 @@ std::unique_ptr<Grid> makeSurvey(int rows)
     bytes.size = text.size();
     bytes.data = std::make_unique<char[]>(text.size());
     std::memcpy(bytes.data.get(), text.data(), text.size());
-    auto grid = std::make_unique<Grid>(12, 20);
+    auto grid = std::make_unique<Grid>(13, 20);
     LoadGridFromTextFile(*grid, std::move(bytes), '\t');
     return grid;
 }
@@ -97,9 +98,12 @@ struct BigChart {
         ChartSeries& l = chart.series(layer);
         p.reserve(kPoints);
         l.reserve(kPoints);
+        // A boundary wanders the way a real one does: a random walk of up to 2 cm per metre.
+        double depth = 250.0;
         for (int i = 0; i < kPoints; ++i) {
+            depth = std::clamp(depth + static_cast<double>(rnd() % 5) - 2.0, 100.0, 400.0);
             p.addXY(100.0 + i * 0.01, 0.0, i + 2);
-            l.addXY(100.0 + i * 0.01, 100.0 + (rnd() % 3000) / 10.0, i + 2);
+            l.addXY(100.0 + i * 0.01, depth, i + 2);
         }
         p.setMarksVisible(true);
         p.setMarksDrawEvery(20);

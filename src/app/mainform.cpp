@@ -6,6 +6,7 @@
 #include "app/ribbon.h"
 #include "app/ui_services.h"
 #include "diagram/chart_view.h"
+#include "platform/qt_canvas.h"
 #include "layers/layer_manager_view.h"
 #include "table/grid_io.h"
 #include "table/pickets.h"
@@ -124,6 +125,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     setCentralWidget(central);
     buildRibbon();
     buildDiagram();
+    buildSection();
 
     // 1. Numbers are converted with "." whatever the system locale says.
     std::setlocale(LC_NUMERIC, "C");
@@ -168,6 +170,7 @@ void TFmMainForm::FormDestroy()
     // The cursor and the picket and borehole series; the layer records and the chart model
     // follow as members, in that order.
     DiagramData.reset();
+    SectionCanvas.reset();
 }
 
 void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* skv, QWidget* about)
@@ -220,6 +223,18 @@ void TFmMainForm::buildActions()
     acnPrintOverviewChart->setIcon(ribbonIcon(RibbonGlyph::PrintChart));
     acnLayerAdd = make("acnLayerAdd", QStringLiteral("Добавить слой"), "Таблица", &TFmMainForm::acnLayerAddExecute);
     acnLayerDelete = make("acnLayerDelete", QStringLiteral("Удалить слой"), "Таблица", &TFmMainForm::acnLayerDeleteExecute);
+    acnPlotRazrezLine = make("acnPlotRazrezLine", QStringLiteral("Построить разрез"), "Разрез", &TFmMainForm::acnPlotRazrezLineExecute);
+    acnPlotRazrezLine->setIcon(ribbonIcon(RibbonGlyph::PlotSectionLines));
+    acnPlotRazrezPoligon = make("acnPlotRazrezPoligon", QStringLiteral("Построить разрез полигонами"), "Разрез",
+                                &TFmMainForm::acnPlotRazrezPoligonExecute);
+    acnPlotRazrezPoligon->setIcon(ribbonIcon(RibbonGlyph::PlotSectionPolygons));
+    acnExportDiagrammToJpg = make("acnExportDiagrammToJpg", QStringLiteral("Экспорт в &JPG"), "Разрез",
+                                  &TFmMainForm::acnExportDiagrammToJpgExecute);
+    acnExportDiagrammToJpg->setIcon(ribbonIcon(RibbonGlyph::ExportImage));
+    acnPrintImage = make("acnPrintImage", QStringLiteral("Печать"), "Разрез", &TFmMainForm::acnPrintImageExecute);
+    // No button or menu starts the section print; its shortcut does.
+    acnPrintImage->setShortcut(QKeySequence::Print);
+    addAction(acnPrintImage);
 }
 
 void TFmMainForm::buildRibbon()
@@ -235,7 +250,10 @@ void TFmMainForm::buildRibbon()
     diagram->addGroup(QStringLiteral("Диаграмма"))->addAction(acnBuildChart);
     diagram->addGroup(QStringLiteral("Радарограмма"))->addAction(acnPrintOverviewChart);
     RibbonTab* section = Ribbon1->addTab(QStringLiteral("Разрез"));
-    section->addGroup(QStringLiteral("Разрез"));
+    RibbonGroup* sectionGroup = section->addGroup(QStringLiteral("Разрез"));
+    sectionGroup->addAction(acnPlotRazrezLine);
+    sectionGroup->addAction(acnPlotRazrezPoligon);
+    sectionGroup->addAction(acnExportDiagrammToJpg);
     section->addGroup(QStringLiteral("Инструменты"));
     RibbonTab* params = Ribbon1->addTab(QStringLiteral("Параметры"));
     lblDateCompilation1 = new QLabel;
@@ -250,6 +268,8 @@ void TFmMainForm::buildRibbon()
     Ribbon1->addQuickAccess(acnReCalcPK);
     Ribbon1->addQuickAccess(acnBuildChart);
     Ribbon1->addQuickAccess(acnPrintOverviewChart);
+    Ribbon1->addQuickAccess(acnPlotRazrezPoligon);
+    Ribbon1->addQuickAccess(acnExportDiagrammToJpg);
 
     Ribbon1->setScreenTip(acnImportTable, QStringLiteral("Импорт таблицы"),
                           QStringLiteral("Импорт таблицы, содержащей цифровую модель среды ПК/глубина"));
@@ -262,6 +282,15 @@ void TFmMainForm::buildRibbon()
                           QStringLiteral("Границы отстраиваются по данным из колонок, отмеченных галочками в диспетчере слоев"));
     Ribbon1->setScreenTip(acnPrintOverviewChart, QStringLiteral("Печать диаграммы"),
                           QStringLiteral("Печать интерпретационной диаграммы в том виде, в каком она показана"));
+    Ribbon1->setScreenTip(acnPlotRazrezPoligon, QStringLiteral("Построить разрез полигонами"),
+                          QStringLiteral("Построить разрез слоями. Границы отстраиваются по данным из колонок, "
+                                         "отмеченных галочками в диспетчере слоев"));
+    Ribbon1->setScreenTip(acnExportDiagrammToJpg, QStringLiteral("Экспорт графики"),
+                          QStringLiteral("Экспорт диаграммы в растровое изображение."));
+    Ribbon1->setScreenTip(acnPlotRazrezLine, QStringLiteral("Построить разрез"),
+                          QStringLiteral("Построить разрез линиями. Границы отстраиваются по данным из колонок, "
+                                         "отмеченных галочками в диспетчере слоев"));
+    Ribbon1->setScreenTip(acnPrintImage, QStringLiteral("Печать"), QString());
     Ribbon1->setCurrentIndex(1);
 }
 
@@ -424,7 +453,7 @@ QWidget* TFmMainForm::buildRightPanel()
     pagePropDiagram = scrollPage(buildDiagramProperties());
     pagePropDiagram->setObjectName(QStringLiteral("scrbxPropertiesDiagramma"));
     PageControl2->addTab(pagePropDiagram, QStringLiteral("Диаграмма"));
-    pagePropSection = new QWidget;
+    pagePropSection = scrollPage(buildSectionProperties());
     pagePropSection->setObjectName(QStringLiteral("scrbxPropertiesTrassel"));
     PageControl2->addTab(pagePropSection, QStringLiteral("Разрез"));
     right->addWidget(PageControl2, 1);

@@ -6,6 +6,7 @@
 #include "diagram/chart_model.h"
 #include "diagram/diagram.h"
 #include "layers/layers.h"
+#include "section/section_renderer.h"
 #include "table/grid.h"
 
 #include <QMainWindow>
@@ -32,7 +33,12 @@ class QToolButton;
 
 namespace trassel {
 
+class BrushStyleBox;
 class ChartView;
+class ColorBox;
+class ImageCanvas;
+class SectionImage;
+class SectionView;
 class LayerManagerView;
 class Ribbon;
 class StringGridView;
@@ -63,6 +69,8 @@ public:
     LayerManager LayerData{ChartData};  // Layers, LayerCount and the entries of lwLayerManager
     // PicketSeries, SkvSeries and ChartCursor; built after the controls (its cursor starts at seFirstRow).
     std::unique_ptr<Diagram> DiagramData;
+    std::unique_ptr<ImageCanvas> SectionCanvas;  // the section bitmap and its canvas
+    SectionState SectionSizes;                   // SectionWidth's partner: the image control's size
 
     int HeaderRowCount() const;
     int FirstDataRow() const;
@@ -114,6 +122,21 @@ public:
     QCheckBox* chkCursorVertMarkVisible = nullptr;
     QSpinBox* seCursorHorzSize = nullptr;
     QSpinBox* seCursorVertSize = nullptr;
+    SectionView* scrbxTrassel = nullptr;
+    SectionImage* imgSection = nullptr;
+    QSpinBox* seScaleX = nullptr;
+    QSpinBox* seScaleY = nullptr;
+    QSpinBox* seMaxDepth = nullptr;
+    QSpinBox* seDHL = nullptr;
+    QSpinBox* seISSO = nullptr;
+    QSpinBox* sedH = nullptr;
+    QSpinBox* sedLleft = nullptr;
+    QSpinBox* sedLright = nullptr;
+    QSpinBox* seLineWidth = nullptr;
+    ColorBox* clbLineColor = nullptr;
+    BrushStyleBox* cmbBrushStyle = nullptr;
+    ColorBox* clbBrushColor = nullptr;
+    ColorBox* clbColorOfSeriesPoint = nullptr;
 
     // ---- actions ----
     QAction* acnImportTable = nullptr;
@@ -124,6 +147,10 @@ public:
     QAction* acnPrintOverviewChart = nullptr;
     QAction* acnLayerAdd = nullptr;
     QAction* acnLayerDelete = nullptr;
+    QAction* acnPlotRazrezLine = nullptr;
+    QAction* acnPlotRazrezPoligon = nullptr;
+    QAction* acnExportDiagrammToJpg = nullptr;
+    QAction* acnPrintImage = nullptr;
 
     // ---- handlers ----
     void acnImportTableExecute();
@@ -144,8 +171,21 @@ public:
     void chtOverviewChartKeyDown(int key);
     void chtOverviewChartClickSeries(int series, int index, Qt::MouseButton button);
 
+    void acnPlotRazrezLineExecute();
+    void acnPlotRazrezPoligonExecute();
+    void acnExportDiagrammToJpgExecute();
+    void acnPrintImageExecute();
+    void lwLayerManagerSelectItem(int entry);
+    void seLineWidthChange();
+    void clbLineColorChange();
+    void cmbBrushStyleChange();
+    void clbBrushColorChange();
+    void clbColorOfSeriesPointChange();
+
     // The diagram settings as the controls hold them now.
     DiagramParams diagramParams() const;
+    // The section settings as the controls hold them now.
+    SectionParams sectionParams() const;
 
     // Switches a page from program code: unlike a user's switch it is not mirrored.
     void showPageByCommand(QWidget* page);
@@ -162,6 +202,11 @@ private:
     QWidget* buildTableProperties();
     QWidget* buildDiagramProperties();
     void buildDiagram();
+    QWidget* buildSectionProperties();
+    void buildLayerProperties();
+    void buildSection();
+    // Writes a style value into the layer of the selected entry (there is at most one).
+    void writeSelectedLayer(const std::function<void(TLayer&)>& write);
 
     std::unique_ptr<UiServices> ownServices_;
     UiServices* services_ = nullptr;

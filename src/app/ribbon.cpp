@@ -582,7 +582,6 @@ Ribbon::Ribbon(const QString& caption, QWidget* parent) : QWidget(parent)
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("ribbonTabs"));
     tabs_->tabBar()->setObjectName(QStringLiteral("ribbonTabBar"));
-    tabs_->setDocumentMode(false);
     tabs_->setUsesScrollButtons(true);
     column->addWidget(tabs_);
     connect(tabs_, &QTabWidget::currentChanged, this, &Ribbon::currentChanged);

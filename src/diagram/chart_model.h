@@ -20,6 +20,7 @@ enum class SeriesKind { Line, Point };
 // What a point's mark shows.
 enum class MarkStyle { Value, XValue };
 
+// The font of a series' marks.
 struct MarkFont {
     bool bold = false;
     int size = 8;

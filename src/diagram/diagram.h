@@ -92,8 +92,8 @@ private:
     SeriesId picketSeries_;
     SeriesId skvSeries_;
     ChartCursor cursor_;
-    // Pickets of one column read leniently over the working range, shared by the layers of
-    // one build that read the same column.
+    // Rounded pickets of one column over the working range, in row order, shared by the
+    // picket line and the layers of one build that read the same column.
     int picketCacheColumn_ = -1;
     std::vector<double> picketCache_;
 };

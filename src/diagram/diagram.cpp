@@ -1,0 +1,241 @@
+#include "diagram/diagram.h"
+
+#include "app/error.h"
+#include "layers/layers.h"
+#include "table/grid.h"
+#include "table/numbers.h"
+
+namespace trassel {
+namespace {
+
+constexpr Color kRed = 255;
+
+std::size_t rangeSize(const DiagramParams& params)
+{
+    return params.LastDataRow >= params.FirstDataRow
+               ? static_cast<std::size_t>(params.LastDataRow - params.FirstDataRow) + 1
+               : 0;
+}
+
+MarkFont boldFont(const ChartSeries& series, int size)
+{
+    MarkFont font = series.marks().font;
+    font.bold = true;
+    font.size = size;
+    return font;
+}
+
+} // namespace
+
+Diagram::Diagram(ChartModel& chart, LayerManager& layers, int firstDataRow)
+    : chart_(&chart), layers_(&layers)
+{
+    picketSeries_ = chart.createSeries(SeriesKind::Line);
+    chart.attach(picketSeries_);
+    skvSeries_ = chart.createSeries(SeriesKind::Point);
+    chart.attach(skvSeries_);
+    cursor_.VertSeries = chart.createSeries(SeriesKind::Point);
+    cursor_.HorzSeries = chart.createSeries(SeriesKind::Point);
+    cursor_.Row = firstDataRow;
+}
+
+Diagram::~Diagram()
+{
+    chart_->destroySeries(cursor_.VertSeries);
+    chart_->destroySeries(cursor_.HorzSeries);
+    chart_->destroySeries(picketSeries_);
+    chart_->destroySeries(skvSeries_);
+}
+
+void Diagram::FillPicketSeries(SeriesId id, int picketColumn, const Grid& grid, const DiagramParams& params)
+{
+    ChartSeries& series = chart_->series(id);
+    series.clear();
+    series.reserve(rangeSize(params));
+    // The pickets in row order serve the layers that read the same column: a text that
+    // passes strict reading reads the same leniently. Valid only once every row has passed.
+    picketCacheColumn_ = -1;
+    picketCache_.clear();
+    picketCache_.reserve(rangeSize(params));
+    series.setMarksVisible(true);
+    series.setMarksDrawEvery(20);
+    series.setMarksStyle(MarkStyle::XValue);
+    series.setMarksArrowLength(20);
+    series.setMarksFont(boldFont(series, 14));
+    series.setColor(kRed);
+    series.setPenWidth(3);
+    for (int r = params.FirstDataRow; r <= params.LastDataRow; ++r) {
+        const double x = RoundTo(ReadStrict(grid.cellView(picketColumn, r)), 2);
+        picketCache_.push_back(x);
+        series.addXY(x, 0.0, r);
+    }
+    picketCacheColumn_ = picketColumn;
+}
+
+void Diagram::FillLayerSeries(SeriesId id, int picketColumn, int depthColumn, const Grid& grid,
+                              const DiagramParams& params)
+{
+    fillLayerSeries(chart_->series(id), picketColumn, depthColumn, grid, params, nullptr);
+}
+
+void Diagram::fillLayerSeries(ChartSeries& series, int picketColumn, int depthColumn, const Grid& grid,
+                              const DiagramParams& params, const std::vector<double>* pickets)
+{
+    series.clear();
+    series.reserve(rangeSize(params));
+    std::size_t i = 0;
+    for (int r = params.FirstDataRow; r <= params.LastDataRow; ++r, ++i) {
+        const double x = pickets ? (*pickets)[i] : RoundTo(ReadLenient(grid.cellView(picketColumn, r)), 2);
+        const double y = RoundTo(ReadLenient(grid.cellView(depthColumn, r)), 0);
+        series.addXY(x, y, r);
+    }
+    series.setMarksVisible(params.SeriesMarksVisible);
+    series.setMarksDrawEvery(params.SeriesFrequencyMarks);
+}
+
+void Diagram::UpdateCursorSeries(const DiagramParams& params)
+{
+    ChartSeries& horz = chart_->series(cursor_.HorzSeries);
+    ChartSeries& vert = chart_->series(cursor_.VertSeries);
+    horz.clear();
+    vert.clear();
+    // The cursor's points stand for no row of their own: a click on them leaves the cursor.
+    horz.addXY(cursor_.X, cursor_.Y);
+    vert.addXY(cursor_.X, cursor_.Y);
+
+    horz.setMarksVisible(params.CursorHorizMarkVisible);
+    horz.setMarksStyle(MarkStyle::Value);
+    horz.setMarksArrowLength(30);
+    vert.setMarksVisible(params.CursorVertMarkVisible);
+    vert.setMarksStyle(MarkStyle::XValue);
+    vert.setMarksArrowLength(-90);
+    vert.setMarksAngle(90);
+    horz.setMarksFont(boldFont(horz, 14));
+    vert.setMarksFont(boldFont(vert, 14));
+}
+
+void Diagram::setAxisWindow(ChartAxis& axis, double minimum, double maximum)
+{
+    // Each bound is checked against the other's current value, so the bound on the side the
+    // window moves to goes first; a window of non-negative size is then always accepted.
+    if (maximum >= axis.minimum()) {
+        axis.setMaximum(maximum);
+        axis.setMinimum(minimum);
+    } else {
+        axis.setMinimum(minimum);
+        axis.setMaximum(maximum);
+    }
+}
+
+void Diagram::BuildChart(const Grid& grid, const DiagramParams& params)
+{
+    FillPicketSeries(picketSeries_, ReadInteger(params.ColX), grid, params);
+
+    for (int slot = layers_->LayerCount() - 1; slot >= 0; --slot) {
+        const TLayer& layer = layers_->Layers(slot);
+        ChartSeries& series = chart_->series(layer.Series);
+        series.clear();
+        if (!layers_->isChecked(layer.Item))
+            continue;
+        series.setColor(layer.PointColor);
+        if (picketCacheColumn_ != layer.PicketColumn) {
+            picketCache_.clear();
+            picketCache_.reserve(rangeSize(params));
+            for (int r = params.FirstDataRow; r <= params.LastDataRow; ++r)
+                picketCache_.push_back(RoundTo(ReadLenient(grid.cellView(layer.PicketColumn, r)), 2));
+            picketCacheColumn_ = layer.PicketColumn;
+        }
+        fillLayerSeries(series, layer.PicketColumn, layer.DepthColumn, grid, params, &picketCache_);
+    }
+
+    const int picketColumn = ReadInteger(params.ColX);
+    const double x = RoundTo(ReadStrict(grid.cellView(picketColumn, cursor_.Row)), 2);
+    const double y = RoundTo(ReadStrict(grid.cellView(cursor_.Col, cursor_.Row)), 0);
+    cursor_.X = x;
+    cursor_.Y = y;
+
+    UpdateCursorSeries(params);
+
+    ChartSeries& horz = chart_->series(cursor_.HorzSeries);
+    ChartSeries& vert = chart_->series(cursor_.VertSeries);
+    horz.setPointerColor(kRed);
+    vert.setPointerColor(kRed);
+    vert.setPointerSize(2, params.CursorVertSize);
+    horz.setPointerSize(params.CursorHorzSize, 2);
+
+    if (params.DinamicDiapazonAxes) {
+        const int halfWidth = params.WindowWidth / 2;    // integer halves, truncated toward zero
+        const int halfHeight = params.WindowHeight / 2;
+        setAxisWindow(chart_->bottomAxis(), cursor_.X - halfWidth, cursor_.X + halfWidth);
+        setAxisWindow(chart_->leftAxis(), cursor_.Y - halfHeight, cursor_.Y + halfHeight);
+    }
+
+    chart_->attach(cursor_.HorzSeries);
+    chart_->attach(cursor_.VertSeries);
+}
+
+void Diagram::ChartKeyDown(Grid& grid, int key, const DiagramParams& params)
+{
+    for (int slot = layers_->LayerCount() - 1; slot >= 0; --slot) {
+        const TLayer& layer = layers_->Layers(slot);
+        if (layers_->isSelected(layer.Item))
+            cursor_.Col = layer.DepthColumn;
+    }
+    try {
+        const double v = RoundTo(ReadStrict(grid.cellView(cursor_.Col, cursor_.Row)), 0);
+        const double step = ReadStrict(params.VertIncrement);
+        switch (key) {
+        case kVkUp:
+            grid.setCell(cursor_.Col, cursor_.Row, NumberToText(v - step));
+            break;
+        case kVkDown:
+            grid.setCell(cursor_.Col, cursor_.Row, NumberToText(v + step));
+            break;
+        case kVkLeft:
+            if (params.FirstDataRow < cursor_.Row)
+                --cursor_.Row;
+            break;
+        case kVkRight:
+            if (cursor_.Row < params.LastDataRow)
+                ++cursor_.Row;
+            break;
+        case kVkDelete:
+            grid.setCell(cursor_.Col, cursor_.Row, {});
+            break;
+        default:
+            break;
+        }
+        BuildChart(grid, params);
+    } catch (const Error&) {
+        // Keys on the diagram never interrupt the user with a message: a bad cell or step
+        // simply leaves the diagram as it is.
+    }
+}
+
+void Diagram::ChartClickSeries(const Grid& grid, SeriesId id, std::size_t index, ChartButton button,
+                               const DiagramParams& params)
+{
+    if (!chart_->exists(id))
+        return;
+    ChartSeries& series = chart_->series(id);
+    if (index >= series.count())
+        return;
+    switch (button) {
+    case ChartButton::Left: {
+        // The row the point was built from, not its rank: the rank matches a row only while
+        // the pickets increase down the table and the range starts at the first data row.
+        const int row = series.rows()[index];
+        if (row >= 0)
+            cursor_.Row = row;
+        BuildChart(grid, params);
+        break;
+    }
+    case ChartButton::Right:
+        series.remove(index);
+        break;
+    case ChartButton::Other:
+        break;
+    }
+}
+
+} // namespace trassel

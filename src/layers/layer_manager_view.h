@@ -1,0 +1,39 @@
+#pragma once
+// The layer list widget: one checkable line per layer, in the order the manager keeps.
+#include "layers/layers.h"
+
+#include <QTreeWidget>
+
+namespace trassel {
+
+// Shows the LayerManager's entries (one column "Слой", check boxes, single selection) and
+// passes the user's check and selection changes to the manager and on as signals. The
+// manager must outlive the view; the view follows every change of the manager by itself.
+class LayerManagerView : public QTreeWidget {
+    Q_OBJECT
+public:
+    explicit LayerManagerView(LayerManager& manager, QWidget* parent = nullptr);
+    ~LayerManagerView() override;
+
+    LayerManager& manager() { return *manager_; }
+    // Re-reads the entries; called on every change of the manager.
+    void refresh();
+    // The entry shown on line `row`, 0 when there is none.
+    EntryId entryAtRow(int row) const;
+
+signals:
+    void entryCheckChanged(int entry, bool checked);
+    // An entry became selected or lost the selection; a move of the selection reports the
+    // entry that lost it first.
+    void entrySelectionChanged(int entry, bool selected);
+
+private:
+    void onItemChanged(QTreeWidgetItem* item, int column);
+    void onSelectionChanged();
+
+    LayerManager* manager_;
+    int subscription_ = 0;
+    bool updating_ = false;
+};
+
+} // namespace trassel

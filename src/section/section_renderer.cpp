@@ -1,0 +1,220 @@
+#include "section/section_renderer.h"
+
+#include "app/error.h"
+#include "table/grid.h"
+#include "table/numbers.h"
+#include "table/pickets.h"
+
+#include <algorithm>
+#include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trassel {
+namespace {
+
+// Coordinates are computed in extended precision and truncated toward zero. Values far off
+// the bitmap (a stray picket or depth in the table) are held within +-2^23 so the rasteriser,
+// which works in 24.8 fixed point, still clips them correctly instead of wrapping around.
+constexpr long double kCoordLimit = 8'388'607.0L;
+
+int Px(long double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::clamp(v, -kCoordLimit, kCoordLimit));
+}
+
+constexpr Color kGuideColor = kGray;
+constexpr int kScaleLimitCm = 2000;
+constexpr int kRowFontSize = 7;
+constexpr int kScaleFontSize = 10;
+
+// Bitmap size of one layer's drawing, computed before anything is changed.
+struct SectionGeometry {
+    double p1 = 0.0;
+    int width = 0;
+    int height = 0;
+};
+
+long double LeftOf(const SectionParams& params)
+{
+    return static_cast<long double>(params.Lleft) + 60.0L;
+}
+
+SectionGeometry ComputeGeometry(const SectionParams& params, double p1, double pn)
+{
+    const long double w = std::trunc((static_cast<long double>(pn) - p1) * params.SX + LeftOf(params) + params.R);
+    const long double h = std::trunc(static_cast<long double>(params.Dmax) * params.SY + params.H);
+    if (w < 0) {
+        if (params.FirstDataRow > params.LastDataRow)
+            throw Error("Начальная строка диапазона (" + IntToText(params.FirstDataRow) + ") стоит после последней (" +
+                        IntToText(params.LastDataRow) + "), и ширина разреза получается отрицательной. Разрез не построен.");
+        if (pn < p1 && params.SX > 0)
+            throw Error("Пикеты убывают от первой строки диапазона к последней (строка " +
+                        IntToText(params.FirstDataRow) + ": " + NumberToText(p1) + ", строка " +
+                        IntToText(params.LastDataRow) + ": " + NumberToText(pn) + "). Разрез не построен.");
+        throw Error("Ширина разреза получается отрицательной (" + NumberToText(static_cast<double>(w)) +
+                    " пикселей). Проверьте масштаб X и отступы. Разрез не построен.");
+    }
+    if (h < 0)
+        throw Error("Высота разреза получается отрицательной (" + NumberToText(static_cast<double>(h)) +
+                    " пикселей). Проверьте максимальную глубину и масштаб Y. Разрез не построен.");
+    // Clamp before converting so that an absurd scale is reported, not overflowed.
+    const auto limit = static_cast<long double>(kMaxBitmapSide) * 4;
+    CheckBitmapSize(static_cast<long long>(std::min(w, limit)), static_cast<long long>(std::min(h, limit)));
+    return {p1, static_cast<int>(w), static_cast<int>(h)};
+}
+
+SectionGeometry ReadGeometry(const Grid& grid, const SectionParams& params, const SectionLayer& layer)
+{
+    const double p1 = ReadStrict(grid.cellView(layer.picketColumn, params.FirstDataRow));
+    const double pn = ReadStrict(grid.cellView(layer.picketColumn, params.LastDataRow));
+    return ComputeGeometry(params, p1, pn);
+}
+
+bool IsWholePicketLabel(const std::string& label)
+{
+    // The metre label always starts with "+", the whole-picket label with the picket sign.
+    return !label.empty() && label.front() != '+';
+}
+
+void DrawDepthScale(Canvas& canvas, const SectionState& state, const SectionParams& params)
+{
+    const long double left = LeftOf(params);
+    const int x1 = Px(left);
+    const int x2 = Px(static_cast<long double>(state.sectionWidth) - params.R);
+    const int labelX = Px(left - 60.0L);
+    std::string text;
+    for (long long d = 0; d <= kScaleLimitCm; d += params.step) {
+        const int y = Px(static_cast<long double>(params.SY) * static_cast<long double>(d) + params.H);
+        DrawRazrezLine(canvas, x1, y, x2, y, 1, kGuideColor, PenStyle::Dashed);
+        canvas.setFontSize(kScaleFontSize);
+        canvas.setBrushColor(kWhite);
+        text = IntToText(d);
+        text += "см";
+        canvas.textOut(labelX, y, text);
+        // A step of 0 or less would never reach the limit: the 0 cm line stands alone.
+        if (params.step <= 0)
+            break;
+    }
+}
+
+} // namespace
+
+void ClearRazrez(Canvas& canvas, const SectionState& state)
+{
+    canvas.whiteFill(0, 0, canvas.width(), state.imageHeight);
+}
+
+void DrawRazrezLine(Canvas& canvas, int x1, int y1, int x2, int y2, int width, Color color, PenStyle style)
+{
+    canvas.setPenWidth(width);
+    canvas.setPenColor(color);
+    canvas.setPenStyle(style);
+    canvas.moveTo(x1, y1);
+    canvas.lineTo(x2, y2);
+}
+
+void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
+                     const SectionLayer& layer)
+{
+    const SectionGeometry geometry = ReadGeometry(grid, params, layer);
+    canvas.setSize(geometry.width, geometry.height);
+    state.sectionWidth = geometry.width;
+    state.imageHeight = geometry.height;
+
+    const long double left = LeftOf(params);
+    const long double p1 = geometry.p1;
+    const long double sx = params.SX;
+    const long double sy = params.SY;
+    const int h = params.H;
+    const int surfaceY = Px(h);
+
+    const long long first = params.FirstDataRow;
+    const long long last = params.LastDataRow;
+    std::vector<Point> vertices;
+    if (last >= first)
+        vertices.reserve(static_cast<std::size_t>(std::min<long long>(last - first, grid.rowCount()) + 3));
+    // The band starts on the surface line at the first picket, not at picket 0: with pickets in
+    // the hundreds that point lies far off the bitmap and would drag the fill across its left edge.
+    vertices.push_back({Px(left), surfaceY});
+
+    std::optional<Picture> glyph;
+    std::string depthText;
+    for (long long r = first; r <= last; ++r) {
+        const int row = static_cast<int>(r);
+        canvas.setFontSize(kRowFontSize);
+        const double picket = RoundTo(ReadLenient(grid.cellView(layer.picketColumn, row)), 2);
+        const double depth = RoundTo(ReadLenient(grid.cellView(layer.depthColumn, row)), 0);
+        const long double offset = (static_cast<long double>(picket) - p1) * sx + left;
+        const int x = Px(offset);
+        vertices.push_back({x, Px(sy * depth + h)});
+
+        if (depth != 0) {
+            canvas.setBrushColor(kWhite);
+            depthText = NumberToText(depth);
+            canvas.textOut(x, Px(sy * depth + h + 5), depthText);
+        }
+
+        const std::string label = PicketLabel(grid.cellView(layer.picketColumn, row));
+        if (!IsWholePicketLabel(label)) {
+            canvas.textOut(x, Px(static_cast<long double>(h) - 15), label);
+            continue;
+        }
+        canvas.setFontStyle(true, true);
+        canvas.textOut(x, Px(static_cast<long double>(h) - 35), label);
+        canvas.setFontStyle(false, false);
+        if (!glyph)
+            glyph = canvas.resourceBitmap(kPicketGlyphName);
+        canvas.draw(Px(offset - 4), Px(static_cast<long double>(h) - 25), *glyph);
+        DrawRazrezLine(canvas, x, surfaceY, x, state.imageHeight, 1, kGuideColor, PenStyle::Dashed);
+    }
+    vertices.push_back({Px(static_cast<long double>(state.sectionWidth) - params.R), surfaceY});
+
+    // The outline keeps whatever pen style the canvas has: a wide dashed pen draws continuous.
+    canvas.setPenWidth(layer.lineWidth);
+    canvas.setPenColor(layer.lineColor);
+    canvas.setBrushColor(layer.brushColor);
+    canvas.setBrushStyle(BrushStyleFromOrdinal(layer.brushStyle));
+    // A range whose first row lies after its last visits no row and has no band to draw.
+    if (last >= first)
+        canvas.polygon(vertices);
+
+    DrawDepthScale(canvas, state, params);
+}
+
+void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
+                       std::span<const SectionLayer> layers)
+{
+    // Refuse an impossible size before the section is cleared. A picket cell that cannot be read
+    // is left to the drawing itself, which reports it at its turn after the earlier layers.
+    for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+        if (!it->checked)
+            continue;
+        double p1 = 0.0;
+        double pn = 0.0;
+        try {
+            p1 = ReadStrict(grid.cellView(it->picketColumn, params.FirstDataRow));
+            pn = ReadStrict(grid.cellView(it->picketColumn, params.LastDataRow));
+        } catch (const Error&) {
+            break;
+        }
+        ComputeGeometry(params, p1, pn);
+    }
+
+    ClearRazrez(canvas, state);
+    for (auto it = layers.rbegin(); it != layers.rend(); ++it)
+        if (it->checked)
+            PlotRazrezLayer(canvas, state, grid, params, *it);
+    ApplySectionWidth(canvas, state);
+}
+
+void ApplySectionWidth(Canvas& canvas, SectionState& state)
+{
+    state.imageWidth = state.sectionWidth;
+    canvas.setWidth(state.sectionWidth);
+}
+
+} // namespace trassel

@@ -1,0 +1,74 @@
+#pragma once
+// Drawing of the geological section: one band per layer between the surface line and the
+// layer's boundary, picket marks and labels, depth labels and the depth scale, all into the
+// section bitmap's canvas, whose pen, brush and font carry over from one drawing to the next.
+#include "platform/canvas.h"
+
+#include <span>
+
+namespace trassel {
+
+class Grid;
+
+// The section parameters as the spin edits of the section page hold them, plus the working
+// range of the depth table. L, the x of the first picket, is Lleft + 60.
+struct SectionParams {
+    int H = 55;         // y of the surface line
+    int Lleft = 25;     // left margin; the scale labels stand at this x
+    int R = 100;        // right margin after the last picket
+    int SX = 400;       // pixels per picket
+    float SY = 1.0F;    // pixels per centimetre of depth
+    int Dmax = 300;     // depth at the bottom edge, cm
+    int step = 50;      // depth step of the scale, cm
+    int FirstDataRow = 2;
+    int LastDataRow = 19;
+};
+
+// One layer as the section needs it: the columns it reads and how its polygon is drawn.
+struct SectionLayer {
+    int picketColumn = 1;
+    int depthColumn = 2;
+    int lineWidth = 3;
+    Color lineColor = kBlack;
+    Color brushColor = kWhite;
+    int brushStyle = 0;   // ordinal 0..7 of BrushStyle
+    bool checked = true;  // only checked layers are drawn by PlotRazrezPoligon
+};
+
+// What the drawing shares with the window that shows it: SectionWidth and the size of the
+// image control, which the GUI applies to its widget after each command.
+struct SectionState {
+    int sectionWidth = 200;
+    int imageWidth = 1042;
+    int imageHeight = 1100;
+};
+
+// Size of the white bitmap the section starts with.
+inline constexpr int kSectionStartWidth = 1042;
+inline constexpr int kSectionStartHeight = 1100;
+// Name of the picket-marker glyph among the program's resource bitmaps.
+inline constexpr const char* kPicketGlyphName = "Bitmap_2";
+
+// Paints the bitmap white over its width and the image control's height, ignoring pen and brush.
+void ClearRazrez(Canvas& canvas, const SectionState& state);
+
+// Sets the pen to (width, colour, style) and draws the line from (x1, y1) to (x2, y2).
+void DrawRazrezLine(Canvas& canvas, int x1, int y1, int x2, int y2, int width, Color color, PenStyle style);
+
+// Sizes the bitmap and sets SectionWidth from the range's first and last pickets, then draws
+// one layer. Throws the strict-reading error for a picket cell that is not a number (what was
+// drawn before stays), and refuses, before anything changes, pickets that decrease over the
+// range or a bitmap beyond the canvas's size limits.
+void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
+                     const SectionLayer& layer);
+
+// Clears the section and draws every checked layer from the last one to the first, so the
+// first lies over the others; then applies SectionWidth to the image control and the bitmap.
+// A layer whose size would be refused is refused before the section is cleared.
+void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
+                       std::span<const SectionLayer> layers);
+
+// Gives the image control and the bitmap the width SectionWidth; draws nothing.
+void ApplySectionWidth(Canvas& canvas, SectionState& state);
+
+} // namespace trassel

@@ -1,0 +1,83 @@
+#include "section/section_view.h"
+
+#include "platform/qt_canvas.h"
+#include "section/section_renderer.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace trassel {
+
+SectionImage::SectionImage(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("imgSection"));
+    // Every pixel is painted from the bitmap, so the background need not be cleared first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+}
+
+void SectionImage::setCanvas(const ImageCanvas* canvas)
+{
+    canvas_ = canvas;
+    update();
+}
+
+void SectionImage::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRect exposed = event->rect();
+    const QImage* image = canvas_ ? &canvas_->image() : nullptr;
+    if (!image || image->isNull()) {
+        painter.fillRect(exposed, Qt::white);
+        return;
+    }
+    if (image->size() == size()) {
+        // The usual case after a drawing: copy only the exposed part, pixel for pixel.
+        painter.drawImage(exposed.topLeft(), *image, exposed);
+        return;
+    }
+    painter.setClipRect(exposed);
+    painter.drawImage(rect(), *image);
+}
+
+void SectionImage::mousePressEvent(QMouseEvent* event)
+{
+    emit mousePressed(event->position().toPoint(), event->button());
+}
+
+void SectionImage::mouseMoveEvent(QMouseEvent* event)
+{
+    emit mouseMoved(event->position().toPoint(), event->buttons());
+}
+
+SectionView::SectionView(QWidget* parent) : QScrollArea(parent), image_(new SectionImage)
+{
+    setObjectName(QStringLiteral("scrbxTrassel"));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    palette.setColor(QPalette::Base, Qt::white);
+    setPalette(palette);
+    viewport()->setPalette(palette);
+    viewport()->setAutoFillBackground(true);
+    horizontalScrollBar()->setTracking(true);
+    verticalScrollBar()->setTracking(true);
+    setWidgetResizable(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    image_->resize(kSectionStartWidth, kSectionStartHeight);
+    setWidget(image_);
+}
+
+void SectionView::setImageSize(int width, int height)
+{
+    image_->resize(width, height);
+    image_->update();
+}
+
+void SectionView::refresh()
+{
+    image_->update();
+}
+
+} // namespace trassel

@@ -1,0 +1,54 @@
+#pragma once
+// The page that shows the geological section: a white scroll area holding the image control.
+#include <QPoint>
+#include <QScrollArea>
+#include <QWidget>
+
+namespace trassel {
+
+class ImageCanvas;
+
+// The image control: shows the section bitmap stretched to its own size (its size is set by the
+// section commands, so after a drawing control coordinates are bitmap coordinates) and reports
+// mouse presses and moves in its own coordinates.
+class SectionImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit SectionImage(QWidget* parent = nullptr);
+
+    // The canvas whose bitmap is shown; it must outlive this widget or be reset to nullptr.
+    void setCanvas(const ImageCanvas* canvas);
+    const ImageCanvas* canvas() const { return canvas_; }
+
+signals:
+    void mousePressed(QPoint pos, Qt::MouseButton button);
+    // Sent for every move over the image, with or without a button held.
+    void mouseMoved(QPoint pos, Qt::MouseButtons buttons);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    const ImageCanvas* canvas_ = nullptr;
+};
+
+// scrbxTrassel: the white scroll area with tracking scroll bars around imgSection.
+class SectionView : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit SectionView(QWidget* parent = nullptr);
+
+    SectionImage* imageControl() const { return image_; }
+    void setCanvas(const ImageCanvas* canvas) { image_->setCanvas(canvas); }
+    // Gives the image control its size (SectionState's imageWidth and imageHeight) and repaints.
+    void setImageSize(int width, int height);
+    // Repaints the image control after the bitmap was drawn on.
+    void refresh();
+
+private:
+    SectionImage* image_ = nullptr;
+};
+
+} // namespace trassel

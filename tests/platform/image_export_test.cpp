@@ -1,0 +1,161 @@
+// Writing the section bitmap to files and printing it to PDF.
+#include "platform/image_export.h"
+
+#include "app/error.h"
+#include "platform/print_pages.h"
+#include "platform/qt_canvas.h"
+#include "platform/qt_print_pages.h"
+#include "qt_app.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace trassel {
+namespace {
+
+[[maybe_unused]] auto* const kApp = ::testing::AddGlobalTestEnvironment(new testing::QtAppEnvironment<QGuiApplication>);
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+QImage SampleSection()
+{
+    ImageCanvas canvas(120, 80);
+    canvas.setBrushColor(0x0000FF);
+    canvas.fillRect(10, 10, 60, 40);
+    return canvas.image().copy();
+}
+
+std::string ErrorOf(const QImage& image, const QString& path)
+{
+    try {
+        ExportSectionImage(image, path);
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return {};
+}
+
+TEST(ImageExport, TheExtensionChoosesTheFileType)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QImage image = SampleSection();
+
+    const auto write = [&](const QString& name) {
+        const QString path = dir.filePath(name);
+        ExportSectionImage(image, path);
+        return ReadAll(path);
+    };
+    for (const QString& name : {QStringLiteral("ГеологическаяМодель.jpg"), QStringLiteral("a.jpeg"), QStringLiteral("b.JPG")}) {
+        const QByteArray bytes = write(name);
+        ASSERT_GE(bytes.size(), 2) << name.toStdString();
+        EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF) << name.toStdString();
+        EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xD8) << name.toStdString();
+    }
+    EXPECT_TRUE(write(QStringLiteral("c.png")).startsWith("\x89PNG"));
+
+    for (const QString& name : {QStringLiteral("d.bmp"), QStringLiteral("e.txt"), QStringLiteral("f")}) {
+        const QByteArray bytes = write(name);
+        ASSERT_GE(bytes.size(), 30) << name.toStdString();
+        EXPECT_TRUE(bytes.startsWith("BM")) << name.toStdString();
+        EXPECT_EQ(static_cast<int>(bytes[28]), 24) << "bits per pixel of " << name.toStdString();
+    }
+    // The bitmap file holds the same pixels.
+    const QImage back(dir.filePath(QStringLiteral("d.bmp")), "BMP");
+    ASSERT_EQ(back.size(), image.size());
+    EXPECT_EQ(back.pixel(20, 20), image.pixel(20, 20));
+    EXPECT_EQ(back.pixel(5, 5), image.pixel(5, 5));
+    EXPECT_NE(back.pixel(20, 20), back.pixel(5, 5));
+
+    // JPEG at high quality stays close to the original colour.
+    const QImage jpeg(dir.filePath(QStringLiteral("a.jpeg")), "JPEG");
+    EXPECT_GT(qRed(jpeg.pixel(30, 25)), 230);
+    EXPECT_LT(qBlue(jpeg.pixel(30, 25)), 25);
+}
+
+TEST(ImageExport, AnExistingFileIsReplacedAndFailuresNameTheFile)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("section.bmp"));
+    {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old content");
+    }
+    ExportSectionImage(SampleSection(), path);
+    EXPECT_TRUE(ReadAll(path).startsWith("BM"));
+
+    const QString missing = dir.filePath(QStringLiteral("нет/section.png"));
+    const std::string message = ErrorOf(SampleSection(), missing);
+    EXPECT_NE(message.find(missing.toStdString()), std::string::npos) << message;
+
+    // Too wide for JPEG: refused with a clear reason, and the file already there stays.
+    const QString jpegPath = dir.filePath(QStringLiteral("wide.jpg"));
+    {
+        QFile old(jpegPath);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("keep me");
+    }
+    QImage wide(70000, 2, QImage::Format_RGB32);
+    wide.fill(Qt::white);
+    const std::string wideMessage = ErrorOf(wide, jpegPath);
+    EXPECT_NE(wideMessage.find("JPEG"), std::string::npos) << wideMessage;
+    EXPECT_EQ(ReadAll(jpegPath), QByteArray("keep me"));
+
+    EXPECT_FALSE(ErrorOf(QImage(), dir.filePath(QStringLiteral("empty.png"))).empty());
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("empty.png"))));
+}
+
+int PdfPageCount(const QByteArray& pdf)
+{
+    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
+    return static_cast<int>(QString::fromLatin1(pdf).count(page));
+}
+
+TEST(Printing, TheWholeSectionIsPrintedOverAsManyPagesAsItsWidthNeeds)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ImageCanvas canvas(6000, 355);
+    canvas.setBrushColor(0x808080);
+    canvas.fillRect(0, 100, 6000, 200);
+
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10)));
+    const QString path = dir.filePath(QStringLiteral("section.pdf"));
+    printer.setOutputFileName(path);
+
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const auto expected = PlanPrintPages(6000, 355, page.width(), page.height());
+    ASSERT_GT(expected.size(), 3U);
+
+    PrintSectionImage(canvas.image(), printer);
+    EXPECT_EQ(PdfPageCount(ReadAll(path)), static_cast<int>(expected.size()));
+
+    // A section of one page prints one page.
+    canvas.setSize(300, 355);
+    const QString single = dir.filePath(QStringLiteral("single.pdf"));
+    printer.setOutputFileName(single);
+    PrintSectionImage(canvas.image(), printer);
+    EXPECT_EQ(PdfPageCount(ReadAll(single)), 1);
+
+    // Nothing to print is said, not printed as a blank page.
+    EXPECT_THROW(PrintSectionImage(QImage(), printer), Error);
+}
+
+} // namespace
+} // namespace trassel
