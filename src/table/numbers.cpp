@@ -166,8 +166,9 @@ double RoundTo(double value, int decimals)
         factor *= 10.0L;
     for (int i = 0; i > decimals; --i)
         factor /= 10.0L;
-    // nearbyint rounds halves to even in the default rounding mode.
-    const long double scaled = std::nearbyint(static_cast<long double>(value) * factor);
+    // rint rounds halves to even in the default rounding mode (and, unlike nearbyint, does not
+    // save and restore the floating-point environment on every call).
+    const long double scaled = std::rint(static_cast<long double>(value) * factor);
     return static_cast<double>(scaled / factor);
 }
 
@@ -184,7 +185,7 @@ std::string NumberToText(double value)
         // Fastest path: a value that is exactly some decimal with few places (every picket and
         // depth the program writes) is spelled from that integer.
         for (int k = 0; k <= 6; ++k) {
-            const double scaled = std::nearbyint(value * kPow10[k]);
+            const double scaled = std::rint(value * kPow10[k]);
             if (std::fabs(scaled) < 1e15 && scaled / kPow10[k] == value) {
                 char digits[24];
                 const auto r = std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(std::fabs(scaled)));

@@ -4,6 +4,8 @@
 #include "diagram/chart_view.h"
 #include "fake_services.h"
 #include "layers/layer_manager_view.h"
+#include "app/style_controls.h"
+#include "platform/qt_canvas.h"
 #include "table/string_grid_view.h"
 
 #include <QAction>
@@ -45,6 +47,18 @@ int main(int argc, char** argv)
     for (int i = 0; i < 8; ++i)
         QTest::keyClick(form.chtOverviewChart, Qt::Key_Up);
     shot("03-diagram.png");
+    // Three bands with their own fills: select each layer and pick a pattern and colours.
+    const int fills[] = {4, 0, 6};
+    const std::uint32_t colours[] = {0x2060A0, 0x40C0E0, 0x5080B0};
+    for (int row = 0; row < 3; ++row) {
+        form.lwLayerManager->setCurrentItem(form.lwLayerManager->topLevelItem(row));
+        form.cmbBrushStyle->setCurrentIndex(fills[row]);
+        form.clbBrushColor->setColor(colours[row]);
+    }
+    form.acnPlotRazrezPoligon->trigger();
+    form.PageControl1->setCurrentWidget(form.pageSection);
+    shot("04-section.png");
+    form.SectionCanvas->image().copy(0, 0, 1400, form.SectionCanvas->image().height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)
         qWarning("error: %s", qPrintable(e));
     return 0;

@@ -1,0 +1,166 @@
+#include "app/mainform.h"
+#include "app/style_controls.h"
+#include "fake_services.h"
+#include "layers/layer_manager_view.h"
+#include "platform/qt_canvas.h"
+#include "section/section_view.h"
+#include "table/string_grid_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace trassel;
+
+namespace {
+
+int argc = 1;
+char arg0[] = "mainform_section_test";
+char* argv[] = {arg0, nullptr};
+
+// The example survey in pickets with layers for the ballast, sand and loam columns.
+class SectionFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
+        form = std::make_unique<TFmMainForm>(&services);
+        services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
+        form->acnImportTable->trigger();
+        form->acnReCalcPK->trigger();
+        for (int col : {3, 4, 5}) {
+            form->sgSourceData->setCurrentCell(col, 2);
+            form->acnLayerAdd->trigger();
+        }
+        ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    }
+    void selectLayerOfColumn(int column)
+    {
+        for (int row = 0; row < form->lwLayerManager->topLevelItemCount(); ++row)
+            if (form->LayerData.recordOf(form->lwLayerManager->entryAtRow(row))->DepthColumn == column)
+                form->lwLayerManager->setCurrentItem(form->lwLayerManager->topLevelItem(row));
+    }
+    QByteArray head(const QString& path, int n)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
+    }
+
+    test::FakeServices services;
+    std::unique_ptr<TFmMainForm> form;
+};
+
+} // namespace
+
+TEST_F(SectionFormTest, PolygonsSizeTheSectionFromTheRangeAndParametersRedraw)
+{
+    form->acnPlotRazrezPoligon->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    // Pickets 123 .. 143 at 400 px a picket, with the margins L = 85 and R = 100.
+    EXPECT_EQ(form->SectionWidth, 20 * 400 + 85 + 100);
+    EXPECT_EQ(form->SectionCanvas->image().width(), form->SectionWidth);
+    EXPECT_EQ(form->SectionCanvas->image().height(), 355);
+    EXPECT_EQ(form->imgSection->width(), form->SectionWidth);
+    EXPECT_EQ(form->imgSection->height(), 355);
+    // The command itself does not switch pages.
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->pageDepthTable);
+    // Left of the first picket the section stays white (the fill opens at the first picket).
+    EXPECT_EQ(form->SectionCanvas->image().pixel(40, 200) & 0xFFFFFF, 0xFFFFFFu);
+
+    form->sedH->stepUp();
+    EXPECT_EQ(form->sedH->value(), 60);
+    EXPECT_EQ(form->SectionCanvas->image().height(), 360);
+    form->seISSO->setValue(300); // not a section parameter of the drawing: nothing redraws
+    EXPECT_EQ(form->SectionCanvas->image().height(), 360);
+    form->sedH->setValue(500);
+    EXPECT_EQ(form->sedH->value(), 150);
+}
+
+TEST_F(SectionFormTest, LineCommandShowsTheSectionPageWithoutMovingTheParameters)
+{
+    form->acnPlotRazrezLine->trigger();
+    EXPECT_EQ(form->PageControl1->currentWidget(), form->pageSection);
+    EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropTable);
+    EXPECT_EQ(form->SectionCanvas->image().width(), 200);
+    EXPECT_EQ(form->imgSection->width(), 200);
+}
+
+TEST_F(SectionFormTest, StyleControlsWriteTheSelectedLayerOnly)
+{
+    selectLayerOfColumn(4);
+    EXPECT_EQ(form->grbLayerProperties->title(), QStringLiteral("Свойства (Слой 1)"));
+    const EntryId sand = form->lwLayerManager->entryAtRow(1);
+    form->seLineWidth->setValue(5);
+    EXPECT_EQ(form->LayerData.recordOf(sand)->LineWidth, 5);
+    for (int slot = 0; slot < 3; ++slot) {
+        if (form->LayerData.Layers(slot).Item != sand) {
+            EXPECT_EQ(form->LayerData.Layers(slot).LineWidth, 3);
+        }
+    }
+    form->cmbBrushStyle->setCurrentIndex(1); // "нет заливки"
+    EXPECT_EQ(form->LayerData.recordOf(sand)->BrushStyle, 1);
+    form->clbBrushColor->setColor(0x00FFFF);
+    EXPECT_EQ(form->LayerData.recordOf(sand)->BrushColor, 0x00FFFFu);
+    // Each of these redrew the section.
+    EXPECT_EQ(form->SectionCanvas->image().width(), form->SectionWidth);
+    EXPECT_GT(form->SectionWidth, 1000);
+
+    form->clbColorOfSeriesPoint->setColor(0x0000FF);
+    EXPECT_EQ(form->LayerData.recordOf(sand)->PointColor, 0x0000FFu);
+    EXPECT_EQ(form->ChartData.series(form->LayerData.recordOf(sand)->Series).color(), 0x0000FFu);
+
+    // Selecting another layer shows its values and changes nothing.
+    selectLayerOfColumn(3);
+    EXPECT_EQ(form->seLineWidth->value(), 3);
+    EXPECT_EQ(form->LayerData.recordOf(sand)->LineWidth, 5);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+TEST_F(SectionFormTest, ExportWritesTheFormatTheNameAsksFor)
+{
+    QTemporaryDir dir;
+    form->acnPlotRazrezPoligon->trigger();
+    struct Case { const char* name; QByteArray magic; };
+    const Case cases[] = {{"s.jpg", QByteArray("\xFF\xD8", 2)}, {"s.png", QByteArray("\x89PNG", 4)}, {"s.bmp", QByteArray("BM", 2)}};
+    for (const Case& c : cases) {
+        services.nextSaveName = dir.filePath(QLatin1String(c.name));
+        form->acnExportDiagrammToJpg->trigger();
+        EXPECT_EQ(head(services.nextSaveName, c.magic.size()), c.magic) << c.name;
+    }
+    EXPECT_EQ(services.lastProposedName, QStringLiteral("ГеологическаяМодель.jpg"));
+    // A 24-bit BMP: 24 bits per pixel at offset 28.
+    const QByteArray bmp = head(dir.filePath(QStringLiteral("s.bmp")), 30);
+    EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 24);
+    services.nextSaveName = dir.filePath(QStringLiteral("no/such/dir/s.png"));
+    form->acnExportDiagrammToJpg->trigger();
+    EXPECT_EQ(services.errors.size(), 1);
+}
+
+TEST_F(SectionFormTest, PrintsTheWholeSection)
+{
+    QTemporaryDir dir;
+    form->acnPlotRazrezPoligon->trigger();
+    services.printFile = dir.filePath(QStringLiteral("section.pdf"));
+    form->acnPrintImage->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    EXPECT_EQ(head(services.printFile, 4), QByteArray("%PDF"));
+    QFile pdf(services.printFile);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    // The section is many pages wide: more than one page object in the document.
+    EXPECT_GT(pdf.readAll().count("/Type /Page\n") + 0, 1);
+}
+
+TEST_F(SectionFormTest, AnUnreadablePicketStopsTheDrawingWithItsMessage)
+{
+    form->SourceData.setCell(1, 10, "12+5");
+    form->acnPlotRazrezPoligon->trigger();
+    ASSERT_EQ(services.errors.size(), 1);
+    EXPECT_EQ(services.errors[0], QStringLiteral("'12+5' is not a valid floating point value"));
+}
