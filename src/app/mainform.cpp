@@ -63,6 +63,15 @@ public:
 
 QWidget* scrollPage(QWidget* content)
 {
+    // Fields with unbounded ranges would ask for room for ten digits; let the page be narrow
+    // and let long labels wrap above their fields instead of pushing the fields off the page.
+    for (QWidget* field : content->findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractSpinBox*>(field) || qobject_cast<QComboBox*>(field) || qobject_cast<QLineEdit*>(field))
+            if (field->minimumWidth() == 0)
+                field->setMinimumWidth(64);
+    }
+    for (QFormLayout* form : content->findChildren<QFormLayout*>())
+        form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     auto* area = new QScrollArea;
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
