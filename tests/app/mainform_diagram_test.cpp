@@ -1,6 +1,6 @@
 #include "app/mainform.h"
 #include "diagram/chart_view.h"
-#include "fake_services.h"
+#include "example_survey.h"
 #include "layers/layer_manager_view.h"
 #include "table/string_grid_view.h"
 
@@ -20,37 +20,20 @@ using namespace trassel;
 
 namespace {
 
-int argc = 1;
-char arg0[] = "mainform_diagram_test";
-char* argv[] = {arg0, nullptr};
-
-// The example survey imported and recalculated into pickets, with layers for three columns.
-class DiagramFormTest : public ::testing::Test {
+// The example survey on the diagram page of a shown, active window (keys need the focus).
+class DiagramFormTest : public test::ExampleSurveyTest {
 protected:
     void SetUp() override
     {
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-        form = std::make_unique<TFmMainForm>(&services);
+        ExampleSurveyTest::SetUp();
         form->resize(1400, 900);
         form->show();
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-        services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
-        form->acnImportTable->trigger();
-        form->acnReCalcPK->trigger();
-        for (int col : {3, 4, 5}) {
-            form->sgSourceData->setCurrentCell(col, 2);
-            form->acnLayerAdd->trigger();
-        }
-        ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
         form->PageControl1->setCurrentWidget(form->pageDiagram);
     }
     Diagram& diagram() { return *form->DiagramData; }
     const ChartSeries& layerSeries(int slot) { return form->ChartData.series(form->LayerData.Layers(slot).Series); }
-
-    test::FakeServices services;
-    std::unique_ptr<TFmMainForm> form;
 };
 
 } // namespace
@@ -77,12 +60,7 @@ TEST_F(DiagramFormTest, BuildDrawsEveryCheckedLayerAndTheCursorWindow)
 
 TEST_F(DiagramFormTest, ArrowKeysOnTheChartCorrectTheTable)
 {
-    // Select the layer of column 4 ("Песок") so the keys edit that column.
-    for (int row = 0; row < form->lwLayerManager->topLevelItemCount(); ++row) {
-        const EntryId id = form->lwLayerManager->entryAtRow(row);
-        if (form->LayerData.recordOf(id)->DepthColumn == 4)
-            form->lwLayerManager->setCurrentItem(form->lwLayerManager->topLevelItem(row));
-    }
+    selectLayerOfColumn(4); // "Песок": the keys edit that column
     form->acnBuildChart->trigger();
     const std::string before = form->SourceData.cell(4, 2);
     const double value = std::stod(before);

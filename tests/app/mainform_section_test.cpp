@@ -1,6 +1,6 @@
 #include "app/mainform.h"
 #include "app/style_controls.h"
-#include "fake_services.h"
+#include "example_survey.h"
 #include "layers/layer_manager_view.h"
 #include "platform/qt_canvas.h"
 #include "section/section_view.h"
@@ -20,41 +20,13 @@ using namespace trassel;
 
 namespace {
 
-int argc = 1;
-char arg0[] = "mainform_section_test";
-char* argv[] = {arg0, nullptr};
-
-// The example survey in pickets with layers for the ballast, sand and loam columns.
-class SectionFormTest : public ::testing::Test {
+class SectionFormTest : public test::ExampleSurveyTest {
 protected:
-    void SetUp() override
-    {
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-        form = std::make_unique<TFmMainForm>(&services);
-        services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
-        form->acnImportTable->trigger();
-        form->acnReCalcPK->trigger();
-        for (int col : {3, 4, 5}) {
-            form->sgSourceData->setCurrentCell(col, 2);
-            form->acnLayerAdd->trigger();
-        }
-        ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
-    }
-    void selectLayerOfColumn(int column)
-    {
-        for (int row = 0; row < form->lwLayerManager->topLevelItemCount(); ++row)
-            if (form->LayerData.recordOf(form->lwLayerManager->entryAtRow(row))->DepthColumn == column)
-                form->lwLayerManager->setCurrentItem(form->lwLayerManager->topLevelItem(row));
-    }
     QByteArray head(const QString& path, int n)
     {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.read(n) : QByteArray();
     }
-
-    test::FakeServices services;
-    std::unique_ptr<TFmMainForm> form;
 };
 
 } // namespace

@@ -23,23 +23,9 @@ using namespace trassel;
 
 namespace {
 
-int argc = 1;
-char arg0[] = "mainform_test";
-char* argv[] = {arg0, nullptr};
-
-QApplication& app()
-{
-    static QApplication* instance = new QApplication(argc, argv);
-    return *instance;
-}
-
 class MainFormTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        app();
-        form = std::make_unique<TFmMainForm>(&services);
-    }
+    void SetUp() override { form = std::make_unique<TFmMainForm>(&services); }
     QString write(const QString& name, const std::string& bytes)
     {
         const QString path = dir.filePath(name);

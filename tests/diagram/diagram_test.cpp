@@ -4,6 +4,8 @@
 #include "layers/layers.h"
 #include "table/grid.h"
 
+#include "support/error_text.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -12,16 +14,6 @@
 
 namespace trassel {
 namespace {
-
-std::string errorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 // A depth table with one header row: column 1 pickets, columns 2 and 3 depths, data from row 2.
 struct Survey : ::testing::Test {

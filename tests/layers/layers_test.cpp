@@ -2,6 +2,8 @@
 
 #include "app/error.h"
 
+#include "support/error_text.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -10,16 +12,6 @@
 
 namespace trassel {
 namespace {
-
-std::string errorText(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
 
 std::vector<std::string> captions(const LayerManager& m)
 {

@@ -18,7 +18,7 @@ public:
 
 private:
     int argc_ = 1;
-    char name_[9] = "test_gui";
+    char name_[6] = "tests";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QApplication> app_;
 };

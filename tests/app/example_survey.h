@@ -1,0 +1,44 @@
+#pragma once
+// A main window answering its dialogs from the test, with the example survey imported,
+// recalculated into pickets and turned into layers for the ballast, sand and loam columns.
+#include "app/mainform.h"
+#include "fake_services.h"
+#include "layers/layer_manager_view.h"
+#include "table/string_grid_view.h"
+
+#include <QAction>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace trassel::test {
+
+class ExampleSurveyTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TFmMainForm>(&services);
+        services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
+        form->acnImportTable->trigger();
+        form->acnReCalcPK->trigger();
+        for (int col : {3, 4, 5}) {
+            form->sgSourceData->setCurrentCell(col, 2);
+            form->acnLayerAdd->trigger();
+        }
+        ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    }
+
+    // Selects the entry of the layer made for `column` in the layer manager.
+    void selectLayerOfColumn(int column)
+    {
+        for (int row = 0; row < form->lwLayerManager->topLevelItemCount(); ++row)
+            if (form->LayerData.recordOf(form->lwLayerManager->entryAtRow(row))->DepthColumn == column)
+                form->lwLayerManager->setCurrentItem(form->lwLayerManager->topLevelItem(row));
+    }
+
+    FakeServices services;
+    std::unique_ptr<TFmMainForm> form;
+};
+
+} // namespace trassel::test
