@@ -4,6 +4,7 @@
 #include "app/error.h"
 #include "app/qt_text.h"
 #include "app/ribbon.h"
+#include "app/style_controls.h"
 #include "app/ui_services.h"
 #include "diagram/chart_view.h"
 #include "platform/qt_canvas.h"
@@ -30,27 +31,11 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <climits>
 #include <clocale>
 #include <exception>
 
 namespace trassel {
 namespace {
-
-QSpinBox* makeSpin(QWidget* parent, const char* name, int value, int min, int max, int step)
-{
-    auto* spin = new QSpinBox(parent);
-    spin->setObjectName(QLatin1String(name));
-    // A spin edit with no bounds of its own accepts any integer.
-    if (min == 0 && max == 0) {
-        min = INT_MIN;
-        max = INT_MAX;
-    }
-    spin->setRange(min, max);
-    spin->setSingleStep(step);
-    spin->setValue(value);
-    return spin;
-}
 
 // The busy cursor for the length of a long command, restored however the command ends.
 class WaitCursor {
@@ -397,7 +382,7 @@ QWidget* TFmMainForm::buildTableProperties()
 {
     auto* content = new QWidget;
     auto* form = new QFormLayout(content);
-    seNumberOfHeaderRows = makeSpin(content, "seNumberOfHeaderRows", 1, 0, 10, 1);
+    seNumberOfHeaderRows = makeSpinEdit(content, "seNumberOfHeaderRows", 1, 1, 0, 10);
     form->addRow(QStringLiteral("Количество заголовочных строк"), seNumberOfHeaderRows);
     cmbDelimiter = new QComboBox(content);
     cmbDelimiter->setObjectName(QStringLiteral("cmbDelimiter"));
@@ -413,8 +398,8 @@ QWidget* TFmMainForm::buildTableProperties()
     form->addRow(btnAutoSizeCol);
     auto* range = new QGroupBox(QStringLiteral("Диапазон"), content);
     auto* rangeForm = new QFormLayout(range);
-    seFirstRow = makeSpin(range, "seFirstRow", 2, 0, 0, 1);
-    seLastRow = makeSpin(range, "seLastRow", 3, 0, 0, 1);
+    seFirstRow = makeSpinEdit(range, "seFirstRow", 2);
+    seLastRow = makeSpinEdit(range, "seLastRow", 3);
     rangeForm->addRow(QStringLiteral("Начальная строка"), seFirstRow);
     rangeForm->addRow(QStringLiteral("Конечная строка"), seLastRow);
     form->addRow(range);

@@ -5,6 +5,7 @@
 #include "app/error.h"
 #include "app/qt_text.h"
 #include "app/ribbon.h"
+#include "app/style_controls.h"
 #include "app/ui_services.h"
 #include "diagram/chart_view.h"
 #include "layers/layer_manager_view.h"
@@ -24,19 +25,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <climits>
 
 namespace trassel {
 namespace {
-
-QSpinBox* unboundedSpin(QWidget* parent, const char* name, int value)
-{
-    auto* spin = new QSpinBox(parent);
-    spin->setObjectName(QLatin1String(name));
-    spin->setRange(INT_MIN, INT_MAX);
-    spin->setValue(value);
-    return spin;
-}
 
 QCheckBox* checkBox(QWidget* parent, const char* name, const QString& caption)
 {
@@ -55,15 +46,15 @@ QWidget* TFmMainForm::buildDiagramProperties()
     chkDinamicDiapazonAxes = checkBox(content, "chkDinamicDiapazonAxes", QStringLiteral("Динамические оси"));
     layout->addWidget(chkDinamicDiapazonAxes);
     auto* form = new QFormLayout;
-    seChtOverviewChartHeight = unboundedSpin(content, "seChtOverviewChartHeight", 200);
-    seChtOverviewChartWidth = unboundedSpin(content, "seChtOverviewChartWidth", 2);
+    seChtOverviewChartHeight = makeSpinEdit(content, "seChtOverviewChartHeight", 200);
+    seChtOverviewChartWidth = makeSpinEdit(content, "seChtOverviewChartWidth", 2);
     form->addRow(QStringLiteral("кол-во по вертик"), seChtOverviewChartHeight);
     form->addRow(QStringLiteral("кол-во по гориз"), seChtOverviewChartWidth);
     layout->addLayout(form);
     chkSeriesMarksVisible = checkBox(content, "chkSeriesMarksVisible", QStringLiteral("Показывать подписи"));
     layout->addWidget(chkSeriesMarksVisible);
     auto* marksForm = new QFormLayout;
-    seSeriesFrequencyMarks = unboundedSpin(content, "seSeriesFrequencyMarks", 10);
+    seSeriesFrequencyMarks = makeSpinEdit(content, "seSeriesFrequencyMarks", 10);
     marksForm->addRow(QStringLiteral("Частота подписей"), seSeriesFrequencyMarks);
     layout->addLayout(marksForm);
 
@@ -83,8 +74,8 @@ QWidget* TFmMainForm::buildDiagramProperties()
     cursorLayout->addWidget(marks);
     auto* size = new QGroupBox(QStringLiteral("Размер курсора"), cursor);
     auto* sizeForm = new QFormLayout(size);
-    seCursorHorzSize = unboundedSpin(size, "seCursorHorzSize", 10);
-    seCursorVertSize = unboundedSpin(size, "seCursorVertSize", 10);
+    seCursorHorzSize = makeSpinEdit(size, "seCursorHorzSize", 10);
+    seCursorVertSize = makeSpinEdit(size, "seCursorVertSize", 10);
     sizeForm->addRow(QStringLiteral("горизонтальный"), seCursorHorzSize);
     sizeForm->addRow(QStringLiteral("вертикальный"), seCursorVertSize);
     cursorLayout->addWidget(size);

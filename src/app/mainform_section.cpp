@@ -20,36 +20,22 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include <climits>
 #include <vector>
 
 namespace trassel {
-namespace {
-
-QSpinBox* sectionSpin(QWidget* parent, const char* name, int value, int step, int min = INT_MIN, int max = INT_MAX)
-{
-    auto* spin = new QSpinBox(parent);
-    spin->setObjectName(QLatin1String(name));
-    spin->setRange(min, max);
-    spin->setSingleStep(step);
-    spin->setValue(value);
-    return spin;
-}
-
-} // namespace
 
 QWidget* TFmMainForm::buildSectionProperties()
 {
     auto* content = new QWidget;
     auto* form = new QFormLayout(content);
-    seScaleX = sectionSpin(content, "seScaleX", 400, 50);
-    seScaleY = sectionSpin(content, "seScaleY", 1, 1);
-    seMaxDepth = sectionSpin(content, "seMaxDepth", 300, 50);
-    seDHL = sectionSpin(content, "seDHL", 50, 25);
-    seISSO = sectionSpin(content, "seISSO", 250, 50);
-    sedH = sectionSpin(content, "sedH", 55, 5, 25, 150);
-    sedLleft = sectionSpin(content, "sedLleft", 25, 10);
-    sedLright = sectionSpin(content, "sedLright", 100, 10);
+    seScaleX = makeSpinEdit(content, "seScaleX", 400, 50);
+    seScaleY = makeSpinEdit(content, "seScaleY", 1, 1);
+    seMaxDepth = makeSpinEdit(content, "seMaxDepth", 300, 50);
+    seDHL = makeSpinEdit(content, "seDHL", 50, 25);
+    seISSO = makeSpinEdit(content, "seISSO", 250, 50);
+    sedH = makeSpinEdit(content, "sedH", 55, 5, 25, 150);
+    sedLleft = makeSpinEdit(content, "sedLleft", 25, 10);
+    sedLright = makeSpinEdit(content, "sedLright", 100, 10);
     form->addRow(QStringLiteral("Масштаб X"), seScaleX);
     form->addRow(QStringLiteral("Масштаб Y"), seScaleY);
     form->addRow(QStringLiteral("Максимальная глубина, см"), seMaxDepth);
@@ -66,7 +52,7 @@ void TFmMainForm::buildLayerProperties()
     auto* layout = new QVBoxLayout(grbLayerProperties);
     auto* lines = new QGroupBox(QStringLiteral("Линии"), grbLayerProperties);
     auto* linesForm = new QFormLayout(lines);
-    seLineWidth = sectionSpin(lines, "seLineWidth", 3, 1, 1, 100);
+    seLineWidth = makeSpinEdit(lines, "seLineWidth", 3, 1, 1, 100);
     clbLineColor = new ColorBox(0x000000, lines);
     clbLineColor->setObjectName(QStringLiteral("clbLineColor"));
     linesForm->addRow(QStringLiteral("толщина"), seLineWidth);

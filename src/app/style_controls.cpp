@@ -43,6 +43,16 @@ constexpr NamedColor kStandard[] = {
 
 } // namespace
 
+QSpinBox* makeSpinEdit(QWidget* parent, const char* name, int value, int step, int min, int max)
+{
+    auto* spin = new QSpinBox(parent);
+    spin->setObjectName(QLatin1String(name));
+    spin->setRange(min, max);
+    spin->setSingleStep(step);
+    spin->setValue(value);
+    return spin;
+}
+
 Qt::BrushStyle QtBrushStyleFor(int ordinal)
 {
     switch (ordinal) {

@@ -2,7 +2,9 @@
 // The controls of the group "Свойства слоя": a colour box over the standard colour list and
 // the fill-pattern list with a picture of each pattern.
 #include <QComboBox>
+#include <QSpinBox>
 
+#include <climits>
 #include <cstdint>
 
 namespace trassel {
@@ -39,6 +41,9 @@ public:
     // The stored value of the choice: its position 0..7, 0 when nothing is chosen.
     int brushStyle() const { return currentIndex() < 0 ? 0 : currentIndex(); }
 };
+
+// A named spin edit; without bounds of its own it accepts any integer.
+QSpinBox* makeSpinEdit(QWidget* parent, const char* name, int value, int step = 1, int min = INT_MIN, int max = INT_MAX);
 
 // Qt's brush pattern for a stored fill ordinal 0..7.
 Qt::BrushStyle QtBrushStyleFor(int ordinal);

@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 #include "app/ribbon.h"
+#include "app/style_controls.h"
 #include "dialogs/about.h"
 #include "fake_services.h"
 #include "table/cp1251.h"
@@ -17,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <fstream>
 
 using namespace trassel;
@@ -206,4 +208,21 @@ TEST_F(MainFormTest, TheAboutBoxIsOneWindowShownAgain)
     form->acnAbout->trigger();
     EXPECT_TRUE(about.isVisible());
     EXPECT_EQ(form->findChildren<TFmAbout*>().size(), 1);
+}
+
+TEST_F(MainFormTest, SpinEditsKeepTheirRangesAndSteps)
+{
+    struct Case { QSpinBox* spin; int value; int step; int min; int max; };
+    const Case cases[] = {
+        {form->sedH, 55, 5, 25, 150},          {form->seLineWidth, 3, 1, 1, 100},
+        {form->seNumberOfHeaderRows, 1, 1, 0, 10}, {form->seScaleX, 400, 50, INT_MIN, INT_MAX},
+        {form->seDHL, 50, 25, INT_MIN, INT_MAX},   {form->seChtOverviewChartHeight, 200, 1, INT_MIN, INT_MAX},
+        {form->seFirstRow, 2, 1, INT_MIN, INT_MAX},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.spin->value(), c.value) << c.spin->objectName().toStdString();
+        EXPECT_EQ(c.spin->singleStep(), c.step) << c.spin->objectName().toStdString();
+        EXPECT_EQ(c.spin->minimum(), c.min) << c.spin->objectName().toStdString();
+        EXPECT_EQ(c.spin->maximum(), c.max) << c.spin->objectName().toStdString();
+    }
 }
