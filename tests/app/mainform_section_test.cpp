@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QGroupBox>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -84,14 +85,30 @@ TEST_F(SectionFormTest, StyleControlsWriteTheSelectedLayerOnly)
     EXPECT_EQ(form->SectionCanvas->image().width(), form->SectionWidth);
     EXPECT_GT(form->SectionWidth, 1000);
 
+    // The diagram colour rebuilds the diagram only; the other styles redraw the section, then the diagram.
+    QSignalSpy sections(form->acnPlotRazrezPoligon, &QAction::triggered);
+    QSignalSpy diagrams(form->acnBuildChart, &QAction::triggered);
+    form->clbLineColor->setColor(0x0000FF);
+    EXPECT_EQ(sections.count(), 1);
+    EXPECT_EQ(diagrams.count(), 1);
     form->clbColorOfSeriesPoint->setColor(0x0000FF);
+    EXPECT_EQ(sections.count(), 1);
+    EXPECT_EQ(diagrams.count(), 2);
     EXPECT_EQ(form->LayerData.recordOf(sand)->PointColor, 0x0000FFu);
     EXPECT_EQ(form->ChartData.series(form->LayerData.recordOf(sand)->Series).color(), 0x0000FFu);
 
-    // Selecting another layer shows its values and changes nothing.
+    // Selecting another layer shows its values and changes nothing, nor draws anything.
     selectLayerOfColumn(3);
     EXPECT_EQ(form->seLineWidth->value(), 3);
     EXPECT_EQ(form->LayerData.recordOf(sand)->LineWidth, 5);
+    EXPECT_EQ(sections.count(), 1);
+
+    // With no entry selected a style change writes no layer but still redraws.
+    form->lwLayerManager->clearSelection();
+    form->seLineWidth->setValue(9);
+    for (int slot = 0; slot < 3; ++slot)
+        EXPECT_NE(form->LayerData.Layers(slot).LineWidth, 9);
+    EXPECT_EQ(sections.count(), 2);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }
 
