@@ -1,5 +1,7 @@
 #include "app/style_controls.h"
 
+#include "platform/qt_convert.h"
+
 #include <QColorDialog>
 #include <QPainter>
 #include <QPixmap>
@@ -7,21 +9,10 @@
 namespace trassel {
 namespace {
 
-QColor toQColor(std::uint32_t c)
-{
-    return QColor(static_cast<int>(c & 0xFFU), static_cast<int>((c >> 8) & 0xFFU), static_cast<int>((c >> 16) & 0xFFU));
-}
-
-std::uint32_t fromQColor(const QColor& c)
-{
-    return static_cast<std::uint32_t>(c.red()) | (static_cast<std::uint32_t>(c.green()) << 8) |
-           (static_cast<std::uint32_t>(c.blue()) << 16);
-}
-
 QIcon swatch(std::uint32_t color)
 {
     QPixmap pixmap(16, 12);
-    pixmap.fill(toQColor(color));
+    pixmap.fill(ToQColor(color));
     QPainter painter(&pixmap);
     painter.setPen(Qt::darkGray);
     painter.drawRect(0, 0, 15, 11);
@@ -51,20 +42,6 @@ QSpinBox* makeSpinEdit(QWidget* parent, const char* name, int value, int step, i
     spin->setSingleStep(step);
     spin->setValue(value);
     return spin;
-}
-
-Qt::BrushStyle QtBrushStyleFor(int ordinal)
-{
-    switch (ordinal) {
-    case 1: return Qt::NoBrush;
-    case 2: return Qt::HorPattern;
-    case 3: return Qt::VerPattern;
-    case 4: return Qt::FDiagPattern;
-    case 5: return Qt::BDiagPattern;
-    case 6: return Qt::CrossPattern;
-    case 7: return Qt::DiagCrossPattern;
-    default: return Qt::SolidPattern;
-    }
 }
 
 ColorBox::ColorBox(std::uint32_t color, QWidget* parent) : QComboBox(parent)
@@ -99,7 +76,7 @@ void ColorBox::setColor(std::uint32_t color)
 {
     int index = indexOf(color);
     if (index < 0)
-        index = addColor(color, toQColor(color).name());
+        index = addColor(color, ToQColor(color).name());
     const bool changed = color != color_;
     color_ = color;
     setCurrentIndex(index);
@@ -110,12 +87,12 @@ void ColorBox::setColor(std::uint32_t color)
 void ColorBox::chosen(int index)
 {
     if (index == otherIndex_) {
-        const QColor picked = QColorDialog::getColor(toQColor(color_), this);
+        const QColor picked = QColorDialog::getColor(ToQColor(color_), this);
         if (!picked.isValid()) {
             setCurrentIndex(indexOf(color_));
             return;
         }
-        setColor(fromQColor(picked));
+        setColor(FromQColor(picked));
         return;
     }
     const QVariant value = itemData(index);
@@ -133,7 +110,7 @@ BrushStyleBox::BrushStyleBox(QWidget* parent) : QComboBox(parent)
         pixmap.fill(Qt::white);
         QPainter painter(&pixmap);
         painter.setPen(Qt::darkGray);
-        painter.setBrush(QBrush(Qt::black, QtBrushStyleFor(i)));
+        painter.setBrush(QBrush(Qt::black, ToQtBrushStyle(BrushStyleFromOrdinal(i))));
         painter.drawRect(0, 0, 23, 15);
         painter.end();
         addItem(QIcon(pixmap), QString::fromUtf16(captions[i]));

@@ -45,7 +45,4 @@ public:
 // A named spin edit; without bounds of its own it accepts any integer.
 QSpinBox* makeSpinEdit(QWidget* parent, const char* name, int value, int step = 1, int min = INT_MIN, int max = INT_MAX);
 
-// Qt's brush pattern for a stored fill ordinal 0..7.
-Qt::BrushStyle QtBrushStyleFor(int ordinal);
-
 } // namespace trassel

@@ -84,12 +84,6 @@ ChartView::ChartView(ChartModel& model, QWidget* parent) : QCustomPlot(parent), 
 
 ChartView::~ChartView() { model_->unsubscribe(subscription_); }
 
-QColor ChartView::toQColor(Color color)
-{
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
-}
-
 int ChartView::virtualKeyFor(int qtKey)
 {
     switch (qtKey) {
@@ -131,7 +125,7 @@ void ChartView::scheduleSync()
 QColor ChartView::displayColor(const ChartSeries& series) const
 {
     if (series.hasColor())
-        return toQColor(series.color());
+        return ToQColor(series.color());
     return kPalette[static_cast<std::size_t>(series.id()) % std::size(kPalette)];
 }
 
@@ -153,9 +147,9 @@ void ChartView::applyStyle(const ChartSeries& series, QCPGraph* graph) const
     const QColor color = displayColor(series);
     QColor fill = color;
     if (series.pointer().hasColor)
-        fill = toQColor(series.pointer().color);
+        fill = ToQColor(series.pointer().color);
     else if (series.hasBrushColor())
-        fill = toQColor(series.brushColor());
+        fill = ToQColor(series.brushColor());
     graph->setName(toQString(series.name()));
     if (series.kind() == SeriesKind::Line) {
         graph->setLineStyle(QCPGraph::lsLine);
@@ -318,7 +312,7 @@ void ChartView::drawMarks(QCPPainter* painter)
         font.setBold(marks.font.bold);
         painter->setFont(font);
         const QFontMetrics metrics(font);
-        const QColor textColor = toQColor(marks.font.color);
+        const QColor textColor = ToQColor(marks.font.color);
         const QColor arrowColor = displayColor(series);
 
         // Of the marks anchored in one cell about a mark's size only the first is drawn: the

@@ -50,7 +50,6 @@ public:
     // Windows virtual-key code of a Qt key: arrows 37..40, Delete 46, others unchanged.
     static int virtualKeyFor(int qtKey);
     static ChartButton buttonFor(Qt::MouseButton button);
-    static QColor toQColor(Color color);
 
 signals:
     // A press over a point: the series, the point's index in X order, the button.

@@ -29,26 +29,6 @@ int PixelSizeOfPoints(int points)
     return static_cast<int>(std::clamp<long long>(px, 1, 4096));
 }
 
-Qt::BrushStyle ToQtBrushStyle(BrushStyle style)
-{
-    switch (style) {
-    case BrushStyle::Solid: return Qt::SolidPattern;
-    case BrushStyle::Clear: return Qt::NoBrush;
-    case BrushStyle::Horizontal: return Qt::HorPattern;
-    case BrushStyle::Vertical: return Qt::VerPattern;
-    case BrushStyle::FDiagonal: return Qt::FDiagPattern;
-    case BrushStyle::BDiagonal: return Qt::BDiagPattern;
-    case BrushStyle::Cross: return Qt::CrossPattern;
-    case BrushStyle::DiagCross: return Qt::DiagCrossPattern;
-    }
-    return Qt::SolidPattern;
-}
-
-QString ToQString(std::string_view utf8)
-{
-    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-}
-
 QImage MakeImage(int width, int height, Color fill)
 {
     if (width == 0 || height == 0)
@@ -164,7 +144,7 @@ ImageCanvas::FontEntry& ImageCanvas::currentFont()
     if (it == fonts_.end()) {
         auto entry = std::make_unique<FontEntry>();
         entry->state = state;
-        entry->font = QFont(ToQString(state.name));
+        entry->font = QFont(toQString(state.name));
         entry->font.setPixelSize(PixelSizeOfPoints(state.size));
         entry->font.setBold(state.bold);
         entry->font.setUnderline(state.underline);
@@ -187,7 +167,7 @@ ImageCanvas::CachedText& ImageCanvas::layOut(FontEntry& font, std::string_view u
         return it->second;
     if (font.texts.size() >= kMaxCachedTexts)
         font.texts.clear();
-    const QString text = ToQString(utf8);
+    const QString text = toQString(utf8);
     CachedText cached;
     cached.text.setText(text);
     cached.text.setTextFormat(Qt::PlainText);
@@ -279,7 +259,7 @@ Picture ImageCanvas::resourceBitmap(std::string_view name)
 {
     if (auto it = resources_.find(name); it != resources_.end())
         return it->second;
-    const QImage loaded(QStringLiteral(":/bitmaps/") + ToQString(name) + QStringLiteral(".bmp"));
+    const QImage loaded(QStringLiteral(":/bitmaps/") + toQString(name) + QStringLiteral(".bmp"));
     if (loaded.isNull())
         throw Error("В ресурсах программы нет рисунка «" + std::string(name) + "».");
     const QImage rgb = loaded.convertToFormat(QImage::Format_RGB32);

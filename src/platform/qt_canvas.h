@@ -1,6 +1,7 @@
 #pragma once
 // The drawing surface on a Qt image: an RGB32 QImage with one QPainter kept open on it.
 #include "platform/canvas.h"
+#include "platform/qt_convert.h"
 
 #include <QColor>
 #include <QFont>
@@ -16,16 +17,6 @@
 #include <vector>
 
 namespace trassel {
-
-inline QColor ToQColor(Color c)
-{
-    return QColor(static_cast<int>(c & 0xFFU), static_cast<int>((c >> 8) & 0xFFU), static_cast<int>((c >> 16) & 0xFFU));
-}
-
-inline Color FromQRgb(QRgb rgb)
-{
-    return static_cast<Color>(qRed(rgb)) | (static_cast<Color>(qGreen(rgb)) << 8) | (static_cast<Color>(qBlue(rgb)) << 16);
-}
 
 // A bitmap and its canvas drawn with QPainter; the image is saved as a 24-bit picture.
 class ImageCanvas final : public Canvas {
