@@ -9,6 +9,8 @@
 #include "table/grid_table_model.h"
 #include "table/string_grid_view.h"
 
+#include "reference_table.h"
+
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -16,10 +18,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 
 using namespace trassel;
@@ -30,19 +30,7 @@ constexpr int kRows = 1'000'000;
 
 std::unique_ptr<Grid> makeGrid()
 {
-    std::mt19937 rnd(7);
-    std::string text;
-    text.reserve(70'000'000);
-    char buf[32];
-    for (int r = 0; r < kRows; ++r) {
-        const int n1 = std::snprintf(buf, sizeof buf, "%d\t%d", 100 + r / 200, (r % 200) * 5);
-        text.append(buf, static_cast<std::size_t>(n1));
-        for (int c = 2; c < 12; ++c) {
-            const int n = std::snprintf(buf, sizeof buf, "\t%.1f", 20.0 + (rnd() % 30000) / 100.0);
-            text.append(buf, static_cast<std::size_t>(n));
-        }
-        text += "\r\n";
-    }
+    const std::string text = bench::ReferenceTableText(kRows);
     auto bytes = std::make_unique<char[]>(text.size());
     std::memcpy(bytes.get(), text.data(), text.size());
     auto grid = std::make_unique<Grid>(13, 1);
@@ -126,15 +114,3 @@ void BM_Refresh(benchmark::State& state)
 BENCHMARK(BM_Refresh)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

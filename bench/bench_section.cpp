@@ -68,14 +68,3 @@ void BM_SectionRedraw2000Rows3Layers(benchmark::State& state)
 BENCHMARK(BM_SectionRedraw2000Rows3Layers)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

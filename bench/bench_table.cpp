@@ -8,13 +8,13 @@
 #include "table/grid_io.h"
 #include "table/pickets.h"
 
+#include "reference_table.h"
+
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 
 using namespace trassel;
@@ -27,19 +27,7 @@ const std::string& referenceFile()
         const std::string p = (std::filesystem::temp_directory_path() / "trassel_bench_1m.txt").string();
         if (std::filesystem::exists(p) && std::filesystem::file_size(p) > 60'000'000)
             return p;
-        std::mt19937 rnd(7);
-        std::string text;
-        text.reserve(70'000'000);
-        char buf[32];
-        for (int r = 0; r < 1'000'000; ++r) {
-            const int n1 = std::snprintf(buf, sizeof buf, "%d\t%d", 100 + r / 200, (r % 200) * 5);
-            text.append(buf, static_cast<std::size_t>(n1));
-            for (int c = 2; c < 12; ++c) {
-                const int n = std::snprintf(buf, sizeof buf, "\t%.1f", 20.0 + (rnd() % 30000) / 100.0);
-                text.append(buf, static_cast<std::size_t>(n));
-            }
-            text += "\r\n";
-        }
+        const std::string text = bench::ReferenceTableText();
         std::ofstream(p, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
         return p;
     }();
