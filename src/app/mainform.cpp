@@ -6,6 +6,7 @@
 #include "app/ribbon.h"
 #include "app/style_controls.h"
 #include "app/ui_services.h"
+#include "dialogs/about.h"
 #include "diagram/chart_view.h"
 #include "platform/qt_canvas.h"
 #include "layers/layer_manager_view.h"
@@ -84,9 +85,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     }
     services_ = services;
     setObjectName(QStringLiteral("FmMainForm"));
-    QFont windowFont(QStringLiteral("Tahoma"));
-    windowFont.setPointSize(8);
-    setFont(windowFont);
+    setFont(windowFont(8));
 
     buildActions();
 
