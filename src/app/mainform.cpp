@@ -34,6 +34,7 @@
 
 #include <clocale>
 #include <exception>
+#include <utility>
 
 namespace trassel {
 namespace {
@@ -472,35 +473,29 @@ void TFmMainForm::showPageByCommand(QWidget* page)
     programPageSwitch_ = false;
 }
 
+QWidget* TFmMainForm::partnerPage(QWidget* page) const
+{
+    // The working pages and their parameter pages; "Выработки" and "ИССО" have no partner.
+    const std::pair<QWidget*, QWidget*> partners[] = {
+        {pageDepthTable, pagePropTable}, {pageDiagram, pagePropDiagram}, {pageSection, pagePropSection}};
+    for (const auto& [work, properties] : partners) {
+        if (page == work)
+            return properties;
+        if (page == properties)
+            return work;
+    }
+    return nullptr;
+}
+
 void TFmMainForm::PageControl1Change(int index)
 {
-    if (programPageSwitch_)
-        return;
-    QWidget* page = PageControl1->widget(index);
-    QWidget* partner = nullptr;
-    if (page == pageDepthTable)
-        partner = pagePropTable;
-    else if (page == pageDiagram)
-        partner = pagePropDiagram;
-    else if (page == pageSection)
-        partner = pagePropSection;
-    if (partner != nullptr)
+    if (QWidget* partner = partnerPage(PageControl1->widget(index)); partner != nullptr && !programPageSwitch_)
         showPageByCommand(partner);
 }
 
 void TFmMainForm::PageControl2Change(int index)
 {
-    if (programPageSwitch_)
-        return;
-    QWidget* page = PageControl2->widget(index);
-    QWidget* partner = nullptr;
-    if (page == pagePropTable)
-        partner = pageDepthTable;
-    else if (page == pagePropDiagram)
-        partner = pageDiagram;
-    else if (page == pagePropSection)
-        partner = pageSection;
-    if (partner != nullptr)
+    if (QWidget* partner = partnerPage(PageControl2->widget(index)); partner != nullptr && !programPageSwitch_)
         showPageByCommand(partner);
 }
 

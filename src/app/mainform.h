@@ -194,6 +194,8 @@ public:
     void refreshTables();
 
 private:
+    // The page of the other page control that goes with `page`, or null.
+    QWidget* partnerPage(QWidget* page) const;
     void buildActions();
     void buildRibbon();
     QWidget* buildRadargramPanel();

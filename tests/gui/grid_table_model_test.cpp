@@ -4,6 +4,8 @@
 
 #include <QSignalSpy>
 
+#include "support/numbered_grid.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -13,13 +15,9 @@ using trassel::GridTableModel;
 
 namespace {
 
-// A numbered grid whose body cells say where they are: "c:r".
 void fill(Grid& grid)
 {
-    trassel::NumberGridHeaders(grid);
-    for (int r = 1; r < grid.rowCount(); ++r)
-        for (int c = 1; c < grid.colCount(); ++c)
-            grid.setCell(c, r, std::to_string(c) + ":" + std::to_string(r));
+    trassel::FillWithPositions(grid);
 }
 
 QString text(const GridTableModel& model, int row, int col)

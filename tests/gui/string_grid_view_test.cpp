@@ -15,6 +15,8 @@
 #include <QTableView>
 #include <QTest>
 
+#include "support/numbered_grid.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -28,10 +30,7 @@ namespace {
 
 void fill(Grid& grid)
 {
-    trassel::NumberGridHeaders(grid);
-    for (int r = 1; r < grid.rowCount(); ++r)
-        for (int c = 1; c < grid.colCount(); ++c)
-            grid.setCell(c, r, std::to_string(c) + ":" + std::to_string(r));
+    trassel::FillWithPositions(grid);
 }
 
 // Presses at `from`, drags to `to` with the button held and releases, as a user's drag does.

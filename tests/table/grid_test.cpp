@@ -1,6 +1,8 @@
 #include "app/error.h"
 #include "table/grid.h"
 
+#include "support/numbered_grid.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -115,10 +117,7 @@ TEST(Grid, ColumnZeroKeepsNumbersAndTexts)
 TEST(Grid, MovingRowsAndColumnsCarriesTheirHeaderCells)
 {
     Grid g(4, 5);
-    NumberGridHeaders(g);
-    for (int r = 1; r < 5; ++r)
-        for (int c = 1; c < 4; ++c)
-            g.setCell(c, r, std::to_string(c) + ":" + std::to_string(r));
+    FillWithPositions(g);
     g.moveRow(1, 3);
     EXPECT_EQ(g.cell(0, 3), "1");
     EXPECT_EQ(g.cell(1, 3), "1:1");
