@@ -1,11 +1,12 @@
 #include "app/mainform.h"
 
-#include "app/compile_date.h"
-#include "app/error.h"
+#include "base/compile_date.h"
+#include "base/error.h"
 #include "app/qt_text.h"
 #include "app/ribbon.h"
 #include "app/style_controls.h"
 #include "app/ui_services.h"
+#include "app/undo_bridge.h"
 #include "dialogs/about.h"
 #include "diagram/chart_view.h"
 #include "platform/qt_canvas.h"
@@ -26,10 +27,12 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <clocale>
@@ -117,9 +120,11 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     Splitter1->setSizes({900, 600});
     outer->addWidget(Splitter1, 1);
     setCentralWidget(central);
+    buildUndo();
     buildRibbon();
     buildDiagram();
     buildSection();
+    buildTablePopup();
 
     // 1. Numbers are converted with "." whatever the system locale says.
     std::setlocale(LC_NUMERIC, "C");
@@ -130,30 +135,60 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     CompileDate = BuildDate();
     lblDateCompilation1->setText(QStringLiteral("Дата компиляции \n") + QString::fromLatin1(CompileDate.c_str()));
     setWindowTitle(QStringLiteral("Trassel_v2  ") + QString::fromLatin1(CompileDate.c_str()));
-    // 6. The numbering of the depth table.
-    NumberGridHeaders(SourceData);
-    NumberGridHeaders(SkvData);
+    // 6. The numbering of the depth table (the document numbers both tables when it is made).
     // 7. The section starts 200 pixels wide.
     SectionWidth = 200;
     // 11. The working range ends at the last row.
-    seLastRow->setValue(SourceData.rowCount() - 1);
+    seLastRow->setValue(Document.lastDataRow());
     refreshTables();
+    pushDiagramParams();
+    pushSectionParams();
 
+    documentSubscription_ = Document.subscribe([this](const DocumentChange& change) { onDocumentChange(change); });
     connect(seNumberOfHeaderRows, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { seNumberOfHeaderRowsChange(); }); });
     connect(seFirstRow, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { seFirstRowChange(); }); });
+    connect(seLastRow, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { seLastRowChange(); }); });
+    connect(cmbX, &QComboBox::editTextChanged, this,
+            [this](const QString& text) { Document.setPicketColumnText(toStdString(text)); });
+    auto delimiterChanged = [this] { Document.setDelimiter(cmbDelimiter->currentIndex(), toStdString(cmbDelimiter->currentText())); };
+    connect(cmbDelimiter, &QComboBox::currentIndexChanged, this, delimiterChanged);
+    connect(cmbDelimiter, &QComboBox::editTextChanged, this, delimiterChanged);
     connect(btnAutoSizeCol, &QPushButton::clicked, this, [this] { runGuarded([this] { btnAutoSizeColClick(); }); });
+    connect(btnFindTarget, &QPushButton::clicked, this, [this] { runGuarded([this] { btnFindTargetClick(); }); });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
     connect(PageControl2, &QTabWidget::currentChanged, this, [this](int i) { PageControl2Change(i); });
     connect(sgSourceData, &StringGridView::cellSelected, this, [this](int c, int r) { sgSourceDataSelectCell(c, r); });
-    connect(sgSkv, &StringGridView::cellSelected, this, [this](int c, int r) {
-        // Both tables write the one selection the editing commands read.
-        SelCol = c;
-        SelRow = r;
+    // Both tables write the one selection the editing commands read.
+    connect(sgSkv, &StringGridView::cellSelected, this, [this](int c, int r) { Document.select(c, r); });
+    connect(sgSourceData, &StringGridView::copyRequested, this, [this] { runGuarded([this] { sgSourceDataCopyCells(); }); });
+    connect(sgSourceData, &StringGridView::pasteRequested, this, [this] { runGuarded([this] { sgSourceDataPasteCells(); }); });
+    connect(sgSourceData, &StringGridView::deleteRequested, this, [this] { runGuarded([this] { sgSourceDataDeleteCells(); }); });
+    // Typing and dragging go through the document, so that they can be undone.
+    sgSourceData->setCellWriter([this](int c, int r, const std::string& text) {
+        runGuarded([&] { Document.writeCell(TableId::Depth, c, r, text); });
+    });
+    sgSourceData->setLineMover([this](bool row, int from, int to) {
+        runGuarded([&] { row ? Document.moveRow(TableId::Depth, from, to) : Document.moveColumn(TableId::Depth, from, to); });
+    });
+    sgSkv->setCellWriter([this](int c, int r, const std::string& text) {
+        runGuarded([&] { Document.writeCell(TableId::Boreholes, c, r, text); });
+    });
+    sgSkv->setLineMover([this](bool row, int from, int to) {
+        runGuarded([&] { row ? Document.moveRow(TableId::Boreholes, from, to) : Document.moveColumn(TableId::Boreholes, from, to); });
+    });
+    lwLayerManager->setCheckHandler([this](EntryId id, bool checked) {
+        runGuarded([&] { Document.setLayerChecked(id, checked); });
     });
 }
 
 TFmMainForm::~TFmMainForm()
 {
+    Document.unsubscribe(documentSubscription_);
+    // The history holds edits of the document; it goes before the document does.
+    delete undoBridge_;
+    undoBridge_ = nullptr;
+    delete UndoStack;
+    UndoStack = nullptr;
     // The views watch the models below; they go first, then the data they showed.
     delete takeCentralWidget();
     FormDestroy();
@@ -161,9 +196,7 @@ TFmMainForm::~TFmMainForm()
 
 void TFmMainForm::FormDestroy()
 {
-    // The cursor and the picket and borehole series; the layer records and the chart model
-    // follow as members, in that order.
-    DiagramData.reset();
+    // The layer records, the cursor and the picket and borehole series go with the document.
     SectionCanvas.reset();
 }
 
@@ -188,9 +221,9 @@ bool TFmMainForm::runGuarded(const std::function<void()>& handler)
     return false;
 }
 
-int TFmMainForm::HeaderRowCount() const { return seNumberOfHeaderRows->value(); }
-int TFmMainForm::FirstDataRow() const { return seFirstRow->value(); }
-int TFmMainForm::LastDataRow() const { return seLastRow->value(); }
+int TFmMainForm::HeaderRowCount() const { return Document.settings().headerRowCount; }
+int TFmMainForm::FirstDataRow() const { return Document.firstDataRow(); }
+int TFmMainForm::LastDataRow() const { return Document.lastDataRow(); }
 
 void TFmMainForm::buildActions()
 {
@@ -226,6 +259,29 @@ void TFmMainForm::buildActions()
                                   &TFmMainForm::acnExportDiagrammToJpgExecute);
     acnExportDiagrammToJpg->setIcon(ribbonIcon(RibbonGlyph::ExportImage));
     acnPrintImage = make("acnPrintImage", QStringLiteral("Печать"), "Разрез", &TFmMainForm::acnPrintImageExecute);
+    acnCopySG = make("acnCopySG", QStringLiteral("Копировать"), "Таблица", &TFmMainForm::acnCopySGExecute);
+    acnPasteToSG = make("acnPasteToSG", QStringLiteral("Вставить"), "Таблица", &TFmMainForm::acnPasteToSGExecute);
+    acnClearRange = make("acnClearRange", QStringLiteral("Очистить ячейки"), "Таблица", &TFmMainForm::acnClearRangeExecute);
+    acnMadeRowFirst = make("acnMadeRowFirst", QStringLiteral("Сделать строку начальной"), "Таблица",
+                           &TFmMainForm::acnMadeRowFirstExecute);
+    acnMadeRowLast = make("acnMadeRowLast", QStringLiteral("Сделать строку последней"), "Таблица",
+                          &TFmMainForm::acnMadeRowLastExecute);
+    acnUndo = make("acnUndo", QStringLiteral("Отменить"), "Правка", &TFmMainForm::acnUndoExecute);
+    acnUndo->setShortcut(QKeySequence::Undo);
+    acnUndo->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
+    acnUndo->setEnabled(false);
+    addAction(acnUndo);
+    acnRedo = make("acnRedo", QStringLiteral("Повторить"), "Правка", &TFmMainForm::acnRedoExecute);
+    acnRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    acnRedo->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
+    acnRedo->setEnabled(false);
+    addAction(acnRedo);
+    // The items of the depth table's menu that only the menu starts.
+    J1 = make("J1", QStringLiteral("Очистить"), "Таблица", &TFmMainForm::J1Click);
+    N5 = make("N5", QStringLiteral("Вставить строку"), "Таблица", &TFmMainForm::N5Click);
+    N6 = make("N6", QStringLiteral("Удалить строку"), "Таблица", &TFmMainForm::N6Click);
+    N1 = make("N1", QStringLiteral("Вставить столбец"), "Таблица", &TFmMainForm::N1Click);
+    N2 = make("N2", QStringLiteral("Удалить столбец"), "Таблица", &TFmMainForm::N2Click);
     // No button or menu starts the section print; its shortcut does.
     acnPrintImage->setShortcut(QKeySequence::Print);
     addAction(acnPrintImage);
@@ -264,6 +320,8 @@ void TFmMainForm::buildRibbon()
     Ribbon1->addQuickAccess(acnPrintOverviewChart);
     Ribbon1->addQuickAccess(acnPlotRazrezPoligon);
     Ribbon1->addQuickAccess(acnExportDiagrammToJpg);
+    Ribbon1->addQuickAccess(acnUndo);
+    Ribbon1->addQuickAccess(acnRedo);
 
     Ribbon1->setScreenTip(acnImportTable, QStringLiteral("Импорт таблицы"),
                           QStringLiteral("Импорт таблицы, содержащей цифровую модель среды ПК/глубина"));
@@ -499,52 +557,18 @@ void TFmMainForm::PageControl2Change(int index)
         showPageByCommand(partner);
 }
 
-void TFmMainForm::sgSourceDataSelectCell(int col, int row)
-{
-    SelCol = col;
-    SelRow = row;
-}
-
-void TFmMainForm::seNumberOfHeaderRowsChange()
-{
-    SourceData.setFixedRows(HeaderRowCount() + 1);
-    sgSourceData->setFixedRows(SourceData.fixedRows());
-}
-
-void TFmMainForm::seFirstRowChange()
-{
-    if (FirstDataRow() >= LastDataRow())
-        seLastRow->setValue(FirstDataRow() + 1);
-}
-
-void TFmMainForm::btnAutoSizeColClick()
-{
-    sgSourceData->autoSizeColumns();
-    sgSkv->autoSizeColumns();
-}
-
 void TFmMainForm::acnImportTableExecute()
 {
     const QString name = services_->openFileName(this, importTableFilter(), lastOpenName_);
     if (name.isEmpty())
         return;
     lastOpenName_ = name;
-    // The whole file is read before the table is touched: a file that cannot be read leaves
-    // the user's table exactly as it was.
+    // The whole file is read before the table is touched, and the document swaps the new
+    // table in only once it is complete: a file that cannot be read leaves the table as it was.
     FileBytes bytes = ReadWholeFile(toLocalPath(name));
-    const char delimiter = SelectedDelimiter(cmbDelimiter->currentIndex());
-    if (bytes.size == 0) {
+    const WaitCursor wait;
+    if (!Document.importTable(std::move(bytes.data), bytes.size))
         services_->message(this, QStringLiteral("Файл пустой!"));
-    } else {
-        const WaitCursor wait;
-        ClearGridCells(SourceData, 1, 1);
-        LoadGridFromTextFile(SourceData, std::move(bytes), delimiter);
-    }
-    NumberGridHeaders(SourceData);
-    refreshTables();
-    SourceData.setFixedRows(HeaderRowCount() + 1);
-    sgSourceData->setFixedRows(SourceData.fixedRows());
-    seLastRow->setValue(SourceData.rowCount() - 1);
 }
 
 void TFmMainForm::acnExportTableExecute()
@@ -559,8 +583,8 @@ void TFmMainForm::acnExportTableExecute()
 
 void TFmMainForm::acnReCalcPKExecute()
 {
-    RecalcPickets(SourceData, HeaderRowCount());
-    refreshTables();
+    const WaitCursor wait;
+    Document.recalcPickets();
 }
 
 void TFmMainForm::acnAboutExecute()

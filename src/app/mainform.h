@@ -3,8 +3,9 @@
 // the diagram series and cursor, the section bitmap's width) and maps every command of the
 // ribbon, the menus and the parameter controls to its handler. Handlers stay thin: they read
 // the controls, call the core, and let errors reach one reporter.
-#include "diagram/chart_model.h"
+#include "chart/chart_model.h"
 #include "diagram/diagram.h"
+#include "document/survey_document.h"
 #include "layers/layers.h"
 #include "section/section_renderer.h"
 #include "table/grid.h"
@@ -30,6 +31,7 @@ class QSpinBox;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
+class QUndoStack;
 
 namespace trassel {
 
@@ -43,6 +45,7 @@ class LayerManagerView;
 class Ribbon;
 class StringGridView;
 class UiServices;
+class UndoBridge;
 
 class TFmMainForm : public QMainWindow {
     Q_OBJECT
@@ -59,22 +62,25 @@ public:
     bool runGuarded(const std::function<void()>& handler);
 
     // ---- working state ----
+    // The survey document owns the data of the interpretation; the names below are the
+    // window's handles on its parts.
+    SurveyDocument Document;
     std::string CompileDate;
-    int SelCol = 0;
-    int SelRow = 0;
     int SectionWidth = 200;
-    Grid SourceData{10, 20};   // the depth table behind sgSourceData
-    Grid SkvData{5, 2};        // the borehole table behind sgSkv
-    ChartModel ChartData;      // what chtOverviewChart shows
-    LayerManager LayerData{ChartData};  // Layers, LayerCount and the entries of lwLayerManager
-    // PicketSeries, SkvSeries and ChartCursor; built after the controls (its cursor starts at seFirstRow).
-    std::unique_ptr<Diagram> DiagramData;
-    std::unique_ptr<ImageCanvas> SectionCanvas;  // the section bitmap and its canvas
-    SectionState SectionSizes;                   // SectionWidth's partner: the image control's size
+    Grid& SourceData = Document.depthTable();     // the depth table behind sgSourceData
+    Grid& SkvData = Document.boreholeTable();     // the borehole table behind sgSkv
+    ChartModel& ChartData = Document.chart();     // what chtOverviewChart shows
+    LayerManager& LayerData = Document.layers();  // Layers, LayerCount and the entries of lwLayerManager
+    std::unique_ptr<ImageCanvas> SectionCanvas;   // the section bitmap and its canvas
+    SectionState& SectionSizes = Document.sectionState();  // SectionWidth's partner: the image control's size
+    QUndoStack* UndoStack = nullptr;
 
+    int SelCol() const { return Document.selCol(); }
+    int SelRow() const { return Document.selRow(); }
     int HeaderRowCount() const;
     int FirstDataRow() const;
     int LastDataRow() const;
+    UndoBridge* undoBridge() const { return undoBridge_; }
 
     // ---- controls ----
     Ribbon* Ribbon1 = nullptr;
@@ -151,6 +157,19 @@ public:
     QAction* acnPlotRazrezPoligon = nullptr;
     QAction* acnExportDiagrammToJpg = nullptr;
     QAction* acnPrintImage = nullptr;
+    QAction* acnCopySG = nullptr;
+    QAction* acnPasteToSG = nullptr;
+    QAction* acnClearRange = nullptr;
+    QAction* acnMadeRowFirst = nullptr;
+    QAction* acnMadeRowLast = nullptr;
+    QAction* acnUndo = nullptr;
+    QAction* acnRedo = nullptr;
+    // Items of the depth table's menu that are not actions of the command map.
+    QAction* J1 = nullptr;
+    QAction* N5 = nullptr;
+    QAction* N6 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* N2 = nullptr;
 
     // ---- handlers ----
     void acnImportTableExecute();
@@ -160,7 +179,26 @@ public:
     void sgSourceDataSelectCell(int col, int row);
     void seNumberOfHeaderRowsChange();
     void seFirstRowChange();
+    void seLastRowChange();
     void btnAutoSizeColClick();
+    void J1Click();
+    void acnCopySGExecute();
+    void acnPasteToSGExecute();
+    void acnClearRangeExecute();
+    void N5Click();
+    void N6Click();
+    void N1Click();
+    void N2Click();
+    void btnFindTargetClick();
+    void acnMadeRowFirstExecute();
+    void acnMadeRowLastExecute();
+    void acnUndoExecute();
+    void acnRedoExecute();
+    // The spreadsheet keys of the depth table: the selected rectangle copied, text pasted
+    // at the current cell, the selected cells cleared.
+    void sgSourceDataCopyCells();
+    void sgSourceDataPasteCells();
+    void sgSourceDataDeleteCells();
     void PageControl1Change(int index);
     void PageControl2Change(int index);
     void FormDestroy();
@@ -192,6 +230,9 @@ public:
 
     // Tells the table views that the grids changed.
     void refreshTables();
+    // Writes the controls' values into the document's parameters.
+    void pushDiagramParams();
+    void pushSectionParams();
 
 private:
     // The page of the other page control that goes with `page`, or null.
@@ -207,8 +248,13 @@ private:
     QWidget* buildSectionProperties();
     void buildLayerProperties();
     void buildSection();
-    // Writes a style value into the layer of the selected entry (there is at most one).
-    void writeSelectedLayer(const std::function<void(TLayer&)>& write);
+    void buildUndo();
+    void buildTablePopup();
+    // Brings the views and controls in step with a change of the document.
+    void onDocumentChange(const DocumentChange& change);
+    // Redraws what an undone or redone edit asks for.
+    void followEdit(Follow follow);
+    void updateUndoActions();
 
     std::unique_ptr<UiServices> ownServices_;
     UiServices* services_ = nullptr;
@@ -218,6 +264,8 @@ private:
     QPointer<QWidget> fmAbout_;
     QString lastOpenName_;
     bool programPageSwitch_ = false;
+    UndoBridge* undoBridge_ = nullptr;
+    int documentSubscription_ = 0;
 };
 
 // The filter of the table import's open dialog, in Qt's form.

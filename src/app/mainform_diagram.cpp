@@ -2,7 +2,7 @@
 // the commands and events that build and correct the interpretation diagram.
 #include "app/mainform.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "app/qt_text.h"
 #include "app/ribbon.h"
 #include "app/style_controls.h"
@@ -86,9 +86,7 @@ QWidget* TFmMainForm::buildDiagramProperties()
 
 void TFmMainForm::buildDiagram()
 {
-    // PicketSeries and SkvSeries are made and attached now; the cursor starts at seFirstRow.
-    DiagramData = std::make_unique<Diagram>(ChartData, LayerData, FirstDataRow());
-
+    // PicketSeries, SkvSeries and the cursor were made with the document.
     chtOverviewChart = new ChartView(ChartData, pageDiagram);
     chtOverviewChart->setObjectName(QStringLiteral("chtOverviewChart"));
     pageDiagram->layout()->addWidget(chtOverviewChart);
@@ -97,12 +95,6 @@ void TFmMainForm::buildDiagram()
         runGuarded([=, this] { chtOverviewChartClickSeries(series, index, button); });
     });
 
-    PopupMenuSgSourceData = new QMenu(this);
-    PopupMenuSgSourceData->setObjectName(QStringLiteral("PopupMenuSgSourceData"));
-    PopupMenuSgSourceData->addAction(acnLayerAdd);
-    sgSourceData->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(sgSourceData, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { PopupMenuSgSourceData->popup(sgSourceData->mapToGlobal(pos)); });
     PopupMenuSgSkv = new QMenu(this);
     PopupMenuSgSkv->setObjectName(QStringLiteral("PopupMenuSgSkv"));
 
@@ -113,6 +105,8 @@ void TFmMainForm::buildDiagram()
     connect(lwLayerManager, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenuLV->popup(lwLayerManager->viewport()->mapToGlobal(pos)); });
 }
+
+void TFmMainForm::pushDiagramParams() { Document.setDiagramParams(diagramParams()); }
 
 DiagramParams TFmMainForm::diagramParams() const
 {
@@ -135,7 +129,8 @@ DiagramParams TFmMainForm::diagramParams() const
 
 void TFmMainForm::acnBuildChartExecute()
 {
-    DiagramData->BuildChart(SourceData, diagramParams());
+    pushDiagramParams();
+    Document.buildChart();
 }
 
 void TFmMainForm::acnPrintOverviewChartExecute()
@@ -158,27 +153,27 @@ void TFmMainForm::acnPrintOverviewChartExecute()
 
 void TFmMainForm::acnLayerAddExecute()
 {
-    LayerData.addLayer(toStdString(cmbX->currentText()), SelCol);
+    Document.addLayer();
 }
 
 void TFmMainForm::acnLayerDeleteExecute()
 {
-    LayerData.deleteSelectedLayer();
+    Document.deleteSelectedLayer();
 }
 
 void TFmMainForm::chtOverviewChartKeyDown(int key)
 {
     // The key handler reports nothing: a cell that is not a number simply stops it.
-    DiagramData->ChartKeyDown(SourceData, key, diagramParams());
-    sgSourceData->refresh();
+    pushDiagramParams();
+    Document.chartKeyDown(key);
 }
 
 void TFmMainForm::chtOverviewChartClickSeries(int series, int index, Qt::MouseButton button)
 {
     if (index < 0)
         return;
-    DiagramData->ChartClickSeries(SourceData, static_cast<SeriesId>(series), static_cast<std::size_t>(index),
-                                  ChartView::buttonFor(button), diagramParams());
+    pushDiagramParams();
+    Document.chartClickSeries(static_cast<SeriesId>(series), static_cast<std::size_t>(index), ChartView::buttonFor(button));
 }
 
 } // namespace trassel

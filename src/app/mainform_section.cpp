@@ -96,10 +96,15 @@ void TFmMainForm::buildSection()
 
     // Every change of a section parameter draws the section again, as the command would.
     auto redraw = [this] { acnPlotRazrezPoligon->trigger(); };
-    for (QSpinBox* spin : {sedH, sedLleft, seScaleX, seScaleY, seMaxDepth, seDHL, sedLright})
-        connect(spin, &QSpinBox::valueChanged, this, redraw);
+    for (QSpinBox* spin : {sedH, sedLleft, seScaleX, seScaleY, seMaxDepth, seDHL, sedLright, seISSO}) {
+        connect(spin, &QSpinBox::valueChanged, this, [this] { pushSectionParams(); });
+        if (spin != seISSO)
+            connect(spin, &QSpinBox::valueChanged, this, redraw);
+    }
     buildLayerProperties();
 }
+
+void TFmMainForm::pushSectionParams() { Document.setSectionParams(sectionParams()); }
 
 SectionParams TFmMainForm::sectionParams() const
 {
@@ -126,7 +131,7 @@ void TFmMainForm::acnPlotRazrezPoligonExecute()
     }
     SectionSizes.sectionWidth = SectionWidth;
     try {
-        PlotRazrezPoligon(*SectionCanvas, SectionSizes, SourceData, sectionParams(), layers);
+        PlotRazrezPoligon(*SectionCanvas, SectionSizes, SourceData, Document.sectionParams(), layers);
     } catch (...) {
         // What was drawn before the failure stays visible; the image control keeps its width.
         SectionWidth = SectionSizes.sectionWidth;
@@ -183,46 +188,37 @@ void TFmMainForm::lwLayerManagerSelectItem(int entry)
     clbColorOfSeriesPoint->setColor(layer->PointColor);
 }
 
-void TFmMainForm::writeSelectedLayer(const std::function<void(TLayer&)>& write)
-{
-    for (int slot = LayerData.LayerCount() - 1; slot >= 0; --slot) {
-        TLayer& layer = LayerData.Layers(slot);
-        if (LayerData.isSelected(layer.Item))
-            write(layer);
-    }
-}
-
 void TFmMainForm::seLineWidthChange()
 {
-    writeSelectedLayer([v = seLineWidth->value()](TLayer& l) { l.LineWidth = v; });
+    Document.setSelectedLayerStyle(SurveyDocument::Style::LineWidth, static_cast<std::uint32_t>(seLineWidth->value()));
     acnPlotRazrezPoligon->trigger();
     acnBuildChart->trigger();
 }
 
 void TFmMainForm::clbLineColorChange()
 {
-    writeSelectedLayer([v = clbLineColor->color()](TLayer& l) { l.LineColor = v; });
+    Document.setSelectedLayerStyle(SurveyDocument::Style::LineColor, clbLineColor->color());
     acnPlotRazrezPoligon->trigger();
     acnBuildChart->trigger();
 }
 
 void TFmMainForm::cmbBrushStyleChange()
 {
-    writeSelectedLayer([v = cmbBrushStyle->brushStyle()](TLayer& l) { l.BrushStyle = static_cast<std::uint8_t>(v); });
+    Document.setSelectedLayerStyle(SurveyDocument::Style::BrushStyle, static_cast<std::uint32_t>(cmbBrushStyle->brushStyle()));
     acnPlotRazrezPoligon->trigger();
     acnBuildChart->trigger();
 }
 
 void TFmMainForm::clbBrushColorChange()
 {
-    writeSelectedLayer([v = clbBrushColor->color()](TLayer& l) { l.BrushColor = v; });
+    Document.setSelectedLayerStyle(SurveyDocument::Style::BrushColor, clbBrushColor->color());
     acnPlotRazrezPoligon->trigger();
     acnBuildChart->trigger();
 }
 
 void TFmMainForm::clbColorOfSeriesPointChange()
 {
-    writeSelectedLayer([v = clbColorOfSeriesPoint->color()](TLayer& l) { l.PointColor = v; });
+    Document.setSelectedLayerStyle(SurveyDocument::Style::PointColor, clbColorOfSeriesPoint->color());
     acnBuildChart->trigger();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The diagram widget: draws a ChartModel and turns presses on points and keys into signals.
-#include "diagram/chart_model.h"
+#include "chart/chart_model.h"
 #include "diagram/diagram.h"
 
 #include <qcustomplot.h>

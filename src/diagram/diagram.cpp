@@ -1,6 +1,6 @@
 #include "diagram/diagram.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "layers/layers.h"
 #include "table/grid.h"
 #include "table/numbers.h"
@@ -176,6 +176,11 @@ void Diagram::BuildChart(const Grid& grid, const DiagramParams& params)
 
 void Diagram::ChartKeyDown(Grid& grid, int key, const DiagramParams& params)
 {
+    ChartKeyDown(grid, key, params, [&grid](int col, int row, const std::string& text) { grid.setCell(col, row, text); });
+}
+
+void Diagram::ChartKeyDown(const Grid& grid, int key, const DiagramParams& params, const CellWriter& write)
+{
     for (int slot = layers_->LayerCount() - 1; slot >= 0; --slot) {
         const TLayer& layer = layers_->Layers(slot);
         if (layers_->isSelected(layer.Item))
@@ -186,10 +191,10 @@ void Diagram::ChartKeyDown(Grid& grid, int key, const DiagramParams& params)
         const double step = ReadStrict(params.VertIncrement);
         switch (key) {
         case kVkUp:
-            grid.setCell(cursor_.Col, cursor_.Row, NumberToText(v - step));
+            write(cursor_.Col, cursor_.Row, NumberToText(v - step));
             break;
         case kVkDown:
-            grid.setCell(cursor_.Col, cursor_.Row, NumberToText(v + step));
+            write(cursor_.Col, cursor_.Row, NumberToText(v + step));
             break;
         case kVkLeft:
             if (params.FirstDataRow < cursor_.Row)
@@ -200,7 +205,7 @@ void Diagram::ChartKeyDown(Grid& grid, int key, const DiagramParams& params)
                 ++cursor_.Row;
             break;
         case kVkDelete:
-            grid.setCell(cursor_.Col, cursor_.Row, {});
+            write(cursor_.Col, cursor_.Row, std::string());
             break;
         default:
             break;

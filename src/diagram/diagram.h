@@ -1,9 +1,10 @@
 #pragma once
 // The interpretation diagram's logic: building the picket line, the layer series and the
 // cursor from the depth table, and correcting depths from the keyboard and the mouse.
-#include "diagram/chart_model.h"
+#include "chart/chart_model.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,9 @@ public:
     // depth under it by the step, Delete empties it; then the diagram is rebuilt. Never
     // fails: an error leaves the handler silently where it arose.
     void ChartKeyDown(Grid& grid, int key, const DiagramParams& params);
+    // The same, with the cell written through `write` (the document makes it an edit).
+    using CellWriter = std::function<void(int col, int row, const std::string& text)>;
+    void ChartKeyDown(const Grid& grid, int key, const DiagramParams& params, const CellWriter& write);
 
     // A press on point `index` of `series`. Left: the cursor goes to the table row the point
     // was built from (points of no row leave it) and the diagram is rebuilt, its errors

@@ -86,7 +86,10 @@ void LayerManagerView::onItemChanged(QTreeWidgetItem* item, int column)
     if (manager_->isChecked(id) == checked)
         return;
     updating_ = true;
-    manager_->setChecked(id, checked);
+    if (checkHandler_)
+        checkHandler_(id, checked);
+    else
+        manager_->setChecked(id, checked);
     updating_ = false;
     emit entryCheckChanged(id, checked);
 }

@@ -4,6 +4,8 @@
 
 #include <QTreeWidget>
 
+#include <functional>
+
 namespace trassel {
 
 // Shows the LayerManager's entries (one column "Слой", check boxes, single selection) and
@@ -20,6 +22,9 @@ public:
     void refresh();
     // The entry shown on line `row`, 0 when there is none.
     EntryId entryAtRow(int row) const;
+    // With a handler, a check box the user ticks goes to it (the document, which makes it an
+    // undoable step) instead of straight to the manager.
+    void setCheckHandler(std::function<void(EntryId, bool)> handler) { checkHandler_ = std::move(handler); }
 
 signals:
     void entryCheckChanged(int entry, bool checked);
@@ -34,6 +39,7 @@ private:
     LayerManager* manager_;
     int subscription_ = 0;
     bool updating_ = false;
+    std::function<void(EntryId, bool)> checkHandler_;
 };
 
 } // namespace trassel

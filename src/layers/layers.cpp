@@ -1,6 +1,6 @@
 #include "layers/layers.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "table/numbers.h"
 
 #include <algorithm>
@@ -80,17 +80,66 @@ bool LayerManager::deleteSelectedLayer()
     const std::optional<EntryId> selected = selectedEntry();
     if (!selected)
         return false;
-    const int slot = slotOf(*selected);
-    std::erase_if(entries_, [&](const LayerEntry& e) { return e.id == *selected; });
+    // Later layers move down one slot and so keep their creation order.
+    removeLayer(*selected);
+    return true;
+}
+
+LayerSnapshot LayerManager::snapshotOf(EntryId id) const
+{
+    const int slot = slotOf(id);
+    const LayerEntry* entry = findEntry(id);
+    if (slot < 0 || entry == nullptr)
+        throw Error("Слой не найден");
+    LayerSnapshot s;
+    s.slot = slot;
+    s.record = *slots_[static_cast<std::size_t>(slot)];
+    s.entry = *entry;
+    if (chart_->exists(s.record.Series)) {
+        s.seriesName = chart_->series(s.record.Series).name();
+        s.attachedAt = chart_->attachedPosition(s.record.Series);
+    }
+    return s;
+}
+
+void LayerManager::removeLayer(EntryId id)
+{
+    const int slot = slotOf(id);
+    std::erase_if(entries_, [&](const LayerEntry& e) { return e.id == id; });
     if (slot >= 0) {
         chart_->destroySeries(slots_[static_cast<std::size_t>(slot)]->Series);
-        // Later layers move down one slot and so keep their creation order.
         std::move(slots_.begin() + slot + 1, slots_.begin() + layerCount_, slots_.begin() + slot);
         --layerCount_;
         slots_[static_cast<std::size_t>(layerCount_)].reset();
     }
     changed();
-    return true;
+}
+
+void LayerManager::restoreLayer(const LayerSnapshot& snapshot)
+{
+    if (layerCount_ >= kLayerSlots)
+        throw Error("Нельзя добавить больше 61 слоя");
+    const int slot = std::clamp(snapshot.slot, 0, layerCount_);
+    auto layer = std::make_unique<TLayer>(snapshot.record);
+    layer->Series = chart_->createSeries(SeriesKind::Point);
+    chart_->series(layer->Series).setName(snapshot.seriesName);
+    if (snapshot.attachedAt >= 0)
+        chart_->attachAt(layer->Series, static_cast<std::size_t>(snapshot.attachedAt));
+    std::move_backward(slots_.begin() + slot, slots_.begin() + layerCount_, slots_.begin() + layerCount_ + 1);
+    slots_[static_cast<std::size_t>(slot)] = std::move(layer);
+    ++layerCount_;
+
+    LayerEntry entry = snapshot.entry;
+    if (entry.selected)
+        for (LayerEntry& e : entries_)
+            e.selected = false;
+    // Back among the entries of the same caption in the order of their records' ids, which is
+    // their order of creation.
+    const auto at = std::find_if(entries_.begin(), entries_.end(), [&](const LayerEntry& e) {
+        return entry.caption < e.caption || (entry.caption == e.caption && entry.id < e.id);
+    });
+    entries_.insert(at, entry);
+    changed();
 }
 
 LayerEntry* LayerManager::findEntry(EntryId id)

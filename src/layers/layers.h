@@ -1,7 +1,7 @@
 #pragma once
 // Layers: one record per depth column turned into a layer, and the manager that keeps the
 // records in creation order and their checkable entries in caption order.
-#include "diagram/chart_model.h"
+#include "chart/chart_model.h"
 
 #include <array>
 #include <cstdint>
@@ -37,6 +37,9 @@ public:
     int draw();
     // Red below 200, green below 144, blue below 100, drawn in that order.
     Color nextPointColor();
+    // The generator's state, so that undoing "Добавить слой" also takes back its colour.
+    std::uint32_t state() const { return state_; }
+    void setState(std::uint32_t state) { state_ = state; }
 
 private:
     std::uint32_t state_ = 1;
@@ -48,6 +51,16 @@ struct LayerEntry {
     std::string caption;
     bool checked = false;
     bool selected = false;
+};
+
+// Everything that makes up one layer, kept by an edit that removes it so that it can come
+// back exactly: in its slot, with its entry, series name, drawing position and styles.
+struct LayerSnapshot {
+    int slot = 0;
+    TLayer record;
+    LayerEntry entry;
+    std::string seriesName;
+    int attachedAt = -1;   // position in the chart's drawing order, -1 when not attached
 };
 
 // Owns the layer records (creation order, at most 61) and the entry list (sorted by caption
@@ -72,6 +85,19 @@ public:
     int addLayer(std::string_view picketColumnText, int selCol);
     // Deletes the layer of the selected entry and its series; false when nothing is selected.
     bool deleteSelectedLayer();
+
+    // The layer of entry `id` as a removal would take it away; Error when there is none.
+    LayerSnapshot snapshotOf(EntryId id) const;
+    // Removes the layer of entry `id` (entry, record and series); later layers move down a slot.
+    void removeLayer(EntryId id);
+    // Puts a removed layer back: its record in its slot (later ones move up), its entry in
+    // caption order, a new series of the same name at its former drawing position.
+    void restoreLayer(const LayerSnapshot& snapshot);
+    // Colour generator state (see LayerColorGenerator::state).
+    std::uint32_t colorState() const { return colors_.state(); }
+    void setColorState(std::uint32_t state) { colors_.setState(state); }
+    // Tells the listeners that a record's fields changed (its styles).
+    void notifyChanged() { changed(); }
 
     // Entries in list order (sorted by caption).
     int entryCount() const { return static_cast<int>(entries_.size()); }

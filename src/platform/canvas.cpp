@@ -1,6 +1,6 @@
 #include "platform/canvas.h"
 
-#include "app/error.h"
+#include "base/error.h"
 
 #include <algorithm>
 #include <climits>

@@ -2,6 +2,8 @@
 // The raster drawing surface the section, the boreholes and the annotation tools draw on,
 // free of any toolkit. The base class keeps the drawing state (pen, brush, font, current
 // position, size) and its rules; a toolkit canvas only turns the primitive calls into pixels.
+#include "base/color.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -9,9 +11,6 @@
 #include <vector>
 
 namespace trassel {
-
-// 0x00BBGGRR: red in the low byte, then green, then blue.
-using Color = std::uint32_t;
 
 inline constexpr Color kBlack = 0x000000;
 inline constexpr Color kWhite = 0xFFFFFF;

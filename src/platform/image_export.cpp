@@ -1,6 +1,6 @@
 #include "platform/image_export.h"
 
-#include "app/error.h"
+#include "base/error.h"
 
 #include <QFileInfo>
 #include <QImageWriter>

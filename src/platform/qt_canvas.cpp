@@ -1,6 +1,6 @@
 #include "platform/qt_canvas.h"
 
-#include "app/error.h"
+#include "base/error.h"
 
 #include <QPen>
 #include <QPoint>

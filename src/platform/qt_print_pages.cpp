@@ -1,6 +1,6 @@
 #include "platform/qt_print_pages.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "platform/print_pages.h"
 
 #include <QPageLayout>

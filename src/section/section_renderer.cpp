@@ -1,6 +1,6 @@
 #include "section/section_renderer.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "table/grid.h"
 #include "table/numbers.h"
 #include "table/pickets.h"

@@ -1,6 +1,6 @@
 #include "table/grid.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "table/cp1251.h"
 #include "table/numbers.h"
 
@@ -469,6 +469,96 @@ void Grid::moveColumn(int from, int to)
         setCell(0, static_cast<int>(r), newLabel);
     }
     maybeCompact();
+}
+
+template <class Change>
+void Grid::rebuildRow(std::size_t row, Change&& change)
+{
+    Row& r = rows_[row];
+    std::string label(cellView(0, static_cast<int>(row)));
+    std::vector<std::string_view>& cells = scratchCells_;
+    cells.clear();
+    cells.push_back(label);
+    for (int c = 1; c <= r.count; ++c)
+        cells.push_back(storedCell(r, c));
+    change(cells);
+    // The label is copied out before the row's bytes are replaced: a view into a ring buffer
+    // or the old text would not survive the store.
+    const std::string newLabel = cells.empty() ? std::string() : std::string(cells.front());
+    std::vector<std::string_view> data(cells.begin() + (cells.empty() ? 0 : 1), cells.end());
+    while (!data.empty() && data.back().empty())
+        data.pop_back();
+    storeRow(r, data);
+    setCell(0, static_cast<int>(row), newLabel);
+}
+
+void Grid::insertRow(int at)
+{
+    at = std::clamp(at, 0, rowCount());
+    rows_.insert(rows_.begin() + at, Row());
+}
+
+void Grid::removeRow(int at)
+{
+    if (at < 0 || at >= rowCount())
+        return;
+    if (rowCount() <= 1)
+        throw Error("Grid index out of range");
+    markDead(rows_[static_cast<std::size_t>(at)]);
+    rows_.erase(rows_.begin() + at);
+    if (fixedRows_ >= rowCount())
+        fixedRows_ = std::max(0, rowCount() - 1);
+    maybeCompact();
+}
+
+void Grid::insertColumn(int at)
+{
+    if (colCount_ >= kMaxColumns)
+        throw Error("Grid index out of range");
+    at = std::clamp(at, 0, colCount_);
+    ++colCount_;
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        // Cells past a row's stored ones are empty already: such rows need no work.
+        if (at >= 1 && rows_[r].count < at)
+            continue;
+        rebuildRow(r, [at](std::vector<std::string_view>& cells) {
+            cells.insert(cells.begin() + at, std::string_view());
+        });
+    }
+    maybeCompact();
+}
+
+void Grid::removeColumn(int at)
+{
+    if (at < 0 || at >= colCount_)
+        return;
+    if (colCount_ <= 1)
+        throw Error("Grid index out of range");
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        if (at >= 1 && rows_[r].count < at)
+            continue;
+        rebuildRow(r, [at](std::vector<std::string_view>& cells) {
+            cells.erase(cells.begin() + at);
+        });
+    }
+    --colCount_;
+    if (fixedCols_ >= colCount_)
+        fixedCols_ = std::max(0, colCount_ - 1);
+    maybeCompact();
+}
+
+void Grid::swap(Grid& other) noexcept
+{
+    std::swap(colCount_, other.colCount_);
+    std::swap(fixedRows_, other.fixedRows_);
+    std::swap(fixedCols_, other.fixedCols_);
+    rows_.swap(other.rows_);
+    ends16_.swap(other.ends16_);
+    ends32_.swap(other.ends32_);
+    chunks_.swap(other.chunks_);
+    labelTexts_.swap(other.labelTexts_);
+    std::swap(liveBytes_, other.liveBytes_);
+    std::swap(deadBytes_, other.deadBytes_);
 }
 
 std::size_t Grid::memoryBytes() const

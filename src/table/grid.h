@@ -39,6 +39,12 @@ public:
     void setFixedRows(int count);
     int fixedCols() const { return fixedCols_; }
     void setFixedCols(int count);
+    // Puts back fixed counts the grid had before (an undo), without the checks.
+    void restoreFixed(int rows, int cols)
+    {
+        fixedRows_ = rows;
+        fixedCols_ = cols;
+    }
 
     // The text of a cell; empty outside the rectangle. The view stays valid until the grid is
     // next changed. Column 0 numbers are spelled into a small ring of four buffers, so at most
@@ -60,6 +66,25 @@ public:
     // between; the same for columns (row 0 included).
     void moveRow(int from, int to);
     void moveColumn(int from, int to);
+
+    // An empty row at index `at` (0 <= at <= rowCount); the rows from `at` on move down one,
+    // column 0 included. Fixed rows stay as they are.
+    void insertRow(int at);
+    // Removes row `at`; the rows below move up one. The grid keeps at least one row (Error
+    // otherwise, nothing changed); fixed rows shrink when they would reach the row count.
+    void removeRow(int at);
+    // An empty column at index `at` (0 <= at <= colCount); row 0 moves with its columns.
+    // Error, nothing changed, when the grid already has kMaxColumns columns.
+    void insertColumn(int at);
+    // Removes column `at`; at least one column stays (Error otherwise, nothing changed).
+    void removeColumn(int at);
+
+    // Exchanges the whole contents of two grids: cells, sizes and fixed counts. Lets an edit
+    // keep a former table aside without copying it.
+    void swap(Grid& other) noexcept;
+
+    // The widest table a row's cell count can describe.
+    static constexpr int kMaxColumns = 65536;
 
     // Column 0 as a row number, the common case, without spelling it (-1 when it is text).
     long long rowLabelNumber(int row) const;
@@ -96,6 +121,9 @@ private:
     };
 
     void rewriteRow(int row, int firstCol, const std::string_view* texts, std::size_t count);
+    // Rebuilds one row from its cells 0..n (label first) after `change` edited that list.
+    template <class Change>
+    void rebuildRow(std::size_t row, Change&& change);
     void storeRow(Row& row, const std::vector<std::string_view>& cells);
     void setRowEnds(Row& row, const std::vector<std::size_t>& ends, std::size_t total);
     char* allocText(std::size_t bytes);

@@ -1,6 +1,6 @@
 #include "table/grid_io.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "table/cp1251.h"
 
 #include <algorithm>

@@ -106,6 +106,11 @@ bool GridTableModel::setData(const QModelIndex& index, const QVariant& value, in
     const int col = gridColumn(index.column());
     const int row = gridRow(index.row());
     const QByteArray utf8 = value.toString().toUtf8();
+    if (writer_) {
+        writer_(col, row, utf8.toStdString());
+        emit cellEdited(col, row);
+        return true;
+    }
     grid_->setCell(col, row, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
     emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
     emit cellEdited(col, row);
@@ -136,10 +141,15 @@ bool GridTableModel::moveRows(const QModelIndex& sourceParent, int sourceRow, in
     if (sourceParent.isValid() || destinationParent.isValid() || count < 1 || sourceRow < 0 ||
         sourceRow + count > rows_ || destinationChild < 0 || destinationChild > rows_)
         return false;
-    if (!beginMoveRows(sourceParent, sourceRow, sourceRow + count - 1, destinationParent, destinationChild))
-        return false;
     const int from = gridRow(sourceRow);
     const int dest = gridRow(destinationChild);
+    if (mover_) {
+        for (int i = 0; i < count; ++i)
+            mover_(true, dest > from ? from : from + i, dest > from ? dest - 1 : dest + i);
+        return true;
+    }
+    if (!beginMoveRows(sourceParent, sourceRow, sourceRow + count - 1, destinationParent, destinationChild))
+        return false;
     for (int i = 0; i < count; ++i) {
         if (dest > from)
             grid_->moveRow(from, dest - 1);
@@ -156,11 +166,16 @@ bool GridTableModel::moveColumns(const QModelIndex& sourceParent, int sourceColu
     if (sourceParent.isValid() || destinationParent.isValid() || count < 1 || sourceColumn < 0 ||
         sourceColumn + count > cols_ || destinationChild < 0 || destinationChild > cols_)
         return false;
+    const int from = gridColumn(sourceColumn);
+    const int dest = gridColumn(destinationChild);
+    if (mover_) {
+        for (int i = 0; i < count; ++i)
+            mover_(false, dest > from ? from : from + i, dest > from ? dest - 1 : dest + i);
+        return true;
+    }
     if (!beginMoveColumns(sourceParent, sourceColumn, sourceColumn + count - 1, destinationParent,
                           destinationChild))
         return false;
-    const int from = gridColumn(sourceColumn);
-    const int dest = gridColumn(destinationChild);
     for (int i = 0; i < count; ++i) {
         if (dest > from)
             grid_->moveColumn(from, dest - 1);

@@ -2,7 +2,9 @@
 // Item-model adapter that shows a band of rows of a trassel::Grid to Qt's item views.
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <limits>
+#include <string>
 
 namespace trassel {
 
@@ -32,6 +34,13 @@ public:
     void refresh();
     // Whether the cells accept edits (the header band does not).
     void setEditable(bool editable) { editable_ = editable; }
+    // With a writer, a cell typed in the editor and a row or column dragged by its header go
+    // to it (the document, which makes them undoable and tells the views) instead of straight
+    // into the grid.
+    using CellWriter = std::function<void(int col, int row, const std::string& text)>;
+    void setCellWriter(CellWriter writer) { writer_ = std::move(writer); }
+    using LineMover = std::function<void(bool row, int from, int to)>;
+    void setLineMover(LineMover mover) { mover_ = std::move(mover); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -69,6 +78,8 @@ private:
     int rows_ = 0;
     int cols_ = 0;
     bool editable_ = true;
+    CellWriter writer_;
+    LineMover mover_;
     mutable ReadStats stats_;
 };
 

@@ -1,6 +1,6 @@
 #include "table/numbers.h"
 
-#include "app/error.h"
+#include "base/error.h"
 
 #include <charconv>
 #include <cmath>

@@ -109,6 +109,23 @@ protected:
             event->ignore();
             return;
         }
+        if (state() != QAbstractItemView::EditingState) {
+            if (event->matches(QKeySequence::Copy)) {
+                emit owner_->copyRequested();
+                event->accept();
+                return;
+            }
+            if (event->matches(QKeySequence::Paste)) {
+                emit owner_->pasteRequested();
+                event->accept();
+                return;
+            }
+            if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
+                emit owner_->deleteRequested();
+                event->accept();
+                return;
+            }
+        }
         // Any key in the grid allows editing; a key that then moves the cell switches it off again.
         owner_->editingOption_ = true;
         QTableView::keyPressEvent(event);
@@ -344,6 +361,18 @@ void StringGridView::setFixedRows(int count)
     refresh();
 }
 
+void StringGridView::setCellWriter(const std::function<void(int, int, const std::string&)>& writer)
+{
+    bodyModel_->setCellWriter(writer);
+    headerModel_->setCellWriter(writer);
+}
+
+void StringGridView::setLineMover(const std::function<void(bool, int, int)>& mover)
+{
+    bodyModel_->setLineMover(mover);
+    headerModel_->setLineMover(mover);
+}
+
 void StringGridView::setCurrentCell(int col, int row)
 {
     if (col < 1 || col >= grid_->colCount() || row < fixedRows_ || row >= grid_->rowCount())
@@ -463,8 +492,12 @@ void StringGridView::updateRowHeaderWidth()
         const int cornerWidth = body_->fontMetrics().horizontalAdvance(
                                     QString::fromUtf8(cornerText.data(), static_cast<qsizetype>(cornerText.size()))) +
                                 12;
+        // The widest number is the longest one, and row numbers grow with the row count; the
+        // header's hint only looks at a few sections and misses a long number in the middle.
+        const QString widestNumber(QString::number(std::max(grid_->rowCount() - 1, 1)).size(), QLatin1Char('0'));
+        const int numberWidth = body_->verticalHeader()->fontMetrics().horizontalAdvance(widestNumber) + 12;
         width = std::max({top_->verticalHeader()->sizeHint().width(), body_->verticalHeader()->sizeHint().width(),
-                          cornerWidth, 24});
+                          cornerWidth, numberWidth, 24});
     }
     top_->verticalHeader()->setFixedWidth(width);
     body_->verticalHeader()->setFixedWidth(width);

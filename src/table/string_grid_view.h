@@ -4,6 +4,9 @@
 #include <QFrame>
 #include <QPoint>
 
+#include <functional>
+#include <string>
+
 class QAbstractButton;
 class QHeaderView;
 class QModelIndex;
@@ -101,6 +104,9 @@ public:
     QTableView* headerRowsView() const;
     GridTableModel* bodyModel() const { return bodyModel_; }
     GridTableModel* headerModel() const { return headerModel_; }
+    // Sends cell edits and row/column drags of both bands to the given handlers.
+    void setCellWriter(const std::function<void(int, int, const std::string&)>& writer);
+    void setLineMover(const std::function<void(bool, int, int)>& mover);
 
 signals:
     // The current cell changed (mouse, keyboard or program); grid coordinates.
@@ -109,6 +115,10 @@ signals:
     void fixedCellClicked(int col, int row);
     // A cell was written by the cell editor.
     void cellEdited(int col, int row);
+    // The spreadsheet keys on the body outside the cell editor: Ctrl+C, Ctrl+V, Delete.
+    void copyRequested();
+    void pasteRequested();
+    void deleteRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

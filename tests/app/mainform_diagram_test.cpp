@@ -32,7 +32,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
         form->PageControl1->setCurrentWidget(form->pageDiagram);
     }
-    Diagram& diagram() { return *form->DiagramData; }
+    Diagram& diagram() { return form->Document.diagram(); }
     const ChartSeries& layerSeries(int slot) { return form->ChartData.series(form->LayerData.Layers(slot).Series); }
 };
 

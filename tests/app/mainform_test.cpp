@@ -59,7 +59,7 @@ TEST_F(MainFormTest, StartsWithTheNumberedTableAndItsRange)
     EXPECT_EQ(form->LastDataRow(), 19);
     EXPECT_EQ(form->HeaderRowCount(), 1);
     EXPECT_EQ(form->SectionWidth, 200);
-    EXPECT_EQ(form->SelCol, 0);
+    EXPECT_EQ(form->SelCol(), 0);
     EXPECT_EQ(form->cmbX->currentText(), QStringLiteral("1"));
     EXPECT_EQ(form->cmbDelimiter->currentIndex(), -1);
     EXPECT_EQ(form->cmbDelimiter->currentText(), QStringLiteral("табуляция"));
@@ -191,11 +191,11 @@ TEST_F(MainFormTest, FirstRowPushesTheLastRowAlong)
 TEST_F(MainFormTest, SelectionComesFromEitherTable)
 {
     form->sgSkv->setCurrentCell(3, 1);
-    EXPECT_EQ(form->SelCol, 3);
-    EXPECT_EQ(form->SelRow, 1);
+    EXPECT_EQ(form->SelCol(), 3);
+    EXPECT_EQ(form->SelRow(), 1);
     form->sgSourceData->setCurrentCell(2, 7);
-    EXPECT_EQ(form->SelCol, 2);
-    EXPECT_EQ(form->SelRow, 7);
+    EXPECT_EQ(form->SelCol(), 2);
+    EXPECT_EQ(form->SelRow(), 7);
 }
 
 TEST_F(MainFormTest, TheAboutBoxIsOneWindowShownAgain)

@@ -1,6 +1,6 @@
 #include "diagram/diagram.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "layers/layers.h"
 #include "table/grid.h"
 

@@ -1,6 +1,6 @@
 #include "table/string_grid_view.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "table/grid.h"
 #include "table/grid_table_model.h"
 

@@ -1,6 +1,6 @@
 #include "layers/layers.h"
 
-#include "app/error.h"
+#include "base/error.h"
 
 #include "support/error_text.h"
 

@@ -1,7 +1,7 @@
 // The drawing-state rules every canvas shares, checked on the recording canvas.
 #include "recording_canvas.h"
 
-#include "app/error.h"
+#include "base/error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Writing the section bitmap to files and printing it to PDF.
 #include "platform/image_export.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "platform/print_pages.h"
 #include "platform/qt_canvas.h"
 #include "platform/qt_print_pages.h"

@@ -1,7 +1,7 @@
 // Pixels drawn by the Qt canvas: the effects the section drawing counts on.
 #include "platform/qt_canvas.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "qt_app.h"
 
 #include <QGuiApplication>

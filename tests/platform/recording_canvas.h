@@ -1,7 +1,7 @@
 #pragma once
 // A canvas that draws no pixels and records every primitive with the state it was drawn in, so
 // tests of the drawing routines can check coordinates, texts, pens and brushes directly.
-#include "app/error.h"
+#include "base/error.h"
 #include "platform/canvas.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 // The section drawing checked on a recording canvas: coordinates, texts and the canvas state.
 #include "section/section_renderer.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "recording_canvas.h"
 #include "table/grid.h"
 #include "table/numbers.h"

@@ -1,6 +1,6 @@
 #pragma once
 // The message of the trassel::Error an action raises, or "(no error)".
-#include "app/error.h"
+#include "base/error.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "app/error.h"
+#include "base/error.h"
 #include "table/cp1251.h"
 #include "table/grid_io.h"
 

@@ -1,4 +1,4 @@
-#include "app/error.h"
+#include "base/error.h"
 #include "table/grid.h"
 
 #include "support/numbered_grid.h"

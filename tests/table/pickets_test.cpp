@@ -1,4 +1,4 @@
-#include "app/error.h"
+#include "base/error.h"
 #include "table/pickets.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,8 @@
 // The interpretation diagram as data: series with their points and looks, two axes with
 // their ranges, and the order in which series are drawn. The Qt view renders it; the logic
 // changes it and never touches a widget.
+#include "base/color.h"
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -9,9 +11,6 @@
 #include <vector>
 
 namespace trassel {
-
-// 0x00BBGGRR: red in the low byte.
-using Color = std::uint32_t;
 
 using SeriesId = int;
 
@@ -177,6 +176,11 @@ public:
 
     // Attaching an attached series changes nothing; a later attachment is drawn on top.
     void attach(SeriesId id);
+    // Attaches at `position` of the drawing order (clamped), as a series restored by an undo
+    // goes back under the ones that were above it.
+    void attachAt(SeriesId id, std::size_t position);
+    // Position of the series in the drawing order, -1 when it is not attached.
+    int attachedPosition(SeriesId id) const;
     void detach(SeriesId id);
     bool isAttached(SeriesId id) const;
     // Attached series in drawing order (the first is drawn first, under the others).

@@ -1,6 +1,6 @@
-#include "diagram/chart_model.h"
+#include "chart/chart_model.h"
 
-#include "app/error.h"
+#include "base/error.h"
 #include "table/numbers.h"
 
 #include <algorithm>
@@ -285,6 +285,20 @@ void ChartModel::attach(SeriesId id)
         return;
     attached_.push_back(id);
     changed();
+}
+
+void ChartModel::attachAt(SeriesId id, std::size_t position)
+{
+    if (!exists(id) || isAttached(id))
+        return;
+    attached_.insert(attached_.begin() + static_cast<std::ptrdiff_t>(std::min(position, attached_.size())), id);
+    changed();
+}
+
+int ChartModel::attachedPosition(SeriesId id) const
+{
+    const auto it = std::find(attached_.begin(), attached_.end(), id);
+    return it == attached_.end() ? -1 : static_cast<int>(it - attached_.begin());
 }
 
 void ChartModel::detach(SeriesId id)

@@ -1,4 +1,4 @@
-#include "app/compile_date.h"
+#include "base/compile_date.h"
 
 namespace trassel {
 // The preprocessor's date has exactly the form the window caption and the about box show.

@@ -1,6 +1,6 @@
-#include "diagram/chart_model.h"
+#include "chart/chart_model.h"
 
-#include "app/error.h"
+#include "base/error.h"
 
 #include "support/error_text.h"
 

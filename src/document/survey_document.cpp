@@ -1,0 +1,514 @@
+#include "document/survey_document.h"
+
+#include "base/error.h"
+#include "document/layer_edits.h"
+#include "document/table_edits.h"
+#include "table/grid_io.h"
+#include "table/numbers.h"
+#include "table/pickets.h"
+
+#include <algorithm>
+
+namespace trassel {
+namespace {
+
+// Merge key of the diagram's Up/Down corrections: consecutive ones of one cell are one step.
+constexpr int kCorrectionMergeKey = 1;
+
+// The parts of row 0 and column 0 that NumberGridHeaders will rewrite on a table of
+// `cols` x `rows`: only the labels that differ from their numbers, so that a small paste
+// into a large numbered table keeps a small edit.
+std::vector<CellRect> NumberingRects(const Grid& grid, int cols, int rows)
+{
+    std::vector<CellRect> rects;
+    int lo = -1;
+    int hi = -1;
+    for (int r = 1; r < rows; ++r) {
+        if (r >= grid.rowCount() || grid.rowLabelNumber(r) != r) {
+            if (lo < 0)
+                lo = r;
+            hi = r;
+        }
+    }
+    if (lo >= 0)
+        rects.push_back({0, lo, 0, hi});
+    // Row 0 is short (one cell per column): keep it whole, corner included.
+    rects.push_back({0, 0, std::max(cols, 1) - 1, 0});
+    return rects;
+}
+
+} // namespace
+
+SurveyDocument::SurveyDocument()
+{
+    NumberGridHeaders(depth_);
+    NumberGridHeaders(boreholes_);
+    lastDataRow_ = depth_.rowCount() - 1;
+    diagram_ = std::make_unique<Diagram>(chart_, layers_, firstDataRow_);
+}
+
+SurveyDocument::~SurveyDocument()
+{
+    // The cursor and the picket and borehole series go before the layers and the chart.
+    diagram_.reset();
+}
+
+int SurveyDocument::subscribe(Listener listener)
+{
+    const int token = nextToken_++;
+    listeners_.emplace_back(token, std::move(listener));
+    return token;
+}
+
+void SurveyDocument::unsubscribe(int token)
+{
+    std::erase_if(listeners_, [token](const auto& entry) { return entry.first == token; });
+}
+
+void SurveyDocument::notify(const DocumentChange& change)
+{
+    // A listener may unsubscribe while being told; work on a copy of the list.
+    const auto listeners = listeners_;
+    for (const auto& entry : listeners)
+        entry.second(change);
+}
+
+void SurveyDocument::commit(std::unique_ptr<Edit> edit)
+{
+    if (sink_ != nullptr && edit != nullptr)
+        sink_->push(std::move(edit));
+}
+
+// ---- settings, range, selection ----
+
+void SurveyDocument::setHeaderRowCount(int count)
+{
+    if (settings_.headerRowCount != count) {
+        settings_.headerRowCount = count;
+        notify({DocumentChange::What::Settings, TableId::Depth, {}});
+    }
+    depth_.setFixedRows(count + 1);
+    notify({DocumentChange::What::TableShape, TableId::Depth, {}});
+}
+
+void SurveyDocument::setDelimiter(int itemIndex, std::string_view text)
+{
+    if (settings_.delimiterIndex == itemIndex && settings_.delimiterText == text)
+        return;
+    settings_.delimiterIndex = itemIndex;
+    settings_.delimiterText = std::string(text);
+    notify({DocumentChange::What::Settings, TableId::Depth, {}});
+}
+
+void SurveyDocument::setPicketColumnText(std::string_view text)
+{
+    if (settings_.picketColumnText == text)
+        return;
+    settings_.picketColumnText = std::string(text);
+    notify({DocumentChange::What::Settings, TableId::Depth, {}});
+}
+
+char SurveyDocument::delimiter() const { return SelectedDelimiter(settings_.delimiterIndex); }
+
+void SurveyDocument::setFirstDataRow(int row)
+{
+    int last = lastDataRow_;
+    if (row >= last)
+        last = row + 1;
+    setRange(row, last);
+}
+
+void SurveyDocument::setLastDataRow(int row) { setRange(firstDataRow_, row); }
+
+void SurveyDocument::setRange(int first, int last)
+{
+    if (first == firstDataRow_ && last == lastDataRow_)
+        return;
+    firstDataRow_ = first;
+    lastDataRow_ = last;
+    notify({DocumentChange::What::Range, TableId::Depth, {}});
+}
+
+void SurveyDocument::select(int col, int row)
+{
+    selCol_ = col;
+    selRow_ = row;
+    notify({DocumentChange::What::Selection, TableId::Depth, {col, row, col, row}});
+}
+
+// ---- parameters ----
+
+DiagramParams SurveyDocument::diagramParams() const
+{
+    DiagramParams p = diagramParams_;
+    p.ColX = settings_.picketColumnText;
+    p.FirstDataRow = firstDataRow_;
+    p.LastDataRow = lastDataRow_;
+    return p;
+}
+
+void SurveyDocument::setDiagramParams(const DiagramParams& params)
+{
+    diagramParams_ = params;
+    notify({DocumentChange::What::DiagramParams, TableId::Depth, {}});
+}
+
+SectionParams SurveyDocument::sectionParams() const
+{
+    SectionParams p = sectionParams_;
+    p.FirstDataRow = firstDataRow_;
+    p.LastDataRow = lastDataRow_;
+    return p;
+}
+
+void SurveyDocument::setSectionParams(const SectionParams& params)
+{
+    sectionParams_ = params;
+    notify({DocumentChange::What::SectionParams, TableId::Depth, {}});
+}
+
+// ---- recording ----
+
+template <class Change>
+void SurveyDocument::recordCells(TableId id, std::string text, const std::vector<CellRect>& rects, Change&& change,
+                                 Follow follow, int mergeKey)
+{
+    Grid& grid = table(id);
+    const TableShape before = CaptureShape(*this, id);
+    std::vector<CellBlock> cellsBefore;
+    cellsBefore.reserve(rects.size());
+    for (const CellRect& r : rects)
+        cellsBefore.push_back(CellBlock::capture(grid, r.left, r.top, r.cols(), r.rows()));
+    auto finish = [&] {
+        const TableShape after = CaptureShape(*this, id);
+        std::vector<CellBlock> cellsAfter;
+        cellsAfter.reserve(rects.size());
+        for (const CellRect& r : rects)
+            cellsAfter.push_back(CellBlock::capture(grid, r.left, r.top, r.cols(), r.rows()));
+        if (after == before && cellsAfter == cellsBefore)
+            return;  // nothing changed: no step in the history
+        if (after.cols != before.cols || after.rows != before.rows || after.fixedRows != before.fixedRows ||
+            after.fixedCols != before.fixedCols) {
+            notify({DocumentChange::What::TableShape, id, {}});
+        } else {
+            for (const CellRect& r : rects)
+                notify({DocumentChange::What::Cells, id, r});
+        }
+        commit(std::make_unique<CellsEdit>(std::move(text), id, before, std::move(cellsBefore), after,
+                                           std::move(cellsAfter), follow, mergeKey));
+    };
+    try {
+        change();
+    } catch (...) {
+        // What the command did before it failed stays, as one step that can be undone.
+        finish();
+        throw;
+    }
+    finish();
+}
+
+// ---- table commands ----
+
+void SurveyDocument::writeCell(TableId id, int col, int row, std::string_view text)
+{
+    Grid& grid = table(id);
+    if (col < 0 || row < 0 || col >= grid.colCount() || row >= grid.rowCount())
+        return;
+    recordCells(id, "Ввод в ячейку", {{col, row, col, row}}, [&] { grid.setCell(col, row, text); });
+}
+
+void SurveyDocument::clearTable()
+{
+    // The former table goes aside whole; the new one keeps its size and its numbering.
+    auto fresh = std::make_unique<Grid>(depth_.colCount(), depth_.rowCount());
+    std::vector<std::string> top;
+    for (int c = 0; c < depth_.colCount(); ++c)
+        top.emplace_back(depth_.cellView(c, 0));
+    std::vector<std::string_view> topViews(top.begin(), top.end());
+    if (!topViews.empty())
+        fresh->setCells(0, 0, topViews.data(), topViews.size());
+    for (int r = 1; r < depth_.rowCount(); ++r) {
+        const long long number = depth_.rowLabelNumber(r);
+        if (number >= 0)
+            fresh->setRowLabelNumber(r, number);
+        else
+            fresh->setCell(0, r, depth_.cellView(0, r));
+    }
+    fresh->restoreFixed(depth_.fixedRows(), depth_.fixedCols());
+    std::string refusal;
+    try {
+        fresh->setFixedRows(1);
+        fresh->setFixedCols(1);
+    } catch (const Error& e) {
+        refusal = e.what();
+    }
+    auto edit = std::make_unique<ReplaceTableEdit>("Очистить", TableId::Depth, std::move(fresh), firstDataRow_,
+                                                   lastDataRow_);
+    edit->apply(*this);
+    commit(std::move(edit));
+    if (!refusal.empty())
+        throw Error(refusal);
+}
+
+std::string SurveyDocument::copyTable() const { return CopyGridText(depth_); }
+
+bool SurveyDocument::pasteTable(std::string_view text)
+{
+    const std::vector<std::string_view> lines = SplitPasteLines(text, false);
+    const bool any = !text.empty();
+    int cols = depth_.colCount();
+    int rows = depth_.rowCount();
+    std::vector<CellRect> rects;
+    if (any) {
+        const int fields = WidestLine(lines);
+        if (fields + 1 > Grid::kMaxColumns)
+            PasteGridText(depth_, lines);  // refuses with its message, nothing changed
+        rects.push_back({1, 1, fields, static_cast<int>(lines.size())});
+        cols = std::max(cols, fields + 1);
+        rows = std::max(rows, static_cast<int>(lines.size()) + 1);
+    }
+    for (const CellRect& r : NumberingRects(depth_, cols, rows))
+        rects.push_back(r);
+    recordCells(TableId::Depth, "Вставить", rects, [&] {
+        if (any)
+            PasteGridText(depth_, lines);
+        NumberGridHeaders(depth_);
+        depth_.setFixedRows(settings_.headerRowCount + 1);
+        setLastDataRow(depth_.rowCount() - 1);
+    });
+    return any;
+}
+
+void SurveyDocument::clearCells(TableId id, const CellRect& rect)
+{
+    Grid& grid = table(id);
+    const CellRect r{std::max(rect.left, 0), std::max(rect.top, 0), std::min(rect.right, grid.colCount() - 1),
+                     std::min(rect.bottom, grid.rowCount() - 1)};
+    if (r.right < r.left || r.bottom < r.top)
+        return;
+    recordCells(id, "Очистить ячейки", {r}, [&] {
+        const std::vector<std::string_view> empties(static_cast<std::size_t>(r.cols()));
+        for (int row = r.top; row <= r.bottom; ++row)
+            grid.setCells(row, r.left, empties.data(), empties.size());
+    });
+}
+
+std::string SurveyDocument::copyCells(TableId id, const CellRect& rect) const { return RectText(table(id), rect); }
+
+CellRect SurveyDocument::pasteCellsAt(TableId id, int col, int row, std::string_view text)
+{
+    Grid& grid = table(id);
+    const std::vector<std::string_view> lines = SplitPasteLines(text, true);
+    if (lines.empty())
+        return {col, row, col - 1, row - 1};
+    col = std::max(col, 1);
+    row = std::max(row, 1);
+    const int fields = WidestLine(lines);
+    if (static_cast<long long>(col) + fields > Grid::kMaxColumns)
+        PasteTextAt(grid, col, row, lines);  // refuses with its message, nothing changed
+    const CellRect rect{col, row, col + fields - 1, row + static_cast<int>(lines.size()) - 1};
+    const int oldCols = grid.colCount();
+    const int oldRows = grid.rowCount();
+    std::vector<CellRect> rects{rect};
+    // Rows and columns the paste adds get their numbers.
+    if (rect.bottom >= oldRows)
+        rects.push_back({0, oldRows, 0, rect.bottom});
+    if (rect.right >= oldCols)
+        rects.push_back({oldCols, 0, rect.right, 0});
+    recordCells(id, "Вставить ячейки", rects, [&] {
+        PasteTextAt(grid, col, row, lines);
+        for (int r = oldRows; r < grid.rowCount(); ++r)
+            grid.setRowLabelNumber(r, r);
+        for (int c = oldCols; c < grid.colCount(); ++c)
+            grid.setCell(c, 0, IntToText(c));
+    });
+    return rect;
+}
+
+void SurveyDocument::insertRow()
+{
+    const int at = std::clamp(selRow_ + 1, 0, depth_.rowCount());
+    auto edit = std::make_unique<LineEdit>("Вставить строку", TableId::Depth, LineEdit::Kind::InsertRow, at,
+                                           CellBlock(), depth_.fixedRows(), depth_.fixedCols());
+    try {
+        edit->apply(*this);
+    } catch (const Error&) {
+        return;  // the grid's refusal is swallowed
+    }
+    commit(std::move(edit));
+}
+
+void SurveyDocument::deleteRow()
+{
+    if (depth_.rowCount() <= 1)
+        return;  // the grid keeps one row; its refusal is swallowed
+    const int at = std::clamp(selRow_, 0, depth_.rowCount() - 1);
+    auto edit = std::make_unique<LineEdit>("Удалить строку", TableId::Depth, LineEdit::Kind::RemoveRow, at,
+                                           CellBlock::capture(depth_, 0, at, depth_.colCount(), 1),
+                                           depth_.fixedRows(), depth_.fixedCols());
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+void SurveyDocument::insertColumn()
+{
+    if (depth_.colCount() >= Grid::kMaxColumns)
+        return;
+    const int at = std::clamp(selCol_ + 1, 0, depth_.colCount());
+    auto edit = std::make_unique<LineEdit>("Вставить столбец", TableId::Depth, LineEdit::Kind::InsertColumn, at,
+                                           CellBlock(), depth_.fixedRows(), depth_.fixedCols());
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+void SurveyDocument::deleteColumn()
+{
+    if (depth_.colCount() <= 1)
+        return;
+    const int at = std::clamp(selCol_, 0, depth_.colCount() - 1);
+    auto edit = std::make_unique<LineEdit>("Удалить столбец", TableId::Depth, LineEdit::Kind::RemoveColumn, at,
+                                           CellBlock::capture(depth_, at, 0, 1, depth_.rowCount()),
+                                           depth_.fixedRows(), depth_.fixedCols());
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+void SurveyDocument::moveRow(TableId id, int from, int to)
+{
+    const Grid& grid = table(id);
+    if (from == to || from < 0 || to < 0 || from >= grid.rowCount() || to >= grid.rowCount())
+        return;
+    auto edit = std::make_unique<MoveLineEdit>("Переместить строку", id, true, from, to);
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+void SurveyDocument::moveColumn(TableId id, int from, int to)
+{
+    const Grid& grid = table(id);
+    if (from == to || from < 0 || to < 0 || from >= grid.colCount() || to >= grid.colCount())
+        return;
+    auto edit = std::make_unique<MoveLineEdit>("Переместить столбец", id, false, from, to);
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+int SurveyDocument::find(std::string_view text) const { return FindInPicketColumn(depth_, text, selRow_); }
+
+void SurveyDocument::recalcPickets()
+{
+    const int first = std::max(settings_.headerRowCount + 1, 1);
+    std::vector<CellRect> rects;
+    if (first < depth_.rowCount())
+        rects.push_back({1, first, 2, depth_.rowCount() - 1});
+    recordCells(TableId::Depth, "Пересчет в ПК", rects, [&] { RecalcPickets(depth_, settings_.headerRowCount); });
+}
+
+void SurveyDocument::numberAfterLoad(std::string text, bool)
+{
+    recordCells(TableId::Depth, std::move(text), NumberingRects(depth_, depth_.colCount(), depth_.rowCount()), [&] {
+        NumberGridHeaders(depth_);
+        depth_.setFixedRows(settings_.headerRowCount + 1);
+        setLastDataRow(depth_.rowCount() - 1);
+    });
+}
+
+bool SurveyDocument::importTable(std::unique_ptr<char[]> bytes, std::size_t size)
+{
+    if (size == 0) {
+        numberAfterLoad("Импорт таблицы", true);
+        return false;
+    }
+    // The file is read into a table of its own; the user's table is exchanged for it only
+    // once the whole file has been read, so a file that fails changes nothing.
+    auto fresh = std::make_unique<Grid>(depth_.colCount(), depth_.rowCount());
+    fresh->restoreFixed(depth_.fixedRows(), depth_.fixedCols());
+    FileBytes file;
+    file.data = std::move(bytes);
+    file.size = size;
+    LoadGridFromTextFile(*fresh, std::move(file), delimiter());
+    NumberGridHeaders(*fresh);
+    std::string refusal;
+    try {
+        fresh->setFixedRows(settings_.headerRowCount + 1);
+    } catch (const Error& e) {
+        refusal = e.what();
+    }
+    const int last = refusal.empty() ? fresh->rowCount() - 1 : lastDataRow_;
+    auto edit = std::make_unique<ReplaceTableEdit>("Импорт таблицы", TableId::Depth, std::move(fresh), firstDataRow_,
+                                                   last);
+    edit->apply(*this);
+    commit(std::move(edit));
+    if (!refusal.empty())
+        throw Error(refusal);
+    return true;
+}
+
+// ---- layers and diagram ----
+
+void SurveyDocument::addLayer()
+{
+    const std::uint32_t colorsBefore = layers_.colorState();
+    const int slot = layers_.addLayer(settings_.picketColumnText, selCol_);
+    LayerSnapshot snapshot = layers_.snapshotOf(layers_.Layers(slot).Item);
+    commit(std::make_unique<LayerPresenceEdit>("Добавить слой", std::move(snapshot), true, colorsBefore,
+                                               layers_.colorState()));
+    notify({DocumentChange::What::Layers, TableId::Depth, {}});
+}
+
+bool SurveyDocument::deleteSelectedLayer()
+{
+    const std::optional<EntryId> selected = layers_.selectedEntry();
+    if (!selected)
+        return false;
+    const std::uint32_t colors = layers_.colorState();
+    auto edit = std::make_unique<LayerPresenceEdit>("Удалить слой", layers_.snapshotOf(*selected), false, colors, colors);
+    edit->apply(*this);
+    commit(std::move(edit));
+    return true;
+}
+
+void SurveyDocument::setLayerChecked(EntryId id, bool checked)
+{
+    if (layers_.positionOf(id) < 0 || layers_.isChecked(id) == checked)
+        return;
+    auto edit = std::make_unique<LayerCheckEdit>(id, checked);
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+void SurveyDocument::setSelectedLayerStyle(Style style, std::uint32_t value)
+{
+    for (int slot = layers_.LayerCount() - 1; slot >= 0; --slot) {
+        const TLayer& layer = layers_.Layers(slot);
+        if (!layers_.isSelected(layer.Item))
+            continue;
+        const std::uint32_t before = LayerStyleEdit::read(layer, style);
+        if (before == value)
+            continue;
+        auto edit = std::make_unique<LayerStyleEdit>(layer.Item, style, before, value);
+        edit->apply(*this);
+        commit(std::move(edit));
+    }
+}
+
+void SurveyDocument::buildChart() { diagram_->BuildChart(depth_, diagramParams()); }
+
+void SurveyDocument::chartKeyDown(int key)
+{
+    const int mergeKey = key == kVkUp || key == kVkDown ? kCorrectionMergeKey : -1;
+    const char* text = key == kVkDelete ? "Удалить значение" : "Корректировка глубины";
+    diagram_->ChartKeyDown(depth_, key, diagramParams(), [&](int col, int row, const std::string& value) {
+        if (col < 0 || row < 0 || col >= depth_.colCount() || row >= depth_.rowCount())
+            return;
+        recordCells(TableId::Depth, text, {{col, row, col, row}}, [&] { depth_.setCell(col, row, value); },
+                    Follow::RebuildDiagram, mergeKey);
+    });
+}
+
+void SurveyDocument::chartClickSeries(SeriesId series, std::size_t index, ChartButton button)
+{
+    diagram_->ChartClickSeries(depth_, series, index, button, diagramParams());
+}
+
+} // namespace trassel

@@ -1,0 +1,193 @@
+#pragma once
+// The survey document: the working state of one interpretation, free of any toolkit. It owns
+// the depth table and the borehole table, the table settings, the working range, the
+// selection, the layers, the diagram with its cursor and parameters, and the section's
+// parameters and size state. Every change goes through a method of the document, which tells
+// its listeners what changed; every change of the user's data is an Edit handed to the
+// document's EditSink, so that it can be undone and redone.
+#include "chart/chart_model.h"
+#include "diagram/diagram.h"
+#include "document/edit.h"
+#include "layers/layers.h"
+#include "section/section_renderer.h"
+#include "table/grid.h"
+#include "table/grid_editing.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trassel {
+
+enum class TableId { Depth, Boreholes };
+
+// What a change event says changed.
+struct DocumentChange {
+    enum class What {
+        Cells,          // cells of `rect` were written
+        TableShape,     // rows or columns inserted, removed or moved, the size or fixed rows changed
+        TableReplaced,  // the whole table was exchanged (an import, "Очистить")
+        Settings,       // header-row count, delimiter, picket column text
+        Range,          // FirstDataRow / LastDataRow
+        Selection,      // SelCol / SelRow
+        Layers,         // layers added, removed, checked or restyled
+        DiagramParams,
+        SectionParams,
+    };
+    What what = What::Cells;
+    TableId table = TableId::Depth;
+    CellRect rect;
+};
+
+// The table settings the import and the layers read.
+struct TableSettings {
+    int headerRowCount = 1;                   // seNumberOfHeaderRows
+    int delimiterIndex = -1;                  // item of cmbDelimiter, -1 when a text was typed
+    std::string delimiterText = "табуляция";  // the text cmbDelimiter shows
+    std::string picketColumnText = "1";       // cmbX
+    bool operator==(const TableSettings&) const = default;
+};
+
+class SurveyDocument {
+public:
+    SurveyDocument();
+    SurveyDocument(const SurveyDocument&) = delete;
+    SurveyDocument& operator=(const SurveyDocument&) = delete;
+    ~SurveyDocument();
+
+    // ---- the parts ----
+    Grid& table(TableId id) { return id == TableId::Depth ? depth_ : boreholes_; }
+    const Grid& table(TableId id) const { return id == TableId::Depth ? depth_ : boreholes_; }
+    Grid& depthTable() { return depth_; }
+    const Grid& depthTable() const { return depth_; }
+    Grid& boreholeTable() { return boreholes_; }
+    ChartModel& chart() { return chart_; }
+    LayerManager& layers() { return layers_; }
+    const LayerManager& layers() const { return layers_; }
+    Diagram& diagram() { return *diagram_; }
+
+    // ---- listeners and history ----
+    using Listener = std::function<void(const DocumentChange&)>;
+    int subscribe(Listener listener);
+    void unsubscribe(int token);
+    void notify(const DocumentChange& change);
+    // Edits go to `sink` once applied; without a sink they are applied and dropped.
+    void setEditSink(EditSink* sink) { sink_ = sink; }
+    // Hands an applied edit to the sink.
+    void commit(std::unique_ptr<Edit> edit);
+
+    // ---- settings, range, selection (state, not edits) ----
+    const TableSettings& settings() const { return settings_; }
+    // Sets the header-row count; the depth table's fixed rows become count + 1, which the
+    // grid may refuse ("Fixed row count must be less than row count", fixed rows unchanged).
+    void setHeaderRowCount(int count);
+    void setDelimiter(int itemIndex, std::string_view text);
+    void setPicketColumnText(std::string_view text);
+    char delimiter() const;
+
+    int firstDataRow() const { return firstDataRow_; }
+    int lastDataRow() const { return lastDataRow_; }
+    // Not bounded; a first row not below the last moves the last to first + 1.
+    void setFirstDataRow(int row);
+    void setLastDataRow(int row);
+    // Both at once, without the rule (an edit putting back its range).
+    void setRange(int first, int last);
+
+    int selCol() const { return selCol_; }
+    int selRow() const { return selRow_; }
+    // A cell of either table became current.
+    void select(int col, int row);
+
+    // ---- diagram and section parameters ----
+    // The diagram's settings with the picket column text and working range filled in.
+    DiagramParams diagramParams() const;
+    void setDiagramParams(const DiagramParams& params);
+    SectionParams sectionParams() const;
+    void setSectionParams(const SectionParams& params);
+    SectionState& sectionState() { return sectionState_; }
+    int sectionWidth() const { return sectionState_.sectionWidth; }
+    void setSectionWidth(int width) { sectionState_.sectionWidth = width; }
+
+    // ---- table commands (each one undoable step) ----
+    // Typing into a cell.
+    void writeCell(TableId id, int col, int row, std::string_view text);
+    // "Очистить": every cell but the numbering emptied, one fixed row and one fixed column.
+    void clearTable();
+    // "Копировать": the whole body as clipboard text.
+    std::string copyTable() const;
+    // "Вставить": false (nothing pasted) for an empty text; either way the numbering, the
+    // fixed rows and LastDataRow are then applied.
+    bool pasteTable(std::string_view text);
+    // "Очистить ячейки" and the Delete key: every cell of `rect` emptied.
+    void clearCells(TableId id, const CellRect& rect);
+    // Ctrl+C: the cells of `rect`. Ctrl+V: the text written from (col, row) on.
+    std::string copyCells(TableId id, const CellRect& rect) const;
+    CellRect pasteCellsAt(TableId id, int col, int row, std::string_view text);
+    // The four row and column commands at SelRow / SelCol; a refusal of the grid is
+    // swallowed and changes nothing.
+    void insertRow();
+    void deleteRow();
+    void insertColumn();
+    void deleteColumn();
+    // A row or column dragged by its header cell.
+    void moveRow(TableId id, int from, int to);
+    void moveColumn(TableId id, int from, int to);
+    // "Найти": the row found below SelRow, or -1 (the view makes it current, which selects it).
+    int find(std::string_view text) const;
+    // "Сделать строку начальной" / "Сделать строку последней".
+    void madeRowFirst() { setFirstDataRow(selRow_); }
+    void madeRowLast() { setLastDataRow(selRow_); }
+    // "Пересчет в ПК".
+    void recalcPickets();
+    // "Импорт таблицы" of `bytes` (the whole file, Windows-1251). An empty file changes no cell
+    // and gives false (the caller says "Файл пустой!"); either way the numbering, the fixed
+    // rows and LastDataRow are then applied. A file that cannot be read changes nothing.
+    bool importTable(std::unique_ptr<char[]> bytes, std::size_t size);
+
+    // ---- layers and diagram ----
+    // "Добавить слой" for SelCol; "Удалить слой" for the selected entry (false when none).
+    void addLayer();
+    bool deleteSelectedLayer();
+    void setLayerChecked(EntryId id, bool checked);
+    // A style of the selected layer (there is at most one), changed by a style control.
+    enum class Style { LineWidth, LineColor, BrushStyle, BrushColor, PointColor };
+    void setSelectedLayerStyle(Style style, std::uint32_t value);
+    // "Построить диаграмму".
+    void buildChart();
+    // A key on the diagram; Up, Down and Delete change the cell under the cursor.
+    void chartKeyDown(int key);
+    void chartClickSeries(SeriesId series, std::size_t index, ChartButton button);
+
+    // The bytes the depth table's cells hold.
+    std::size_t memoryBytes() const { return depth_.memoryBytes() + boreholes_.memoryBytes(); }
+
+private:
+    // Records the cells of `rects` and the table's shape around `change`, and commits the
+    // difference as one edit, also when `change` fails half-way (then rethrows).
+    template <class Change>
+    void recordCells(TableId id, std::string text, const std::vector<CellRect>& rects, Change&& change,
+                     Follow follow = Follow::Nothing, int mergeKey = -1);
+    void numberAfterLoad(std::string text, bool replaceRange);
+
+    Grid depth_{10, 20};
+    Grid boreholes_{5, 2};
+    ChartModel chart_;
+    LayerManager layers_{chart_};
+    std::unique_ptr<Diagram> diagram_;
+    TableSettings settings_;
+    int firstDataRow_ = 2;
+    int lastDataRow_ = 19;
+    int selCol_ = 0;
+    int selRow_ = 0;
+    DiagramParams diagramParams_;
+    SectionParams sectionParams_;
+    SectionState sectionState_;
+    EditSink* sink_ = nullptr;
+    std::vector<std::pair<int, Listener>> listeners_;
+    int nextToken_ = 1;
+};
+
+} // namespace trassel

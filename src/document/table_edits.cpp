@@ -1,0 +1,174 @@
+#include "document/table_edits.h"
+
+#include <algorithm>
+
+namespace trassel {
+namespace {
+
+CellRect Bounds(const std::vector<CellBlock>& cells)
+{
+    CellRect rect{0, 0, -1, -1};
+    bool first = true;
+    for (const CellBlock& b : cells) {
+        if (b.empty())
+            continue;
+        const CellRect r{b.left(), b.top(), b.left() + b.cols() - 1, b.top() + b.rows() - 1};
+        if (first) {
+            rect = r;
+            first = false;
+        } else {
+            rect = {std::min(rect.left, r.left), std::min(rect.top, r.top), std::max(rect.right, r.right),
+                    std::max(rect.bottom, r.bottom)};
+        }
+    }
+    return rect;
+}
+
+} // namespace
+
+TableShape CaptureShape(const SurveyDocument& doc, TableId id)
+{
+    const Grid& grid = doc.table(id);
+    return TableShape{grid.colCount(), grid.rowCount(), grid.fixedRows(), grid.fixedCols(), doc.firstDataRow(),
+                      doc.lastDataRow()};
+}
+
+CellsEdit::CellsEdit(std::string text, TableId id, TableShape before, std::vector<CellBlock> cellsBefore,
+                     TableShape after, std::vector<CellBlock> cellsAfter, Follow follow, int mergeKey)
+    : Edit(std::move(text)), id_(id), before_(before), cellsBefore_(std::move(cellsBefore)), after_(after),
+      cellsAfter_(std::move(cellsAfter)), follow_(follow), mergeKey_(mergeKey)
+{
+}
+
+void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const std::vector<CellBlock>& cells)
+{
+    Grid& grid = doc.table(id_);
+    const bool reshaped = grid.colCount() != shape.cols || grid.rowCount() != shape.rows ||
+                          grid.fixedRows() != shape.fixedRows || grid.fixedCols() != shape.fixedCols;
+    grid.setColCount(shape.cols);
+    grid.setRowCount(shape.rows);
+    for (const CellBlock& block : cells)
+        block.restore(grid);
+    grid.restoreFixed(shape.fixedRows, shape.fixedCols);
+    if (reshaped)
+        doc.notify({DocumentChange::What::TableShape, id_, {}});
+    else
+        doc.notify({DocumentChange::What::Cells, id_, Bounds(cells)});
+    if (id_ == TableId::Depth && (doc.firstDataRow() != shape.firstDataRow || doc.lastDataRow() != shape.lastDataRow))
+        doc.setRange(shape.firstDataRow, shape.lastDataRow);
+}
+
+void CellsEdit::apply(SurveyDocument& doc) { put(doc, after_, cellsAfter_); }
+
+void CellsEdit::revert(SurveyDocument& doc) { put(doc, before_, cellsBefore_); }
+
+std::size_t CellsEdit::bytes() const
+{
+    std::size_t n = sizeof(*this) + text().capacity();
+    for (const CellBlock& b : cellsBefore_)
+        n += b.bytes();
+    for (const CellBlock& b : cellsAfter_)
+        n += b.bytes();
+    return n;
+}
+
+bool CellsEdit::mergeWith(const Edit& next)
+{
+    const auto* other = dynamic_cast<const CellsEdit*>(&next);
+    if (other == nullptr || other->mergeKey_ != mergeKey_ || mergeKey_ < 0 || other->id_ != id_ ||
+        other->before_ != after_ || other->cellsBefore_.size() != cellsAfter_.size())
+        return false;
+    for (std::size_t i = 0; i < cellsAfter_.size(); ++i) {
+        const CellBlock& mine = cellsAfter_[i];
+        const CellBlock& theirs = other->cellsBefore_[i];
+        if (mine.left() != theirs.left() || mine.top() != theirs.top() || mine.cols() != theirs.cols() ||
+            mine.rows() != theirs.rows())
+            return false;
+    }
+    after_ = other->after_;
+    cellsAfter_ = other->cellsAfter_;
+    return true;
+}
+
+ReplaceTableEdit::ReplaceTableEdit(std::string text, TableId id, std::unique_ptr<Grid> other, int otherFirst,
+                                   int otherLast)
+    : Edit(std::move(text)), id_(id), other_(std::move(other)), otherFirst_(otherFirst), otherLast_(otherLast)
+{
+}
+
+void ReplaceTableEdit::swap(SurveyDocument& doc)
+{
+    doc.table(id_).swap(*other_);
+    doc.notify({DocumentChange::What::TableReplaced, id_, {}});
+    if (id_ == TableId::Depth) {
+        const int first = doc.firstDataRow();
+        const int last = doc.lastDataRow();
+        doc.setRange(otherFirst_, otherLast_);
+        otherFirst_ = first;
+        otherLast_ = last;
+    }
+}
+
+std::size_t ReplaceTableEdit::bytes() const { return sizeof(*this) + other_->memoryBytes(); }
+
+LineEdit::LineEdit(std::string text, TableId id, Kind kind, int at, CellBlock removed, int fixedRows, int fixedCols)
+    : Edit(std::move(text)), id_(id), kind_(kind), at_(at), removed_(std::move(removed)), fixedRows_(fixedRows),
+      fixedCols_(fixedCols)
+{
+}
+
+void LineEdit::insert(Grid& grid) const
+{
+    if (kind_ == Kind::InsertRow || kind_ == Kind::RemoveRow)
+        grid.insertRow(at_);
+    else
+        grid.insertColumn(at_);
+}
+
+void LineEdit::remove(Grid& grid) const
+{
+    if (kind_ == Kind::InsertRow || kind_ == Kind::RemoveRow)
+        grid.removeRow(at_);
+    else
+        grid.removeColumn(at_);
+}
+
+void LineEdit::apply(SurveyDocument& doc)
+{
+    Grid& grid = doc.table(id_);
+    if (kind_ == Kind::InsertRow || kind_ == Kind::InsertColumn)
+        insert(grid);
+    else
+        remove(grid);
+    doc.notify({DocumentChange::What::TableShape, id_, {}});
+}
+
+void LineEdit::revert(SurveyDocument& doc)
+{
+    Grid& grid = doc.table(id_);
+    if (kind_ == Kind::InsertRow || kind_ == Kind::InsertColumn) {
+        remove(grid);
+    } else {
+        insert(grid);
+        removed_.restore(grid);
+    }
+    grid.restoreFixed(fixedRows_, fixedCols_);
+    doc.notify({DocumentChange::What::TableShape, id_, {}});
+}
+
+MoveLineEdit::MoveLineEdit(std::string text, TableId id, bool row, int from, int to)
+    : Edit(std::move(text)), id_(id), row_(row), from_(from), to_(to)
+{
+}
+
+void MoveLineEdit::move(SurveyDocument& doc, int from, int to)
+{
+    Grid& grid = doc.table(id_);
+    if (row_)
+        grid.moveRow(from, to);
+    else
+        grid.moveColumn(from, to);
+    doc.notify({DocumentChange::What::TableShape, id_, {}});
+}
+
+} // namespace trassel

@@ -1,0 +1,109 @@
+#pragma once
+// The edits of the two tables: cells written in blocks, rows and columns inserted, removed
+// and moved, and a whole table exchanged for another.
+#include "document/edit.h"
+#include "document/survey_document.h"
+#include "table/cell_block.h"
+
+#include <memory>
+#include <vector>
+
+namespace trassel {
+
+// A table's shape outside its cells, with the working range that some commands set too.
+struct TableShape {
+    int cols = 0;
+    int rows = 0;
+    int fixedRows = 1;
+    int fixedCols = 1;
+    int firstDataRow = 0;
+    int lastDataRow = 0;
+    bool operator==(const TableShape&) const = default;
+};
+TableShape CaptureShape(const SurveyDocument& doc, TableId id);
+
+// Cells of some rectangles before and after a command, and the table's shape around it.
+// Applying sets the shape after and writes the cells after; reverting sets the shape
+// before (which drops rows and columns the command added) and writes the cells before.
+class CellsEdit : public Edit {
+public:
+    CellsEdit(std::string text, TableId id, TableShape before, std::vector<CellBlock> cellsBefore, TableShape after,
+              std::vector<CellBlock> cellsAfter, Follow follow, int mergeKey);
+    void apply(SurveyDocument& doc) override;
+    void revert(SurveyDocument& doc) override;
+    std::size_t bytes() const override;
+    Follow follow() const override { return follow_; }
+    int mergeKey() const override { return mergeKey_; }
+    // Absorbs a later edit of the same key over the same rectangles and the same shape.
+    bool mergeWith(const Edit& next) override;
+
+private:
+    void put(SurveyDocument& doc, const TableShape& shape, const std::vector<CellBlock>& cells);
+
+    TableId id_;
+    TableShape before_;
+    std::vector<CellBlock> cellsBefore_;
+    TableShape after_;
+    std::vector<CellBlock> cellsAfter_;
+    Follow follow_;
+    int mergeKey_;
+};
+
+// A whole table exchanged for another with its working range (an import, "Очистить"): the
+// other table is moved aside, never copied, so undo and redo are one swap each.
+class ReplaceTableEdit : public Edit {
+public:
+    ReplaceTableEdit(std::string text, TableId id, std::unique_ptr<Grid> other, int otherFirst, int otherLast);
+    void apply(SurveyDocument& doc) override { swap(doc); }
+    void revert(SurveyDocument& doc) override { swap(doc); }
+    std::size_t bytes() const override;
+
+private:
+    void swap(SurveyDocument& doc);
+
+    TableId id_;
+    std::unique_ptr<Grid> other_;
+    int otherFirst_;
+    int otherLast_;
+};
+
+// A row or a column inserted (empty) or removed at an index; a removal keeps the cells it
+// took away, label included, and the fixed counts that the removal may have lowered.
+class LineEdit : public Edit {
+public:
+    enum class Kind { InsertRow, RemoveRow, InsertColumn, RemoveColumn };
+    LineEdit(std::string text, TableId id, Kind kind, int at, CellBlock removed, int fixedRows, int fixedCols);
+    void apply(SurveyDocument& doc) override;
+    void revert(SurveyDocument& doc) override;
+    std::size_t bytes() const override { return sizeof(*this) + removed_.bytes(); }
+
+private:
+    void insert(Grid& grid) const;
+    void remove(Grid& grid) const;
+
+    TableId id_;
+    Kind kind_;
+    int at_;
+    CellBlock removed_;
+    int fixedRows_;
+    int fixedCols_;
+};
+
+// A row or a column dragged by its header cell from one index to another.
+class MoveLineEdit : public Edit {
+public:
+    MoveLineEdit(std::string text, TableId id, bool row, int from, int to);
+    void apply(SurveyDocument& doc) override { move(doc, from_, to_); }
+    void revert(SurveyDocument& doc) override { move(doc, to_, from_); }
+    std::size_t bytes() const override { return sizeof(*this); }
+
+private:
+    void move(SurveyDocument& doc, int from, int to);
+
+    TableId id_;
+    bool row_;
+    int from_;
+    int to_;
+};
+
+} // namespace trassel
