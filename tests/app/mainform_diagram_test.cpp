@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 
 #include <gtest/gtest.h>
 
@@ -142,4 +143,33 @@ TEST_F(DiagramFormTest, PrintsTheDiagramToThePrinter)
     services.printFile = dir.filePath(QStringLiteral("cancelled.pdf"));
     form->acnPrintOverviewChart->trigger();
     EXPECT_FALSE(QFile::exists(services.printFile));
+}
+
+TEST_F(DiagramFormTest, CtrlZUndoesACorrectionInTheTableAndOnTheDiagram)
+{
+    selectLayerOfColumn(4);
+    form->acnBuildChart->trigger();
+    const std::string before = form->SourceData.cell(4, 2);
+    const auto pointY = [&] {
+        const ChartSeries& s = layerSeries(1);
+        for (std::size_t i = 0; i < s.count(); ++i)
+            if (s.rows()[i] == 2)
+                return s.ys()[i];
+        return -1.0;
+    };
+    const double shown = pointY();
+    const int steps = form->UndoStack->index();
+    form->chtOverviewChart->setFocus();
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Down);
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Down);
+    QTest::keyClick(form->chtOverviewChart, Qt::Key_Down);
+    EXPECT_DOUBLE_EQ(pointY(), std::nearbyint(shown) + 3);
+    EXPECT_EQ(form->UndoStack->index(), steps + 1);
+    QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);  // the three steps are one
+    EXPECT_EQ(form->SourceData.cell(4, 2), before);
+    EXPECT_DOUBLE_EQ(pointY(), shown);
+    EXPECT_EQ(form->UndoStack->index(), steps);
+    QTest::keyClick(form.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(pointY(), std::nearbyint(shown) + 3);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }

@@ -1,0 +1,264 @@
+#include "app/mainform.h"
+#include "app/undo_bridge.h"
+#include "example_survey.h"
+#include "fake_services.h"
+#include "table/grid_io.h"
+#include "table/grid_table_model.h"
+#include "table/string_grid_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QUndoStack>
+
+#include <gtest/gtest.h>
+
+using namespace trassel;
+
+namespace {
+
+class TableFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TFmMainForm>(&services);
+        for (int r = 1; r < 20; ++r)
+            for (int c = 1; c < 10; ++c)
+                form->SourceData.setCell(c, r, std::to_string(c) + ":" + std::to_string(r));
+        form->refreshTables();
+    }
+    std::string exportText() const { return GridExportText(form->SourceData); }
+
+    test::FakeServices services;
+    std::unique_ptr<TFmMainForm> form;
+};
+
+} // namespace
+
+TEST_F(TableFormTest, DepthTableMenuHoldsTheFourteenItemsInOrder)
+{
+    const QList<QAction*> items = form->PopupMenuSgSourceData->actions();
+    QStringList seen;
+    for (QAction* item : items)
+        seen << (item->isSeparator() ? QStringLiteral("—") : item->text());
+    const QStringList expected{QStringLiteral("Очистить"), QStringLiteral("—"), QStringLiteral("Копировать"),
+                               QStringLiteral("Вставить"), QStringLiteral("Очистить ячейки"), QStringLiteral("—"),
+                               QStringLiteral("Вставить строку"), QStringLiteral("Удалить строку"), QStringLiteral("—"),
+                               QStringLiteral("Вставить столбец"), QStringLiteral("Удалить столбец"), QStringLiteral("—"),
+                               QStringLiteral("Добавить слой"), QStringLiteral("Сделать строку начальной"),
+                               QStringLiteral("Сделать строку последней")};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(items[2], form->acnCopySG);
+    EXPECT_EQ(items[12], form->acnLayerAdd);
+    EXPECT_EQ(items[1]->objectName(), QStringLiteral("N9"));
+    EXPECT_EQ(items[11]->objectName(), QStringLiteral("N11"));
+    for (QAction* action : {form->acnCopySG, form->acnPasteToSG, form->acnClearRange, form->acnMadeRowFirst, form->acnMadeRowLast})
+        EXPECT_EQ(action->property("category").toString(), QStringLiteral("Таблица")) << action->objectName().toStdString();
+}
+
+TEST_F(TableFormTest, RowCommandsAreUndoneAndRedoneWithTheirNames)
+{
+    const std::string original = exportText();
+    form->sgSourceData->setCurrentCell(3, 5);
+    form->N5->trigger();
+    EXPECT_EQ(form->SourceData.rowCount(), 21);
+    EXPECT_EQ(form->SourceData.cell(0, 6), "");
+    EXPECT_EQ(form->SourceData.cell(0, 7), "6");
+    EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Вставить строку"));
+    EXPECT_TRUE(form->acnUndo->isEnabled());
+    form->N2->trigger();  // column 3 goes
+    EXPECT_EQ(form->SourceData.cell(3, 1), "4:1");
+    EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Удалить столбец"));
+    form->acnUndo->trigger();
+    form->acnUndo->trigger();
+    EXPECT_EQ(exportText(), original);
+    EXPECT_EQ(form->SourceData.cell(0, 6), "6");
+    EXPECT_FALSE(form->acnUndo->isEnabled());
+    EXPECT_EQ(form->acnRedo->text(), QStringLiteral("Повторить: Вставить строку"));
+    form->acnRedo->trigger();
+    EXPECT_EQ(form->SourceData.rowCount(), 21);
+    EXPECT_EQ(form->acnUndo->shortcut(), QKeySequence(QKeySequence::Undo));
+    EXPECT_TRUE(form->acnRedo->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
+    EXPECT_TRUE(form->acnRedo->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+TEST_F(TableFormTest, SpreadsheetKeysCopyPasteAndClearTheSelection)
+{
+    form->resize(1200, 800);
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    QTableView* body = form->sgSourceData->bodyView();
+    body->setFocus();
+    form->sgSourceData->setCurrentCell(2, 3);
+    // Body row 0 is grid row 1 (the one fixed row is row 0): rows 3..5, columns 2..4.
+    body->selectionModel()->select(QItemSelection(body->model()->index(2, 1), body->model()->index(4, 3)),
+                                   QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(body, Qt::Key_C, Qt::ControlModifier);
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_EQ(copied, QStringLiteral("2:3\t3:3\t4:3\r\n2:4\t3:4\t4:4\r\n2:5\t3:5\t4:5\r\n"));
+
+    form->sgSourceData->setCurrentCell(8, 18);  // the block reaches past the table's edge
+    QTest::keyClick(body, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(form->SourceData.cell(8, 18), "2:3");
+    EXPECT_EQ(form->SourceData.cell(10, 20), "4:5");
+    EXPECT_EQ(form->SourceData.cell(0, 20), "20");
+    EXPECT_EQ(form->SourceData.cell(10, 0), "10");
+    form->acnUndo->trigger();
+    EXPECT_EQ(form->SourceData.rowCount(), 20);
+    EXPECT_EQ(form->SourceData.colCount(), 10);
+    EXPECT_EQ(form->SourceData.cell(8, 18), "8:18");
+
+    form->sgSourceData->setCurrentCell(2, 3);
+    body->selectionModel()->select(QItemSelection(body->model()->index(2, 1), body->model()->index(3, 2)),
+                                   QItemSelectionModel::ClearAndSelect);
+    QTest::keyClick(body, Qt::Key_Delete);
+    EXPECT_EQ(form->SourceData.cell(2, 3), "");
+    EXPECT_EQ(form->SourceData.cell(3, 4), "");
+    EXPECT_EQ(form->SourceData.cell(4, 4), "4:4");
+    QTest::keyClick(body, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(form->SourceData.cell(3, 4), "3:4");
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+TEST_F(TableFormTest, WholeTableCopyPasteAndTheEmptyClipboard)
+{
+    form->SourceData.setCell(1, 1, "Песок");
+    form->acnCopySG->trigger();
+    const QString copied = QGuiApplication::clipboard()->text();
+    EXPECT_TRUE(copied.startsWith(QStringLiteral("Песок\t2:1\t")));
+    EXPECT_EQ(copied.count(QStringLiteral("\r\n")), 19);
+    const std::string before = exportText();
+    form->acnPasteToSG->trigger();
+    EXPECT_EQ(exportText(), before);
+
+    QGuiApplication::clipboard()->setText(QString());
+    form->seLastRow->setValue(7);
+    form->acnPasteToSG->trigger();
+    EXPECT_EQ(services.messages, QStringList{QStringLiteral("Необходимо скопировать данные!")});
+    EXPECT_EQ(form->seLastRow->value(), 19);  // applied after the message too
+}
+
+TEST_F(TableFormTest, ControlsFollowTheDocumentAndTheDocumentFollowsTheControls)
+{
+    form->seFirstRow->setValue(19);
+    EXPECT_EQ(form->LastDataRow(), 20);
+    EXPECT_EQ(form->seLastRow->value(), 20);
+    form->sgSourceData->setCurrentCell(1, 4);
+    form->acnMadeRowFirst->trigger();
+    form->sgSourceData->setCurrentCell(1, 9);
+    form->acnMadeRowLast->trigger();
+    EXPECT_EQ(form->seFirstRow->value(), 4);
+    EXPECT_EQ(form->seLastRow->value(), 9);
+
+    // An import sets the range; its undo puts table and range back in the controls too.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("a\tb\r\n1\t2\r\n3\t4\r\n");
+    }
+    const std::string before = exportText();
+    services.nextOpenName = path;
+    form->acnImportTable->trigger();
+    EXPECT_EQ(form->SourceData.cell(1, 2), "1");
+    EXPECT_EQ(form->seLastRow->value(), 19);
+    EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Импорт таблицы"));
+    form->acnUndo->trigger();
+    EXPECT_EQ(exportText(), before);
+    EXPECT_EQ(form->seLastRow->value(), 9);
+    EXPECT_EQ(form->LastDataRow(), 9);
+
+    form->seNumberOfHeaderRows->setValue(3);
+    EXPECT_EQ(form->SourceData.fixedRows(), 4);
+    EXPECT_EQ(form->sgSourceData->fixedRows(), 4);
+    form->J1->trigger();
+    EXPECT_EQ(form->SourceData.fixedRows(), 1);
+    EXPECT_EQ(form->SourceData.cell(3, 3), "");
+    EXPECT_EQ(form->SourceData.cell(0, 3), "3");
+    form->acnUndo->trigger();
+    EXPECT_EQ(form->SourceData.cell(3, 3), "3:3");
+    EXPECT_EQ(form->sgSourceData->fixedRows(), 4);
+}
+
+TEST_F(TableFormTest, FindSelectsTheNextMatchBelowTheSelection)
+{
+    form->SourceData.setCell(1, 6, "112.5");
+    form->SourceData.setCell(1, 9, "12.0");
+    form->SourceData.setCell(2, 7, "12.0");  // only column 1 is searched
+    form->txtTargetText->setText(QStringLiteral("12."));
+    form->btnFindTarget->click();
+    EXPECT_EQ(form->SelRow(), 6);
+    EXPECT_EQ(form->sgSourceData->currentCell(), QPoint(1, 6));
+    form->btnFindTarget->click();
+    EXPECT_EQ(form->SelRow(), 9);
+    form->btnFindTarget->click();  // nothing further down, no wrap
+    EXPECT_EQ(form->SelRow(), 9);
+    EXPECT_TRUE(services.messages.isEmpty());
+}
+
+TEST_F(TableFormTest, TypedCellsAndDraggedRowsAreUndoable)
+{
+    GridTableModel* model = form->sgSourceData->bodyModel();
+    model->setData(model->index(2, 0), QStringLiteral("новое"), Qt::EditRole);  // grid row 3, column 1
+    EXPECT_EQ(form->SourceData.cell(1, 3), "новое");
+    EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Ввод в ячейку"));
+    form->sgSourceData->moveRow(3, 8);
+    EXPECT_EQ(form->SourceData.cell(1, 8), "новое");
+    form->acnUndo->trigger();
+    form->acnUndo->trigger();
+    EXPECT_EQ(form->SourceData.cell(1, 3), "1:3");
+    EXPECT_EQ(form->SourceData.cell(0, 3), "3");
+}
+
+TEST_F(TableFormTest, RowNumberColumnFitsLongNumbers)
+{
+    form->SourceData.setRowCount(200'001);
+    NumberGridHeaders(form->SourceData);
+    form->refreshTables();
+    QHeaderView* numbers = form->sgSourceData->bodyView()->verticalHeader();
+    EXPECT_GE(numbers->width(), numbers->fontMetrics().horizontalAdvance(QStringLiteral("200000")) + 6);
+}
+
+namespace {
+
+class LayerUndoTest : public test::ExampleSurveyTest {};
+
+} // namespace
+
+TEST_F(LayerUndoTest, DeletedLayerComesBackAndStyleChangesAreUndone)
+{
+    selectLayerOfColumn(4);
+    const TLayer before = *form->LayerData.recordOf(*form->LayerData.selectedEntry());
+    form->acnLayerDelete->trigger();
+    EXPECT_EQ(form->LayerData.LayerCount(), 2);
+    EXPECT_EQ(form->lwLayerManager->topLevelItemCount(), 2);
+    form->acnUndo->trigger();
+    ASSERT_EQ(form->LayerData.LayerCount(), 3);
+    EXPECT_EQ(form->lwLayerManager->topLevelItemCount(), 3);
+    const TLayer& back = form->LayerData.Layers(1);
+    EXPECT_EQ(back.DepthColumn, 4);
+    EXPECT_EQ(back.PointColor, before.PointColor);
+    EXPECT_EQ(form->ChartData.series(back.Series).name(), "Series1");
+
+    selectLayerOfColumn(3);
+    form->seLineWidth->setValue(7);
+    form->seLineWidth->setValue(9);
+    EXPECT_EQ(form->LayerData.Layers(0).LineWidth, 9);
+    EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Толщина линии"));
+    form->acnUndo->trigger();  // the two steps of the spin edit are one
+    EXPECT_EQ(form->LayerData.Layers(0).LineWidth, 3);
+    EXPECT_EQ(form->seLineWidth->value(), 3);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
