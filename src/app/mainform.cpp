@@ -1,35 +1,39 @@
 #include "app/mainform.h"
 
-#include "base/compile_date.h"
-#include "base/error.h"
-#include "app/qt_text.h"
 #include "app/ribbon.h"
-#include "app/style_controls.h"
 #include "app/ui_services.h"
 #include "app/undo_bridge.h"
+#include "base/compile_date.h"
+#include "base/error.h"
+#include "boreholes/borehole_page.h"
 #include "dialogs/about.h"
-#include "diagram/chart_view.h"
-#include "platform/qt_canvas.h"
-#include "layers/layer_manager_view.h"
+#include "diagram/diagram_page.h"
+#include "diagram/diagram_properties_page.h"
+#include "layers/layer_panel.h"
+#include "platform/image_export.h"
+#include "platform/qt_text.h"
+#include "section/section_page.h"
+#include "section/section_properties_page.h"
 #include "table/grid_io.h"
-#include "table/pickets.h"
 #include "table/string_grid_view.h"
+#include "table/table_page.h"
+#include "table/table_properties_page.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
-#include <QCommandLinkButton>
 #include <QFormLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPushButton>
+#include <QMenu>
+#include <QPrinter>
 #include <QScrollArea>
-#include <QStyle>
 #include <QSpinBox>
 #include <QSplitter>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
 #include <QUndoStack>
@@ -92,6 +96,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     setFont(windowFont(8));
 
     buildActions();
+    buildUndo();
 
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);
@@ -120,11 +125,8 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     Splitter1->setSizes({900, 600});
     outer->addWidget(Splitter1, 1);
     setCentralWidget(central);
-    buildUndo();
     buildRibbon();
-    buildDiagram();
-    buildSection();
-    buildTablePopup();
+    buildMenus();
 
     // 1. Numbers are converted with "." whatever the system locale says.
     std::setlocale(LC_NUMERIC, "C");
@@ -135,61 +137,32 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     CompileDate = BuildDate();
     lblDateCompilation1->setText(QStringLiteral("Дата компиляции \n") + QString::fromLatin1(CompileDate.c_str()));
     setWindowTitle(QStringLiteral("Trassel_v2  ") + QString::fromLatin1(CompileDate.c_str()));
-    // 6. The numbering of the depth table (the document numbers both tables when it is made).
-    // 7. The section starts 200 pixels wide.
-    SectionWidth = 200;
+    // 6.-10. The numbering of both tables, SectionWidth 200, the diagram's series and cursor
+    // and the empty layer list were made with the document.
     // 11. The working range ends at the last row.
-    seLastRow->setValue(Document.lastDataRow());
+    tableProperties->seLastRow->setValue(Document.lastDataRow());
     refreshTables();
-    pushDiagramParams();
-    pushSectionParams();
 
-    documentSubscription_ = Document.subscribe([this](const DocumentChange& change) { onDocumentChange(change); });
-    connect(seNumberOfHeaderRows, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { seNumberOfHeaderRowsChange(); }); });
-    connect(seFirstRow, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { seFirstRowChange(); }); });
-    connect(seLastRow, &QSpinBox::valueChanged, this, [this] { runGuarded([this] { seLastRowChange(); }); });
-    connect(cmbX, &QComboBox::editTextChanged, this,
-            [this](const QString& text) { Document.setPicketColumnText(toStdString(text)); });
-    auto delimiterChanged = [this] { Document.setDelimiter(cmbDelimiter->currentIndex(), toStdString(cmbDelimiter->currentText())); };
-    connect(cmbDelimiter, &QComboBox::currentIndexChanged, this, delimiterChanged);
-    connect(cmbDelimiter, &QComboBox::editTextChanged, this, delimiterChanged);
-    connect(btnAutoSizeCol, &QPushButton::clicked, this, [this] { runGuarded([this] { btnAutoSizeColClick(); }); });
-    connect(btnFindTarget, &QPushButton::clicked, this, [this] { runGuarded([this] { btnFindTargetClick(); }); });
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
     connect(PageControl2, &QTabWidget::currentChanged, this, [this](int i) { PageControl2Change(i); });
-    connect(sgSourceData, &StringGridView::cellSelected, this, [this](int c, int r) { sgSourceDataSelectCell(c, r); });
-    // Both tables write the one selection the editing commands read.
-    connect(sgSkv, &StringGridView::cellSelected, this, [this](int c, int r) { Document.select(c, r); });
-    connect(sgSourceData, &StringGridView::copyRequested, this, [this] { runGuarded([this] { sgSourceDataCopyCells(); }); });
-    connect(sgSourceData, &StringGridView::pasteRequested, this, [this] { runGuarded([this] { sgSourceDataPasteCells(); }); });
-    connect(sgSourceData, &StringGridView::deleteRequested, this, [this] { runGuarded([this] { sgSourceDataDeleteCells(); }); });
-    // Typing and dragging go through the document, so that they can be undone.
-    sgSourceData->setCellWriter([this](int c, int r, const std::string& text) {
-        runGuarded([&] { Document.writeCell(TableId::Depth, c, r, text); });
-    });
-    sgSourceData->setLineMover([this](bool row, int from, int to) {
-        runGuarded([&] { row ? Document.moveRow(TableId::Depth, from, to) : Document.moveColumn(TableId::Depth, from, to); });
-    });
-    sgSkv->setCellWriter([this](int c, int r, const std::string& text) {
-        runGuarded([&] { Document.writeCell(TableId::Boreholes, c, r, text); });
-    });
-    sgSkv->setLineMover([this](bool row, int from, int to) {
-        runGuarded([&] { row ? Document.moveRow(TableId::Boreholes, from, to) : Document.moveColumn(TableId::Boreholes, from, to); });
-    });
-    lwLayerManager->setCheckHandler([this](EntryId id, bool checked) {
-        runGuarded([&] { Document.setLayerChecked(id, checked); });
+    // Every change of a section parameter draws the section again, as the command would; every
+    // change of a layer's style draws the section (but for the point colour) and the diagram.
+    connect(sectionProperties, &SectionPropertiesPage::redrawRequested, this, [this] { acnPlotRazrezPoligon->trigger(); });
+    connect(layerPanel, &LayerPanel::redrawRequested, this, [this](bool section) {
+        if (section)
+            acnPlotRazrezPoligon->trigger();
+        acnBuildChart->trigger();
     });
 }
 
 TFmMainForm::~TFmMainForm()
 {
-    Document.unsubscribe(documentSubscription_);
     // The history holds edits of the document; it goes before the document does.
     delete undoBridge_;
     undoBridge_ = nullptr;
     delete UndoStack;
     UndoStack = nullptr;
-    // The views watch the models below; they go first, then the data they showed.
+    // The pages watch the document; they go first, then the data they showed.
     delete takeCentralWidget();
     FormDestroy();
 }
@@ -197,7 +170,6 @@ TFmMainForm::~TFmMainForm()
 void TFmMainForm::FormDestroy()
 {
     // The layer records, the cursor and the picket and borehole series go with the document.
-    SectionCanvas.reset();
 }
 
 void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* skv, QWidget* about)
@@ -220,10 +192,6 @@ bool TFmMainForm::runGuarded(const std::function<void()>& handler)
     }
     return false;
 }
-
-int TFmMainForm::HeaderRowCount() const { return Document.settings().headerRowCount; }
-int TFmMainForm::FirstDataRow() const { return Document.firstDataRow(); }
-int TFmMainForm::LastDataRow() const { return Document.lastDataRow(); }
 
 void TFmMainForm::buildActions()
 {
@@ -376,57 +344,25 @@ QWidget* TFmMainForm::buildRadargramPanel()
 
 QWidget* TFmMainForm::buildWorkPages()
 {
+    const CommandGuard guard = [this](const std::function<void()>& handler) { return runGuarded(handler); };
     PageControl1 = new QTabWidget;
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setTabPosition(QTabWidget::South);
-
-    pageDepthTable = new QWidget;
-    pageDepthTable->setObjectName(QStringLiteral("ТаблицаГлубин"));
-    auto* tableLayout = new QVBoxLayout(pageDepthTable);
-    tableLayout->setContentsMargins(2, 2, 2, 2);
-    auto* find = new QHBoxLayout;
-    txtTargetText = new QLineEdit;
-    txtTargetText->setObjectName(QStringLiteral("txtTargetText"));
-    txtTargetText->setMaximumWidth(200);
-    btnFindTarget = new QPushButton(QStringLiteral("Найти"));
-    btnFindTarget->setObjectName(QStringLiteral("btnFindTarget"));
-    find->addWidget(txtTargetText);
-    find->addWidget(btnFindTarget);
-    find->addStretch(1);
-    tableLayout->addLayout(find);
-    sgSourceData = new StringGridView(&SourceData);
-    sgSourceData->setObjectName(QStringLiteral("sgSourceData"));
-    tableLayout->addWidget(sgSourceData, 1);
-    PageControl1->addTab(pageDepthTable, QStringLiteral("Таблица глубин"));
-
-    pageSkv = new QWidget;
-    pageSkv->setObjectName(QStringLiteral("TabSheet1"));
-    auto* skvLayout = new QVBoxLayout(pageSkv);
-    skvLayout->setContentsMargins(2, 2, 2, 2);
-    sgSkv = new StringGridView(&SkvData);
-    sgSkv->setObjectName(QStringLiteral("sgSkv"));
-    sgSkv->setBlackBackground(true);
-    sgSkv->setAlwaysEditable(true);
-    sgSkv->setTabNavigation(false);
-    sgSkv->setLiveScrolling(false);
-    skvLayout->addWidget(sgSkv);
-    PageControl1->addTab(pageSkv, QStringLiteral("Выработки"));
-
+    tablePage = new TablePage(Document, guard);
+    pageDepthTable = tablePage;
+    PageControl1->addTab(tablePage, QStringLiteral("Таблица глубин"));
+    boreholePage = new BoreholePage(Document, guard);
+    pageSkv = boreholePage;
+    PageControl1->addTab(boreholePage, QStringLiteral("Выработки"));
     pageIsso = new QWidget;
     pageIsso->setObjectName(QStringLiteral("TabSheet2"));
     PageControl1->addTab(pageIsso, QStringLiteral("ИССО"));
-
-    pageDiagram = new QWidget;
-    pageDiagram->setObjectName(QStringLiteral("Диаграммы"));
-    auto* diagramLayout = new QVBoxLayout(pageDiagram);
-    diagramLayout->setContentsMargins(0, 0, 0, 0);
-    PageControl1->addTab(pageDiagram, QStringLiteral("Диаграммы"));
-
-    pageSection = new QWidget;
-    pageSection->setObjectName(QStringLiteral("Разрез"));
-    auto* sectionLayout = new QVBoxLayout(pageSection);
-    sectionLayout->setContentsMargins(0, 0, 0, 0);
-    PageControl1->addTab(pageSection, QStringLiteral("Разрез"));
+    diagramPage = new DiagramPage(Document, guard);
+    pageDiagram = diagramPage;
+    PageControl1->addTab(diagramPage, QStringLiteral("Диаграммы"));
+    sectionPage = new SectionPage(Document);
+    pageSection = sectionPage;
+    PageControl1->addTab(sectionPage, QStringLiteral("Разрез"));
 
     auto* holder = new QWidget;
     holder->setObjectName(QStringLiteral("pnlPageControl"));
@@ -436,58 +372,15 @@ QWidget* TFmMainForm::buildWorkPages()
     return holder;
 }
 
-QWidget* TFmMainForm::buildTableProperties()
-{
-    auto* content = new QWidget;
-    auto* form = new QFormLayout(content);
-    seNumberOfHeaderRows = makeSpinEdit(content, "seNumberOfHeaderRows", 1, 1, 0, 10);
-    form->addRow(QStringLiteral("Количество заголовочных строк"), seNumberOfHeaderRows);
-    cmbDelimiter = new QComboBox(content);
-    cmbDelimiter->setObjectName(QStringLiteral("cmbDelimiter"));
-    cmbDelimiter->setEditable(true);
-    cmbDelimiter->setInsertPolicy(QComboBox::NoInsert);
-    cmbDelimiter->addItems({QStringLiteral("табуляция"), QStringLiteral("точка с запятой"), QStringLiteral("запятая"),
-                            QStringLiteral("пробел")});
-    cmbDelimiter->setCurrentIndex(-1);
-    cmbDelimiter->setEditText(QStringLiteral("табуляция"));
-    form->addRow(QStringLiteral("Разделитель исходного файла"), cmbDelimiter);
-    btnAutoSizeCol = new QCommandLinkButton(QStringLiteral("Авторазмер ширины колонок"), content);
-    btnAutoSizeCol->setObjectName(QStringLiteral("btnAutoSizeCol"));
-    form->addRow(btnAutoSizeCol);
-    auto* range = new QGroupBox(QStringLiteral("Диапазон"), content);
-    auto* rangeForm = new QFormLayout(range);
-    seFirstRow = makeSpinEdit(range, "seFirstRow", 2);
-    seLastRow = makeSpinEdit(range, "seLastRow", 3);
-    rangeForm->addRow(QStringLiteral("Начальная строка"), seFirstRow);
-    rangeForm->addRow(QStringLiteral("Конечная строка"), seLastRow);
-    form->addRow(range);
-    return content;
-}
-
 QWidget* TFmMainForm::buildRightPanel()
 {
+    const CommandGuard guard = [this](const std::function<void()>& handler) { return runGuarded(handler); };
     auto* panel2 = new QWidget;
     panel2->setObjectName(QStringLiteral("Panel2"));
     auto* layout = new QHBoxLayout(panel2);
     layout->setContentsMargins(2, 2, 2, 2);
-
-    ScrollBox3 = new QWidget;
-    ScrollBox3->setObjectName(QStringLiteral("ScrollBox3"));
-    auto* left = new QVBoxLayout(ScrollBox3);
-    left->addWidget(new QLabel(QStringLiteral("Колонка пикетов")));
-    cmbX = new QComboBox;
-    cmbX->setObjectName(QStringLiteral("cmbX"));
-    cmbX->setEditable(true);
-    cmbX->setInsertPolicy(QComboBox::NoInsert);
-    cmbX->setEditText(QStringLiteral("1"));
-    left->addWidget(cmbX);
-    lwLayerManager = new LayerManagerView(LayerData);
-    lwLayerManager->setObjectName(QStringLiteral("lwLayerManager"));
-    left->addWidget(lwLayerManager, 1);
-    grbLayerProperties = new QGroupBox(QStringLiteral("Свойства слоя"));
-    grbLayerProperties->setObjectName(QStringLiteral("grbLayerProperties"));
-    left->addWidget(grbLayerProperties);
-    layout->addWidget(scrollPage(ScrollBox3), 1);
+    layerPanel = new LayerPanel(Document, guard);
+    layout->addWidget(scrollPage(layerPanel), 1);
 
     auto* properties = new QWidget;
     properties->setObjectName(QStringLiteral("pnlProperties"));
@@ -499,13 +392,17 @@ QWidget* TFmMainForm::buildRightPanel()
     right->addWidget(title);
     PageControl2 = new QTabWidget;
     PageControl2->setObjectName(QStringLiteral("PageControl2"));
-    pagePropTable = scrollPage(buildTableProperties());
+    tableProperties = new TablePropertiesPage(Document, guard);
+    tableProperties->setAutoSizedGrids(tablePage->sgSourceData, boreholePage->sgSkv);
+    pagePropTable = scrollPage(tableProperties);
     pagePropTable->setObjectName(QStringLiteral("scrbxPropertiesTable"));
     PageControl2->addTab(pagePropTable, QStringLiteral("Таблица"));
-    pagePropDiagram = scrollPage(buildDiagramProperties());
+    diagramProperties = new DiagramPropertiesPage(Document);
+    pagePropDiagram = scrollPage(diagramProperties);
     pagePropDiagram->setObjectName(QStringLiteral("scrbxPropertiesDiagramma"));
     PageControl2->addTab(pagePropDiagram, QStringLiteral("Диаграмма"));
-    pagePropSection = scrollPage(buildSectionProperties());
+    sectionProperties = new SectionPropertiesPage(Document);
+    pagePropSection = scrollPage(sectionProperties);
     pagePropSection->setObjectName(QStringLiteral("scrbxPropertiesTrassel"));
     PageControl2->addTab(pagePropSection, QStringLiteral("Разрез"));
     right->addWidget(PageControl2, 1);
@@ -513,12 +410,67 @@ QWidget* TFmMainForm::buildRightPanel()
     return panel2;
 }
 
+void TFmMainForm::buildMenus()
+{
+    QMenu* table = tablePage->PopupMenuSgSourceData;
+    auto separator = [table](const char* name) { table->addSeparator()->setObjectName(QLatin1String(name)); };
+    table->addAction(J1);
+    separator("N9");
+    table->addAction(acnCopySG);
+    table->addAction(acnPasteToSG);
+    table->addAction(acnClearRange);
+    separator("N7");
+    table->addAction(N5);
+    table->addAction(N6);
+    separator("N8");
+    table->addAction(N1);
+    table->addAction(N2);
+    separator("N11");
+    table->addAction(acnLayerAdd);
+    table->addAction(acnMadeRowFirst);
+    table->addAction(acnMadeRowLast);
+    layerPanel->PopupMenuLV->addAction(acnLayerDelete);
+}
+
+void TFmMainForm::buildUndo()
+{
+    UndoStack = new QUndoStack;
+    undoBridge_ = new UndoBridge(Document, UndoStack, [this](Follow follow) { followEdit(follow); });
+    connect(undoBridge_, &UndoBridge::changed, this, [this] { updateUndoActions(); });
+    updateUndoActions();
+}
+
+void TFmMainForm::followEdit(Follow follow)
+{
+    switch (follow) {
+    case Follow::Nothing:
+        break;
+    case Follow::RebuildDiagram:
+        acnBuildChart->trigger();
+        break;
+    case Follow::RedrawPictures:
+        acnPlotRazrezPoligon->trigger();
+        acnBuildChart->trigger();
+        break;
+    }
+}
+
+void TFmMainForm::updateUndoActions()
+{
+    const bool canUndo = undoBridge_->canUndo();
+    acnUndo->setEnabled(canUndo);
+    acnUndo->setText(canUndo ? QStringLiteral("Отменить: ") + UndoStack->undoText() : QStringLiteral("Отменить"));
+    const bool canRedo = undoBridge_->canRedo();
+    acnRedo->setEnabled(canRedo);
+    acnRedo->setText(canRedo ? QStringLiteral("Повторить: ") + UndoStack->redoText() : QStringLiteral("Повторить"));
+}
+
 void TFmMainForm::refreshTables()
 {
-    sgSourceData->setFixedRows(SourceData.fixedRows());
-    sgSourceData->refresh();
-    sgSkv->setFixedRows(SkvData.fixedRows());
-    sgSkv->refresh();
+    tablePage->sgSourceData->setFixedRows(SourceData.fixedRows());
+    tablePage->sgSourceData->refresh();
+    boreholePage->sgSkv->setFixedRows(SkvData.fixedRows());
+    boreholePage->sgSkv->refresh();
 }
 
 void TFmMainForm::showPageByCommand(QWidget* page)
@@ -556,6 +508,8 @@ void TFmMainForm::PageControl2Change(int index)
     if (QWidget* partner = partnerPage(PageControl2->widget(index)); partner != nullptr && !programPageSwitch_)
         showPageByCommand(partner);
 }
+
+// ---- the commands ----
 
 void TFmMainForm::acnImportTableExecute()
 {
@@ -595,5 +549,83 @@ void TFmMainForm::acnAboutExecute()
     fmAbout_->raise();
     fmAbout_->activateWindow();
 }
+
+void TFmMainForm::acnBuildChartExecute() { Document.buildChart(); }
+
+void TFmMainForm::acnPrintOverviewChartExecute()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (services_->printerSetup(this, printer))
+        diagramPage->print(printer);
+}
+
+void TFmMainForm::acnLayerAddExecute() { Document.addLayer(); }
+
+void TFmMainForm::acnLayerDeleteExecute() { Document.deleteSelectedLayer(); }
+
+void TFmMainForm::acnPlotRazrezPoligonExecute() { sectionPage->plotPolygons(); }
+
+void TFmMainForm::acnPlotRazrezLineExecute()
+{
+    showPageByCommand(pageSection);
+    sectionPage->applyWidth();
+}
+
+void TFmMainForm::acnExportDiagrammToJpgExecute()
+{
+    const QString name = services_->saveFileName(this, QStringLiteral("ГеологическаяМодель.jpg"), SectionImageFilter(),
+                                                  QStringLiteral("jpg"));
+    if (!name.isEmpty())
+        sectionPage->exportImage(name);
+}
+
+void TFmMainForm::acnPrintImageExecute()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    if (services_->printerSetup(this, printer))
+        sectionPage->print(printer);
+}
+
+void TFmMainForm::acnCopySGExecute()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(QString::fromStdString(Document.copyTable()));
+}
+
+void TFmMainForm::acnPasteToSGExecute()
+{
+    if (!Document.pasteTable(QGuiApplication::clipboard()->text().toStdString()))
+        services_->message(this, QStringLiteral("Необходимо скопировать данные!"));
+}
+
+void TFmMainForm::acnClearRangeExecute() { tablePage->clearSelectedCells(); }
+
+void TFmMainForm::acnMadeRowFirstExecute() { Document.madeRowFirst(); }
+
+void TFmMainForm::acnMadeRowLastExecute() { Document.madeRowLast(); }
+
+void TFmMainForm::acnUndoExecute()
+{
+    if (undoBridge_->canUndo())
+        UndoStack->undo();
+}
+
+void TFmMainForm::acnRedoExecute()
+{
+    if (undoBridge_->canRedo())
+        UndoStack->redo();
+}
+
+void TFmMainForm::J1Click() { Document.clearTable(); }
+
+void TFmMainForm::N5Click() { Document.insertRow(); }
+
+void TFmMainForm::N6Click() { Document.deleteRow(); }
+
+void TFmMainForm::N1Click() { Document.insertColumn(); }
+
+void TFmMainForm::N2Click() { Document.deleteColumn(); }
 
 } // namespace trassel

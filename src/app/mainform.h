@@ -1,14 +1,9 @@
 #pragma once
-// The main window: owns the working state of a run (the two tables, the selection, the layers,
-// the diagram series and cursor, the section bitmap's width) and maps every command of the
-// ribbon, the menus and the parameter controls to its handler. Handlers stay thin: they read
-// the controls, call the core, and let errors reach one reporter.
-#include "chart/chart_model.h"
-#include "diagram/diagram.h"
+// The main window: the layout of the ribbon, the panels and the two page controls, their
+// coupling, the commands of the ribbon and the menus (every action is made here, each with a
+// one-line handler), the one reporter of errors, and the survey document with its undo
+// history. The pages own their controls and bind them to the document.
 #include "document/survey_document.h"
-#include "layers/layers.h"
-#include "section/section_renderer.h"
-#include "table/grid.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -18,16 +13,8 @@
 #include <string>
 
 class QAction;
-class QCheckBox;
-class QComboBox;
-class QMenu;
-class QCommandLinkButton;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QPushButton;
 class QScrollArea;
-class QSpinBox;
 class QSplitter;
 class QTabWidget;
 class QToolButton;
@@ -35,15 +22,15 @@ class QUndoStack;
 
 namespace trassel {
 
-class BrushStyleBox;
-class ChartView;
-class ColorBox;
-class ImageCanvas;
-class SectionImage;
-class SectionView;
-class LayerManagerView;
+class BoreholePage;
+class DiagramPage;
+class DiagramPropertiesPage;
+class LayerPanel;
 class Ribbon;
-class StringGridView;
+class SectionPage;
+class SectionPropertiesPage;
+class TablePage;
+class TablePropertiesPage;
 class UiServices;
 class UndoBridge;
 
@@ -66,23 +53,21 @@ public:
     // window's handles on its parts.
     SurveyDocument Document;
     std::string CompileDate;
-    int SectionWidth = 200;
     Grid& SourceData = Document.depthTable();     // the depth table behind sgSourceData
     Grid& SkvData = Document.boreholeTable();     // the borehole table behind sgSkv
     ChartModel& ChartData = Document.chart();     // what chtOverviewChart shows
     LayerManager& LayerData = Document.layers();  // Layers, LayerCount and the entries of lwLayerManager
-    std::unique_ptr<ImageCanvas> SectionCanvas;   // the section bitmap and its canvas
-    SectionState& SectionSizes = Document.sectionState();  // SectionWidth's partner: the image control's size
     QUndoStack* UndoStack = nullptr;
 
     int SelCol() const { return Document.selCol(); }
     int SelRow() const { return Document.selRow(); }
-    int HeaderRowCount() const;
-    int FirstDataRow() const;
-    int LastDataRow() const;
+    int SectionWidth() const { return Document.sectionWidth(); }
+    int HeaderRowCount() const { return Document.settings().headerRowCount; }
+    int FirstDataRow() const { return Document.firstDataRow(); }
+    int LastDataRow() const { return Document.lastDataRow(); }
     UndoBridge* undoBridge() const { return undoBridge_; }
 
-    // ---- controls ----
+    // ---- layout ----
     Ribbon* Ribbon1 = nullptr;
     QSplitter* Splitter1 = nullptr;
     QSplitter* Splitter2 = nullptr;
@@ -92,57 +77,26 @@ public:
     QToolButton* SpeedButton1 = nullptr;
     QTabWidget* PageControl1 = nullptr;
     QTabWidget* PageControl2 = nullptr;
+    QLabel* lblDateCompilation1 = nullptr;
+
+    // ---- pages ----
+    TablePage* tablePage = nullptr;
+    BoreholePage* boreholePage = nullptr;
+    QWidget* pageIsso = nullptr;
+    DiagramPage* diagramPage = nullptr;
+    SectionPage* sectionPage = nullptr;
+    LayerPanel* layerPanel = nullptr;
+    TablePropertiesPage* tableProperties = nullptr;
+    DiagramPropertiesPage* diagramProperties = nullptr;
+    SectionPropertiesPage* sectionProperties = nullptr;
+    // The pages as the page controls hold them (the parameter pages inside their scroll boxes).
     QWidget* pageDepthTable = nullptr;
     QWidget* pageSkv = nullptr;
-    QWidget* pageIsso = nullptr;
     QWidget* pageDiagram = nullptr;
     QWidget* pageSection = nullptr;
     QWidget* pagePropTable = nullptr;
     QWidget* pagePropDiagram = nullptr;
     QWidget* pagePropSection = nullptr;
-    QLineEdit* txtTargetText = nullptr;
-    QPushButton* btnFindTarget = nullptr;
-    StringGridView* sgSourceData = nullptr;
-    StringGridView* sgSkv = nullptr;
-    QLabel* lblDateCompilation1 = nullptr;
-    QComboBox* cmbX = nullptr;
-    QSpinBox* seNumberOfHeaderRows = nullptr;
-    QComboBox* cmbDelimiter = nullptr;
-    QCommandLinkButton* btnAutoSizeCol = nullptr;
-    QSpinBox* seFirstRow = nullptr;
-    QSpinBox* seLastRow = nullptr;
-    QWidget* ScrollBox3 = nullptr;
-    QGroupBox* grbLayerProperties = nullptr;
-    QMenu* PopupMenuSgSourceData = nullptr;
-    QMenu* PopupMenuLV = nullptr;
-    QMenu* PopupMenuSgSkv = nullptr;
-    ChartView* chtOverviewChart = nullptr;
-    LayerManagerView* lwLayerManager = nullptr;
-    QCheckBox* chkDinamicDiapazonAxes = nullptr;
-    QSpinBox* seChtOverviewChartHeight = nullptr;
-    QSpinBox* seChtOverviewChartWidth = nullptr;
-    QCheckBox* chkSeriesMarksVisible = nullptr;
-    QSpinBox* seSeriesFrequencyMarks = nullptr;
-    QLineEdit* ltxtVertIncrementDecrement = nullptr;
-    QCheckBox* chkCursorHorizMarkVisible = nullptr;
-    QCheckBox* chkCursorVertMarkVisible = nullptr;
-    QSpinBox* seCursorHorzSize = nullptr;
-    QSpinBox* seCursorVertSize = nullptr;
-    SectionView* scrbxTrassel = nullptr;
-    SectionImage* imgSection = nullptr;
-    QSpinBox* seScaleX = nullptr;
-    QSpinBox* seScaleY = nullptr;
-    QSpinBox* seMaxDepth = nullptr;
-    QSpinBox* seDHL = nullptr;
-    QSpinBox* seISSO = nullptr;
-    QSpinBox* sedH = nullptr;
-    QSpinBox* sedLleft = nullptr;
-    QSpinBox* sedLright = nullptr;
-    QSpinBox* seLineWidth = nullptr;
-    ColorBox* clbLineColor = nullptr;
-    BrushStyleBox* cmbBrushStyle = nullptr;
-    ColorBox* clbBrushColor = nullptr;
-    ColorBox* clbColorOfSeriesPoint = nullptr;
 
     // ---- actions ----
     QAction* acnImportTable = nullptr;
@@ -171,87 +125,50 @@ public:
     QAction* N1 = nullptr;
     QAction* N2 = nullptr;
 
-    // ---- handlers ----
+    // ---- handlers of the actions ----
     void acnImportTableExecute();
     void acnExportTableExecute();
     void acnReCalcPKExecute();
     void acnAboutExecute();
-    void sgSourceDataSelectCell(int col, int row);
-    void seNumberOfHeaderRowsChange();
-    void seFirstRowChange();
-    void seLastRowChange();
-    void btnAutoSizeColClick();
-    void J1Click();
-    void acnCopySGExecute();
-    void acnPasteToSGExecute();
-    void acnClearRangeExecute();
-    void N5Click();
-    void N6Click();
-    void N1Click();
-    void N2Click();
-    void btnFindTargetClick();
-    void acnMadeRowFirstExecute();
-    void acnMadeRowLastExecute();
-    void acnUndoExecute();
-    void acnRedoExecute();
-    // The spreadsheet keys of the depth table: the selected rectangle copied, text pasted
-    // at the current cell, the selected cells cleared.
-    void sgSourceDataCopyCells();
-    void sgSourceDataPasteCells();
-    void sgSourceDataDeleteCells();
-    void PageControl1Change(int index);
-    void PageControl2Change(int index);
-    void FormDestroy();
     void acnBuildChartExecute();
     void acnPrintOverviewChartExecute();
     void acnLayerAddExecute();
     void acnLayerDeleteExecute();
-    void chtOverviewChartKeyDown(int key);
-    void chtOverviewChartClickSeries(int series, int index, Qt::MouseButton button);
-
     void acnPlotRazrezLineExecute();
     void acnPlotRazrezPoligonExecute();
     void acnExportDiagrammToJpgExecute();
     void acnPrintImageExecute();
-    void lwLayerManagerSelectItem(int entry);
-    void seLineWidthChange();
-    void clbLineColorChange();
-    void cmbBrushStyleChange();
-    void clbBrushColorChange();
-    void clbColorOfSeriesPointChange();
-
-    // The diagram settings as the controls hold them now.
-    DiagramParams diagramParams() const;
-    // The section settings as the controls hold them now.
-    SectionParams sectionParams() const;
+    void acnCopySGExecute();
+    void acnPasteToSGExecute();
+    void acnClearRangeExecute();
+    void acnMadeRowFirstExecute();
+    void acnMadeRowLastExecute();
+    void acnUndoExecute();
+    void acnRedoExecute();
+    void J1Click();
+    void N5Click();
+    void N6Click();
+    void N1Click();
+    void N2Click();
+    void PageControl1Change(int index);
+    void PageControl2Change(int index);
+    void FormDestroy();
 
     // Switches a page from program code: unlike a user's switch it is not mirrored.
     void showPageByCommand(QWidget* page);
-
     // Tells the table views that the grids changed.
     void refreshTables();
-    // Writes the controls' values into the document's parameters.
-    void pushDiagramParams();
-    void pushSectionParams();
 
 private:
     // The page of the other page control that goes with `page`, or null.
     QWidget* partnerPage(QWidget* page) const;
     void buildActions();
     void buildRibbon();
+    void buildUndo();
+    void buildMenus();
     QWidget* buildRadargramPanel();
     QWidget* buildWorkPages();
     QWidget* buildRightPanel();
-    QWidget* buildTableProperties();
-    QWidget* buildDiagramProperties();
-    void buildDiagram();
-    QWidget* buildSectionProperties();
-    void buildLayerProperties();
-    void buildSection();
-    void buildUndo();
-    void buildTablePopup();
-    // Brings the views and controls in step with a change of the document.
-    void onDocumentChange(const DocumentChange& change);
     // Redraws what an undone or redone edit asks for.
     void followEdit(Follow follow);
     void updateUndoActions();
@@ -265,7 +182,6 @@ private:
     QString lastOpenName_;
     bool programPageSwitch_ = false;
     UndoBridge* undoBridge_ = nullptr;
-    int documentSubscription_ = 0;
 };
 
 // The filter of the table import's open dialog, in Qt's form.

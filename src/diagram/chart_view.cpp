@@ -1,6 +1,6 @@
 #include "diagram/chart_view.h"
 
-#include "app/qt_text.h"
+#include "platform/qt_text.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "layers/layer_manager_view.h"
 
-#include "app/qt_text.h"
+#include "platform/qt_text.h"
 
 #include <QHeaderView>
 #include <QSignalBlocker>

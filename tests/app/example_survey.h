@@ -2,6 +2,7 @@
 // A main window answering its dialogs from the test, with the example survey imported,
 // recalculated into pickets and turned into layers for the ballast, sand and loam columns.
 #include "app/mainform.h"
+#include "controls.h"
 #include "fake_services.h"
 #include "layers/layer_manager_view.h"
 #include "table/string_grid_view.h"
@@ -23,7 +24,7 @@ protected:
         form->acnImportTable->trigger();
         form->acnReCalcPK->trigger();
         for (int col : {3, 4, 5}) {
-            form->sgSourceData->setCurrentCell(col, 2);
+            test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(col, 2);
             form->acnLayerAdd->trigger();
         }
         ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
@@ -32,9 +33,9 @@ protected:
     // Selects the entry of the layer made for `column` in the layer manager.
     void selectLayerOfColumn(int column)
     {
-        for (int row = 0; row < form->lwLayerManager->topLevelItemCount(); ++row)
-            if (form->LayerData.recordOf(form->lwLayerManager->entryAtRow(row))->DepthColumn == column)
-                form->lwLayerManager->setCurrentItem(form->lwLayerManager->topLevelItem(row));
+        for (int row = 0; row < test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount(); ++row)
+            if (form->LayerData.recordOf(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->entryAtRow(row))->DepthColumn == column)
+                test::Control<LayerManagerView>(form.get(), "lwLayerManager")->setCurrentItem(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItem(row));
     }
 
     FakeServices services;

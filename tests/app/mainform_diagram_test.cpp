@@ -1,4 +1,5 @@
 #include "app/mainform.h"
+#include "controls.h"
 #include "diagram/chart_view.h"
 #include "example_survey.h"
 #include "layers/layer_manager_view.h"
@@ -42,7 +43,7 @@ protected:
 TEST_F(DiagramFormTest, BuildDrawsEveryCheckedLayerAndTheCursorWindow)
 {
     EXPECT_EQ(form->LayerData.LayerCount(), 3);
-    EXPECT_EQ(form->lwLayerManager->topLevelItemCount(), 3);
+    EXPECT_EQ(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount(), 3);
     EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropDiagram);
     form->acnBuildChart->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
@@ -55,8 +56,8 @@ TEST_F(DiagramFormTest, BuildDrawsEveryCheckedLayerAndTheCursorWindow)
     EXPECT_DOUBLE_EQ(form->ChartData.bottomAxis().minimum(), 122.0);
     EXPECT_DOUBLE_EQ(form->ChartData.bottomAxis().maximum(), 124.0);
     EXPECT_TRUE(form->ChartData.isAttached(diagram().cursor().HorzSeries));
-    form->chtOverviewChart->syncFromModel();
-    EXPECT_NE(form->chtOverviewChart->graphOf(form->LayerData.Layers(0).Series), nullptr);
+    test::Control<ChartView>(form.get(), "chtOverviewChart")->syncFromModel();
+    EXPECT_NE(test::Control<ChartView>(form.get(), "chtOverviewChart")->graphOf(form->LayerData.Layers(0).Series), nullptr);
 }
 
 TEST_F(DiagramFormTest, ArrowKeysOnTheChartCorrectTheTable)
@@ -65,23 +66,23 @@ TEST_F(DiagramFormTest, ArrowKeysOnTheChartCorrectTheTable)
     form->acnBuildChart->trigger();
     const std::string before = form->SourceData.cell(4, 2);
     const double value = std::stod(before);
-    form->chtOverviewChart->setFocus();
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Right);
+    test::Control<ChartView>(form.get(), "chtOverviewChart")->setFocus();
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Right);
     EXPECT_EQ(diagram().cursor().Row, 3);
     EXPECT_EQ(diagram().cursor().Col, 4);
     const double at3 = std::stod(form->SourceData.cell(4, 3));
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Down);
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Down);
     EXPECT_DOUBLE_EQ(std::stod(form->SourceData.cell(4, 3)), std::nearbyint(at3) + 1);
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Up);
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Up);
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Up);
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Up);
     EXPECT_DOUBLE_EQ(std::stod(form->SourceData.cell(4, 3)), std::nearbyint(at3) - 1);
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Left);
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Left); // already at the first row: stays
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Left);
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Left); // already at the first row: stays
     EXPECT_EQ(diagram().cursor().Row, 2);
     EXPECT_EQ(form->SourceData.cell(4, 2), before);
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Delete);
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Delete);
     EXPECT_EQ(form->SourceData.cell(4, 2), "");
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Right); // an empty cell stops every key silently
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Right); // an empty cell stops every key silently
     EXPECT_EQ(diagram().cursor().Row, 2);
     EXPECT_TRUE(services.errors.isEmpty());
     (void)value;
@@ -90,20 +91,20 @@ TEST_F(DiagramFormTest, ArrowKeysOnTheChartCorrectTheTable)
 TEST_F(DiagramFormTest, ClicksOnPointsMoveTheCursorOrHideThePoint)
 {
     form->acnBuildChart->trigger();
-    form->chtOverviewChart->syncFromModel();
+    test::Control<ChartView>(form.get(), "chtOverviewChart")->syncFromModel();
     const SeriesId layer = form->LayerData.Layers(0).Series;
     const ChartSeries& points = form->ChartData.series(layer);
     // The point of the cursor's next row lies inside the window around the cursor.
     const std::size_t index = 1;
     const int row = points.rows()[index];
-    QTest::mouseClick(form->chtOverviewChart, Qt::LeftButton, {}, form->chtOverviewChart->pixelOf(layer, index).toPoint());
+    QTest::mouseClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::LeftButton, {}, test::Control<ChartView>(form.get(), "chtOverviewChart")->pixelOf(layer, index).toPoint());
     EXPECT_EQ(diagram().cursor().Row, row);
     EXPECT_EQ(row, 3);
-    EXPECT_TRUE(form->chtOverviewChart->hasFocus());
+    EXPECT_TRUE(test::Control<ChartView>(form.get(), "chtOverviewChart")->hasFocus());
 
-    form->chtOverviewChart->syncFromModel();
+    test::Control<ChartView>(form.get(), "chtOverviewChart")->syncFromModel();
     const std::size_t before = points.count();
-    QTest::mouseClick(form->chtOverviewChart, Qt::RightButton, {}, form->chtOverviewChart->pixelOf(layer, 3).toPoint());
+    QTest::mouseClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::RightButton, {}, test::Control<ChartView>(form.get(), "chtOverviewChart")->pixelOf(layer, 3).toPoint());
     EXPECT_EQ(points.count(), before - 1);
     form->acnBuildChart->trigger();
     EXPECT_EQ(points.count(), before);
@@ -111,17 +112,17 @@ TEST_F(DiagramFormTest, ClicksOnPointsMoveTheCursorOrHideThePoint)
 
 TEST_F(DiagramFormTest, LayersAreDeletedFromTheSelectedEntryOnly)
 {
-    form->lwLayerManager->clearSelection();
+    test::Control<LayerManagerView>(form.get(), "lwLayerManager")->clearSelection();
     form->acnLayerDelete->trigger();
     EXPECT_EQ(form->LayerData.LayerCount(), 3);
-    form->lwLayerManager->setCurrentItem(form->lwLayerManager->topLevelItem(1));
-    const SeriesId removed = form->LayerData.recordOf(form->lwLayerManager->entryAtRow(1))->Series;
+    test::Control<LayerManagerView>(form.get(), "lwLayerManager")->setCurrentItem(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItem(1));
+    const SeriesId removed = form->LayerData.recordOf(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->entryAtRow(1))->Series;
     form->acnLayerDelete->trigger();
     EXPECT_EQ(form->LayerData.LayerCount(), 2);
-    EXPECT_EQ(form->lwLayerManager->topLevelItemCount(), 2);
+    EXPECT_EQ(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount(), 2);
     EXPECT_FALSE(form->ChartData.exists(removed));
     // A picket column that is not a number refuses the new layer with the conversion error.
-    form->cmbX->setEditText(QStringLiteral("x"));
+    test::Control<QComboBox>(form.get(), "cmbX")->setEditText(QStringLiteral("x"));
     form->acnLayerAdd->trigger();
     ASSERT_EQ(services.errors.size(), 1);
     EXPECT_EQ(services.errors[0], QStringLiteral("'x' is not a valid integer value"));
@@ -159,10 +160,10 @@ TEST_F(DiagramFormTest, CtrlZUndoesACorrectionInTheTableAndOnTheDiagram)
     };
     const double shown = pointY();
     const int steps = form->UndoStack->index();
-    form->chtOverviewChart->setFocus();
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Down);
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Down);
-    QTest::keyClick(form->chtOverviewChart, Qt::Key_Down);
+    test::Control<ChartView>(form.get(), "chtOverviewChart")->setFocus();
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Down);
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Down);
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Down);
     EXPECT_DOUBLE_EQ(pointY(), std::nearbyint(shown) + 3);
     EXPECT_EQ(form->UndoStack->index(), steps + 1);
     QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);  // the three steps are one

@@ -1,5 +1,7 @@
 #include "app/mainform.h"
-#include "app/style_controls.h"
+#include "section/section_page.h"
+#include "controls.h"
+#include "widgets/style_controls.h"
 #include "example_survey.h"
 #include "layers/layer_manager_view.h"
 #include "platform/qt_canvas.h"
@@ -37,23 +39,23 @@ TEST_F(SectionFormTest, PolygonsSizeTheSectionFromTheRangeAndParametersRedraw)
     form->acnPlotRazrezPoligon->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     // Pickets 123 .. 143 at 400 px a picket, with the margins L = 85 and R = 100.
-    EXPECT_EQ(form->SectionWidth, 20 * 400 + 85 + 100);
-    EXPECT_EQ(form->SectionCanvas->image().width(), form->SectionWidth);
-    EXPECT_EQ(form->SectionCanvas->image().height(), 355);
-    EXPECT_EQ(form->imgSection->width(), form->SectionWidth);
-    EXPECT_EQ(form->imgSection->height(), 355);
+    EXPECT_EQ(form->SectionWidth(), 20 * 400 + 85 + 100);
+    EXPECT_EQ(form->sectionPage->canvas().image().width(), form->SectionWidth());
+    EXPECT_EQ(form->sectionPage->canvas().image().height(), 355);
+    EXPECT_EQ(test::Control<SectionImage>(form.get(), "imgSection")->width(), form->SectionWidth());
+    EXPECT_EQ(test::Control<SectionImage>(form.get(), "imgSection")->height(), 355);
     // The command itself does not switch pages.
     EXPECT_EQ(form->PageControl1->currentWidget(), form->pageDepthTable);
     // Left of the first picket the section stays white (the fill opens at the first picket).
-    EXPECT_EQ(form->SectionCanvas->image().pixel(40, 200) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(form->sectionPage->canvas().image().pixel(40, 200) & 0xFFFFFF, 0xFFFFFFu);
 
-    form->sedH->stepUp();
-    EXPECT_EQ(form->sedH->value(), 60);
-    EXPECT_EQ(form->SectionCanvas->image().height(), 360);
-    form->seISSO->setValue(300); // not a section parameter of the drawing: nothing redraws
-    EXPECT_EQ(form->SectionCanvas->image().height(), 360);
-    form->sedH->setValue(500);
-    EXPECT_EQ(form->sedH->value(), 150);
+    test::Control<QSpinBox>(form.get(), "sedH")->stepUp();
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "sedH")->value(), 60);
+    EXPECT_EQ(form->sectionPage->canvas().image().height(), 360);
+    test::Control<QSpinBox>(form.get(), "seISSO")->setValue(300); // not a section parameter of the drawing: nothing redraws
+    EXPECT_EQ(form->sectionPage->canvas().image().height(), 360);
+    test::Control<QSpinBox>(form.get(), "sedH")->setValue(500);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "sedH")->value(), 150);
 }
 
 TEST_F(SectionFormTest, LineCommandShowsTheSectionPageWithoutMovingTheParameters)
@@ -61,37 +63,37 @@ TEST_F(SectionFormTest, LineCommandShowsTheSectionPageWithoutMovingTheParameters
     form->acnPlotRazrezLine->trigger();
     EXPECT_EQ(form->PageControl1->currentWidget(), form->pageSection);
     EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropTable);
-    EXPECT_EQ(form->SectionCanvas->image().width(), 200);
-    EXPECT_EQ(form->imgSection->width(), 200);
+    EXPECT_EQ(form->sectionPage->canvas().image().width(), 200);
+    EXPECT_EQ(test::Control<SectionImage>(form.get(), "imgSection")->width(), 200);
 }
 
 TEST_F(SectionFormTest, StyleControlsWriteTheSelectedLayerOnly)
 {
     selectLayerOfColumn(4);
-    EXPECT_EQ(form->grbLayerProperties->title(), QStringLiteral("Свойства (Слой 1)"));
-    const EntryId sand = form->lwLayerManager->entryAtRow(1);
-    form->seLineWidth->setValue(5);
+    EXPECT_EQ(test::Control<QGroupBox>(form.get(), "grbLayerProperties")->title(), QStringLiteral("Свойства (Слой 1)"));
+    const EntryId sand = test::Control<LayerManagerView>(form.get(), "lwLayerManager")->entryAtRow(1);
+    test::Control<QSpinBox>(form.get(), "seLineWidth")->setValue(5);
     EXPECT_EQ(form->LayerData.recordOf(sand)->LineWidth, 5);
     for (int slot = 0; slot < 3; ++slot) {
         if (form->LayerData.Layers(slot).Item != sand) {
             EXPECT_EQ(form->LayerData.Layers(slot).LineWidth, 3);
         }
     }
-    form->cmbBrushStyle->setCurrentIndex(1); // "нет заливки"
+    test::Control<BrushStyleBox>(form.get(), "cmbBrushStyle")->setCurrentIndex(1); // "нет заливки"
     EXPECT_EQ(form->LayerData.recordOf(sand)->BrushStyle, 1);
-    form->clbBrushColor->setColor(0x00FFFF);
+    test::Control<ColorBox>(form.get(), "clbBrushColor")->setColor(0x00FFFF);
     EXPECT_EQ(form->LayerData.recordOf(sand)->BrushColor, 0x00FFFFu);
     // Each of these redrew the section.
-    EXPECT_EQ(form->SectionCanvas->image().width(), form->SectionWidth);
-    EXPECT_GT(form->SectionWidth, 1000);
+    EXPECT_EQ(form->sectionPage->canvas().image().width(), form->SectionWidth());
+    EXPECT_GT(form->SectionWidth(), 1000);
 
     // The diagram colour rebuilds the diagram only; the other styles redraw the section, then the diagram.
     QSignalSpy sections(form->acnPlotRazrezPoligon, &QAction::triggered);
     QSignalSpy diagrams(form->acnBuildChart, &QAction::triggered);
-    form->clbLineColor->setColor(0x0000FF);
+    test::Control<ColorBox>(form.get(), "clbLineColor")->setColor(0x0000FF);
     EXPECT_EQ(sections.count(), 1);
     EXPECT_EQ(diagrams.count(), 1);
-    form->clbColorOfSeriesPoint->setColor(0x0000FF);
+    test::Control<ColorBox>(form.get(), "clbColorOfSeriesPoint")->setColor(0x0000FF);
     EXPECT_EQ(sections.count(), 1);
     EXPECT_EQ(diagrams.count(), 2);
     EXPECT_EQ(form->LayerData.recordOf(sand)->PointColor, 0x0000FFu);
@@ -99,13 +101,13 @@ TEST_F(SectionFormTest, StyleControlsWriteTheSelectedLayerOnly)
 
     // Selecting another layer shows its values and changes nothing, nor draws anything.
     selectLayerOfColumn(3);
-    EXPECT_EQ(form->seLineWidth->value(), 3);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLineWidth")->value(), 3);
     EXPECT_EQ(form->LayerData.recordOf(sand)->LineWidth, 5);
     EXPECT_EQ(sections.count(), 1);
 
     // With no entry selected a style change writes no layer but still redraws.
-    form->lwLayerManager->clearSelection();
-    form->seLineWidth->setValue(9);
+    test::Control<LayerManagerView>(form.get(), "lwLayerManager")->clearSelection();
+    test::Control<QSpinBox>(form.get(), "seLineWidth")->setValue(9);
     for (int slot = 0; slot < 3; ++slot)
         EXPECT_NE(form->LayerData.Layers(slot).LineWidth, 9);
     EXPECT_EQ(sections.count(), 2);

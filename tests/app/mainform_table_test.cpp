@@ -1,4 +1,5 @@
 #include "app/mainform.h"
+#include "controls.h"
 #include "app/undo_bridge.h"
 #include "example_survey.h"
 #include "fake_services.h"
@@ -46,7 +47,7 @@ protected:
 
 TEST_F(TableFormTest, DepthTableMenuHoldsTheFourteenItemsInOrder)
 {
-    const QList<QAction*> items = form->PopupMenuSgSourceData->actions();
+    const QList<QAction*> items = test::Control<QMenu>(form.get(), "PopupMenuSgSourceData")->actions();
     QStringList seen;
     for (QAction* item : items)
         seen << (item->isSeparator() ? QStringLiteral("—") : item->text());
@@ -68,7 +69,7 @@ TEST_F(TableFormTest, DepthTableMenuHoldsTheFourteenItemsInOrder)
 TEST_F(TableFormTest, RowCommandsAreUndoneAndRedoneWithTheirNames)
 {
     const std::string original = exportText();
-    form->sgSourceData->setCurrentCell(3, 5);
+    test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(3, 5);
     form->N5->trigger();
     EXPECT_EQ(form->SourceData.rowCount(), 21);
     EXPECT_EQ(form->SourceData.cell(0, 6), "");
@@ -98,9 +99,9 @@ TEST_F(TableFormTest, SpreadsheetKeysCopyPasteAndClearTheSelection)
     form->show();
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    QTableView* body = form->sgSourceData->bodyView();
+    QTableView* body = test::Control<StringGridView>(form.get(), "sgSourceData")->bodyView();
     body->setFocus();
-    form->sgSourceData->setCurrentCell(2, 3);
+    test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(2, 3);
     // Body row 0 is grid row 1 (the one fixed row is row 0): rows 3..5, columns 2..4.
     body->selectionModel()->select(QItemSelection(body->model()->index(2, 1), body->model()->index(4, 3)),
                                    QItemSelectionModel::ClearAndSelect);
@@ -108,7 +109,7 @@ TEST_F(TableFormTest, SpreadsheetKeysCopyPasteAndClearTheSelection)
     const QString copied = QGuiApplication::clipboard()->text();
     EXPECT_EQ(copied, QStringLiteral("2:3\t3:3\t4:3\r\n2:4\t3:4\t4:4\r\n2:5\t3:5\t4:5\r\n"));
 
-    form->sgSourceData->setCurrentCell(8, 18);  // the block reaches past the table's edge
+    test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(8, 18);  // the block reaches past the table's edge
     QTest::keyClick(body, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(form->SourceData.cell(8, 18), "2:3");
     EXPECT_EQ(form->SourceData.cell(10, 20), "4:5");
@@ -119,7 +120,7 @@ TEST_F(TableFormTest, SpreadsheetKeysCopyPasteAndClearTheSelection)
     EXPECT_EQ(form->SourceData.colCount(), 10);
     EXPECT_EQ(form->SourceData.cell(8, 18), "8:18");
 
-    form->sgSourceData->setCurrentCell(2, 3);
+    test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(2, 3);
     body->selectionModel()->select(QItemSelection(body->model()->index(2, 1), body->model()->index(3, 2)),
                                    QItemSelectionModel::ClearAndSelect);
     QTest::keyClick(body, Qt::Key_Delete);
@@ -143,23 +144,23 @@ TEST_F(TableFormTest, WholeTableCopyPasteAndTheEmptyClipboard)
     EXPECT_EQ(exportText(), before);
 
     QGuiApplication::clipboard()->setText(QString());
-    form->seLastRow->setValue(7);
+    test::Control<QSpinBox>(form.get(), "seLastRow")->setValue(7);
     form->acnPasteToSG->trigger();
     EXPECT_EQ(services.messages, QStringList{QStringLiteral("Необходимо скопировать данные!")});
-    EXPECT_EQ(form->seLastRow->value(), 19);  // applied after the message too
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLastRow")->value(), 19);  // applied after the message too
 }
 
 TEST_F(TableFormTest, ControlsFollowTheDocumentAndTheDocumentFollowsTheControls)
 {
-    form->seFirstRow->setValue(19);
+    test::Control<QSpinBox>(form.get(), "seFirstRow")->setValue(19);
     EXPECT_EQ(form->LastDataRow(), 20);
-    EXPECT_EQ(form->seLastRow->value(), 20);
-    form->sgSourceData->setCurrentCell(1, 4);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLastRow")->value(), 20);
+    test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(1, 4);
     form->acnMadeRowFirst->trigger();
-    form->sgSourceData->setCurrentCell(1, 9);
+    test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(1, 9);
     form->acnMadeRowLast->trigger();
-    EXPECT_EQ(form->seFirstRow->value(), 4);
-    EXPECT_EQ(form->seLastRow->value(), 9);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seFirstRow")->value(), 4);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLastRow")->value(), 9);
 
     // An import sets the range; its undo puts table and range back in the controls too.
     QTemporaryDir dir;
@@ -173,23 +174,23 @@ TEST_F(TableFormTest, ControlsFollowTheDocumentAndTheDocumentFollowsTheControls)
     services.nextOpenName = path;
     form->acnImportTable->trigger();
     EXPECT_EQ(form->SourceData.cell(1, 2), "1");
-    EXPECT_EQ(form->seLastRow->value(), 19);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLastRow")->value(), 19);
     EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Импорт таблицы"));
     form->acnUndo->trigger();
     EXPECT_EQ(exportText(), before);
-    EXPECT_EQ(form->seLastRow->value(), 9);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLastRow")->value(), 9);
     EXPECT_EQ(form->LastDataRow(), 9);
 
-    form->seNumberOfHeaderRows->setValue(3);
+    test::Control<QSpinBox>(form.get(), "seNumberOfHeaderRows")->setValue(3);
     EXPECT_EQ(form->SourceData.fixedRows(), 4);
-    EXPECT_EQ(form->sgSourceData->fixedRows(), 4);
+    EXPECT_EQ(test::Control<StringGridView>(form.get(), "sgSourceData")->fixedRows(), 4);
     form->J1->trigger();
     EXPECT_EQ(form->SourceData.fixedRows(), 1);
     EXPECT_EQ(form->SourceData.cell(3, 3), "");
     EXPECT_EQ(form->SourceData.cell(0, 3), "3");
     form->acnUndo->trigger();
     EXPECT_EQ(form->SourceData.cell(3, 3), "3:3");
-    EXPECT_EQ(form->sgSourceData->fixedRows(), 4);
+    EXPECT_EQ(test::Control<StringGridView>(form.get(), "sgSourceData")->fixedRows(), 4);
 }
 
 TEST_F(TableFormTest, FindSelectsTheNextMatchBelowTheSelection)
@@ -197,24 +198,24 @@ TEST_F(TableFormTest, FindSelectsTheNextMatchBelowTheSelection)
     form->SourceData.setCell(1, 6, "112.5");
     form->SourceData.setCell(1, 9, "12.0");
     form->SourceData.setCell(2, 7, "12.0");  // only column 1 is searched
-    form->txtTargetText->setText(QStringLiteral("12."));
-    form->btnFindTarget->click();
+    test::Control<QLineEdit>(form.get(), "txtTargetText")->setText(QStringLiteral("12."));
+    test::Control<QPushButton>(form.get(), "btnFindTarget")->click();
     EXPECT_EQ(form->SelRow(), 6);
-    EXPECT_EQ(form->sgSourceData->currentCell(), QPoint(1, 6));
-    form->btnFindTarget->click();
+    EXPECT_EQ(test::Control<StringGridView>(form.get(), "sgSourceData")->currentCell(), QPoint(1, 6));
+    test::Control<QPushButton>(form.get(), "btnFindTarget")->click();
     EXPECT_EQ(form->SelRow(), 9);
-    form->btnFindTarget->click();  // nothing further down, no wrap
+    test::Control<QPushButton>(form.get(), "btnFindTarget")->click();  // nothing further down, no wrap
     EXPECT_EQ(form->SelRow(), 9);
     EXPECT_TRUE(services.messages.isEmpty());
 }
 
 TEST_F(TableFormTest, TypedCellsAndDraggedRowsAreUndoable)
 {
-    GridTableModel* model = form->sgSourceData->bodyModel();
+    GridTableModel* model = test::Control<StringGridView>(form.get(), "sgSourceData")->bodyModel();
     model->setData(model->index(2, 0), QStringLiteral("новое"), Qt::EditRole);  // grid row 3, column 1
     EXPECT_EQ(form->SourceData.cell(1, 3), "новое");
     EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Ввод в ячейку"));
-    form->sgSourceData->moveRow(3, 8);
+    test::Control<StringGridView>(form.get(), "sgSourceData")->moveRow(3, 8);
     EXPECT_EQ(form->SourceData.cell(1, 8), "новое");
     form->acnUndo->trigger();
     form->acnUndo->trigger();
@@ -227,7 +228,7 @@ TEST_F(TableFormTest, RowNumberColumnFitsLongNumbers)
     form->SourceData.setRowCount(200'001);
     NumberGridHeaders(form->SourceData);
     form->refreshTables();
-    QHeaderView* numbers = form->sgSourceData->bodyView()->verticalHeader();
+    QHeaderView* numbers = test::Control<StringGridView>(form.get(), "sgSourceData")->bodyView()->verticalHeader();
     EXPECT_GE(numbers->width(), numbers->fontMetrics().horizontalAdvance(QStringLiteral("200000")) + 6);
 }
 
@@ -243,22 +244,22 @@ TEST_F(LayerUndoTest, DeletedLayerComesBackAndStyleChangesAreUndone)
     const TLayer before = *form->LayerData.recordOf(*form->LayerData.selectedEntry());
     form->acnLayerDelete->trigger();
     EXPECT_EQ(form->LayerData.LayerCount(), 2);
-    EXPECT_EQ(form->lwLayerManager->topLevelItemCount(), 2);
+    EXPECT_EQ(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount(), 2);
     form->acnUndo->trigger();
     ASSERT_EQ(form->LayerData.LayerCount(), 3);
-    EXPECT_EQ(form->lwLayerManager->topLevelItemCount(), 3);
+    EXPECT_EQ(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount(), 3);
     const TLayer& back = form->LayerData.Layers(1);
     EXPECT_EQ(back.DepthColumn, 4);
     EXPECT_EQ(back.PointColor, before.PointColor);
     EXPECT_EQ(form->ChartData.series(back.Series).name(), "Series1");
 
     selectLayerOfColumn(3);
-    form->seLineWidth->setValue(7);
-    form->seLineWidth->setValue(9);
+    test::Control<QSpinBox>(form.get(), "seLineWidth")->setValue(7);
+    test::Control<QSpinBox>(form.get(), "seLineWidth")->setValue(9);
     EXPECT_EQ(form->LayerData.Layers(0).LineWidth, 9);
     EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Толщина линии"));
     form->acnUndo->trigger();  // the two steps of the spin edit are one
     EXPECT_EQ(form->LayerData.Layers(0).LineWidth, 3);
-    EXPECT_EQ(form->seLineWidth->value(), 3);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLineWidth")->value(), 3);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }

@@ -1,6 +1,7 @@
 #include "app/mainform.h"
+#include "controls.h"
 #include "app/ribbon.h"
-#include "app/style_controls.h"
+#include "widgets/style_controls.h"
 #include "dialogs/about.h"
 #include "fake_services.h"
 #include "table/cp1251.h"
@@ -58,11 +59,11 @@ TEST_F(MainFormTest, StartsWithTheNumberedTableAndItsRange)
     EXPECT_EQ(form->FirstDataRow(), 2);
     EXPECT_EQ(form->LastDataRow(), 19);
     EXPECT_EQ(form->HeaderRowCount(), 1);
-    EXPECT_EQ(form->SectionWidth, 200);
+    EXPECT_EQ(form->SectionWidth(), 200);
     EXPECT_EQ(form->SelCol(), 0);
-    EXPECT_EQ(form->cmbX->currentText(), QStringLiteral("1"));
-    EXPECT_EQ(form->cmbDelimiter->currentIndex(), -1);
-    EXPECT_EQ(form->cmbDelimiter->currentText(), QStringLiteral("табуляция"));
+    EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbX")->currentText(), QStringLiteral("1"));
+    EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbDelimiter")->currentIndex(), -1);
+    EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbDelimiter")->currentText(), QStringLiteral("табуляция"));
     EXPECT_EQ(form->Ribbon1->tabTitles(), (QStringList{QStringLiteral("Файл"), QStringLiteral("Таблицы"), QStringLiteral("Диаграмма"),
                                                        QStringLiteral("Разрез"), QStringLiteral("Параметры"), QStringLiteral("Справка")}));
     EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель")),
@@ -102,7 +103,7 @@ TEST_F(MainFormTest, ImportRecalculateExportAndImportAgain)
     EXPECT_EQ(form->SourceData.cell(5, 1), "Суглинок");
     EXPECT_EQ(form->SourceData.rowCount(), 403);
     EXPECT_EQ(form->SourceData.fixedRows(), 2);
-    EXPECT_EQ(form->sgSourceData->fixedRows(), 2);
+    EXPECT_EQ(test::Control<StringGridView>(form.get(), "sgSourceData")->fixedRows(), 2);
     EXPECT_EQ(form->LastDataRow(), 402);
     EXPECT_EQ(form->SourceData.cell(0, 402), "402");
 
@@ -129,7 +130,7 @@ TEST_F(MainFormTest, ImportRecalculateExportAndImportAgain)
 TEST_F(MainFormTest, AFileThatCannotBeReadLeavesTheTableAsItWas)
 {
     form->SourceData.setCell(1, 2, "kept");
-    form->seLastRow->setValue(7);
+    test::Control<QSpinBox>(form.get(), "seLastRow")->setValue(7);
     services.nextOpenName = dir.filePath(QStringLiteral("missing.txt"));
     form->acnImportTable->trigger();
     ASSERT_EQ(services.errors.size(), 1);
@@ -150,8 +151,8 @@ TEST_F(MainFormTest, AFileThatCannotBeReadLeavesTheTableAsItWas)
 
 TEST_F(MainFormTest, DelimiterAndHeaderRowsComeFromTheTablePage)
 {
-    form->cmbDelimiter->setCurrentIndex(1);
-    form->seNumberOfHeaderRows->setValue(2);
+    test::Control<QComboBox>(form.get(), "cmbDelimiter")->setCurrentIndex(1);
+    test::Control<QSpinBox>(form.get(), "seNumberOfHeaderRows")->setValue(2);
     EXPECT_EQ(form->SourceData.fixedRows(), 3);
     services.nextOpenName = write(QStringLiteral("semi.txt"), EncodeCp1251("Участок\r\nкм;м\r\n1;;3\r\n"));
     form->acnImportTable->trigger();
@@ -173,7 +174,7 @@ TEST_F(MainFormTest, FailuresAreReportedAndTheProgramGoesOn)
     EXPECT_TRUE(services.informations.isEmpty());
     // A header-row count the table cannot take is refused and reported.
     form->SourceData.setRowCount(5);
-    form->seNumberOfHeaderRows->setValue(6);
+    test::Control<QSpinBox>(form.get(), "seNumberOfHeaderRows")->setValue(6);
     EXPECT_EQ(services.errors.size(), 2);
     EXPECT_EQ(services.errors.last(), QStringLiteral("Fixed row count must be less than row count"));
     EXPECT_EQ(form->SourceData.fixedRows(), 1);
@@ -181,19 +182,19 @@ TEST_F(MainFormTest, FailuresAreReportedAndTheProgramGoesOn)
 
 TEST_F(MainFormTest, FirstRowPushesTheLastRowAlong)
 {
-    form->seFirstRow->setValue(19);
+    test::Control<QSpinBox>(form.get(), "seFirstRow")->setValue(19);
     EXPECT_EQ(form->LastDataRow(), 20);
-    form->seLastRow->setValue(5);
+    test::Control<QSpinBox>(form.get(), "seLastRow")->setValue(5);
     EXPECT_EQ(form->LastDataRow(), 5);
     EXPECT_EQ(form->FirstDataRow(), 19);
 }
 
 TEST_F(MainFormTest, SelectionComesFromEitherTable)
 {
-    form->sgSkv->setCurrentCell(3, 1);
+    test::Control<StringGridView>(form.get(), "sgSkv")->setCurrentCell(3, 1);
     EXPECT_EQ(form->SelCol(), 3);
     EXPECT_EQ(form->SelRow(), 1);
-    form->sgSourceData->setCurrentCell(2, 7);
+    test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(2, 7);
     EXPECT_EQ(form->SelCol(), 2);
     EXPECT_EQ(form->SelRow(), 7);
 }
@@ -214,10 +215,10 @@ TEST_F(MainFormTest, SpinEditsKeepTheirRangesAndSteps)
 {
     struct Case { QSpinBox* spin; int value; int step; int min; int max; };
     const Case cases[] = {
-        {form->sedH, 55, 5, 25, 150},          {form->seLineWidth, 3, 1, 1, 100},
-        {form->seNumberOfHeaderRows, 1, 1, 0, 10}, {form->seScaleX, 400, 50, INT_MIN, INT_MAX},
-        {form->seDHL, 50, 25, INT_MIN, INT_MAX},   {form->seChtOverviewChartHeight, 200, 1, INT_MIN, INT_MAX},
-        {form->seFirstRow, 2, 1, INT_MIN, INT_MAX},
+        {test::Control<QSpinBox>(form.get(), "sedH"), 55, 5, 25, 150},          {test::Control<QSpinBox>(form.get(), "seLineWidth"), 3, 1, 1, 100},
+        {test::Control<QSpinBox>(form.get(), "seNumberOfHeaderRows"), 1, 1, 0, 10}, {test::Control<QSpinBox>(form.get(), "seScaleX"), 400, 50, INT_MIN, INT_MAX},
+        {test::Control<QSpinBox>(form.get(), "seDHL"), 50, 25, INT_MIN, INT_MAX},   {test::Control<QSpinBox>(form.get(), "seChtOverviewChartHeight"), 200, 1, INT_MIN, INT_MAX},
+        {test::Control<QSpinBox>(form.get(), "seFirstRow"), 2, 1, INT_MIN, INT_MAX},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.spin->value(), c.value) << c.spin->objectName().toStdString();

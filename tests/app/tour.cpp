@@ -1,10 +1,11 @@
 // Walks through the example survey as a user would and saves a picture of the main window at
 // each stage, for looking at what the program shows: trassel_tour OUTPUT_DIR
 #include "app/mainform.h"
+#include "section/section_page.h"
 #include "diagram/chart_view.h"
 #include "fake_services.h"
 #include "layers/layer_manager_view.h"
-#include "app/style_controls.h"
+#include "widgets/style_controls.h"
 #include "platform/qt_canvas.h"
 #include "table/string_grid_view.h"
 
@@ -35,30 +36,30 @@ int main(int argc, char** argv)
     form.acnReCalcPK->trigger();
     shot("02-imported.png");
     for (int col : {3, 4, 5}) {
-        form.sgSourceData->setCurrentCell(col, 2);
+        form.findChild<StringGridView*>(QStringLiteral("sgSourceData"))->setCurrentCell(col, 2);
         form.acnLayerAdd->trigger();
     }
     form.PageControl1->setCurrentWidget(form.pageDiagram);
-    form.lwLayerManager->setCurrentItem(form.lwLayerManager->topLevelItem(1));
+    form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->setCurrentItem(form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->topLevelItem(1));
     form.acnBuildChart->trigger();
-    form.chtOverviewChart->setFocus();
+    form.findChild<ChartView*>(QStringLiteral("chtOverviewChart"))->setFocus();
     for (int i = 0; i < 6; ++i)
-        QTest::keyClick(form.chtOverviewChart, Qt::Key_Right);
+        QTest::keyClick(form.findChild<ChartView*>(QStringLiteral("chtOverviewChart")), Qt::Key_Right);
     for (int i = 0; i < 8; ++i)
-        QTest::keyClick(form.chtOverviewChart, Qt::Key_Up);
+        QTest::keyClick(form.findChild<ChartView*>(QStringLiteral("chtOverviewChart")), Qt::Key_Up);
     shot("03-diagram.png");
     // Three bands with their own fills: select each layer and pick a pattern and colours.
     const int fills[] = {4, 0, 6};
     const std::uint32_t colours[] = {0x2060A0, 0x40C0E0, 0x5080B0};
     for (int row = 0; row < 3; ++row) {
-        form.lwLayerManager->setCurrentItem(form.lwLayerManager->topLevelItem(row));
-        form.cmbBrushStyle->setCurrentIndex(fills[row]);
-        form.clbBrushColor->setColor(colours[row]);
+        form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->setCurrentItem(form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->topLevelItem(row));
+        form.findChild<BrushStyleBox*>(QStringLiteral("cmbBrushStyle"))->setCurrentIndex(fills[row]);
+        form.findChild<ColorBox*>(QStringLiteral("clbBrushColor"))->setColor(colours[row]);
     }
     form.acnPlotRazrezPoligon->trigger();
     form.PageControl1->setCurrentWidget(form.pageSection);
     shot("04-section.png");
-    form.SectionCanvas->image().copy(0, 0, 1400, form.SectionCanvas->image().height()).save(out + QStringLiteral("/05-section-bitmap.png"));
+    form.sectionPage->canvas().image().copy(0, 0, 1400, form.sectionPage->canvas().image().height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)
         qWarning("error: %s", qPrintable(e));
     return 0;

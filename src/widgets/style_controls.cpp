@@ -1,4 +1,4 @@
-#include "app/style_controls.h"
+#include "widgets/style_controls.h"
 
 #include "platform/qt_convert.h"
 

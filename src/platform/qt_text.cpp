@@ -1,4 +1,4 @@
-#include "app/qt_text.h"
+#include "platform/qt_text.h"
 
 #include <QFile>
 

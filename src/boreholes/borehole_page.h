@@ -1,0 +1,35 @@
+#pragma once
+// The page "Выработки": the borehole table, always editable, bound to the document. Its
+// selection is the same SelCol/SelRow the depth table's commands read.
+#include "widgets/command_guard.h"
+
+#include <QWidget>
+
+class QMenu;
+
+namespace trassel {
+
+class StringGridView;
+class SurveyDocument;
+struct DocumentChange;
+
+class BoreholePage : public QWidget {
+    Q_OBJECT
+public:
+    BoreholePage(SurveyDocument& doc, CommandGuard guard, QWidget* parent = nullptr);
+    ~BoreholePage() override;
+
+    StringGridView* sgSkv = nullptr;
+    QMenu* PopupMenuSgSkv = nullptr;  // without items
+
+    void sgSkvSelectCell(int col, int row);
+
+private:
+    void onDocumentChange(const DocumentChange& change);
+
+    SurveyDocument* doc_;
+    CommandGuard guard_;
+    int subscription_ = 0;
+};
+
+} // namespace trassel

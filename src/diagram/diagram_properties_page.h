@@ -1,0 +1,41 @@
+#pragma once
+// The parameter page "Диаграмма": the axis window, the marks and the cursor. Every change
+// writes the diagram parameters of the document.
+#include "diagram/diagram.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QLineEdit;
+class QSpinBox;
+
+namespace trassel {
+
+class SurveyDocument;
+
+class DiagramPropertiesPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit DiagramPropertiesPage(SurveyDocument& doc, QWidget* parent = nullptr);
+
+    QCheckBox* chkDinamicDiapazonAxes = nullptr;
+    QSpinBox* seChtOverviewChartHeight = nullptr;
+    QSpinBox* seChtOverviewChartWidth = nullptr;
+    QCheckBox* chkSeriesMarksVisible = nullptr;
+    QSpinBox* seSeriesFrequencyMarks = nullptr;
+    QLineEdit* ltxtVertIncrementDecrement = nullptr;
+    QCheckBox* chkCursorHorizMarkVisible = nullptr;
+    QCheckBox* chkCursorVertMarkVisible = nullptr;
+    QSpinBox* seCursorHorzSize = nullptr;
+    QSpinBox* seCursorVertSize = nullptr;
+
+    // The controls' values (the picket column and the range are the document's).
+    DiagramParams params() const;
+    // Writes the controls' values into the document.
+    void push();
+
+private:
+    SurveyDocument* doc_;
+};
+
+} // namespace trassel
