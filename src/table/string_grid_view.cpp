@@ -1,5 +1,6 @@
 #include "table/string_grid_view.h"
 
+#include "table/column_widths.h"
 #include "table/grid.h"
 #include "table/grid_table_model.h"
 
@@ -25,64 +26,6 @@
 namespace trassel {
 
 namespace {
-
-// How many of the longest texts of a column are measured by autoSizeColumns(). Pixel width
-// follows character count closely enough that the widest text is among a handful of longest.
-constexpr int kMeasuredPerColumn = 8;
-
-std::size_t characterCount(std::string_view utf8)
-{
-    std::size_t n = 0;
-    for (const char c : utf8)
-        n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    return n;
-}
-
-std::size_t decimalDigits(long long value)
-{
-    std::size_t n = 1;
-    while (value >= 10) {
-        value /= 10;
-        ++n;
-    }
-    return n;
-}
-
-// The rows of the longest texts of one column, kept while scanning the grid once.
-class LongestCells {
-public:
-    void offer(std::size_t byteLength, std::string_view text, int row)
-    {
-        // A text's character count never exceeds its byte length, so most cells are turned away
-        // without counting their characters.
-        if (byteLength == 0 || (count_ == kMeasuredPerColumn && byteLength <= entries_[0].length))
-            return;
-        const std::size_t length = text.data() ? characterCount(text) : byteLength;
-        if (count_ == kMeasuredPerColumn) {
-            if (length <= entries_[0].length)
-                return;
-            entries_[0] = {length, row};
-        } else {
-            entries_[static_cast<std::size_t>(count_++)] = {length, row};
-        }
-        // Keep the shortest kept entry first.
-        std::sort(entries_.begin(), entries_.begin() + count_,
-                  [](const Entry& a, const Entry& b) { return a.length < b.length; });
-    }
-    template <typename F> void forEachRow(F f) const
-    {
-        for (int i = 0; i < count_; ++i)
-            f(entries_[static_cast<std::size_t>(i)].row);
-    }
-
-private:
-    struct Entry {
-        std::size_t length = 0;
-        int row = 0;
-    };
-    std::array<Entry, kMeasuredPerColumn> entries_{};
-    int count_ = 0;
-};
 
 void configureHeaderSections(QHeaderView* header, int defaultSize)
 {
@@ -605,35 +548,17 @@ void StringGridView::setRowHeight(int row, int height)
 
 void StringGridView::autoSizeColumns()
 {
-    const int cols = grid_->colCount();
-    const int rows = grid_->rowCount();
-    std::vector<LongestCells> longest(static_cast<std::size_t>(std::max(cols, 0)));
-    for (int r = 0; r < rows; ++r) {
-        if (cols > 0) {
-            // The numbering column holds mostly plain numbers, whose length needs no text.
-            const long long number = grid_->rowLabelNumber(r);
-            if (number >= 0)
-                longest[0].offer(decimalDigits(number), std::string_view(), r);
-            else {
-                const std::string_view label = grid_->cellView(0, r);
-                longest[0].offer(label.size(), label, r);
-            }
-        }
-        for (int c = 1; c < cols; ++c) {
-            const std::string_view text = grid_->cellView(c, r);
-            longest[static_cast<std::size_t>(c)].offer(text.size(), text, r);
-        }
-    }
-
+    // The core picks the few longest texts of each column; only they are measured in pixels.
+    const std::vector<std::vector<int>> candidates = LongestCellRows(*grid_);
     const QFontMetrics metrics(body_->font());
-    for (int c = 0; c < cols; ++c) {
+    for (int c = 0; c < static_cast<int>(candidates.size()); ++c) {
         int widest = 0;
-        longest[static_cast<std::size_t>(c)].forEachRow([&](int r) {
+        for (const int r : candidates[static_cast<std::size_t>(c)]) {
             const std::string_view text = grid_->cellView(c, r);
             widest = std::max(widest, metrics.horizontalAdvance(
                                           QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))));
-        });
-        setColumnWidth(c, widest == 0 ? kEmptyColumnWidth : widest + kGridLineWidth + 10);
+        }
+        setColumnWidth(c, FittedColumnWidth(widest, kGridLineWidth));
     }
 }
 
