@@ -263,3 +263,27 @@ TEST_F(LayerUndoTest, DeletedLayerComesBackAndStyleChangesAreUndone)
     EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLineWidth")->value(), 3);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }
+
+TEST_F(TableFormTest, HistoryGivesUpItsOldestStepsPastItsMemoryBound)
+{
+    UndoBridge* history = form->undoBridge();
+    history->setBudget(64 * 1024);
+    const std::string big(20 * 1024, 'x');
+    for (int i = 1; i <= 8; ++i)
+        form->Document.writeCell(TableId::Depth, 1, i, big);
+    EXPECT_LE(history->historyBytes(), std::size_t{64 * 1024});
+    int undone = 0;
+    while (form->acnUndo->isEnabled()) {
+        form->acnUndo->trigger();
+        ++undone;
+    }
+    // The newest steps came back; the oldest were given up and their cells keep the edit.
+    EXPECT_GE(undone, 2);
+    EXPECT_LT(undone, 8);
+    EXPECT_EQ(form->SourceData.cell(1, 8), "1:8");
+    EXPECT_EQ(form->SourceData.cell(1, 1), big);
+    EXPECT_FALSE(history->canUndo());
+    EXPECT_TRUE(history->canRedo());
+    form->acnRedo->trigger();
+    EXPECT_EQ(form->SourceData.cell(1, 9 - undone), big);
+}
