@@ -40,27 +40,41 @@ CellsEdit::CellsEdit(std::string text, TableId id, TableShape before, std::vecto
 {
 }
 
-void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const std::vector<CellBlock>& cells)
+void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const TableShape& other,
+                    const std::vector<CellBlock>& cells)
 {
     Grid& grid = doc.table(id_);
-    const bool reshaped = grid.colCount() != shape.cols || grid.rowCount() != shape.rows ||
-                          grid.fixedRows() != shape.fixedRows || grid.fixedCols() != shape.fixedCols;
-    grid.setColCount(shape.cols);
-    grid.setRowCount(shape.rows);
+    const int cols = grid.colCount();
+    const int rows = grid.rowCount();
+    const int fixedRows = grid.fixedRows();
+    const int fixedCols = grid.fixedCols();
+    if (shape.cols != other.cols)
+        grid.setColCount(shape.cols);
+    if (shape.rows != other.rows)
+        grid.setRowCount(shape.rows);
     for (const CellBlock& block : cells)
         block.restore(grid);
-    grid.restoreFixed(shape.fixedRows, shape.fixedCols);
+    // Fixed counts the command did not change keep what they are now, as far as the grid's
+    // size allows.
+    const int wantRows = shape.fixedRows != other.fixedRows ? shape.fixedRows : fixedRows;
+    const int wantCols = shape.fixedCols != other.fixedCols ? shape.fixedCols : fixedCols;
+    grid.restoreFixed(std::min(wantRows, std::max(grid.rowCount() - 1, 0)), std::min(wantCols, std::max(grid.colCount() - 1, 0)));
+    const bool reshaped = grid.colCount() != cols || grid.rowCount() != rows || grid.fixedRows() != fixedRows ||
+                          grid.fixedCols() != fixedCols;
     if (reshaped)
         doc.notify({DocumentChange::What::TableShape, id_, {}});
     else
         doc.notify({DocumentChange::What::Cells, id_, Bounds(cells)});
-    if (id_ == TableId::Depth && (doc.firstDataRow() != shape.firstDataRow || doc.lastDataRow() != shape.lastDataRow))
-        doc.setRange(shape.firstDataRow, shape.lastDataRow);
+    if (id_ == TableId::Depth) {
+        const int first = shape.firstDataRow != other.firstDataRow ? shape.firstDataRow : doc.firstDataRow();
+        const int last = shape.lastDataRow != other.lastDataRow ? shape.lastDataRow : doc.lastDataRow();
+        doc.setRange(first, last);
+    }
 }
 
-void CellsEdit::apply(SurveyDocument& doc) { put(doc, after_, cellsAfter_); }
+void CellsEdit::apply(SurveyDocument& doc) { put(doc, after_, before_, cellsAfter_); }
 
-void CellsEdit::revert(SurveyDocument& doc) { put(doc, before_, cellsBefore_); }
+void CellsEdit::revert(SurveyDocument& doc) { put(doc, before_, after_, cellsBefore_); }
 
 std::size_t CellsEdit::bytes() const
 {
@@ -90,22 +104,29 @@ bool CellsEdit::mergeWith(const Edit& next)
     return true;
 }
 
-ReplaceTableEdit::ReplaceTableEdit(std::string text, TableId id, std::unique_ptr<Grid> other, int otherFirst,
-                                   int otherLast)
-    : Edit(std::move(text)), id_(id), other_(std::move(other)), otherFirst_(otherFirst), otherLast_(otherLast)
+ReplaceTableEdit::ReplaceTableEdit(std::string text, TableId id, std::unique_ptr<Grid> other, int first, int last)
+    : Edit(std::move(text)), id_(id), other_(std::move(other))
 {
+    applied_ = {first, last, other_->fixedRows()};
 }
 
-void ReplaceTableEdit::swap(SurveyDocument& doc)
+void ReplaceTableEdit::swap(SurveyDocument& doc, const Side& target)
 {
-    doc.table(id_).swap(*other_);
+    Grid& grid = doc.table(id_);
+    const Side now{doc.firstDataRow(), doc.lastDataRow(), grid.fixedRows()};
+    if (&target == &applied_)
+        reverted_ = now;  // the state the command meets is what an undo puts back
+    const Side& source = &target == &applied_ ? reverted_ : applied_;
+    grid.swap(*other_);
+    // A part the user changed since (a range, header rows) keeps the user's value.
+    const int fixedRows = now.fixedRows == source.fixedRows ? target.fixedRows : now.fixedRows;
+    if (fixedRows < grid.rowCount())
+        grid.restoreFixed(fixedRows, grid.fixedCols());
     doc.notify({DocumentChange::What::TableReplaced, id_, {}});
     if (id_ == TableId::Depth) {
-        const int first = doc.firstDataRow();
-        const int last = doc.lastDataRow();
-        doc.setRange(otherFirst_, otherLast_);
-        otherFirst_ = first;
-        otherLast_ = last;
+        const int first = now.first == source.first ? target.first : now.first;
+        const int last = now.last == source.last ? target.last : now.last;
+        doc.setRange(first, last);
     }
 }
 
@@ -140,6 +161,8 @@ void LineEdit::apply(SurveyDocument& doc)
         insert(grid);
     else
         remove(grid);
+    fixedRowsAfter_ = grid.fixedRows();
+    fixedColsAfter_ = grid.fixedCols();
     doc.notify({DocumentChange::What::TableShape, id_, {}});
 }
 
@@ -152,7 +175,10 @@ void LineEdit::revert(SurveyDocument& doc)
         insert(grid);
         removed_.restore(grid);
     }
-    grid.restoreFixed(fixedRows_, fixedCols_);
+    // Only counts the removal itself lowered come back; header rows set since stay.
+    const bool rowsLowered = fixedRowsAfter_ < fixedRows_ && grid.fixedRows() == fixedRowsAfter_;
+    const bool colsLowered = fixedColsAfter_ < fixedCols_ && grid.fixedCols() == fixedColsAfter_;
+    grid.restoreFixed(rowsLowered ? fixedRows_ : grid.fixedRows(), colsLowered ? fixedCols_ : grid.fixedCols());
     doc.notify({DocumentChange::What::TableShape, id_, {}});
 }
 

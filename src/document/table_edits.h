@@ -38,7 +38,9 @@ public:
     bool mergeWith(const Edit& next) override;
 
 private:
-    void put(SurveyDocument& doc, const TableShape& shape, const std::vector<CellBlock>& cells);
+    // Puts `shape`'s parts that the edit changed (those that differ from `other`); the rest,
+    // such as a range or header rows the user set since, stays as it is now.
+    void put(SurveyDocument& doc, const TableShape& shape, const TableShape& other, const std::vector<CellBlock>& cells);
 
     TableId id_;
     TableShape before_;
@@ -49,22 +51,30 @@ private:
     int mergeKey_;
 };
 
-// A whole table exchanged for another with its working range (an import, "Очистить"): the
-// other table is moved aside, never copied, so undo and redo are one swap each.
+// A whole table exchanged for another (an import, "Очистить"): the other table is moved
+// aside, never copied, so undo and redo are one swap each. The working range and the fixed
+// rows change only as far as the command changed them: a range or header rows set since stay.
 class ReplaceTableEdit : public Edit {
 public:
-    ReplaceTableEdit(std::string text, TableId id, std::unique_ptr<Grid> other, int otherFirst, int otherLast);
-    void apply(SurveyDocument& doc) override { swap(doc); }
-    void revert(SurveyDocument& doc) override { swap(doc); }
+    // `other` is the table to put in place; the range becomes (first, last) and the fixed rows
+    // those `other` holds.
+    ReplaceTableEdit(std::string text, TableId id, std::unique_ptr<Grid> other, int first, int last);
+    void apply(SurveyDocument& doc) override { swap(doc, applied_); }
+    void revert(SurveyDocument& doc) override { swap(doc, reverted_); }
     std::size_t bytes() const override;
 
 private:
-    void swap(SurveyDocument& doc);
+    struct Side {
+        int first = 0;
+        int last = 0;
+        int fixedRows = 0;
+    };
+    void swap(SurveyDocument& doc, const Side& target);
 
     TableId id_;
     std::unique_ptr<Grid> other_;
-    int otherFirst_;
-    int otherLast_;
+    Side applied_;   // what the command set
+    Side reverted_;  // what there was before it
 };
 
 // A row or a column inserted (empty) or removed at an index; a removal keeps the cells it
@@ -72,6 +82,7 @@ private:
 class LineEdit : public Edit {
 public:
     enum class Kind { InsertRow, RemoveRow, InsertColumn, RemoveColumn };
+    // `fixedRows`/`fixedCols`: the counts before the edit, put back only when the removal lowered them.
     LineEdit(std::string text, TableId id, Kind kind, int at, CellBlock removed, int fixedRows, int fixedCols);
     void apply(SurveyDocument& doc) override;
     void revert(SurveyDocument& doc) override;
@@ -87,6 +98,8 @@ private:
     CellBlock removed_;
     int fixedRows_;
     int fixedCols_;
+    int fixedRowsAfter_ = -1;
+    int fixedColsAfter_ = -1;
 };
 
 // A row or a column dragged by its header cell from one index to another.

@@ -641,7 +641,7 @@ std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size,
                 ends.push_back(i);
         }
         ends.push_back(len);
-        if (ends.size() >= 0xFFFF)
+        if (ends.size() > 0xFFFF)
             throw Error("Слишком много полей в строке " + IntToText(static_cast<long long>(lineNo)));
         const auto fieldCount = static_cast<int>(ends.size());
         if (colCount_ < fieldCount + 1)
