@@ -32,12 +32,20 @@ CellBlock CellBlock::capture(const Grid& grid, int left, int top, int cols, int 
     block.beginBuild(left, top, cols);
     if (cols <= 0 || rows <= 0)
         return block;
+    // One pass to size the buffer, one to fill it: a block of a whole million-row table is
+    // then allocated once instead of doubling its way up and being copied to fit.
+    std::size_t total = 0;
+    for (int r = top; r < top + rows; ++r)
+        for (int c = left; c < left + cols; ++c) {
+            const std::size_t n = grid.cellView(c, r).size();
+            total += n + 1 + (n >= 0x80) + (n >= 0x4000) + (n >= 0x200000);
+        }
+    block.data_.reserve(total + 8);
     for (int r = top; r < top + rows; ++r) {
         for (int c = left; c < left + cols; ++c)
             block.append(grid.cellView(c, r));
         block.endRow();
     }
-    block.data_.shrink_to_fit();
     return block;
 }
 
