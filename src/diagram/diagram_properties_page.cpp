@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -73,6 +74,30 @@ DiagramPropertiesPage::DiagramPropertiesPage(SurveyDocument& doc, QWidget* paren
         connect(spin, &QSpinBox::valueChanged, this, [this] { push(); });
     connect(ltxtVertIncrementDecrement, &QLineEdit::textChanged, this, [this] { push(); });
     push();
+    subscription_ = doc.subscribe([this](const DocumentChange& change) {
+        if (change.what == DocumentChange::What::DiagramParams)
+            show(doc_->diagramParams());
+    });
+}
+
+DiagramPropertiesPage::~DiagramPropertiesPage() { doc_->unsubscribe(subscription_); }
+
+void DiagramPropertiesPage::show(const DiagramParams& p)
+{
+    const QSignalBlocker b1(chkSeriesMarksVisible), b2(seSeriesFrequencyMarks), b3(chkCursorHorizMarkVisible),
+        b4(chkCursorVertMarkVisible), b5(seCursorHorzSize), b6(seCursorVertSize), b7(chkDinamicDiapazonAxes),
+        b8(seChtOverviewChartWidth), b9(seChtOverviewChartHeight), b10(ltxtVertIncrementDecrement);
+    chkSeriesMarksVisible->setChecked(p.SeriesMarksVisible);
+    seSeriesFrequencyMarks->setValue(p.SeriesFrequencyMarks);
+    chkCursorHorizMarkVisible->setChecked(p.CursorHorizMarkVisible);
+    chkCursorVertMarkVisible->setChecked(p.CursorVertMarkVisible);
+    seCursorHorzSize->setValue(p.CursorHorzSize);
+    seCursorVertSize->setValue(p.CursorVertSize);
+    chkDinamicDiapazonAxes->setChecked(p.DinamicDiapazonAxes);
+    seChtOverviewChartWidth->setValue(p.WindowWidth);
+    seChtOverviewChartHeight->setValue(p.WindowHeight);
+    if (toStdString(ltxtVertIncrementDecrement->text()) != p.VertIncrement)
+        ltxtVertIncrementDecrement->setText(QString::fromStdString(p.VertIncrement));
 }
 
 DiagramParams DiagramPropertiesPage::params() const

@@ -17,6 +17,7 @@ class DiagramPropertiesPage : public QWidget {
     Q_OBJECT
 public:
     explicit DiagramPropertiesPage(SurveyDocument& doc, QWidget* parent = nullptr);
+    ~DiagramPropertiesPage() override;
 
     QCheckBox* chkDinamicDiapazonAxes = nullptr;
     QSpinBox* seChtOverviewChartHeight = nullptr;
@@ -35,7 +36,11 @@ public:
     void push();
 
 private:
+    // Shows parameters that came from the document (a settings file) without writing them back.
+    void show(const DiagramParams& p);
+
     SurveyDocument* doc_;
+    int subscription_ = 0;
 };
 
 } // namespace trassel

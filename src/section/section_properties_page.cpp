@@ -4,6 +4,7 @@
 #include "widgets/style_controls.h"
 
 #include <QFormLayout>
+#include <QSignalBlocker>
 #include <QSpinBox>
 
 namespace trassel {
@@ -35,6 +36,24 @@ SectionPropertiesPage::SectionPropertiesPage(SurveyDocument& doc, QWidget* paren
             connect(spin, &QSpinBox::valueChanged, this, &SectionPropertiesPage::redrawRequested);
     }
     push();
+    subscription_ = doc.subscribe([this](const DocumentChange& change) {
+        if (change.what == DocumentChange::What::SectionParams)
+            show(doc_->sectionParams());
+    });
+}
+
+SectionPropertiesPage::~SectionPropertiesPage() { doc_->unsubscribe(subscription_); }
+
+void SectionPropertiesPage::show(const SectionParams& p)
+{
+    const QSignalBlocker b1(sedH), b2(sedLleft), b3(sedLright), b4(seScaleX), b5(seScaleY), b6(seMaxDepth), b7(seDHL);
+    sedH->setValue(p.H);
+    sedLleft->setValue(p.Lleft);
+    sedLright->setValue(p.R);
+    seScaleX->setValue(p.SX);
+    seScaleY->setValue(static_cast<int>(p.SY));
+    seMaxDepth->setValue(p.Dmax);
+    seDHL->setValue(p.step);
 }
 
 SectionParams SectionPropertiesPage::params() const

@@ -15,6 +15,7 @@ class SectionPropertiesPage : public QWidget {
     Q_OBJECT
 public:
     explicit SectionPropertiesPage(SurveyDocument& doc, QWidget* parent = nullptr);
+    ~SectionPropertiesPage() override;
 
     QSpinBox* seScaleX = nullptr;
     QSpinBox* seScaleY = nullptr;
@@ -33,7 +34,11 @@ signals:
     void redrawRequested();
 
 private:
+    // Shows parameters that came from the document without writing them back or redrawing.
+    void show(const SectionParams& p);
+
     SurveyDocument* doc_;
+    int subscription_ = 0;
 };
 
 } // namespace trassel

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QClipboard>
+#include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -286,4 +287,26 @@ TEST_F(TableFormTest, HistoryGivesUpItsOldestStepsPastItsMemoryBound)
     EXPECT_TRUE(history->canRedo());
     form->acnRedo->trigger();
     EXPECT_EQ(form->SourceData.cell(1, 9 - undone), big);
+}
+
+TEST_F(TableFormTest, ParametersSetInTheDocumentShowInTheirControlsWithoutRedrawing)
+{
+    SectionParams section = form->Document.sectionParams();
+    section.SX = 250;
+    section.H = 70;
+    form->Document.setSectionParams(section);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seScaleX")->value(), 250);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "sedH")->value(), 70);
+    EXPECT_EQ(form->SectionWidth(), 200);  // shown, not drawn
+    DiagramParams diagram = form->Document.diagramParams();
+    diagram.WindowHeight = 120;
+    diagram.VertIncrement = "5";
+    form->Document.setDiagramParams(diagram);
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seChtOverviewChartHeight")->value(), 120);
+    EXPECT_EQ(test::Control<QLineEdit>(form.get(), "ltxtVertIncrementDecrement")->text(), QStringLiteral("5"));
+    test::Control<QSpinBox>(form.get(), "seCursorHorzSize")->setValue(14);  // and the other way
+    EXPECT_EQ(form->Document.diagramParams().CursorHorzSize, 14);
+    EXPECT_EQ(form->Document.diagramParams().WindowHeight, 120);
+    form->Document.setPicketColumnText("3");
+    EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbX")->currentText(), QStringLiteral("3"));
 }
