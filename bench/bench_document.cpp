@@ -130,20 +130,45 @@ std::unique_ptr<Edit> takeStep(benchmark::State& state, History& history)
     return edit;
 }
 
+// Times `command`; its step is reverted after each run, outside the measured time. Returns
+// the bytes the last step held.
+template <class Command>
+double timeCommand(benchmark::State& state, LoadedDocument& d, Command&& command)
+{
+    double editBytes = 0;
+    for (auto _ : state) {
+        state.SetIterationTime(secondsOf(command));
+        benchmark::DoNotOptimize(d.doc.depthTable().cellView(2, kMiddleRow).data());
+        const auto edit = takeStep(state, d.history);
+        if (edit == nullptr)
+            break;
+        editBytes = static_cast<double>(edit->bytes());
+        edit->revert(d.doc);
+    }
+    return editBytes;
+}
+
+// Times the undo of the step `command` makes.
+template <class Command>
+void timeUndo(benchmark::State& state, LoadedDocument& d, Command&& command)
+{
+    for (auto _ : state) {
+        command();
+        const auto edit = takeStep(state, d.history);
+        if (edit == nullptr)
+            break;
+        state.SetIterationTime(secondsOf([&] { edit->revert(d.doc); }));
+        benchmark::DoNotOptimize(d.doc.depthTable().cellView(2, kMiddleRow).data());
+    }
+}
+
 // ---- rows ----
 
 void BM_InsertRow(benchmark::State& state)
 {
     LoadedDocument& d = loaded();
     d.doc.select(3, kMiddleRow);
-    for (auto _ : state) {
-        state.SetIterationTime(secondsOf([&] { d.doc.insertRow(); }));
-        benchmark::DoNotOptimize(d.doc.depthTable().rowCount());
-        const auto edit = takeStep(state, d.history);
-        if (edit == nullptr)
-            break;
-        edit->revert(d.doc);
-    }
+    timeCommand(state, d, [&] { d.doc.insertRow(); });
     d.intact(state);
 }
 BENCHMARK(BM_InsertRow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
@@ -152,14 +177,7 @@ void BM_UndoInsertRow(benchmark::State& state)
 {
     LoadedDocument& d = loaded();
     d.doc.select(3, kMiddleRow);
-    for (auto _ : state) {
-        d.doc.insertRow();
-        const auto edit = takeStep(state, d.history);
-        if (edit == nullptr)
-            break;
-        state.SetIterationTime(secondsOf([&] { edit->revert(d.doc); }));
-        benchmark::DoNotOptimize(d.doc.depthTable().rowCount());
-    }
+    timeUndo(state, d, [&] { d.doc.insertRow(); });
     d.intact(state);
 }
 BENCHMARK(BM_UndoInsertRow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
@@ -168,17 +186,7 @@ void BM_DeleteRow(benchmark::State& state)
 {
     LoadedDocument& d = loaded();
     d.doc.select(3, kMiddleRow);
-    double editBytes = 0;
-    for (auto _ : state) {
-        state.SetIterationTime(secondsOf([&] { d.doc.deleteRow(); }));
-        benchmark::DoNotOptimize(d.doc.depthTable().rowCount());
-        const auto edit = takeStep(state, d.history);
-        if (edit == nullptr)
-            break;
-        editBytes = static_cast<double>(edit->bytes());
-        edit->revert(d.doc);
-    }
-    state.counters["edit_bytes"] = editBytes;
+    state.counters["edit_bytes"] = timeCommand(state, d, [&] { d.doc.deleteRow(); });
     d.intact(state);
 }
 BENCHMARK(BM_DeleteRow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
@@ -187,14 +195,7 @@ void BM_UndoDeleteRow(benchmark::State& state)
 {
     LoadedDocument& d = loaded();
     d.doc.select(3, kMiddleRow);
-    for (auto _ : state) {
-        d.doc.deleteRow();
-        const auto edit = takeStep(state, d.history);
-        if (edit == nullptr)
-            break;
-        state.SetIterationTime(secondsOf([&] { edit->revert(d.doc); }));
-        benchmark::DoNotOptimize(d.doc.depthTable().cellView(5, kMiddleRow).data());
-    }
+    timeUndo(state, d, [&] { d.doc.deleteRow(); });
     d.intact(state);
 }
 BENCHMARK(BM_UndoDeleteRow)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
@@ -205,17 +206,7 @@ BENCHMARK(BM_UndoDeleteRow)->Unit(benchmark::kMillisecond)->UseManualTime()->Ite
 void BM_RecalcPickets(benchmark::State& state)
 {
     LoadedDocument& d = loaded();
-    double editBytes = 0;
-    for (auto _ : state) {
-        state.SetIterationTime(secondsOf([&] { d.doc.recalcPickets(); }));
-        benchmark::DoNotOptimize(d.doc.depthTable().cellView(2, kMiddleRow).data());
-        const auto edit = takeStep(state, d.history);
-        if (edit == nullptr)
-            break;
-        editBytes = static_cast<double>(edit->bytes());
-        edit->revert(d.doc);
-    }
-    state.counters["edit_MB"] = editBytes / 1e6;
+    state.counters["edit_MB"] = timeCommand(state, d, [&] { d.doc.recalcPickets(); }) / 1e6;
     d.intact(state);
 }
 BENCHMARK(BM_RecalcPickets)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
@@ -223,14 +214,7 @@ BENCHMARK(BM_RecalcPickets)->Unit(benchmark::kMillisecond)->UseManualTime()->Ite
 void BM_UndoRecalcPickets(benchmark::State& state)
 {
     LoadedDocument& d = loaded();
-    for (auto _ : state) {
-        d.doc.recalcPickets();
-        const auto edit = takeStep(state, d.history);
-        if (edit == nullptr)
-            break;
-        state.SetIterationTime(secondsOf([&] { edit->revert(d.doc); }));
-        benchmark::DoNotOptimize(d.doc.depthTable().cellView(2, kMiddleRow).data());
-    }
+    timeUndo(state, d, [&] { d.doc.recalcPickets(); });
     d.intact(state);
 }
 BENCHMARK(BM_UndoRecalcPickets)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
