@@ -9,6 +9,7 @@
 #include <QMessageBox>
 
 #include <exception>
+#include <new>
 #include <filesystem>
 
 namespace trassel {
@@ -40,6 +41,8 @@ bool TrasselApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        showFatal(OutOfMemoryText(QString()));
     } catch (const std::exception& e) {
         showFatal(QString::fromUtf8(e.what()));
     } catch (...) {

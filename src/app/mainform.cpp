@@ -41,6 +41,8 @@
 
 #include <clocale>
 #include <exception>
+#include <new>
+#include <stdexcept>
 #include <utility>
 
 namespace trassel {
@@ -180,11 +182,23 @@ void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* 
     fmAbout_ = about;
 }
 
-bool TFmMainForm::runGuarded(const std::function<void()>& handler)
+QString OutOfMemoryText(const QString& what)
+{
+    if (what.isEmpty())
+        return QStringLiteral("Недостаточно памяти: действие не выполнено до конца.");
+    return QStringLiteral("Недостаточно памяти: команда «") + what + QStringLiteral("» не выполнена до конца.");
+}
+
+bool TFmMainForm::runGuarded(const std::function<void()>& handler, const QString& what)
 {
     try {
         handler();
         return true;
+    } catch (const std::bad_alloc&) {
+        // The library's own text ("std::bad_alloc") tells the user nothing.
+        services_->error(this, OutOfMemoryText(what));
+    } catch (const std::length_error&) {
+        services_->error(this, OutOfMemoryText(what));
     } catch (const std::exception& e) {
         services_->error(this, QString::fromUtf8(e.what()));
     } catch (...) {
@@ -200,7 +214,9 @@ void TFmMainForm::buildActions()
         auto* action = new QAction(caption, this);
         action->setObjectName(QLatin1String(name));
         action->setProperty("category", QString::fromUtf8(category));
-        connect(action, &QAction::triggered, this, [this, handler] { runGuarded([this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this, [this, handler, action] {
+            runGuarded([this, handler] { (this->*handler)(); }, action->text().remove(QLatin1Char('&')));
+        });
         return action;
     };
     acnImportTable = make("acnImportTable", QStringLiteral("Импорт таблицы"), "Таблица", &TFmMainForm::acnImportTableExecute);

@@ -45,8 +45,9 @@ public:
     void setSecondaryWindows(QWidget* options, QWidget* list, QWidget* skv, QWidget* about);
 
     // Runs a handler; an error it raises is shown by the one top-level reporter and the
-    // program goes on. Returns false when the handler failed.
-    bool runGuarded(const std::function<void()>& handler);
+    // program goes on. Running out of memory is told in words, naming `what` was being done
+    // (a command's caption). Returns false when the handler failed.
+    bool runGuarded(const std::function<void()>& handler, const QString& what = QString());
 
     // ---- working state ----
     // The survey document owns the data of the interpretation; the names below are the
@@ -183,6 +184,9 @@ private:
     bool programPageSwitch_ = false;
     UndoBridge* undoBridge_ = nullptr;
 };
+
+// The report of running out of memory while doing `what` (a command's caption, or empty).
+QString OutOfMemoryText(const QString& what);
 
 // The filter of the table import's open dialog, in Qt's form.
 QString importTableFilter();

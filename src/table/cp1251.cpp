@@ -115,6 +115,14 @@ void EncodeCp1251(std::string_view utf8, std::string& out)
             ++i;
             continue;
         }
+        // An overlong form (C0 80 for a NUL), a surrogate or a value past Unicode is not a
+        // character: it becomes one "?" like any other byte sequence the code page lacks.
+        constexpr char32_t kShortest[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kShortest[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+            out += '?';
+            i += static_cast<std::size_t>(extra) + 1;
+            continue;
+        }
         out += encodeCodePoint(cp);
         i += static_cast<std::size_t>(extra) + 1;
     }

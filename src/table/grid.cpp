@@ -40,6 +40,8 @@ Grid::~Grid() = default;
 void Grid::setColCount(int count)
 {
     count = std::max(0, count);
+    if (count > kMaxColumns)
+        throw Error("Таблица не может иметь больше " + IntToText(kMaxColumns - 1) + " столбцов данных");
     if (count < colCount_) {
         const auto keep = static_cast<std::uint16_t>(std::max(0, count - 1));
         for (Row& row : rows_) {
@@ -265,7 +267,8 @@ char* Grid::allocText(std::size_t bytes)
 {
     if (chunks_.empty() || chunks_.back().size - chunks_.back().used < bytes) {
         Chunk chunk;
-        chunk.size = std::max(kEditChunkSize, bytes);
+        chunk.size = std::max(nextChunk_, bytes);
+        nextChunk_ = std::min(nextChunk_ * 2, kEditChunkSize);
         chunk.bytes = std::make_unique_for_overwrite<char[]>(chunk.size);
         chunks_.push_back(std::move(chunk));
     }
@@ -577,31 +580,39 @@ std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size,
         return 0;
     const char* const data = bytes.get();
     const char* const end = data + size;
+    // One quick pass counts the lines (CR LF pairs) and the delimiters: the row vectors are
+    // reserved exactly, and a file whose rows would cost far more than its bytes (a file of
+    // empty lines) is refused before any of that memory is taken.
+    {
+        std::size_t crlf = 0;
+        std::size_t delimiters = 0;
+        for (std::size_t i = 1; i < size; ++i)
+            crlf += static_cast<std::size_t>(data[i] == '\n') & static_cast<std::size_t>(data[i - 1] == '\r');
+        for (std::size_t i = 0; i < size; ++i)
+            delimiters += static_cast<std::size_t>(data[i] == delimiter);
+        const bool tail = size < 2 || data[size - 2] != '\r' || data[size - 1] != '\n';
+        const std::size_t lines = crlf + (tail ? 1 : 0);
+        // A line past the field limit is refused by the reading itself, at once.
+        const std::size_t maxDelimiters = lines * 0xFFFEu;
+        if (delimiters <= maxDelimiters) {
+            const std::size_t need = (lines + 1) * sizeof(Row) + (delimiters + lines) * sizeof(std::uint16_t);
+            const std::size_t allowed = size + (std::size_t{64} << 20);
+            if (need > allowed)
+                throw Error("Недостаточно памяти для таблицы из этого файла: " + IntToText(static_cast<long long>(lines)) +
+                            " строк и " + IntToText(static_cast<long long>(delimiters + lines)) + " полей заняли бы " +
+                            IntToText(static_cast<long long>(need >> 20)) + " МБ, а допускается не больше " +
+                            IntToText(static_cast<long long>(allowed >> 20)) + " МБ (размер файла и ещё 64 МБ)");
+            rows_.reserve(std::max(rows_.size(), lines + 1));
+            ends16_.reserve(ends16_.size() + delimiters + lines);
+        }
+    }
+
     {
         Chunk chunk;
         chunk.bytes = std::move(bytes);
         chunk.size = size;
         chunk.used = size;
         chunks_.push_back(std::move(chunk));
-    }
-
-    // Reserve from a look at the first 64 KiB, so that a million-row file does not make the
-    // row vectors double (and briefly exist twice) a dozen times.
-    {
-        const std::size_t sample = std::min<std::size_t>(size, 64 * 1024);
-        std::size_t lines = 0;
-        std::size_t fields = 0;
-        for (std::size_t i = 0; i < sample; ++i) {
-            lines += data[i] == '\n';
-            fields += data[i] == delimiter;
-        }
-        if (lines > 0 && sample < size) {
-            const double scale = static_cast<double>(size) / static_cast<double>(sample) * 1.02;
-            const auto estLines = static_cast<std::size_t>(static_cast<double>(lines) * scale) + 16;
-            const auto estEnds = static_cast<std::size_t>(static_cast<double>(fields + lines) * scale) + 16;
-            rows_.reserve(std::max(rows_.size(), estLines + 1));
-            ends16_.reserve(ends16_.size() + estEnds);
-        }
     }
 
     std::vector<std::size_t> ends;
@@ -637,12 +648,14 @@ std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size,
         for (std::size_t i = 0; i < len; ++i) {
             const char c = p[i];
             high |= static_cast<unsigned char>(c);
-            if (c == delimiter)
+            if (c == delimiter) {
+                // Refused as the limit is reached, not after splitting a line of 200 MB of tabs.
+                if (ends.size() >= 0xFFFE)
+                    throw Error("Слишком много полей в строке " + IntToText(static_cast<long long>(lineNo)));
                 ends.push_back(i);
+            }
         }
         ends.push_back(len);
-        if (ends.size() > 0xFFFF)
-            throw Error("Слишком много полей в строке " + IntToText(static_cast<long long>(lineNo)));
         const auto fieldCount = static_cast<int>(ends.size());
         if (colCount_ < fieldCount + 1)
             colCount_ = fieldCount + 1;

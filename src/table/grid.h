@@ -29,7 +29,8 @@ public:
     int colCount() const { return colCount_; }
     int rowCount() const { return static_cast<int>(rows_.size()); }
     // Grows or shrinks the rectangle. Cells that fall outside are discarded, so cells that
-    // come back into it later are empty. Negative counts are treated as 0.
+    // come back into it later are empty. Negative counts are treated as 0; a column count past
+    // kMaxColumns is refused with an Error before anything changes.
     void setColCount(int count);
     void setRowCount(int count);
 
@@ -91,7 +92,9 @@ public:
     void setRowLabelNumber(int row, long long number);
 
     // Reads a delimited text that the grid takes over (see LoadGridFromTextFile). `bytes`
-    // holds `size` bytes of Windows-1251 text; returns the number of lines read.
+    // holds `size` bytes of Windows-1251 text; returns the number of lines read. Refused with
+    // an Error as soon as a line passes 65,535 fields, and before any work when the rows and
+    // fields would take more memory than the file itself and 64 MB (a file of empty lines).
     std::size_t loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size, char delimiter);
 
     // Bytes held for the cells (text chunks and per-row records), for benchmarks.
@@ -143,6 +146,7 @@ private:
     std::vector<std::string_view> scratchCells_;  // reused by row rewrites: no allocation per cell write
     std::size_t liveBytes_ = 0;
     std::size_t deadBytes_ = 0;
+    std::size_t nextChunk_ = 4096;  // edit chunks start small (a short edit of a small table) and grow
     mutable char labelRing_[4][24] = {};
     mutable unsigned labelRingNext_ = 0;
 };

@@ -11,72 +11,6 @@
 #include <filesystem>
 
 namespace trassel {
-namespace {
-
-std::string reason(int err)
-{
-    return std::strerror(err);
-}
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-} // namespace
-
-FileBytes ReadWholeFile(const std::string& path)
-{
-    errno = 0;
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        throw Error("Не удалось открыть файл \"" + path + "\": " + reason(errno));
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw Error("Не удалось открыть файл \"" + path + "\": " + reason(EISDIR));
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec)
-        throw Error("Не удалось прочитать файл \"" + path + "\": " + ec.message());
-
-    FileBytes out;
-    // Not zero-filled: every byte is overwritten by the read.
-    out.data = std::make_unique_for_overwrite<char[]>(static_cast<std::size_t>(size) + 1);
-    std::size_t got = 0;
-    while (got < size) {
-        const std::size_t n = std::fread(out.data.get() + got, 1, static_cast<std::size_t>(size) - got, file.get());
-        if (n == 0) {
-            if (std::ferror(file.get()))
-                throw Error("Не удалось прочитать файл \"" + path + "\": " + reason(errno));
-            break; // the file shrank while we read it
-        }
-        got += n;
-    }
-    out.size = got;
-    return out;
-}
-
-void WriteFileAtomically(const std::string& path, std::string_view bytes)
-{
-    static std::atomic<unsigned> counter{0};
-    const std::string temp = path + ".~" + std::to_string(++counter) + ".tmp";
-    errno = 0;
-    FilePtr file(std::fopen(temp.c_str(), "wb"));
-    if (!file)
-        throw Error("Не удалось записать файл \"" + path + "\": " + reason(errno));
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
-    const int writeErr = errno;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-        const int err = written ? errno : writeErr;
-        std::remove(temp.c_str());
-        throw Error("Не удалось записать файл \"" + path + "\": " + reason(err));
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        const int err = errno;
-        std::remove(temp.c_str());
-        throw Error("Не удалось записать файл \"" + path + "\": " + reason(err));
-    }
-}
 
 char SelectedDelimiter(int itemIndex)
 {
@@ -96,10 +30,15 @@ LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter)
     return LoadResult::Loaded;
 }
 
-std::string GridExportText(const Grid& grid)
+void WriteGridExport(const Grid& grid, const std::function<void(std::string_view)>& sink)
 {
+    constexpr std::size_t kPiece = std::size_t{1} << 20;
     std::string out;
-    out.reserve(grid.memoryBytes());
+    out.reserve(kPiece + 4096);
+    auto flush = [&] {
+        sink(out);
+        out.clear();
+    };
     for (int r = 1; r < grid.rowCount(); ++r) {
         // Most rows are stored already joined by tabs and in plain ASCII: copy them whole.
         char separator = 0;
@@ -107,28 +46,52 @@ std::string GridExportText(const Grid& grid)
         const std::string_view block = grid.rowBlock(r, separator, cells);
         if (separator == '\t' && IsAscii(block)) {
             out.append(block);
-            if (grid.colCount() > 1)
-                out.append(static_cast<std::size_t>(grid.colCount() - 1 - std::max(cells, 1)), '\t');
+            if (grid.colCount() > 1) {
+                // The empty cells after the stored ones: tabs, in pieces for a very wide table.
+                std::size_t tabs = static_cast<std::size_t>(grid.colCount() - 1 - std::max(cells, 1));
+                while (tabs > 0) {
+                    const std::size_t n = std::min(tabs, kPiece);
+                    out.append(n, '\t');
+                    tabs -= n;
+                    if (out.size() >= kPiece)
+                        flush();
+                }
+            }
             out += "\r\n";
-            continue;
+        } else {
+            for (int c = 1; c < grid.colCount(); ++c) {
+                if (c > 1)
+                    out += '\t';
+                const std::string_view cell = grid.cellView(c, r);
+                if (IsAscii(cell))
+                    out.append(cell);
+                else
+                    EncodeCp1251(cell, out);
+                if (out.size() >= kPiece)
+                    flush();
+            }
+            out += "\r\n";
         }
-        for (int c = 1; c < grid.colCount(); ++c) {
-            if (c > 1)
-                out += '\t';
-            const std::string_view cell = grid.cellView(c, r);
-            if (IsAscii(cell))
-                out.append(cell);
-            else
-                EncodeCp1251(cell, out);
-        }
-        out += "\r\n";
+        if (out.size() >= kPiece)
+            flush();
     }
-    return out;
+    if (!out.empty())
+        flush();
+}
+
+std::string GridExportText(const Grid& grid)
+{
+    std::string text;
+    text.reserve(grid.memoryBytes());
+    WriteGridExport(grid, [&text](std::string_view piece) { text.append(piece); });
+    return text;
 }
 
 void ExportGridToTextFile(const Grid& grid, const std::string& path)
 {
-    WriteFileAtomically(path, GridExportText(grid));
+    AtomicFileWriter writer(path);
+    WriteGridExport(grid, [&writer](std::string_view piece) { writer.write(piece); });
+    writer.commit();
 }
 
 } // namespace trassel

@@ -73,6 +73,12 @@ bool convert(std::string_view s, double& out)
         for (; i < s.size(); ++i) {
             const char c = s[i];
             if (isDigit(c)) {
+                // Past 15 digits the fast path gives up anyway; stopping here also keeps the
+                // mantissa far from overflowing on a text of hundreds of digits.
+                if (mantissa >= 1'000'000'000'000'000LL) {
+                    plain = false;
+                    break;
+                }
                 mantissa = mantissa * 10 + (c - '0');
                 if (mantissa != 0 || decimals >= 0)
                     ++digits;
@@ -237,8 +243,26 @@ std::string NumberToText(double value)
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
 
+    // The largest doubles round up past the largest double; their text must still read back,
+    // so the digits are cut instead of rounded there.
+    if (exponent == 308) {
+        std::string probe = digits.substr(0, 1) + "." + digits.substr(1) + "e308";
+        if (std::isinf(std::strtod(probe.c_str(), nullptr))) {
+            digits.resize(15, '0');
+            std::size_t k = digits.size();
+            while (k > 0 && digits[k - 1] == '0')
+                digits[--k] = '9';
+            if (k > 0)
+                --digits[k - 1];
+            while (digits.size() > 1 && digits.back() == '0')
+                digits.pop_back();
+        }
+    }
+
     std::string out = negative ? "-" : "";
-    if (exponent >= 15 || magnitude < 0.00001) {
+    // The form follows the rounded value, so that the text reads back to a value that is
+    // written the same way (0.0000099999999999999995 rounds to 0.00001, not "1E-5").
+    if (exponent >= 15 || exponent < -5) {
         out += digits[0];
         if (digits.size() > 1) {
             out += '.';

@@ -310,3 +310,13 @@ TEST_F(TableFormTest, ParametersSetInTheDocumentShowInTheirControlsWithoutRedraw
     form->Document.setPicketColumnText("3");
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbX")->currentText(), QStringLiteral("3"));
 }
+
+TEST_F(TableFormTest, RunningOutOfMemoryIsToldInWordsAndTheProgramGoesOn)
+{
+    EXPECT_FALSE(form->runGuarded([] { throw std::bad_alloc(); }, QStringLiteral("Импорт таблицы")));
+    ASSERT_EQ(services.errors.size(), 1);
+    EXPECT_EQ(services.errors[0], QStringLiteral("Недостаточно памяти: команда «Импорт таблицы» не выполнена до конца."));
+    EXPECT_FALSE(services.errors[0].contains(QStringLiteral("bad_alloc")));
+    EXPECT_FALSE(form->runGuarded([] { throw std::length_error("vector"); }));
+    EXPECT_EQ(services.errors.last(), QStringLiteral("Недостаточно памяти: действие не выполнено до конца."));
+}

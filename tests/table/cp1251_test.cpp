@@ -27,3 +27,12 @@ TEST(Cp1251, CharactersTheCodePageLacksBecomeQuestionMarks)
     EXPECT_TRUE(IsAscii("12.5\t3"));
     EXPECT_FALSE(IsAscii("\xEA"));
 }
+
+TEST(Cp1251, MalformedUtf8BecomesAQuestionMarkNeverANul)
+{
+    EXPECT_EQ(EncodeCp1251(std::string("a\xC0\x80" "b", 4)), "a?b");           // overlong NUL
+    EXPECT_EQ(EncodeCp1251("\xE0\x80\xAF"), "?");                              // overlong "/"
+    EXPECT_EQ(EncodeCp1251("\xED\xA0\x80"), "?");                              // a surrogate
+    EXPECT_EQ(EncodeCp1251("\xF4\x90\x80\x80"), "?");                          // past U+10FFFF
+    EXPECT_EQ(EncodeCp1251("\xD0\x96"), "\xC6");                               // "Ж" still encodes
+}

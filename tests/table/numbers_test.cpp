@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 #include <cstdlib>
 #include <string>
 
@@ -106,4 +107,23 @@ TEST(NumberReading, AgreesWithTheLibraryParserOnManyDecimals)
     EXPECT_EQ(ReadStrict("123456789012345.6"), 123456789012345.6);
     EXPECT_EQ(ReadStrict("0.1"), 0.1);
     EXPECT_EQ(ReadStrict("-0"), 0.0);
+}
+
+TEST(NumbersRoundTrip, LongDigitRunsAndTheExtremesReadBackAndPrintTheSame)
+{
+    // Twenty digits and more: no overflow of the fast path, the value of the digits.
+    EXPECT_DOUBLE_EQ(ReadStrict("12345678901234567890"), 12345678901234567890.0);
+    EXPECT_DOUBLE_EQ(ReadLenient("99999999999999999999999x"), 1e23);
+    EXPECT_DOUBLE_EQ(ReadStrict(std::string(400, '0') + "1.5"), 1.5);
+    EXPECT_DOUBLE_EQ(ReadStrict("0." + std::string(30, '9')), 1.0);
+    for (const double v : {std::numeric_limits<double>::max(), -std::numeric_limits<double>::max(),
+                           std::numeric_limits<double>::min(), std::numeric_limits<double>::denorm_min(),
+                           0.0000099999999999999995, 9.99999999999999e-6, 999999999999999.5, 1e15, 0.1 + 0.2}) {
+        const std::string text = NumberToText(v);
+        double back = 0;
+        ASSERT_NO_THROW(back = ReadStrict(text)) << text;
+        EXPECT_EQ(NumberToText(back), text) << v;
+    }
+    EXPECT_EQ(NumberToText(0.0000099999999999999995), "0.00001");
+    EXPECT_EQ(NumberToText(9.99999999999999e-6), "9.99999999999999E-6");
 }

@@ -1,0 +1,249 @@
+// What a read or a write of the user's files does with unlucky and hostile files: every
+// failure leaves the former file byte for byte, keeps its permissions, leaves no temporary
+// file and says the file's name and the system's reason.
+#include "base/atomic_file.h"
+#include "base/error.h"
+#include "table/grid.h"
+#include "table/grid_io.h"
+
+#include "support/error_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace trassel;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void put(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
+
+class FileSafety : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("trassel-files-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        fileSystemCalls() = FileSystemCalls{&::write, &::fsync, &::close};
+        if (mounted)
+            ::umount(mounted->c_str());
+        fs::remove_all(dir);
+    }
+    // Entries of a directory other than the ones named: a temporary file left behind shows here.
+    std::size_t entries(const fs::path& d) const
+    {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(d), fs::directory_iterator()));
+    }
+    // A small file system of its own, where the test may mount one.
+    bool mountSmall(const fs::path& at, const char* options)
+    {
+        fs::create_directories(at);
+        if (::mount("tmpfs", at.c_str(), "tmpfs", 0, options) != 0)
+            return false;
+        mounted = at;
+        return true;
+    }
+
+    fs::path dir;
+    std::optional<fs::path> mounted;
+};
+
+std::unique_ptr<Grid> tableOf(const std::string& text)
+{
+    auto g = std::make_unique<Grid>(2, 2);
+    auto bytes = std::make_unique<char[]>(text.size());
+    std::copy(text.begin(), text.end(), bytes.get());
+    g->loadDelimited(std::move(bytes), text.size(), '\t');
+    return g;
+}
+
+} // namespace
+
+TEST_F(FileSafety, OnlyRegularFilesAreReadAndPseudoFilesToTheirEnd)
+{
+    EXPECT_NE(errorText([&] { ReadWholeFile(dir.string()); }).find("Is a directory"), std::string::npos);
+    const fs::path fifo = dir / "pipe";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // No writer ever comes: the read must refuse at once instead of waiting for one.
+    EXPECT_NE(errorText([&] { ReadWholeFile(fifo.string()); }).find("это не обычный файл"), std::string::npos);
+    EXPECT_NE(errorText([&] { ReadWholeFile("/dev/null"); }).find("это не обычный файл"), std::string::npos);
+    const FileBytes status = ReadWholeFile("/proc/self/status");  // says it is empty, is not
+    EXPECT_GT(status.size, 10u);
+    EXPECT_NE(errorText([&] { ReadWholeFile((dir / "missing.txt").string()); }).find("missing.txt"), std::string::npos);
+    if (::geteuid() != 0) {
+        const fs::path locked = dir / "locked.txt";
+        put(locked, "1\t2\r\n");
+        fs::permissions(locked, fs::perms::none);
+        EXPECT_NE(errorText([&] { ReadWholeFile(locked.string()); }).find("Permission denied"), std::string::npos);
+    }
+}
+
+TEST_F(FileSafety, ExportKeepsLinksPermissionsAndTheUsersOwnFiles)
+{
+    const std::unique_ptr<Grid> table = tableOf("a\tb\r\n1\t2\r\n");
+    const Grid& grid = *table;
+    // A name of 251 bytes: the temporary name must fit wherever the name fits.
+    const fs::path longName = dir / (std::string(247, 'x') + ".txt");
+    ExportGridToTextFile(grid, longName.string());
+    EXPECT_EQ(slurp(longName), "a\tb\r\n1\t2\r\n");
+
+    const fs::path target = dir / "model.txt";
+    put(target, "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const fs::path users = dir / "model.txt.~1.tmp";  // a file of the user's that looks like a temporary
+    put(users, "mine");
+    const fs::path link = dir / "link.txt";
+    fs::create_symlink("model.txt", link);
+    ExportGridToTextFile(grid, link.string());
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(slurp(target), "a\tb\r\n1\t2\r\n");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(slurp(users), "mine");
+    EXPECT_EQ(entries(dir), 4u);  // the long name, the target, the user's file, the link
+
+    // A directory in the way is refused and stays a directory.
+    fs::create_directories(dir / "folder");
+    EXPECT_NE(errorText([&] { ExportGridToTextFile(grid, (dir / "folder").string()); }).find("Is a directory"),
+              std::string::npos);
+    EXPECT_TRUE(fs::is_directory(dir / "folder"));
+}
+
+TEST_F(FileSafety, AFailedWriteLeavesTheOldFileAndNoTemporaryBehind)
+{
+    const std::unique_ptr<Grid> table = tableOf("a\tb\r\n1\t2\r\n");
+    const Grid& grid = *table;
+    const fs::path target = dir / "model.txt";
+    put(target, "the old table");
+
+    fileSystemCalls().write = [](int, const void*, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    std::string text = errorText([&] { ExportGridToTextFile(grid, target.string()); });
+    EXPECT_NE(text.find("model.txt"), std::string::npos) << text;
+    EXPECT_NE(text.find(std::strerror(ENOSPC)), std::string::npos) << text;
+    EXPECT_EQ(slurp(target), "the old table");
+    EXPECT_EQ(entries(dir), 1u);
+
+    fileSystemCalls() = FileSystemCalls{&::write, &::fsync, &::close};
+    fileSystemCalls().close = [](int fd) {
+        ::close(fd);
+        errno = EIO;
+        return -1;
+    };
+    text = errorText([&] { ExportGridToTextFile(grid, target.string()); });
+    EXPECT_NE(text.find(std::strerror(EIO)), std::string::npos) << text;
+    EXPECT_EQ(slurp(target), "the old table");
+    EXPECT_EQ(entries(dir), 1u);
+}
+
+TEST_F(FileSafety, AFullOrReadOnlyFileSystemIsReportedAndChangesNothing)
+{
+    const fs::path small = dir / "small";
+    if (!mountSmall(small, "size=64k"))
+        GTEST_SKIP() << "no file system of its own can be mounted here (the injected failures cover it)";
+    const fs::path target = small / "model.txt";
+    put(target, "the old table");
+    // Far more than 64 KB: the disk fills half-way.
+    Grid big(2, 2);
+    big.setRowCount(20'001);
+    for (int r = 1; r <= 20'000; ++r)
+        big.setCell(1, r, std::string(40, 'z'));
+    const std::string text = errorText([&] { ExportGridToTextFile(big, target.string()); });
+    EXPECT_NE(text.find(std::strerror(ENOSPC)), std::string::npos) << text;
+    EXPECT_EQ(slurp(target), "the old table");
+    EXPECT_EQ(entries(small), 1u);
+
+    ASSERT_EQ(::mount("tmpfs", small.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
+    const std::string readOnly = errorText([&] { ExportGridToTextFile(big, target.string()); });
+    EXPECT_NE(readOnly.find(std::strerror(EROFS)), std::string::npos) << readOnly;
+    EXPECT_EQ(slurp(target), "the old table");
+}
+
+TEST_F(FileSafety, HostileTablesGiveAClearMessageOrAFairTable)
+{
+    auto load = [](const std::string& text, char delimiter = '\t') {
+        auto g = std::make_unique<Grid>(2, 2);
+        auto bytes = std::make_unique<char[]>(text.size());
+        std::copy(text.begin(), text.end(), bytes.get());
+        g->loadDelimited(std::move(bytes), text.size(), delimiter);
+        return g;
+    };
+    const std::size_t mb = std::size_t{1} << 20;
+    // One line of letters, of LF bytes: one row, and memory close to the file's size.
+    for (const char c : {'a', '\n'}) {
+        const auto g = load(std::string(mb, c));
+        EXPECT_EQ(g->rowCount(), 2);
+        EXPECT_LT(g->memoryBytes(), 2 * mb) << int(c);
+    }
+    // A line of tabs past the field limit, refused with its line number.
+    EXPECT_EQ(errorText([&] { load("a\r\nb\r\n" + std::string(mb, '\t')); }), "Слишком много полей в строке 3");
+    EXPECT_EQ(errorText([&] { load(std::string(65'535, ';'), ';'); }), "Слишком много полей в строке 1");
+    EXPECT_EQ(load(std::string(65'534, ';'), ';')->colCount(), Grid::kMaxColumns);
+    // Lines with nothing in them cost a row each: a file of them is refused up front.
+    std::string empties;
+    for (int i = 0; i < 4'000'000; ++i)
+        empties += "\r\n";
+    EXPECT_NE(errorText([&] { load(empties); }).find("Недостаточно памяти"), std::string::npos);
+    // Random binary, NUL bytes, lone CR: read as text, nothing lost, nothing crashes.
+    std::mt19937 rnd(3);
+    std::string binary(mb, '\0');
+    for (char& b : binary)
+        b = static_cast<char>(rnd());
+    EXPECT_GT(load(binary)->rowCount(), 1);
+    const auto nul = load(std::string("a\0b\tc\rd\r\n", 9));
+    EXPECT_EQ(nul->cell(1, 1), std::string("a\0b", 3));
+    EXPECT_EQ(nul->cell(2, 1), "c\rd");
+}
+
+TEST(GridLimits, ColumnCountsPastTheLimitAreRefusedBeforeAnyChange)
+{
+    Grid g(3, 3);
+    g.setCell(2, 1, "keep");
+    EXPECT_NE(errorText([&] { g.setColCount(70'000); }), "(no error)");
+    EXPECT_EQ(g.colCount(), 3);
+    EXPECT_EQ(g.cell(2, 1), "keep");
+    g.setColCount(Grid::kMaxColumns);
+    g.setCell(Grid::kMaxColumns - 1, 1, "last");
+    EXPECT_EQ(g.cell(Grid::kMaxColumns - 1, 1), "last");
+    EXPECT_EQ(g.cell(2, 1), "keep");
+    EXPECT_NE(errorText([&] { g.insertColumn(5); }), "(no error)");
+}
+
+TEST(GridExport, AWideTableIsWrittenInBoundedPieces)
+{
+    Grid g(Grid::kMaxColumns, 200);
+    for (int r = 1; r < 200; ++r)
+        g.setCell(1, r, "x");
+    std::size_t total = 0;
+    std::size_t largest = 0;
+    WriteGridExport(g, [&](std::string_view piece) {
+        total += piece.size();
+        largest = std::max(largest, piece.size());
+    });
+    EXPECT_EQ(total, 199u * (1 + (Grid::kMaxColumns - 2) + 2));
+    EXPECT_LE(largest, (std::size_t{1} << 20) + 70'000);
+}
