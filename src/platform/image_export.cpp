@@ -1,11 +1,14 @@
 #include "platform/image_export.h"
 
+#include "base/atomic_file.h"
 #include "base/error.h"
 
+#include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QImageWriter>
-#include <QSaveFile>
 
+#include <optional>
 #include <string>
 
 namespace trassel {
@@ -18,6 +21,58 @@ constexpr int kMaxJpegSide = 65535;
 {
     throw Error("Не удалось сохранить рисунок в файл «" + path.toStdString() + "»: " + reason.toStdString());
 }
+
+// A write-only device that streams what the image writer gives it into an AtomicFileWriter,
+// so that a picture is written with the same care as the table: beside a link's target, with
+// its permissions, flushed, renamed into place only when complete.
+class AtomicFileDevice : public QIODevice {
+public:
+    explicit AtomicFileDevice(const QString& path) : path_(path) {}
+
+    bool open(OpenMode mode) override
+    {
+        try {
+            writer_.emplace(QFile::encodeName(path_).toStdString());
+        } catch (const Error& e) {
+            error_ = QString::fromUtf8(e.what());
+            return false;
+        }
+        return QIODevice::open(mode);
+    }
+    bool isSequential() const override { return true; }
+    // The first failure's full text ("Не удалось записать файл …: <reason>").
+    const QString& failure() const { return error_; }
+    bool commit()
+    {
+        try {
+            writer_->commit();
+            return true;
+        } catch (const Error& e) {
+            error_ = QString::fromUtf8(e.what());
+            return false;
+        }
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override
+    {
+        if (!error_.isEmpty())
+            return -1;
+        try {
+            writer_->write(std::string_view(data, static_cast<std::size_t>(size)));
+        } catch (const Error& e) {
+            error_ = QString::fromUtf8(e.what());
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    QString path_;
+    std::optional<AtomicFileWriter> writer_;  // destroyed without commit: its temporary goes
+    QString error_;
+};
 
 } // namespace
 
@@ -44,20 +99,20 @@ void ExportSectionImage(const QImage& image, const QString& path)
                        .arg(image.width())
                        .arg(image.height()));
 
-    QSaveFile file(path);
+    AtomicFileDevice file(path);
     if (!file.open(QIODevice::WriteOnly))
-        Fail(path, file.errorString());
+        throw Error(file.failure().toStdString());
     QImageWriter writer(&file, format);
     if (format == "JPEG")
         writer.setQuality(95);
     // 32-bit pixels are written as a 24-bit bitmap; the unused byte never reaches the file.
     if (!writer.write(image)) {
-        const QString reason = writer.errorString();
-        file.cancelWriting();
-        Fail(path, reason);
+        if (!file.failure().isEmpty())
+            throw Error(file.failure().toStdString());
+        Fail(path, writer.errorString());
     }
     if (!file.commit())
-        Fail(path, file.errorString());
+        throw Error(file.failure().toStdString());
 }
 
 } // namespace trassel

@@ -1,13 +1,16 @@
 // Writing the section bitmap to files and printing it to PDF.
 #include "platform/image_export.h"
 
+#include "base/atomic_file.h"
 #include "base/error.h"
 #include "platform/print_pages.h"
 #include "platform/qt_canvas.h"
 #include "platform/qt_print_pages.h"
 #include "qt_app.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageLayout>
 #include <QPageSize>
@@ -15,6 +18,10 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace trassel {
 namespace {
@@ -117,6 +124,47 @@ TEST(ImageExport, AnExistingFileIsReplacedAndFailuresNameTheFile)
 
     EXPECT_FALSE(ErrorOf(QImage(), dir.filePath(QStringLiteral("empty.png"))).empty());
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("empty.png"))));
+}
+
+TEST(ImageExport, APictureIsWrittenWithTheCareOfTheTable)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QImage image = SampleSection();
+    // Through a link to the file it names, keeping that file's permissions; nothing left over.
+    const QString target = dir.filePath(QStringLiteral("section.png"));
+    {
+        QFile old(target);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old picture");
+    }
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    const QString link = dir.filePath(QStringLiteral("link.png"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("section.png"), link));
+    ExportSectionImage(image, link);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_TRUE(ReadAll(target).startsWith("\x89PNG"));
+    EXPECT_EQ(QFile::permissions(target) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                                           QFileDevice::ReadOther),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
+    // A name of 251 bytes still fits.
+    const QString longName = dir.filePath(QString(247, QLatin1Char('x')) + QStringLiteral(".bmp"));
+    ExportSectionImage(image, longName);
+    EXPECT_TRUE(ReadAll(longName).startsWith("BM"));
+    // A directory in the way, and a disk that fills: the reason, the name, the old file kept.
+    QDir(dir.path()).mkdir(QStringLiteral("folder.bmp"));
+    EXPECT_NE(ErrorOf(image, dir.filePath(QStringLiteral("folder.bmp"))).find("Is a directory"), std::string::npos);
+    fileSystemCalls().write = [](int, const void*, std::size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    };
+    const std::string full = ErrorOf(image, target);
+    fileSystemCalls() = FileSystemCalls{&::write, &::fsync, &::close};
+    EXPECT_NE(full.find(std::strerror(ENOSPC)), std::string::npos) << full;
+    EXPECT_NE(full.find("section.png"), std::string::npos) << full;
+    EXPECT_TRUE(ReadAll(target).startsWith("\x89PNG"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 4);
 }
 
 int PdfPageCount(const QByteArray& pdf)
