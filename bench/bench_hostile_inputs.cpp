@@ -1,0 +1,136 @@
+// Hostile and unlucky input files at full size: for each, the time the import takes and the
+// peak memory it needs above the idle process, or the message it refuses the file with.
+// Each case runs in a child process of its own, so that one case's memory does not hide the
+// next one's. Run by scripts/bench; prints a table.
+#include "base/atomic_file.h"
+#include "base/error.h"
+#include "document/survey_document.h"
+
+#include "reference_table.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace trassel;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMB = std::size_t{1} << 20;
+
+long residentKb()
+{
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Imports `path` into a fresh document in a child process and prints one line of the table.
+void run(const char* name, const fs::path& path)
+{
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        const long before = residentKb();
+        const auto start = std::chrono::steady_clock::now();
+        std::string outcome;
+        try {
+            SurveyDocument doc;
+            FileBytes bytes = ReadWholeFile(path.string());
+            const std::size_t size = bytes.size;
+            if (!doc.importTable(std::move(bytes.data), size))
+                outcome = "\"Файл пустой!\"";
+            else
+                outcome = std::to_string(doc.depthTable().rowCount() - 1) + " rows x " +
+                          std::to_string(doc.depthTable().colCount() - 1) + " cols";
+        } catch (const Error& e) {
+            outcome = std::string("\"") + e.what() + "\"";
+        } catch (const std::bad_alloc&) {
+            outcome = "out of memory";
+        }
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        rusage usage {};
+        getrusage(RUSAGE_SELF, &usage);
+        std::error_code ec;
+        const auto size = fs::is_regular_file(path, ec) ? fs::file_size(path, ec) : 0;
+        std::printf("%-28s %9.1f MB %8.3f s %9.1f MB  %s\n", name, static_cast<double>(size) / kMB, seconds,
+                    static_cast<double>(usage.ru_maxrss - before) / 1024.0, outcome.c_str());
+        std::fflush(stdout);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status))
+        std::printf("%-28s ended by signal %d\n", name, WTERMSIG(status));
+}
+
+void make(const fs::path& path, std::size_t size, const std::function<char(std::size_t)>& byte)
+{
+    std::ofstream out(path, std::ios::binary);
+    std::string chunk;
+    for (std::size_t i = 0; i < size;) {
+        chunk.clear();
+        for (std::size_t k = 0; k < kMB && i < size; ++k, ++i)
+            chunk += byte(i);
+        out << chunk;
+    }
+}
+
+} // namespace
+
+int main()
+{
+    const fs::path dir = fs::temp_directory_path() / ("trassel-hostile-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    std::printf("%-28s %12s %10s %12s  %s\n", "input", "size", "time", "peak memory", "outcome");
+    std::mt19937 rnd(5);
+
+    {
+        std::ofstream(dir / "reference.txt", std::ios::binary) << bench::ReferenceTableText();
+        run("reference table 10^6 x 12", dir / "reference.txt");
+    }
+    make(dir / "letters", 200 * kMB, [](std::size_t) { return 'a'; });
+    run("200 MB line of letters", dir / "letters");
+    fs::remove(dir / "letters");
+    make(dir / "lf", 200 * kMB, [](std::size_t) { return '\n'; });
+    run("200 MB of LF bytes", dir / "lf");
+    fs::remove(dir / "lf");
+    make(dir / "tabs", 200 * kMB, [](std::size_t) { return '\t'; });
+    run("200 MB line of tabs", dir / "tabs");
+    fs::remove(dir / "tabs");
+    make(dir / "crlf", 200 * kMB, [](std::size_t i) { return i % 2 == 0 ? '\r' : '\n'; });
+    run("200 MB of empty lines", dir / "crlf");
+    fs::remove(dir / "crlf");
+    make(dir / "fields", 2'000'000, [](std::size_t i) { return i % 2 == 0 ? '1' : '\t'; });
+    run("a line of 10^6 fields", dir / "fields");
+    make(dir / "binary", 10 * kMB, [&](std::size_t) { return static_cast<char>(rnd()); });
+    run("10 MB random binary", dir / "binary");
+    make(dir / "nul", 10 * kMB, [](std::size_t i) { return i % 64 == 62 ? '\r' : i % 64 == 63 ? '\n' : i % 8 == 0 ? '\t' : '\0'; });
+    run("10 MB of NUL bytes", dir / "nul");
+    make(dir / "cr", 10 * kMB, [](std::size_t i) { return i % 8 == 7 ? '\r' : '5'; });
+    run("10 MB with lone CR", dir / "cr");
+    make(dir / "empty", 0, [](std::size_t) { return ' '; });
+    run("zero-byte file", dir / "empty");
+    run("a directory", dir);
+    mkfifo((dir / "fifo").c_str(), 0600);
+    run("a FIFO without writer", dir / "fifo");
+    run("a pseudo-file", "/proc/self/status");
+    fs::remove_all(dir);
+    return 0;
+}
