@@ -2,6 +2,7 @@
 
 #include "document/survey_document.h"
 #include "table/string_grid_view.h"
+#include "table/table_binding.h"
 
 #include <QMenu>
 #include <QVBoxLayout>
@@ -26,35 +27,13 @@ BoreholePage::BoreholePage(SurveyDocument& doc, CommandGuard guard, QWidget* par
     sgSkv->setContextMenuPolicy(Qt::CustomContextMenu);
 
     connect(sgSkv, &StringGridView::cellSelected, this, [this](int c, int r) { sgSkvSelectCell(c, r); });
-    sgSkv->setCellWriter([this](int c, int r, const std::string& text) {
-        guard_([&] { doc_->writeCell(TableId::Boreholes, c, r, text); });
-    });
-    sgSkv->setLineMover([this](bool row, int from, int to) {
-        guard_([&] { row ? doc_->moveRow(TableId::Boreholes, from, to) : doc_->moveColumn(TableId::Boreholes, from, to); });
-    });
-    subscription_ = doc.subscribe([this](const DocumentChange& change) { onDocumentChange(change); });
+    BindTableView(*sgSkv, doc, TableId::Boreholes, guard_);
+    subscription_ = doc.subscribe(
+        [this](const DocumentChange& change) { ShowTableChange(*sgSkv, *doc_, TableId::Boreholes, change); });
 }
 
 BoreholePage::~BoreholePage() { doc_->unsubscribe(subscription_); }
 
 void BoreholePage::sgSkvSelectCell(int col, int row) { doc_->select(col, row); }
-
-void BoreholePage::onDocumentChange(const DocumentChange& change)
-{
-    if (change.table != TableId::Boreholes)
-        return;
-    switch (change.what) {
-    case DocumentChange::What::Cells:
-        sgSkv->refresh();
-        break;
-    case DocumentChange::What::TableShape:
-    case DocumentChange::What::TableReplaced:
-        sgSkv->setFixedRows(doc_->boreholeTable().fixedRows());
-        sgSkv->refresh();
-        break;
-    default:
-        break;
-    }
-}
 
 } // namespace trassel

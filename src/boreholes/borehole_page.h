@@ -11,7 +11,6 @@ namespace trassel {
 
 class StringGridView;
 class SurveyDocument;
-struct DocumentChange;
 
 class BoreholePage : public QWidget {
     Q_OBJECT
@@ -25,8 +24,6 @@ public:
     void sgSkvSelectCell(int col, int row);
 
 private:
-    void onDocumentChange(const DocumentChange& change);
-
     SurveyDocument* doc_;
     CommandGuard guard_;
     int subscription_ = 0;

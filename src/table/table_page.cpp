@@ -3,6 +3,7 @@
 #include "document/survey_document.h"
 #include "platform/qt_convert.h"
 #include "table/string_grid_view.h"
+#include "table/table_binding.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -46,34 +47,12 @@ TablePage::TablePage(SurveyDocument& doc, CommandGuard guard, QWidget* parent)
     connect(sgSourceData, &StringGridView::pasteRequested, this, [this] { guard_([this] { pasteAtCurrentCell(); }); });
     connect(sgSourceData, &StringGridView::deleteRequested, this, [this] { guard_([this] { clearSelectedCells(); }); });
     // Typing and dragging go through the document, so that they can be undone.
-    sgSourceData->setCellWriter([this](int c, int r, const std::string& text) {
-        guard_([&] { doc_->writeCell(TableId::Depth, c, r, text); });
-    });
-    sgSourceData->setLineMover([this](bool row, int from, int to) {
-        guard_([&] { row ? doc_->moveRow(TableId::Depth, from, to) : doc_->moveColumn(TableId::Depth, from, to); });
-    });
-    subscription_ = doc.subscribe([this](const DocumentChange& change) { onDocumentChange(change); });
+    BindTableView(*sgSourceData, doc, TableId::Depth, guard_);
+    subscription_ = doc.subscribe(
+        [this](const DocumentChange& change) { ShowTableChange(*sgSourceData, *doc_, TableId::Depth, change); });
 }
 
 TablePage::~TablePage() { doc_->unsubscribe(subscription_); }
-
-void TablePage::onDocumentChange(const DocumentChange& change)
-{
-    if (change.table != TableId::Depth)
-        return;
-    switch (change.what) {
-    case DocumentChange::What::Cells:
-        sgSourceData->refresh();
-        break;
-    case DocumentChange::What::TableShape:
-    case DocumentChange::What::TableReplaced:
-        sgSourceData->setFixedRows(doc_->depthTable().fixedRows());
-        sgSourceData->refresh();
-        break;
-    default:
-        break;
-    }
-}
 
 void TablePage::sgSourceDataSelectCell(int col, int row)
 {

@@ -14,7 +14,6 @@ namespace trassel {
 
 class StringGridView;
 class SurveyDocument;
-struct DocumentChange;
 
 class TablePage : public QWidget {
     Q_OBJECT
@@ -37,8 +36,6 @@ public:
     void pasteAtCurrentCell();
 
 private:
-    void onDocumentChange(const DocumentChange& change);
-
     SurveyDocument* doc_;
     CommandGuard guard_;
     int subscription_ = 0;
