@@ -12,8 +12,10 @@
 #include "layers/layer_panel.h"
 #include "platform/image_export.h"
 #include "platform/qt_text.h"
+#include "radargram/radargram_panel.h"
 #include "section/section_page.h"
 #include "section/section_properties_page.h"
+#include "section/section_view.h"
 #include "table/grid_io.h"
 #include "table/string_grid_view.h"
 #include "table/table_page.h"
@@ -115,7 +117,8 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     panel1Layout->setContentsMargins(0, 0, 0, 0);
     Splitter2 = new QSplitter(Qt::Vertical, panel1);
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
-    Splitter2->addWidget(buildRadargramPanel());
+    pnlRadarogramma = new RadargramPanel;
+    Splitter2->addWidget(pnlRadarogramma);
     Splitter2->addWidget(buildWorkPages());
     Splitter2->setStretchFactor(0, 1);
     Splitter2->setStretchFactor(1, 3);
@@ -146,6 +149,12 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     refreshTables();
 
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
+    // A click on the radargram puts the section image at the radargram's left position; a
+    // picture dropped on the panel loads like the command.
+    connect(pnlRadarogramma, &RadargramPanel::alignRequested, sectionPage->scrbxTrassel, &SectionView::setImageLeft);
+    connect(pnlRadarogramma, &RadargramPanel::fileDropped, this, [this](const QString& name) {
+        runGuarded([this, name] { pnlRadarogramma->loadFile(name); }, acnLoadPicture->text());
+    });
     connect(PageControl2, &QTabWidget::currentChanged, this, [this](int i) { PageControl2Change(i); });
     // Every change of a section parameter draws the section again, as the command would; every
     // change of a layer's style draws the section (but for the point colour) and the diagram.
@@ -243,6 +252,14 @@ void TFmMainForm::buildActions()
                                   &TFmMainForm::acnExportDiagrammToJpgExecute);
     acnExportDiagrammToJpg->setIcon(ribbonIcon(RibbonGlyph::ExportImage));
     acnPrintImage = make("acnPrintImage", QStringLiteral("Печать"), "Разрез", &TFmMainForm::acnPrintImageExecute);
+    acnLoadPicture = make("acnLoadPicture", QStringLiteral("Открыть изображение"), "", &TFmMainForm::acnLoadPictureExecute);
+    acnLoadPicture->setIcon(ribbonIcon(RibbonGlyph::OpenPicture));
+    acnImportSkv = make("acnImportSkv", QStringLiteral("Импорт выработок"), "Таблица", &TFmMainForm::acnImportSkvExecute);
+    acnImportSkv->setIcon(ribbonIcon(RibbonGlyph::ImportTable));
+    acnBuildSkv = make("acnBuildSkv", QStringLiteral("Построить скв"), "Диаграмма", &TFmMainForm::acnBuildSkvExecute);
+    acnBuildSkv->setIcon(ribbonIcon(RibbonGlyph::BuildBoreholes));
+    acnPlotSkv = make("acnPlotSkv", QStringLiteral("Выработки"), "Разрез", &TFmMainForm::acnPlotSkvExecute);
+    acnPlotSkv->setIcon(ribbonIcon(RibbonGlyph::PlotBoreholes));
     acnCopySG = make("acnCopySG", QStringLiteral("Копировать"), "Таблица", &TFmMainForm::acnCopySGExecute);
     acnPasteToSG = make("acnPasteToSG", QStringLiteral("Вставить"), "Таблица", &TFmMainForm::acnPasteToSGExecute);
     acnClearRange = make("acnClearRange", QStringLiteral("Очистить ячейки"), "Таблица", &TFmMainForm::acnClearRangeExecute);
@@ -273,21 +290,24 @@ void TFmMainForm::buildActions()
 
 void TFmMainForm::buildRibbon()
 {
-    Ribbon1->addTab(QStringLiteral("Файл"))->addGroup(QStringLiteral("Файл"));
+    Ribbon1->addTab(QStringLiteral("Файл"))->addGroup(QStringLiteral("Файл"))->addAction(acnLoadPicture);
     RibbonTab* tables = Ribbon1->addTab(QStringLiteral("Таблицы"));
     RibbonGroup* model = tables->addGroup(QStringLiteral("Цифровая модель"));
     model->addAction(acnImportTable);
     model->addAction(acnExportTable);
     model->addAction(acnReCalcPK);
-    tables->addGroup(QStringLiteral("Скважины"));
+    tables->addGroup(QStringLiteral("Скважины"))->addAction(acnImportSkv);
     RibbonTab* diagram = Ribbon1->addTab(QStringLiteral("Диаграмма"));
-    diagram->addGroup(QStringLiteral("Диаграмма"))->addAction(acnBuildChart);
+    RibbonGroup* diagramGroup = diagram->addGroup(QStringLiteral("Диаграмма"));
+    diagramGroup->addAction(acnBuildChart);
+    diagramGroup->addAction(acnBuildSkv);
     diagram->addGroup(QStringLiteral("Радарограмма"))->addAction(acnPrintOverviewChart);
     RibbonTab* section = Ribbon1->addTab(QStringLiteral("Разрез"));
     RibbonGroup* sectionGroup = section->addGroup(QStringLiteral("Разрез"));
     sectionGroup->addAction(acnPlotRazrezLine);
     sectionGroup->addAction(acnPlotRazrezPoligon);
     sectionGroup->addAction(acnExportDiagrammToJpg);
+    sectionGroup->addAction(acnPlotSkv);
     section->addGroup(QStringLiteral("Инструменты"));
     RibbonTab* params = Ribbon1->addTab(QStringLiteral("Параметры"));
     lblDateCompilation1 = new QLabel;
@@ -300,6 +320,7 @@ void TFmMainForm::buildRibbon()
     Ribbon1->addQuickAccess(acnImportTable);
     Ribbon1->addQuickAccess(acnExportTable);
     Ribbon1->addQuickAccess(acnReCalcPK);
+    Ribbon1->addQuickAccess(acnLoadPicture);
     Ribbon1->addQuickAccess(acnBuildChart);
     Ribbon1->addQuickAccess(acnPrintOverviewChart);
     Ribbon1->addQuickAccess(acnPlotRazrezPoligon);
@@ -327,35 +348,10 @@ void TFmMainForm::buildRibbon()
                           QStringLiteral("Построить разрез линиями. Границы отстраиваются по данным из колонок, "
                                          "отмеченных галочками в диспетчере слоев"));
     Ribbon1->setScreenTip(acnPrintImage, QStringLiteral("Печать"), QString());
+    Ribbon1->setScreenTip(acnLoadPicture, QStringLiteral("Открыть изображение"),
+                          QStringLiteral("Загрузить изображение радарограммы в растровом формате"), false);
+    Ribbon1->setScreenTip(acnImportSkv, QStringLiteral("Импорт скважин"), QStringLiteral("Импорт цифровой модели скважин"));
     Ribbon1->setCurrentIndex(1);
-}
-
-QWidget* TFmMainForm::buildRadargramPanel()
-{
-    pnlRadarogramma = new QWidget;
-    pnlRadarogramma->setObjectName(QStringLiteral("pnlRadarogramma"));
-    auto* layout = new QVBoxLayout(pnlRadarogramma);
-    layout->setContentsMargins(2, 2, 2, 2);
-    layout->setSpacing(2);
-    auto* title = new QHBoxLayout;
-    auto* caption = new QLabel(QStringLiteral("Радарограмма"));
-    caption->setStyleSheet(QStringLiteral("font-weight: bold; color: #3b4a63;"));
-    title->addWidget(caption);
-    title->addStretch(1);
-    SpeedButton1 = new QToolButton;
-    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
-    SpeedButton1->setFixedWidth(16);
-    SpeedButton1->setAutoRaise(true);
-    title->addWidget(SpeedButton1);
-    layout->addLayout(title);
-    scrbxRadarogramma = new QScrollArea;
-    scrbxRadarogramma->setObjectName(QStringLiteral("scrbxRadarogramma"));
-    imgRadarogramma = new QLabel;
-    imgRadarogramma->setObjectName(QStringLiteral("imgRadarogramma"));
-    imgRadarogramma->setScaledContents(true);
-    scrbxRadarogramma->setWidget(imgRadarogramma);
-    layout->addWidget(scrbxRadarogramma, 1);
-    return pnlRadarogramma;
 }
 
 QWidget* TFmMainForm::buildWorkPages()
@@ -529,7 +525,9 @@ void TFmMainForm::PageControl2Change(int index)
 
 void TFmMainForm::acnImportTableExecute()
 {
-    const QString name = services_->openFileName(this, importTableFilter(), lastOpenName_);
+    // The open dialog is shared: it keeps the filter and the name the last command left in it.
+    lastOpenFilter_ = importTableFilter();
+    const QString name = services_->openFileName(this, lastOpenFilter_, lastOpenName_);
     if (name.isEmpty())
         return;
     lastOpenName_ = name;
@@ -540,6 +538,33 @@ void TFmMainForm::acnImportTableExecute()
     if (!Document.importTable(std::move(bytes.data), bytes.size))
         services_->message(this, QStringLiteral("Файл пустой!"));
 }
+
+void TFmMainForm::acnImportSkvExecute()
+{
+    // No filter of its own: the dialog shows the one another command left, or none.
+    const QString name = services_->openFileName(this, lastOpenFilter_, lastOpenName_);
+    if (name.isEmpty())
+        return;
+    lastOpenName_ = name;
+    FileBytes bytes = ReadWholeFile(toLocalPath(name));
+    const WaitCursor wait;
+    if (!Document.importBoreholes(std::move(bytes.data), bytes.size))
+        services_->message(this, QStringLiteral("Файл пустой!"));
+}
+
+void TFmMainForm::acnLoadPictureExecute()
+{
+    // The shared open dialog, with the filter and the name the imports left: no filter of its own.
+    const QString name = services_->openFileName(this, lastOpenFilter_, lastOpenName_);
+    if (name.isEmpty())
+        return;
+    lastOpenName_ = name;
+    pnlRadarogramma->loadFile(name);  // a file that fails leaves the former picture
+}
+
+void TFmMainForm::acnBuildSkvExecute() { Document.buildSkv(); }
+
+void TFmMainForm::acnPlotSkvExecute() { sectionPage->plotSkv(); }
 
 void TFmMainForm::acnExportTableExecute()
 {

@@ -26,6 +26,7 @@ class BoreholePage;
 class DiagramPage;
 class DiagramPropertiesPage;
 class LayerPanel;
+class RadargramPanel;
 class Ribbon;
 class SectionPage;
 class SectionPropertiesPage;
@@ -72,10 +73,7 @@ public:
     Ribbon* Ribbon1 = nullptr;
     QSplitter* Splitter1 = nullptr;
     QSplitter* Splitter2 = nullptr;
-    QWidget* pnlRadarogramma = nullptr;
-    QScrollArea* scrbxRadarogramma = nullptr;
-    QLabel* imgRadarogramma = nullptr;
-    QToolButton* SpeedButton1 = nullptr;
+    RadargramPanel* pnlRadarogramma = nullptr;  // the radargram, its scroll box and SpeedButton1
     QTabWidget* PageControl1 = nullptr;
     QTabWidget* PageControl2 = nullptr;
     QLabel* lblDateCompilation1 = nullptr;
@@ -112,6 +110,10 @@ public:
     QAction* acnPlotRazrezPoligon = nullptr;
     QAction* acnExportDiagrammToJpg = nullptr;
     QAction* acnPrintImage = nullptr;
+    QAction* acnLoadPicture = nullptr;
+    QAction* acnImportSkv = nullptr;
+    QAction* acnBuildSkv = nullptr;
+    QAction* acnPlotSkv = nullptr;
     QAction* acnCopySG = nullptr;
     QAction* acnPasteToSG = nullptr;
     QAction* acnClearRange = nullptr;
@@ -129,6 +131,10 @@ public:
     // ---- handlers of the actions ----
     void acnImportTableExecute();
     void acnExportTableExecute();
+    void acnImportSkvExecute();
+    void acnLoadPictureExecute();
+    void acnBuildSkvExecute();
+    void acnPlotSkvExecute();
     void acnReCalcPKExecute();
     void acnAboutExecute();
     void acnBuildChartExecute();
@@ -167,7 +173,6 @@ private:
     void buildRibbon();
     void buildUndo();
     void buildMenus();
-    QWidget* buildRadargramPanel();
     QWidget* buildWorkPages();
     QWidget* buildRightPanel();
     // Redraws what an undone or redone edit asks for.
@@ -181,6 +186,7 @@ private:
     QPointer<QWidget> fmSkv_;
     QPointer<QWidget> fmAbout_;
     QString lastOpenName_;
+    QString lastOpenFilter_;  // the shared open dialog's filter, as the last command set it
     bool programPageSwitch_ = false;
     UndoBridge* undoBridge_ = nullptr;
 };

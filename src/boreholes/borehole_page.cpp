@@ -27,6 +27,8 @@ BoreholePage::BoreholePage(SurveyDocument& doc, CommandGuard guard, QWidget* par
     sgSkv->setContextMenuPolicy(Qt::CustomContextMenu);
 
     connect(sgSkv, &StringGridView::cellSelected, this, [this](int c, int r) { sgSkvSelectCell(c, r); });
+    connect(sgSkv, &StringGridView::fixedCellClicked, this,
+            [this](int c, int r) { guard_([this, c, r] { sgSkvFixedCellClick(c, r); }); });
     BindTableView(*sgSkv, doc, TableId::Boreholes, guard_);
     subscription_ = doc.subscribe(
         [this](const DocumentChange& change) { ShowTableChange(*sgSkv, *doc_, TableId::Boreholes, change); });
@@ -35,5 +37,13 @@ BoreholePage::BoreholePage(SurveyDocument& doc, CommandGuard guard, QWidget* par
 BoreholePage::~BoreholePage() { doc_->unsubscribe(subscription_); }
 
 void BoreholePage::sgSkvSelectCell(int col, int row) { doc_->select(col, row); }
+
+void BoreholePage::sgSkvFixedCellClick(int col, int row)
+{
+    // Only the number cell above the picket column: a click elsewhere on the numbering (to
+    // drag a row or a column) must not overwrite the column's title.
+    if (col == 1 && row == 0)
+        doc_->writeCell(TableId::Boreholes, 1, 1, "ПК");
+}
 
 } // namespace trassel

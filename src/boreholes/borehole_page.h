@@ -22,6 +22,8 @@ public:
     QMenu* PopupMenuSgSkv = nullptr;  // without items
 
     void sgSkvSelectCell(int col, int row);
+    // A click on the number cell of column 1 titles that column "ПК", the picket mark.
+    void sgSkvFixedCellClick(int col, int row);
 
 private:
     SurveyDocument* doc_;

@@ -1,6 +1,7 @@
 #include "document/survey_document.h"
 
 #include "base/error.h"
+#include "boreholes/boreholes.h"
 #include "document/layer_edits.h"
 #include "document/table_edits.h"
 #include "table/grid_io.h"
@@ -444,6 +445,39 @@ bool SurveyDocument::importTable(std::unique_ptr<char[]> bytes, std::size_t size
     return true;
 }
 
+bool SurveyDocument::importBoreholes(std::unique_ptr<char[]> bytes, std::size_t size)
+{
+    // Read aside like the depth table: a file that fails leaves the borehole table as it was.
+    auto fresh = std::make_unique<Grid>(boreholes_.colCount(), boreholes_.rowCount());
+    fresh->restoreFixed(boreholes_.fixedRows(), boreholes_.fixedCols());
+    const bool any = size > 0;
+    if (any) {
+        FileBytes file;
+        file.data = std::move(bytes);
+        file.size = size;
+        LoadGridFromTextFile(*fresh, std::move(file), delimiter());
+    } else {
+        // Nothing to read: the cells stay, the numbering and the fixed rows are redone.
+        const CellBlock cells = CellBlock::capture(boreholes_, 1, 1, boreholes_.colCount() - 1, boreholes_.rowCount() - 1);
+        cells.restore(*fresh);
+    }
+    NumberGridHeaders(*fresh);
+    // A borehole file always has exactly one title line, whatever the depth table's setting.
+    std::string refusal;
+    try {
+        fresh->setFixedRows(2);
+    } catch (const Error& e) {
+        refusal = e.what();
+    }
+    auto edit = std::make_unique<ReplaceTableEdit>("Импорт выработок", TableId::Boreholes, std::move(fresh),
+                                                   firstDataRow_, lastDataRow_);
+    edit->apply(*this);
+    commit(std::move(edit));
+    if (!refusal.empty())
+        throw Error(refusal);
+    return any;
+}
+
 // ---- layers and diagram ----
 
 void SurveyDocument::addLayer()
@@ -493,6 +527,8 @@ void SurveyDocument::setSelectedLayerStyle(Style style, std::uint32_t value)
 }
 
 void SurveyDocument::buildChart() { diagram_->BuildChart(depth_, diagramParams()); }
+
+void SurveyDocument::buildSkv() { BuildSkv(chart_, diagram_->SkvSeries(), boreholes_); }
 
 void SurveyDocument::chartKeyDown(int key)
 {

@@ -146,6 +146,10 @@ public:
     // and gives false (the caller says "Файл пустой!"); either way the numbering, the fixed
     // rows and LastDataRow are then applied. A file that cannot be read changes nothing.
     bool importTable(std::unique_ptr<char[]> bytes, std::size_t size);
+    // "Импорт выработок" of `bytes` into the borehole table: read aside and put in place whole,
+    // numbered, with two fixed rows (the grid refuses them when it has only two rows: the
+    // table is in place, the refusal reported). An empty file changes no cell and gives false.
+    bool importBoreholes(std::unique_ptr<char[]> bytes, std::size_t size);
 
     // ---- layers and diagram ----
     // "Добавить слой" for SelCol; "Удалить слой" for the selected entry (false when none).
@@ -157,6 +161,8 @@ public:
     void setSelectedLayerStyle(Style style, std::uint32_t value);
     // "Построить диаграмму".
     void buildChart();
+    // "Построить скв": the boreholes into the diagram's borehole series.
+    void buildSkv();
     // A key on the diagram; Up, Down and Delete change the cell under the cursor.
     void chartKeyDown(int key);
     void chartClickSeries(SeriesId series, std::size_t index, ChartButton button);

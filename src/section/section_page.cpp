@@ -1,5 +1,6 @@
 #include "section/section_page.h"
 
+#include "boreholes/boreholes.h"
 #include "document/survey_document.h"
 #include "platform/image_export.h"
 #include "platform/qt_canvas.h"
@@ -64,6 +65,12 @@ void SectionPage::applyWidth()
 {
     ApplySectionWidth(*canvas_, doc_->sectionState());
     showSizes();
+}
+
+void SectionPage::plotSkv()
+{
+    PlotSkv(*canvas_, doc_->depthTable(), doc_->boreholeTable(), doc_->sectionParams(), doc_->settings().picketColumnText);
+    scrbxTrassel->refresh();
 }
 
 void SectionPage::exportImage(const QString& fileName) { ExportSectionImage(canvas_->image(), fileName); }

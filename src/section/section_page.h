@@ -29,6 +29,8 @@ public:
     void plotPolygons();
     // "Построить разрез": gives the bitmap the width SectionWidth, draws nothing.
     void applyWidth();
+    // "Выработки": the boreholes drawn over the section as it stands.
+    void plotSkv();
     void exportImage(const QString& fileName);
     void print(QPrinter& printer);
 

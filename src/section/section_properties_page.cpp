@@ -46,7 +46,9 @@ SectionPropertiesPage::~SectionPropertiesPage() { doc_->unsubscribe(subscription
 
 void SectionPropertiesPage::show(const SectionParams& p)
 {
-    const QSignalBlocker b1(sedH), b2(sedLleft), b3(sedLright), b4(seScaleX), b5(seScaleY), b6(seMaxDepth), b7(seDHL);
+    const QSignalBlocker b1(sedH), b2(sedLleft), b3(sedLright), b4(seScaleX), b5(seScaleY), b6(seMaxDepth), b7(seDHL),
+        b8(seISSO);
+    seISSO->setValue(p.ISSO);
     sedH->setValue(p.H);
     sedLleft->setValue(p.Lleft);
     sedLright->setValue(p.R);
@@ -66,6 +68,7 @@ SectionParams SectionPropertiesPage::params() const
     p.SY = static_cast<float>(seScaleY->value());
     p.Dmax = seMaxDepth->value();
     p.step = seDHL->value();
+    p.ISSO = seISSO->value();
     return p;
 }
 

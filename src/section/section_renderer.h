@@ -20,6 +20,7 @@ struct SectionParams {
     float SY = 1.0F;    // pixels per centimetre of depth
     int Dmax = 300;     // depth at the bottom edge, cm
     int step = 50;      // depth step of the scale, cm
+    int ISSO = 250;     // offset below the surface of the boreholes' label line
     int FirstDataRow = 2;
     int LastDataRow = 19;
 };

@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace trassel {
 
 SectionImage::SectionImage(QWidget* parent) : QWidget(parent)
@@ -52,7 +54,8 @@ void SectionImage::mouseMoveEvent(QMouseEvent* event)
     emit mouseMoved(event->position().toPoint(), event->buttons());
 }
 
-SectionView::SectionView(QWidget* parent) : QScrollArea(parent), image_(new SectionImage)
+SectionView::SectionView(QWidget* parent)
+    : QScrollArea(parent), content_(new QWidget), image_(new SectionImage(content_))
 {
     setObjectName(QStringLiteral("scrbxTrassel"));
     QPalette palette = this->palette();
@@ -66,13 +69,36 @@ SectionView::SectionView(QWidget* parent) : QScrollArea(parent), image_(new Sect
     setWidgetResizable(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image_->resize(kSectionStartWidth, kSectionStartHeight);
-    setWidget(image_);
+    placeImage();
+    setWidget(content_);
 }
 
 void SectionView::setImageSize(int width, int height)
 {
     image_->resize(width, height);
+    placeImage();
     image_->update();
+}
+
+void SectionView::placeImage()
+{
+    image_->move(inset_, 0);
+    content_->resize(inset_ + image_->width(), image_->height());
+}
+
+void SectionView::setImageLeft(int left)
+{
+    inset_ = std::max(left, 0);
+    placeImage();
+    // A hidden page (the section on a tab not shown) gets the resize of its content only when
+    // it is shown; recomputing the scroll ranges now lets the scroll position below take.
+    setWidgetResizable(false);
+    horizontalScrollBar()->setValue(left < 0 ? -left : 0);
+}
+
+int SectionView::imageLeft() const
+{
+    return image_->mapTo(viewport(), QPoint(0, 0)).x();
 }
 
 void SectionView::refresh()

@@ -46,9 +46,21 @@ public:
     void setImageSize(int width, int height);
     // Repaints the image control after the bitmap was drawn on.
     void refresh();
+    // Puts imgSection's left edge `left` pixels from the left edge of the visible part of the
+    // box, so that the section lines up with another picture: a positive value leaves a margin
+    // before the image, a negative one scrolls the image that far (no further than it reaches).
+    void setImageLeft(int left);
+    // Where imgSection's left edge stands now, in the coordinates of the visible part of the box.
+    int imageLeft() const;
 
 private:
+    void placeImage();
+
+    // The scrolled widget: imgSection at `inset_` pixels from its left edge, so that a
+    // positive left is a margin that scrolls with the image.
+    QWidget* content_ = nullptr;
     SectionImage* image_ = nullptr;
+    int inset_ = 0;
 };
 
 } // namespace trassel

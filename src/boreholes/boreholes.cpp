@@ -1,0 +1,73 @@
+#include "boreholes/boreholes.h"
+
+#include "chart/chart_model.h"
+#include "platform/canvas.h"
+#include "table/grid.h"
+#include "table/numbers.h"
+
+#include <cmath>
+
+namespace trassel {
+namespace {
+
+constexpr Color kBoreholeBlue = 0xFF0000;
+
+} // namespace
+
+void BuildSkv(ChartModel& chart, SeriesId skvSeries, const Grid& boreholes)
+{
+    if (!chart.exists(skvSeries))
+        return;
+    ChartSeries& series = chart.series(skvSeries);
+    series.clear();
+    for (int r = 2; r < boreholes.rowCount(); ++r) {
+        const double p = RoundTo(ReadLenient(boreholes.cellView(1, r)), 4);
+        const double d = RoundTo(ReadLenient(boreholes.cellView(5, r)), 0);
+        if (d == 0.0)
+            continue;  // a borehole without a depth is not shown
+        series.addXY(p, d);  // no depth-table row: a click on a borehole moves no cursor
+    }
+    // The borehole look: depth marks in bold blue above a flat bar.
+    series.setBrushColor(kBoreholeBlue);
+    series.setMarksVisible(true);
+    series.setMarksArrowLength(-25);
+    series.setMarksTransparent(true);
+    series.setMarksFont(MarkFont{true, 12, kBoreholeBlue});
+    series.setPointerSize(15, 1);
+}
+
+void PlotSkv(Canvas& canvas, const Grid& depthTable, const Grid& boreholes, const SectionParams& params,
+             std::string_view picketColumnText)
+{
+    if (boreholes.rowCount() <= 2)
+        return;
+    const double H = params.H;
+    const double SX = params.SX;
+    const double SY = params.SY;
+    const double L = params.Lleft + 60;
+    const int T = params.ISSO;
+    const int surface = params.H;
+    // The first picket of the working range serves every borehole; a bad cell stops the
+    // command before anything is drawn.
+    const int colX = ReadInteger(picketColumnText);
+    const double P0 = ReadStrict(depthTable.cellView(colX, params.FirstDataRow));
+    for (int r = 2; r < boreholes.rowCount(); ++r) {
+        const double p = RoundTo(ReadLenient(boreholes.cellView(1, r)), 4);
+        const double d = RoundTo(ReadLenient(boreholes.cellView(5, r)), 0);
+        const double xf = (p - P0) * SX + L;
+        const double yf = d * SY + H;
+        if (yf == 0.0)
+            continue;
+        const int x = static_cast<int>(std::trunc(xf));
+        const int y = static_cast<int>(std::trunc(yf));
+        DrawRazrezLine(canvas, x, surface, x, y, 5, kBlack, PenStyle::Solid);
+        DrawRazrezLine(canvas, x - 7, y, x + 7, y, 4, kBlack, PenStyle::Solid);
+        canvas.setBrushColor(kWhite);
+        canvas.setFontSize(12);
+        canvas.textOut(x + 10, y, boreholes.cellView(5, r));
+        canvas.textOut(x, T + surface, boreholes.cellView(2, r));
+        canvas.textOut(x, T + surface + 25, boreholes.cellView(3, r));
+    }
+}
+
+} // namespace trassel

@@ -1,0 +1,26 @@
+#pragma once
+// Reading of the radargram picture from a raster file of the kind its extension names.
+#include <QImage>
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+namespace trassel {
+
+// Told, while a file is read, how many of its bytes the decoder has read so far.
+using LoadProgress = std::function<void(qint64 done, qint64 total)>;
+
+// The most memory a radargram's picture may take: a survey of 100 km at 1 px per 10 cm and
+// 1,000 samples is about 1 GB in greyscale, 4 GB in colour.
+inline constexpr qint64 kRadargramByteLimit = qint64{2048} * 1024 * 1024;
+
+// Reads the picture of a radargram file. The decoder follows the extension in any letter
+// case ("bmp", "jpg", "jpeg", "png", "tif", "tiff", "ico"), whatever the content, and the
+// picture keeps the file's pixel format (an 8-bit greyscale file stays Format_Grayscale8).
+// Throws trassel::Error naming the file for any other extension (the metafiles "wmf" and "emf"
+// included), a file that cannot be opened or decoded to its end, or a picture that would take
+// more than kRadargramByteLimit; so a caller's former picture stays when this throws.
+QImage LoadRadargram(const QString& path, const LoadProgress& progress = {});
+
+} // namespace trassel
