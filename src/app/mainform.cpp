@@ -41,6 +41,7 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <clocale>
 #include <exception>
 #include <new>
@@ -560,6 +561,15 @@ void TFmMainForm::acnLoadPictureExecute()
         return;
     lastOpenName_ = name;
     pnlRadarogramma->loadFile(name);  // a file that fails leaves the former picture
+    // Room for the whole height of the picture, as far as the working pages keep half.
+    QList<int> sizes = Splitter2->sizes();
+    const int wanted = pnlRadarogramma->picture().height() + 60;
+    if (sizes.size() == 2 && sizes[0] < wanted) {
+        const int total = sizes[0] + sizes[1];
+        sizes[0] = std::min(wanted, total / 2);
+        sizes[1] = total - sizes[0];
+        Splitter2->setSizes(sizes);
+    }
 }
 
 void TFmMainForm::acnBuildSkvExecute() { Document.buildSkv(); }
