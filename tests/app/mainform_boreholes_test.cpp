@@ -1,5 +1,6 @@
 #include "app/mainform.h"
 #include "app/ribbon.h"
+#include "boreholes/skv.h"
 #include "controls.h"
 #include "diagram/diagram.h"
 #include "example_survey.h"
@@ -122,4 +123,14 @@ TEST_F(BoreholeFormTest, TheRadargramLoadsThroughTheSharedDialogAndAlignsTheSect
     panel->scrbxRadarogramma->horizontalScrollBar()->setValue(0);
     QTest::mouseClick(panel->imgRadarogramma, Qt::LeftButton, {}, QPoint(20, 20));
     EXPECT_EQ(form->sectionPage->scrbxTrassel->imageLeft(), 3);
+}
+
+TEST(BoreholeWindow, IsCreatedHiddenWithItsCaptionAndSize)
+{
+    TFmSkv skv;
+    EXPECT_EQ(skv.objectName(), QStringLiteral("FmSkv"));
+    EXPECT_EQ(skv.windowTitle(), QStringLiteral("Скважины"));
+    EXPECT_EQ(skv.size(), QSize(540, 327));
+    EXPECT_FALSE(skv.isVisible());
+    EXPECT_TRUE(skv.findChildren<QWidget*>().isEmpty());
 }
