@@ -16,6 +16,10 @@
 #include "section/section_page.h"
 #include "section/section_properties_page.h"
 #include "section/section_view.h"
+#include "settings/ini_file.h"
+#include "settings/options.h"
+#include "settings/options_file.h"
+#include "app/application.h"
 #include "table/grid_io.h"
 #include "table/string_grid_view.h"
 #include "table/table_page.h"
@@ -97,6 +101,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
         services = ownServices_.get();
     }
     services_ = services;
+    optionsPath_ = OptionsFilePath();
     setObjectName(QStringLiteral("FmMainForm"));
     setFont(windowFont(8));
 
@@ -186,6 +191,9 @@ void TFmMainForm::FormDestroy()
 
 void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* skv, QWidget* about)
 {
+    // The options window's buttons run the same actions as the ribbon.
+    if (auto* window = qobject_cast<TFmOptions*>(options))
+        window->bindActions(acnSaveOptions, acnLoadOptions);
     fmOptions_ = options;
     fmList_ = list;
     fmSkv_ = skv;
@@ -253,6 +261,16 @@ void TFmMainForm::buildActions()
                                   &TFmMainForm::acnExportDiagrammToJpgExecute);
     acnExportDiagrammToJpg->setIcon(ribbonIcon(RibbonGlyph::ExportImage));
     acnPrintImage = make("acnPrintImage", QStringLiteral("Печать"), "Разрез", &TFmMainForm::acnPrintImageExecute);
+    acnShowOptions = make("acnShowOptions", QStringLiteral("Параметры"), "Настройки", &TFmMainForm::acnShowOptionsExecute);
+    acnShowOptions->setIcon(ribbonIcon(RibbonGlyph::ShowOptions));
+    acnSaveOptions = make("acnSaveOptions", QStringLiteral("Сохранить настройки"), "Настройки", &TFmMainForm::acnSaveOptionsExecute);
+    acnSaveOptions->setIcon(ribbonIcon(RibbonGlyph::SaveOptions));
+    acnLoadOptions = make("acnLoadOptions", QStringLiteral("Загрузить настройки"), "Настройки", &TFmMainForm::acnLoadOptionsExecute);
+    acnLoadOptions->setIcon(ribbonIcon(RibbonGlyph::LoadOptions));
+    // Not placed: they exist with their handlers and tips for whatever starts them.
+    acnApplyOptions = make("acnApplyOptions", QStringLiteral("Применить настройки"), "Настройки",
+                           &TFmMainForm::acnApplyOptionsExecute);
+    acnShowList = make("acnShowList", QStringLiteral("Список грунтов"), "Разрез", &TFmMainForm::acnShowListExecute);
     acnLoadPicture = make("acnLoadPicture", QStringLiteral("Открыть изображение"), "", &TFmMainForm::acnLoadPictureExecute);
     acnLoadPicture->setIcon(ribbonIcon(RibbonGlyph::OpenPicture));
     acnImportSkv = make("acnImportSkv", QStringLiteral("Импорт выработок"), "Таблица", &TFmMainForm::acnImportSkvExecute);
@@ -315,7 +333,10 @@ void TFmMainForm::buildRibbon()
     lblDateCompilation1->setObjectName(QStringLiteral("lblDateCompilation1"));
     lblDateCompilation1->setAlignment(Qt::AlignCenter);
     params->addGroup(QStringLiteral("Дата компиляции"))->addWidget(lblDateCompilation1);
-    params->addGroup(QStringLiteral("Параметры"));
+    RibbonGroup* options = params->addGroup(QStringLiteral("Параметры"));
+    options->addAction(acnShowOptions);
+    options->addAction(acnSaveOptions);
+    options->addAction(acnLoadOptions);
     Ribbon1->addTab(QStringLiteral("Справка"))->addGroup(QStringLiteral("Сведения"))->addAction(acnAbout);
 
     Ribbon1->addQuickAccess(acnImportTable);
@@ -349,6 +370,11 @@ void TFmMainForm::buildRibbon()
                           QStringLiteral("Построить разрез линиями. Границы отстраиваются по данным из колонок, "
                                          "отмеченных галочками в диспетчере слоев"));
     Ribbon1->setScreenTip(acnPrintImage, QStringLiteral("Печать"), QString());
+    Ribbon1->setScreenTip(acnShowOptions, QStringLiteral("Параметры"), QString());
+    Ribbon1->setScreenTip(acnSaveOptions, QStringLiteral("Сохранить настройки"), QString());
+    Ribbon1->setScreenTip(acnLoadOptions, QStringLiteral("Загрузить настройки"), QString());
+    Ribbon1->setScreenTip(acnApplyOptions, QStringLiteral("Применить настройки"), QString());
+    Ribbon1->setScreenTip(acnShowList, QStringLiteral("Список грунтов"), QString());
     Ribbon1->setScreenTip(acnLoadPicture, QStringLiteral("Открыть изображение"),
                           QStringLiteral("Загрузить изображение радарограммы в растровом формате"), false);
     Ribbon1->setScreenTip(acnImportSkv, QStringLiteral("Импорт скважин"), QStringLiteral("Импорт цифровой модели скважин"));
@@ -572,6 +598,56 @@ void TFmMainForm::acnLoadPictureExecute()
     }
 }
 
+void TFmMainForm::showWindow(QWidget* window, bool centred)
+{
+    if (window == nullptr)
+        return;
+    if (centred && !window->isVisible())
+        window->move(geometry().center() - window->rect().center());
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void TFmMainForm::acnShowOptionsExecute() { showWindow(fmOptions_, true); }
+
+void TFmMainForm::acnShowListExecute() { showWindow(fmList_, false); }
+
+void TFmMainForm::acnApplyOptionsExecute() { acnBuildChart->trigger(); }
+
+void TFmMainForm::acnSaveOptionsExecute()
+{
+    const DiagramParams diagram = Document.diagramParams();
+    OptionValues values;
+    values.delimiterIndex = Document.settings().delimiterIndex;
+    values.picketColumnText = Document.settings().picketColumnText;
+    values.cursorHorzSize = diagram.CursorHorzSize;
+    values.cursorVertSize = diagram.CursorVertSize;
+    values.cursorHorizMarkVisible = diagram.CursorHorizMarkVisible;
+    values.cursorVertMarkVisible = diagram.CursorVertMarkVisible;
+    values.vertIncrement = diagram.VertIncrement;
+    IniFile file(optionsPath_);
+    SaveOptions(file, values);
+}
+
+void TFmMainForm::acnLoadOptionsExecute()
+{
+    // Loading sets the controls (through the document they show) and nothing else: no table is
+    // read again and nothing is drawn; each value counts at the next command that reads it.
+    const OptionValues values = LoadOptions(IniFile(optionsPath_));
+    const int item = values.delimiterIndex >= 0 && values.delimiterIndex <= 3 ? values.delimiterIndex : -1;
+    static const char* const kDelimiters[] = {"табуляция", "точка с запятой", "запятая", "пробел"};
+    Document.setDelimiter(item, item >= 0 ? kDelimiters[item] : "");
+    Document.setPicketColumnText(values.picketColumnText);
+    DiagramParams diagram = Document.diagramParams();
+    diagram.CursorHorzSize = values.cursorHorzSize;
+    diagram.CursorVertSize = values.cursorVertSize;
+    diagram.CursorHorizMarkVisible = values.cursorHorizMarkVisible;
+    diagram.CursorVertMarkVisible = values.cursorVertMarkVisible;
+    diagram.VertIncrement = values.vertIncrement;
+    Document.setDiagramParams(diagram);
+}
+
 void TFmMainForm::acnBuildSkvExecute() { Document.buildSkv(); }
 
 void TFmMainForm::acnPlotSkvExecute() { sectionPage->plotSkv(); }
@@ -592,14 +668,7 @@ void TFmMainForm::acnReCalcPKExecute()
     Document.recalcPickets();
 }
 
-void TFmMainForm::acnAboutExecute()
-{
-    if (fmAbout_ == nullptr)
-        return;
-    fmAbout_->show();
-    fmAbout_->raise();
-    fmAbout_->activateWindow();
-}
+void TFmMainForm::acnAboutExecute() { showWindow(fmAbout_, false); }
 
 void TFmMainForm::acnBuildChartExecute() { Document.buildChart(); }
 

@@ -111,6 +111,11 @@ public:
     QAction* acnExportDiagrammToJpg = nullptr;
     QAction* acnPrintImage = nullptr;
     QAction* acnLoadPicture = nullptr;
+    QAction* acnShowOptions = nullptr;
+    QAction* acnSaveOptions = nullptr;
+    QAction* acnLoadOptions = nullptr;
+    QAction* acnApplyOptions = nullptr;
+    QAction* acnShowList = nullptr;
     QAction* acnImportSkv = nullptr;
     QAction* acnBuildSkv = nullptr;
     QAction* acnPlotSkv = nullptr;
@@ -133,6 +138,13 @@ public:
     void acnExportTableExecute();
     void acnImportSkvExecute();
     void acnLoadPictureExecute();
+    void acnShowOptionsExecute();
+    void acnShowListExecute();
+    void acnApplyOptionsExecute();
+    void acnSaveOptionsExecute();
+    void acnLoadOptionsExecute();
+    // The settings file the save and load commands use ("TrasselOptions.ini" beside the program).
+    void setOptionsFile(const std::string& path) { optionsPath_ = path; }
     void acnBuildSkvExecute();
     void acnPlotSkvExecute();
     void acnReCalcPKExecute();
@@ -178,6 +190,8 @@ private:
     // Redraws what an undone or redone edit asks for.
     void followEdit(Follow follow);
     void updateUndoActions();
+    // Shows a secondary window without blocking, bringing an open one forward.
+    void showWindow(QWidget* window, bool centred);
 
     std::unique_ptr<UiServices> ownServices_;
     UiServices* services_ = nullptr;
@@ -186,7 +200,8 @@ private:
     QPointer<QWidget> fmSkv_;
     QPointer<QWidget> fmAbout_;
     QString lastOpenName_;
-    QString lastOpenFilter_;  // the shared open dialog's filter, as the last command set it
+    QString lastOpenFilter_;
+    std::string optionsPath_;  // the shared open dialog's filter, as the last command set it
     bool programPageSwitch_ = false;
     UndoBridge* undoBridge_ = nullptr;
 };

@@ -1,0 +1,121 @@
+#include "app/mainform.h"
+#include "app/ribbon.h"
+#include "controls.h"
+#include "fake_services.h"
+#include "settings/options.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace trassel;
+
+namespace {
+
+class SettingsFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TFmMainForm>(&services);
+        path = dir.filePath(QStringLiteral("TrasselOptions.ini")).toStdString();
+        form->setOptionsFile(path);
+    }
+    std::string bytes() const
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    template <class T> T* control(const char* name) { return test::Control<T>(form.get(), name); }
+
+    test::FakeServices services;
+    std::unique_ptr<TFmMainForm> form;
+    QTemporaryDir dir;
+    std::string path;
+};
+
+} // namespace
+
+TEST_F(SettingsFormTest, SaveChangeLoadGivesTheSavedControlsBack)
+{
+    EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Параметры"), QStringLiteral("Параметры")),
+              (QList<QAction*>{form->acnShowOptions, form->acnSaveOptions, form->acnLoadOptions}));
+    form->acnSaveOptions->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    EXPECT_EQ(bytes(), "[SourceTable]\r\nDelimiter=-1\r\nNamberColX=1\r\n"
+                       "[Cursor]\r\nHorizSize=10\r\nVertSize=10\r\nHorizMarkVisible=1\r\nVertMarkVisible=1\r\n"
+                       "[\xD1ursor]\r\nVertIncrementDecrement=1\r\n");
+
+    control<QComboBox>("cmbDelimiter")->setCurrentIndex(1);
+    control<QComboBox>("cmbX")->setEditText(QStringLiteral("3"));
+    control<QSpinBox>("seCursorHorzSize")->setValue(15);
+    control<QCheckBox>("chkCursorHorizMarkVisible")->setChecked(false);
+    control<QLineEdit>("ltxtVertIncrementDecrement")->setText(QStringLiteral("5"));
+    form->acnSaveOptions->trigger();
+    control<QComboBox>("cmbDelimiter")->setCurrentIndex(3);
+    control<QComboBox>("cmbX")->setEditText(QStringLiteral("7"));
+    control<QSpinBox>("seCursorHorzSize")->setValue(30);
+    control<QCheckBox>("chkCursorHorizMarkVisible")->setChecked(true);
+    control<QLineEdit>("ltxtVertIncrementDecrement")->setText(QStringLiteral("9"));
+    const auto revision = form->ChartData.revision();
+    form->acnLoadOptions->trigger();
+    EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentIndex(), 1);
+    EXPECT_EQ(control<QComboBox>("cmbX")->currentText(), QStringLiteral("3"));
+    EXPECT_EQ(control<QSpinBox>("seCursorHorzSize")->value(), 15);
+    EXPECT_FALSE(control<QCheckBox>("chkCursorHorizMarkVisible")->isChecked());
+    EXPECT_EQ(control<QLineEdit>("ltxtVertIncrementDecrement")->text(), QStringLiteral("5"));
+    EXPECT_EQ(form->Document.diagramParams().CursorHorzSize, 15);  // the next build reads it
+    EXPECT_EQ(form->ChartData.revision(), revision);              // nothing was drawn
+    EXPECT_EQ(form->Document.delimiter(), ';');
+}
+
+TEST_F(SettingsFormTest, NoFileLoadsTheDefaultsAndAFileThatCannotBeWrittenIsReported)
+{
+    form->acnLoadOptions->trigger();
+    EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentIndex(), 0);
+    EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentText(), QStringLiteral("табуляция"));
+    EXPECT_EQ(control<QSpinBox>("seCursorHorzSize")->value(), 20);
+    EXPECT_EQ(control<QSpinBox>("seCursorVertSize")->value(), 20);
+    EXPECT_EQ(control<QLineEdit>("ltxtVertIncrementDecrement")->text(), QStringLiteral("100"));
+
+    const std::string nowhere = dir.filePath(QStringLiteral("нет/TrasselOptions.ini")).toStdString();
+    form->setOptionsFile(nowhere);
+    form->acnSaveOptions->trigger();
+    EXPECT_EQ(services.errors, QStringList{QString::fromStdString("Unable to write to " + nowhere)});
+    control<QComboBox>("cmbX")->setEditText(QStringLiteral("x"));
+    form->setOptionsFile(path);
+    form->acnSaveOptions->trigger();
+    EXPECT_EQ(services.errors.last(), QStringLiteral("'x' is not a valid integer value"));
+    EXPECT_EQ(bytes(), "[SourceTable]\r\nDelimiter=0\r\n");  // written before the bad column
+}
+
+TEST_F(SettingsFormTest, TheOptionsWindowsButtonsRunTheCommands)
+{
+    TFmOptions options(form.get());
+    form->setSecondaryWindows(&options, nullptr, nullptr, nullptr);
+    EXPECT_EQ(options.size(), QSize(798, 492));
+    EXPECT_EQ(options.windowTitle(), QStringLiteral("Параметры"));
+    EXPECT_EQ(options.PageControl1->geometry(), QRect(0, 0, 265, 461));
+    EXPECT_EQ(options.PageControl1->count(), 3);
+    EXPECT_EQ(options.PageControl1->tabText(options.PageControl1->currentIndex()), QStringLiteral("Изображения"));
+    EXPECT_EQ(options.btnSaveOptions->geometry(), QRect(4, 467, 75, 25));
+    EXPECT_EQ(options.btnLoadOptions->geometry(), QRect(85, 467, 75, 25));
+    options.btnSaveOptions->click();
+    EXPECT_FALSE(bytes().empty());
+    control<QSpinBox>("seCursorVertSize")->setValue(44);
+    options.btnLoadOptions->click();
+    EXPECT_EQ(control<QSpinBox>("seCursorVertSize")->value(), 10);
+    form->acnShowOptions->trigger();
+    form->acnShowOptions->trigger();  // the same window comes forward
+    EXPECT_TRUE(options.isVisible());
+    EXPECT_EQ(form->findChildren<TFmOptions*>().size(), 1);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
