@@ -6,7 +6,10 @@
 #include "dialogs/list.h"
 #include "settings/options.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include <exception>
 #include <new>
@@ -51,10 +54,22 @@ bool TrasselApplication::notify(QObject* receiver, QEvent* event)
     return false;
 }
 
+bool InstallQtTranslations(QCoreApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
 int RunTrassel(int argc, char** argv)
 {
     OptionsFile = OptionsFilePath();
     TrasselApplication app(argc, argv);
+    InstallQtTranslations(app);
     try {
         TFmMainForm mainForm;
         TFmOptions options(&mainForm);

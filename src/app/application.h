@@ -19,6 +19,11 @@ public:
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// Installs Qt's own Russian texts (the buttons of message boxes, the file, font, colour and
+// printer dialogs) from the system's Qt translations; false when they are not installed, and
+// then the dialogs keep their English texts.
+bool InstallQtTranslations(QCoreApplication& app);
+
 // Runs the program; the exit code is 0 even when start-up fails (the error is shown).
 int RunTrassel(int argc, char** argv);
 

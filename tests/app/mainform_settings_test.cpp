@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "app/mainform.h"
 #include "app/ribbon.h"
 #include "controls.h"
@@ -6,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -118,4 +120,12 @@ TEST_F(SettingsFormTest, TheOptionsWindowsButtonsRunTheCommands)
     EXPECT_TRUE(options.isVisible());
     EXPECT_EQ(form->findChildren<TFmOptions*>().size(), 1);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+TEST(QtTexts, QtsOwnDialogsSpeakRussian)
+{
+    ASSERT_TRUE(InstallQtTranslations(*QCoreApplication::instance()));
+    // The standard buttons of a message box and of the file dialog come from Qt's translations.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Открыть"));
 }
