@@ -7,6 +7,8 @@
 #include "base/error.h"
 #include "boreholes/borehole_page.h"
 #include "dialogs/about.h"
+#include "dialogs/list.h"
+#include "platform/qt_canvas.h"
 #include "diagram/diagram_page.h"
 #include "diagram/diagram_properties_page.h"
 #include "layers/layer_panel.h"
@@ -194,6 +196,11 @@ void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* 
     // The options window's buttons run the same actions as the ribbon.
     if (auto* window = qobject_cast<TFmOptions*>(options))
         window->bindActions(acnSaveOptions, acnLoadOptions);
+    // The soil list reports through the one reporter, and its font is the section canvas's.
+    if (auto* soils = qobject_cast<TFmList*>(list)) {
+        soils->guard = [this](const std::function<void()>& command) { return runGuarded(command); };
+        connect(soils, &TFmList::fontChosen, this, [this](const FontState& font) { sectionPage->canvas().setFont(font); });
+    }
     fmOptions_ = options;
     fmList_ = list;
     fmSkv_ = skv;

@@ -4,6 +4,9 @@
 #include "controls.h"
 #include "fake_services.h"
 #include "settings/options.h"
+#include "dialogs/list.h"
+#include "platform/qt_canvas.h"
+#include "section/section_page.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -128,4 +131,19 @@ TEST(QtTexts, QtsOwnDialogsSpeakRussian)
     // The standard buttons of a message box and of the file dialog come from Qt's translations.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Открыть"));
+}
+
+TEST_F(SettingsFormTest, TheSoilListsFontBecomesTheSectionCanvasFont)
+{
+    TFmList list(form.get());
+    form->setSecondaryWindows(nullptr, &list, nullptr, nullptr);
+    FontState font;
+    font.name = "Liberation Serif";
+    font.size = 14;
+    font.bold = true;
+    font.color = 0x0000FF;
+    emit list.fontChosen(font);
+    EXPECT_EQ(form->sectionPage->canvas().font(), font);
+    form->acnShowList->trigger();
+    EXPECT_TRUE(list.isVisible());
 }
