@@ -43,6 +43,7 @@
 #include <QSplitter>
 #include <QStyle>
 #include <QTabWidget>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
 #include <QVBoxLayout>
@@ -167,6 +168,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     // Every change of a section parameter draws the section again, as the command would; every
     // change of a layer's style draws the section (but for the point colour) and the diagram.
     connect(sectionProperties, &SectionPropertiesPage::redrawRequested, this, [this] { acnPlotRazrezPoligon->trigger(); });
+    connect(sectionPage, &SectionPage::soilLabelRequested, this, [this](QPoint at) { runGuarded([this, at] { imgSectionSoilLabel(at); }); });
     connect(layerPanel, &LayerPanel::redrawRequested, this, [this](bool section) {
         if (section)
             acnPlotRazrezPoligon->trigger();
@@ -334,7 +336,7 @@ void TFmMainForm::buildRibbon()
     sectionGroup->addAction(acnPlotRazrezPoligon);
     sectionGroup->addAction(acnExportDiagrammToJpg);
     sectionGroup->addAction(acnPlotSkv);
-    section->addGroup(QStringLiteral("Инструменты"));
+    section->addGroup(QStringLiteral("Инструменты"))->addWidget(buildToolBar());
     RibbonTab* params = Ribbon1->addTab(QStringLiteral("Параметры"));
     lblDateCompilation1 = new QLabel;
     lblDateCompilation1->setObjectName(QStringLiteral("lblDateCompilation1"));
@@ -454,6 +456,62 @@ QWidget* TFmMainForm::buildRightPanel()
     right->addWidget(PageControl2, 1);
     layout->addWidget(properties, 1);
     return panel2;
+}
+
+QToolBar* TFmMainForm::buildToolBar()
+{
+    ToolBar1 = new QToolBar;
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    auto button = [this](const char* name, const QString& hint, RibbonGlyph glyph) {
+        auto* b = new QToolButton(ToolBar1);
+        b->setObjectName(QLatin1String(name));
+        b->setCheckable(true);
+        b->setAutoRaise(true);
+        b->setIcon(ribbonIcon(glyph));
+        b->setToolTip(hint);
+        ToolBar1->addWidget(b);
+        return b;
+    };
+    tbtnCursor = button("tbtnCursor", QStringLiteral("Курсор"), RibbonGlyph::Cursor);
+    tbtnWriteGround = button("tbtnWriteGround", QStringLiteral("Подписи"), RibbonGlyph::Labels);
+    tbtnPen = button("tbtnPen", QString(), RibbonGlyph::Pen);
+    tbtnLastik = button("tbtnLastik", QStringLiteral("Ластик"), RibbonGlyph::Eraser);
+    tbtnCursor->setChecked(true);
+    // One group: pressing a button raises the one that was down; only the eraser may be raised
+    // again, leaving none down.
+    for (QToolButton* b : {tbtnCursor, tbtnWriteGround, tbtnPen, tbtnLastik}) {
+        connect(b, &QToolButton::clicked, this, [this, b](bool checked) {
+            if (!checked && b != tbtnLastik)
+                b->setChecked(true);
+            if (b->isChecked())
+                for (QToolButton* other : {tbtnCursor, tbtnWriteGround, tbtnPen, tbtnLastik})
+                    if (other != b)
+                        other->setChecked(false);
+            sectionPage->setTool(!b->isChecked()        ? SectionTool::None
+                                 : b == tbtnWriteGround ? SectionTool::WriteGround
+                                 : b == tbtnPen         ? SectionTool::Pen
+                                 : b == tbtnLastik      ? SectionTool::Lastik
+                                                        : SectionTool::Cursor);
+            if (b == tbtnWriteGround)
+                runGuarded([this] { tbtnWriteGroundClick(); });
+        });
+    }
+    return ToolBar1;
+}
+
+void TFmMainForm::tbtnWriteGroundClick() { showWindow(fmList_, false); }
+
+void TFmMainForm::imgSectionSoilLabel(QPoint at)
+{
+    // The brush is solid white whether a soil is written or not.
+    sectionPage->canvas().setBrushStyle(BrushStyle::Solid);
+    sectionPage->canvas().setBrushColor(kWhite);
+    auto* soils = qobject_cast<TFmList*>(fmList_.data());
+    if (soils == nullptr || !soils->soilSelected()) {
+        services_->information(this, QStringLiteral("Подпись грунтов"), QStringLiteral("Выберете название грунта из списка"));
+        return;
+    }
+    sectionPage->writeSoil(at, toStdString(soils->selectedSoil()));
 }
 
 void TFmMainForm::buildMenus()

@@ -6,6 +6,7 @@
 #include "document/survey_document.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 
 #include <functional>
@@ -17,6 +18,7 @@ class QLabel;
 class QScrollArea;
 class QSplitter;
 class QTabWidget;
+class QToolBar;
 class QToolButton;
 class QUndoStack;
 
@@ -77,6 +79,11 @@ public:
     QTabWidget* PageControl1 = nullptr;
     QTabWidget* PageControl2 = nullptr;
     QLabel* lblDateCompilation1 = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolButton* tbtnCursor = nullptr;
+    QToolButton* tbtnWriteGround = nullptr;
+    QToolButton* tbtnPen = nullptr;
+    QToolButton* tbtnLastik = nullptr;
 
     // ---- pages ----
     TablePage* tablePage = nullptr;
@@ -139,6 +146,9 @@ public:
     void acnImportSkvExecute();
     void acnLoadPictureExecute();
     void acnShowOptionsExecute();
+    void tbtnWriteGroundClick();
+    // A press on the section with "Подписи" down: the soil chosen in the soil list, or a message.
+    void imgSectionSoilLabel(QPoint at);
     void acnShowListExecute();
     void acnApplyOptionsExecute();
     void acnSaveOptionsExecute();
@@ -185,6 +195,7 @@ private:
     void buildRibbon();
     void buildUndo();
     void buildMenus();
+    QToolBar* buildToolBar();
     QWidget* buildWorkPages();
     QWidget* buildRightPanel();
     // Redraws what an undone or redone edit asks for.

@@ -36,6 +36,7 @@ struct DocumentChange {
         Layers,         // layers added, removed, checked or restyled
         DiagramParams,
         SectionParams,
+        SectionPicture,  // annotations put back or taken back on the section bitmap
     };
     What what = What::Cells;
     TableId table = TableId::Depth;
@@ -110,6 +111,12 @@ public:
     SectionState& sectionState() { return sectionState_; }
     int sectionWidth() const { return sectionState_.sectionWidth; }
     void setSectionWidth(int width) { sectionState_.sectionWidth = width; }
+    // The canvas of the section bitmap the annotations are painted on, and the count of the
+    // section's drawings: an annotation belongs to the drawing it was made on.
+    void setSectionCanvas(Canvas* canvas) { sectionCanvas_ = canvas; }
+    Canvas* sectionCanvas() const { return sectionCanvas_; }
+    std::uint64_t sectionDrawing() const { return sectionDrawing_; }
+    void sectionRedrawn() { ++sectionDrawing_; }
 
     // ---- table commands (each one undoable step) ----
     // Typing into a cell.
@@ -192,6 +199,8 @@ private:
     SectionParams sectionParams_;
     SectionState sectionState_;
     EditSink* sink_ = nullptr;
+    Canvas* sectionCanvas_ = nullptr;
+    std::uint64_t sectionDrawing_ = 0;
     std::vector<std::pair<int, Listener>> listeners_;
     int nextToken_ = 1;
 };

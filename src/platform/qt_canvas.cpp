@@ -224,6 +224,25 @@ int ImageCanvas::measureText(std::string_view utf8)
     return layOut(font, utf8).width;
 }
 
+Picture ImageCanvas::grab(int left, int top, int width, int height) const
+{
+    const QRect area = QRect(left, top, width, height).intersected(image_.rect());
+    Picture picture;
+    if (area.isEmpty())
+        return picture;
+    picture.width = area.width();
+    picture.height = area.height();
+    picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+    for (int row = 0; row < picture.height; ++row) {
+        const auto* line = reinterpret_cast<const QRgb*>(image_.constScanLine(area.top() + row)) + area.left();
+        for (int col = 0; col < picture.width; ++col)
+            picture.pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) + static_cast<std::size_t>(col)] =
+                static_cast<Color>(qRed(line[col])) | (static_cast<Color>(qGreen(line[col])) << 8) |
+                (static_cast<Color>(qBlue(line[col])) << 16);
+    }
+    return picture;
+}
+
 void ImageCanvas::drawPicture(int x, int y, const Picture& picture)
 {
     if (!painting())

@@ -29,6 +29,7 @@ public:
     const QImage& image() const { return image_; }
 
     Picture resourceBitmap(std::string_view name) override;
+    Picture grab(int left, int top, int width, int height) const override;
 
 protected:
     void resizeBitmap(int width, int height) override;

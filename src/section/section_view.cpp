@@ -54,6 +54,11 @@ void SectionImage::mouseMoveEvent(QMouseEvent* event)
     emit mouseMoved(event->position().toPoint(), event->buttons());
 }
 
+void SectionImage::mouseReleaseEvent(QMouseEvent* event)
+{
+    emit mouseReleased(event->position().toPoint(), event->button());
+}
+
 SectionView::SectionView(QWidget* parent)
     : QScrollArea(parent), content_(new QWidget), image_(new SectionImage(content_))
 {

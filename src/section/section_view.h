@@ -24,11 +24,13 @@ signals:
     void mousePressed(QPoint pos, Qt::MouseButton button);
     // Sent for every move over the image, with or without a button held.
     void mouseMoved(QPoint pos, Qt::MouseButtons buttons);
+    void mouseReleased(QPoint pos, Qt::MouseButton button);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     const ImageCanvas* canvas_ = nullptr;

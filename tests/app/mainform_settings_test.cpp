@@ -2,7 +2,9 @@
 #include "app/mainform.h"
 #include "app/ribbon.h"
 #include "controls.h"
+#include "example_survey.h"
 #include "fake_services.h"
+#include "section/section_view.h"
 #include "settings/options.h"
 #include "dialogs/list.h"
 #include "platform/qt_canvas.h"
@@ -17,6 +19,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -146,4 +149,71 @@ TEST_F(SettingsFormTest, TheSoilListsFontBecomesTheSectionCanvasFont)
     EXPECT_EQ(form->sectionPage->canvas().font(), font);
     form->acnShowList->trigger();
     EXPECT_TRUE(list.isVisible());
+}
+
+namespace {
+
+class AnnotationFormTest : public test::ExampleSurveyTest {};
+
+} // namespace
+
+TEST_F(AnnotationFormTest, LabelsPenAndEraserAreUndoableAndVanishWithTheNextDrawing)
+{
+    TFmList list(form.get());
+    form->setSecondaryWindows(nullptr, &list, nullptr, nullptr);
+    form->acnPlotRazrezPoligon->trigger();
+    ImageCanvas& canvas = form->sectionPage->canvas();
+    EXPECT_TRUE(form->tbtnCursor->isChecked());
+    const QImage drawn = canvas.image().copy();
+    SectionImage* image = test::Control<SectionImage>(form.get(), "imgSection");
+
+    // "Подписи" shows the soil list; without a chosen soil a press only says so.
+    form->tbtnWriteGround->click();
+    EXPECT_TRUE(list.isVisible());
+    EXPECT_FALSE(form->tbtnCursor->isChecked());
+    emit image->mousePressed(QPoint(100, 40), Qt::LeftButton);
+    EXPECT_EQ(services.informations, QStringList{QStringLiteral("Подпись грунтов|Выберете название грунта из списка")});
+    EXPECT_EQ(canvas.image(), drawn);
+    list.lbxGrunts->setCurrentRow(1);
+    const std::string soil = list.selectedSoil().toStdString();
+    emit image->mousePressed(QPoint(100, 40), Qt::RightButton);  // any button writes
+    EXPECT_NE(canvas.image(), drawn);
+    EXPECT_EQ(canvas.image().pixel(100, 40) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Подпись грунта"));
+    form->acnUndo->trigger();
+    EXPECT_EQ(canvas.image(), drawn);
+    form->acnRedo->trigger();
+    const QImage labelled = canvas.image().copy();
+
+    // A pen stroke from press to release is one step.
+    form->tbtnPen->click();
+    emit image->mouseMoved(QPoint(200, 100), Qt::NoButton);
+    emit image->mousePressed(QPoint(200, 100), Qt::LeftButton);
+    emit image->mouseMoved(QPoint(260, 130), Qt::LeftButton);
+    emit image->mouseMoved(QPoint(300, 100), Qt::LeftButton);
+    emit image->mouseReleased(QPoint(300, 100), Qt::LeftButton);
+    EXPECT_EQ(canvas.image().pixel(230, 115) & 0xFFFFFF, 0u);
+    EXPECT_EQ(canvas.pen().color, kBlack);
+    // The eraser, and the buttons as one group that the eraser alone can leave empty.
+    form->tbtnLastik->click();
+    EXPECT_FALSE(form->tbtnPen->isChecked());
+    emit image->mousePressed(QPoint(260, 130), Qt::LeftButton);
+    emit image->mouseMoved(QPoint(260, 130), Qt::LeftButton);
+    emit image->mouseReleased(QPoint(260, 130), Qt::LeftButton);
+    EXPECT_EQ(canvas.image().pixel(250, 120) & 0xFFFFFF, 0xFFFFFFu);
+    form->tbtnLastik->click();
+    EXPECT_FALSE(form->tbtnLastik->isChecked());
+    EXPECT_FALSE(form->tbtnCursor->isChecked());
+    form->acnUndo->trigger();  // the erasure
+    form->acnUndo->trigger();  // the stroke
+    EXPECT_EQ(canvas.image(), labelled);
+
+    // The next drawing removes every annotation; its steps then leave the new picture alone.
+    form->acnRedo->trigger();
+    form->acnPlotRazrezPoligon->trigger();
+    const QImage redrawn = canvas.image().copy();
+    EXPECT_EQ(redrawn, drawn);
+    form->acnUndo->trigger();
+    EXPECT_EQ(canvas.image(), redrawn);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }

@@ -1,6 +1,7 @@
 // The worked borehole example drawn on the Qt canvas: the pixels of the stem, the tick and
 // the texts where the drawing puts them.
 #include "boreholes/boreholes.h"
+#include "section/annotation_tools.h"
 #include "platform/qt_canvas.h"
 #include "qt_app.h"
 #include "table/grid.h"
@@ -8,6 +9,8 @@
 #include <QGuiApplication>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace trassel;
 
@@ -53,4 +56,34 @@ TEST(BoreholePixels, StemTickAndTextsOfTheWorkedExample)
     EXPECT_GT(inkIn(296, 306, 30, 18), 10);  // "250"
     EXPECT_GT(inkIn(288, 331, 60, 18), 10);  // "супесь", the second label at y 330
     EXPECT_EQ(inkIn(600, 600, 100, 100), 0);
+}
+
+TEST(AnnotationPixels, TheEraserWhitensExactlyItsSquareAndALabelStandsAtItsCorner)
+{
+    ImageCanvas canvas(200, 200);
+    canvas.setBrushColor(kBlack);
+    canvas.fillRect(0, 0, 200, 200);
+    EraserStroke(canvas, 50, 50);
+    const QImage& image = canvas.image();
+    auto white = [&](int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF; };
+    EXPECT_TRUE(white(38, 38));
+    EXPECT_TRUE(white(61, 61));
+    EXPECT_TRUE(white(38, 61));
+    EXPECT_FALSE(white(37, 50));
+    EXPECT_FALSE(white(62, 50));
+    EXPECT_FALSE(white(50, 37));
+    EXPECT_FALSE(white(50, 62));
+    EXPECT_EQ(canvas.brush().color, kWhite);
+
+    // A label's white box starts at its corner; the kept area covers all of it.
+    WriteSoilLabel(canvas, 100, 140, "Песок");
+    EXPECT_TRUE(white(100, 140));
+    EXPECT_FALSE(white(99, 140));
+    const MarkArea area = SoilLabelArea(canvas, 100, 140, "Песок");
+    const Picture kept = canvas.grab(area.left, area.top, area.width, area.height);
+    int ink = 0;
+    for (const Color c : kept.pixels)
+        ink += c == kBlack;
+    EXPECT_GT(ink, 10);  // the letters
+    EXPECT_EQ(kept.width, std::min(area.width, 200 - area.left));
 }
