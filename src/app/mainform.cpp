@@ -615,14 +615,21 @@ void TFmMainForm::PageControl2Change(int index)
 
 // ---- the commands ----
 
-void TFmMainForm::acnImportTableExecute()
+QString TFmMainForm::askOpenName()
 {
     // The open dialog is shared: it keeps the filter and the name the last command left in it.
-    lastOpenFilter_ = importTableFilter();
     const QString name = services_->openFileName(this, lastOpenFilter_, lastOpenName_);
+    if (!name.isEmpty())
+        lastOpenName_ = name;
+    return name;
+}
+
+void TFmMainForm::acnImportTableExecute()
+{
+    lastOpenFilter_ = importTableFilter();
+    const QString name = askOpenName();
     if (name.isEmpty())
         return;
-    lastOpenName_ = name;
     // The whole file is read before the table is touched, and the document swaps the new
     // table in only once it is complete: a file that cannot be read leaves the table as it was.
     FileBytes bytes = ReadWholeFile(toLocalPath(name));
@@ -634,10 +641,9 @@ void TFmMainForm::acnImportTableExecute()
 void TFmMainForm::acnImportSkvExecute()
 {
     // No filter of its own: the dialog shows the one another command left, or none.
-    const QString name = services_->openFileName(this, lastOpenFilter_, lastOpenName_);
+    const QString name = askOpenName();
     if (name.isEmpty())
         return;
-    lastOpenName_ = name;
     FileBytes bytes = ReadWholeFile(toLocalPath(name));
     const WaitCursor wait;
     if (!Document.importBoreholes(std::move(bytes.data), bytes.size))
@@ -647,10 +653,9 @@ void TFmMainForm::acnImportSkvExecute()
 void TFmMainForm::acnLoadPictureExecute()
 {
     // The shared open dialog, with the filter and the name the imports left: no filter of its own.
-    const QString name = services_->openFileName(this, lastOpenFilter_, lastOpenName_);
+    const QString name = askOpenName();
     if (name.isEmpty())
         return;
-    lastOpenName_ = name;
     pnlRadarogramma->loadFile(name);  // a file that fails leaves the former picture
     // Room for the whole height of the picture, as far as the working pages keep half.
     QList<int> sizes = Splitter2->sizes();

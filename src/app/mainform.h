@@ -201,6 +201,8 @@ private:
     // Redraws what an undone or redone edit asks for.
     void followEdit(Follow follow);
     void updateUndoActions();
+    // The shared open dialog; the name chosen, empty when cancelled.
+    QString askOpenName();
     // Shows a secondary window without blocking, bringing an open one forward.
     void showWindow(QWidget* window, bool centred);
 
