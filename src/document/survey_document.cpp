@@ -405,7 +405,7 @@ void SurveyDocument::recalcPickets()
     recordCells(TableId::Depth, "Пересчет в ПК", rects, [&] { RecalcPickets(depth_, settings_.headerRowCount); });
 }
 
-void SurveyDocument::numberAfterLoad(std::string text, bool)
+void SurveyDocument::numberAfterLoad(std::string text)
 {
     recordCells(TableId::Depth, std::move(text), NumberingRects(depth_, depth_.colCount(), depth_.rowCount()), [&] {
         NumberGridHeaders(depth_);
@@ -417,7 +417,7 @@ void SurveyDocument::numberAfterLoad(std::string text, bool)
 bool SurveyDocument::importTable(std::unique_ptr<char[]> bytes, std::size_t size)
 {
     if (size == 0) {
-        numberAfterLoad("Импорт таблицы", true);
+        numberAfterLoad("Импорт таблицы");
         return false;
     }
     // The file is read into a table of its own; the user's table is exchanged for it only

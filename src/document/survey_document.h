@@ -183,7 +183,8 @@ private:
     template <class Change>
     void recordCells(TableId id, std::string text, const std::vector<CellRect>& rects, Change&& change,
                      Follow follow = Follow::Nothing, int mergeKey = -1);
-    void numberAfterLoad(std::string text, bool replaceRange);
+    // The numbering, fixed rows and LastDataRow an import redoes, as one step named `text`.
+    void numberAfterLoad(std::string text);
 
     Grid depth_{10, 20};
     Grid boreholes_{5, 2};
