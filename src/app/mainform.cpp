@@ -9,6 +9,7 @@
 #include "dialogs/about.h"
 #include "dialogs/list.h"
 #include "platform/qt_canvas.h"
+#include "section/section_print_preview.h"
 #include "diagram/diagram_page.h"
 #include "diagram/diagram_properties_page.h"
 #include "layers/layer_panel.h"
@@ -773,8 +774,10 @@ void TFmMainForm::acnExportDiagrammToJpgExecute()
 void TFmMainForm::acnPrintImageExecute()
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (services_->printerSetup(this, printer))
-        sectionPage->print(printer);
+    SectionPrintPreview preview(sectionPage->printSource(), this);
+    preview.setOptions(sectionPage->printOptions());
+    services_->printPreview(this, preview, printer);
+    sectionPage->setPrintOptions(preview.options());
 }
 
 void TFmMainForm::acnCopySGExecute()

@@ -1,5 +1,7 @@
 #include "app/ui_services.h"
 
+#include "section/section_print_preview.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -46,6 +48,11 @@ bool DialogServices::printerSetup(QWidget* parent, QPrinter& printer)
 {
     QPrintDialog dialog(&printer, parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+bool DialogServices::printPreview(QWidget*, SectionPrintPreview& preview, QPrinter& printer)
+{
+    return preview.exec(printer) == QDialog::Accepted;
 }
 
 } // namespace trassel

@@ -8,6 +8,8 @@ class QWidget;
 
 namespace trassel {
 
+class SectionPrintPreview;
+
 class UiServices {
 public:
     virtual ~UiServices() = default;
@@ -24,6 +26,8 @@ public:
     virtual void error(QWidget* parent, const QString& text) = 0;
     // The printer dialog; false when cancelled.
     virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
+    // The section's print preview, printing from it when the user asks; false when closed.
+    virtual bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) = 0;
 };
 
 // The real dialogs.
@@ -36,6 +40,7 @@ public:
     void information(QWidget* parent, const QString& caption, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
+    bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) override;
 };
 
 } // namespace trassel

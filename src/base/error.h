@@ -11,4 +11,10 @@ public:
     explicit Error(const std::string& message) : std::runtime_error(message) {}
 };
 
+// A long command stopped by the user: not a failure, nothing to report.
+class Cancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "cancelled"; }
+};
+
 } // namespace trassel

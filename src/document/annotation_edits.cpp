@@ -1,42 +1,39 @@
 #include "document/annotation_edits.h"
 
 #include "document/survey_document.h"
+#include "platform/drawing_record.h"
+
+#include <algorithm>
 
 namespace trassel {
 
-AnnotationEdit::AnnotationEdit(std::string text, std::uint64_t drawing) : Edit(std::move(text)), drawing_(drawing) {}
-
-void AnnotationEdit::add(int left, int top, Picture before, Picture after)
+AnnotationEdit::AnnotationEdit(std::string text, std::uint64_t drawing, std::uint32_t group)
+    : Edit(std::move(text)), drawing_(drawing), group_(group)
 {
-    patches_.push_back({left, top, std::move(before), std::move(after)});
 }
 
-void AnnotationEdit::apply(SurveyDocument& doc)
+bool AnnotationEdit::empty(const SurveyDocument& doc) const
 {
-    Canvas* canvas = doc.sectionCanvas();
+    const RecordingCanvas* canvas = doc.sectionCanvas();
+    if (canvas == nullptr)
+        return true;
+    const auto ops = canvas->record().ops();
+    return std::none_of(ops.begin(), ops.end(), [&](const DrawOp& op) { return op.group == group_; });
+}
+
+void AnnotationEdit::show(SurveyDocument& doc, bool shown)
+{
+    RecordingCanvas* canvas = doc.sectionCanvas();
     if (canvas == nullptr || doc.sectionDrawing() != drawing_)
         return;
-    for (const Patch& patch : patches_)
-        canvas->draw(patch.left, patch.top, patch.after);
+    canvas->record().setGroupHidden(group_, !shown);
     doc.notify({DocumentChange::What::SectionPicture, TableId::Depth, {}});
 }
 
-void AnnotationEdit::revert(SurveyDocument& doc)
-{
-    Canvas* canvas = doc.sectionCanvas();
-    if (canvas == nullptr || doc.sectionDrawing() != drawing_)
-        return;
-    for (auto it = patches_.rbegin(); it != patches_.rend(); ++it)
-        canvas->draw(it->left, it->top, it->before);
-    doc.notify({DocumentChange::What::SectionPicture, TableId::Depth, {}});
-}
+void AnnotationEdit::apply(SurveyDocument& doc) { show(doc, true); }
 
-std::size_t AnnotationEdit::bytes() const
-{
-    std::size_t n = sizeof(*this) + text().capacity();
-    for (const Patch& p : patches_)
-        n += sizeof(Patch) + (p.before.pixels.capacity() + p.after.pixels.capacity()) * sizeof(Color);
-    return n;
-}
+void AnnotationEdit::revert(SurveyDocument& doc) { show(doc, false); }
+
+std::size_t AnnotationEdit::bytes() const { return sizeof(*this) + text().capacity(); }
 
 } // namespace trassel

@@ -22,6 +22,8 @@
 
 namespace trassel {
 
+class RecordingCanvas;
+
 enum class TableId { Depth, Boreholes };
 
 // What a change event says changed.
@@ -113,8 +115,8 @@ public:
     void setSectionWidth(int width) { sectionState_.sectionWidth = width; }
     // The canvas of the section bitmap the annotations are painted on, and the count of the
     // section's drawings: an annotation belongs to the drawing it was made on.
-    void setSectionCanvas(Canvas* canvas) { sectionCanvas_ = canvas; }
-    Canvas* sectionCanvas() const { return sectionCanvas_; }
+    void setSectionCanvas(RecordingCanvas* canvas) { sectionCanvas_ = canvas; }
+    RecordingCanvas* sectionCanvas() const { return sectionCanvas_; }
     std::uint64_t sectionDrawing() const { return sectionDrawing_; }
     void sectionRedrawn() { ++sectionDrawing_; }
 
@@ -200,7 +202,7 @@ private:
     SectionParams sectionParams_;
     SectionState sectionState_;
     EditSink* sink_ = nullptr;
-    Canvas* sectionCanvas_ = nullptr;
+    RecordingCanvas* sectionCanvas_ = nullptr;
     std::uint64_t sectionDrawing_ = 0;
     std::vector<std::pair<int, Listener>> listeners_;
     int nextToken_ = 1;

@@ -123,6 +123,8 @@ public:
     // colour. The current position moves to the text's right end.
     void textOut(int x, int y, std::string_view utf8);
     int textWidth(std::string_view utf8);
+    // Height of the box a text stands on in the canvas font.
+    int textHeight() { return measureTextHeight(); }
     // Copies the whole picture, white included, with its top-left at (x, y).
     void draw(int x, int y, const Picture& picture);
     // Fills with the brush, the right column and bottom row excluded.
@@ -148,6 +150,7 @@ protected:
     // Draws the text and returns its width in pixels.
     virtual int drawText(int x, int y, std::string_view utf8) = 0;
     virtual int measureText(std::string_view utf8) = 0;
+    virtual int measureTextHeight() = 0;
     virtual void drawPicture(int x, int y, const Picture& picture) = 0;
     virtual void fillRectangle(int left, int top, int right, int bottom) = 0;
     virtual void fillWhite(int left, int top, int right, int bottom) = 0;

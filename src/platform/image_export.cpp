@@ -2,11 +2,17 @@
 
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "platform/qt_canvas.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QImageWriter>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
 
 #include <optional>
 #include <string>
@@ -78,7 +84,89 @@ private:
 
 QString SectionImageFilter()
 {
-    return QStringLiteral("JPEG (*.jpg *.jpeg);;PNG (*.png);;BMP (*.bmp)");
+    return QStringLiteral("JPEG (*.jpg *.jpeg);;PNG (*.png);;BMP (*.bmp);;PDF (*.pdf);;SVG (*.svg)");
+}
+
+namespace {
+
+void CheckJpegSize(const QString& path, int width, int height)
+{
+    if (width > kMaxJpegSide || height > kMaxJpegSide)
+        Fail(path, QStringLiteral("формат JPEG допускает не более %1 пикселей по стороне, а рисунок имеет %2 × %3. "
+                                  "Сохраните его в PNG, BMP или PDF.")
+                       .arg(kMaxJpegSide)
+                       .arg(width)
+                       .arg(height));
+}
+
+bool IsJpeg(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QStringLiteral("jpg") || suffix == QStringLiteral("jpeg");
+}
+
+// Paints the record onto a vector device through the atomic file, then puts the file in place.
+template <class Paint>
+void WriteVector(const QString& path, Paint&& paint)
+{
+    AtomicFileDevice file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Error(file.failure().toStdString());
+    const bool painted = paint(file);
+    if (!file.failure().isEmpty())
+        throw Error(file.failure().toStdString());
+    if (!painted)
+        Fail(path, QStringLiteral("устройство вывода не открылось."));
+    if (!file.commit())
+        throw Error(file.failure().toStdString());
+}
+
+} // namespace
+
+void ExportSectionRecord(const DrawingRecord& record, const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const int width = record.width();
+    const int height = record.height();
+    if (width <= 0 || height <= 0)
+        Fail(path, QStringLiteral("рисунок пуст."));
+    const QString title = QStringLiteral("Геологический разрез");
+    if (suffix == QStringLiteral("pdf")) {
+        WriteVector(path, [&](QIODevice& file) {
+            QPdfWriter pdf(&file);
+            pdf.setTitle(title);
+            pdf.setCreator(QStringLiteral("Trassel"));
+            pdf.setResolution(96);
+            // The page is the section: one unit a section pixel at 96 per inch, no margins.
+            pdf.setPageLayout(QPageLayout(QPageSize(QSizeF(width * 0.75, height * 0.75), QPageSize::Point),
+                                          QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+            QPainter painter;
+            if (!painter.begin(&pdf))
+                return false;
+            PaintRecord(record, painter);
+            return painter.end();
+        });
+        return;
+    }
+    if (suffix == QStringLiteral("svg")) {
+        WriteVector(path, [&](QIODevice& file) {
+            QSvgGenerator svg;
+            svg.setOutputDevice(&file);
+            svg.setSize(QSize(width, height));
+            svg.setViewBox(QRect(0, 0, width, height));
+            svg.setResolution(96);
+            svg.setTitle(title);
+            QPainter painter;
+            if (!painter.begin(&svg))
+                return false;
+            PaintRecord(record, painter);
+            return painter.end();
+        });
+        return;
+    }
+    if (IsJpeg(path))
+        CheckJpegSize(path, width, height);
+    ExportSectionImage(RenderRecord(record), path);
 }
 
 void ExportSectionImage(const QImage& image, const QString& path)
@@ -92,12 +180,8 @@ void ExportSectionImage(const QImage& image, const QString& path)
 
     if (image.isNull())
         Fail(path, QStringLiteral("рисунок пуст."));
-    if (format == "JPEG" && (image.width() > kMaxJpegSide || image.height() > kMaxJpegSide))
-        Fail(path, QStringLiteral("формат JPEG допускает не более %1 пикселей по стороне, а рисунок имеет %2 × %3. "
-                                  "Сохраните его в PNG или BMP.")
-                       .arg(kMaxJpegSide)
-                       .arg(image.width())
-                       .arg(image.height()));
+    if (format == "JPEG")
+        CheckJpegSize(path, image.width(), image.height());
 
     AtomicFileDevice file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -5,6 +5,8 @@
 
 namespace trassel {
 
+class DrawingRecord;
+
 // The file-type choices of the save dialog for the section image.
 QString SectionImageFilter();
 
@@ -12,5 +14,9 @@ QString SectionImageFilter();
 // anything else a 24-bit BMP. The file is written beside the target and renamed into place, so
 // a failure leaves an existing file as it was. Throws Error with the reason and the file name.
 void ExportSectionImage(const QImage& image, const QString& path);
+
+// Writes a recorded drawing: ".pdf" and ".svg" as vector files whose page is the drawing (texts
+// stay texts, hatches patterns), any other name as the bitmap above.
+void ExportSectionRecord(const DrawingRecord& record, const QString& path);
 
 } // namespace trassel

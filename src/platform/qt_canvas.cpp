@@ -2,12 +2,15 @@
 
 #include "base/error.h"
 
+#include <QLineF>
 #include <QPen>
 #include <QPoint>
+#include <QPolygon>
 #include <QRect>
 #include <QString>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
 // The resource file is compiled into a static library, so its registration has to be pulled
@@ -41,59 +44,149 @@ QImage MakeImage(int width, int height, Color fill)
     return image;
 }
 
+QImage ToQImage(const Picture& picture)
+{
+    QImage image(picture.width, picture.height, QImage::Format_RGB32);
+    for (int row = 0; row < picture.height; ++row) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
+        for (int col = 0; col < picture.width; ++col) {
+            const Color c = picture.pixel(col, row);
+            line[col] = qRgb(static_cast<int>(c & 0xFFU), static_cast<int>((c >> 8) & 0xFFU),
+                             static_cast<int>((c >> 16) & 0xFFU));
+        }
+    }
+    return image;
+}
+
+bool SamePicture(const Picture& a, const Picture& b)
+{
+    return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
+}
+
+Rect ToRect(const QRect& r)
+{
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
 } // namespace
 
-ImageCanvas::ImageCanvas(int width, int height)
+QFont MakeQFont(const FontState& state)
+{
+    QFont font(toQString(state.name));
+    font.setPixelSize(PixelSizeOfPoints(state.size));
+    font.setBold(state.bold);
+    font.setUnderline(state.underline);
+    return font;
+}
+
+Picture LoadResourceBitmap(std::string_view name)
 {
     InitSectionBitmaps();
-    CheckBitmapSize(width, height);
-    image_ = MakeImage(width, height, kWhite);
-    initSize(width, height);
-    beginPainting();
+    const QImage loaded(QStringLiteral(":/bitmaps/") + toQString(name) + QStringLiteral(".bmp"));
+    if (loaded.isNull())
+        throw Error("В ресурсах программы нет рисунка «" + std::string(name) + "».");
+    const QImage rgb = loaded.convertToFormat(QImage::Format_RGB32);
+    Picture picture;
+    picture.width = rgb.width();
+    picture.height = rgb.height();
+    picture.pixels.reserve(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            picture.pixels.push_back(FromQRgb(line[x]));
+    }
+    return picture;
 }
 
-ImageCanvas::~ImageCanvas()
+// ---- text metrics for the recording canvas ----
+
+QtCanvasServices::QtCanvasServices() = default;
+QtCanvasServices::~QtCanvasServices() = default;
+
+QtCanvasServices::Metrics& QtCanvasServices::metricsOf(const FontState& font)
 {
-    endPainting();
+    if (last_ != nullptr && last_->state == font)
+        return *last_;
+    auto it = std::find_if(fonts_.begin(), fonts_.end(), [&](const auto& m) { return m->state == font; });
+    if (it == fonts_.end()) {
+        auto m = std::make_unique<Metrics>();
+        m->state = font;
+        m->metrics = std::make_unique<QFontMetrics>(MakeQFont(font));
+        fonts_.push_back(std::move(m));
+        it = std::prev(fonts_.end());
+    }
+    last_ = it->get();
+    return *last_;
 }
 
-void ImageCanvas::beginPainting()
+int QtCanvasServices::textWidth(const FontState& font, std::string_view utf8)
 {
-    if (image_.isNull())
-        return;
-    painter_ = std::make_unique<QPainter>(&image_);
-    painter_->setRenderHint(QPainter::Antialiasing, false);
-    // Hatches keep the pixels between their lines.
-    painter_->setBackgroundMode(Qt::TransparentMode);
+    Metrics& m = metricsOf(font);
+    auto it = m.widths.find(std::string(utf8));
+    if (it != m.widths.end())
+        return it->second;
+    if (m.widths.size() >= kMaxCachedTexts)
+        m.widths.clear();
+    const int w = m.metrics->horizontalAdvance(toQString(utf8));
+    m.widths.emplace(std::string(utf8), w);
+    return w;
+}
+
+int QtCanvasServices::textHeight(const FontState& font)
+{
+    return metricsOf(font).metrics->height();
+}
+
+Picture QtCanvasServices::resourceBitmap(std::string_view name)
+{
+    if (auto it = resources_.find(name); it != resources_.end())
+        return it->second;
+    return resources_.emplace(std::string(name), LoadResourceBitmap(name)).first->second;
+}
+
+// ---- drawing through a painter ----
+
+PainterCanvas::PainterCanvas(QPainter* painter, QRect area, bool raster) : area_(area), raster_(raster)
+{
+    setPainter(painter);
+}
+
+PainterCanvas::~PainterCanvas() = default;
+
+void PainterCanvas::setPainter(QPainter* painter)
+{
+    painter_ = painter;
     painterPen_ = PainterPen::None;
     appliedBrushVersion_ = ~std::uint64_t{0};
     painterFontSet_ = false;
+    if (painter_ == nullptr)
+        return;
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    // Hatches keep the pixels between their lines.
+    painter_->setBackgroundMode(Qt::TransparentMode);
 }
 
-void ImageCanvas::endPainting()
+void PainterCanvas::applyClip() {}
+
+void PainterCanvas::fillAdded(int oldWidth, int oldHeight, int width, int height)
 {
-    if (painter_) {
-        painter_->end();
-        painter_.reset();
-    }
+    if (painter_ == nullptr)
+        return;
+    const QColor colour = ToQColor(brush().color);
+    if (width > oldWidth)
+        painter_->fillRect(QRect(oldWidth, 0, width - oldWidth, height), colour);
+    if (height > oldHeight)
+        painter_->fillRect(QRect(0, oldHeight, std::min(oldWidth, width), height - oldHeight), colour);
 }
 
-void ImageCanvas::resizeBitmap(int width, int height)
+Picture PainterCanvas::resourceBitmap(std::string_view name)
 {
-    QImage next = MakeImage(width, height, brush().color);
-    endPainting();
-    const int rows = std::min(height, image_.height());
-    const int cols = std::min(width, image_.width());
-    if (!next.isNull() && rows > 0 && cols > 0) {
-        const auto bytes = static_cast<std::size_t>(cols) * 4;
-        for (int y = 0; y < rows; ++y)
-            std::memcpy(next.scanLine(y), image_.constScanLine(y), bytes);
-    }
-    image_ = std::move(next);
-    beginPainting();
+    if (auto it = resources_.find(name); it != resources_.end())
+        return it->second;
+    return resources_.emplace(std::string(name), LoadResourceBitmap(name)).first->second;
 }
 
-void ImageCanvas::usePen()
+void PainterCanvas::usePen()
 {
     if (painterPen_ == PainterPen::Line && appliedPenVersion_ == penVersion())
         return;
@@ -117,7 +210,20 @@ void ImageCanvas::usePen()
     appliedPenVersion_ = penVersion();
 }
 
-void ImageCanvas::useTextPen(const FontEntry& font)
+void PainterCanvas::useDashPen()
+{
+    if (painterPen_ == PainterPen::Dash && appliedPenVersion_ == penVersion())
+        return;
+    QPen qpen(ToQColor(pen().color));
+    qpen.setWidth(std::max(pen().width, 0));
+    qpen.setStyle(Qt::SolidLine);
+    qpen.setCapStyle(Qt::FlatCap);
+    painter_->setPen(qpen);
+    painterPen_ = PainterPen::Dash;
+    appliedPenVersion_ = penVersion();
+}
+
+void PainterCanvas::useTextPen(const FontEntry& font)
 {
     if (painterPen_ == PainterPen::Text && appliedTextColor_ == font.state.color)
         return;
@@ -126,7 +232,7 @@ void ImageCanvas::useTextPen(const FontEntry& font)
     appliedTextColor_ = font.state.color;
 }
 
-void ImageCanvas::useBrush()
+void PainterCanvas::useBrush()
 {
     if (appliedBrushVersion_ == brushVersion())
         return;
@@ -135,7 +241,7 @@ void ImageCanvas::useBrush()
     appliedBrushVersion_ = brushVersion();
 }
 
-ImageCanvas::FontEntry& ImageCanvas::currentFont()
+PainterCanvas::FontEntry& PainterCanvas::currentFont()
 {
     if (font_ && fontVersion_ == fontVersion())
         return *font_;
@@ -144,13 +250,16 @@ ImageCanvas::FontEntry& ImageCanvas::currentFont()
     if (it == fonts_.end()) {
         auto entry = std::make_unique<FontEntry>();
         entry->state = state;
-        entry->font = QFont(toQString(state.name));
-        entry->font.setPixelSize(PixelSizeOfPoints(state.size));
-        entry->font.setBold(state.bold);
-        entry->font.setUnderline(state.underline);
+        entry->font = MakeQFont(state);
         entry->metrics = std::make_unique<QFontMetrics>(entry->font);
-        entry->ascent = entry->metrics->ascent();
         entry->height = entry->metrics->height();
+        // Qt leaves out the underline of a text that starts left of a tile, so the canvas draws
+        // it itself, where and as thick as Qt would.
+        if (state.underline) {
+            entry->underlineTop = entry->metrics->ascent() + std::max(1, entry->metrics->underlinePos());
+            entry->underlineHeight = std::max(1, entry->metrics->lineWidth());
+            entry->font.setUnderline(false);
+        }
         fonts_.push_back(std::move(entry));
         it = std::prev(fonts_.end());
     }
@@ -160,7 +269,7 @@ ImageCanvas::FontEntry& ImageCanvas::currentFont()
     return *font_;
 }
 
-ImageCanvas::CachedText& ImageCanvas::layOut(FontEntry& font, std::string_view utf8)
+PainterCanvas::CachedText& PainterCanvas::layOut(FontEntry& font, std::string_view utf8)
 {
     auto it = font.texts.find(std::string(utf8));
     if (it != font.texts.end())
@@ -176,36 +285,101 @@ ImageCanvas::CachedText& ImageCanvas::layOut(FontEntry& font, std::string_view u
     return font.texts.emplace(std::string(utf8), std::move(cached)).first->second;
 }
 
-void ImageCanvas::drawLine(Point from, Point to)
+void PainterCanvas::drawDashes(std::span<const Point> path, bool closed)
 {
-    if (!painting())
+    const QRect visible = QRect(0, 0, width(), height()).intersected(area_);
+    DashPieces(path, closed, ToRect(visible), dashes_);
+    if (dashes_.empty())
         return;
+    useDashPen();
+    lines_.clear();
+    lines_.reserve(dashes_.size());
+    for (const Segment& s : dashes_)
+        lines_.emplace_back(s.x1, s.y1, s.x2, s.y2);
+    painter_->drawLines(lines_.data(), static_cast<int>(lines_.size()));
+}
+
+void PainterCanvas::drawLine(Point from, Point to)
+{
+    if (painter_ == nullptr)
+        return;
+    if (thinDashed()) {
+        const Point path[2] = {from, to};
+        drawDashes(path, false);
+        return;
+    }
     usePen();
     painter_->drawLine(from.x, from.y, to.x, to.y);
 }
 
-void ImageCanvas::drawPolygon(std::span<const Point> vertices)
+void PainterCanvas::drawPolygon(std::span<const Point> vertices)
 {
-    if (!painting())
+    if (painter_ == nullptr)
         return;
-    usePen();
-    useBrush();
-    QPolygon polygon(static_cast<qsizetype>(vertices.size()));
-    for (std::size_t i = 0; i < vertices.size(); ++i)
-        polygon.setPoint(static_cast<int>(i), vertices[i].x, vertices[i].y);
-    painter_->drawPolygon(polygon, Qt::OddEvenFill);
+    const bool dashed = thinDashed();
+    const bool fill = brush().style != BrushStyle::Clear;
+    const auto draw = [&](std::span<const Point> points, bool withFill, bool withPen) {
+        QPolygon polygon(static_cast<qsizetype>(points.size()));
+        for (std::size_t i = 0; i < points.size(); ++i)
+            polygon.setPoint(static_cast<int>(i), points[i].x, points[i].y);
+        if (withPen)
+            usePen();
+        else {
+            painter_->setPen(Qt::NoPen);
+            painterPen_ = PainterPen::None;
+        }
+        if (withFill)
+            useBrush();
+        else {
+            painter_->setBrush(Qt::NoBrush);
+            appliedBrushVersion_ = ~std::uint64_t{0};
+        }
+        painter_->drawPolygon(polygon, Qt::OddEvenFill);
+    };
+
+    if (!raster_ || !strips_ || vertices.size() < kStripFrom) {
+        if (!dashed) {
+            draw(vertices, fill, true);
+            return;
+        }
+        if (fill)
+            draw(vertices, true, false);
+        drawDashes(vertices, true);
+        return;
+    }
+
+    // Strip by strip, each polygon cut down to the vertices that shape it there. The fill and
+    // a solid outline inside a strip are exactly those of the whole polygon.
+    const QRect visible = QRect(0, 0, width(), height()).intersected(area_);
+    const int margin = std::max(pen().width, 1) / 2 + 3;
+    for (int left = visible.left(); left <= visible.right(); left += kStripWidth) {
+        const QRect strip(left, visible.top(), std::min(kStripWidth, visible.right() + 1 - left), visible.height());
+        const Rect keep{strip.left() - margin, strip.top() - margin, strip.left() + strip.width() + margin,
+                        strip.top() + strip.height() + margin};
+        CollapseOutside(vertices, keep, strip_);
+        painter_->setClipRect(strip);
+        if (fill)
+            draw(strip_, true, false);
+        if (!dashed)
+            draw(strip_, false, true);
+    }
+    painter_->setClipping(false);
+    applyClip();
+    if (dashed)
+        drawDashes(vertices, true);
 }
 
-int ImageCanvas::drawText(int x, int y, std::string_view utf8)
+int PainterCanvas::drawText(int x, int y, std::string_view utf8)
 {
     FontEntry& font = currentFont();
     CachedText& text = layOut(font, utf8);
-    if (!painting())
+    if (painter_ == nullptr)
         return text.width;
-    // Texts wholly off the bitmap (labels below the bottom edge) cost only their measuring.
+    // Texts wholly off the device (labels below the bottom edge) cost only their measuring.
+    const QRect visible = QRect(0, 0, width(), height()).intersected(area_);
     const long long right = static_cast<long long>(x) + text.width;
     const long long bottom = static_cast<long long>(y) + font.height;
-    if (x >= width() || y >= height() || right <= 0 || bottom <= 0)
+    if (x > visible.right() || y > visible.bottom() || right <= visible.left() || bottom <= visible.top())
         return text.width;
     if (brush().style == BrushStyle::Solid)
         painter_->fillRect(QRect(x, y, text.width, font.height), ToQColor(brush().color));
@@ -215,13 +389,102 @@ int ImageCanvas::drawText(int x, int y, std::string_view utf8)
     }
     useTextPen(font);
     painter_->drawStaticText(x, y, text.text);
+    if (font.state.underline)
+        painter_->fillRect(QRect(x, y + font.underlineTop, text.width, font.underlineHeight), ToQColor(font.state.color));
     return text.width;
 }
 
-int ImageCanvas::measureText(std::string_view utf8)
+int PainterCanvas::measureText(std::string_view utf8)
 {
     FontEntry& font = currentFont();
     return layOut(font, utf8).width;
+}
+
+int PainterCanvas::measureTextHeight()
+{
+    return currentFont().height;
+}
+
+const QImage& PainterCanvas::imageOf(const Picture& picture)
+{
+    for (const auto& [known, image] : images_)
+        if (SamePicture(known, picture))
+            return image;
+    if (images_.size() > 32)
+        images_.clear();
+    images_.emplace_back(picture, ToQImage(picture));
+    return images_.back().second;
+}
+
+void PainterCanvas::drawPicture(int x, int y, const Picture& picture)
+{
+    if (painter_ == nullptr)
+        return;
+    painter_->drawImage(x, y, imageOf(picture));
+}
+
+void PainterCanvas::fillRectangle(int left, int top, int right, int bottom)
+{
+    if (painter_ == nullptr || brush().style == BrushStyle::Clear)
+        return;
+    useBrush();
+    painter_->fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), brush_);
+}
+
+void PainterCanvas::fillWhite(int left, int top, int right, int bottom)
+{
+    if (painter_ == nullptr)
+        return;
+    painter_->fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), Qt::white);
+}
+
+// ---- the whole bitmap ----
+
+ImageCanvas::ImageCanvas(int width, int height) : PainterCanvas(nullptr, QRect(0, 0, width, height), true)
+{
+    InitSectionBitmaps();
+    CheckBitmapSize(width, height);
+    image_ = MakeImage(width, height, kWhite);
+    initSize(width, height);
+    begin();
+}
+
+ImageCanvas::~ImageCanvas()
+{
+    end();
+}
+
+void ImageCanvas::begin()
+{
+    if (image_.isNull())
+        return;
+    own_ = std::make_unique<QPainter>(&image_);
+    setPainter(own_.get());
+}
+
+void ImageCanvas::end()
+{
+    setPainter(nullptr);
+    if (own_) {
+        own_->end();
+        own_.reset();
+    }
+}
+
+void ImageCanvas::resizeBitmap(int width, int height)
+{
+    QImage next = MakeImage(width, height, brush().color);
+    end();
+    const int rows = std::min(height, image_.height());
+    const int cols = std::min(width, image_.width());
+    if (!next.isNull() && rows > 0 && cols > 0) {
+        const auto bytes = static_cast<std::size_t>(cols) * 4;
+        for (int y = 0; y < rows; ++y)
+            std::memcpy(next.scanLine(y), image_.constScanLine(y), bytes);
+    }
+    image_ = std::move(next);
+    setArea(QRect(0, 0, width, height));
+    begin();
 }
 
 Picture ImageCanvas::grab(int left, int top, int width, int height) const
@@ -237,61 +500,112 @@ Picture ImageCanvas::grab(int left, int top, int width, int height) const
         const auto* line = reinterpret_cast<const QRgb*>(image_.constScanLine(area.top() + row)) + area.left();
         for (int col = 0; col < picture.width; ++col)
             picture.pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) + static_cast<std::size_t>(col)] =
-                static_cast<Color>(qRed(line[col])) | (static_cast<Color>(qGreen(line[col])) << 8) |
-                (static_cast<Color>(qBlue(line[col])) << 16);
+                FromQRgb(line[col]);
     }
     return picture;
 }
 
-void ImageCanvas::drawPicture(int x, int y, const Picture& picture)
+// ---- one tile ----
+
+TileCanvas::TileCanvas(int width, int height, QRect tile) : PainterCanvas(nullptr, tile, true)
 {
-    if (!painting())
+    CheckBitmapSize(tile.width(), tile.height());
+    image_ = MakeImage(tile.width(), tile.height(), kWhite);
+    initSize(width, height);
+    if (image_.isNull())
         return;
-    QImage image(picture.width, picture.height, QImage::Format_RGB32);
-    for (int row = 0; row < picture.height; ++row) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(row));
-        for (int col = 0; col < picture.width; ++col) {
-            const Color c = picture.pixel(col, row);
-            line[col] = qRgb(static_cast<int>(c & 0xFFU), static_cast<int>((c >> 8) & 0xFFU),
-                             static_cast<int>((c >> 16) & 0xFFU));
-        }
-    }
-    painter_->drawImage(x, y, image);
+    own_ = std::make_unique<QPainter>(&image_);
+    own_->setTransform(QTransform::fromTranslate(-tile.left(), -tile.top()));
+    setPainter(own_.get());
+    applyClip();
 }
 
-void ImageCanvas::fillRectangle(int left, int top, int right, int bottom)
+TileCanvas::~TileCanvas()
 {
-    if (!painting() || brush().style == BrushStyle::Clear)
-        return;
-    useBrush();
-    painter_->fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), brush_);
+    setPainter(nullptr);
+    if (own_)
+        own_->end();
 }
 
-void ImageCanvas::fillWhite(int left, int top, int right, int bottom)
+void TileCanvas::resizeBitmap(int width, int height)
 {
-    if (!painting())
+    if (painter() == nullptr)
         return;
-    painter_->fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), Qt::white);
+    const int oldWidth = this->width();
+    const int oldHeight = this->height();
+    painter()->setClipRect(QRect(0, 0, width, height).intersected(area()));
+    fillAdded(oldWidth, oldHeight, width, height);
 }
 
-Picture ImageCanvas::resourceBitmap(std::string_view name)
+void TileCanvas::applyClip()
 {
-    if (auto it = resources_.find(name); it != resources_.end())
-        return it->second;
-    const QImage loaded(QStringLiteral(":/bitmaps/") + toQString(name) + QStringLiteral(".bmp"));
-    if (loaded.isNull())
-        throw Error("В ресурсах программы нет рисунка «" + std::string(name) + "».");
-    const QImage rgb = loaded.convertToFormat(QImage::Format_RGB32);
-    Picture picture;
-    picture.width = rgb.width();
-    picture.height = rgb.height();
-    picture.pixels.reserve(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
-    for (int y = 0; y < rgb.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < rgb.width(); ++x)
-            picture.pixels.push_back(FromQRgb(line[x]));
-    }
-    return resources_.emplace(std::string(name), std::move(picture)).first->second;
+    if (painter() != nullptr)
+        painter()->setClipRect(QRect(0, 0, width(), height()).intersected(area()));
+}
+
+// ---- any painter ----
+
+VectorCanvas::VectorCanvas(QPainter& painter, int width, int height)
+    : PainterCanvas(&painter, QRect(0, 0, width, height), false), transform_(painter.transform()),
+      callerClips_(painter.hasClipping()), callerClip_(painter.hasClipping() ? painter.clipRegion() : QRegion())
+{
+    initSize(width, height);
+    applyClip();
+}
+
+VectorCanvas::~VectorCanvas()
+{
+    if (painter() == nullptr)
+        return;
+    if (callerClips_)
+        painter()->setClipRegion(callerClip_);
+    else
+        painter()->setClipping(false);
+}
+
+void VectorCanvas::applyClip()
+{
+    if (callerClips_)
+        painter()->setClipRegion(callerClip_);
+    else
+        painter()->setClipping(false);
+    painter()->setClipRect(QRect(0, 0, width(), height()), callerClips_ ? Qt::IntersectClip : Qt::ReplaceClip);
+}
+
+void VectorCanvas::resizeBitmap(int width, int height)
+{
+    const int oldWidth = this->width();
+    const int oldHeight = this->height();
+    if (callerClips_)
+        painter()->setClipRegion(callerClip_);
+    else
+        painter()->setClipping(false);
+    painter()->setClipRect(QRect(0, 0, width, height), callerClips_ ? Qt::IntersectClip : Qt::ReplaceClip);
+    setArea(QRect(0, 0, width, height));
+    fillAdded(oldWidth, oldHeight, width, height);
+}
+
+QImage RenderTile(const DrawingRecord& record, QRect tile)
+{
+    TileCanvas canvas(record.startWidth(), record.startHeight(), tile);
+    Replay(record, canvas, ToRect(tile));
+    return canvas.image();
+}
+
+QImage RenderRecord(const DrawingRecord& record)
+{
+    ImageCanvas canvas(std::max(record.startWidth(), 0), std::max(record.startHeight(), 0));
+    Replay(record, canvas, {0, 0, INT_MAX / 2, INT_MAX / 2});
+    return canvas.image();
+}
+
+void PaintRecord(const DrawingRecord& record, QPainter& painter, QRect area)
+{
+    // The record starts from a white bitmap.
+    painter.fillRect(QRect(0, 0, record.startWidth(), record.startHeight()), Qt::white);
+    VectorCanvas canvas(painter, record.startWidth(), record.startHeight());
+    const Rect wanted = area.isEmpty() ? Rect{-INT_MAX / 2, -INT_MAX / 2, INT_MAX / 2, INT_MAX / 2} : ToRect(area);
+    Replay(record, canvas, wanted);
 }
 
 } // namespace trassel

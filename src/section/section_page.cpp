@@ -4,12 +4,15 @@
 #include "document/annotation_edits.h"
 #include "document/survey_document.h"
 #include "platform/image_export.h"
+#include "base/error.h"
 #include "platform/qt_canvas.h"
 #include "platform/qt_print_pages.h"
 #include "section/annotation_tools.h"
 #include "section/section_view.h"
+#include "table/numbers.h"
 
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -18,7 +21,8 @@
 namespace trassel {
 
 SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
-    : QWidget(parent), doc_(&doc), canvas_(std::make_unique<ImageCanvas>(kSectionStartWidth, kSectionStartHeight))
+    : QWidget(parent), doc_(&doc), record_(kSectionStartWidth, kSectionStartHeight),
+      services_(std::make_unique<QtCanvasServices>()), canvas_(std::make_unique<RecordingCanvas>(record_, *services_))
 {
     setObjectName(QStringLiteral("Разрез"));
     auto* layout = new QVBoxLayout(this);
@@ -27,7 +31,7 @@ SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
     scrbxTrassel->setObjectName(QStringLiteral("scrbxTrassel"));
     imgSection = scrbxTrassel->imageControl();
     imgSection->setObjectName(QStringLiteral("imgSection"));
-    scrbxTrassel->setCanvas(canvas_.get());
+    scrbxTrassel->setRecord(&record_);
     showSizes();
     layout->addWidget(scrbxTrassel);
     doc.setSectionCanvas(canvas_.get());
@@ -44,8 +48,8 @@ SectionPage::~SectionPage()
 {
     doc_->unsubscribe(subscription_);
     doc_->setSectionCanvas(nullptr);
-    // The image control paints from the canvas: it forgets it before the canvas goes.
-    scrbxTrassel->setCanvas(nullptr);
+    // The image control paints from the record: it forgets it before the record goes.
+    scrbxTrassel->setRecord(nullptr);
 }
 
 void SectionPage::showSizes()
@@ -55,7 +59,39 @@ void SectionPage::showSizes()
     scrbxTrassel->refresh();
 }
 
+QImage SectionPage::image() const { return RenderRecord(record_); }
+
+namespace {
+
+// Drawings of fewer rows than this (all layers together) take well under a second.
+constexpr long long kRowsWorthProgress = 150'000;
+
+} // namespace
+
 void SectionPage::plotPolygons()
+{
+    const SectionParams params = doc_->sectionParams();
+    const LayerManager& layerData = doc_->layers();
+    long long rows = 0;
+    for (int slot = 0; slot < layerData.LayerCount(); ++slot)
+        if (layerData.isChecked(layerData.Layers(slot).Item))
+            rows += std::max(0, params.LastDataRow - params.FirstDataRow + 1);
+    if (rows < kRowsWorthProgress) {
+        plotPolygons(SectionProgress{});
+        return;
+    }
+    QProgressDialog dialog(QStringLiteral("Построение разреза…"), QStringLiteral("Отмена"), 0, 1000, window());
+    dialog.setWindowTitle(QStringLiteral("Разрез"));
+    dialog.setWindowModality(Qt::WindowModal);
+    dialog.setMinimumDuration(300);
+    plotPolygons([&](long long done, long long total) {
+        dialog.setValue(static_cast<int>(total > 0 ? done * 1000 / total : 0));
+        if (dialog.wasCanceled())
+            throw Cancelled();
+    });
+}
+
+void SectionPage::plotPolygons(const SectionProgress& progress)
 {
     const LayerManager& layerData = doc_->layers();
     std::vector<SectionLayer> layers;
@@ -64,16 +100,29 @@ void SectionPage::plotPolygons()
         layers.push_back(SectionLayer{layer.PicketColumn, layer.DepthColumn, layer.LineWidth, layer.LineColor,
                                       layer.BrushColor, layer.BrushStyle, layerData.isChecked(layer.Item)});
     }
-    // A new drawing removes the annotations: their steps no longer change the picture.
-    doc_->sectionRedrawn();
-    stroke_.reset();
+    const RecordingCanvas::Snapshot before = canvas_->snapshot();
+    const SectionState stateBefore = doc_->sectionState();
+    canvas_->setGroup(0);
     try {
-        PlotRazrezPoligon(*canvas_, doc_->sectionState(), doc_->depthTable(), doc_->sectionParams(), layers);
+        PlotRazrezPoligon(*canvas_, doc_->sectionState(), doc_->depthTable(), doc_->sectionParams(), layers, progress);
+    } catch (const Cancelled&) {
+        // A cancelled drawing leaves the section as it was, annotations and all.
+        canvas_->restore(before);
+        doc_->sectionState() = stateBefore;
+        showSizes();
+        return;
     } catch (...) {
         // What was drawn before the failure stays visible; the image control keeps its width.
+        doc_->sectionRedrawn();
+        stroke_.reset();
+        record_.compact();
         showSizes();
         throw;
     }
+    // A new drawing removes the annotations: their steps no longer change the picture.
+    doc_->sectionRedrawn();
+    stroke_.reset();
+    record_.compact();
     showSizes();
 }
 
@@ -91,26 +140,12 @@ void SectionPage::plotSkv()
     scrbxTrassel->refresh();
 }
 
-namespace {
-
-// Makes one mark and keeps the pixels of its area before and after it.
-template <class Mark>
-void keepMark(AnnotationEdit& edit, ImageCanvas& canvas, const MarkArea& area, Mark&& mark)
-{
-    Picture before = canvas.grab(area.left, area.top, area.width, area.height);
-    mark();
-    const int left = std::max(area.left, 0);
-    const int top = std::max(area.top, 0);
-    edit.add(left, top, std::move(before), canvas.grab(area.left, area.top, area.width, area.height));
-}
-
-} // namespace
-
 void SectionPage::writeSoil(QPoint at, const std::string& soil)
 {
-    auto edit = std::make_unique<AnnotationEdit>("Подпись грунта", doc_->sectionDrawing());
-    keepMark(*edit, *canvas_, SoilLabelArea(*canvas_, at.x(), at.y(), soil),
-             [&] { WriteSoilLabel(*canvas_, at.x(), at.y(), soil); });
+    auto edit = std::make_unique<AnnotationEdit>("Подпись грунта", doc_->sectionDrawing(), newGroup());
+    canvas_->setGroup(edit->group());
+    WriteSoilLabel(*canvas_, at.x(), at.y(), soil);
+    canvas_->setGroup(0);
     scrbxTrassel->refresh();
     doc_->commit(std::move(edit));
 }
@@ -123,18 +158,22 @@ void SectionPage::imgSectionMouseDown(QPoint at, Qt::MouseButton button)
     }
     // A pen or eraser stroke runs while the left button is held: one step from press to release.
     if ((tool_ == SectionTool::Pen || tool_ == SectionTool::Lastik) && button == Qt::LeftButton)
-        stroke_ = std::make_unique<AnnotationEdit>(tool_ == SectionTool::Pen ? "Карандаш" : "Ластик", doc_->sectionDrawing());
+        stroke_ = std::make_unique<AnnotationEdit>(tool_ == SectionTool::Pen ? "Карандаш" : "Ластик", doc_->sectionDrawing(),
+                                                   newGroup());
 }
 
 void SectionPage::imgSectionMouseMove(QPoint at, Qt::MouseButtons buttons)
 {
     const bool active = stroke_ != nullptr && (buttons & Qt::LeftButton);
-    if (active && tool_ == SectionTool::Pen)
-        keepMark(*stroke_, *canvas_, PenStrokeArea(*canvas_, at.x(), at.y()), [&] { PenStroke(*canvas_, at.x(), at.y()); });
-    if (active && tool_ == SectionTool::Lastik)
-        keepMark(*stroke_, *canvas_, EraserArea(at.x(), at.y()), [&] { EraserStroke(*canvas_, at.x(), at.y()); });
-    if (active)
+    if (active) {
+        canvas_->setGroup(stroke_->group());
+        if (tool_ == SectionTool::Pen)
+            PenStroke(*canvas_, at.x(), at.y());
+        if (tool_ == SectionTool::Lastik)
+            EraserStroke(*canvas_, at.x(), at.y());
+        canvas_->setGroup(0);
         scrbxTrassel->refresh();
+    }
     // Whatever tool is down, the current position follows the mouse.
     canvas_->moveTo(at.x(), at.y());
 }
@@ -144,12 +183,40 @@ void SectionPage::imgSectionMouseUp(QPoint, Qt::MouseButton button)
     if (button != Qt::LeftButton || stroke_ == nullptr)
         return;
     std::unique_ptr<AnnotationEdit> stroke = std::move(stroke_);
-    if (!stroke->empty())
+    if (!stroke->empty(*doc_))
         doc_->commit(std::move(stroke));
 }
 
-void SectionPage::exportImage(const QString& fileName) { ExportSectionImage(canvas_->image(), fileName); }
+void SectionPage::exportImage(const QString& fileName) { ExportSectionRecord(record_, fileName); }
 
-void SectionPage::print(QPrinter& printer) { PrintSectionImage(canvas_->image(), printer); }
+SectionPrintSource SectionPage::printSource() const
+{
+    const SectionParams params = doc_->sectionParams();
+    SectionPrintSource source;
+    source.width = record_.width();
+    source.height = record_.height();
+    source.leftX = params.Lleft + 60;
+    source.pixelsPerCm = params.SY;
+    // The pickets of the drawn layers: those of the first checked one in drawing order. A
+    // section with no readable first picket prints without km and without a true scale.
+    source.pixelsPerPicket = 0;
+    const LayerManager& layers = doc_->layers();
+    for (int slot = layers.LayerCount() - 1; slot >= 0; --slot) {
+        const TLayer& layer = layers.Layers(slot);
+        if (!layers.isChecked(layer.Item))
+            continue;
+        try {
+            source.firstPicket = ReadStrict(doc_->depthTable().cellView(layer.PicketColumn, params.FirstDataRow));
+            source.pixelsPerPicket = params.SX;
+        } catch (const Error&) {
+        }
+        break;
+    }
+    const DrawingRecord* record = &record_;
+    source.paint = [record](QPainter& painter, const QRect& area) { PaintRecord(*record, painter, area); };
+    return source;
+}
+
+void SectionPage::print(QPrinter& printer) { PrintSection(printer, printSource(), printOptions_); }
 
 } // namespace trassel

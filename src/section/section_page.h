@@ -1,10 +1,16 @@
 #pragma once
 // The page "Разрез": the section bitmap in its white scroll box, and the commands that draw,
 // export and print it from the document's table, layers and section parameters.
+#include "platform/drawing_record.h"
+#include "platform/qt_print_pages.h"
+#include "section/section_renderer.h"
+
+#include <QImage>
 #include <QPoint>
 #include <QString>
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -12,7 +18,7 @@ class QPrinter;
 
 namespace trassel {
 
-class ImageCanvas;
+class QtCanvasServices;
 class SectionImage;
 class SectionView;
 class SurveyDocument;
@@ -29,15 +35,28 @@ public:
 
     SectionView* scrbxTrassel = nullptr;
     SectionImage* imgSection = nullptr;
-    ImageCanvas& canvas() { return *canvas_; }
+    // The section's canvas: its drawing state, and the record every drawing goes into.
+    RecordingCanvas& canvas() { return *canvas_; }
+    const DrawingRecord& record() const { return record_; }
+    // The section bitmap as a whole (for tests and the raster export).
+    QImage image() const;
 
-    // "Построить разрез полигонами": every checked layer, the last one first.
+    // "Построить разрез полигонами": every checked layer, the last one first. A drawing of a
+    // long survey shows its progress and can be cancelled, which leaves the former section.
     void plotPolygons();
+    // The same with the given progress; a progress that throws Cancelled cancels.
+    void plotPolygons(const SectionProgress& progress);
     // "Построить разрез": gives the bitmap the width SectionWidth, draws nothing.
     void applyWidth();
     // "Выработки": the boreholes drawn over the section as it stands.
     void plotSkv();
+    // By the name's extension: PDF and SVG as vectors, JPEG, PNG and BMP as the bitmap.
     void exportImage(const QString& fileName);
+    // The section as the printing needs it: its size, its transform and how to paint a part.
+    SectionPrintSource printSource() const;
+    // How the last printout met the sheets; the next preview starts from it.
+    const SectionPrintOptions& printOptions() const { return printOptions_; }
+    void setPrintOptions(const SectionPrintOptions& options) { printOptions_ = options; }
     void print(QPrinter& printer);
 
     // The annotation tools: the button down decides what a press and a move on the image do.
@@ -55,9 +74,14 @@ signals:
 
 private:
     void showSizes();
+    std::uint32_t newGroup() { return ++lastGroup_; }
 
     SurveyDocument* doc_;
-    std::unique_ptr<ImageCanvas> canvas_;  // the section bitmap and its canvas
+    DrawingRecord record_;
+    std::unique_ptr<QtCanvasServices> services_;
+    std::unique_ptr<RecordingCanvas> canvas_;
+    std::uint32_t lastGroup_ = 0;
+    SectionPrintOptions printOptions_;
     SectionTool tool_ = SectionTool::Cursor;
     int subscription_ = 0;
     std::unique_ptr<AnnotationEdit> stroke_;  // the pen or eraser stroke being drawn

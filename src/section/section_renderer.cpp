@@ -74,12 +74,6 @@ SectionGeometry ReadGeometry(const Grid& grid, const SectionParams& params, cons
     return ComputeGeometry(params, p1, pn);
 }
 
-bool IsWholePicketLabel(const std::string& label)
-{
-    // The metre label always starts with "+", the whole-picket label with the picket sign.
-    return !label.empty() && label.front() != '+';
-}
-
 void DrawDepthScale(Canvas& canvas, const SectionState& state, const SectionParams& params)
 {
     const long double left = LeftOf(params);
@@ -117,8 +111,40 @@ void DrawRazrezLine(Canvas& canvas, int x1, int y1, int x2, int y2, int width, C
     canvas.lineTo(x2, y2);
 }
 
+namespace {
+
+// The box of the last row label drawn of one kind on a layer: a label that would overlap it is
+// left out, so that rows closer than a label's width stay readable instead of overprinting.
+struct LabelBox {
+    bool drawn = false;
+    int left = 0;
+    int right = 0;
+    int top = 0;
+
+    // Whether a label at (x, y), `height` high, would overlap; `width` is asked for only when
+    // the answer needs it (a label left of the last one, when pickets run backwards).
+    template <class Width>
+    bool overlaps(int x, int y, int height, Width&& width) const
+    {
+        if (!drawn || y >= top + height || top >= y + height || x >= right)
+            return false;
+        return x >= left || static_cast<long long>(x) + width() > left;
+    }
+    void keep(int x, int y, int endX)
+    {
+        drawn = true;
+        left = x;
+        right = endX;
+        top = y;
+    }
+};
+
+constexpr long long kProgressEvery = 8192;
+
+} // namespace
+
 void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
-                     const SectionLayer& layer)
+                     const SectionLayer& layer, const SectionProgress& progress)
 {
     const SectionGeometry geometry = ReadGeometry(grid, params, layer);
     canvas.setSize(geometry.width, geometry.height);
@@ -142,11 +168,26 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
     vertices.push_back({Px(left), surfaceY});
 
     std::optional<Picture> glyph;
-    std::string depthText;
+    std::string text;
+    LabelBox depthBox;
+    LabelBox metreBox;
+    int rowTextHeight = -1;
     for (long long r = first; r <= last; ++r) {
+        if (progress && (r - first) % kProgressEvery == 0)
+            progress(r - first, last - first + 1);
         const int row = static_cast<int>(r);
         canvas.setFontSize(kRowFontSize);
-        const double picket = RoundTo(ReadLenient(grid.cellView(layer.picketColumn, row)), 2);
+        if (rowTextHeight < 0)
+            rowTextHeight = canvas.textHeight();
+        const std::string_view picketCell = grid.cellView(layer.picketColumn, row);
+        double strict = 0.0;
+        bool readable = true;
+        try {
+            strict = ReadStrict(picketCell);
+        } catch (const Error&) {
+            readable = false;
+        }
+        const double picket = RoundTo(readable ? strict : ReadLenient(picketCell), 2);
         const double depth = RoundTo(ReadLenient(grid.cellView(layer.depthColumn, row)), 0);
         const long double offset = (static_cast<long double>(picket) - p1) * sx + left;
         const int x = Px(offset);
@@ -154,17 +195,32 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
 
         if (depth != 0) {
             canvas.setBrushColor(kWhite);
-            depthText = NumberToText(depth);
-            canvas.textOut(x, Px(sy * depth + h + 5), depthText);
+            const int y = Px(sy * depth + h + 5);
+            text = NumberToText(depth);
+            if (!depthBox.overlaps(x, y, rowTextHeight, [&] { return canvas.textWidth(text); })) {
+                canvas.textOut(x, y, text);
+                depthBox.keep(x, y, canvas.penPos().x);
+            }
         }
 
-        const std::string label = PicketLabel(grid.cellView(layer.picketColumn, row));
-        if (!IsWholePicketLabel(label)) {
-            canvas.textOut(x, Px(static_cast<long double>(h) - 15), label);
+        if (!readable)
+            ReadStrict(picketCell);  // the conversion error of this row's picket
+        const PicketParts parts = SplitPicket(strict);
+        if (!parts.whole) {
+            const int y = Px(static_cast<long double>(h) - 15);
+            text = "+";
+            text += NumberToText(parts.metres);
+            if (!metreBox.overlaps(x, y, rowTextHeight, [&] { return canvas.textWidth(text); })) {
+                canvas.textOut(x, y, text);
+                metreBox.keep(x, y, canvas.penPos().x);
+            }
             continue;
         }
+        text = "ПК";
+        text += picketCell;
+        text += "+00";
         canvas.setFontStyle(true, true);
-        canvas.textOut(x, Px(static_cast<long double>(h) - 35), label);
+        canvas.textOut(x, Px(static_cast<long double>(h) - 35), text);
         canvas.setFontStyle(false, false);
         if (!glyph)
             glyph = canvas.resourceBitmap(kPicketGlyphName);
@@ -186,7 +242,7 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
 }
 
 void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
-                       std::span<const SectionLayer> layers)
+                       std::span<const SectionLayer> layers, const SectionProgress& progress)
 {
     // Refuse an impossible size before the section is cleared. A picket cell that cannot be read
     // is left to the drawing itself, which reports it at its turn after the earlier layers.
@@ -205,9 +261,18 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
     }
 
     ClearRazrez(canvas, state);
-    for (auto it = layers.rbegin(); it != layers.rend(); ++it)
-        if (it->checked)
-            PlotRazrezLayer(canvas, state, grid, params, *it);
+    const long long count = std::count_if(layers.begin(), layers.end(), [](const SectionLayer& l) { return l.checked; });
+    long long done = 0;
+    for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
+        if (!it->checked)
+            continue;
+        // The whole command's share of each layer, so one bar runs from start to end.
+        SectionProgress layerProgress;
+        if (progress)
+            layerProgress = [&](long long rows, long long total) { progress(done * total + rows, count * total); };
+        PlotRazrezLayer(canvas, state, grid, params, *it, layerProgress);
+        ++done;
+    }
     ApplySectionWidth(canvas, state);
 }
 

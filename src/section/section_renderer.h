@@ -4,6 +4,7 @@
 // section bitmap's canvas, whose pen, brush and font carry over from one drawing to the next.
 #include "platform/canvas.h"
 
+#include <functional>
 #include <span>
 
 namespace trassel {
@@ -50,6 +51,10 @@ inline constexpr int kSectionStartHeight = 1100;
 // Name of the picket-marker glyph among the program's resource bitmaps.
 inline constexpr const char* kPicketGlyphName = "Bitmap_2";
 
+// Told how far a drawing has gone (rows done of all rows to draw); it may throw to stop the
+// drawing (a cancel), which leaves what was drawn so far.
+using SectionProgress = std::function<void(long long done, long long total)>;
+
 // Paints the bitmap white over its width and the image control's height, ignoring pen and brush.
 void ClearRazrez(Canvas& canvas, const SectionState& state);
 
@@ -59,15 +64,16 @@ void DrawRazrezLine(Canvas& canvas, int x1, int y1, int x2, int y2, int width, C
 // Sizes the bitmap and sets SectionWidth from the range's first and last pickets, then draws
 // one layer. Throws the strict-reading error for a picket cell that is not a number (what was
 // drawn before stays), and refuses, before anything changes, pickets that decrease over the
-// range or a bitmap beyond the canvas's size limits.
+// range or a bitmap beyond the canvas's size limits. A row's depth label and metre label are
+// left out where they would overlap the last one of the same kind drawn on the layer.
 void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
-                     const SectionLayer& layer);
+                     const SectionLayer& layer, const SectionProgress& progress = {});
 
 // Clears the section and draws every checked layer from the last one to the first, so the
 // first lies over the others; then applies SectionWidth to the image control and the bitmap.
 // A layer whose size would be refused is refused before the section is cleared.
 void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
-                       std::span<const SectionLayer> layers);
+                       std::span<const SectionLayer> layers, const SectionProgress& progress = {});
 
 // Gives the image control and the bitmap the width SectionWidth; draws nothing.
 void ApplySectionWidth(Canvas& canvas, SectionState& state);

@@ -1,5 +1,6 @@
 #include "section/section_view.h"
 
+#include "platform/drawing_record.h"
 #include "platform/qt_canvas.h"
 #include "section/section_renderer.h"
 
@@ -20,28 +21,86 @@ SectionImage::SectionImage(QWidget* parent) : QWidget(parent)
     setMouseTracking(true);
 }
 
-void SectionImage::setCanvas(const ImageCanvas* canvas)
+SectionImage::~SectionImage() = default;
+
+void SectionImage::setRecord(const DrawingRecord* record)
 {
-    canvas_ = canvas;
+    record_ = record;
+    dropTiles();
     update();
+}
+
+void SectionImage::dropTiles()
+{
+    tiles_.clear();
+    revision_ = record_ ? record_->revision() : 0;
+    tileHeight_ = record_ ? std::max(record_->height(), record_->startHeight()) : 0;
+}
+
+void SectionImage::recordChanged()
+{
+    if (record_ == nullptr || record_->revision() != revision_ ||
+        std::max(record_->height(), record_->startHeight()) > tileHeight_)
+        dropTiles();
+    for (Tile& t : tiles_) {
+        if (t.ops < record_->ops().size()) {
+            const QRect r = t.canvas->tile();
+            Replay(*record_, *t.canvas, {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}, t.ops);
+            t.ops = record_->ops().size();
+        }
+    }
+    update();
+}
+
+SectionImage::Tile& SectionImage::tile(int index)
+{
+    for (auto it = tiles_.begin(); it != tiles_.end(); ++it) {
+        if (it->index == index) {
+            tiles_.splice(tiles_.begin(), tiles_, it);
+            return tiles_.front();
+        }
+    }
+    if (tiles_.size() >= kMaxTiles)
+        tiles_.pop_back();
+    const QRect area(index * kTileWidth, 0, kTileWidth, std::max(tileHeight_, 1));
+    Tile t;
+    t.index = index;
+    t.canvas = std::make_unique<TileCanvas>(record_->startWidth(), record_->startHeight(), area);
+    Replay(*record_, *t.canvas, {area.left(), area.top(), area.left() + area.width(), area.top() + area.height()});
+    t.ops = record_->ops().size();
+    tiles_.push_front(std::move(t));
+    return tiles_.front();
 }
 
 void SectionImage::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRect exposed = event->rect();
-    const QImage* image = canvas_ ? &canvas_->image() : nullptr;
-    if (!image || image->isNull()) {
+    const int w = record_ ? record_->width() : 0;
+    const int h = record_ ? record_->height() : 0;
+    if (w <= 0 || h <= 0) {
         painter.fillRect(exposed, Qt::white);
         return;
     }
-    if (image->size() == size()) {
-        // The usual case after a drawing: copy only the exposed part, pixel for pixel.
-        painter.drawImage(exposed.topLeft(), *image, exposed);
+    if (record_->revision() != revision_)
+        dropTiles();
+    // The bitmap stretched to the control: the exposed part seen in bitmap pixels.
+    const double sx = static_cast<double>(width()) / w;
+    const double sy = static_cast<double>(height()) / h;
+    const QRectF source(exposed.left() / sx, exposed.top() / sy, exposed.width() / sx, exposed.height() / sy);
+    const QRect bitmap(0, 0, w, h);
+    const QRect wanted = source.toAlignedRect().intersected(bitmap);
+    if (wanted.width() < source.width() || wanted.height() < source.height())
+        painter.fillRect(exposed, Qt::white);
+    if (wanted.isEmpty())
         return;
-    }
     painter.setClipRect(exposed);
-    painter.drawImage(rect(), *image);
+    painter.scale(sx, sy);
+    for (int i = wanted.left() / kTileWidth; i <= wanted.right() / kTileWidth; ++i) {
+        const Tile& t = tile(i);
+        const QRect r = t.canvas->tile().intersected(wanted);
+        painter.drawImage(r.topLeft(), t.canvas->image(), r.translated(-t.canvas->tile().topLeft()));
+    }
 }
 
 void SectionImage::mousePressEvent(QMouseEvent* event)
@@ -108,7 +167,7 @@ int SectionView::imageLeft() const
 
 void SectionView::refresh()
 {
-    image_->update();
+    image_->recordChanged();
 }
 
 } // namespace trassel

@@ -1,24 +1,39 @@
 #pragma once
 // The page that shows the geological section: a white scroll area holding the image control.
+#include <QImage>
 #include <QPoint>
 #include <QScrollArea>
 #include <QWidget>
 
+#include <cstdint>
+#include <list>
+#include <memory>
+
 namespace trassel {
 
-class ImageCanvas;
+class DrawingRecord;
+class TileCanvas;
 
 // The image control: shows the section bitmap stretched to its own size (its size is set by the
 // section commands, so after a drawing control coordinates are bitmap coordinates) and reports
-// mouse presses and moves in its own coordinates.
+// mouse presses and moves in its own coordinates. The bitmap is never held whole: the part in
+// view is replayed from the section's record in tiles, kept for a while for scrolling back.
 class SectionImage : public QWidget {
     Q_OBJECT
 public:
     explicit SectionImage(QWidget* parent = nullptr);
 
-    // The canvas whose bitmap is shown; it must outlive this widget or be reset to nullptr.
-    void setCanvas(const ImageCanvas* canvas);
-    const ImageCanvas* canvas() const { return canvas_; }
+    ~SectionImage() override;
+
+    // The record whose bitmap is shown; it must outlive this widget or be reset to nullptr.
+    void setRecord(const DrawingRecord* record);
+    const DrawingRecord* record() const { return record_; }
+    // Repaints after the record changed: operations added at its end are painted onto the
+    // tiles already made, anything else makes them again.
+    void recordChanged();
+
+    static constexpr int kTileWidth = 512;
+    static constexpr std::size_t kMaxTiles = 48;
 
 signals:
     void mousePressed(QPoint pos, Qt::MouseButton button);
@@ -33,7 +48,18 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    const ImageCanvas* canvas_ = nullptr;
+    struct Tile {
+        int index = 0;
+        std::unique_ptr<TileCanvas> canvas;
+        std::size_t ops = 0;  // operations of the record replayed onto it
+    };
+    Tile& tile(int index);
+    void dropTiles();
+
+    const DrawingRecord* record_ = nullptr;
+    std::list<Tile> tiles_;  // most recently used first
+    std::uint64_t revision_ = 0;
+    int tileHeight_ = 0;
 };
 
 // scrbxTrassel: the white scroll area with tracking scroll bars around imgSection.
@@ -43,7 +69,7 @@ public:
     explicit SectionView(QWidget* parent = nullptr);
 
     SectionImage* imageControl() const { return image_; }
-    void setCanvas(const ImageCanvas* canvas) { image_->setCanvas(canvas); }
+    void setRecord(const DrawingRecord* record) { image_->setRecord(record); }
     // Gives the image control its size (SectionState's imageWidth and imageHeight) and repaints.
     void setImageSize(int width, int height);
     // Repaints the image control after the bitmap was drawn on.

@@ -31,17 +31,22 @@ void RecalcPickets(Grid& grid, int headerRowCount)
     }
 }
 
-std::string PicketLabel(std::string_view cellText)
+PicketParts SplitPicket(double value)
 {
-    const double x = ReadStrict(cellText);
-    const double p = RoundTo(x, 2);
-    const double whole = std::trunc(x);
+    const double p = RoundTo(value, 2);
+    const double whole = std::trunc(value);
     const double f = RoundTo(p - whole, 2);
     // Fifteen significant digits absorb the binary noise of f x 100 (0.46 x 100 is 46).
-    const std::string metres = "+" + NumberToText(f * 100.0);
-    if (metres == "+0")
+    const double metres = f * 100.0;
+    return {metres == 0.0, metres};
+}
+
+std::string PicketLabel(std::string_view cellText)
+{
+    const PicketParts parts = SplitPicket(ReadStrict(cellText));
+    if (parts.whole)
         return "ПК" + std::string(cellText) + "+00";
-    return metres;
+    return "+" + NumberToText(parts.metres);
 }
 
 } // namespace trassel

@@ -19,4 +19,12 @@ double PicketFromKmM(double km, double m);
 // (the cell text kept as written). Throws the strict-reading error for a non-number.
 std::string PicketLabel(std::string_view cellText);
 
+// The parts of that label for a picket value already read: whether it is a whole picket, and
+// otherwise the metres after the picket (F × 100) the label "+<metres>" shows.
+struct PicketParts {
+    bool whole = false;
+    double metres = 0.0;
+};
+PicketParts SplitPicket(double value);
+
 } // namespace trassel

@@ -1,10 +1,13 @@
 #pragma once
 // Answers the main window's dialogs from the test and records every message it would show.
 #include "app/ui_services.h"
+#include "section/section_print_preview.h"
 
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace trassel::test {
 
@@ -42,6 +45,23 @@ public:
         }
         return acceptPrinter;
     }
+    // Prints straight to `printFile` (when set) with the options the preview holds.
+    bool printPreview(QWidget*, SectionPrintPreview& preview, QPrinter& printer) override
+    {
+        ++previews;
+        if (!acceptPrinter)
+            return false;
+        if (!printFile.isEmpty()) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(printFile);
+        }
+        if (previewOptions)
+            preview.setOptions(*previewOptions);
+        preview.print(printer);
+        return true;
+    }
+    int previews = 0;
+    std::optional<SectionPrintOptions> previewOptions;  // chosen "in the preview" before printing
 };
 
 } // namespace trassel::test

@@ -81,11 +81,11 @@ TEST_F(BoreholeFormTest, BoreholesGoOnTheDiagramAndOverTheSection)
 
     form->acnPlotRazrezPoligon->trigger();
     form->PageControl1->setCurrentWidget(form->pageDepthTable);
-    const QImage before = form->sectionPage->canvas().image().copy();
+    const QImage before = form->sectionPage->image().copy();
     form->acnPlotSkv->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     EXPECT_EQ(form->PageControl1->currentWidget(), form->pageDepthTable);  // the page is not switched
-    const QImage& after = form->sectionPage->canvas().image();
+    const QImage& after = form->sectionPage->image();
     ASSERT_EQ(after.size(), before.size());
     EXPECT_NE(after, before);
     // The first borehole's stem: black pixels down from the surface at its picket.

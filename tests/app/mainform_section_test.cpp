@@ -40,20 +40,20 @@ TEST_F(SectionFormTest, PolygonsSizeTheSectionFromTheRangeAndParametersRedraw)
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     // Pickets 123 .. 143 at 400 px a picket, with the margins L = 85 and R = 100.
     EXPECT_EQ(form->SectionWidth(), 20 * 400 + 85 + 100);
-    EXPECT_EQ(form->sectionPage->canvas().image().width(), form->SectionWidth());
-    EXPECT_EQ(form->sectionPage->canvas().image().height(), 355);
+    EXPECT_EQ(form->sectionPage->image().width(), form->SectionWidth());
+    EXPECT_EQ(form->sectionPage->image().height(), 355);
     EXPECT_EQ(test::Control<SectionImage>(form.get(), "imgSection")->width(), form->SectionWidth());
     EXPECT_EQ(test::Control<SectionImage>(form.get(), "imgSection")->height(), 355);
     // The command itself does not switch pages.
     EXPECT_EQ(form->PageControl1->currentWidget(), form->pageDepthTable);
     // Left of the first picket the section stays white (the fill opens at the first picket).
-    EXPECT_EQ(form->sectionPage->canvas().image().pixel(40, 200) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(form->sectionPage->image().pixel(40, 200) & 0xFFFFFF, 0xFFFFFFu);
 
     test::Control<QSpinBox>(form.get(), "sedH")->stepUp();
     EXPECT_EQ(test::Control<QSpinBox>(form.get(), "sedH")->value(), 60);
-    EXPECT_EQ(form->sectionPage->canvas().image().height(), 360);
+    EXPECT_EQ(form->sectionPage->image().height(), 360);
     test::Control<QSpinBox>(form.get(), "seISSO")->setValue(300); // not a section parameter of the drawing: nothing redraws
-    EXPECT_EQ(form->sectionPage->canvas().image().height(), 360);
+    EXPECT_EQ(form->sectionPage->image().height(), 360);
     test::Control<QSpinBox>(form.get(), "sedH")->setValue(500);
     EXPECT_EQ(test::Control<QSpinBox>(form.get(), "sedH")->value(), 150);
 }
@@ -63,7 +63,7 @@ TEST_F(SectionFormTest, LineCommandShowsTheSectionPageWithoutMovingTheParameters
     form->acnPlotRazrezLine->trigger();
     EXPECT_EQ(form->PageControl1->currentWidget(), form->pageSection);
     EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropTable);
-    EXPECT_EQ(form->sectionPage->canvas().image().width(), 200);
+    EXPECT_EQ(form->sectionPage->image().width(), 200);
     EXPECT_EQ(test::Control<SectionImage>(form.get(), "imgSection")->width(), 200);
 }
 
@@ -84,7 +84,7 @@ TEST_F(SectionFormTest, StyleControlsWriteTheSelectedLayerOnly)
     test::Control<ColorBox>(form.get(), "clbBrushColor")->setColor(0x00FFFF);
     EXPECT_EQ(form->LayerData.recordOf(sand)->BrushColor, 0x00FFFFu);
     // Each of these redrew the section.
-    EXPECT_EQ(form->sectionPage->canvas().image().width(), form->SectionWidth());
+    EXPECT_EQ(form->sectionPage->image().width(), form->SectionWidth());
     EXPECT_GT(form->SectionWidth(), 1000);
 
     // The diagram colour rebuilds the diagram only; the other styles redraw the section, then the diagram.
@@ -119,7 +119,8 @@ TEST_F(SectionFormTest, ExportWritesTheFormatTheNameAsksFor)
     QTemporaryDir dir;
     form->acnPlotRazrezPoligon->trigger();
     struct Case { const char* name; QByteArray magic; };
-    const Case cases[] = {{"s.jpg", QByteArray("\xFF\xD8", 2)}, {"s.png", QByteArray("\x89PNG", 4)}, {"s.bmp", QByteArray("BM", 2)}};
+    const Case cases[] = {{"s.jpg", QByteArray("\xFF\xD8", 2)}, {"s.png", QByteArray("\x89PNG", 4)}, {"s.bmp", QByteArray("BM", 2)},
+                          {"s.pdf", QByteArray("%PDF", 4)}, {"s.svg", QByteArray("<?xml", 5)}};
     for (const Case& c : cases) {
         services.nextSaveName = dir.filePath(QLatin1String(c.name));
         form->acnExportDiagrammToJpg->trigger();
@@ -129,6 +130,13 @@ TEST_F(SectionFormTest, ExportWritesTheFormatTheNameAsksFor)
     // A 24-bit BMP: 24 bits per pixel at offset 28.
     const QByteArray bmp = head(dir.filePath(QStringLiteral("s.bmp")), 30);
     EXPECT_EQ(static_cast<unsigned char>(bmp[28]), 24);
+    // The vector files are as large as the section and keep its texts as texts.
+    const QByteArray svg = head(dir.filePath(QStringLiteral("s.svg")), 1 << 24);
+    EXPECT_TRUE(svg.contains(QStringLiteral("viewBox=\"0 0 %1 355\"").arg(form->SectionWidth()).toUtf8()));
+    EXPECT_TRUE(svg.contains(QStringLiteral("ПК").toUtf8()));
+    const QByteArray pdf = head(dir.filePath(QStringLiteral("s.pdf")), 1 << 24);
+    EXPECT_TRUE(pdf.contains("/FontDescriptor"));
+    EXPECT_EQ(pdf.count("/Type /Page\n"), 1);
     services.nextSaveName = dir.filePath(QStringLiteral("no/such/dir/s.png"));
     form->acnExportDiagrammToJpg->trigger();
     EXPECT_EQ(services.errors.size(), 1);
@@ -144,8 +152,17 @@ TEST_F(SectionFormTest, PrintsTheWholeSection)
     EXPECT_EQ(head(services.printFile, 4), QByteArray("%PDF"));
     QFile pdf(services.printFile);
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    // The section is many pages wide: more than one page object in the document.
+    // At the height of the page the 2 km section runs over many pages; the whole-on-one-page
+    // choice of the preview gives one, and the preview keeps the choice for the next time.
     EXPECT_GT(pdf.readAll().count("/Type /Page\n") + 0, 1);
+    EXPECT_EQ(services.previews, 1);
+    SectionPrintOptions whole;
+    whole.fit = PrintFit::WholeOnOnePage;
+    services.previewOptions = whole;
+    services.printFile = dir.filePath(QStringLiteral("one.pdf"));
+    form->acnPrintImage->trigger();
+    EXPECT_EQ(head(services.printFile, 1 << 24).count("/Type /Page\n"), 1);
+    EXPECT_EQ(form->sectionPage->printOptions().fit, PrintFit::WholeOnOnePage);
 }
 
 TEST_F(SectionFormTest, AnUnreadablePicketStopsTheDrawingWithItsMessage)

@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     form.acnPlotRazrezPoligon->trigger();
     form.PageControl1->setCurrentWidget(form.pageSection);
     shot("04-section.png");
-    form.sectionPage->canvas().image().copy(0, 0, 1400, form.sectionPage->canvas().image().height()).save(out + QStringLiteral("/05-section-bitmap.png"));
+    form.sectionPage->image().copy(0, 0, 1400, form.sectionPage->image().height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)
         qWarning("error: %s", qPrintable(e));
     return 0;

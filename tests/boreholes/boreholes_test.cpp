@@ -1,7 +1,7 @@
 #include "boreholes/boreholes.h"
 #include "chart/chart_model.h"
 #include "document/survey_document.h"
-#include "recording_canvas.h"
+#include "probe_canvas.h"
 #include "table/grid.h"
 #include "table/grid_io.h"
 
@@ -16,7 +16,7 @@
 #include <string>
 
 using namespace trassel;
-using trassel::testing::RecordingCanvas;
+using trassel::testing::ProbeCanvas;
 
 namespace {
 
@@ -49,9 +49,9 @@ TEST(Boreholes, TheWorkedExampleOnTheSection)
     depth.setCell(1, 2, "10.0");
     Grid skv(2, 2);
     SetBoreholes(skv, {{"10.5", "Скв.1", "супесь", "", "250"}});
-    RecordingCanvas canvas(1042, 1100);
+    ProbeCanvas canvas(1042, 1100);
     PlotSkv(canvas, depth, skv, SectionParams{}, "1");
-    const auto lines = canvas.of(RecordingCanvas::Kind::Line);
+    const auto lines = canvas.of(ProbeCanvas::Kind::Line);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].points, (std::vector<Point>{{285, 55}, {285, 305}}));
     EXPECT_EQ(lines[0].pen.width, 5);
@@ -75,9 +75,9 @@ TEST(Boreholes, DepthsRoundHalfToEvenEmptyDepthsStandAtTheSurfaceAndCommasStopTh
                        {"10", "c", "d", "", "3.5"},
                        {"12,5", "e", "f", "", ""},
                        {"10.5", "g", "h", "", "0"}});
-    RecordingCanvas canvas(2000, 1100);
+    ProbeCanvas canvas(2000, 1100);
     PlotSkv(canvas, depth, skv, SectionParams{}, "1");
-    const auto lines = canvas.of(RecordingCanvas::Kind::Line);
+    const auto lines = canvas.of(ProbeCanvas::Kind::Line);
     ASSERT_EQ(lines.size(), 8u);
     EXPECT_EQ(lines[0].points[1].y, 57);   // 2.5 rounds to 2
     EXPECT_EQ(lines[2].points[1].y, 59);   // 3.5 rounds to 4
@@ -109,7 +109,7 @@ TEST(Boreholes, BadPicketsStopBeforeTheFirstBoreholeAndAnEmptyTableReadsNothing)
     Grid depth(3, 5);
     depth.setCell(1, 2, "км");
     Grid skv(2, 2);
-    RecordingCanvas canvas(500, 500);
+    ProbeCanvas canvas(500, 500);
     EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "x"); }), "(no error)");  // two rows: nothing read
     SetBoreholes(skv, {{"10", "a", "b", "", "100"}});
     EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "x"); }), "'x' is not a valid integer value");

@@ -1,5 +1,5 @@
 // The drawing-state rules every canvas shares, checked on the recording canvas.
-#include "recording_canvas.h"
+#include "probe_canvas.h"
 
 #include "base/error.h"
 
@@ -8,12 +8,12 @@
 namespace trassel {
 namespace {
 
-using testing::RecordingCanvas;
-using Kind = RecordingCanvas::Kind;
+using testing::ProbeCanvas;
+using Kind = ProbeCanvas::Kind;
 
 TEST(CanvasState, ColourOnTheNoFillBrushMakesItSolidButNotOnAHatch)
 {
-    RecordingCanvas canvas(10, 10);
+    ProbeCanvas canvas(10, 10);
     canvas.setBrushStyle(BrushStyle::Clear);
     canvas.setBrushColor(0x0000FF);
     EXPECT_EQ(canvas.brush().style, BrushStyle::Solid);
@@ -30,7 +30,7 @@ TEST(CanvasState, ColourOnTheNoFillBrushMakesItSolidButNotOnAHatch)
 
 TEST(CanvasState, PenBrushAndFontPersistAcrossDrawingAndVersionsMoveOnlyOnChange)
 {
-    RecordingCanvas canvas(100, 100);
+    ProbeCanvas canvas(100, 100);
     canvas.setPenWidth(3);
     canvas.setPenColor(0x123456);
     canvas.setPenStyle(PenStyle::Dashed);
@@ -73,7 +73,7 @@ TEST(CanvasState, PenBrushAndFontPersistAcrossDrawingAndVersionsMoveOnlyOnChange
 
 TEST(CanvasState, CurrentPositionFollowsLinesAndTexts)
 {
-    RecordingCanvas canvas(100, 100);
+    ProbeCanvas canvas(100, 100);
     canvas.moveTo(3, 4);
     canvas.lineTo(10, 20);
     ASSERT_EQ(canvas.of(Kind::Line).at(0).points, (std::vector<Point>{{3, 4}, {10, 20}}));
@@ -81,15 +81,15 @@ TEST(CanvasState, CurrentPositionFollowsLinesAndTexts)
 
     // A text leaves the position at its right end, on its top line.
     canvas.textOut(7, 9, "ПК1");
-    EXPECT_EQ(canvas.penPos(), (Point{7 + 3 * RecordingCanvas::kCharWidth, 9}));
-    EXPECT_EQ(canvas.textWidth("ПК1"), 3 * RecordingCanvas::kCharWidth);
+    EXPECT_EQ(canvas.penPos(), (Point{7 + 3 * ProbeCanvas::kCharWidth, 9}));
+    EXPECT_EQ(canvas.textWidth("ПК1"), 3 * ProbeCanvas::kCharWidth);
     canvas.lineTo(0, 0);
     EXPECT_EQ(canvas.of(Kind::Line).at(1).points.front(), (Point{25, 9}));
 }
 
 TEST(CanvasState, EmptyRectanglesAndPicturesDrawNothing)
 {
-    RecordingCanvas canvas(100, 100);
+    ProbeCanvas canvas(100, 100);
     canvas.fillRect(10, 10, 10, 20);
     canvas.fillRect(10, 10, 5, 20);
     canvas.whiteFill(0, 5, 10, 5);
@@ -103,7 +103,7 @@ TEST(CanvasState, EmptyRectanglesAndPicturesDrawNothing)
 
 TEST(CanvasSize, LimitsAreCheckedBeforeAnythingChanges)
 {
-    RecordingCanvas canvas(100, 50);
+    ProbeCanvas canvas(100, 50);
     canvas.setSize(100, 50);
     EXPECT_TRUE(canvas.ops.empty()) << "an unchanged size must not rebuild the bitmap";
 

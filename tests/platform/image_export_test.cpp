@@ -1,20 +1,15 @@
-// Writing the section bitmap to files and printing it to PDF.
+// Writing the section bitmap to files.
 #include "platform/image_export.h"
 
 #include "base/atomic_file.h"
 #include "base/error.h"
-#include "platform/print_pages.h"
 #include "platform/qt_canvas.h"
-#include "platform/qt_print_pages.h"
 #include "qt_app.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QPageLayout>
-#include <QPageSize>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -165,44 +160,6 @@ TEST(ImageExport, APictureIsWrittenWithTheCareOfTheTable)
     EXPECT_NE(full.find("section.png"), std::string::npos) << full;
     EXPECT_TRUE(ReadAll(target).startsWith("\x89PNG"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 4);
-}
-
-int PdfPageCount(const QByteArray& pdf)
-{
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
-    return static_cast<int>(QString::fromLatin1(pdf).count(page));
-}
-
-TEST(Printing, TheWholeSectionIsPrintedOverAsManyPagesAsItsWidthNeeds)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    ImageCanvas canvas(6000, 355);
-    canvas.setBrushColor(0x808080);
-    canvas.fillRect(0, 100, 6000, 200);
-
-    QPrinter printer(QPrinter::ScreenResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10)));
-    const QString path = dir.filePath(QStringLiteral("section.pdf"));
-    printer.setOutputFileName(path);
-
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const auto expected = PlanPrintPages(6000, 355, page.width(), page.height());
-    ASSERT_GT(expected.size(), 3U);
-
-    PrintSectionImage(canvas.image(), printer);
-    EXPECT_EQ(PdfPageCount(ReadAll(path)), static_cast<int>(expected.size()));
-
-    // A section of one page prints one page.
-    canvas.setSize(300, 355);
-    const QString single = dir.filePath(QStringLiteral("single.pdf"));
-    printer.setOutputFileName(single);
-    PrintSectionImage(canvas.image(), printer);
-    EXPECT_EQ(PdfPageCount(ReadAll(single)), 1);
-
-    // Nothing to print is said, not printed as a blank page.
-    EXPECT_THROW(PrintSectionImage(QImage(), printer), Error);
 }
 
 } // namespace

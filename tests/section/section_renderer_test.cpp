@@ -2,21 +2,23 @@
 #include "section/section_renderer.h"
 
 #include "base/error.h"
-#include "recording_canvas.h"
+#include "probe_canvas.h"
 #include "table/grid.h"
 #include "table/numbers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <initializer_list>
 #include <string>
 
 namespace trassel {
 namespace {
 
-using testing::RecordingCanvas;
-using Kind = RecordingCanvas::Kind;
+using testing::ProbeCanvas;
+using Kind = ProbeCanvas::Kind;
 using Points = std::vector<Point>;
 
 void SetColumn(Grid& grid, int col, int firstRow, std::initializer_list<const char*> texts)
@@ -31,7 +33,7 @@ struct Section {
     Grid grid{10, 20};
     SectionParams params;
     SectionState state;
-    RecordingCanvas canvas{kSectionStartWidth, kSectionStartHeight};
+    ProbeCanvas canvas{kSectionStartWidth, kSectionStartHeight};
     SectionLayer layer{1, 2, 3, 0x112233, 0x445566, 0, true};
 
     Section()
@@ -53,7 +55,7 @@ struct Section {
     }
 };
 
-bool HasText(const RecordingCanvas& canvas, const std::string& text, Point at)
+bool HasText(const ProbeCanvas& canvas, const std::string& text, Point at)
 {
     for (const auto& op : canvas.of(Kind::Text))
         if (op.text == text && op.points.front() == at)
@@ -308,7 +310,7 @@ TEST(SectionRenderer, LongRangesAndStrayValuesAreDrawnSafely)
     params.FirstDataRow = 2;
     params.LastDataRow = rows + 1;
     SectionState state;
-    RecordingCanvas canvas(kSectionStartWidth, kSectionStartHeight);
+    ProbeCanvas canvas(kSectionStartWidth, kSectionStartHeight);
     PlotRazrezLayer(canvas, state, grid, params, SectionLayer{});
     const auto band = canvas.of(Kind::Polygon).at(0).points;
     ASSERT_EQ(band.size(), static_cast<std::size_t>(rows + 2));
@@ -323,6 +325,73 @@ TEST(SectionRenderer, LongRangesAndStrayValuesAreDrawnSafely)
     s.plot();
     const auto stray = s.canvas.of(Kind::Polygon).at(0).points.at(2);
     EXPECT_EQ(stray, (Point{8'388'607, 8'388'607}));
+}
+
+// Every row's label boxes of one kind (depth or metre) on a drawing of the probe canvas.
+std::vector<ProbeCanvas::Op> TextsAt(const ProbeCanvas& canvas, const std::function<bool(const ProbeCanvas::Op&)>& pick)
+{
+    std::vector<ProbeCanvas::Op> out;
+    for (const auto& op : canvas.of(Kind::Text))
+        if (pick(op))
+            out.push_back(op);
+    return out;
+}
+
+TEST(SectionRenderer, RowLabelsCloserThanTheirWidthAreThinnedWholePicketsNever)
+{
+    // A row every 10 cm: 0.4 px apart at the default scale, far closer than a label is wide.
+    constexpr int rows = 3'000;
+    Grid grid(3, rows + 2);
+    for (int i = 0; i < rows; ++i) {
+        grid.setCell(1, 2 + i, NumberToText(RoundTo(10 + i * 0.001, 3)));
+        grid.setCell(2, 2 + i, NumberToText(40 + (i * 7) % 5));  // depths 40..44 in turn
+    }
+    SectionParams params;
+    params.FirstDataRow = 2;
+    params.LastDataRow = rows + 1;
+    SectionState state;
+    ProbeCanvas canvas(kSectionStartWidth, kSectionStartHeight);
+    PlotRazrezLayer(canvas, state, grid, params, SectionLayer{});
+
+    const int h = params.H;
+    // Depth labels stand under the surface; the scale's labels ("50см") stand at the left margin.
+    const auto isDepth = [&](const auto& op) { return op.points[0].y > h && op.text.find("см") == std::string::npos; };
+    const auto depths = TextsAt(canvas, isDepth);
+    const auto metres = TextsAt(canvas, [&](const auto& op) { return op.points[0].y == h - 15; });
+    const auto pickets = TextsAt(canvas, [&](const auto& op) { return op.points[0].y == h - 35; });
+    // Thinned, but still as many as fit side by side along the 1,200 px of line.
+    EXPECT_LT(depths.size(), 200u);
+    EXPECT_GT(depths.size(), 1200u / 30);
+    EXPECT_LT(metres.size(), 200u);
+    EXPECT_GT(metres.size(), 1200u / 40);
+    // Rows from 10.000 to 10.004 are all the whole picket 10 (and so for 11 and 12): each of
+    // them keeps its label, glyph and line, overlapping or not.
+    ASSERT_EQ(pickets.size(), 15u);
+    EXPECT_EQ(pickets[0].text, "ПК10+00");
+    EXPECT_EQ(pickets[4].text, "ПК10.004+00");
+    EXPECT_EQ(canvas.of(Kind::Picture).size(), 15u);
+    // No two labels of a kind overlap: each starts at or after the end of the one before it.
+    for (const auto* kind : {&depths, &metres})
+        for (std::size_t i = 1; i < kind->size(); ++i) {
+            const auto& a = (*kind)[i - 1];
+            const auto& b = (*kind)[i];
+            const bool apartVertically = std::abs(a.points[0].y - b.points[0].y) >= ProbeCanvas::kTextHeight;
+            EXPECT_TRUE(b.points[0].x >= a.points[0].x + a.width || apartVertically) << b.text << " at " << b.points[0].x;
+        }
+    // The first row always gets its labels; the band keeps every row's vertex.
+    EXPECT_EQ(depths.front().points[0], (Point{85, 55 + 40 + 5}));
+    EXPECT_EQ(canvas.of(Kind::Polygon).at(0).points.size(), static_cast<std::size_t>(rows + 2));
+
+    // Labels far enough apart are all drawn: rows a metre apart are 4 px apart at SX 400, so
+    // at SX 4000 (40 px) every row has both labels.
+    params.SX = 4000;
+    params.LastDataRow = 2 + 200;
+    for (int i = 0; i <= 200; ++i)
+        grid.setCell(1, 2 + i, NumberToText(RoundTo(10 + i * 0.01, 2)));
+    ProbeCanvas sparse(kSectionStartWidth, kSectionStartHeight);
+    PlotRazrezLayer(sparse, state, grid, params, SectionLayer{});
+    EXPECT_EQ(TextsAt(sparse, isDepth).size(), 201u);
+    EXPECT_EQ(TextsAt(sparse, [&](const auto& op) { return op.points[0].y == h - 15; }).size(), 201u - 3u);
 }
 
 TEST(SectionRenderer, FontAndBrushCarryOverFromEarlierDrawing)
@@ -353,7 +422,7 @@ TEST(SectionRenderer, FontAndBrushCarryOverFromEarlierDrawing)
 
 TEST(SectionRenderer, ClearUsesTheImageControlHeight)
 {
-    RecordingCanvas canvas(300, 1100);
+    ProbeCanvas canvas(300, 1100);
     SectionState state;
     state.imageHeight = 500;
     ClearRazrez(canvas, state);

@@ -2,6 +2,7 @@
 // reports the mouse in its own coordinates.
 #include "section/section_view.h"
 
+#include "platform/drawing_record.h"
 #include "platform/qt_canvas.h"
 #include "qt_app.h"
 #include "section/section_renderer.h"
@@ -19,7 +20,9 @@ namespace {
 
 TEST(SectionView, ShowsTheBitmapAtTheImageControlSize)
 {
-    ImageCanvas canvas(60, 40);
+    DrawingRecord record(60, 40);
+    QtCanvasServices services;
+    RecordingCanvas canvas(record, services);
     canvas.setBrushColor(0x0000FF);
     canvas.fillRect(10, 10, 30, 20);
 
@@ -29,7 +32,7 @@ TEST(SectionView, ShowsTheBitmapAtTheImageControlSize)
     EXPECT_TRUE(view.horizontalScrollBar()->hasTracking());
     EXPECT_EQ(view.imageControl()->size(), QSize(kSectionStartWidth, kSectionStartHeight));
 
-    view.setCanvas(&canvas);
+    view.setRecord(&record);
     view.setImageSize(60, 40);
     QImage shown = view.imageControl()->grab().toImage();
     ASSERT_EQ(shown.size(), QSize(60, 40));
@@ -53,7 +56,7 @@ TEST(SectionView, ShowsTheBitmapAtTheImageControlSize)
     EXPECT_EQ(view.imageControl()->grab().toImage().pixel(1, 1), qRgb(0, 255, 0));
 
     // Without a bitmap the control is white.
-    view.setCanvas(nullptr);
+    view.setRecord(nullptr);
     EXPECT_EQ(view.imageControl()->grab().toImage().pixel(10, 10), qRgb(255, 255, 255));
 }
 

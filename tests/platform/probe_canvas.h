@@ -10,7 +10,7 @@
 
 namespace trassel::testing {
 
-class RecordingCanvas final : public Canvas {
+class ProbeCanvas final : public Canvas {
 public:
     enum class Kind { Resize, Line, Polygon, Text, Picture, FillRect, WhiteFill };
 
@@ -27,8 +27,10 @@ public:
 
     // Every character of the recorded texts is this wide.
     static constexpr int kCharWidth = 6;
+    // ... and every line of text this high.
+    static constexpr int kTextHeight = 12;
 
-    RecordingCanvas(int width, int height) { initSize(width, height); }
+    ProbeCanvas(int width, int height) { initSize(width, height); }
 
     std::vector<Op> ops;
     int resourceLoads = 0;
@@ -92,6 +94,7 @@ protected:
         return widthOf(utf8);
     }
     int measureText(std::string_view utf8) override { return widthOf(utf8); }
+    int measureTextHeight() override { return kTextHeight; }
     void drawPicture(int x, int y, const Picture& picture) override
     {
         record(Kind::Picture, {{x, y}}, {}, picture.width, picture.height);
