@@ -1,36 +1,62 @@
-// Drawing the section on the Qt canvas: a 20,000-row line (a bitmap of about 80,000 x 355) and a
-// 2,000-row redraw, each with three layers.
+// The section at survey density: a row every 10 cm with boundaries that wander by a few
+// centimetres from row to row, three layers. Drawing is recording the section's operations;
+// what the window shows is the visible part replayed in tiles; the exports replay it whole.
+//
+//   BM_Record/200000, /1000000   the drawing (what "Построить разрез полигонами" does)
+//   BM_VisiblePart/200000        a parameter change as the window sees it: the drawing again
+//                                plus the tiles of a 1600-pixel-wide view
+//   BM_WholeBitmap/200000        the 80,000 x 355 bitmap of the raster export
+//   BM_Pdf/200000                the PDF export of the 20 km section (file size as a counter)
+//   BM_Straightforward/20000     one polygon call per layer over a 2 km dense survey, for scale
+#include "platform/drawing_record.h"
+#include "platform/image_export.h"
 #include "platform/qt_canvas.h"
 #include "section/section_renderer.h"
 #include "table/grid.h"
 #include "table/numbers.h"
 
-#include <QApplication>
+#include <QFileInfo>
+#include <QImage>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <map>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace {
 
 using namespace trassel;
 
-constexpr int kRows = 20'000;
-
-// Pickets every metre from picket 10, three boundaries that wander like a real track bed.
-std::unique_ptr<Grid> MakeSurvey()
+std::unique_ptr<Grid> MakeSurvey(int rows)
 {
-    auto grid = std::make_unique<Grid>(5, kRows + 2);
-    for (int i = 0; i < kRows; ++i) {
+    auto grid = std::make_unique<Grid>(5, rows + 2);
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<int> wander(-3, 3);
+    int d[3] = {40, 90, 160};
+    for (int i = 0; i < rows; ++i) {
         const int row = i + 2;
-        grid->setCell(1, row, NumberToText(RoundTo(10.0 + i * 0.01, 2)));
-        grid->setCell(2, row, NumberToText(std::round(40 + 8 * std::sin(i * 0.013))));
-        grid->setCell(3, row, NumberToText(std::round(90 + 15 * std::sin(i * 0.007 + 1))));
-        grid->setCell(4, row, NumberToText(std::round(160 + 25 * std::sin(i * 0.003 + 2))));
+        grid->setCell(1, row, NumberToText(RoundTo(10.0 + i * 0.001, 3)));
+        for (int k = 0; k < 3; ++k) {
+            d[k] = std::clamp(d[k] + wander(rng), 20 + 60 * k, 60 + 70 * k);
+            grid->setCell(2 + k, row, NumberToText(d[k]));
+        }
     }
     return grid;
+}
+
+const Grid& Survey(int rows)
+{
+    static std::map<int, std::unique_ptr<Grid>> made;
+    auto& grid = made[rows];
+    if (!grid)
+        grid = MakeSurvey(rows);
+    return *grid;
 }
 
 const std::vector<SectionLayer> kLayers = {
@@ -39,32 +65,101 @@ const std::vector<SectionLayer> kLayers = {
     {1, 4, 3, 0x000000, 0x808000, 6, true},
 };
 
-void DrawSection(benchmark::State& state, int rows)
+SectionParams ParamsFor(int rows)
 {
-    static const std::unique_ptr<Grid> grid = MakeSurvey();
     SectionParams params;
     params.FirstDataRow = 2;
     params.LastDataRow = rows + 1;
-    SectionState section;
-    ImageCanvas canvas(kSectionStartWidth, kSectionStartHeight);
+    return params;
+}
+
+void Draw(DrawingRecord& record, int rows)
+{
+    static QtCanvasServices services;
+    RecordingCanvas canvas(record, services);
+    SectionState state;
+    PlotRazrezPoligon(canvas, state, Survey(rows), ParamsFor(rows), kLayers);
+    record.compact();
+}
+
+double PeakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+void BM_Record(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    Survey(rows);
+    std::size_t bytes = 0;
+    int width = 0;
     for (auto _ : state) {
-        PlotRazrezPoligon(canvas, section, *grid, params, kLayers);
+        DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
+        Draw(record, rows);
+        bytes = record.bytes();
+        width = record.width();
+        benchmark::DoNotOptimize(record.ops().data());
+    }
+    state.counters["width_px"] = width;
+    state.counters["record_MB"] = static_cast<double>(bytes) / 1e6;
+    state.counters["bitmap_MB"] = static_cast<double>(width) * 355 * 4 / 1e6;
+    state.counters["peak_RSS_MB"] = PeakMegabytes();
+}
+BENCHMARK(BM_Record)->Arg(200'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_VisiblePart(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    Survey(rows);
+    for (auto _ : state) {
+        DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
+        Draw(record, rows);
+        // The view in the middle of the line, 1600 px wide: four tiles of 512.
+        const int left = (record.width() / 2) / 512 * 512;
+        for (int i = 0; i < 4; ++i)
+            benchmark::DoNotOptimize(RenderTile(record, QRect(left + i * 512, 0, 512, record.height())).constBits());
+    }
+}
+BENCHMARK(BM_VisiblePart)->Arg(200'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_WholeBitmap(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
+    Draw(record, rows);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RenderRecord(record).constBits());
+    state.counters["width_px"] = record.width();
+}
+BENCHMARK(BM_WholeBitmap)->Arg(200'000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_Pdf(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
+    Draw(record, rows);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("section.pdf"));
+    for (auto _ : state)
+        ExportSectionRecord(record, path);
+    state.counters["file_MB"] = static_cast<double>(QFileInfo(path).size()) / 1e6;
+}
+BENCHMARK(BM_Pdf)->Arg(200'000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void BM_Straightforward(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    Survey(rows);
+    for (auto _ : state) {
+        ImageCanvas canvas(kSectionStartWidth, kSectionStartHeight);
+        canvas.setStrips(state.range(1) != 0);
+        SectionState section;
+        PlotRazrezPoligon(canvas, section, Survey(rows), ParamsFor(rows), kLayers);
         benchmark::DoNotOptimize(canvas.image().constBits());
     }
-    state.counters["width"] = canvas.width();
-    state.counters["height"] = canvas.height();
 }
-
-void BM_Section20000Rows3Layers(benchmark::State& state)
-{
-    DrawSection(state, kRows);
-}
-BENCHMARK(BM_Section20000Rows3Layers)->Unit(benchmark::kMillisecond)->MinTime(3.0);
-
-void BM_SectionRedraw2000Rows3Layers(benchmark::State& state)
-{
-    DrawSection(state, 2'000);
-}
-BENCHMARK(BM_SectionRedraw2000Rows3Layers)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Straightforward)->Args({20'000, 0})->Args({20'000, 1})->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace

@@ -110,35 +110,38 @@ void DrawingRecord::compact()
     }
     if (cut == 0)
         return;
-    std::vector<DrawOp> ops(ops_.begin() + static_cast<std::ptrdiff_t>(cut), ops_.end());
-    std::vector<Point> points;
-    std::string chars;
+    // Vertices and texts are stored in the order of their operations, so those of the dropped
+    // operations are a prefix of each store and go in one move.
+    ops_.erase(ops_.begin(), ops_.begin() + static_cast<std::ptrdiff_t>(cut));
+    std::size_t firstPoint = points_.size();
+    std::size_t firstChar = chars_.size();
+    for (const DrawOp& op : ops_) {
+        if (op.kind == DrawOpKind::Polygon)
+            firstPoint = std::min<std::size_t>(firstPoint, op.offset);
+        if (op.kind == DrawOpKind::Text)
+            firstChar = std::min<std::size_t>(firstChar, op.offset);
+    }
+    points_.erase(points_.begin(), points_.begin() + static_cast<std::ptrdiff_t>(firstPoint));
+    chars_.erase(0, firstChar);
     std::vector<Picture> pictures;
-    for (DrawOp& op : ops) {
+    for (DrawOp& op : ops_) {
         if (op.kind == DrawOpKind::Polygon) {
-            const auto first = static_cast<std::uint32_t>(points.size());
-            points.insert(points.end(), points_.begin() + op.offset, points_.begin() + op.offset + op.count);
-            op.offset = first;
+            op.offset -= static_cast<std::uint32_t>(firstPoint);
         } else if (op.kind == DrawOpKind::Text) {
-            const auto first = static_cast<std::uint32_t>(chars.size());
-            chars.append(chars_, op.offset, op.count);
-            op.offset = first;
+            op.offset -= static_cast<std::uint32_t>(firstChar);
         } else if (op.kind == DrawOpKind::Picture) {
+            const Picture& picture = pictures_[op.offset];
             const auto it = std::find_if(pictures.begin(), pictures.end(), [&](const Picture& p) {
-                return p.width == pictures_[op.offset].width && p.height == pictures_[op.offset].height &&
-                       p.pixels == pictures_[op.offset].pixels;
+                return p.width == picture.width && p.height == picture.height && p.pixels == picture.pixels;
             });
             if (it == pictures.end()) {
-                pictures.push_back(pictures_[op.offset]);
+                pictures.push_back(picture);
                 op.offset = static_cast<std::uint32_t>(pictures.size() - 1);
             } else {
                 op.offset = static_cast<std::uint32_t>(it - pictures.begin());
             }
         }
     }
-    ops_ = std::move(ops);
-    points_ = std::move(points);
-    chars_ = std::move(chars);
     pictures_ = std::move(pictures);
     startWidth_ = cutW;
     startHeight_ = cutH;

@@ -196,8 +196,10 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
         if (depth != 0) {
             canvas.setBrushColor(kWhite);
             const int y = Px(sy * depth + h + 5);
-            text = NumberToText(depth);
-            if (!depthBox.overlaps(x, y, rowTextHeight, [&] { return canvas.textWidth(text); })) {
+            // The text is spelled only for a label that may be drawn: most rows of a dense
+            // survey are decided by their position alone.
+            if (!depthBox.overlaps(x, y, rowTextHeight, [&] { return canvas.textWidth(NumberToText(depth)); })) {
+                text = NumberToText(depth);
                 canvas.textOut(x, y, text);
                 depthBox.keep(x, y, canvas.penPos().x);
             }
@@ -205,13 +207,16 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
 
         if (!readable)
             ReadStrict(picketCell);  // the conversion error of this row's picket
-        const PicketParts parts = SplitPicket(strict);
+        const PicketParts parts = SplitPicket(strict, picket);
         if (!parts.whole) {
             const int y = Px(static_cast<long double>(h) - 15);
-            text = "+";
-            text += NumberToText(parts.metres);
-            if (!metreBox.overlaps(x, y, rowTextHeight, [&] { return canvas.textWidth(text); })) {
-                canvas.textOut(x, y, text);
+            const auto spell = [&] {
+                text = "+";
+                text += NumberToText(parts.metres);
+                return text;
+            };
+            if (!metreBox.overlaps(x, y, rowTextHeight, [&] { return canvas.textWidth(spell()); })) {
+                canvas.textOut(x, y, spell());
                 metreBox.keep(x, y, canvas.penPos().x);
             }
             continue;

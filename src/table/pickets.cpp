@@ -33,7 +33,11 @@ void RecalcPickets(Grid& grid, int headerRowCount)
 
 PicketParts SplitPicket(double value)
 {
-    const double p = RoundTo(value, 2);
+    return SplitPicket(value, RoundTo(value, 2));
+}
+
+PicketParts SplitPicket(double value, double p)
+{
     const double whole = std::trunc(value);
     const double f = RoundTo(p - whole, 2);
     // Fifteen significant digits absorb the binary noise of f x 100 (0.46 x 100 is 46).

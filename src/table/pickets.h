@@ -26,5 +26,7 @@ struct PicketParts {
     double metres = 0.0;
 };
 PicketParts SplitPicket(double value);
+// The same when the value rounded to 2 decimals is already at hand.
+PicketParts SplitPicket(double value, double rounded);
 
 } // namespace trassel

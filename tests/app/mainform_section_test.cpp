@@ -1,4 +1,5 @@
 #include "app/mainform.h"
+#include "base/error.h"
 #include "section/section_page.h"
 #include "controls.h"
 #include "widgets/style_controls.h"
@@ -163,6 +164,36 @@ TEST_F(SectionFormTest, PrintsTheWholeSection)
     form->acnPrintImage->trigger();
     EXPECT_EQ(head(services.printFile, 1 << 24).count("/Type /Page\n"), 1);
     EXPECT_EQ(form->sectionPage->printOptions().fit, PrintFit::WholeOnOnePage);
+}
+
+TEST_F(SectionFormTest, ACancelledDrawingLeavesTheFormerSectionAndItsAnnotations)
+{
+    form->acnPlotRazrezPoligon->trigger();
+    form->sectionPage->writeSoil(QPoint(120, 200), "песок");
+    const QImage before = form->sectionPage->image();
+    const int width = form->SectionWidth();
+    const RecordingCanvas::Snapshot state = form->sectionPage->canvas().snapshot();
+
+    // A wider section, cancelled half-way through its first layer.
+    SectionParams params = form->Document.sectionParams();
+    params.SX = 800;
+    form->Document.setSectionParams(params);
+    int calls = 0;
+    form->sectionPage->plotPolygons([&](long long, long long) {
+        if (++calls == 1)
+            return;
+        throw Cancelled();
+    });
+    EXPECT_EQ(calls, 2);  // the second layer's start reported the cancel
+    EXPECT_EQ(form->SectionWidth(), width);
+    EXPECT_EQ(form->sectionPage->image(), before);
+    EXPECT_EQ(form->sectionPage->canvas().pen(), state.state.pen);
+    EXPECT_EQ(form->sectionPage->canvas().brush(), state.state.brush);
+    EXPECT_EQ(form->sectionPage->record().ops().size(), state.ops);
+    // The soil label still belongs to the section shown: undoing it takes it away.
+    form->acnUndo->trigger();
+    EXPECT_NE(form->sectionPage->image(), before);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }
 
 TEST_F(SectionFormTest, AnUnreadablePicketStopsTheDrawingWithItsMessage)
