@@ -260,6 +260,8 @@ void TFmMainForm::buildActions()
     acnPrintOverviewChart = make("acnPrintOverviewChart", QStringLiteral("Печать диаграммы"), "Диаграмма",
                                  &TFmMainForm::acnPrintOverviewChartExecute);
     acnPrintOverviewChart->setIcon(ribbonIcon(RibbonGlyph::PrintChart));
+    acnExportChart = make("acnExportChart", QStringLiteral("Экспорт диаграммы"), "Диаграмма", &TFmMainForm::acnExportChartExecute);
+    acnExportChart->setIcon(ribbonIcon(RibbonGlyph::ExportImage));
     acnLayerAdd = make("acnLayerAdd", QStringLiteral("Добавить слой"), "Таблица", &TFmMainForm::acnLayerAddExecute);
     acnLayerDelete = make("acnLayerDelete", QStringLiteral("Удалить слой"), "Таблица", &TFmMainForm::acnLayerDeleteExecute);
     acnPlotRazrezLine = make("acnPlotRazrezLine", QStringLiteral("Построить разрез"), "Разрез", &TFmMainForm::acnPlotRazrezLineExecute);
@@ -330,7 +332,9 @@ void TFmMainForm::buildRibbon()
     RibbonGroup* diagramGroup = diagram->addGroup(QStringLiteral("Диаграмма"));
     diagramGroup->addAction(acnBuildChart);
     diagramGroup->addAction(acnBuildSkv);
-    diagram->addGroup(QStringLiteral("Радарограмма"))->addAction(acnPrintOverviewChart);
+    RibbonGroup* chartOutput = diagram->addGroup(QStringLiteral("Радарограмма"));
+    chartOutput->addAction(acnPrintOverviewChart);
+    chartOutput->addAction(acnExportChart);
     RibbonTab* section = Ribbon1->addTab(QStringLiteral("Разрез"));
     RibbonGroup* sectionGroup = section->addGroup(QStringLiteral("Разрез"));
     sectionGroup->addAction(acnPlotRazrezLine);
@@ -371,6 +375,8 @@ void TFmMainForm::buildRibbon()
                           QStringLiteral("Границы отстраиваются по данным из колонок, отмеченных галочками в диспетчере слоев"));
     Ribbon1->setScreenTip(acnPrintOverviewChart, QStringLiteral("Печать диаграммы"),
                           QStringLiteral("Печать интерпретационной диаграммы в том виде, в каком она показана"));
+    Ribbon1->setScreenTip(acnExportChart, QStringLiteral("Экспорт диаграммы"),
+                          QStringLiteral("Сохранить интерпретационную диаграмму рисунком PNG или документом PDF"));
     Ribbon1->setScreenTip(acnPlotRazrezPoligon, QStringLiteral("Построить разрез полигонами"),
                           QStringLiteral("Построить разрез слоями. Границы отстраиваются по данным из колонок, "
                                          "отмеченных галочками в диспетчере слоев"));
@@ -749,6 +755,14 @@ void TFmMainForm::acnPrintOverviewChartExecute()
     printer.setPageOrientation(QPageLayout::Landscape);
     if (services_->printerSetup(this, printer))
         diagramPage->print(printer);
+}
+
+void TFmMainForm::acnExportChartExecute()
+{
+    const QString name = services_->saveFileName(this, QStringLiteral("Диаграмма.png"),
+                                                  QStringLiteral("PNG (*.png);;PDF (*.pdf)"), QStringLiteral("png"));
+    if (!name.isEmpty())
+        diagramPage->exportImage(name);
 }
 
 void TFmMainForm::acnLayerAddExecute() { Document.addLayer(); }

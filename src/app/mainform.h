@@ -111,6 +111,7 @@ public:
     QAction* acnAbout = nullptr;
     QAction* acnBuildChart = nullptr;
     QAction* acnPrintOverviewChart = nullptr;
+    QAction* acnExportChart = nullptr;
     QAction* acnLayerAdd = nullptr;
     QAction* acnLayerDelete = nullptr;
     QAction* acnPlotRazrezLine = nullptr;
@@ -161,6 +162,7 @@ public:
     void acnAboutExecute();
     void acnBuildChartExecute();
     void acnPrintOverviewChartExecute();
+    void acnExportChartExecute();
     void acnLayerAddExecute();
     void acnLayerDeleteExecute();
     void acnPlotRazrezLineExecute();

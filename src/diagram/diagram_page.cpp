@@ -1,13 +1,21 @@
 #include "diagram/diagram_page.h"
 
+#include "base/atomic_file.h"
 #include "base/error.h"
 #include "diagram/chart_view.h"
+#include "diagram/diagram_output.h"
 #include "document/survey_document.h"
 
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QPainter>
 #include <QPrinter>
 #include <QVBoxLayout>
 
-#include <algorithm>
+#include <cstddef>
+#include <string_view>
 
 namespace trassel {
 
@@ -41,15 +49,43 @@ void DiagramPage::chtOverviewChartClickSeries(int series, int index, Qt::MouseBu
 
 void DiagramPage::print(QPrinter& printer)
 {
-    chtOverviewChart->syncFromModel();
-    QCPPainter painter;
+    const QSize size = DiagramLogicalSize(*chtOverviewChart);
+    const QPicture picture = RecordDiagram(*chtOverviewChart, size);
+    QPainter painter;
     if (!painter.begin(&printer))
         throw Error("Не удалось начать печать диаграммы");
-    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double scale = std::min(page.width() / chtOverviewChart->width(), page.height() / chtOverviewChart->height());
-    painter.scale(scale, scale);
-    chtOverviewChart->toPainter(&painter, chtOverviewChart->width(), chtOverviewChart->height());
-    painter.end();
+    // The painter's origin is the corner of the printable area already (of the sheet on a
+    // full page, where that area is the whole sheet).
+    const QRectF paintRect = printer.pageLayout().paintRectPixels(printer.resolution());
+    PaintDiagram(painter, picture, size, QRectF(QPointF(0, 0), paintRect.size()));
+    if (!painter.end())
+        throw Error("Не удалось завершить печать диаграммы");
+}
+
+void DiagramPage::exportImage(const QString& path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool png = suffix == QStringLiteral("png");
+    if (!png && suffix != QStringLiteral("pdf"))
+        throw Error("Не удалось сохранить диаграмму в файл «" + path.toStdString() +
+                    "»: диаграмма сохраняется только рисунком PNG (*.png) или документом PDF (*.pdf).");
+    const QSize size = DiagramLogicalSize(*chtOverviewChart);
+    const QPicture picture = RecordDiagram(*chtOverviewChart, size);
+    QByteArray bytes;
+    if (png) {
+        // Twice the screen's pixels, so that the picture stays sharp in a printed report.
+        const QImage image = DiagramImage(picture, size, 2);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "PNG");
+        if (!writer.write(image))
+            throw Error("Не удалось сохранить диаграмму в файл «" + path.toStdString() + "»: " +
+                        writer.errorString().toStdString());
+    } else {
+        bytes = DiagramPdf(picture, size);
+    }
+    WriteFileAtomically(QFile::encodeName(path).toStdString(),
+                        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 } // namespace trassel

@@ -21,8 +21,15 @@ public:
 
     void chtOverviewChartKeyDown(int key);
     void chtOverviewChartClickSeries(int series, int index, Qt::MouseButton button);
-    // The diagram as shown, scaled to the page keeping its proportions.
+    // The diagram as shown, scaled to the page's printable area keeping its proportions and
+    // centred on it; lines and text stay vector on a PDF printer. Throws Error when the
+    // printer will not begin or finish the page.
     void print(QPrinter& printer);
+    // Writes the diagram as shown to `path`: ".png" a bitmap twice its size on the screen,
+    // ".pdf" a vector page of its size. The file is written beside the target and renamed
+    // into place, so a failure leaves an existing file as it was. Throws Error for another
+    // extension, naming the kinds there are, and with the system's reason when it cannot write.
+    void exportImage(const QString& path);
 
 private:
     SurveyDocument* doc_;

@@ -43,7 +43,10 @@ const Command kCommands[] = {
      "Загрузить изображение радарограммы в растровом формате"},
     {"acnBuildChart", "Построить диаграмму", "Диаграмма", "Диаграмма", "Диаграмма", "Построить диаграмму",
      "Границы отстраиваются по данным из колонок, отмеченных галочками в диспетчере слоев"},
-    {"acnPrintOverviewChart", "Печать диаграммы", "Диаграмма", "Диаграмма", "Радарограмма", "", ""},
+    {"acnPrintOverviewChart", "Печать диаграммы", "Диаграмма", "Диаграмма", "Радарограмма", "Печать диаграммы",
+     "Печать интерпретационной диаграммы в том виде, в каком она показана"},
+    {"acnExportChart", "Экспорт диаграммы", "Диаграмма", "Диаграмма", "Радарограмма", "Экспорт диаграммы",
+     "Сохранить интерпретационную диаграмму рисунком PNG или документом PDF"},
     {"acnBuildSkv", "Построить скв", "Диаграмма", "Диаграмма", "Диаграмма", "", ""},
     {"acnPlotRazrezLine", "Построить разрез", "Разрез", "Разрез", "Разрез", "Построить разрез",
      "Построить разрез линиями. Границы отстраиваются по данным из колонок, отмеченных галочками в диспетчере слоев"},
@@ -107,6 +110,8 @@ TEST(CommandMap, TabsGroupsAndTheQuickAccessBarInOrder)
     EXPECT_EQ(form.Ribbon1->actionsOf(q("Разрез"), q("Разрез")),
               (QList<QAction*>{form.acnPlotRazrezLine, form.acnPlotRazrezPoligon, form.acnExportDiagrammToJpg, form.acnPlotSkv}));
     EXPECT_EQ(form.Ribbon1->actionsOf(q("Диаграмма"), q("Диаграмма")), (QList<QAction*>{form.acnBuildChart, form.acnBuildSkv}));
+    EXPECT_EQ(form.Ribbon1->actionsOf(q("Диаграмма"), q("Радарограмма")),
+              (QList<QAction*>{form.acnPrintOverviewChart, form.acnExportChart}));
     EXPECT_EQ(form.Ribbon1->quickAccessActions(),
               (QList<QAction*>{form.acnImportTable, form.acnExportTable, form.acnReCalcPK, form.acnLoadPicture, form.acnBuildChart,
                                form.acnPrintOverviewChart, form.acnPlotRazrezPoligon, form.acnExportDiagrammToJpg, form.acnUndo,

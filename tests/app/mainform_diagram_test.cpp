@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -144,6 +145,20 @@ TEST_F(DiagramFormTest, PrintsTheDiagramToThePrinter)
     services.printFile = dir.filePath(QStringLiteral("cancelled.pdf"));
     form->acnPrintOverviewChart->trigger();
     EXPECT_FALSE(QFile::exists(services.printFile));
+
+    // "Экспорт диаграммы" writes the kind the name asks for; a cancelled dialog writes nothing.
+    services.nextSaveName = dir.filePath(QStringLiteral("diagram.png"));
+    form->acnExportChart->trigger();
+    EXPECT_EQ(QImage(services.nextSaveName).isNull(), false);
+    EXPECT_EQ(services.lastProposedName, QStringLiteral("Диаграмма.png"));
+    services.nextSaveName = dir.filePath(QStringLiteral("diagram.pdf"));
+    form->acnExportChart->trigger();
+    QFile exported(services.nextSaveName);
+    ASSERT_TRUE(exported.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(exported.read(4) == "%PDF");
+    services.nextSaveName.clear();
+    form->acnExportChart->trigger();
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }
 
 TEST_F(DiagramFormTest, CtrlZUndoesACorrectionInTheTableAndOnTheDiagram)

@@ -15,22 +15,7 @@
 namespace trassel {
 namespace {
 
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "test_chart_view";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's input devices must not outlive it at exit.
-    static QApplication* app = new QApplication(argc, argv);
-    (void)app;
-}
-
-// First base, so that the application exists before any widget member is built.
-struct WithApplication {
-    WithApplication() { ensureApplication(); }
-};
-
-struct ChartViewTest : WithApplication, ::testing::Test {
+struct ChartViewTest : ::testing::Test {
     ChartModel model;
     SeriesId line = 0;
     SeriesId points = 0;
