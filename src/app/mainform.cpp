@@ -788,6 +788,8 @@ void TFmMainForm::acnExportDiagrammToJpgExecute()
 void TFmMainForm::acnPrintImageExecute()
 {
     QPrinter printer(QPrinter::HighResolution);
+    // A section is a long band: sideways sheets take more of it each.
+    printer.setPageOrientation(QPageLayout::Landscape);
     SectionPrintPreview preview(sectionPage->printSource(), this);
     preview.setOptions(sectionPage->printOptions());
     services_->printPreview(this, preview, printer);

@@ -337,6 +337,13 @@ void PainterCanvas::drawPolygon(std::span<const Point> vertices)
         painter_->drawPolygon(polygon, Qt::OddEvenFill);
     };
 
+    if (!raster_ && !interest_.isEmpty() && vertices.size() >= kStripFrom) {
+        const int margin = std::max(pen().width, 1) / 2 + 3;
+        const QRect keep = interest_.adjusted(-margin, -margin, margin, margin);
+        CollapseOutside(vertices, ToRect(keep), strip_);
+        draw(strip_, fill, true);
+        return;
+    }
     if (!raster_ || !strips_ || vertices.size() < kStripFrom) {
         if (!dashed) {
             draw(vertices, fill, true);
@@ -604,6 +611,7 @@ void PaintRecord(const DrawingRecord& record, QPainter& painter, QRect area)
     // The record starts from a white bitmap.
     painter.fillRect(QRect(0, 0, record.startWidth(), record.startHeight()), Qt::white);
     VectorCanvas canvas(painter, record.startWidth(), record.startHeight());
+    canvas.setInterest(area);
     const Rect wanted = area.isEmpty() ? Rect{-INT_MAX / 2, -INT_MAX / 2, INT_MAX / 2, INT_MAX / 2} : ToRect(area);
     Replay(record, canvas, wanted);
 }

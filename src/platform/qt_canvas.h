@@ -63,6 +63,9 @@ public:
     static constexpr int kStripWidth = 512;
     // Off: every polygon in one call, the straightforward way the strips must equal.
     void setStrips(bool on) { strips_ = on; }
+    // The part a vector device will show (a printed page's share of the canvas): polygons are
+    // cut down to the vertices that shape them there. Empty: all of them.
+    void setInterest(QRect interest) { interest_ = interest; }
 
 protected:
     // `area`: the part of the canvas the device shows, in canvas pixels; `raster`: pixels are
@@ -117,6 +120,7 @@ private:
     QRect area_;
     bool raster_ = true;
     bool strips_ = true;
+    QRect interest_;
     PainterPen painterPen_ = PainterPen::None;
     std::uint64_t appliedPenVersion_ = ~std::uint64_t{0};
     Color appliedTextColor_ = 0;

@@ -144,6 +144,29 @@ TEST(RecordPixels, AnnotationsAndSizeChangesReplayToo)
     EXPECT_EQ(Differences(direct.image(), RenderTile(record, QRect(37, 5, 150, 70)), QPoint(37, 5)), 0);
 }
 
+TEST(RecordPixels, APrintedPartIsThatPartOfTheWhole)
+{
+    // Painting only a page's part cuts the long bands down to that part; what the page shows
+    // stays what painting everything and clipping would show.
+    const auto survey = MakeSurvey(6000, 0.1);
+    QtCanvasServices services;
+    DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
+    RecordingCanvas canvas(record, services);
+    SectionState state;
+    const std::vector<SectionLayer> wide = {{1, 2, 3, 0, 0x40C0FF, 0, true}, {1, 3, 2, 0, 0x2060A0, 4, true}};
+    PlotRazrezPoligon(canvas, state, *survey, ParamsFor(6000), wide);
+    const QRect page(900, 0, 700, record.height());
+    const auto paint = [&](QRect area) {
+        QImage image(record.width(), record.height(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setClipRect(page);
+        PaintRecord(record, painter, area);
+        return image.copy(page);
+    };
+    EXPECT_EQ(paint(page), paint(QRect()));
+}
+
 TEST(RecordPixels, PdfOfARecordKeepsItsTextsAsText)
 {
     const auto survey = MakeSurvey(400, 1.0);
