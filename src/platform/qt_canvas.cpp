@@ -10,7 +10,10 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
+#include <exception>
+#include <thread>
 #include <cstring>
 
 // The resource file is compiled into a static library, so its registration has to be pulled
@@ -597,6 +600,39 @@ QImage RenderTile(const DrawingRecord& record, QRect tile)
     TileCanvas canvas(record.startWidth(), record.startHeight(), tile);
     Replay(record, canvas, ToRect(tile));
     return canvas.image();
+}
+
+std::vector<std::unique_ptr<TileCanvas>> MakeTiles(const DrawingRecord& record, const std::vector<QRect>& tiles)
+{
+    std::vector<std::unique_ptr<TileCanvas>> made(tiles.size());
+    std::vector<std::exception_ptr> failures(tiles.size());
+    const auto make = [&](std::size_t i) {
+        try {
+            auto canvas = std::make_unique<TileCanvas>(record.startWidth(), record.startHeight(), tiles[i]);
+            const QRect& t = tiles[i];
+            Replay(record, *canvas, {t.left(), t.top(), t.left() + t.width(), t.top() + t.height()});
+            made[i] = std::move(canvas);
+        } catch (...) {
+            failures[i] = std::current_exception();
+        }
+    };
+    // Painting on images is safe from other threads; the record is only read.
+    const std::size_t workers = std::min<std::size_t>(tiles.size(), std::max(1U, std::thread::hardware_concurrency()));
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t i = next++; i < tiles.size(); i = next++)
+            make(i);
+    };
+    std::vector<std::thread> threads;
+    for (std::size_t w = 1; w < workers; ++w)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+    return made;
 }
 
 QImage RenderRecord(const DrawingRecord& record)

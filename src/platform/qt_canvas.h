@@ -196,6 +196,9 @@ private:
 
 // The record's pixels inside `tile` (canvas pixels), as the whole bitmap would have them.
 QImage RenderTile(const DrawingRecord& record, QRect tile);
+// Tiles replayed side by side on the processor's cores; each canvas keeps its state, so that
+// operations added to the record later can be replayed onto it.
+std::vector<std::unique_ptr<TileCanvas>> MakeTiles(const DrawingRecord& record, const std::vector<QRect>& tiles);
 // The whole bitmap of the record.
 QImage RenderRecord(const DrawingRecord& record);
 // Replays the record through a painter whose transform maps canvas pixels to the device;

@@ -141,10 +141,49 @@ struct LabelBox {
 
 constexpr long long kProgressEvery = 8192;
 
+// What a row's picket cell reads as, kept while the layers of one drawing share the column.
+struct PicketRow {
+    bool readable = false;
+    double strict = 0.0;
+    double rounded = 0.0;  // round2 of the strict reading, or of the lenient one if unreadable
+    PicketParts parts;
+};
+struct PicketCache {
+    int column = -1;
+    long long first = 0;
+    std::vector<PicketRow> rows;  // filled row by row by the first layer that reads the column
+};
+
+PicketRow ReadPicketRow(std::string_view cell)
+{
+    PicketRow row;
+    row.readable = true;
+    try {
+        row.strict = ReadStrict(cell);
+    } catch (const Error&) {
+        row.readable = false;
+    }
+    row.rounded = RoundTo(row.readable ? row.strict : ReadLenient(cell), 2);
+    if (row.readable)
+        row.parts = SplitPicket(row.strict, row.rounded);
+    return row;
+}
+
+void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
+               const SectionLayer& layer, const SectionProgress& progress, PicketCache* cache);
+
 } // namespace
 
 void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                      const SectionLayer& layer, const SectionProgress& progress)
+{
+    PlotLayer(canvas, state, grid, params, layer, progress, nullptr);
+}
+
+namespace {
+
+void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
+               const SectionLayer& layer, const SectionProgress& progress, PicketCache* cache)
 {
     const SectionGeometry geometry = ReadGeometry(grid, params, layer);
     canvas.setSize(geometry.width, geometry.height);
@@ -180,14 +219,18 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
         if (rowTextHeight < 0)
             rowTextHeight = canvas.textHeight();
         const std::string_view picketCell = grid.cellView(layer.picketColumn, row);
-        double strict = 0.0;
-        bool readable = true;
-        try {
-            strict = ReadStrict(picketCell);
-        } catch (const Error&) {
-            readable = false;
+        PicketRow read;
+        const PicketRow* picketRow = &read;
+        const auto index = static_cast<std::size_t>(r - first);
+        if (cache != nullptr && index < cache->rows.size()) {
+            picketRow = &cache->rows[index];
+        } else {
+            read = ReadPicketRow(picketCell);
+            if (cache != nullptr && index == cache->rows.size())
+                cache->rows.push_back(read);
         }
-        const double picket = RoundTo(readable ? strict : ReadLenient(picketCell), 2);
+        const bool readable = picketRow->readable;
+        const double picket = picketRow->rounded;
         const double depth = RoundTo(ReadLenient(grid.cellView(layer.depthColumn, row)), 0);
         const long double offset = (static_cast<long double>(picket) - p1) * sx + left;
         const int x = Px(offset);
@@ -207,7 +250,7 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
 
         if (!readable)
             ReadStrict(picketCell);  // the conversion error of this row's picket
-        const PicketParts parts = SplitPicket(strict, picket);
+        const PicketParts parts = picketRow->parts;
         if (!parts.whole) {
             const int y = Px(static_cast<long double>(h) - 15);
             const auto spell = [&] {
@@ -246,6 +289,8 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
     DrawDepthScale(canvas, state, params);
 }
 
+} // namespace
+
 void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                        std::span<const SectionLayer> layers, const SectionProgress& progress)
 {
@@ -268,6 +313,7 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
     ClearRazrez(canvas, state);
     const long long count = std::count_if(layers.begin(), layers.end(), [](const SectionLayer& l) { return l.checked; });
     long long done = 0;
+    PicketCache cache;
     for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
         if (!it->checked)
             continue;
@@ -275,7 +321,10 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
         SectionProgress layerProgress;
         if (progress)
             layerProgress = [&](long long rows, long long total) { progress(done * total + rows, count * total); };
-        PlotRazrezLayer(canvas, state, grid, params, *it, layerProgress);
+        // Layers on the same picket column read its cells once.
+        if (cache.column != it->picketColumn)
+            cache = PicketCache{it->picketColumn, params.FirstDataRow, {}};
+        PlotLayer(canvas, state, grid, params, *it, layerProgress, &cache);
         ++done;
     }
     ApplySectionWidth(canvas, state);

@@ -72,6 +72,25 @@ SectionImage::Tile& SectionImage::tile(int index)
     return tiles_.front();
 }
 
+void SectionImage::prepare(int firstIndex, int lastIndex)
+{
+    std::vector<int> missing;
+    for (int i = firstIndex; i <= lastIndex; ++i)
+        if (std::none_of(tiles_.begin(), tiles_.end(), [&](const Tile& t) { return t.index == i; }))
+            missing.push_back(i);
+    if (missing.size() < 2)
+        return;
+    std::vector<QRect> areas;
+    for (int i : missing)
+        areas.emplace_back(i * kTileWidth, 0, kTileWidth, std::max(tileHeight_, 1));
+    std::vector<std::unique_ptr<TileCanvas>> made = MakeTiles(*record_, areas);
+    for (std::size_t k = 0; k < made.size(); ++k) {
+        if (tiles_.size() >= kMaxTiles)
+            tiles_.pop_back();
+        tiles_.push_front(Tile{missing[k], std::move(made[k]), record_->ops().size()});
+    }
+}
+
 void SectionImage::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -96,6 +115,7 @@ void SectionImage::paintEvent(QPaintEvent* event)
         return;
     painter.setClipRect(exposed);
     painter.scale(sx, sy);
+    prepare(wanted.left() / kTileWidth, wanted.right() / kTileWidth);
     for (int i = wanted.left() / kTileWidth; i <= wanted.right() / kTileWidth; ++i) {
         const Tile& t = tile(i);
         const QRect r = t.canvas->tile().intersected(wanted);

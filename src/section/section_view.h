@@ -54,6 +54,8 @@ private:
         std::size_t ops = 0;  // operations of the record replayed onto it
     };
     Tile& tile(int index);
+    // Makes the missing tiles of a range at once, side by side.
+    void prepare(int firstIndex, int lastIndex);
     void dropTiles();
 
     const DrawingRecord* record_ = nullptr;

@@ -167,6 +167,9 @@ double RoundTo(double value, int decimals)
 {
     if (!std::isfinite(value))
         return value;
+    // Whole numbers need no scaling, and rint of a double is exact in double.
+    if (decimals == 0)
+        return std::rint(value);
     long double factor = 1.0L;
     for (int i = 0; i < decimals; ++i)
         factor *= 10.0L;

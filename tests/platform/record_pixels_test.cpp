@@ -104,11 +104,17 @@ TEST_P(RecordPixels, ReplayedBitmapAndEveryTileAreTheDirectDrawing)
     // Tiles at awkward places: across strip borders, over the left margin, at the right edge.
     const int w = direct.width();
     const int h = direct.height();
-    for (const QRect tile : {QRect(0, 0, 300, h), QRect(517, 0, 600, h), QRect(w - 333, 0, 333, h),
-                             QRect(w / 2 - 1, 40, 513, 100)}) {
+    const std::vector<QRect> tiles = {QRect(0, 0, 300, h), QRect(517, 0, 600, h), QRect(w - 333, 0, 333, h),
+                                      QRect(w / 2 - 1, 40, 513, 100)};
+    for (const QRect& tile : tiles) {
         const QImage part = RenderTile(record, tile);
         EXPECT_EQ(Differences(direct, part, tile.topLeft()), 0) << tile.x() << "+" << tile.width();
     }
+    // Made side by side on several threads, the tiles are the same.
+    const auto made = MakeTiles(record, tiles);
+    ASSERT_EQ(made.size(), tiles.size());
+    for (std::size_t i = 0; i < tiles.size(); ++i)
+        EXPECT_EQ(Differences(direct, made[i]->image(), tiles[i].topLeft()), 0) << i;
 }
 
 INSTANTIATE_TEST_SUITE_P(SparseAndDense, RecordPixels,
