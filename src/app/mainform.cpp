@@ -111,6 +111,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
 
     buildActions();
     buildUndo();
+    buildProjectCommands();
 
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);
@@ -321,7 +322,9 @@ void TFmMainForm::buildActions()
 
 void TFmMainForm::buildRibbon()
 {
-    Ribbon1->addTab(QStringLiteral("Файл"))->addGroup(QStringLiteral("Файл"))->addAction(acnLoadPicture);
+    RibbonGroup* fileGroup = Ribbon1->addTab(QStringLiteral("Файл"))->addGroup(QStringLiteral("Файл"));
+    fileGroup->addAction(acnLoadPicture);
+    addProjectCommandsTo(fileGroup);
     RibbonTab* tables = Ribbon1->addTab(QStringLiteral("Таблицы"));
     RibbonGroup* model = tables->addGroup(QStringLiteral("Цифровая модель"));
     model->addAction(acnImportTable);
@@ -635,7 +638,13 @@ void TFmMainForm::acnImportTableExecute()
 {
     lastOpenFilter_ = importTableFilter();
     const QString name = askOpenName();
-    if (name.isEmpty())
+    if (!name.isEmpty())
+        importTableFile(name);
+}
+
+void TFmMainForm::importTableFile(const QString& name)
+{
+    if (!confirmDiscard())
         return;
     // The whole file is read before the table is touched, and the document swaps the new
     // table in only once it is complete: a file that cannot be read leaves the table as it was.

@@ -4,6 +4,7 @@
 // one-line handler), the one reporter of errors, and the survey document with its undo
 // history. The pages own their controls and bind them to the document.
 #include "document/survey_document.h"
+#include "document/workspace.h"
 
 #include <QMainWindow>
 #include <QPoint>
@@ -14,7 +15,11 @@
 #include <string>
 
 class QAction;
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QLabel;
+class QMenu;
 class QScrollArea;
 class QSplitter;
 class QTabWidget;
@@ -30,6 +35,7 @@ class DiagramPropertiesPage;
 class LayerPanel;
 class RadargramPanel;
 class Ribbon;
+class RibbonGroup;
 class SectionPage;
 class SectionPropertiesPage;
 class TablePage;
@@ -112,6 +118,12 @@ public:
     QAction* acnBuildChart = nullptr;
     QAction* acnPrintOverviewChart = nullptr;
     QAction* acnExportChart = nullptr;
+    QAction* acnOpenProject = nullptr;
+    QAction* acnSaveProject = nullptr;
+    QAction* acnSaveProjectAs = nullptr;
+    QAction* acnRecentProjects = nullptr;
+    QMenu* mnuRecentProjects = nullptr;
+    QLabel* lblProject = nullptr;  // the status bar's word on the project and unsaved changes
     QAction* acnLayerAdd = nullptr;
     QAction* acnLayerDelete = nullptr;
     QAction* acnPlotRazrezLine = nullptr;
@@ -163,6 +175,24 @@ public:
     void acnBuildChartExecute();
     void acnPrintOverviewChartExecute();
     void acnExportChartExecute();
+    void acnOpenProjectExecute();
+    void acnSaveProjectExecute();
+    void acnSaveProjectAsExecute();
+
+    // ---- workspaces ----
+    // Writes the whole interpretation to `path`; the work counts as saved from then on.
+    void saveProject(const QString& path);
+    // Asks first about unsaved work, then replaces the work by the project's; a file that
+    // cannot be read leaves everything as it was.
+    void openProject(const QString& path);
+    // A dropped file: a project is opened, anything else imported as the depth table.
+    void openDroppedFile(const QString& path);
+    // The depth-table import of a chosen file.
+    void importTableFile(const QString& path);
+    // True when there is nothing unsaved or the user chose to save (and it was saved) or to
+    // let it go; false when the user cancelled.
+    bool confirmDiscard();
+    const QString& projectPath() const { return projectPath_; }
     void acnLayerAddExecute();
     void acnLayerDeleteExecute();
     void acnPlotRazrezLineExecute();
@@ -190,7 +220,18 @@ public:
     // Tells the table views that the grids changed.
     void refreshTables();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
 private:
+    void buildProjectCommands();
+    void addProjectCommandsTo(RibbonGroup* group);
+    void showProjectState();
+    void rememberProject(const QString& path);
+    void fillRecentMenu();
+    WorkspaceExtras gatherExtras(const QString& path) const;
     // The page of the other page control that goes with `page`, or null.
     QWidget* partnerPage(QWidget* page) const;
     void buildActions();
@@ -219,6 +260,7 @@ private:
     std::string optionsPath_;  // the shared open dialog's filter, as the last command set it
     bool programPageSwitch_ = false;
     UndoBridge* undoBridge_ = nullptr;
+    QString projectPath_;
 };
 
 // The report of running out of memory while doing `what` (a command's caption, or empty).

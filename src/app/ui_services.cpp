@@ -3,6 +3,8 @@
 #include "section/section_print_preview.h"
 
 #include <QApplication>
+#include <QPushButton>
+#include <QSettings>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -53,6 +55,35 @@ bool DialogServices::printerSetup(QWidget* parent, QPrinter& printer)
 bool DialogServices::printPreview(QWidget*, SectionPrintPreview& preview, QPrinter& printer)
 {
     return preview.exec(printer) == QDialog::Accepted;
+}
+
+UiServices::SaveAnswer DialogServices::askSave(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Trassel"), text,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+    box.setDefaultButton(QMessageBox::Save);
+    box.button(QMessageBox::Save)->setText(QStringLiteral("Сохранить"));
+    box.button(QMessageBox::Discard)->setText(QStringLiteral("Не сохранять"));
+    box.button(QMessageBox::Cancel)->setText(QStringLiteral("Отмена"));
+    switch (box.exec()) {
+    case QMessageBox::Save: return SaveAnswer::Save;
+    case QMessageBox::Discard: return SaveAnswer::Discard;
+    default: return SaveAnswer::Cancel;
+    }
+}
+
+// The list lives in the user's configuration folder ("recent.ini" of Trassel) and is read only
+// when it is shown, never at start.
+QStringList DialogServices::recentProjects()
+{
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Trassel"), QStringLiteral("recent"));
+    return settings.value(QStringLiteral("projects")).toStringList();
+}
+
+void DialogServices::setRecentProjects(const QStringList& paths)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Trassel"), QStringLiteral("recent"));
+    settings.setValue(QStringLiteral("projects"), paths);
 }
 
 } // namespace trassel

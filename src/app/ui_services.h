@@ -2,6 +2,7 @@
 // The dialogs and message boxes the commands use, behind one small interface so that the
 // GUI tests can answer them without a person at the screen.
 #include <QString>
+#include <QStringList>
 
 class QPrinter;
 class QWidget;
@@ -28,6 +29,12 @@ public:
     virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
     // The section's print preview, printing from it when the user asks; false when closed.
     virtual bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) = 0;
+    // Asks whether to save unsaved work before it would be replaced.
+    enum class SaveAnswer { Save, Discard, Cancel };
+    virtual SaveAnswer askSave(QWidget* parent, const QString& text) = 0;
+    // The recently used workspaces, newest first, kept in the user's settings.
+    virtual QStringList recentProjects() = 0;
+    virtual void setRecentProjects(const QStringList& paths) = 0;
 };
 
 // The real dialogs.
@@ -41,6 +48,9 @@ public:
     void error(QWidget* parent, const QString& text) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
     bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) override;
+    SaveAnswer askSave(QWidget* parent, const QString& text) override;
+    QStringList recentProjects() override;
+    void setRecentProjects(const QStringList& paths) override;
 };
 
 } // namespace trassel

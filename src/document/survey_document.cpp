@@ -111,6 +111,14 @@ void SurveyDocument::setPicketColumnText(std::string_view text)
 
 char SurveyDocument::delimiter() const { return SelectedDelimiter(settings_.delimiterIndex); }
 
+void SurveyDocument::setSettings(const TableSettings& settings)
+{
+    if (settings_ == settings)
+        return;
+    settings_ = settings;
+    notify({DocumentChange::What::Settings, TableId::Depth, {}});
+}
+
 void SurveyDocument::setFirstDataRow(int row)
 {
     int last = lastDataRow_;
@@ -524,6 +532,83 @@ void SurveyDocument::setSelectedLayerStyle(Style style, std::uint32_t value)
         edit->apply(*this);
         commit(std::move(edit));
     }
+}
+
+void SurveyDocument::replaceLayers(const std::vector<LayerSnapshot>& layers, std::uint32_t colorState)
+{
+    if (layers.size() > static_cast<std::size_t>(LayerManager::kLayerSlots))
+        throw Error("Нельзя добавить больше 61 слоя");
+    while (layers_.LayerCount() > 0)
+        layers_.removeLayer(layers_.Layers(layers_.LayerCount() - 1).Item);
+    std::vector<std::pair<int, SeriesId>> drawn;
+    for (const LayerSnapshot& wanted : layers) {
+        // A layer added the ordinary way takes a fresh entry id from the manager, so that the
+        // ids of later layers never meet the restored ones; it is then exchanged for the
+        // wanted layer under that id.
+        const int slot = layers_.addLayer("0", 0);
+        const EntryId id = layers_.Layers(slot).Item;
+        layers_.removeLayer(id);
+        LayerSnapshot snapshot = wanted;
+        snapshot.slot = slot;
+        snapshot.record.Item = id;
+        snapshot.entry.id = id;
+        snapshot.attachedAt = -1;
+        layers_.restoreLayer(snapshot);
+        if (wanted.attachedAt >= 0)
+            drawn.emplace_back(wanted.attachedAt, layers_.Layers(slot).Series);
+    }
+    std::stable_sort(drawn.begin(), drawn.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : drawn)
+        chart_.attach(entry.second);
+    layers_.setColorState(colorState);
+    notify({DocumentChange::What::Layers, TableId::Depth, {}});
+}
+
+void SurveyDocument::takeOver(SurveyDocument& loaded)
+{
+    // The grids are exchanged, never copied: a million-row table changes hands at once.
+    depth_.swap(loaded.depth_);
+    boreholes_.swap(loaded.boreholes_);
+    settings_ = loaded.settings_;
+    firstDataRow_ = loaded.firstDataRow_;
+    lastDataRow_ = loaded.lastDataRow_;
+    selCol_ = loaded.selCol_;
+    selRow_ = loaded.selRow_;
+    diagramParams_ = loaded.diagramParams_;
+    sectionParams_ = loaded.sectionParams_;
+    sectionState_ = loaded.sectionState_;
+
+    // The diagram shows the former table until it is built again: its lines are emptied and
+    // the cursor taken off, as in a document that was never built.
+    for (const SeriesId id : {diagram_->PicketSeries(), diagram_->SkvSeries()})
+        chart_.series(id).clear();
+    ChartCursor& cursor = diagram_->cursor();
+    for (const SeriesId id : {cursor.HorzSeries, cursor.VertSeries}) {
+        chart_.series(id).clear();
+        chart_.detach(id);
+    }
+    const ChartCursor& from = loaded.diagram_->cursor();
+    cursor.Col = from.Col;
+    cursor.Row = from.Row;
+    cursor.X = from.X;
+    cursor.Y = from.Y;
+    chart_.bottomAxis().setRange(loaded.chart_.bottomAxis().minimum(), loaded.chart_.bottomAxis().maximum());
+    chart_.leftAxis().setRange(loaded.chart_.leftAxis().minimum(), loaded.chart_.leftAxis().maximum());
+
+    // The layers come over by their snapshots; their series are made anew in this chart, which
+    // the views are bound to.
+    std::vector<LayerSnapshot> layers;
+    for (int slot = 0; slot < loaded.layers_.LayerCount(); ++slot)
+        layers.push_back(loaded.layers_.snapshotOf(loaded.layers_.Layers(slot).Item));
+    replaceLayers(layers, loaded.layers_.colorState());
+
+    notify({DocumentChange::What::TableReplaced, TableId::Depth, {}});
+    notify({DocumentChange::What::TableReplaced, TableId::Boreholes, {}});
+    notify({DocumentChange::What::Settings, TableId::Depth, {}});
+    notify({DocumentChange::What::Range, TableId::Depth, {}});
+    notify({DocumentChange::What::Selection, TableId::Depth, {selCol_, selRow_, selCol_, selRow_}});
+    notify({DocumentChange::What::DiagramParams, TableId::Depth, {}});
+    notify({DocumentChange::What::SectionParams, TableId::Depth, {}});
 }
 
 void SurveyDocument::buildChart() { diagram_->BuildChart(depth_, diagramParams()); }

@@ -68,9 +68,11 @@ public:
     const Grid& depthTable() const { return depth_; }
     Grid& boreholeTable() { return boreholes_; }
     ChartModel& chart() { return chart_; }
+    const ChartModel& chart() const { return chart_; }
     LayerManager& layers() { return layers_; }
     const LayerManager& layers() const { return layers_; }
     Diagram& diagram() { return *diagram_; }
+    const Diagram& diagram() const { return *diagram_; }
 
     // ---- listeners and history ----
     using Listener = std::function<void(const DocumentChange&)>;
@@ -90,6 +92,8 @@ public:
     void setDelimiter(int itemIndex, std::string_view text);
     void setPicketColumnText(std::string_view text);
     char delimiter() const;
+    // All settings at once, without the fixed-row rule (a workspace putting back its own).
+    void setSettings(const TableSettings& settings);
 
     int firstDataRow() const { return firstDataRow_; }
     int lastDataRow() const { return lastDataRow_; }
@@ -111,6 +115,7 @@ public:
     SectionParams sectionParams() const;
     void setSectionParams(const SectionParams& params);
     SectionState& sectionState() { return sectionState_; }
+    const SectionState& sectionState() const { return sectionState_; }
     int sectionWidth() const { return sectionState_.sectionWidth; }
     void setSectionWidth(int width) { sectionState_.sectionWidth = width; }
     // The canvas of the section bitmap the annotations are painted on, and the count of the
@@ -175,6 +180,20 @@ public:
     // A key on the diagram; Up, Down and Delete change the cell under the cursor.
     void chartKeyDown(int key);
     void chartClickSeries(SeriesId series, std::size_t index, ChartButton button);
+
+    // ---- whole documents ----
+    // Puts `layers` (in slot order) in place of every layer, without an edit: each comes back
+    // with its record, caption, check and selection, and series name; `attachedAt` only orders
+    // the layers' series among themselves on the diagram (-1: not drawn). The colour generator
+    // is set to `colorState`, so the next "Добавить слой" gets the colour it would have had.
+    void replaceLayers(const std::vector<LayerSnapshot>& layers, std::uint32_t colorState);
+    // Moves the whole interpretation of `loaded` (an opened workspace) into this document:
+    // both tables, settings, range, selection, layers, diagram parameters and cursor, section
+    // parameters and size. The diagram is emptied, to be built again by the caller if the
+    // workspace says it was built. Not an edit: the caller clears its history. Listeners,
+    // the edit sink and the section canvas stay; `loaded` is left with this document's
+    // former tables and is only fit to be destroyed.
+    void takeOver(SurveyDocument& loaded);
 
     // The bytes the depth table's cells hold.
     std::size_t memoryBytes() const { return depth_.memoryBytes() + boreholes_.memoryBytes(); }

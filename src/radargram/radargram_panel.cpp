@@ -201,6 +201,7 @@ void RadargramPanel::loadFile(const QString& path)
         image = LoadRadargram(path, [&feedback](qint64 done, qint64 total) { feedback.advance(done, total); });
     }
     setPicture(std::move(image));
+    path_ = path;
 }
 
 int RadargramPanel::imageLeft() const

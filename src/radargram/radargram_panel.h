@@ -76,6 +76,8 @@ public:
     // Reads the file and shows it; throws trassel::Error, with the picture unchanged, when the
     // file is refused. A load that takes more than half a second shows its progress.
     void loadFile(const QString& path);
+    // The file the picture was last loaded from; empty before any.
+    const QString& path() const { return path_; }
     // imgRadarogramma's left edge in the visible part of the box: 3, less the scrolled distance.
     int imageLeft() const;
 
@@ -90,6 +92,9 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+
+private:
+    QString path_;
 };
 
 } // namespace trassel

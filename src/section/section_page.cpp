@@ -123,11 +123,15 @@ void SectionPage::plotPolygons(const SectionProgress& progress)
     doc_->sectionRedrawn();
     stroke_.reset();
     record_.compact();
+    drawn_ = true;
+    boreholesDrawn_ = false;
     showSizes();
 }
 
 void SectionPage::applyWidth()
 {
+    drawn_ = false;
+    boreholesDrawn_ = false;
     doc_->sectionRedrawn();
     stroke_.reset();
     ApplySectionWidth(*canvas_, doc_->sectionState());
@@ -137,6 +141,14 @@ void SectionPage::applyWidth()
 void SectionPage::plotSkv()
 {
     PlotSkv(*canvas_, doc_->depthTable(), doc_->boreholeTable(), doc_->sectionParams(), doc_->settings().picketColumnText);
+    boreholesDrawn_ = drawn_;
+    scrbxTrassel->refresh();
+}
+
+void SectionPage::restoreAnnotations(const std::vector<WorkspaceAnnotation>& annotations)
+{
+    DrawAnnotations(annotations, *canvas_, lastGroup_ + 1);
+    lastGroup_ += static_cast<std::uint32_t>(annotations.size());
     scrbxTrassel->refresh();
 }
 

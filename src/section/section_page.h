@@ -1,6 +1,7 @@
 #pragma once
 // The page "Разрез": the section bitmap in its white scroll box, and the commands that draw,
 // export and print it from the document's table, layers and section parameters.
+#include "document/workspace.h"
 #include "platform/drawing_record.h"
 #include "platform/qt_print_pages.h"
 #include "section/section_renderer.h"
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QPrinter;
 
@@ -50,6 +52,11 @@ public:
     void applyWidth();
     // "Выработки": the boreholes drawn over the section as it stands.
     void plotSkv();
+    // Whether the section shown was drawn by "Построить разрез полигонами", and "Выработки" over it.
+    bool drawn() const { return drawn_; }
+    bool boreholesDrawn() const { return boreholesDrawn_; }
+    // Annotations brought back with a workspace: drawn over the section, one group each.
+    void restoreAnnotations(const std::vector<WorkspaceAnnotation>& annotations);
     // By the name's extension: PDF and SVG as vectors, JPEG, PNG and BMP as the bitmap.
     void exportImage(const QString& fileName);
     // The section as the printing needs it: its size, its transform and how to paint a part.
@@ -82,6 +89,8 @@ private:
     std::unique_ptr<RecordingCanvas> canvas_;
     std::uint32_t lastGroup_ = 0;
     SectionPrintOptions printOptions_;
+    bool drawn_ = false;
+    bool boreholesDrawn_ = false;
     SectionTool tool_ = SectionTool::Cursor;
     int subscription_ = 0;
     std::unique_ptr<AnnotationEdit> stroke_;  // the pen or eraser stroke being drawn

@@ -60,6 +60,16 @@ public:
         preview.print(printer);
         return true;
     }
+    SaveAnswer askSave(QWidget*, const QString& text) override
+    {
+        questions << text;
+        return saveAnswer;
+    }
+    QStringList recentProjects() override { return recent; }
+    void setRecentProjects(const QStringList& paths) override { recent = paths; }
+    SaveAnswer saveAnswer = SaveAnswer::Discard;
+    QStringList questions;
+    QStringList recent;
     int previews = 0;
     std::optional<SectionPrintOptions> previewOptions;  // chosen "in the preview" before printing
 };

@@ -98,7 +98,9 @@ TEST_F(BoreholeFormTest, BoreholesGoOnTheDiagramAndOverTheSection)
 TEST_F(BoreholeFormTest, TheRadargramLoadsThroughTheSharedDialogAndAlignsTheSection)
 {
     EXPECT_EQ(form->Ribbon1->quickAccessActions().value(3), form->acnLoadPicture);
-    EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Файл"), QStringLiteral("Файл")), QList<QAction*>{form->acnLoadPicture});
+    EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Файл"), QStringLiteral("Файл")),
+              (QList<QAction*>{form->acnLoadPicture, form->acnOpenProject, form->acnSaveProject, form->acnSaveProjectAs,
+                               form->acnRecentProjects}));
     EXPECT_FALSE(form->Ribbon1->screenTip(form->acnLoadPicture).footer);
     form->resize(1400, 900);
     form->show();

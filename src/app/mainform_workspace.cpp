@@ -1,0 +1,290 @@
+// The workspace commands of the main window: saving and opening a whole interpretation, the
+// question before unsaved work is replaced, the recent list, and files dropped on the window.
+#include "app/mainform.h"
+
+#include "app/ribbon.h"
+#include "app/ui_services.h"
+#include "base/atomic_file.h"
+#include "base/error.h"
+#include "dialogs/list.h"
+#include "document/workspace.h"
+#include "platform/qt_text.h"
+#include "radargram/radargram_panel.h"
+#include "section/section_page.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QUndoStack>
+#include <QUrl>
+
+namespace trassel {
+namespace {
+
+constexpr int kRecentCount = 8;
+
+QString ProjectFilter()
+{
+    return QStringLiteral("Проект Trassel (*.trassel)");
+}
+
+bool IsProjectFile(const QString& path)
+{
+    return QFileInfo(path).suffix().compare(QStringLiteral("trassel"), Qt::CaseInsensitive) == 0;
+}
+
+// The first local file of a drag, or empty.
+QString DraggedFile(const QMimeData* data)
+{
+    if (data == nullptr || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile())
+            return url.toLocalFile();
+    return {};
+}
+
+} // namespace
+
+void TFmMainForm::buildProjectCommands()
+{
+    acnOpenProject = new QAction(QStringLiteral("Открыть проект"), this);
+    acnOpenProject->setObjectName(QStringLiteral("acnOpenProject"));
+    acnOpenProject->setShortcut(QKeySequence::Open);
+    acnOpenProject->setIcon(ribbonIcon(RibbonGlyph::LoadOptions));
+    connect(acnOpenProject, &QAction::triggered, this, [this] { runGuarded([this] { acnOpenProjectExecute(); }, acnOpenProject->text()); });
+    acnSaveProject = new QAction(QStringLiteral("Сохранить проект"), this);
+    acnSaveProject->setObjectName(QStringLiteral("acnSaveProject"));
+    acnSaveProject->setShortcut(QKeySequence::Save);
+    acnSaveProject->setIcon(ribbonIcon(RibbonGlyph::SaveOptions));
+    connect(acnSaveProject, &QAction::triggered, this, [this] { runGuarded([this] { acnSaveProjectExecute(); }, acnSaveProject->text()); });
+    acnSaveProjectAs = new QAction(QStringLiteral("Сохранить проект как…"), this);
+    acnSaveProjectAs->setObjectName(QStringLiteral("acnSaveProjectAs"));
+    acnSaveProjectAs->setShortcut(QKeySequence::SaveAs);
+    acnSaveProjectAs->setIcon(ribbonIcon(RibbonGlyph::SaveOptions));
+    connect(acnSaveProjectAs, &QAction::triggered, this,
+            [this] { runGuarded([this] { acnSaveProjectAsExecute(); }, acnSaveProjectAs->text()); });
+    acnRecentProjects = new QAction(QStringLiteral("Последние проекты"), this);
+    acnRecentProjects->setObjectName(QStringLiteral("acnRecentProjects"));
+    acnRecentProjects->setIcon(ribbonIcon(RibbonGlyph::LoadOptions));
+    mnuRecentProjects = new QMenu(this);
+    mnuRecentProjects->setObjectName(QStringLiteral("mnuRecentProjects"));
+    acnRecentProjects->setMenu(mnuRecentProjects);
+    connect(mnuRecentProjects, &QMenu::aboutToShow, this, &TFmMainForm::fillRecentMenu);
+    for (QAction* action : {acnOpenProject, acnSaveProject, acnSaveProjectAs, acnRecentProjects}) {
+        action->setProperty("category", QStringLiteral("Файл"));
+        addAction(action);
+    }
+
+    lblProject = new QLabel(this);
+    lblProject->setObjectName(QStringLiteral("lblProject"));
+    statusBar()->addWidget(lblProject);
+    connect(UndoStack, &QUndoStack::cleanChanged, this, [this] { showProjectState(); });
+    showProjectState();
+    setAcceptDrops(true);
+}
+
+void TFmMainForm::addProjectCommandsTo(RibbonGroup* group)
+{
+    group->addAction(acnOpenProject);
+    group->addAction(acnSaveProject);
+    group->addAction(acnSaveProjectAs);
+    if (QToolButton* button = group->addAction(acnRecentProjects))
+        button->setPopupMode(QToolButton::InstantPopup);
+    Ribbon1->setScreenTip(acnOpenProject, QStringLiteral("Открыть проект"),
+                          QStringLiteral("Открыть сохранённую интерпретацию: таблицы, слои, параметры, подписи разреза (Ctrl+O)"));
+    Ribbon1->setScreenTip(acnSaveProject, QStringLiteral("Сохранить проект"),
+                          QStringLiteral("Сохранить всю интерпретацию в файл проекта .trassel (Ctrl+S)"));
+    Ribbon1->setScreenTip(acnSaveProjectAs, QStringLiteral("Сохранить проект как"),
+                          QStringLiteral("Сохранить интерпретацию в другой файл проекта"));
+    Ribbon1->setScreenTip(acnRecentProjects, QStringLiteral("Последние проекты"),
+                          QStringLiteral("Открыть один из недавно сохранённых или открытых проектов"));
+}
+
+void TFmMainForm::showProjectState()
+{
+    QString text = projectPath_.isEmpty() ? QStringLiteral("Проект не сохранён")
+                                          : QStringLiteral("Проект: ") + QFileInfo(projectPath_).fileName();
+    if (!UndoStack->isClean())
+        text += QStringLiteral(" — есть несохранённые изменения");
+    lblProject->setText(text);
+}
+
+bool TFmMainForm::confirmDiscard()
+{
+    if (UndoStack->isClean())
+        return true;
+    switch (services_->askSave(this, QStringLiteral("В текущей работе есть несохранённые изменения. Сохранить их?"))) {
+    case UiServices::SaveAnswer::Discard: return true;
+    case UiServices::SaveAnswer::Cancel: return false;
+    case UiServices::SaveAnswer::Save: break;
+    }
+    acnSaveProjectExecute();
+    return UndoStack->isClean();
+}
+
+WorkspaceExtras TFmMainForm::gatherExtras(const QString& path) const
+{
+    WorkspaceExtras extras;
+    if (auto* soils = qobject_cast<TFmList*>(fmList_.data()))
+        for (int i = 0; i < soils->lbxGrunts->count(); ++i)
+            extras.soils.push_back(toStdString(soils->lbxGrunts->item(i)->text()));
+    extras.soilFont = sectionPage->canvas().font();
+    extras.sectionDrawn = sectionPage->drawn();
+    extras.boreholesDrawn = sectionPage->boreholesDrawn();
+    extras.annotations = AnnotationsOf(sectionPage->record());
+    if (!pnlRadarogramma->path().isEmpty())
+        extras.radargramPath = StoredPicturePath(toLocalPath(path), toLocalPath(pnlRadarogramma->path()));
+    extras.leftPage = PageControl1->currentIndex();
+    extras.rightPage = PageControl2->currentIndex();
+    return extras;
+}
+
+void TFmMainForm::saveProject(const QString& path)
+{
+    SaveWorkspace(toLocalPath(path), Document, gatherExtras(path));
+    UndoStack->setClean();
+    projectPath_ = path;
+    rememberProject(path);
+    showProjectState();
+}
+
+void TFmMainForm::openProject(const QString& path)
+{
+    if (!confirmDiscard())
+        return;
+    // The whole file is read into a document of its own first: a damaged file changes nothing.
+    LoadedWorkspace loaded = LoadWorkspace(toLocalPath(path));
+    Document.takeOver(*loaded.document);
+    UndoStack->clear();
+    const WorkspaceExtras& extras = loaded.extras;
+    if (auto* soils = qobject_cast<TFmList*>(fmList_.data())) {
+        soils->lbxGrunts->clear();
+        for (const std::string& soil : extras.soils)
+            soils->lbxGrunts->addItem(toQString(soil));
+    }
+    sectionPage->canvas().setFont(extras.soilFont);
+    refreshTables();
+    if (extras.diagramBuilt) {
+        Document.buildChart();
+        if (extras.diagramBoreholes)
+            Document.buildSkv();
+    }
+    if (extras.sectionDrawn) {
+        sectionPage->plotPolygons();
+        if (extras.boreholesDrawn)
+            sectionPage->plotSkv();
+        sectionPage->restoreAnnotations(extras.annotations);
+    }
+    if (!extras.radargramPath.empty()) {
+        const QString picture = QFile::decodeName(QByteArray::fromStdString(ResolvedPicturePath(toLocalPath(path), extras.radargramPath)));
+        try {
+            pnlRadarogramma->loadFile(picture);
+        } catch (const Error& e) {
+            // The interpretation is back; only the picture is missing, and the user is told.
+            services_->message(this, QString::fromUtf8(e.what()));
+        }
+    }
+    if (extras.leftPage >= 0 && extras.leftPage < PageControl1->count())
+        PageControl1->setCurrentIndex(extras.leftPage);
+    if (extras.rightPage >= 0 && extras.rightPage < PageControl2->count())
+        PageControl2->setCurrentIndex(extras.rightPage);
+    UndoStack->setClean();
+    projectPath_ = path;
+    rememberProject(path);
+    showProjectState();
+}
+
+void TFmMainForm::acnOpenProjectExecute()
+{
+    const QString name = services_->openFileName(this, ProjectFilter(), projectPath_);
+    if (!name.isEmpty())
+        openProject(name);
+}
+
+void TFmMainForm::acnSaveProjectExecute()
+{
+    if (projectPath_.isEmpty()) {
+        acnSaveProjectAsExecute();
+        return;
+    }
+    saveProject(projectPath_);
+}
+
+void TFmMainForm::acnSaveProjectAsExecute()
+{
+    const QString proposed = projectPath_.isEmpty() ? QStringLiteral("Интерпретация.trassel") : projectPath_;
+    const QString name = services_->saveFileName(this, proposed, ProjectFilter(), QStringLiteral("trassel"));
+    if (!name.isEmpty())
+        saveProject(name);
+}
+
+void TFmMainForm::rememberProject(const QString& path)
+{
+    QStringList recent = services_->recentProjects();
+    const QString full = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(full);
+    recent.prepend(full);
+    while (recent.size() > kRecentCount)
+        recent.removeLast();
+    services_->setRecentProjects(recent);
+}
+
+void TFmMainForm::fillRecentMenu()
+{
+    mnuRecentProjects->clear();
+    const QStringList recent = services_->recentProjects();
+    if (recent.isEmpty()) {
+        mnuRecentProjects->addAction(QStringLiteral("(нет недавних проектов)"))->setEnabled(false);
+        return;
+    }
+    for (const QString& path : recent) {
+        QAction* item = mnuRecentProjects->addAction(QFileInfo(path).fileName());
+        item->setToolTip(path);
+        item->setData(path);
+        connect(item, &QAction::triggered, this, [this, path] { runGuarded([&] { openProject(path); }, QStringLiteral("Открыть проект")); });
+    }
+}
+
+void TFmMainForm::openDroppedFile(const QString& path)
+{
+    if (IsProjectFile(path))
+        openProject(path);
+    else
+        importTableFile(path);
+}
+
+void TFmMainForm::closeEvent(QCloseEvent* event)
+{
+    if (confirmDiscard())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TFmMainForm::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DraggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TFmMainForm::dropEvent(QDropEvent* event)
+{
+    const QString path = DraggedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // After the drop has finished, so that a long import does not keep the dragging program waiting.
+    QTimer::singleShot(0, this, [this, path] { runGuarded([&] { openDroppedFile(path); }, QStringLiteral("Открыть файл")); });
+}
+
+} // namespace trassel

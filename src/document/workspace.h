@@ -1,0 +1,88 @@
+#pragma once
+// The workspace file (".trassel"): a whole interpretation in one JSON file, so that work
+// survives a restart and the batch renderer can draw what the window drew. Reading builds a
+// document of its own and hands it over only when the whole file was read, so a damaged file
+// never touches the work in the window.
+#include "platform/canvas.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace trassel {
+
+class SurveyDocument;
+class DrawingRecord;
+class RecordingCanvas;
+
+// The format's version written into every file; a file of a later version is refused.
+inline constexpr int kWorkspaceVersion = 1;
+
+// One annotation step of the section (a soil label, a pen or eraser stroke): its operations in
+// order, each with the state it was drawn in.
+struct WorkspaceMark {
+    enum class Kind { Line, Text, FillRect };
+    Kind kind = Kind::Line;
+    PenState pen;
+    BrushState brush;
+    FontState font;
+    Point a;  // line start, text top-left, rectangle top-left
+    Point b;  // line end, rectangle bottom-right (excluded)
+    std::string text;
+    bool operator==(const WorkspaceMark&) const = default;
+};
+struct WorkspaceAnnotation {
+    std::string name;  // the undo step's name: "Подпись грунта", "Карандаш", "Ластик"
+    std::vector<WorkspaceMark> marks;
+    bool operator==(const WorkspaceAnnotation&) const = default;
+};
+
+// What the window keeps outside the document and a workspace brings back.
+struct WorkspaceExtras {
+    std::vector<std::string> soils;    // the soil list, in its order
+    FontState soilFont;                // the font of the soil labels (the section canvas's font)
+    bool sectionDrawn = false;         // "Построить разрез полигонами" had been run
+    bool boreholesDrawn = false;       // "Выработки" had been run after it
+    // "Построить диаграмму" and "Построить скв" had been run. SaveWorkspace writes what the
+    // document's diagram shows, whatever these say; LoadWorkspace reads them back so that the
+    // caller can build the diagram again after SurveyDocument::takeOver.
+    bool diagramBuilt = false;
+    bool diagramBoreholes = false;
+    std::vector<WorkspaceAnnotation> annotations;  // in the order they were made
+    std::string radargramPath;         // as stored: relative to the workspace when beside it
+    int leftPage = 0;                  // index of the page in front of each page control
+    int rightPage = 0;
+    int propertiesPage = 0;
+    bool operator==(const WorkspaceExtras&) const = default;
+};
+
+// Writes the document and the extras to `path` atomically (temporary file beside it, flushed,
+// renamed). Throws Error with the file's name and the reason.
+void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const WorkspaceExtras& extras);
+
+// Reads a workspace. Throws Error with a Russian message for a file that cannot be read, is not
+// a workspace, is damaged or truncated, or is of a later version; nothing else changes.
+struct LoadedWorkspace {
+    std::unique_ptr<SurveyDocument> document;
+    WorkspaceExtras extras;
+};
+LoadedWorkspace LoadWorkspace(const std::string& path);
+
+// The same two steps on bytes in memory: the text SaveWorkspace writes, and reading a text
+// already read from the file `fileName` (which the messages name).
+std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extras);
+LoadedWorkspace ReadWorkspace(std::string_view bytes, const std::string& fileName);
+
+// The annotation steps of a section record (its groups other than 0 that are not hidden), and
+// drawing them back onto a canvas, each as a group of its own numbered from `firstGroup`.
+std::vector<WorkspaceAnnotation> AnnotationsOf(const DrawingRecord& record);
+void DrawAnnotations(const std::vector<WorkspaceAnnotation>& annotations, RecordingCanvas& canvas, std::uint32_t firstGroup);
+
+// The radargram's path as stored (relative when the picture lies in the workspace's folder or
+// below it) and back to an absolute path.
+std::string StoredPicturePath(const std::string& workspacePath, const std::string& picturePath);
+std::string ResolvedPicturePath(const std::string& workspacePath, const std::string& storedPath);
+
+} // namespace trassel

@@ -1,0 +1,327 @@
+#include "cli/render_options.h"
+
+#include "base/error.h"
+#include "document/survey_document.h"
+#include "table/cp1251.h"
+#include "table/grid.h"
+#include "table/numbers.h"
+#include "table/pickets.h"
+
+#include "support/error_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace trassel {
+namespace {
+
+RenderOptions Parse(std::initializer_list<const char*> args)
+{
+    std::vector<std::string> list(args.begin(), args.end());
+    return ParseRenderOptions(list);
+}
+
+std::string ParseError(std::initializer_list<const char*> args)
+{
+    return errorText([&] { Parse(args); });
+}
+
+FileBytes BytesOf(const std::string& text)
+{
+    FileBytes bytes;
+    bytes.size = text.size();
+    bytes.data = std::make_unique<char[]>(text.size());
+    std::memcpy(bytes.data.get(), text.data(), text.size());
+    return bytes;
+}
+
+// A depth table file of one title row and the given picket cells in column 1 (rows 2..),
+// depths in 2, read as a file on disk is: Windows-1251.
+void FillPickets(Grid& grid, const std::vector<std::string>& pickets)
+{
+    std::string text = "ПК\tГлубина\r\n";
+    for (const std::string& p : pickets)
+        text += p + "\t100\r\n";
+    LoadDepthTable(grid, BytesOf(EncodeCp1251(text)), '\t', 1);
+}
+
+TEST(RenderOptions, TheExampleCommandLineGivesLayersInSlotOrderWithTheirStyles)
+{
+    const RenderOptions o = Parse({"--table", "examples/survey_depths.txt", "--recalc-pickets", "--layer", "3", "--layer",
+                                   "4:fill=4:color=2060A0", "--layer=5:width=1:line=FF0000", "-o", "section.png"});
+    EXPECT_FALSE(o.help);
+    EXPECT_EQ(o.table, "examples/survey_depths.txt");
+    EXPECT_TRUE(o.recalcPickets);
+    EXPECT_EQ(o.output, "section.png");
+    EXPECT_EQ(o.headerRows, 1);
+    EXPECT_EQ(o.delimiter, '\t');
+    ASSERT_EQ(o.layers.size(), 3U);
+    // A layer nobody styled looks like a layer the window has just added.
+    const SectionLayer plain = o.layers[0];
+    EXPECT_EQ(plain.depthColumn, 3);
+    EXPECT_EQ(plain.picketColumn, 1);
+    EXPECT_EQ(plain.lineWidth, 3);
+    EXPECT_EQ(plain.lineColor, 0U);
+    EXPECT_EQ(plain.brushColor, 0xFFFFFFU);
+    EXPECT_EQ(plain.brushStyle, 0);
+    EXPECT_TRUE(plain.checked);
+    // RRGGBB on the command line, 0x00BBGGRR in the program.
+    EXPECT_EQ(o.layers[1].depthColumn, 4);
+    EXPECT_EQ(o.layers[1].brushStyle, 4);
+    EXPECT_EQ(o.layers[1].brushColor, 0xA06020U);
+    EXPECT_EQ(o.layers[2].depthColumn, 5);
+    EXPECT_EQ(o.layers[2].lineWidth, 1);
+    EXPECT_EQ(o.layers[2].lineColor, 0x0000FFU);
+}
+
+TEST(RenderOptions, SettingsReachTheirFieldsWhateverTheirOrder)
+{
+    const RenderOptions o = Parse({"--layer", "7", "--picket-column", "2", "--delimiter", "semicolon", "--header-rows=3",
+                                   "--table", "t.csv", "--boreholes", "b.txt", "--scale-x", "200", "--scale-y", "1.5",
+                                   "--max-depth", "400", "--depth-step", "25", "--surface", "80", "--left", "40",
+                                   "--right", "60", "--range", "pk:125..131.5", "--sheet", "10", "--output", "out/s.PDF"});
+    // The picket column given after a layer still is that layer's.
+    ASSERT_EQ(o.layers.size(), 1U);
+    EXPECT_EQ(o.layers[0].picketColumn, 2);
+    EXPECT_EQ(o.picketColumn, 2);
+    EXPECT_EQ(o.delimiter, ';');
+    EXPECT_EQ(o.headerRows, 3);
+    EXPECT_EQ(o.boreholes, "b.txt");
+    EXPECT_EQ(o.range, (RangeOption{RangeOption::Kind::Pickets, 125, 131.5}));
+    EXPECT_EQ(o.sheetPickets, 10);
+    EXPECT_EQ(OutputFormat(o.output), "pdf");
+
+    const SectionParams p = ApplyParamOptions(SectionParams{}, o.params);
+    EXPECT_EQ(p.SX, 200);
+    EXPECT_FLOAT_EQ(p.SY, 1.5F);
+    EXPECT_EQ(p.Dmax, 400);
+    EXPECT_EQ(p.step, 25);
+    EXPECT_EQ(p.H, 80);
+    EXPECT_EQ(p.Lleft, 40);
+    EXPECT_EQ(p.R, 60);
+    // What the command line leaves alone keeps the base's value.
+    SectionParams base;
+    base.ISSO = 123;
+    base.SX = 17;
+    const SectionParams kept = ApplyParamOptions(base, Parse({"--table", "t", "--layer", "3", "-o", "a.png"}).params);
+    EXPECT_EQ(kept.SX, 17);
+    EXPECT_EQ(kept.ISSO, 123);
+    EXPECT_FALSE(Parse({"--table", "t", "--layer", "3", "-o", "a.png"}).params.any());
+
+    EXPECT_EQ(Parse({"--table", "t", "--layer", "3", "--delimiter", "comma", "-o", "a.bmp"}).delimiter, ',');
+    EXPECT_EQ(Parse({"--table", "t", "--layer", "3", "--delimiter", "space", "-o", "a.bmp"}).delimiter, ' ');
+    EXPECT_EQ(Parse({"--table", "t", "--layer", "3", "--delimiter", "|", "-o", "a.bmp"}).delimiter, '|');
+    EXPECT_EQ(Parse({"--table", "t", "--layer", "3", "--range", "5..9", "-o", "a.svg"}).range,
+              (RangeOption{RangeOption::Kind::Rows, 5, 9}));
+    const RenderOptions ws = Parse({"--workspace", "line.trassel", "--sheet", "5", "-o", "a.jpeg"});
+    EXPECT_EQ(ws.workspace, "line.trassel");
+    EXPECT_TRUE(ws.layers.empty());
+}
+
+TEST(RenderOptions, HelpAndDiagramNeedNothingElse)
+{
+    EXPECT_TRUE(Parse({"--help"}).help);
+    EXPECT_TRUE(Parse({"--layer", "x", "-h", "--bogus"}).help);
+    EXPECT_TRUE(Parse({"--diagram"}).diagram);
+    // Every option the parser takes is described in the help with an example.
+    const std::string usage = RenderUsage();
+    for (const char* option : {"--table", "--workspace", "--header-rows", "--delimiter", "--picket-column",
+                               "--recalc-pickets", "--layer", "--boreholes", "--scale-x", "--scale-y", "--max-depth",
+                               "--depth-step", "--surface", "--left", "--right", "--range", "--sheet", "--output",
+                               "--diagram", "--help"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+}
+
+TEST(RenderOptions, MalformedCommandLinesAreRefusedWithOneLineNamingTheOption)
+{
+    const auto table = [](std::initializer_list<const char*> extra) {
+        std::vector<std::string> args{"--table", "t.txt", "--layer", "3", "-o", "a.png"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return errorText([&] { ParseRenderOptions(args); });
+    };
+    EXPECT_EQ(ParseError({"--bogus"}), "Неизвестный параметр \"--bogus\" (параметры см. trassel-render --help)");
+    EXPECT_EQ(ParseError({"stray"}), "Лишний аргумент \"stray\" (параметры см. trassel-render --help)");
+    EXPECT_EQ(ParseError({"--table"}), "Параметр --table: не задано значение");
+    EXPECT_EQ(ParseError({"--recalc-pickets=1"}), "Параметр --recalc-pickets: у этого параметра нет значения");
+    // Numbers are read as the window reads them, and its text is what the user sees.
+    EXPECT_EQ(table({"--scale-x", "abc"}), "Параметр --scale-x: 'abc' is not a valid integer value");
+    EXPECT_EQ(table({"--scale-y", "1,5"}), "Параметр --scale-y: '1,5' is not a valid floating point value");
+    EXPECT_EQ(table({"--layer", "x"}), "Параметр --layer: 'x' is not a valid integer value");
+    EXPECT_EQ(table({"--layer", "0"}), "Параметр --layer: номер столбца глубин должен быть не меньше 1, а не \"0\"");
+    EXPECT_EQ(table({"--layer", "3:fill=8"}), "Параметр --layer fill: заливка задаётся числом от 0 до 7, а не \"8\"");
+    EXPECT_EQ(table({"--layer", "3:color=12345"}),
+              "Параметр --layer color: цвет \"12345\" нужно задать шестью шестнадцатеричными цифрами RRGGBB");
+    EXPECT_EQ(table({"--layer", "3:line=GG0000"}),
+              "Параметр --layer line: цвет \"GG0000\" нужно задать шестью шестнадцатеричными цифрами RRGGBB");
+    EXPECT_EQ(table({"--layer", "3:width=0"}), "Параметр --layer width: толщина линии должна быть не меньше 1");
+    EXPECT_EQ(table({"--layer", "3:hatch=2"}), "Параметр --layer: неизвестное свойство \"hatch\" (width, line, fill, color)");
+    EXPECT_EQ(table({"--layer", "3:fill"}), "Параметр --layer: ожидается свойство=значение, а не \"fill\"");
+    EXPECT_EQ(table({"--delimiter", "pipe"}),
+              "Параметр --delimiter: ожидается tab, comma, semicolon, space или один символ, а не \"pipe\"");
+    EXPECT_EQ(table({"--range", "5-9"}), "Параметр --range: ожидается A..B (строки) или pk:A..B (пикеты), а не \"5-9\"");
+    EXPECT_EQ(table({"--range", "9..5"}), "Параметр --range: начало \"9\" стоит после конца \"5\"");
+    EXPECT_EQ(table({"--range", "pk:1..x"}), "Параметр --range: 'x' is not a valid floating point value");
+    EXPECT_EQ(table({"--sheet", "0"}), "Параметр --sheet: длина листа в пикетах должна быть больше нуля");
+    EXPECT_EQ(table({"--header-rows", "-1"}), "Параметр --header-rows: число строк заголовка не может быть отрицательным");
+    EXPECT_EQ(table({"--picket-column", "0"}), "Параметр --picket-column: номер столбца пикетов должен быть не меньше 1");
+    EXPECT_EQ(table({"--depth-step", "0"}), "Параметр --depth-step: шаг шкалы глубин должен быть не меньше 1");
+    EXPECT_EQ(table({"-o", "a.gif"}),
+              "Параметр --output: формат файла \"a.gif\" определяется расширением: png, jpg, jpeg, bmp, pdf или svg");
+    EXPECT_EQ(table({"-o", "dir.png/section"}),
+              "Параметр --output: формат файла \"dir.png/section\" определяется расширением: png, jpg, jpeg, bmp, pdf или svg");
+
+    const std::string noInput = "Задайте что рисовать: --table ФАЙЛ со слоями --layer или --workspace ФАЙЛ.trassel";
+    EXPECT_EQ(ParseError({"-o", "a.png"}), noInput);
+    EXPECT_EQ(ParseError({"--table", "t", "--workspace", "w", "-o", "a.png"}), noInput);
+    EXPECT_EQ(ParseError({"--table", "t", "--layer", "3"}), "Не задан файл результата: -o ФАЙЛ (png, jpg, bmp, pdf или svg)");
+    EXPECT_EQ(ParseError({"--table", "t", "-o", "a.png"}), "Не задано ни одного слоя: --layer СТОЛБЕЦ (например, --layer 3)");
+    EXPECT_EQ(ParseError({"--workspace", "w", "--layer", "3", "-o", "a.png"}),
+              "Параметр --layer: относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
+    EXPECT_EQ(ParseError({"--workspace", "w", "--recalc-pickets", "-o", "a.png"}),
+              "Параметр --recalc-pickets: относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
+}
+
+TEST(RenderTable, LoadingGivesTheTableTheWindowsImportGives)
+{
+    const std::string path = TRASSEL_SOURCE_DIR "/examples/survey_depths.txt";
+    for (int headerRows : {1, 2}) {
+        SurveyDocument doc;
+        doc.setHeaderRowCount(headerRows);
+        FileBytes forDoc = ReadWholeFile(path);
+        ASSERT_TRUE(doc.importTable(std::move(forDoc.data), forDoc.size));
+        doc.recalcPickets();
+
+        Grid grid(2, 2);
+        LoadDepthTable(grid, ReadWholeFile(path), '\t', headerRows);
+        RecalcPickets(grid, headerRows);
+        const Grid& expected = doc.depthTable();
+        // The window's table starts larger (10 × 20); the file's part is what the section reads.
+        EXPECT_EQ(grid.rowCount(), expected.rowCount());
+        EXPECT_EQ(grid.fixedRows(), expected.fixedRows()) << headerRows;
+        ASSERT_GE(grid.colCount(), 6);
+        for (int r = 0; r < expected.rowCount(); ++r)
+            for (int c = 0; c < grid.colCount(); ++c)
+                ASSERT_EQ(grid.cellView(c, r), expected.cellView(c, r)) << c << ", " << r;
+    }
+    Grid grid(2, 2);
+    LoadDepthTable(grid, BytesOf("a;b;c\r\n1;2;3\r\n"), ';', 1);
+    EXPECT_EQ(grid.cell(3, 2), "3");
+    EXPECT_EQ(grid.cell(0, 2), "2");  // numbered
+    EXPECT_EQ(errorText([] {
+                  Grid g(2, 2);
+                  LoadDepthTable(g, FileBytes{}, '\t', 1);
+              }),
+              "Файл пустой!");
+    // Only title rows: the grid refuses them as the window's import does.
+    EXPECT_EQ(errorText([] {
+                  Grid g(2, 2);
+                  LoadDepthTable(g, BytesOf("ПК\r\n"), '\t', 1);
+              }),
+              "Fixed row count must be less than row count");
+}
+
+TEST(RenderRange, RowsAndPicketsChooseTheRowsToDraw)
+{
+    Grid grid(2, 2);
+    FillPickets(grid, {"10", "10.5", "11", "11.25", "12", "13"});  // rows 2..7
+    const RowSpan whole{2, 7};
+    EXPECT_EQ(ResolveRange(grid, 1, RangeOption{}, whole), whole);
+    EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Rows, 3, 5}, whole), (RowSpan{3, 5}));
+    // Both ends included; a picket off by rounding still counts.
+    EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 10.5, 12}, whole), (RowSpan{3, 6}));
+    EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 10.4, 11.3}, whole), (RowSpan{3, 5}));
+    EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 0.1 * 3 * 40, 13}, whole), (RowSpan{6, 7}));
+    EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 12.5, 13}, whole), (RowSpan{7, 7}));
+    EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 0, 100}, whole), whole);
+    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 13.5, 20}, whole); }),
+              "В диапазоне пикетов 13.5..20 нет ни одной строки таблицы");
+    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 11.5, 11.9}, whole); }),
+              "В диапазоне пикетов 11.5..11.9 нет ни одной строки таблицы");
+    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, {RangeOption::Kind::Rows, 1, 5}, whole); }),
+              "Диапазон строк 1..5 выходит за строки данных таблицы 2..7");
+    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, {RangeOption::Kind::Rows, 5, 8}, whole); }),
+              "Диапазон строк 5..8 выходит за строки данных таблицы 2..7");
+    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, RangeOption{}, RowSpan{2, 1}); }),
+              "В таблице нет строк данных (строки 2..1)");
+
+    Grid bad(2, 2);
+    FillPickets(bad, {"10", "1O.5", "11"});
+    EXPECT_EQ(errorText([&] { ResolveRange(bad, 1, {RangeOption::Kind::Pickets, 10.2, 11}, {2, 4}); }),
+              errorText([] { ReadStrict("1O.5"); }));
+}
+
+TEST(RenderSheets, TheExampleLineIsCutIntoKilometresNamedByTheirRange)
+{
+    Grid grid(2, 2);
+    LoadDepthTable(grid, ReadWholeFile(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt"), '\t', 1);
+    RecalcPickets(grid, 1);
+    ASSERT_EQ(grid.cell(1, 2), "123");
+    ASSERT_EQ(grid.cell(1, 402), "143");
+    const std::vector<Sheet> sheets = PlanSheets(grid, 1, {2, 402}, 10, "out/section.pdf");
+    ASSERT_EQ(sheets.size(), 3U);
+    // 5 m spacing: 200 rows a kilometre; picket 133 opens the second sheet, 143 the third.
+    EXPECT_EQ(sheets[0], (Sheet{1, {2, 201}, 123, 133, "out/section-01_km12.300-13.300.pdf"}));
+    EXPECT_EQ(sheets[1], (Sheet{2, {202, 401}, 133, 143, "out/section-02_km13.300-14.300.pdf"}));
+    EXPECT_EQ(sheets[2], (Sheet{3, {402, 402}, 143, 153, "out/section-03_km14.300-15.300.pdf"}));
+    // A range starts the sheets at its own first picket.
+    const std::vector<Sheet> half = PlanSheets(grid, 1, {12, 111}, 2.5, "s.png");
+    ASSERT_EQ(half.size(), 2U);
+    EXPECT_EQ(half[0], (Sheet{1, {12, 61}, 123.5, 126, "s-01_km12.350-12.600.png"}));
+    EXPECT_EQ(half[1], (Sheet{2, {62, 111}, 126, 128.5, "s-02_km12.600-12.850.png"}));
+}
+
+TEST(RenderSheets, GapsAreLeftOutAndPicketsThatFallOrAreNoNumbersRefused)
+{
+    Grid grid(2, 2);
+    FillPickets(grid, {"0.05", "0.95", "1.05", "3.5", "3.5", "4.05"});  // rows 2..7
+    const std::vector<Sheet> sheets = PlanSheets(grid, 1, {2, 7}, 1, "a.png");
+    ASSERT_EQ(sheets.size(), 4U);
+    EXPECT_EQ(sheets[0].rows, (RowSpan{2, 3}));
+    // 1.05 - 0.05 is not exactly 1 in binary: the boundary picket still opens sheet 2.
+    EXPECT_EQ(sheets[1].number, 2);
+    EXPECT_EQ(sheets[1].rows, (RowSpan{4, 4}));
+    // Sheet 3 (2.05..3.05) has no rows; the next keep their place's number.
+    EXPECT_EQ(sheets[2].number, 4);
+    EXPECT_EQ(sheets[2].rows, (RowSpan{5, 6}));
+    EXPECT_EQ(sheets[3].number, 5);
+    EXPECT_EQ(sheets[3].rows, (RowSpan{7, 7}));
+    EXPECT_EQ(sheets[3].path, "a-05_km0.405-0.505.png");
+
+    Grid falling(2, 2);
+    FillPickets(falling, {"10", "11", "10.5"});
+    EXPECT_EQ(errorText([&] { PlanSheets(falling, 1, {2, 4}, 10, "a.png"); }),
+              "Пикеты убывают (строка 3: 11, строка 4: 10.5); листы не нарезаны");
+    Grid text(2, 2);
+    FillPickets(text, {"10", "ПК11"});
+    EXPECT_EQ(errorText([&] { PlanSheets(text, 1, {2, 3}, 10, "a.png"); }), errorText([] { ReadStrict("ПК11"); }));
+
+    // A hundred sheets and more: every number has the digits of the last one.
+    Grid longLine(2, 2);
+    std::vector<std::string> pickets;
+    for (int p = 0; p <= 1000; ++p)
+        pickets.push_back(IntToText(p));
+    FillPickets(longLine, pickets);
+    const std::vector<Sheet> many = PlanSheets(longLine, 1, {2, 1002}, 10, "l.svg");
+    ASSERT_EQ(many.size(), 101U);
+    EXPECT_EQ(many[0].path, "l-001_km0.000-1.000.svg");
+    EXPECT_EQ(many[99].path, "l-100_km99.000-100.000.svg");
+    EXPECT_EQ(many[100].rows, (RowSpan{1002, 1002}));
+}
+
+TEST(RenderSheets, FileNamesKeepTheFolderAndTheExtension)
+{
+    EXPECT_EQ(KilometreText(123), "12.300");
+    EXPECT_EQ(KilometreText(123.05), "12.305");
+    EXPECT_EQ(KilometreText(0.07), "0.007");
+    EXPECT_EQ(KilometreText(-1.5), "-0.150");
+    EXPECT_EQ(SheetFileName("section.pdf", 1, 9, 123, 133), "section-01_km12.300-13.300.pdf");
+    EXPECT_EQ(SheetFileName("runs.2026/line.v2.svg", 7, 12, 0, 5), "runs.2026/line.v2-07_km0.000-0.500.svg");
+    EXPECT_EQ(SheetFileName("runs.2026/line", 3, 1000, 0, 5), "runs.2026/line-0003_km0.000-0.500");
+}
+
+} // namespace
+} // namespace trassel

@@ -1,0 +1,380 @@
+// trassel-render run as the user runs it, its pictures compared with the section drawn in this
+// process with the calls the window's section page makes.
+#include "base/atomic_file.h"
+#include "base/error.h"
+#include "boreholes/boreholes.h"
+#include "document/survey_document.h"
+#include "document/workspace.h"
+#include "platform/drawing_record.h"
+#include "platform/qt_canvas.h"
+#include "qt_app.h"
+#include "section/section_renderer.h"
+#include "table/numbers.h"
+
+#include "support/error_text.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace trassel {
+namespace {
+
+[[maybe_unused]] auto* const kApp = ::testing::AddGlobalTestEnvironment(new testing::QtAppEnvironment<QGuiApplication>);
+
+const std::string kSurvey = TRASSEL_SOURCE_DIR "/examples/survey_depths.txt";
+const std::string kBoreholes = TRASSEL_SOURCE_DIR "/examples/boreholes.txt";
+
+struct Outcome {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+Outcome RunRender(const QStringList& args, bool withPlatform = true)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    if (withPlatform)
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    else
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(TRASSEL_RENDER_BINARY), args);
+    EXPECT_TRUE(process.waitForFinished(300'000)) << "trassel-render did not finish";
+    Outcome run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The example survey as the window holds it after "Импорт таблицы", "Пересчет в ПК" and "Импорт выработок".
+struct ExampleSurvey {
+    SurveyDocument doc;
+    ExampleSurvey()
+    {
+        FileBytes table = ReadWholeFile(kSurvey);
+        doc.importTable(std::move(table.data), table.size);
+        doc.recalcPickets();
+        FileBytes boreholes = ReadWholeFile(kBoreholes);
+        doc.importBoreholes(std::move(boreholes.data), boreholes.size);
+    }
+};
+
+// The section over `first` .. `last` as "Построить разрез полигонами" and "Выработки" draw it on a
+// fresh section page, replayed into the bitmap the window shows and exports.
+QImage WindowSection(SurveyDocument& doc, const std::vector<SectionLayer>& layers, SectionParams params, int first, int last,
+                     bool boreholes)
+{
+    params.FirstDataRow = first;
+    params.LastDataRow = last;
+    DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
+    QtCanvasServices services;
+    RecordingCanvas canvas(record, services);
+    SectionState state;
+    PlotRazrezPoligon(canvas, state, doc.depthTable(), params, layers);
+    record.compact();
+    if (boreholes)
+        PlotSkv(canvas, doc.depthTable(), doc.boreholeTable(), params, "1");
+    return RenderRecord(record).convertToFormat(QImage::Format_RGB32);
+}
+
+QImage FileImage(const QString& path) { return QImage(path).convertToFormat(QImage::Format_RGB32); }
+
+QByteArray Head(const QString& path, int bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(bytes);
+}
+
+// Slot 0 on top: a plain layer over a hatched one over a thin striped one.
+const QStringList kLayerArgs{QStringLiteral("--layer"), QStringLiteral("3"), QStringLiteral("--layer"),
+                             QStringLiteral("4:fill=4:color=2060A0"), QStringLiteral("--layer"),
+                             QStringLiteral("5:width=1:line=A02020:fill=2:color=E0C080")};
+std::vector<SectionLayer> ExampleLayers()
+{
+    return {SectionLayer{1, 3, 3, 0, 0xFFFFFF, 0, true}, SectionLayer{1, 4, 3, 0, 0xA06020, 4, true},
+            SectionLayer{1, 5, 1, 0x2020A0, 0x80C0E0, 2, true}};
+}
+
+TEST(RenderProcess, KilometreSheetsArePixelForPixelTheWindowsSectionOverTheirRows)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QStringList args{QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets")};
+    args << kLayerArgs
+         << QStringList{QStringLiteral("--scale-x"), QStringLiteral("150"), QStringLiteral("--max-depth"),
+                        QStringLiteral("350"), QStringLiteral("--sheet"), QStringLiteral("10"), QStringLiteral("-o"),
+                        dir.filePath(QStringLiteral("section.png"))};
+    const Outcome run = RunRender(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+
+    const QStringList names{QStringLiteral("section-01_km12.300-13.300.png"), QStringLiteral("section-02_km13.300-14.300.png"),
+                            QStringLiteral("section-03_km14.300-15.300.png")};
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name), names);
+    EXPECT_EQ(run.out, dir.filePath(names[0]) + u'\n' + dir.filePath(names[1]) + u'\n' + dir.filePath(names[2]) + u'\n');
+
+    ExampleSurvey survey;
+    SectionParams params;
+    params.SX = 150;
+    params.Dmax = 350;
+    // Pickets 123 + 0.05 per row from row 2: 200 rows a kilometre, the last row alone on sheet 3.
+    const int rows[3][2] = {{2, 201}, {202, 401}, {402, 402}};
+    for (int i = 0; i < 3; ++i) {
+        const QString path = dir.filePath(names[i]);
+        EXPECT_EQ(Head(path, 8), QByteArray("\x89PNG\r\n\x1a\n", 8)) << i;
+        const QImage expected = WindowSection(survey.doc, ExampleLayers(), params, rows[i][0], rows[i][1], false);
+        const QImage actual = FileImage(path);
+        ASSERT_EQ(actual.size(), expected.size()) << i;
+        EXPECT_TRUE(actual == expected) << "sheet " << i + 1 << " differs from the window's drawing";
+    }
+    // Every sheet has the same depth scale: the same height whatever its length.
+    EXPECT_EQ(FileImage(dir.filePath(names[0])).height(), FileImage(dir.filePath(names[2])).height());
+    EXPECT_GT(FileImage(dir.filePath(names[0])).width(), FileImage(dir.filePath(names[2])).width());
+}
+
+TEST(RenderProcess, APicketRangeWithBoreholesIsTheWindowsSectionOfThoseRows)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString out = dir.filePath(QStringLiteral("range.png"));
+    QStringList args{QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets"), QStringLiteral("--boreholes"),
+                     Q(kBoreholes), QStringLiteral("--range"), QStringLiteral("pk:125..131.5"), QStringLiteral("-o"), out};
+    args << kLayerArgs;
+    const Outcome run = RunRender(args);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    ExampleSurvey survey;
+    // Picket 125 is row 42, 131.5 row 172.
+    ASSERT_EQ(survey.doc.depthTable().cell(1, 42), "125");
+    ASSERT_EQ(survey.doc.depthTable().cell(1, 172), "131.5");
+    const QImage expected = WindowSection(survey.doc, ExampleLayers(), SectionParams{}, 42, 172, true);
+    const QImage actual = FileImage(out);
+    ASSERT_EQ(actual.size(), expected.size());
+    EXPECT_TRUE(actual == expected);
+    // The boreholes are really there: without them the picture differs.
+    EXPECT_FALSE(actual == WindowSection(survey.doc, ExampleLayers(), SectionParams{}, 42, 172, false));
+}
+
+TEST(RenderProcess, TheExtensionChoosesTheFormatWithOrWithoutAPlatformGiven)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ExampleSurvey survey;
+    const QImage expected = WindowSection(survey.doc, ExampleLayers(), SectionParams{}, 2, 402, false);
+    struct Case {
+        const char* name;
+        QByteArray magic;
+    };
+    const Case cases[] = {{"s.pdf", QByteArray("%PDF-")}, {"s.svg", QByteArray("<?xml")}, {"s.JPG", QByteArray("\xFF\xD8\xFF", 3)},
+                          {"s.bmp", QByteArray("BM")}};
+    for (const Case& c : cases) {
+        const QString out = dir.filePath(QString::fromLatin1(c.name));
+        QStringList args{QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets"), QStringLiteral("-o"), out};
+        args << kLayerArgs;
+        // The renderer picks the offscreen platform itself when none is set.
+        const Outcome run = RunRender(args, false);
+        ASSERT_EQ(run.exitCode, 0) << c.name << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+        EXPECT_EQ(Head(out, static_cast<int>(c.magic.size())), c.magic) << c.name;
+    }
+    QFile svg(dir.filePath(QStringLiteral("s.svg")));
+    ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
+    const QByteArray svgText = svg.readAll();
+    EXPECT_TRUE(svgText.contains("<svg"));
+    EXPECT_TRUE(svgText.contains("ПК123+00")) << "texts stay texts";
+    EXPECT_TRUE(FileImage(dir.filePath(QStringLiteral("s.bmp"))) == expected);
+    EXPECT_EQ(FileImage(dir.filePath(QStringLiteral("s.JPG"))).size(), expected.size());
+}
+
+// A workspace as the window saves it after the tour: three layers, the middle one hatched, a
+// narrower scale, the boreholes drawn and two annotation steps.
+std::string SaveExampleWorkspace(const QTemporaryDir& dir)
+{
+    ExampleSurvey survey;
+    SurveyDocument& doc = survey.doc;
+    for (int col : {3, 4, 5}) {
+        doc.select(col, 2);
+        doc.addLayer();
+    }
+    doc.layers().select(doc.layers().Layers(1).Item);
+    doc.setSelectedLayerStyle(SurveyDocument::Style::BrushStyle, 4);
+    doc.setSelectedLayerStyle(SurveyDocument::Style::BrushColor, 0xA06020);
+    SectionParams params = doc.sectionParams();
+    params.SX = 120;
+    params.Dmax = 320;
+    doc.setSectionParams(params);
+    WorkspaceExtras extras;
+    extras.sectionDrawn = true;
+    extras.boreholesDrawn = true;
+    extras.soilFont = FontState{};
+    extras.soilFont.size = 14;
+    WorkspaceMark label;
+    label.kind = WorkspaceMark::Kind::Text;
+    label.font = extras.soilFont;
+    label.a = {300, 140};
+    label.text = "Песок";
+    WorkspaceMark stroke;
+    stroke.pen.width = 2;
+    stroke.pen.color = 0x0000FF;
+    stroke.a = {200, 120};
+    stroke.b = {420, 200};
+    extras.annotations = {WorkspaceAnnotation{"Подпись грунта", {label}}, WorkspaceAnnotation{"Карандаш", {stroke}}};
+    const std::string path = dir.filePath(QStringLiteral("line.trassel")).toStdString();
+    SaveWorkspace(path, doc, extras);
+    return path;
+}
+
+// What the window's "open" shows for a workspace: the soil font on the canvas, the section over
+// the workspace's range (or `first` .. `last`), the boreholes, the annotations (on the workspace's
+// own picture only: not over other rows, not at another horizontal scale).
+QImage WindowWorkspaceSection(const std::string& path, int first = 0, int last = 0, int scaleX = 0)
+{
+    LoadedWorkspace loaded = LoadWorkspace(path);
+    SurveyDocument& doc = *loaded.document;
+    std::vector<SectionLayer> layers;
+    for (int slot = 0; slot < doc.layers().LayerCount(); ++slot) {
+        const TLayer& l = doc.layers().Layers(slot);
+        layers.push_back(SectionLayer{l.PicketColumn, l.DepthColumn, l.LineWidth, l.LineColor, l.BrushColor, l.BrushStyle,
+                                      doc.layers().isChecked(l.Item)});
+    }
+    SectionParams params = doc.sectionParams();
+    if (first != 0) {
+        params.FirstDataRow = first;
+        params.LastDataRow = last;
+    }
+    if (scaleX != 0)
+        params.SX = scaleX;
+    const bool whole = first == 0 && scaleX == 0;
+    DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
+    QtCanvasServices services;
+    RecordingCanvas canvas(record, services);
+    canvas.setFont(loaded.extras.soilFont);
+    PlotRazrezPoligon(canvas, doc.sectionState(), doc.depthTable(), params, layers);
+    record.compact();
+    PlotSkv(canvas, doc.depthTable(), doc.boreholeTable(), params, doc.settings().picketColumnText);
+    if (whole)
+        DrawAnnotations(loaded.extras.annotations, canvas, 1);
+    return RenderRecord(record).convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(RenderProcess, AWorkspaceIsDrawnAsTheWindowOpensItAndCutIntoSheetsWithoutItsAnnotations)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string workspace = SaveExampleWorkspace(dir);
+    const QString out = dir.filePath(QStringLiteral("whole.png"));
+    const Outcome run = RunRender({QStringLiteral("--workspace"), Q(workspace), QStringLiteral("-o"), out});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QImage expected = WindowWorkspaceSection(workspace);
+    const QImage actual = FileImage(out);
+    ASSERT_EQ(actual.size(), expected.size());
+    EXPECT_TRUE(actual == expected);
+    // The annotations are part of it: the first sheet, drawn without them, differs there.
+    EXPECT_EQ(expected.pixel(310, 160), QColor(Qt::red).rgb()) << "the pencil stroke";
+
+    const Outcome sheets = RunRender({QStringLiteral("--workspace"), Q(workspace), QStringLiteral("--sheet"),
+                                      QStringLiteral("10"), QStringLiteral("-o"), dir.filePath(QStringLiteral("ws.png"))});
+    ASSERT_EQ(sheets.exitCode, 0) << sheets.err.toStdString();
+    EXPECT_EQ(sheets.out.count(u'\n'), 3);
+    const QImage first = FileImage(dir.filePath(QStringLiteral("ws-01_km12.300-13.300.png")));
+    const QImage expectedFirst = WindowWorkspaceSection(workspace, 2, 201);
+    ASSERT_EQ(first.size(), expectedFirst.size());
+    EXPECT_TRUE(first == expectedFirst);
+    EXPECT_FALSE(first.copy(0, 0, 600, 300) == expected.copy(0, 0, 600, 300));
+
+    // The command line's parameters go over the workspace's.
+    const QString wide = dir.filePath(QStringLiteral("wide.png"));
+    const Outcome scaled = RunRender({QStringLiteral("--workspace"), Q(workspace), QStringLiteral("--scale-x"),
+                                      QStringLiteral("200"), QStringLiteral("-o"), wide});
+    ASSERT_EQ(scaled.exitCode, 0) << scaled.err.toStdString();
+    const QImage expectedWide = WindowWorkspaceSection(workspace, 0, 0, 200);
+    ASSERT_EQ(FileImage(wide).size(), expectedWide.size());
+    EXPECT_TRUE(FileImage(wide) == expectedWide);
+    EXPECT_GT(expectedWide.width(), expected.width());
+
+    // Table options do not apply to a workspace; a damaged workspace gives the reader's one line.
+    const Outcome mixed = RunRender({QStringLiteral("--workspace"), Q(workspace), QStringLiteral("--layer"),
+                                     QStringLiteral("3"), QStringLiteral("-o"), out});
+    EXPECT_NE(mixed.exitCode, 0);
+    EXPECT_EQ(mixed.err.count(u'\n'), 1);
+    const QString damaged = dir.filePath(QStringLiteral("damaged.trassel"));
+    {
+        QFile file(damaged);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        QFile whole(Q(workspace));
+        ASSERT_TRUE(whole.open(QIODevice::ReadOnly));
+        file.write(whole.readAll().left(200));
+    }
+    const Outcome broken = RunRender({QStringLiteral("--workspace"), damaged, QStringLiteral("-o"), out});
+    EXPECT_NE(broken.exitCode, 0);
+    EXPECT_EQ(broken.err.toStdString(), errorText([&] { LoadWorkspace(damaged.toStdString()); }) + "\n");
+}
+
+TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
+{
+    const Outcome help = RunRender({QStringLiteral("--help")});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.err.isEmpty());
+    for (const char* option : {"--table", "--workspace", "--layer", "--sheet", "--range", "--output", "--boreholes"})
+        EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
+
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString out = dir.filePath(QStringLiteral("s.png"));
+    const QString notNumber = dir.filePath(QStringLiteral("bad.txt"));
+    {
+        QFile file(notNumber);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("PK\tD\r\n1\t20\r\nabc\t30\r\n");
+    }
+    const std::string missing = dir.filePath(QStringLiteral("missing.txt")).toStdString();
+    struct Case {
+        QStringList args;
+        std::string message;
+    };
+    const QString table = QStringLiteral("--table");
+    const QString layer = QStringLiteral("--layer");
+    const QString three = QStringLiteral("3");
+    const QString o = QStringLiteral("-o");
+    const std::vector<Case> cases = {
+        {{table, Q(missing), layer, three, o, out}, errorText([&] { ReadWholeFile(missing); })},
+        {{table, Q(kSurvey), layer, three, o, out, QStringLiteral("--frobnicate")},
+         "Неизвестный параметр \"--frobnicate\" (параметры см. trassel-render --help)"},
+        {{table, Q(kSurvey), QStringLiteral("--recalc-pickets"), layer, three, QStringLiteral("--range"),
+          QStringLiteral("pk:500..600"), o, out},
+         "В диапазоне пикетов 500..600 нет ни одной строки таблицы"},
+        // The window's own text for a picket that is not a number.
+        {{table, notNumber, layer, QStringLiteral("2"), o, out}, errorText([] { ReadStrict("abc"); })},
+        {{QStringLiteral("--diagram")},
+         "Диаграмма строится только в окне Trassel (Диаграмма → Экспорт диаграммы); trassel-render рисует разрез"},
+        {{table, Q(kSurvey), layer, three, o, dir.filePath(QStringLiteral("no/such/dir/s.png"))},
+         "Не удалось записать файл \"" + dir.filePath(QStringLiteral("no/such/dir/s.png")).toStdString() +
+             "\": No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        const Outcome run = RunRender(c.args);
+        EXPECT_NE(run.exitCode, 0) << c.message;
+        EXPECT_EQ(run.err.toStdString(), c.message + "\n");
+        EXPECT_TRUE(run.out.isEmpty()) << run.out.toStdString();
+    }
+    // Only the table written by the test: a failed run leaves nothing behind.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("bad.txt")});
+}
+
+} // namespace
+} // namespace trassel
