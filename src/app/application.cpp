@@ -5,12 +5,14 @@
 #include "dialogs/about.h"
 #include "dialogs/list.h"
 #include "settings/options.h"
+#include "settings/options_location.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
 
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <filesystem>
@@ -32,7 +34,8 @@ std::string OptionsFilePath()
     std::error_code ec;
     std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     std::filesystem::path dir = ec ? std::filesystem::current_path() : exe.parent_path();
-    return (dir / "TrasselOptions.ini").string();
+    const std::filesystem::path config = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    return ChooseOptionsFile(dir, config, DirectoryWritable).string();
 }
 
 TrasselApplication::TrasselApplication(int& argc, char** argv) : QApplication(argc, argv)

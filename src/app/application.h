@@ -7,8 +7,9 @@
 
 namespace trassel {
 
-// "TrasselOptions.ini" in the directory of the running executable. Nothing is read or
-// created at start: the settings commands use the path.
+// "TrasselOptions.ini" in the directory of the running executable, or in the user's
+// configuration folder when that directory cannot be written (an installed copy). Asked only
+// by the settings commands: nothing is read or created at start.
 std::string OptionsFilePath();
 
 // The application object: an error that escapes an event handler is shown like any other

@@ -50,6 +50,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
 #include <clocale>
 #include <exception>
 #include <new>
@@ -105,7 +106,6 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
         services = ownServices_.get();
     }
     services_ = services;
-    optionsPath_ = OptionsFilePath();
     setObjectName(QStringLiteral("FmMainForm"));
     setFont(windowFont(8));
 
@@ -701,6 +701,11 @@ void TFmMainForm::acnShowListExecute() { showWindow(fmList_, false); }
 
 void TFmMainForm::acnApplyOptionsExecute() { acnBuildChart->trigger(); }
 
+std::string TFmMainForm::optionsFile() const
+{
+    return optionsPath_.empty() ? OptionsFilePath() : optionsPath_;
+}
+
 void TFmMainForm::acnSaveOptionsExecute()
 {
     const DiagramParams diagram = Document.diagramParams();
@@ -712,7 +717,14 @@ void TFmMainForm::acnSaveOptionsExecute()
     values.cursorHorizMarkVisible = diagram.CursorHorizMarkVisible;
     values.cursorVertMarkVisible = diagram.CursorVertMarkVisible;
     values.vertIncrement = diagram.VertIncrement;
-    IniFile file(optionsPath_);
+    const std::string path = optionsFile();
+    // The user's configuration folder may not exist yet on a fresh account; a file named by
+    // hand is written where it was named, or the failure is reported.
+    if (optionsPath_.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    }
+    IniFile file(path);
     SaveOptions(file, values);
 }
 
@@ -720,7 +732,7 @@ void TFmMainForm::acnLoadOptionsExecute()
 {
     // Loading sets the controls (through the document they show) and nothing else: no table is
     // read again and nothing is drawn; each value counts at the next command that reads it.
-    const OptionValues values = LoadOptions(IniFile(optionsPath_));
+    const OptionValues values = LoadOptions(IniFile(optionsFile()));
     const int item = values.delimiterIndex >= 0 && values.delimiterIndex <= 3 ? values.delimiterIndex : -1;
     static const char* const kDelimiters[] = {"табуляция", "точка с запятой", "запятая", "пробел"};
     Document.setDelimiter(item, item >= 0 ? kDelimiters[item] : "");

@@ -168,6 +168,8 @@ public:
     void acnLoadOptionsExecute();
     // The settings file the save and load commands use ("TrasselOptions.ini" beside the program).
     void setOptionsFile(const std::string& path) { optionsPath_ = path; }
+    // The settings file the commands use: the one set, else the place the rule above chooses.
+    std::string optionsFile() const;
     void acnBuildSkvExecute();
     void acnPlotSkvExecute();
     void acnReCalcPKExecute();
@@ -257,7 +259,7 @@ private:
     QPointer<QWidget> fmAbout_;
     QString lastOpenName_;
     QString lastOpenFilter_;
-    std::string optionsPath_;  // the shared open dialog's filter, as the last command set it
+    std::string optionsPath_;  // set by tests; empty: chosen when a settings command runs
     bool programPageSwitch_ = false;
     UndoBridge* undoBridge_ = nullptr;
     QString projectPath_;
