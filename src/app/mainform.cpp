@@ -23,6 +23,7 @@
 #include "settings/options.h"
 #include "settings/options_file.h"
 #include "app/application.h"
+#include "table/text_sniff.h"
 #include "table/grid_io.h"
 #include "table/string_grid_view.h"
 #include "table/table_page.h"
@@ -649,9 +650,19 @@ void TFmMainForm::importTableFile(const QString& name)
     // The whole file is read before the table is touched, and the document swaps the new
     // table in only once it is complete: a file that cannot be read leaves the table as it was.
     FileBytes bytes = ReadWholeFile(toLocalPath(name));
+    if (!looksLikeTable(bytes))
+        return;
     const WaitCursor wait;
     if (!Document.importTable(std::move(bytes.data), bytes.size))
         services_->message(this, QStringLiteral("Файл пустой!"));
+}
+
+bool TFmMainForm::looksLikeTable(const FileBytes& bytes)
+{
+    // A picture or an archive chosen by mistake would fill the table with garbage.
+    if (!LooksBinary(std::string_view(bytes.data.get(), std::min(bytes.size, kSniffBytes))))
+        return true;
+    return services_->confirm(this, QStringLiteral("Файл не похож на текстовую таблицу. Импортировать всё равно?"));
 }
 
 void TFmMainForm::acnImportSkvExecute()
@@ -661,6 +672,8 @@ void TFmMainForm::acnImportSkvExecute()
     if (name.isEmpty())
         return;
     FileBytes bytes = ReadWholeFile(toLocalPath(name));
+    if (!looksLikeTable(bytes))
+        return;
     const WaitCursor wait;
     if (!Document.importBoreholes(std::move(bytes.data), bytes.size))
         services_->message(this, QStringLiteral("Файл пустой!"));

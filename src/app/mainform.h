@@ -4,6 +4,7 @@
 // one-line handler), the one reporter of errors, and the survey document with its undo
 // history. The pages own their controls and bind them to the document.
 #include "document/survey_document.h"
+#include "base/atomic_file.h"
 #include "document/workspace.h"
 
 #include <QMainWindow>
@@ -191,6 +192,8 @@ public:
     void openDroppedFile(const QString& path);
     // The depth-table import of a chosen file.
     void importTableFile(const QString& path);
+    // True for a file that looks like text, or when the user wants it imported anyway.
+    bool looksLikeTable(const FileBytes& bytes);
     // True when there is nothing unsaved or the user chose to save (and it was saved) or to
     // let it go; false when the user cancelled.
     bool confirmDiscard();

@@ -57,6 +57,15 @@ bool DialogServices::printPreview(QWidget*, SectionPrintPreview& preview, QPrint
     return preview.exec(printer) == QDialog::Accepted;
 }
 
+bool DialogServices::confirm(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Trassel"), text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Да"));
+    box.button(QMessageBox::No)->setText(QStringLiteral("Нет"));
+    return box.exec() == QMessageBox::Yes;
+}
+
 UiServices::SaveAnswer DialogServices::askSave(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral("Trassel"), text,

@@ -29,6 +29,8 @@ public:
     virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
     // The section's print preview, printing from it when the user asks; false when closed.
     virtual bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) = 0;
+    // A yes-or-no question; true for yes.
+    virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // Asks whether to save unsaved work before it would be replaced.
     enum class SaveAnswer { Save, Discard, Cancel };
     virtual SaveAnswer askSave(QWidget* parent, const QString& text) = 0;
@@ -48,6 +50,7 @@ public:
     void error(QWidget* parent, const QString& text) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
     bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) override;
+    bool confirm(QWidget* parent, const QString& text) override;
     SaveAnswer askSave(QWidget* parent, const QString& text) override;
     QStringList recentProjects() override;
     void setRecentProjects(const QStringList& paths) override;

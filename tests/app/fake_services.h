@@ -60,6 +60,13 @@ public:
         preview.print(printer);
         return true;
     }
+    bool confirm(QWidget*, const QString& text) override
+    {
+        confirmations << text;
+        return confirmAnswer;
+    }
+    bool confirmAnswer = false;
+    QStringList confirmations;
     SaveAnswer askSave(QWidget*, const QString& text) override
     {
         questions << text;

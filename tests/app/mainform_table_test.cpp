@@ -320,3 +320,30 @@ TEST_F(TableFormTest, RunningOutOfMemoryIsToldInWordsAndTheProgramGoesOn)
     EXPECT_FALSE(form->runGuarded([] { throw std::length_error("vector"); }));
     EXPECT_EQ(services.errors.last(), QStringLiteral("Недостаточно памяти: действие не выполнено до конца."));
 }
+
+TEST(ImportQuestion, AFileThatIsPlainlyNotTextIsAskedAboutAndNoChangesNothing)
+{
+    test::FakeServices services;
+    TFmMainForm form(&services);
+    services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
+    form.acnImportTable->trigger();
+    ASSERT_TRUE(services.confirmations.isEmpty());  // a real table is not asked about
+    const int rows = form.SourceData.rowCount();
+    const std::string cell = form.SourceData.cell(3, 2);
+
+    services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/radargram.png");
+    form.acnImportTable->trigger();
+    EXPECT_EQ(services.confirmations, QStringList{QStringLiteral("Файл не похож на текстовую таблицу. Импортировать всё равно?")});
+    EXPECT_EQ(form.SourceData.rowCount(), rows);
+    EXPECT_EQ(form.SourceData.cell(3, 2), cell);
+    form.acnImportSkv->trigger();  // the borehole import asks too
+    EXPECT_EQ(services.confirmations.size(), 2);
+
+    // "Да" imports it all the same, as one undoable step.
+    services.confirmAnswer = true;
+    form.acnImportTable->trigger();
+    EXPECT_NE(form.SourceData.cell(3, 2), cell);
+    form.acnUndo->trigger();
+    EXPECT_EQ(form.SourceData.cell(3, 2), cell);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
