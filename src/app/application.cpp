@@ -7,7 +7,9 @@
 #include "settings/options.h"
 #include "settings/options_location.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
+#include <QTimer>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTranslator>
@@ -19,8 +21,6 @@
 
 namespace trassel {
 namespace {
-
-std::string OptionsFile;
 
 void showFatal(const QString& text)
 {
@@ -70,9 +70,11 @@ bool InstallQtTranslations(QCoreApplication& app)
 
 int RunTrassel(int argc, char** argv)
 {
-    OptionsFile = OptionsFilePath();
     TrasselApplication app(argc, argv);
     InstallQtTranslations(app);
+    // The menu entry and the taskbar find the window by these.
+    QGuiApplication::setDesktopFileName(QStringLiteral("trassel"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trassel")));
     try {
         TFmMainForm mainForm;
         TFmOptions options(&mainForm);
@@ -81,6 +83,15 @@ int RunTrassel(int argc, char** argv)
         TFmAbout about(QString::fromLatin1(mainForm.CompileDate.c_str()), &mainForm);
         mainForm.setSecondaryWindows(&options, &list, &skv, &about);
         mainForm.show();
+        // A file named on the command line (a double click on a project, "Открыть с помощью"):
+        // a project is opened, anything else imported, once the window is up.
+        const QStringList arguments = QCoreApplication::arguments();
+        if (arguments.size() > 1) {
+            const QString file = arguments.at(1);
+            QTimer::singleShot(0, &mainForm, [&mainForm, file] {
+                mainForm.runGuarded([&] { mainForm.openDroppedFile(file); }, QStringLiteral("Открыть файл"));
+            });
+        }
         app.exec();
     } catch (const std::exception& e) {
         showFatal(QString::fromUtf8(e.what()));

@@ -30,6 +30,7 @@
 #include "table/table_properties_page.h"
 
 #include <QAction>
+#include <QStatusBar>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -417,6 +418,7 @@ QWidget* TFmMainForm::buildWorkPages()
     pageIsso->setObjectName(QStringLiteral("TabSheet2"));
     PageControl1->addTab(pageIsso, QStringLiteral("ИССО"));
     diagramPage = new DiagramPage(Document, guard);
+    connect(diagramPage, &DiagramPage::corrected, this, [this](const QString& text) { statusBar()->showMessage(text); });
     pageDiagram = diagramPage;
     PageControl1->addTab(diagramPage, QStringLiteral("Диаграммы"));
     sectionPage = new SectionPage(Document);

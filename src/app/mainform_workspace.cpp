@@ -87,7 +87,8 @@ void TFmMainForm::buildProjectCommands()
 
     lblProject = new QLabel(this);
     lblProject->setObjectName(QStringLiteral("lblProject"));
-    statusBar()->addWidget(lblProject);
+    // On the right, so that the messages of the commands have the left of the bar.
+    statusBar()->addPermanentWidget(lblProject);
     connect(UndoStack, &QUndoStack::cleanChanged, this, [this] { showProjectState(); });
     showProjectState();
     setAcceptDrops(true);

@@ -19,8 +19,9 @@ namespace {
 const QColor kPalette[] = {QColor(0, 0, 255),   QColor(0, 128, 0),   QColor(255, 128, 0), QColor(128, 0, 128),
                            QColor(0, 128, 128), QColor(128, 128, 0), QColor(0, 0, 128),   QColor(128, 64, 0)};
 
-// A press counts as on a point within this many pixels of a marker smaller than that.
-constexpr double kPickTolerance = 4.0;
+// A press within this many pixels of a marker's edge counts as a press on its point (the
+// nearest one when several are that close): a point is small and a hand is not that steady.
+constexpr double kPickTolerance = 8.0;
 
 QCPScatterStyle pointerStyle(const SeriesPointer& pointer, const QColor& fill)
 {
@@ -229,8 +230,8 @@ std::optional<ChartHit> ChartView::pointAt(const QPointF& pos) const
             continue;
         const ChartSeries& series = model_->series(*it);
         const SeriesPointer& pointer = series.pointer();
-        const double tx = std::max(kPickTolerance, pointer.visible ? static_cast<double>(pointer.horizSize) : 0.0);
-        const double ty = std::max(kPickTolerance, pointer.visible ? static_cast<double>(pointer.vertSize) : 0.0);
+        const double tx = kPickTolerance + (pointer.visible ? std::max(0, pointer.horizSize) / 2.0 : 0.0);
+        const double ty = kPickTolerance + (pointer.visible ? std::max(0, pointer.vertSize) / 2.0 : 0.0);
         double lo = xAxis->pixelToCoord(pos.x() - tx);
         double hi = xAxis->pixelToCoord(pos.x() + tx);
         if (lo > hi)

@@ -38,6 +38,8 @@ void DiagramPage::chtOverviewChartKeyDown(int key)
 {
     // The key handler reports nothing: a cell that is not a number simply stops it.
     doc_->chartKeyDown(key);
+    if (!doc_->lastCorrection().empty())
+        emit corrected(QString::fromStdString(doc_->lastCorrection()));
 }
 
 void DiagramPage::chtOverviewChartClickSeries(int series, int index, Qt::MouseButton button)

@@ -615,13 +615,35 @@ void SurveyDocument::buildChart() { diagram_->BuildChart(depth_, diagramParams()
 
 void SurveyDocument::buildSkv() { BuildSkv(chart_, diagram_->SkvSeries(), boreholes_); }
 
+std::string DescribeCorrection(const LayerManager& layers, int col, int row, const std::string& before,
+                               const std::string& after)
+{
+    std::string layer = "Столбец " + std::to_string(col);
+    for (int slot = 0; slot < layers.LayerCount(); ++slot) {
+        const TLayer& record = layers.Layers(slot);
+        if (record.DepthColumn != col)
+            continue;
+        const int position = layers.positionOf(record.Item);
+        if (position >= 0)
+            layer = layers.entryAt(position).caption;
+        break;
+    }
+    const std::string where = layer + ", строка " + std::to_string(row) + ": ";
+    if (after.empty())
+        return where + "значение " + (before.empty() ? std::string("(пусто)") : before) +
+               " удалено, ячейка пуста. Стрелки правят снова после щелчка по точке диаграммы.";
+    return where + (before.empty() ? std::string("(пусто)") : before) + " → " + after;
+}
+
 void SurveyDocument::chartKeyDown(int key)
 {
+    lastCorrection_.clear();
     const int mergeKey = key == kVkUp || key == kVkDown ? kCorrectionMergeKey : -1;
     const char* text = key == kVkDelete ? "Удалить значение" : "Корректировка глубины";
     diagram_->ChartKeyDown(depth_, key, diagramParams(), [&](int col, int row, const std::string& value) {
         if (col < 0 || row < 0 || col >= depth_.colCount() || row >= depth_.rowCount())
             return;
+        lastCorrection_ = DescribeCorrection(layers_, col, row, depth_.cell(col, row), value);
         recordCells(TableId::Depth, text, {{col, row, col, row}}, [&] { depth_.setCell(col, row, value); },
                     Follow::RebuildDiagram, mergeKey);
     });

@@ -54,6 +54,11 @@ struct TableSettings {
     bool operator==(const TableSettings&) const = default;
 };
 
+// The status line of a correction of the cell (col, row) of the depth table from `before` to
+// `after`, named by the layer that shows that column.
+std::string DescribeCorrection(const LayerManager& layers, int col, int row, const std::string& before,
+                               const std::string& after);
+
 class SurveyDocument {
 public:
     SurveyDocument();
@@ -179,6 +184,9 @@ public:
     void buildSkv();
     // A key on the diagram; Up, Down and Delete change the cell under the cursor.
     void chartKeyDown(int key);
+    // What the last key on the diagram changed ("Слой по К№3, строка 57: 54 → 52"), empty
+    // when it changed nothing.
+    const std::string& lastCorrection() const { return lastCorrection_; }
     void chartClickSeries(SeriesId series, std::size_t index, ChartButton button);
 
     // ---- whole documents ----
@@ -222,6 +230,7 @@ private:
     SectionState sectionState_;
     EditSink* sink_ = nullptr;
     RecordingCanvas* sectionCanvas_ = nullptr;
+    std::string lastCorrection_;
     std::uint64_t sectionDrawing_ = 0;
     std::vector<std::pair<int, Listener>> listeners_;
     int nextToken_ = 1;

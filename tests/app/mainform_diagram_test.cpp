@@ -12,6 +12,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -181,6 +182,10 @@ TEST_F(DiagramFormTest, CtrlZUndoesACorrectionInTheTableAndOnTheDiagram)
     QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Down);
     EXPECT_DOUBLE_EQ(pointY(), std::nearbyint(shown) + 3);
     EXPECT_EQ(form->UndoStack->index(), steps + 1);
+    // The status bar says what the last key did.
+    const QString said = form->statusBar()->currentMessage();
+    EXPECT_TRUE(said.startsWith(QStringLiteral("Слой по К№4, строка 2: "))) << said.toStdString();
+    EXPECT_TRUE(said.endsWith(QStringLiteral(" → ") + QString::fromStdString(form->SourceData.cell(4, 2)))) << said.toStdString();
     QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);  // the three steps are one
     EXPECT_EQ(form->SourceData.cell(4, 2), before);
     EXPECT_DOUBLE_EQ(pointY(), shown);

@@ -136,7 +136,9 @@ TEST_F(ChartViewTest, TheNearestPointWinsAndABigMarkerWidensItsReach)
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit->series, bar);
     EXPECT_FALSE(view->pointAt(centre + QPoint(25, 0)));
-    EXPECT_FALSE(view->pointAt(centre + QPoint(0, 6)));
+    // A few pixels above the thin bar still count; well away they do not.
+    EXPECT_TRUE(view->pointAt(centre + QPoint(0, 6)));
+    EXPECT_FALSE(view->pointAt(centre + QPoint(0, 12)));
 
     // A point just left of the visible range is not drawn and so cannot be hit at the border.
     model.series(points).addXY(9.985, 200.0);
@@ -154,6 +156,22 @@ TEST_F(ChartViewTest, TheNearestPointWinsAndABigMarkerWidensItsReach)
     ASSERT_TRUE(hit);
     EXPECT_EQ(hit->series, points);
     EXPECT_EQ(hit->index, 2u);
+}
+
+TEST_F(ChartViewTest, APressAFewPixelsOffASquareIsAPressOnItsPoint)
+{
+    const SeriesId square = model.createSeries(SeriesKind::Point);
+    model.series(square).addXY(13.0, 150.0);
+    model.series(square).setPointerSize(9, 9);
+    model.attach(square);
+    view->syncFromModel();
+    const QPoint centre = at(square, 0);
+    // 6 pixels off the 9-pixel square's right edge: 4 + 6 from its centre.
+    const std::optional<ChartHit> hit = view->pointAt(centre + QPoint(10, 0));
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(hit->series, square);
+    EXPECT_TRUE(view->pointAt(centre + QPoint(-10, 10)));
+    EXPECT_FALSE(view->pointAt(centre + QPoint(20, 0)));
 }
 
 TEST_F(ChartViewTest, KeysAreReportedAsVirtualKeyCodes)

@@ -866,5 +866,19 @@ TEST(DocumentUndo, TakingBackAStepKeepsTheRangeAndHeaderRowsSetSince)
     }
 }
 
+TEST(CorrectionText, NamesTheLayerTheRowAndWhatChanged)
+{
+    SurveyDocument doc;
+    doc.depthTable().setCell(3, 2, "10");
+    doc.select(3, 2);
+    doc.addLayer();
+    EXPECT_EQ(DescribeCorrection(doc.layers(), 3, 57, "54", "52"), "Слой по К№3, строка 57: 54 → 52");
+    EXPECT_EQ(DescribeCorrection(doc.layers(), 3, 8, "", "1"), "Слой по К№3, строка 8: (пусто) → 1");
+    EXPECT_EQ(DescribeCorrection(doc.layers(), 3, 9, "40", ""),
+              "Слой по К№3, строка 9: значение 40 удалено, ячейка пуста. Стрелки правят снова после щелчка по точке диаграммы.");
+    // A column no layer shows is named as a column.
+    EXPECT_EQ(DescribeCorrection(doc.layers(), 6, 2, "1", "2"), "Столбец 6, строка 2: 1 → 2");
+}
+
 } // namespace
 } // namespace trassel
