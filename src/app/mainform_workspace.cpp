@@ -42,17 +42,6 @@ bool IsProjectFile(const QString& path)
     return QFileInfo(path).suffix().compare(QStringLiteral("trassel"), Qt::CaseInsensitive) == 0;
 }
 
-// The first local file of a drag, or empty.
-QString DraggedFile(const QMimeData* data)
-{
-    if (data == nullptr || !data->hasUrls())
-        return {};
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            return url.toLocalFile();
-    return {};
-}
-
 } // namespace
 
 void TFmMainForm::buildProjectCommands()
@@ -274,13 +263,13 @@ void TFmMainForm::closeEvent(QCloseEvent* event)
 
 void TFmMainForm::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!DraggedFile(event->mimeData()).isEmpty())
+    if (!DroppedLocalFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TFmMainForm::dropEvent(QDropEvent* event)
 {
-    const QString path = DraggedFile(event->mimeData());
+    const QString path = DroppedLocalFile(event->mimeData());
     if (path.isEmpty())
         return;
     event->acceptProposedAction();

@@ -2,29 +2,12 @@
 
 #include "table/cp1251.h"
 
+#include "base/utf8.h"
+
 #include <cstddef>
 
 namespace trassel {
 namespace {
-
-void appendUtf8(char32_t cp, std::string& out)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // Copies well-formed UTF-8 and puts one "?" for each maximal piece that cannot start or
 // complete a character, so that a damaged byte never swallows the line end after it.
@@ -91,7 +74,7 @@ void decodeUtf16(std::string_view bytes, bool bigEndian, std::string& out)
         if (unit >= 0xD800 && unit <= 0xDBFF && u + 1 < units) {
             const char16_t next = unitAt(u + 1);
             if (next >= 0xDC00 && next <= 0xDFFF) {
-                appendUtf8(0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (next - 0xDC00), out);
+                AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (next - 0xDC00));
                 ++u;
                 continue;
             }
@@ -99,7 +82,7 @@ void decodeUtf16(std::string_view bytes, bool bigEndian, std::string& out)
         if (unit >= 0xD800 && unit <= 0xDFFF)
             out += '?';
         else
-            appendUtf8(unit, out);
+            AppendUtf8(out, unit);
     }
     if (bytes.size() % 2 != 0)
         out += '?';

@@ -1,5 +1,7 @@
 #include "document/workspace.h"
 
+#include "base/utf8.h"
+
 #include "base/atomic_file.h"
 #include "base/error.h"
 #include "document/survey_document.h"
@@ -356,25 +358,6 @@ OutJson AnnotationsJson(const std::vector<WorkspaceAnnotation>& annotations)
 constexpr std::size_t kLongString = std::size_t{1} << 16;
 constexpr std::string_view kLongMark = "\x01\x02long:";
 
-void AppendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 bool ReadHex4(std::string_view s, std::size_t at, std::uint32_t& value)
 {
     if (at + 4 > s.size())
@@ -445,7 +428,7 @@ bool DecodeJsonString(std::string_view body, std::string& out)
                 i += 6;
                 cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
             }
-            AppendUtf8(out, cp);
+            AppendUtf8(out, static_cast<char32_t>(cp));
             break;
         }
         default:

@@ -133,13 +133,6 @@ public:
     void whiteFill(int left, int top, int right, int bottom);
     // A bitmap of the program's resources by name ("Bitmap_2"); throws Error when there is none.
     virtual Picture resourceBitmap(std::string_view name) = 0;
-    // The pixels of a rectangle (clipped to the bitmap), so that an edit can put them back with
-    // draw(); an empty picture where the canvas keeps no pixels.
-    virtual Picture grab(int left, int top, int width, int height) const
-    {
-        static_cast<void>(left), static_cast<void>(top), static_cast<void>(width), static_cast<void>(height);
-        return {};
-    }
 
 protected:
     // Called with a size already checked; the subclass keeps the shared pixels and gives the

@@ -497,24 +497,6 @@ void ImageCanvas::resizeBitmap(int width, int height)
     begin();
 }
 
-Picture ImageCanvas::grab(int left, int top, int width, int height) const
-{
-    const QRect area = QRect(left, top, width, height).intersected(image_.rect());
-    Picture picture;
-    if (area.isEmpty())
-        return picture;
-    picture.width = area.width();
-    picture.height = area.height();
-    picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
-    for (int row = 0; row < picture.height; ++row) {
-        const auto* line = reinterpret_cast<const QRgb*>(image_.constScanLine(area.top() + row)) + area.left();
-        for (int col = 0; col < picture.width; ++col)
-            picture.pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(picture.width) + static_cast<std::size_t>(col)] =
-                FromQRgb(line[col]);
-    }
-    return picture;
-}
-
 // ---- one tile ----
 
 TileCanvas::TileCanvas(int width, int height, QRect tile) : PainterCanvas(nullptr, tile, true)

@@ -146,7 +146,6 @@ public:
 
     // The live bitmap: it keeps changing as the canvas draws. Copy it for a snapshot.
     const QImage& image() const { return image_; }
-    Picture grab(int left, int top, int width, int height) const override;
 
 protected:
     void resizeBitmap(int width, int height) override;

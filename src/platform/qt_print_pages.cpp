@@ -158,16 +158,4 @@ void PrintSection(QPrinter& printer, const SectionPrintSource& source, const Sec
         throw Error("Печать на «" + PrinterName(printer) + "» не завершилась.");
 }
 
-void PrintSectionImage(const QImage& image, QPrinter& printer)
-{
-    SectionPrintSource source;
-    source.width = image.width();
-    source.height = image.height();
-    source.pixelsPerPicket = 0;  // a bare bitmap says nothing of its pickets
-    source.paint = [&image](QPainter& painter, const QRect& sourceRect) {
-        painter.drawImage(sourceRect.topLeft(), image, sourceRect);
-    };
-    PrintSection(printer, source, SectionPrintOptions{});
-}
-
 } // namespace trassel

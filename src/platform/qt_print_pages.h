@@ -39,7 +39,4 @@ PrintSheet SheetOf(const QPrinter& printer);
 // thrown by `source.paint` pass through.
 void PrintSection(QPrinter& printer, const SectionPrintSource& source, const SectionPrintOptions& options);
 
-// Prints a bitmap of the section with its height fitted to the sheet, without km in the footer.
-void PrintSectionImage(const QImage& image, QPrinter& printer);
-
 } // namespace trassel

@@ -4,11 +4,16 @@
 
 #include <QString>
 
+class QMimeData;
+
 #include <string>
 
 namespace trassel {
 
 // The file name as the core's file functions expect it (the local 8-bit form of the path).
 std::string toLocalPath(const QString& path);
+
+// The first local file among the URLs of a drag, or an empty string.
+QString DroppedLocalFile(const QMimeData* data);
 
 } // namespace trassel

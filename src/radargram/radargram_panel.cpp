@@ -1,5 +1,6 @@
 #include "radargram/radargram_panel.h"
 
+#include "platform/qt_text.h"
 #include "radargram/radargram_image.h"
 
 #include <QApplication>
@@ -23,17 +24,6 @@
 
 namespace trassel {
 namespace {
-
-// The first local file among the dragged URLs, or an empty string.
-QString droppedFile(const QMimeData* data)
-{
-    if (data == nullptr || !data->hasUrls())
-        return {};
-    for (const QUrl& url : data->urls())
-        if (url.isLocalFile())
-            return url.toLocalFile();
-    return {};
-}
 
 // What the user sees while a file loads: the busy cursor at once and, once the load has taken
 // half a second, a modal progress window (modal so that no other command runs meanwhile).
@@ -211,19 +201,19 @@ int RadargramPanel::imageLeft() const
 
 void RadargramPanel::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!droppedFile(event->mimeData()).isEmpty())
+    if (!DroppedLocalFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void RadargramPanel::dragMoveEvent(QDragMoveEvent* event)
 {
-    if (!droppedFile(event->mimeData()).isEmpty())
+    if (!DroppedLocalFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void RadargramPanel::dropEvent(QDropEvent* event)
 {
-    const QString path = droppedFile(event->mimeData());
+    const QString path = DroppedLocalFile(event->mimeData());
     if (path.isEmpty())
         return;
     event->acceptProposedAction();

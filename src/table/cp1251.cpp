@@ -1,5 +1,7 @@
 #include "table/cp1251.h"
 
+#include "base/utf8.h"
+
 namespace trassel {
 namespace {
 
@@ -14,20 +16,6 @@ constexpr char16_t kHighHalf[64] = {
     0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
     0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
 };
-
-void appendUtf8(char32_t cp, std::string& out)
-{
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 char32_t codePointOf(unsigned char b)
 {
@@ -64,7 +52,7 @@ void DecodeCp1251(std::string_view bytes, std::string& out)
 {
     out.reserve(out.size() + bytes.size() * 2);
     for (const char c : bytes)
-        appendUtf8(codePointOf(static_cast<unsigned char>(c)), out);
+        AppendUtf8(out, codePointOf(static_cast<unsigned char>(c)));
 }
 
 std::string DecodeCp1251(std::string_view bytes)

@@ -163,33 +163,6 @@ TEST(PrintSection, EverySheetIsPaintedThroughTheSectionAtItsPlace)
     EXPECT_EQ(calls[0].sourceRect, QRect(0, 0, 500, 355));
 }
 
-TEST(PrintSection, TheBitmapOfTheSectionPrintsWithItsHeightFitted)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    QPrinter printer(QPrinter::ScreenResolution);
-    const QString path = dir.filePath(QStringLiteral("image.pdf"));
-    SetUpPdf(printer, path);
-
-    QImage image(6000, 355, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    PrintSectionImage(image, printer);
-    SectionGeometry geometry;
-    geometry.width = 6000;
-    geometry.height = 355;
-    geometry.pixelsPerPicket = 0;
-    const auto expected = PlanSectionPrint(geometry, SheetOf(printer), SectionPrintOptions{});
-    ASSERT_GT(expected.pages.size(), 3U);
-    EXPECT_EQ(PdfPageCount(path), static_cast<int>(expected.pages.size()));
-
-    try {
-        PrintSectionImage(QImage(), printer);
-        ADD_FAILURE() << "an empty bitmap was printed";
-    } catch (const Error& e) {
-        EXPECT_STREQ(e.what(), "Печатать нечего: разрез пуст или у страницы нет области печати.");
-    }
-}
-
 std::string ErrorOf(QPrinter& printer, const SectionPrintSource& source)
 {
     try {
