@@ -1014,7 +1014,7 @@ Json ParseWorkspace(std::string_view bytes, Reader& in, const std::string& notPr
         if (TakeLongStrings(bytes, rest, in.longStrings)) {
             try {
                 return Json::parse(rest);
-            } catch (const Json::parse_error&) {
+            } catch (const Json::exception&) {
                 // Told again from the whole text, so that the fault's place is the file's.
             }
         }
@@ -1026,6 +1026,11 @@ Json ParseWorkspace(std::string_view bytes, Reader& in, const std::string& notPr
         if (e.byte >= bytes.size())
             in.damaged("файл обрывается");
         in.damaged("ошибка в записи около байта " + std::to_string(e.byte));
+    } catch (const Json::exception&) {
+        // A number too large for any field, and the like: the text is JSON, its content is not.
+        if (!LooksLikeWorkspace(bytes.data(), bytes.size()))
+            throw Error(notProject);
+        in.damaged("число вне допустимых пределов");
     }
 }
 

@@ -518,6 +518,12 @@ TEST(Workspace, DamagedFilesAreRefusedWithTheirMessageAndChangeNothing)
     };
     EXPECT_EQ(open(edited([](nlohmann::json& j) { j["version"] = 7; })),
               "Файл проекта «" + bad + "» записан более новой версией программы (версия 7).");
+    // A number no field can hold is refused as damage, not thrown past the reader.
+    {
+        std::string huge = edited([](nlohmann::json& j) { j["range"]["first"] = 123456; });
+        huge.replace(huge.find("123456"), 6, "33e59393392");
+        EXPECT_EQ(open(huge), damaged + "число вне допустимых пределов.");
+    }
     EXPECT_EQ(open(edited([](nlohmann::json& j) { j["version"] = "1"; })),
               damaged + "поле «version» должно быть целым числом.");
     EXPECT_EQ(open(edited([](nlohmann::json& j) { j["range"]["first"] = "3"; })),
