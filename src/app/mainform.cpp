@@ -28,6 +28,7 @@
 #include "table/string_grid_view.h"
 #include "table/table_page.h"
 #include "table/table_properties_page.h"
+#include "widgets/status_progress.h"
 
 #include <QAction>
 #include <QStatusBar>
@@ -61,15 +62,6 @@
 
 namespace trassel {
 namespace {
-
-// The busy cursor for the length of a long command, restored however the command ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 QWidget* scrollPage(QWidget* content)
 {
@@ -225,6 +217,9 @@ bool TFmMainForm::runGuarded(const std::function<void()>& handler, const QString
     try {
         handler();
         return true;
+    } catch (const Cancelled&) {
+        // Stopped by the user, who knows it: a word in the status bar, no message box.
+        statusBar()->showMessage(QStringLiteral("Отменено: ") + what, 5000);
     } catch (const std::bad_alloc&) {
         // The library's own text ("std::bad_alloc") tells the user nothing.
         services_->error(this, OutOfMemoryText(what));
@@ -654,8 +649,8 @@ void TFmMainForm::importTableFile(const QString& name)
     FileBytes bytes = ReadWholeFile(toLocalPath(name));
     if (!looksLikeTable(bytes))
         return;
-    const WaitCursor wait;
-    if (!Document.importTable(std::move(bytes.data), bytes.size))
+    StatusProgress progress(this, QStringLiteral("Импорт таблицы"));
+    if (!Document.importTable(std::move(bytes.data), bytes.size, progress.report()))
         services_->message(this, QStringLiteral("Файл пустой!"));
 }
 
@@ -676,8 +671,8 @@ void TFmMainForm::acnImportSkvExecute()
     FileBytes bytes = ReadWholeFile(toLocalPath(name));
     if (!looksLikeTable(bytes))
         return;
-    const WaitCursor wait;
-    if (!Document.importBoreholes(std::move(bytes.data), bytes.size))
+    StatusProgress progress(this, QStringLiteral("Импорт выработок"));
+    if (!Document.importBoreholes(std::move(bytes.data), bytes.size, progress.report()))
         services_->message(this, QStringLiteral("Файл пустой!"));
 }
 
@@ -771,14 +766,17 @@ void TFmMainForm::acnExportTableExecute()
                                                   QStringLiteral("txt"));
     if (name.isEmpty())
         return;
-    ExportGridToTextFile(SourceData, toLocalPath(name));
+    {
+        StatusProgress progress(this, QStringLiteral("Экспорт таблицы"));
+        ExportGridToTextFile(SourceData, toLocalPath(name), progress.report());
+    }
     services_->information(this, QStringLiteral("Экспорт таблицы"), QStringLiteral("Таблица успешно экспортирована"));
 }
 
 void TFmMainForm::acnReCalcPKExecute()
 {
-    const WaitCursor wait;
-    Document.recalcPickets();
+    StatusProgress progress(this, QStringLiteral("Пересчет в ПК"));
+    Document.recalcPickets(progress.report());
 }
 
 void TFmMainForm::acnAboutExecute() { showWindow(fmAbout_, false); }

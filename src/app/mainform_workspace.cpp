@@ -1,6 +1,7 @@
 // The workspace commands of the main window: saving and opening a whole interpretation, the
 // question before unsaved work is replaced, the recent list, and files dropped on the window.
 #include "app/mainform.h"
+#include "widgets/status_progress.h"
 
 #include "app/ribbon.h"
 #include "app/ui_services.h"
@@ -118,7 +119,9 @@ bool TFmMainForm::confirmDiscard()
     case UiServices::SaveAnswer::Cancel: return false;
     case UiServices::SaveAnswer::Save: break;
     }
-    acnSaveProjectExecute();
+    // A save that fails or is stopped is reported here and keeps the work open: the caller
+    // (a close, an open, an import) goes on only over work that is safe.
+    runGuarded([this] { acnSaveProjectExecute(); }, QStringLiteral("Сохранить проект"));
     return UndoStack->isClean();
 }
 
@@ -141,7 +144,10 @@ WorkspaceExtras TFmMainForm::gatherExtras(const QString& path) const
 
 void TFmMainForm::saveProject(const QString& path)
 {
-    SaveWorkspace(toLocalPath(path), Document, gatherExtras(path));
+    {
+        StatusProgress progress(this, QStringLiteral("Сохранение проекта"));
+        SaveWorkspace(toLocalPath(path), Document, gatherExtras(path), progress.report());
+    }
     UndoStack->setClean();
     projectPath_ = path;
     rememberProject(path);
@@ -152,8 +158,12 @@ void TFmMainForm::openProject(const QString& path)
 {
     if (!confirmDiscard())
         return;
-    // The whole file is read into a document of its own first: a damaged file changes nothing.
-    LoadedWorkspace loaded = LoadWorkspace(toLocalPath(path));
+    // The whole file is read into a document of its own first: a damaged file, or an open
+    // stopped while reading, changes nothing.
+    StatusProgress progress(this, QStringLiteral("Открытие проекта"));
+    LoadedWorkspace loaded = LoadWorkspace(toLocalPath(path), progress.report());
+    // From here the project replaces the work: it is finished, not left half in place.
+    progress.setCancellable(false);
     Document.takeOver(*loaded.document);
     UndoStack->clear();
     const WorkspaceExtras& extras = loaded.extras;

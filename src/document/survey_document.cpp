@@ -208,6 +208,18 @@ void SurveyDocument::recordCells(TableId id, std::string text, const std::vector
     };
     try {
         change();
+    } catch (const Cancelled&) {
+        // Stopped by the user: the cells go back as they were and no step is recorded. A
+        // change that stops mid-way keeps the table's shape, which the cells are put back into.
+        if (CaptureShape(*this, id) == before) {
+            for (std::size_t i = 0; i < rects.size(); ++i)
+                cellsBefore[i].restore(grid);
+            for (const CellRect& r : rects)
+                notify({DocumentChange::What::Cells, id, r});
+        } else {
+            finish();
+        }
+        throw;
     } catch (...) {
         // What the command did before it failed stays, as one step that can be undone.
         finish();
@@ -404,13 +416,13 @@ void SurveyDocument::moveColumn(TableId id, int from, int to)
 
 int SurveyDocument::find(std::string_view text) const { return FindInPicketColumn(depth_, text, selRow_); }
 
-void SurveyDocument::recalcPickets()
+void SurveyDocument::recalcPickets(const Progress& progress)
 {
     const int first = std::max(settings_.headerRowCount + 1, 1);
     std::vector<CellRect> rects;
     if (first < depth_.rowCount())
         rects.push_back({1, first, 2, depth_.rowCount() - 1});
-    recordCells(TableId::Depth, "Пересчет в ПК", rects, [&] { RecalcPickets(depth_, settings_.headerRowCount); });
+    recordCells(TableId::Depth, "Пересчет в ПК", rects, [&] { RecalcPickets(depth_, settings_.headerRowCount, progress); });
 }
 
 void SurveyDocument::numberAfterLoad(std::string text)
@@ -422,7 +434,7 @@ void SurveyDocument::numberAfterLoad(std::string text)
     });
 }
 
-bool SurveyDocument::importTable(std::unique_ptr<char[]> bytes, std::size_t size)
+bool SurveyDocument::importTable(std::unique_ptr<char[]> bytes, std::size_t size, const Progress& progress)
 {
     if (size == 0) {
         numberAfterLoad("Импорт таблицы");
@@ -435,7 +447,7 @@ bool SurveyDocument::importTable(std::unique_ptr<char[]> bytes, std::size_t size
     FileBytes file;
     file.data = std::move(bytes);
     file.size = size;
-    LoadGridFromTextFile(*fresh, std::move(file), delimiter());
+    LoadGridFromTextFile(*fresh, std::move(file), delimiter(), progress);
     NumberGridHeaders(*fresh);
     std::string refusal;
     try {
@@ -453,7 +465,7 @@ bool SurveyDocument::importTable(std::unique_ptr<char[]> bytes, std::size_t size
     return true;
 }
 
-bool SurveyDocument::importBoreholes(std::unique_ptr<char[]> bytes, std::size_t size)
+bool SurveyDocument::importBoreholes(std::unique_ptr<char[]> bytes, std::size_t size, const Progress& progress)
 {
     // Read aside like the depth table: a file that fails leaves the borehole table as it was.
     auto fresh = std::make_unique<Grid>(boreholes_.colCount(), boreholes_.rowCount());
@@ -463,7 +475,7 @@ bool SurveyDocument::importBoreholes(std::unique_ptr<char[]> bytes, std::size_t 
         FileBytes file;
         file.data = std::move(bytes);
         file.size = size;
-        LoadGridFromTextFile(*fresh, std::move(file), delimiter());
+        LoadGridFromTextFile(*fresh, std::move(file), delimiter(), progress);
     } else {
         // Nothing to read: the cells stay, the numbering and the fixed rows are redone.
         const CellBlock cells = CellBlock::capture(boreholes_, 1, 1, boreholes_.colCount() - 1, boreholes_.rowCount() - 1);

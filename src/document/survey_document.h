@@ -159,16 +159,17 @@ public:
     // "Сделать строку начальной" / "Сделать строку последней".
     void madeRowFirst() { setFirstDataRow(selRow_); }
     void madeRowLast() { setLastDataRow(selRow_); }
-    // "Пересчет в ПК".
-    void recalcPickets();
+    // "Пересчет в ПК". Cancelled through `progress`, it puts every cell back and records nothing.
+    void recalcPickets(const Progress& progress = {});
     // "Импорт таблицы" of `bytes` (the whole file, Windows-1251). An empty file changes no cell
     // and gives false (the caller says "Файл пустой!"); either way the numbering, the fixed
-    // rows and LastDataRow are then applied. A file that cannot be read changes nothing.
-    bool importTable(std::unique_ptr<char[]> bytes, std::size_t size);
+    // rows and LastDataRow are then applied. A file that cannot be read, or a read cancelled
+    // through `progress`, changes nothing.
+    bool importTable(std::unique_ptr<char[]> bytes, std::size_t size, const Progress& progress = {});
     // "Импорт выработок" of `bytes` into the borehole table: read aside and put in place whole,
     // numbered, with two fixed rows (the grid refuses them when it has only two rows: the
     // table is in place, the refusal reported). An empty file changes no cell and gives false.
-    bool importBoreholes(std::unique_ptr<char[]> bytes, std::size_t size);
+    bool importBoreholes(std::unique_ptr<char[]> bytes, std::size_t size, const Progress& progress = {});
 
     // ---- layers and diagram ----
     // "Добавить слой" for SelCol; "Удалить слой" for the selected entry (false when none).

@@ -4,6 +4,7 @@
 
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "base/progress.h"
 #include "document/survey_document.h"
 #include "platform/drawing_record.h"
 #include "table/grid.h"
@@ -29,6 +30,12 @@ using Json = nlohmann::json;
 using OutJson = nlohmann::ordered_json;
 
 constexpr const char* kFormat = "trassel-workspace";
+
+// The shares of the progress of a save and an open: the tables' rows are most of the work.
+constexpr double kDepthWritten = 0.55;
+constexpr double kTextMade = 0.6;
+constexpr double kParsed = 0.3;
+constexpr double kDepthRead = 0.97;
 
 // ---- bytes and text ----
 
@@ -196,7 +203,7 @@ OutJson DoubleJson(double v)
 // 1.. of every row as one text, cells joined by tabs, each row ended by a line feed. One string
 // for the whole table keeps the file about the size of the table's own text and lets it be
 // written and read in one pass.
-OutJson TableJson(const Grid& grid)
+OutJson TableJson(const Grid& grid, ProgressMeter& meter)
 {
     const int rows = grid.rowCount();
     std::size_t estimate = 0;
@@ -210,6 +217,7 @@ OutJson TableJson(const Grid& grid)
     std::string labels;
     std::vector<std::string_view> scratch;
     for (int r = 0; r < rows; ++r) {
+        meter.at(r);
         if (grid.rowLabelNumber(r) != r) {
             const std::string_view label = grid.cellView(0, r);
             if (label != NumberText(r)) {
@@ -257,6 +265,7 @@ OutJson TableJson(const Grid& grid)
     t["fixedCols"] = grid.fixedCols();
     t["labels"] = std::move(labels);
     t["cells"] = std::move(cellsText);
+    meter.finish();
     return t;
 }
 
@@ -441,7 +450,9 @@ bool DecodeJsonString(std::string_view body, std::string& out)
 // Reads the parsed file; every fault is an Error naming the file and what is wrong where.
 class Reader {
 public:
-    explicit Reader(std::string file) : file_(std::move(file)) {}
+    Reader(std::string file, const Progress& report) : progress(report), file_(std::move(file)) {}
+
+    const Progress& progress;
 
     // The long strings taken out of the text before parsing (see ParseWorkspace).
     std::vector<std::string> longStrings;
@@ -586,7 +597,7 @@ private:
     std::string file_;
 };
 
-void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out)
+void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out, double shareFrom, double shareTo)
 {
     const std::string at = std::string("tables.") + key;
     const Json& t = in.object(in.object(root, "tables", ""), key, "tables");
@@ -610,7 +621,9 @@ void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out)
     std::vector<std::size_t> bounds;
     const char* p = cells.data();
     const char* const end = p + cells.size();
+    ProgressMeter meter(in.progress, rows, shareFrom, shareTo);
     for (int r = 0; r < rows; ++r) {
+        meter.at(r);
         const auto* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
         const std::string_view line(p, static_cast<std::size_t>(nl - p));
         p = nl + 1;
@@ -654,6 +667,7 @@ void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out)
                        std::to_string(cols) + ")");
         grid.setCells(r, 1, fields.data(), fields.size());
     }
+    meter.finish();
 
     if (cols > 0) {
         for (int r = 0; r < rows; ++r)
@@ -780,8 +794,8 @@ bool LooksLikeWorkspace(const char* data, std::size_t size)
 
 void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, WorkspaceExtras& extras)
 {
-    ReadTable(in, root, "depth", doc.depthTable());
-    ReadTable(in, root, "boreholes", doc.boreholeTable());
+    ReadTable(in, root, "depth", doc.depthTable(), kParsed, kDepthRead);
+    ReadTable(in, root, "boreholes", doc.boreholeTable(), kDepthRead, 1.0);
 
     const Json& s = in.object(root, "settings", "");
     TableSettings settings;
@@ -881,7 +895,7 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, Works
 
 // ---- the file ----
 
-std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extras)
+std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extras, const Progress& progress)
 {
     OutJson root;
     root["format"] = kFormat;
@@ -943,20 +957,34 @@ std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extr
                       {"annotations", AnnotationsJson(extras.annotations)}};
 
     // The tables last: the rest of the file stays readable at its top.
-    root["tables"]["depth"] = TableJson(doc.depthTable());
-    root["tables"]["boreholes"] = TableJson(doc.table(TableId::Boreholes));
+    {
+        ProgressMeter depth(progress, doc.depthTable().rowCount(), 0.0, kDepthWritten);
+        root["tables"]["depth"] = TableJson(doc.depthTable(), depth);
+        const Grid& skv = doc.table(TableId::Boreholes);
+        ProgressMeter rest(progress, skv.rowCount(), kDepthWritten, kTextMade);
+        root["tables"]["boreholes"] = TableJson(skv, rest);
+    }
 
     std::string text = root.dump(1, '\t');
     text += '\n';
     return text;
 }
 
-void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const WorkspaceExtras& extras)
+void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const WorkspaceExtras& extras,
+                   const Progress& progress)
 {
-    const std::string text = WorkspaceText(doc, extras);
+    // The text is made first and written in pieces, each a step of the progress; a cancel
+    // between them leaves the temporary file to the writer, which removes it.
+    const std::string text = WorkspaceText(doc, extras, progress);
     AtomicFileWriter writer(path);
-    writer.write(text);
+    constexpr std::size_t kPiece = std::size_t{4} << 20;
+    ProgressMeter meter(progress, static_cast<long long>(text.size()), kTextMade, 1.0, 1);
+    for (std::size_t at = 0; at < text.size(); at += kPiece) {
+        meter.at(static_cast<long long>(at));
+        writer.write(std::string_view(text).substr(at, kPiece));
+    }
     writer.commit();
+    meter.finish();
 }
 
 namespace {
@@ -1062,21 +1090,24 @@ std::string NotProject(const std::string& path) { return "Файл «" + path + 
 
 } // namespace
 
-LoadedWorkspace LoadWorkspace(const std::string& path)
+LoadedWorkspace LoadWorkspace(const std::string& path, const Progress& progress)
 {
-    Reader in(path);
+    Reader in(path, progress);
     Json root;
     {
         // The file's bytes go as soon as they are parsed: a large table is then held twice, not three times.
+        ProgressMeter meter(progress, 2, 0.0, kParsed, 1);
         const FileBytes bytes = ReadWholeFile(path);
+        meter.at(1);
         root = ParseWorkspace(std::string_view(bytes.data.get(), bytes.size), in, NotProject(path));
+        meter.finish();
     }
     return InterpretWorkspace(root, in, path, NotProject(path));
 }
 
-LoadedWorkspace ReadWorkspace(std::string_view bytes, const std::string& fileName)
+LoadedWorkspace ReadWorkspace(std::string_view bytes, const std::string& fileName, const Progress& progress)
 {
-    Reader in(fileName);
+    Reader in(fileName, progress);
     const Json root = ParseWorkspace(bytes, in, NotProject(fileName));
     return InterpretWorkspace(root, in, fileName, NotProject(fileName));
 }

@@ -3,6 +3,7 @@
 // survives a restart and the batch renderer can draw what the window drew. Reading builds a
 // document of its own and hands it over only when the whole file was read, so a damaged file
 // never touches the work in the window.
+#include "base/progress.h"
 #include "platform/canvas.h"
 
 #include <cstdint>
@@ -59,8 +60,10 @@ struct WorkspaceExtras {
 };
 
 // Writes the document and the extras to `path` atomically (temporary file beside it, flushed,
-// renamed). Throws Error with the file's name and the reason.
-void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const WorkspaceExtras& extras);
+// renamed). Throws Error with the file's name and the reason. A save cancelled through
+// `progress` leaves a former file of that name as it was.
+void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const WorkspaceExtras& extras,
+                   const Progress& progress = {});
 
 // Reads a workspace. Throws Error with a Russian message for a file that cannot be read, is not
 // a workspace, is damaged or truncated, or is of a later version; nothing else changes.
@@ -68,12 +71,12 @@ struct LoadedWorkspace {
     std::unique_ptr<SurveyDocument> document;
     WorkspaceExtras extras;
 };
-LoadedWorkspace LoadWorkspace(const std::string& path);
+LoadedWorkspace LoadWorkspace(const std::string& path, const Progress& progress = {});
 
 // The same two steps on bytes in memory: the text SaveWorkspace writes, and reading a text
 // already read from the file `fileName` (which the messages name).
-std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extras);
-LoadedWorkspace ReadWorkspace(std::string_view bytes, const std::string& fileName);
+std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extras, const Progress& progress = {});
+LoadedWorkspace ReadWorkspace(std::string_view bytes, const std::string& fileName, const Progress& progress = {});
 
 // The annotation steps of a section record (its groups other than 0 that are not hidden), and
 // drawing them back onto a canvas, each as a group of its own numbered from `firstGroup`.

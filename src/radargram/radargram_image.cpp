@@ -40,19 +40,30 @@ std::string text(const QString& message)
     return message.toStdString();
 }
 
-// The file as its decoder reads it, telling how far the reading has come.
+// The file as its decoder reads it, telling how far the reading has come. A cancel cannot
+// unwind through the decoders' C code: the file turns unreadable instead, and the caller
+// raises the cancel once the decoder has given up.
 class ProgressFile : public QFile {
 public:
     ProgressFile(const QString& name, const LoadProgress& progress) : QFile(name), progress_(progress) {}
 
+    bool cancelled() const { return cancelled_; }
+
 protected:
     qint64 readData(char* data, qint64 maxSize) override
     {
+        if (cancelled_)
+            return -1;
         const qint64 got = QFile::readData(data, maxSize);
         if (progress_ && got > 0) {
             // pos() lags the file by what is buffered, which is close enough for a progress bar.
             furthest_ = std::max(furthest_, pos() + got);
-            progress_(std::min(furthest_, size()), size());
+            try {
+                progress_(std::min(furthest_, size()), size());
+            } catch (const Cancelled&) {
+                cancelled_ = true;
+                return -1;
+            }
         }
         return got;
     }
@@ -60,6 +71,7 @@ protected:
 private:
     const LoadProgress& progress_;
     qint64 furthest_ = 0;
+    bool cancelled_ = false;
 };
 
 // Qt's decoders refuse pictures beyond a program-wide allocation limit (256 MB by default, less
@@ -125,6 +137,8 @@ QImage LoadRadargram(const QString& path, const LoadProgress& progress)
         }
     }
     QImage image = reader.read();
+    if (file.cancelled())
+        throw Cancelled();
     if (image.isNull()) {
         throw Error(text(QStringLiteral("Не удалось прочитать изображение ") + shown + QStringLiteral(": ") +
                          reader.errorString()));

@@ -8,7 +8,8 @@
 
 namespace trassel {
 
-// Told, while a file is read, how many of its bytes the decoder has read so far.
+// Told, while a file is read, how many of its bytes the decoder has read so far; it may throw
+// Cancelled, which stops the read (LoadRadargram then throws Cancelled).
 using LoadProgress = std::function<void(qint64 done, qint64 total)>;
 
 // The most memory a radargram's picture may take: a survey of 100 km at 1 px per 10 cm and

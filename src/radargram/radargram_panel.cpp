@@ -1,4 +1,5 @@
 #include "radargram/radargram_panel.h"
+#include "widgets/status_progress.h"
 
 #include "platform/qt_text.h"
 #include "radargram/radargram_image.h"
@@ -12,7 +13,6 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QProgressDialog>
 #include <QScrollBar>
 #include <QStyle>
 #include <QToolButton>
@@ -23,44 +23,6 @@
 #include <utility>
 
 namespace trassel {
-namespace {
-
-// What the user sees while a file loads: the busy cursor at once and, once the load has taken
-// half a second, a modal progress window (modal so that no other command runs meanwhile).
-class LoadFeedback {
-public:
-    explicit LoadFeedback(QWidget* parent)
-        : dialog_(QStringLiteral("Загрузка радарограммы…"), QString(), 0, kSteps, parent)
-    {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        dialog_.setWindowTitle(QStringLiteral("Радарограмма"));
-        dialog_.setWindowModality(Qt::ApplicationModal);
-        dialog_.setCancelButton(nullptr);
-        dialog_.setMinimumDuration(500);
-        dialog_.setValue(0);
-    }
-    ~LoadFeedback() { QApplication::restoreOverrideCursor(); }
-    LoadFeedback(const LoadFeedback&) = delete;
-    LoadFeedback& operator=(const LoadFeedback&) = delete;
-
-    // Moves the bar; the dialog shows itself when the time has come, and then repaints.
-    void advance(qint64 done, qint64 total)
-    {
-        if (total <= 0)
-            return;
-        // The last step is left for the decoding after the last byte, and reaching it would
-        // close the dialog early.
-        const int step = static_cast<int>(std::min<qint64>(kSteps - 1, done * kSteps / total));
-        if (step > dialog_.value())
-            dialog_.setValue(step);
-    }
-
-private:
-    static constexpr int kSteps = 1000;
-    QProgressDialog dialog_;
-};
-
-} // namespace
 
 RadargramImage::RadargramImage(QWidget* parent) : QWidget(parent)
 {
@@ -187,8 +149,8 @@ void RadargramPanel::loadFile(const QString& path)
 {
     QImage image;
     {
-        LoadFeedback feedback(this);
-        image = LoadRadargram(path, [&feedback](qint64 done, qint64 total) { feedback.advance(done, total); });
+        StatusProgress progress(this, QStringLiteral("Загрузка радарограммы"));
+        image = LoadRadargram(path, [&progress](qint64 done, qint64 total) { progress.tell(done, total); });
     }
     setPicture(std::move(image));
     path_ = path;

@@ -1,4 +1,5 @@
 #include "section/section_page.h"
+#include "widgets/status_progress.h"
 
 #include "boreholes/boreholes.h"
 #include "document/annotation_edits.h"
@@ -12,7 +13,6 @@
 #include "table/numbers.h"
 
 #include <QPrinter>
-#include <QProgressDialog>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -70,25 +70,34 @@ constexpr long long kRowsWorthProgress = 150'000;
 
 void SectionPage::plotPolygons()
 {
-    const SectionParams params = doc_->sectionParams();
-    const LayerManager& layerData = doc_->layers();
-    long long rows = 0;
-    for (int slot = 0; slot < layerData.LayerCount(); ++slot)
-        if (layerData.isChecked(layerData.Layers(slot).Item))
-            rows += std::max(0, params.LastDataRow - params.FirstDataRow + 1);
-    if (rows < kRowsWorthProgress) {
-        plotPolygons(SectionProgress{});
+    // A timer or a held spin arrow may ask again while a long drawing lets the window
+    // repaint: the request is kept and drawn once this drawing is over.
+    if (drawing_) {
+        redrawAgain_ = true;
         return;
     }
-    QProgressDialog dialog(QStringLiteral("Построение разреза…"), QStringLiteral("Отмена"), 0, 1000, window());
-    dialog.setWindowTitle(QStringLiteral("Разрез"));
-    dialog.setWindowModality(Qt::WindowModal);
-    dialog.setMinimumDuration(300);
-    plotPolygons([&](long long done, long long total) {
-        dialog.setValue(static_cast<int>(total > 0 ? done * 1000 / total : 0));
-        if (dialog.wasCanceled())
-            throw Cancelled();
-    });
+    drawing_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{drawing_};
+    do {
+        redrawAgain_ = false;
+        const SectionParams params = doc_->sectionParams();
+        const LayerManager& layerData = doc_->layers();
+        long long rows = 0;
+        for (int slot = 0; slot < layerData.LayerCount(); ++slot)
+            if (layerData.isChecked(layerData.Layers(slot).Item))
+                rows += std::max(0, params.LastDataRow - params.FirstDataRow + 1);
+        if (rows < kRowsWorthProgress) {
+            plotPolygons(SectionProgress{});
+        } else {
+            StatusProgress progress(this, QStringLiteral("Построение разреза"));
+            plotPolygons(progress.report());
+            if (progress.cancelled())
+                return;
+        }
+    } while (redrawAgain_);
 }
 
 void SectionPage::plotPolygons(const SectionProgress& progress)

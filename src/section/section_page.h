@@ -90,6 +90,8 @@ private:
     std::uint32_t lastGroup_ = 0;
     SectionPrintOptions printOptions_;
     bool drawn_ = false;
+    bool drawing_ = false;      // a drawing is under way (it lets the window repaint)
+    bool redrawAgain_ = false;  // asked for again meanwhile
     bool boreholesDrawn_ = false;
     SectionTool tool_ = SectionTool::Cursor;
     int subscription_ = 0;

@@ -2,6 +2,7 @@
 // Drawing of the geological section: one band per layer between the surface line and the
 // layer's boundary, picket marks and labels, depth labels and the depth scale, all into the
 // section bitmap's canvas, whose pen, brush and font carry over from one drawing to the next.
+#include "base/progress.h"
 #include "platform/canvas.h"
 
 #include <functional>
@@ -53,7 +54,7 @@ inline constexpr const char* kPicketGlyphName = "Bitmap_2";
 
 // Told how far a drawing has gone (rows done of all rows to draw); it may throw to stop the
 // drawing (a cancel), which leaves what was drawn so far.
-using SectionProgress = std::function<void(long long done, long long total)>;
+using SectionProgress = Progress;
 
 // Paints the bitmap white over its width and the image control's height, ignoring pen and brush.
 void ClearRazrez(Canvas& canvas, const SectionState& state);

@@ -574,7 +574,8 @@ std::size_t Grid::memoryBytes() const
     return bytes;
 }
 
-std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size, char delimiter)
+std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size, char delimiter,
+                                const Progress& progress)
 {
     if (size == 0)
         return 0;
@@ -620,7 +621,9 @@ std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size,
     std::string decoded;
     std::size_t lineNo = 0;
     const char* p = data;
+    ProgressMeter meter(progress, static_cast<long long>(size), 0.0, 1.0, 1 << 20);
     while (p < end) {
+        meter.at(p - data);
         ++lineNo;
         if (rows_.size() < lineNo + 1)
             rows_.resize(lineNo + 1);
@@ -691,6 +694,7 @@ std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size,
         }
         p = next;
     }
+    meter.finish();
     maybeCompact();
     return lineNo;
 }

@@ -10,6 +10,8 @@
 // than its file. Column 0 holds mostly row numbers, so it is kept as a number per row and
 // only spelled out when read. Writing a cell copies that row's bytes into an edit chunk;
 // dead bytes are compacted away when they outweigh the live ones.
+#include "base/progress.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -95,7 +97,9 @@ public:
     // holds `size` bytes of Windows-1251 text; returns the number of lines read. Refused with
     // an Error as soon as a line passes 65,535 fields, and before any work when the rows and
     // fields would take more memory than the file itself and 64 MB (a file of empty lines).
-    std::size_t loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size, char delimiter);
+    // A cancelled read leaves the grid partly filled: read into a grid of its own.
+    std::size_t loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size, char delimiter,
+                              const Progress& progress = {});
 
     // Bytes held for the cells (text chunks and per-row records), for benchmarks.
     std::size_t memoryBytes() const;

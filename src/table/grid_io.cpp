@@ -22,16 +22,17 @@ char SelectedDelimiter(int itemIndex)
     }
 }
 
-LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter)
+LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter, const Progress& progress)
 {
     if (bytes.size == 0)
         return LoadResult::Empty;
-    grid.loadDelimited(std::move(bytes.data), bytes.size, delimiter);
+    grid.loadDelimited(std::move(bytes.data), bytes.size, delimiter, progress);
     return LoadResult::Loaded;
 }
 
-void WriteGridExport(const Grid& grid, const std::function<void(std::string_view)>& sink)
+void WriteGridExport(const Grid& grid, const std::function<void(std::string_view)>& sink, const Progress& progress)
 {
+    ProgressMeter meter(progress, grid.rowCount());
     constexpr std::size_t kPiece = std::size_t{1} << 20;
     std::string out;
     out.reserve(kPiece + 4096);
@@ -40,6 +41,7 @@ void WriteGridExport(const Grid& grid, const std::function<void(std::string_view
         out.clear();
     };
     for (int r = 1; r < grid.rowCount(); ++r) {
+        meter.at(r);
         // Most rows are stored already joined by tabs and in plain ASCII: copy them whole.
         char separator = 0;
         int cells = 0;
@@ -77,6 +79,7 @@ void WriteGridExport(const Grid& grid, const std::function<void(std::string_view
     }
     if (!out.empty())
         flush();
+    meter.finish();
 }
 
 std::string GridExportText(const Grid& grid)
@@ -87,10 +90,10 @@ std::string GridExportText(const Grid& grid)
     return text;
 }
 
-void ExportGridToTextFile(const Grid& grid, const std::string& path)
+void ExportGridToTextFile(const Grid& grid, const std::string& path, const Progress& progress)
 {
     AtomicFileWriter writer(path);
-    WriteGridExport(grid, [&writer](std::string_view piece) { writer.write(piece); });
+    WriteGridExport(grid, [&writer](std::string_view piece) { writer.write(piece); }, progress);
     writer.commit();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Reading delimited text files into a grid and writing the table back out.
 #include "base/atomic_file.h"
+#include "base/progress.h"
 #include "table/grid.h"
 
 #include <cstddef>
@@ -19,16 +20,18 @@ enum class LoadResult { Loaded, Empty };
 
 // Line n of the text (lines end with CR LF only) goes to row n, field m to column m; the grid
 // only grows. The grid takes over the bytes. An empty text changes nothing and gives Empty.
-LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter);
+// A cancelled read leaves `grid` partly filled: read into a grid of its own.
+LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter, const Progress& progress = {});
 
 // The export text: rows 1.. and columns 1.. joined by tabs, every line ended by CR LF, in
 // Windows-1251 ("?" for characters it lacks).
 std::string GridExportText(const Grid& grid);
 // The same text handed to `sink` in pieces of about a megabyte, so that a table whose text
 // would be gigabytes (tens of thousands of empty columns) is written with bounded memory.
-void WriteGridExport(const Grid& grid, const std::function<void(std::string_view)>& sink);
+void WriteGridExport(const Grid& grid, const std::function<void(std::string_view)>& sink, const Progress& progress = {});
 
-// Streams the export text into `path` through an AtomicFileWriter.
-void ExportGridToTextFile(const Grid& grid, const std::string& path);
+// Streams the export text into `path` through an AtomicFileWriter: a failed or cancelled
+// export leaves a former file of that name as it was.
+void ExportGridToTextFile(const Grid& grid, const std::string& path, const Progress& progress = {});
 
 } // namespace trassel

@@ -13,12 +13,14 @@ double PicketFromKmM(double km, double m)
     return RoundTo(static_cast<double>(p), 2);
 }
 
-void RecalcPickets(Grid& grid, int headerRowCount)
+void RecalcPickets(Grid& grid, int headerRowCount, const Progress& progress)
 {
     const int first = std::max(1, headerRowCount + 1);
     std::string decimal;
     std::string plus;
+    ProgressMeter meter(progress, grid.rowCount() - first);
     for (int r = first; r < grid.rowCount(); ++r) {
+        meter.at(r - first);
         const double km = ReadLenient(grid.cellView(1, r));
         const double m = ReadLenient(grid.cellView(2, r));
         decimal = NumberToText(PicketFromKmM(km, m));
@@ -29,6 +31,7 @@ void RecalcPickets(Grid& grid, int headerRowCount)
         const std::string_view texts[2] = {decimal, plus};
         grid.setCells(r, 1, texts, 2);
     }
+    meter.finish();
 }
 
 PicketParts SplitPicket(double value)

@@ -1,5 +1,6 @@
 #pragma once
 // Positions along the line in pickets (one picket is 100 m; 123.46 is picket 123 plus 46 m).
+#include "base/progress.h"
 #include "table/grid.h"
 
 #include <string>
@@ -9,8 +10,9 @@ namespace trassel {
 
 // Rewrites columns 1 and 2 of the rows headerRowCount+1 .. last from kilometre and metre into
 // the picket in decimal form (column 1) and plus form (column 2: "." replaced by "+").
-// Header rows are never touched.
-void RecalcPickets(Grid& grid, int headerRowCount);
+// Header rows are never touched. A cancelled recalculation stops with the rows before it
+// rewritten: the caller keeps what to put back.
+void RecalcPickets(Grid& grid, int headerRowCount, const Progress& progress = {});
 
 // The picket of a kilometre/metre pair, rounded to 2 decimals.
 double PicketFromKmM(double km, double m);
