@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QStatusBar>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -346,4 +349,51 @@ TEST(ImportQuestion, AFileThatIsPlainlyNotTextIsAskedAboutAndNoChangesNothing)
     form.acnUndo->trigger();
     EXPECT_EQ(form.SourceData.cell(3, 2), cell);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+TEST_F(TableFormTest, EscDuringALongCommandStopsItWithNothingChangedAndSaysSo)
+{
+    QTemporaryDir dir;
+    form->show();
+    const std::string before = exportText();
+    const int steps = form->UndoStack->count();
+    // Esc waits in the queue, as a key pressed while the command runs does; the command's
+    // first report lets it through.
+    auto pressEsc = [this] {
+        QCoreApplication::postEvent(form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    };
+
+    services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
+    pressEsc();
+    form->acnImportTable->trigger();
+    EXPECT_EQ(exportText(), before);
+    EXPECT_EQ(form->statusBar()->currentMessage(), QStringLiteral("Отменено: Импорт таблицы"));
+
+    pressEsc();
+    form->acnReCalcPK->trigger();
+    EXPECT_EQ(exportText(), before);
+    EXPECT_EQ(form->statusBar()->currentMessage(), QStringLiteral("Отменено: Пересчет в ПК"));
+
+    const QString exported = dir.filePath(QStringLiteral("ЦифроваяМодель.txt"));
+    services.nextSaveName = exported;
+    pressEsc();
+    form->acnExportTable->trigger();
+    EXPECT_FALSE(QFile::exists(exported));
+    EXPECT_TRUE(services.informations.isEmpty());  // no "успешно" for a stopped export
+
+    const QString project = dir.filePath(QStringLiteral("p.trassel"));
+    services.nextSaveName = project;
+    pressEsc();
+    form->acnSaveProjectAs->trigger();
+    EXPECT_FALSE(QFile::exists(project));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
+
+    EXPECT_EQ(form->UndoStack->count(), steps);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    EXPECT_TRUE(services.messages.isEmpty()) << services.messages.join(QStringLiteral("\n")).toStdString();
+
+    // Without Esc the same commands run to their end.
+    form->acnImportTable->trigger();
+    EXPECT_NE(exportText(), before);
+    EXPECT_EQ(form->UndoStack->count(), steps + 1);
 }

@@ -161,3 +161,17 @@ TEST_F(WorkspaceFormTest, DroppedFilesOpenOrImportAndTheRecentListRemembers)
     EXPECT_EQ(form->SourceData.cell(1, 2), "123");
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }
+
+TEST_F(WorkspaceFormTest, ASaveOnClosingThatFailsSaysWhyAndKeepsTheWindowOpen)
+{
+    QTemporaryDir dir;
+    form->Document.writeCell(TableId::Depth, 3, 5, "99");
+    ASSERT_FALSE(form->UndoStack->isClean());
+    services.saveAnswer = UiServices::SaveAnswer::Save;
+    services.nextSaveName = dir.filePath(QStringLiteral("нет такой папки/p.trassel"));
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(services.errors.size(), 1);
+    EXPECT_TRUE(services.errors[0].startsWith(QStringLiteral("Не удалось записать файл"))) << services.errors[0].toStdString();
+    EXPECT_EQ(form->SourceData.cell(3, 5), "99");
+    EXPECT_FALSE(form->UndoStack->isClean());
+}
