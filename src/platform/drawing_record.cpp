@@ -315,11 +315,13 @@ void RecordingCanvas::fillWhite(int left, int top, int right, int bottom)
     record_->add(o);
 }
 
-void Replay(const DrawingRecord& record, Canvas& target, const Rect& area, std::size_t from)
+void Replay(const DrawingRecord& record, Canvas& target, const Rect& area, std::size_t from, const Progress& progress)
 {
     const std::span<const DrawOp> ops = record.ops();
     std::uint32_t applied = UINT32_MAX;
+    ProgressMeter meter(progress, static_cast<long long>(ops.size() - std::min(from, ops.size())), 0.0, 1.0, 1024);
     for (std::size_t i = from; i < ops.size(); ++i) {
+        meter.at(static_cast<long long>(i - from));
         const DrawOp& op = ops[i];
         if (record.groupHidden(op.group))
             continue;
@@ -349,6 +351,7 @@ void Replay(const DrawingRecord& record, Canvas& target, const Rect& area, std::
         case DrawOpKind::WhiteFill: target.whiteFill(op.a.x, op.a.y, op.b.x, op.b.y); break;
         }
     }
+    meter.finish();
 }
 
 void CollapseOutside(std::span<const Point> vertices, const Rect& keep, std::vector<Point>& out)

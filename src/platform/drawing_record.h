@@ -4,6 +4,7 @@
 // of drawing directly; replaying it onto other canvases gives vector files, printed pages and
 // tiles of pictures too wide for one bitmap. Annotation steps are groups of operations that
 // can be hidden and shown again, so undoing one never needs the pixels under it.
+#include "base/progress.h"
 #include "platform/canvas.h"
 
 #include <climits>
@@ -181,8 +182,10 @@ private:
 
 // Replays the operations whose boxes meet `area` onto `target`, which must start with the
 // record's start size (and white): the target ends as the record's drawing. Operations from
-// `from` on only, for painting what was added since a tile was made.
-void Replay(const DrawingRecord& record, Canvas& target, const Rect& area, std::size_t from = 0);
+// `from` on only, for painting what was added since a tile was made. `progress` is told by
+// operations and may stop the replay (Cancelled), leaving the target half drawn.
+void Replay(const DrawingRecord& record, Canvas& target, const Rect& area, std::size_t from = 0,
+            const Progress& progress = {});
 
 // Geometry the toolkit canvases use to draw long outlines quickly and the same in every tile.
 

@@ -123,7 +123,7 @@ void WriteVector(const QString& path, Paint&& paint)
 
 } // namespace
 
-void ExportSectionRecord(const DrawingRecord& record, const QString& path)
+void ExportSectionRecord(const DrawingRecord& record, const QString& path, const Progress& progress)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const int width = record.width();
@@ -143,7 +143,7 @@ void ExportSectionRecord(const DrawingRecord& record, const QString& path)
             QPainter painter;
             if (!painter.begin(&pdf))
                 return false;
-            PaintRecord(record, painter);
+            PaintRecord(record, painter, {}, progress);
             return painter.end();
         });
         return;
@@ -159,14 +159,21 @@ void ExportSectionRecord(const DrawingRecord& record, const QString& path)
             QPainter painter;
             if (!painter.begin(&svg))
                 return false;
-            PaintRecord(record, painter);
+            PaintRecord(record, painter, {}, progress);
             return painter.end();
         });
         return;
     }
     if (IsJpeg(path))
         CheckJpegSize(path, width, height);
-    ExportSectionImage(RenderRecord(record), path);
+    // The picture is most of the work; its encoding follows as one step.
+    ExportSectionImage(RenderRecord(record, [&progress](long long done, long long total) {
+                           if (progress)
+                               progress(done * 4 / 5, total);
+                       }),
+                       path);
+    if (progress)
+        progress(ProgressMeter::kWhole, ProgressMeter::kWhole);
 }
 
 void ExportSectionImage(const QImage& image, const QString& path)

@@ -1,5 +1,7 @@
 #pragma once
 // Writing the section bitmap to an image file of the kind its name asks for.
+#include "base/progress.h"
+
 #include <QImage>
 #include <QString>
 
@@ -16,7 +18,8 @@ QString SectionImageFilter();
 void ExportSectionImage(const QImage& image, const QString& path);
 
 // Writes a recorded drawing: ".pdf" and ".svg" as vector files whose page is the drawing (texts
-// stay texts, hatches patterns), any other name as the bitmap above.
-void ExportSectionRecord(const DrawingRecord& record, const QString& path);
+// stay texts, hatches patterns), any other name as the bitmap above. Stopped through
+// `progress` (Cancelled), it leaves a former file of that name as it was.
+void ExportSectionRecord(const DrawingRecord& record, const QString& path, const Progress& progress = {});
 
 } // namespace trassel

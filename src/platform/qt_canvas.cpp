@@ -617,21 +617,21 @@ std::vector<std::unique_ptr<TileCanvas>> MakeTiles(const DrawingRecord& record, 
     return made;
 }
 
-QImage RenderRecord(const DrawingRecord& record)
+QImage RenderRecord(const DrawingRecord& record, const Progress& progress)
 {
     ImageCanvas canvas(std::max(record.startWidth(), 0), std::max(record.startHeight(), 0));
-    Replay(record, canvas, {0, 0, INT_MAX / 2, INT_MAX / 2});
+    Replay(record, canvas, {0, 0, INT_MAX / 2, INT_MAX / 2}, 0, progress);
     return canvas.image();
 }
 
-void PaintRecord(const DrawingRecord& record, QPainter& painter, QRect area)
+void PaintRecord(const DrawingRecord& record, QPainter& painter, QRect area, const Progress& progress)
 {
     // The record starts from a white bitmap.
     painter.fillRect(QRect(0, 0, record.startWidth(), record.startHeight()), Qt::white);
     VectorCanvas canvas(painter, record.startWidth(), record.startHeight());
     canvas.setInterest(area);
     const Rect wanted = area.isEmpty() ? Rect{-INT_MAX / 2, -INT_MAX / 2, INT_MAX / 2, INT_MAX / 2} : ToRect(area);
-    Replay(record, canvas, wanted);
+    Replay(record, canvas, wanted, 0, progress);
 }
 
 } // namespace trassel

@@ -199,9 +199,9 @@ QImage RenderTile(const DrawingRecord& record, QRect tile);
 // operations added to the record later can be replayed onto it.
 std::vector<std::unique_ptr<TileCanvas>> MakeTiles(const DrawingRecord& record, const std::vector<QRect>& tiles);
 // The whole bitmap of the record.
-QImage RenderRecord(const DrawingRecord& record);
+QImage RenderRecord(const DrawingRecord& record, const Progress& progress = {});
 // Replays the record through a painter whose transform maps canvas pixels to the device;
 // `area` limits what is replayed (canvas pixels), empty for all of it.
-void PaintRecord(const DrawingRecord& record, QPainter& painter, QRect area = {});
+void PaintRecord(const DrawingRecord& record, QPainter& painter, QRect area = {}, const Progress& progress = {});
 
 } // namespace trassel

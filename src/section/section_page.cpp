@@ -208,7 +208,11 @@ void SectionPage::imgSectionMouseUp(QPoint, Qt::MouseButton button)
         doc_->commit(std::move(stroke));
 }
 
-void SectionPage::exportImage(const QString& fileName) { ExportSectionRecord(record_, fileName); }
+void SectionPage::exportImage(const QString& fileName)
+{
+    StatusProgress progress(this, QStringLiteral("Экспорт разреза"));
+    ExportSectionRecord(record_, fileName, progress.report());
+}
 
 SectionPrintSource SectionPage::printSource() const
 {

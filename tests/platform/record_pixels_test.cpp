@@ -11,6 +11,8 @@
 #include "table/grid.h"
 #include "table/numbers.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPdfWriter>
@@ -214,6 +216,36 @@ TEST(RecordPixels, PdfOfARecordKeepsItsTextsAsText)
     // A name the vector writers cannot take fails with the file's name and leaves nothing.
     EXPECT_THROW(ExportSectionRecord(record, dir.filePath(QStringLiteral("no/such/dir/s.pdf"))), Error);
     EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("no/such/dir/s.pdf"))));
+
+    // Stopped half-way, an export of any kind leaves the former file and no temporary one;
+    // told to the end, it climbs to the whole.
+    const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+    for (const QString& name : {QStringLiteral("section.pdf"), QStringLiteral("section.svg"), QStringLiteral("new.png")}) {
+        const QString target = dir.filePath(name);
+        QByteArray former;
+        if (QFile f(target); f.open(QIODevice::ReadOnly))
+            former = f.readAll();
+        int calls = 0;
+        EXPECT_THROW(ExportSectionRecord(record, target, [&](long long, long long) {
+                         if (++calls == 2)
+                             throw Cancelled();
+                     }),
+                     Cancelled)
+            << name.toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before) << name.toStdString();
+        if (QFile f(target); f.open(QIODevice::ReadOnly)) {
+            EXPECT_EQ(f.readAll(), former) << name.toStdString();
+        }
+        long long last = -1;
+        bool climbs = true;
+        ExportSectionRecord(record, target, [&](long long done, long long total) {
+            climbs = climbs && done >= last && total == ProgressMeter::kWhole;
+            last = done;
+        });
+        EXPECT_TRUE(climbs) << name.toStdString();
+        EXPECT_EQ(last, ProgressMeter::kWhole) << name.toStdString();
+        QFile::remove(dir.filePath(QStringLiteral("new.png")));
+    }
 }
 
 } // namespace
