@@ -839,7 +839,8 @@ void TFmMainForm::acnCopySGExecute()
 
 void TFmMainForm::acnPasteToSGExecute()
 {
-    if (!Document.pasteTable(QGuiApplication::clipboard()->text().toStdString()))
+    StatusProgress progress(this, QStringLiteral("Вставить"));
+    if (!Document.pasteTable(QGuiApplication::clipboard()->text().toStdString(), progress.report()))
         services_->message(this, QStringLiteral("Необходимо скопировать данные!"));
 }
 

@@ -209,16 +209,10 @@ void SurveyDocument::recordCells(TableId id, std::string text, const std::vector
     try {
         change();
     } catch (const Cancelled&) {
-        // Stopped by the user: the cells go back as they were and no step is recorded. A
-        // change that stops mid-way keeps the table's shape, which the cells are put back into.
-        if (CaptureShape(*this, id) == before) {
-            for (std::size_t i = 0; i < rects.size(); ++i)
-                cellsBefore[i].restore(grid);
-            for (const CellRect& r : rects)
-                notify({DocumentChange::What::Cells, id, r});
-        } else {
-            finish();
-        }
+        // Stopped by the user: what the command did so far is undone at once, shape and
+        // cells, the views told, and no step is recorded.
+        CellsEdit undo(text, id, before, std::move(cellsBefore), CaptureShape(*this, id), {}, follow, mergeKey);
+        undo.revert(*this);
         throw;
     } catch (...) {
         // What the command did before it failed stays, as one step that can be undone.
@@ -273,7 +267,7 @@ void SurveyDocument::clearTable()
 
 std::string SurveyDocument::copyTable() const { return CopyGridText(depth_); }
 
-bool SurveyDocument::pasteTable(std::string_view text)
+bool SurveyDocument::pasteTable(std::string_view text, const Progress& progress)
 {
     const std::vector<std::string_view> lines = SplitPasteLines(text, false);
     const bool any = !text.empty();
@@ -292,7 +286,7 @@ bool SurveyDocument::pasteTable(std::string_view text)
         rects.push_back(r);
     recordCells(TableId::Depth, "Вставить", rects, [&] {
         if (any)
-            PasteGridText(depth_, lines);
+            PasteGridText(depth_, lines, progress);
         NumberGridHeaders(depth_);
         depth_.setFixedRows(settings_.headerRowCount + 1);
         setLastDataRow(depth_.rowCount() - 1);

@@ -138,8 +138,9 @@ public:
     // "Копировать": the whole body as clipboard text.
     std::string copyTable() const;
     // "Вставить": false (nothing pasted) for an empty text; either way the numbering, the
-    // fixed rows and LastDataRow are then applied.
-    bool pasteTable(std::string_view text);
+    // fixed rows and LastDataRow are then applied. Cancelled through `progress`, the table
+    // goes back as it was, shape and all, and nothing is recorded.
+    bool pasteTable(std::string_view text, const Progress& progress = {});
     // "Очистить ячейки" and the Delete key: every cell of `rect` emptied.
     void clearCells(TableId id, const CellRect& rect);
     // Ctrl+C: the cells of `rect`. Ctrl+V: the text written from (col, row) on.

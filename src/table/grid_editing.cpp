@@ -94,7 +94,7 @@ int WidestLine(const std::vector<std::string_view>& lines)
     return static_cast<int>(std::min<std::size_t>(widest, static_cast<std::size_t>(Grid::kMaxColumns) + 1));
 }
 
-void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines)
+void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines, const Progress& progress)
 {
     const int fields = WidestLine(lines);
     CheckWidth(static_cast<long long>(fields) + 1);
@@ -106,10 +106,13 @@ void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines)
     if (grid.colCount() < fields + 1)
         grid.setColCount(fields + 1);
     std::vector<std::string_view> cells;
+    ProgressMeter meter(progress, static_cast<long long>(lines.size()));
     for (std::size_t i = 0; i < lines.size(); ++i) {
+        meter.at(static_cast<long long>(i));
         SplitFields(lines[i], cells);
         grid.setCells(static_cast<int>(i) + 1, 1, cells.data(), cells.size());
     }
+    meter.finish();
 }
 
 std::string RectText(const Grid& grid, const CellRect& rect)

@@ -33,8 +33,8 @@ int WidestLine(const std::vector<std::string_view>& lines);
 
 // Line i (from 1) to row i, field j (from 1) to cell (j, i), the grid growing to hold them;
 // cells outside the pasted block keep their text. Error, before any change, when the text
-// is wider than a grid can be.
-void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines);
+// is wider than a grid can be. A cancel through `progress` stops with the lines before it pasted.
+void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines, const Progress& progress = {});
 
 // The cells of `rect` as TAB / CR LF text (what Ctrl+C copies).
 std::string RectText(const Grid& grid, const CellRect& rect);

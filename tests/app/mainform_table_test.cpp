@@ -388,6 +388,12 @@ TEST_F(TableFormTest, EscDuringALongCommandStopsItWithNothingChangedAndSaysSo)
     EXPECT_FALSE(QFile::exists(project));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{});
 
+    QGuiApplication::clipboard()->setText(QStringLiteral("1\t2\t3\r\n4\t5\t6\r\n"));
+    pressEsc();
+    form->acnPasteToSG->trigger();
+    EXPECT_EQ(exportText(), before);
+    EXPECT_EQ(form->statusBar()->currentMessage(), QStringLiteral("Отменено: Вставить"));
+
     EXPECT_EQ(form->UndoStack->count(), steps);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     EXPECT_TRUE(services.messages.isEmpty()) << services.messages.join(QStringLiteral("\n")).toStdString();

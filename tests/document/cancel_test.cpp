@@ -191,6 +191,38 @@ TEST(CancelledCommand, PicketRecalculationStoppedHalfWayPutsEveryCellBackAndReco
     EXPECT_EQ(sink.edits.size(), steps + 1);
 }
 
+TEST(CancelledCommand, APasteThatGrowsTheTableStoppedHalfWayGivesBackItsShapeAndCells)
+{
+    SurveyDocument doc;
+    CountingSink sink;
+    doc.setEditSink(&sink);
+    const std::string text = SurveyText(30);
+    ASSERT_TRUE(doc.importTable(Bytes(text), text.size()));
+    const std::size_t steps = sink.edits.size();
+    const std::string before = GridExportText(doc.depthTable());
+    const int rows = doc.depthTable().rowCount();
+    const int cols = doc.depthTable().colCount();
+    const int last = doc.lastDataRow();
+
+    // Twenty thousand lines, wider than the table: the table has grown when the paste stops.
+    std::string paste;
+    for (int r = 0; r < 20'000; ++r)
+        paste += std::to_string(r) + "\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\r\n";
+    StopAt stop(3);
+    EXPECT_THROW(doc.pasteTable(paste, stop.report()), Cancelled);
+    EXPECT_EQ(doc.depthTable().rowCount(), rows);
+    EXPECT_EQ(doc.depthTable().colCount(), cols);
+    EXPECT_EQ(GridExportText(doc.depthTable()), before);
+    EXPECT_EQ(doc.lastDataRow(), last);
+    EXPECT_EQ(sink.edits.size(), steps);
+
+    StopAt never(0);
+    EXPECT_TRUE(doc.pasteTable(paste, never.report()));
+    EXPECT_TRUE(never.climbsToTheWhole());
+    EXPECT_EQ(doc.depthTable().rowCount(), 20'001);
+    EXPECT_EQ(sink.edits.size(), steps + 1);
+}
+
 TEST(CancelledCommand, StoppedExportsAndSavesLeaveTheFormerFileAndNoTemporaryOne)
 {
     TempDir dir;
