@@ -124,6 +124,26 @@ void BM_RecalcPickets(benchmark::State& state)
 }
 BENCHMARK(BM_RecalcPickets)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// The same commands as the window runs them, told of their progress: the cost of the reports
+// (a compare per row between them) and how often the window would be asked to repaint.
+void BM_ReportedCommands(benchmark::State& state)
+{
+    long long reports = 0;
+    const Progress report = [&reports](long long, long long) { ++reports; };
+    const std::string out = (std::filesystem::temp_directory_path() / "trassel_bench_export.txt").string();
+    for (auto _ : state) {
+        reports = 0;
+        Grid grid(10, 20);
+        LoadGridFromTextFile(grid, ReadWholeFile(referenceFile()), '\t', report);
+        NumberGridHeaders(grid);
+        RecalcPickets(grid, 0, report);
+        ExportGridToTextFile(grid, out, report);
+    }
+    std::filesystem::remove(out);
+    state.counters["reports"] = static_cast<double>(reports);
+}
+BENCHMARK(BM_ReportedCommands)->Unit(benchmark::kMillisecond)->Iterations(3);
+
 } // namespace
 
 BENCHMARK_MAIN();
