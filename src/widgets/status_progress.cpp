@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QWidget>
+#include <QWindow>
 
 namespace trassel {
 namespace {
@@ -127,6 +128,15 @@ void StatusProgress::show()
 
 bool StatusProgress::eventFilter(QObject* watched, QEvent* event)
 {
+    // A message the command itself shows (a modal dialog opened since it began) is answered
+    // as usual: its keys, clicks and closing are its own.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        const auto* window = qobject_cast<const QWindow*>(watched);
+        if ((widget != nullptr && (widget == modal || modal->isAncestorOf(widget))) ||
+            (window != nullptr && window == modal->windowHandle()))
+            return QObject::eventFilter(watched, event);
+    }
     switch (event->type()) {
     case QEvent::ShortcutOverride:
         // Taken here, Esc reaches no shortcut of the window: it only stops the command.

@@ -3,6 +3,7 @@
 #include "base/error.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMainWindow>
@@ -75,6 +76,27 @@ TEST_F(StatusProgressTest, EscStopsTheCommandWhileOtherInputAndClosingWaitForIts
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
     EXPECT_TRUE(window.close());
+}
+
+TEST_F(StatusProgressTest, AMessageTheCommandShowsIsAnsweredAsUsual)
+{
+    StatusProgress progress(button, QStringLiteral("Открытие проекта"));
+    QDialog message(&window);
+    auto* ok = new QPushButton(QStringLiteral("OK"), &message);
+    int answered = 0;
+    QObject::connect(ok, &QPushButton::clicked, [&] { ++answered; });
+    message.setModal(true);
+    message.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&message));
+    QTest::mouseClick(ok, Qt::LeftButton);
+    EXPECT_EQ(answered, 1);
+    // Esc closes the message, and does not stop the command.
+    QTest::keyClick(&message, Qt::Key_Escape);
+    EXPECT_FALSE(message.isVisible());
+    EXPECT_FALSE(progress.cancelled());
+    // The window under it still waits.
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 0);
 }
 
 TEST_F(StatusProgressTest, TheBarShowsInTheStatusBarOnceTheCommandTakesAWhileAndGoesWithIt)
