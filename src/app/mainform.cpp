@@ -30,6 +30,7 @@
 #include "table/table_properties_page.h"
 #include "widgets/status_progress.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QStatusBar>
 #include <QApplication>
@@ -42,7 +43,9 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPrinter>
+#include <QResizeEvent>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStyle>
@@ -63,23 +66,119 @@
 namespace trassel {
 namespace {
 
-QWidget* scrollPage(QWidget* content)
-{
-    // Fields with unbounded ranges would ask for room for ten digits; let the page be narrow
-    // and let long labels wrap above their fields instead of pushing the fields off the page.
-    for (QWidget* field : content->findChildren<QWidget*>()) {
-        if (qobject_cast<QAbstractSpinBox*>(field) || qobject_cast<QComboBox*>(field) || qobject_cast<QLineEdit*>(field))
+// A page of parameters in a panel that may be narrow: the labels of its forms stand beside
+// their fields while the page is wide enough for every row that way, and above them when it is
+// not (all rows alike, so the fields stay in one column); whatever still does not fit scrolls.
+// A field grows with the page only as far as its values can use.
+class ParameterPage : public QScrollArea {
+public:
+    explicit ParameterPage(QWidget* content)
+    {
+        // Fields with unbounded ranges would ask for room for ten digits.
+        for (QWidget* field : fields(content))
             if (field->minimumWidth() == 0)
                 field->setMinimumWidth(64);
+        setWidgetResizable(true);
+        setFrameShape(QFrame::NoFrame);
+        setWidget(content);
     }
-    for (QFormLayout* form : content->findChildren<QFormLayout*>())
-        form->setRowWrapPolicy(QFormLayout::WrapLongRows);
-    auto* area = new QScrollArea;
-    area->setWidgetResizable(true);
-    area->setFrameShape(QFrame::NoFrame);
-    area->setWidget(content);
-    return area;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override
+    {
+        arrange();
+        QScrollArea::resizeEvent(event);
+    }
+    void changeEvent(QEvent* event) override
+    {
+        QScrollArea::changeEvent(event);
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            arrange();
+    }
+
+private:
+    // The fields of the page's forms; the editor inside a spin box, a combo box or a list is
+    // part of that control.
+    static QList<QWidget*> fields(QWidget* content)
+    {
+        const auto holdsEditors = [](const QWidget* w) {
+            return qobject_cast<const QAbstractSpinBox*>(w) || qobject_cast<const QComboBox*>(w) ||
+                   qobject_cast<const QAbstractItemView*>(w);
+        };
+        QList<QWidget*> result;
+        for (QWidget* w : content->findChildren<QWidget*>()) {
+            const bool field = qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w);
+            bool inner = false;
+            for (QWidget* up = w->parentWidget(); up != nullptr && up != content; up = up->parentWidget())
+                inner = inner || holdsEditors(up);
+            if (field && !inner)
+                result.append(w);
+        }
+        return result;
+    }
+
+    // The width the page needs with the rows wrapped as `policy` says. The group boxes' layouts
+    // are brought up to date first, innermost first, so that each box reports its new rows.
+    int widthWith(QFormLayout::RowWrapPolicy policy)
+    {
+        QWidget* content = widget();
+        for (QFormLayout* form : content->findChildren<QFormLayout*>())
+            form->setRowWrapPolicy(policy);
+        QList<QWidget*> boxes = content->findChildren<QWidget*>();
+        for (auto box = boxes.crbegin(); box != boxes.crend(); ++box)
+            if ((*box)->layout() != nullptr)
+                (*box)->layout()->activate();
+        if (content->layout() != nullptr)
+            content->layout()->activate();
+        return content->minimumSizeHint().width();
+    }
+
+    void arrange()
+    {
+        QWidget* content = widget();
+        if (content == nullptr || content->findChildren<QFormLayout*>().isEmpty())
+            return;
+        for (QWidget* field : fields(content))
+            field->setMaximumWidth(std::max(field->sizeHint().width(), 24 * field->fontMetrics().averageCharWidth()));
+        // Room for a vertical scroll bar is kept, so that showing one never forces a rewrap.
+        const int room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
+        if (widthWith(QFormLayout::DontWrapRows) > room)
+            widthWith(QFormLayout::WrapAllRows);
+    }
+};
+
+QWidget* scrollPage(QWidget* content)
+{
+    return new ParameterPage(content);
 }
+
+// Gives the right-hand panels of the splitter a width chosen from the splitter's: on a small
+// screen what their controls need with the labels above the fields, on a large one no more than
+// they can use, so the working pages keep the rest. It follows the window's size until the user
+// moves the handle; from then on the splitter keeps what the user chose.
+class PanelShare : public QObject {
+public:
+    explicit PanelShare(QSplitter* splitter) : QObject(splitter), splitter_(splitter)
+    {
+        splitter->installEventFilter(this);
+        connect(splitter, &QSplitter::splitterMoved, this, [this] { splitter_->removeEventFilter(this); });
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == splitter_ && event->type() == QEvent::Resize && splitter_->count() == 2) {
+            const int total = splitter_->width() - splitter_->handleWidth();
+            const int em = splitter_->fontMetrics().averageCharWidth();
+            const int right = std::min(std::clamp(total * 3 / 10, 75 * em, 100 * em), total * 9 / 20);
+            if (right > 0)
+                splitter_->setSizes({total - right, right});
+        }
+        return false;
+    }
+
+private:
+    QSplitter* splitter_;
+};
 
 } // namespace
 
@@ -130,9 +229,9 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     panel1Layout->addWidget(Splitter2);
     Splitter1->addWidget(panel1);
     Splitter1->addWidget(buildRightPanel());
-    Splitter1->setStretchFactor(0, 3);
-    Splitter1->setStretchFactor(1, 2);
-    Splitter1->setSizes({900, 600});
+    Splitter1->setStretchFactor(0, 1);
+    Splitter1->setStretchFactor(1, 0);
+    new PanelShare(Splitter1);
     outer->addWidget(Splitter1, 1);
     setCentralWidget(central);
     buildRibbon();
@@ -436,7 +535,8 @@ QWidget* TFmMainForm::buildRightPanel()
     auto* layout = new QHBoxLayout(panel2);
     layout->setContentsMargins(2, 2, 2, 2);
     layerPanel = new LayerPanel(Document, guard);
-    layout->addWidget(scrollPage(layerPanel), 1);
+    // The parameter pages have the longer labels; the layer panel does with less.
+    layout->addWidget(scrollPage(layerPanel), 2);
 
     auto* properties = new QWidget;
     properties->setObjectName(QStringLiteral("pnlProperties"));
@@ -462,7 +562,7 @@ QWidget* TFmMainForm::buildRightPanel()
     pagePropSection->setObjectName(QStringLiteral("scrbxPropertiesTrassel"));
     PageControl2->addTab(pagePropSection, QStringLiteral("Разрез"));
     right->addWidget(PageControl2, 1);
-    layout->addWidget(properties, 1);
+    layout->addWidget(properties, 3);
     return panel2;
 }
 

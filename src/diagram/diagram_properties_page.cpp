@@ -57,6 +57,7 @@ DiagramPropertiesPage::DiagramPropertiesPage(SurveyDocument& doc, QWidget* paren
     chkCursorVertMarkVisible = checkBox(marks, "chkCursorVertMarkVisible", QStringLiteral("ординаты"));
     marksLayout->addWidget(chkCursorHorizMarkVisible);
     marksLayout->addWidget(chkCursorVertMarkVisible);
+    marksLayout->addStretch(1);  // the two boxes side by side, not spread over a wide page
     cursorLayout->addWidget(marks);
     auto* size = new QGroupBox(QStringLiteral("Размер курсора"), cursor);
     auto* sizeForm = new QFormLayout(size);
