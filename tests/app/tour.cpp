@@ -1,5 +1,6 @@
 // Walks through the example survey as a user would and saves a picture of the main window at
-// each stage, for looking at what the program shows: trassel_tour OUTPUT_DIR
+// each stage, for looking at what the program shows: trassel_tour OUTPUT_DIR [WIDTHxHEIGHT]
+// (1600x1000 when no size is given; 1024x700 shows a small screen).
 #include "app/mainform.h"
 #include "section/section_page.h"
 #include "diagram/chart_view.h"
@@ -21,9 +22,15 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    QSize size(1600, 1000);
+    if (argc > 2) {
+        const QStringList parts = QString::fromLocal8Bit(argv[2]).split(QLatin1Char('x'));
+        if (parts.size() == 2 && parts[0].toInt() > 0 && parts[1].toInt() > 0)
+            size = QSize(parts[0].toInt(), parts[1].toInt());
+    }
     test::FakeServices services;
     TFmMainForm form(&services);
-    form.resize(1600, 1000);
+    form.resize(size);
     form.show();
     QTest::qWait(200);
     auto shot = [&](const char* name) {
@@ -59,6 +66,15 @@ int main(int argc, char** argv)
     form.acnPlotRazrezPoligon->trigger();
     form.PageControl1->setCurrentWidget(form.pageSection);
     shot("04-section.png");
+    // Every page of the properties, and the remaining working pages.
+    for (int page = 0; page < form.PageControl2->count(); ++page) {
+        form.PageControl2->setCurrentIndex(page);
+        shot(qPrintable(QStringLiteral("06-properties-%1.png").arg(page + 1)));
+    }
+    for (int page = 0; page < form.PageControl1->count(); ++page) {
+        form.PageControl1->setCurrentIndex(page);
+        shot(qPrintable(QStringLiteral("07-page-%1.png").arg(page + 1)));
+    }
     form.sectionPage->image().copy(0, 0, 1400, form.sectionPage->image().height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)
         qWarning("error: %s", qPrintable(e));
