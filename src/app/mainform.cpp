@@ -263,6 +263,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     // Every change of a section parameter draws the section again, as the command would; every
     // change of a layer's style draws the section (but for the point colour) and the diagram.
     connect(sectionProperties, &SectionPropertiesPage::redrawRequested, this, [this] { acnPlotRazrezPoligon->trigger(); });
+    sectionPage->setParameterEditors({sectionProperties, layerPanel});
     connect(sectionPage, &SectionPage::soilLabelRequested, this, [this](QPoint at) { runGuarded([this, at] { imgSectionSoilLabel(at); }); });
     connect(layerPanel, &LayerPanel::redrawRequested, this, [this](bool section) {
         if (section)

@@ -93,6 +93,7 @@ void SectionPage::plotPolygons()
             plotPolygons(SectionProgress{});
         } else {
             StatusProgress progress(this, QStringLiteral("Построение разреза"));
+            progress.setTypingStops(parameterEditors_);
             plotPolygons(progress.report());
             if (progress.cancelled())
                 return;

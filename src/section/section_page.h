@@ -7,13 +7,16 @@
 #include "section/section_renderer.h"
 
 #include <QImage>
+#include <QList>
 #include <QPoint>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QPrinter;
@@ -48,6 +51,9 @@ public:
     void plotPolygons();
     // The same with the given progress; a progress that throws Cancelled cancels.
     void plotPolygons(const SectionProgress& progress);
+    // The panels whose spin boxes redraw the section on every change: a key typed into one of
+    // them stops a long drawing (the next one follows with the new value), so typing never waits.
+    void setParameterEditors(QList<QPointer<QWidget>> editors) { parameterEditors_ = std::move(editors); }
     // "Построить разрез": gives the bitmap the width SectionWidth, draws nothing.
     void applyWidth();
     // "Выработки": the boreholes drawn over the section as it stands.
@@ -90,6 +96,7 @@ private:
     std::uint32_t lastGroup_ = 0;
     SectionPrintOptions printOptions_;
     bool drawn_ = false;
+    QList<QPointer<QWidget>> parameterEditors_;
     bool drawing_ = false;      // a drawing is under way (it lets the window repaint)
     bool redrawAgain_ = false;  // asked for again meanwhile
     bool boreholesDrawn_ = false;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -25,6 +26,16 @@ constexpr qint64 kPumpEveryMs = 40;
 constexpr qint64 kShowAfterMs = 250;
 
 bool IsEscape(const QEvent* event) { return static_cast<const QKeyEvent*>(event)->key() == Qt::Key_Escape; }
+
+// The control that takes the keys: a spin box's line edit stands for the spin box.
+QWidget* FocusedControl()
+{
+    QWidget* focus = QApplication::focusWidget();
+    for (QWidget* w = focus; w != nullptr; w = w->parentWidget())
+        if (qobject_cast<QAbstractSpinBox*>(w) != nullptr)
+            return w;
+    return focus;
+}
 
 } // namespace
 
@@ -53,6 +64,10 @@ StatusProgress::~StatusProgress()
     }
     qApp->removeEventFilter(this);
     QApplication::restoreOverrideCursor();
+    // The keys typed meanwhile go where the user typed them, in order, after the command.
+    if (QWidget* focus = QApplication::focusWidget())
+        for (std::unique_ptr<QKeyEvent>& key : typed_)
+            QCoreApplication::postEvent(focus, key.release());
     if (bar_ != nullptr) {
         delete label_;
         delete meter_;
@@ -77,6 +92,24 @@ void StatusProgress::tell(long long done, long long total)
         pump();
     if (cancelled_ && cancellable_)
         throw Cancelled();
+}
+
+void StatusProgress::setTypingStops(const QList<QPointer<QWidget>>& editors)
+{
+    if (outer_ != nullptr)
+        return;  // the outer command decides what stops it
+    typingStops_ = editors;
+}
+
+bool StatusProgress::typingStops() const
+{
+    QWidget* spin = FocusedControl();
+    if (qobject_cast<QAbstractSpinBox*>(spin) == nullptr)
+        return false;
+    for (const QPointer<QWidget>& editor : typingStops_)
+        if (editor != nullptr && (editor == spin || editor->isAncestorOf(spin)))
+            return true;
+    return false;
 }
 
 void StatusProgress::setCancellable(bool cancellable)
@@ -145,14 +178,24 @@ bool StatusProgress::eventFilter(QObject* watched, QEvent* event)
         event->accept();
         return true;
     case QEvent::KeyPress:
-        if (IsEscape(event) && cancellable_)
+    case QEvent::KeyRelease: {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape) {
+            if (event->type() == QEvent::KeyPress && cancellable_)
+                cancelled_ = true;
+            return true;
+        }
+        if (cancellable_ && event->type() == QEvent::KeyPress && typingStops())
             cancelled_ = true;
+        typed_.push_back(std::make_unique<QKeyEvent>(event->type(), key->key(), key->modifiers(), key->text(),
+                                                     key->isAutoRepeat(), key->count()));
         return true;
+    }
     case QEvent::Close:
         // The window closes (and asks about unsaved work) after the command, not in its middle.
         event->ignore();
         return true;
-    // Releases pass: a button or a spin arrow pressed before the command must see its release.
+    // Mouse releases pass: a button or a spin arrow pressed before the command must see its release.
     case QEvent::Shortcut:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonDblClick:

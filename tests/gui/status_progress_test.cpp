@@ -6,15 +6,20 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QThread>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
+
+#include <utility>
 
 namespace trassel {
 namespace {
@@ -58,7 +63,7 @@ TEST_F(StatusProgressTest, EscStopsTheCommandWhileOtherInputAndClosingWaitForIts
         StatusProgress progress(button, QStringLiteral("Импорт таблицы"));
         const Progress report = progress.report();
         postClick();
-        postKey(Qt::Key_Space);  // would click the focused button
+        postKey(Qt::Key_Space);  // clicks the focused button, but only once the command is over
         button->setFocus();
         report(0, 1000);  // the first report lets the window repaint at once
         EXPECT_EQ(clicks, 0);
@@ -72,10 +77,55 @@ TEST_F(StatusProgressTest, EscStopsTheCommandWhileOtherInputAndClosingWaitForIts
         EXPECT_TRUE(progress.cancelled());
         EXPECT_THROW(report(20, 1000), Cancelled);  // and it stays stopped
     }
-    // Over: input and closing work again.
-    QTest::mouseClick(button, Qt::LeftButton);
+    // Over: the key typed meanwhile takes effect (the click meanwhile does not), and input
+    // and closing work again.
+    QApplication::processEvents();
     EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(button, Qt::LeftButton);
+    EXPECT_EQ(clicks, 2);
     EXPECT_TRUE(window.close());
+}
+
+TEST_F(StatusProgressTest, KeysTypedMeanwhileReachTheirFieldAfterwardsAndTypingIntoAParameterStopsARedraw)
+{
+    auto* panel = new QWidget;
+    auto* spin = new QSpinBox(panel);
+    spin->setRange(0, 100000);
+    auto* edit = new QLineEdit;
+    auto* layout = new QVBoxLayout(button);
+    layout->addWidget(panel);
+    layout->addWidget(edit);
+    QApplication::processEvents();
+
+    // Typed ahead into a field while a command runs: nothing reaches the field meanwhile, and
+    // all of it, in order, once the command is over.
+    edit->setFocus();
+    {
+        StatusProgress progress(button, QStringLiteral("Импорт таблицы"));
+        progress.setTypingStops({panel});
+        for (const auto& [key, text] : {std::pair{Qt::Key_A, QStringLiteral("a")}, std::pair{Qt::Key_B, QStringLiteral("b")}}) {
+            QCoreApplication::postEvent(edit, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+            QCoreApplication::postEvent(edit, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
+        }
+        progress.tell(0, 10);
+        EXPECT_FALSE(progress.cancelled());  // the field is no parameter
+        EXPECT_TRUE(edit->text().isEmpty());
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(edit->text(), QStringLiteral("ab"));
+
+    // A digit typed into a parameter's spin box stops the redraw it would make stale, and the
+    // digit then goes into the spin box.
+    spin->setFocus();
+    spin->selectAll();
+    {
+        StatusProgress progress(button, QStringLiteral("Построение разреза"));
+        progress.setTypingStops({panel});
+        QCoreApplication::postEvent(spin, new QKeyEvent(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7")));
+        EXPECT_THROW(progress.tell(0, 10), Cancelled);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(spin->value(), 7);
 }
 
 TEST_F(StatusProgressTest, AMessageTheCommandShowsIsAnsweredAsUsual)
