@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "qt_app.h"
+#include "support/pdf_pages.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -24,22 +25,8 @@ namespace {
 
 [[maybe_unused]] auto* const kApp = ::testing::AddGlobalTestEnvironment(new testing::QtAppEnvironment<QGuiApplication>);
 
-int PdfPageCount(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
-    return static_cast<int>(QString::fromLatin1(file.readAll()).count(page));
-}
-
-// A4 landscape with 10 mm margins, written as PDF to `path`.
-void SetUpPdf(QPrinter& printer, const QString& path)
-{
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
-    printer.setOutputFileName(path);
-}
+using test::PdfPageCount;
+using test::SetUpPdf;
 
 // What the painting was asked for on one sheet, and the painter's state at that moment.
 struct PaintCall {

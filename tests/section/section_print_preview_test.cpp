@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "qt_app.h"
+#include "support/pdf_pages.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -28,22 +29,8 @@ namespace {
 
 [[maybe_unused]] auto* const kApp = ::testing::AddGlobalTestEnvironment(new testing::QtAppEnvironment<QApplication>);
 
-int PdfPageCount(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
-    return static_cast<int>(QString::fromLatin1(file.readAll()).count(page));
-}
-
-void SetUpPdf(QPrinter& printer, const QString& path)
-{
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
-                                      QPageLayout::Millimeter));
-    printer.setOutputFileName(path);
-}
+using test::PdfPageCount;
+using test::SetUpPdf;
 
 // The 2 km section at 200 px per picket and 2 px per cm: its own scales are 1 : 1890 and 1 : 19.
 SectionPrintSource Section(int* paints = nullptr)
