@@ -5,7 +5,7 @@
 // on the diagram: a table write and the full rebuild, target under 40 ms. The ChartView
 // benchmarks hand 500,000 points per series with marks on to the plot and render it
 // offscreen: once with the diagram's usual 2-picket window, once with everything in view.
-#include "diagram/chart_view.h"
+#include "diagram/qt/chart_view.h"
 #include "diagram/diagram.h"
 #include "layers/layers.h"
 #include "table/grid.h"

@@ -6,8 +6,8 @@
 // is what every editing command costs the view afterwards. cells_read counts the cells the
 // view asked the grid for: it stays at a screenful, whatever the row count.
 #include "table/grid.h"
-#include "table/grid_table_model.h"
-#include "table/string_grid_view.h"
+#include "table/qt/grid_table_model.h"
+#include "table/qt/string_grid_view.h"
 
 #include "reference_table.h"
 

@@ -6,8 +6,8 @@
 // picture_bytes is what the picture takes in memory, which stays one byte a pixel.
 // BM_PaintVisiblePart paints the part of imgRadarogramma a window shows, far into the picture:
 // its cost follows the window, not the picture.
-#include "radargram/radargram_image.h"
-#include "radargram/radargram_panel.h"
+#include "radargram/qt/radargram_image.h"
+#include "radargram/qt/radargram_panel.h"
 
 #include <QApplication>
 #include <QDir>

@@ -8,12 +8,12 @@
 //   BM_WholeBitmap/200000        the 80,000 x 355 bitmap of the raster export
 //   BM_Pdf/200000                the PDF export of the 20 km section (file size as a counter)
 //   BM_Straightforward/20000     one polygon call per layer over a 2 km dense survey, for scale
-#include "platform/drawing_record.h"
+#include "drawing/drawing_record.h"
 #include "platform/image_export.h"
 #include "platform/qt_canvas.h"
 #include "section/section_renderer.h"
 #include "table/grid.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <QFileInfo>
 #include <QImage>

@@ -2,7 +2,7 @@
 // accepts is written to a text that reads back to a value written the same way; the same for
 // any double spelled by the input's first eight bytes.
 #include "fuzz_support.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <cmath>
 #include <cstdint>

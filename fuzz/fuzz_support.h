@@ -2,7 +2,7 @@
 // What the fuzz targets share: loading bytes into a grid the way the import does, and an
 // independent, plain reading of the same bytes to compare with.
 #include "base/error.h"
-#include "table/cp1251.h"
+#include "base/cp1251.h"
 #include "table/grid.h"
 
 #include <cstdlib>

@@ -1,10 +1,10 @@
 #include "app/application.h"
 
 #include "app/mainform.h"
-#include "boreholes/skv.h"
-#include "dialogs/about.h"
-#include "dialogs/list.h"
-#include "settings/options.h"
+#include "boreholes/qt/skv.h"
+#include "dialogs/qt/about.h"
+#include "dialogs/qt/list.h"
+#include "settings/qt/options.h"
 #include "settings/options_location.h"
 
 #include <QIcon>

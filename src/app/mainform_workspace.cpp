@@ -7,11 +7,11 @@
 #include "app/ui_services.h"
 #include "base/atomic_file.h"
 #include "base/error.h"
-#include "dialogs/list.h"
+#include "dialogs/qt/list.h"
 #include "document/workspace.h"
 #include "platform/qt_text.h"
-#include "radargram/radargram_panel.h"
-#include "section/section_page.h"
+#include "radargram/qt/radargram_panel.h"
+#include "section/qt/section_page.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>

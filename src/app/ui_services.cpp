@@ -1,6 +1,6 @@
 #include "app/ui_services.h"
 
-#include "section/section_print_preview.h"
+#include "section/qt/section_print_preview.h"
 
 #include <QApplication>
 #include <QPushButton>

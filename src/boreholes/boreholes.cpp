@@ -1,9 +1,9 @@
 #include "boreholes/boreholes.h"
 
 #include "chart/chart_model.h"
-#include "platform/canvas.h"
+#include "drawing/canvas.h"
 #include "table/grid.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <cmath>
 

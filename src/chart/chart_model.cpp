@@ -1,7 +1,7 @@
 #include "chart/chart_model.h"
 
 #include "base/error.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <algorithm>
 #include <utility>

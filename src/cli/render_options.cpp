@@ -3,7 +3,7 @@
 #include "base/error.h"
 #include "table/grid.h"
 #include "table/grid_io.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <algorithm>
 #include <cmath>

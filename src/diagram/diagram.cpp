@@ -3,7 +3,7 @@
 #include "base/error.h"
 #include "layers/layers.h"
 #include "table/grid.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 namespace trassel {
 namespace {

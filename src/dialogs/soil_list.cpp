@@ -1,6 +1,6 @@
 #include "dialogs/soil_list.h"
 
-#include "table/cp1251.h"
+#include "base/cp1251.h"
 
 #include "base/utf8.h"
 

@@ -1,7 +1,7 @@
 #include "document/annotation_edits.h"
 
 #include "document/survey_document.h"
-#include "platform/drawing_record.h"
+#include "drawing/drawing_record.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 #include "document/layer_edits.h"
 #include "document/table_edits.h"
 #include "table/grid_io.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 #include "table/pickets.h"
 
 #include <algorithm>

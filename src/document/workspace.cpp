@@ -6,7 +6,7 @@
 #include "base/error.h"
 #include "base/progress.h"
 #include "document/survey_document.h"
-#include "platform/drawing_record.h"
+#include "drawing/drawing_record.h"
 #include "table/grid.h"
 
 #include <nlohmann/json.hpp>

@@ -4,7 +4,7 @@
 // document of its own and hands it over only when the whole file was read, so a damaged file
 // never touches the work in the window.
 #include "base/progress.h"
-#include "platform/canvas.h"
+#include "drawing/canvas.h"
 
 #include <cstdint>
 #include <memory>

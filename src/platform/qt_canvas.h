@@ -3,8 +3,8 @@
 // hold at once, and any vector device (PDF, SVG, printer) through a painter. All of them draw
 // a canvas operation the same way, so a tile of a replayed record is pixel for pixel the same
 // part of the whole bitmap.
-#include "platform/canvas.h"
-#include "platform/drawing_record.h"
+#include "drawing/canvas.h"
+#include "drawing/drawing_record.h"
 #include "platform/qt_convert.h"
 
 #include <QColor>

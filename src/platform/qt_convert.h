@@ -1,6 +1,6 @@
 #pragma once
 // Conversions between the core's values (UTF-8 text, 0x00BBGGRR colours, fill ordinals) and Qt's.
-#include "platform/canvas.h"
+#include "drawing/canvas.h"
 
 #include <QBrush>
 #include <QColor>

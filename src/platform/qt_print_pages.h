@@ -1,7 +1,7 @@
 #pragma once
 // Printing of the geological section on a Qt printer: the sheets PlanSectionPrint lays out, each
 // painted through the section's own painting, with its footer and the marks of its overlaps.
-#include "platform/print_pages.h"
+#include "drawing/print_pages.h"
 
 #include <QImage>
 #include <QPrinter>

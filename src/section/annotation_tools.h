@@ -2,7 +2,7 @@
 // The hand annotations of the section: soil names written from the soil list, pen strokes
 // and the eraser, drawn on the section's canvas (so they are exported and printed with it and
 // vanish when the section is drawn again).
-#include "platform/canvas.h"
+#include "drawing/canvas.h"
 
 #include <string_view>
 

@@ -2,7 +2,7 @@
 
 #include "base/error.h"
 #include "table/grid.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 #include "table/pickets.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 // layer's boundary, picket marks and labels, depth labels and the depth scale, all into the
 // section bitmap's canvas, whose pen, brush and font carry over from one drawing to the next.
 #include "base/progress.h"
-#include "platform/canvas.h"
+#include "drawing/canvas.h"
 
 #include <functional>
 #include <span>

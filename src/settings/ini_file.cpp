@@ -2,8 +2,8 @@
 
 #include "base/atomic_file.h"
 #include "base/error.h"
-#include "table/cp1251.h"
-#include "table/numbers.h"
+#include "base/cp1251.h"
+#include "base/numbers.h"
 
 #include <cerrno>
 #include <sys/stat.h>

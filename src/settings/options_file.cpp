@@ -1,6 +1,6 @@
 #include "settings/options_file.h"
 
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 namespace trassel {
 namespace {

@@ -1,8 +1,8 @@
 #include "table/grid.h"
 
 #include "base/error.h"
-#include "table/cp1251.h"
-#include "table/numbers.h"
+#include "base/cp1251.h"
+#include "base/numbers.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,9 +1,9 @@
 #include "table/grid_editing.h"
 
 #include "base/error.h"
-#include "table/cp1251.h"
+#include "base/cp1251.h"
 #include "table/grid_io.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <algorithm>
 #include <limits>

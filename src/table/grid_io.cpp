@@ -1,7 +1,7 @@
 #include "table/grid_io.h"
 
 #include "base/error.h"
-#include "table/cp1251.h"
+#include "base/cp1251.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "table/pickets.h"
 
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <algorithm>
 #include <cmath>

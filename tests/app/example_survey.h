@@ -4,8 +4,8 @@
 #include "app/mainform.h"
 #include "controls.h"
 #include "fake_services.h"
-#include "layers/layer_manager_view.h"
-#include "table/string_grid_view.h"
+#include "layers/qt/layer_manager_view.h"
+#include "table/qt/string_grid_view.h"
 
 #include <QAction>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Answers the main window's dialogs from the test and records every message it would show.
 #include "app/ui_services.h"
-#include "section/section_print_preview.h"
+#include "section/qt/section_print_preview.h"
 
 #include <QPrinter>
 #include <QString>

@@ -1,14 +1,14 @@
 #include "app/mainform.h"
 #include "app/ribbon.h"
-#include "boreholes/skv.h"
+#include "boreholes/qt/skv.h"
 #include "controls.h"
 #include "diagram/diagram.h"
 #include "example_survey.h"
 #include "platform/qt_canvas.h"
-#include "radargram/radargram_panel.h"
-#include "section/section_page.h"
-#include "section/section_view.h"
-#include "table/string_grid_view.h"
+#include "radargram/qt/radargram_panel.h"
+#include "section/qt/section_page.h"
+#include "section/qt/section_view.h"
+#include "table/qt/string_grid_view.h"
 
 #include <QAction>
 #include <QScrollBar>

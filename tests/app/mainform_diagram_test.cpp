@@ -1,9 +1,9 @@
 #include "app/mainform.h"
 #include "controls.h"
-#include "diagram/chart_view.h"
+#include "diagram/qt/chart_view.h"
 #include "example_survey.h"
-#include "layers/layer_manager_view.h"
-#include "table/string_grid_view.h"
+#include "layers/qt/layer_manager_view.h"
+#include "table/qt/string_grid_view.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,7 +4,7 @@
 #include "app/mainform.h"
 #include "app/ribbon.h"
 #include "fake_services.h"
-#include "layers/layer_panel.h"
+#include "layers/qt/layer_panel.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>

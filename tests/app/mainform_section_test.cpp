@@ -1,13 +1,13 @@
 #include "app/mainform.h"
 #include "base/error.h"
-#include "section/section_page.h"
+#include "section/qt/section_page.h"
 #include "controls.h"
 #include "widgets/style_controls.h"
 #include "example_survey.h"
-#include "layers/layer_manager_view.h"
+#include "layers/qt/layer_manager_view.h"
 #include "platform/qt_canvas.h"
-#include "section/section_view.h"
-#include "table/string_grid_view.h"
+#include "section/qt/section_view.h"
+#include "table/qt/string_grid_view.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,11 +4,11 @@
 #include "controls.h"
 #include "example_survey.h"
 #include "fake_services.h"
-#include "section/section_view.h"
-#include "settings/options.h"
-#include "dialogs/list.h"
+#include "section/qt/section_view.h"
+#include "settings/qt/options.h"
+#include "dialogs/qt/list.h"
 #include "platform/qt_canvas.h"
-#include "section/section_page.h"
+#include "section/qt/section_page.h"
 
 #include <QAction>
 #include <QCheckBox>

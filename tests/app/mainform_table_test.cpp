@@ -4,8 +4,8 @@
 #include "example_survey.h"
 #include "fake_services.h"
 #include "table/grid_io.h"
-#include "table/grid_table_model.h"
-#include "table/string_grid_view.h"
+#include "table/qt/grid_table_model.h"
+#include "table/qt/string_grid_view.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,11 +2,11 @@
 #include "controls.h"
 #include "app/ribbon.h"
 #include "widgets/style_controls.h"
-#include "dialogs/about.h"
+#include "dialogs/qt/about.h"
 #include "fake_services.h"
-#include "table/cp1251.h"
+#include "base/cp1251.h"
 #include "table/grid_io.h"
-#include "table/string_grid_view.h"
+#include "table/qt/string_grid_view.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,9 +2,9 @@
 // back whole; damaged files, unsaved work, the recent list and dropped files.
 #include "app/mainform.h"
 #include "controls.h"
-#include "dialogs/list.h"
+#include "dialogs/qt/list.h"
 #include "example_survey.h"
-#include "section/section_page.h"
+#include "section/qt/section_page.h"
 #include "table/grid_io.h"
 
 #include <QFile>

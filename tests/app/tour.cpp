@@ -2,13 +2,13 @@
 // each stage, for looking at what the program shows: trassel_tour OUTPUT_DIR [WIDTHxHEIGHT]
 // (1600x1000 when no size is given; 1024x700 shows a small screen).
 #include "app/mainform.h"
-#include "section/section_page.h"
-#include "diagram/chart_view.h"
+#include "section/qt/section_page.h"
+#include "diagram/qt/chart_view.h"
 #include "fake_services.h"
-#include "layers/layer_manager_view.h"
+#include "layers/qt/layer_manager_view.h"
 #include "widgets/style_controls.h"
 #include "platform/qt_canvas.h"
-#include "table/string_grid_view.h"
+#include "table/qt/string_grid_view.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "boreholes/boreholes.h"
 #include "chart/chart_model.h"
 #include "document/survey_document.h"
-#include "probe_canvas.h"
+#include "support/probe_canvas.h"
 #include "table/grid.h"
 #include "table/grid_io.h"
 

@@ -2,9 +2,9 @@
 
 #include "base/error.h"
 #include "document/survey_document.h"
-#include "table/cp1251.h"
+#include "base/cp1251.h"
 #include "table/grid.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 #include "table/pickets.h"
 
 #include "support/error_text.h"

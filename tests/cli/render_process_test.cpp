@@ -5,11 +5,11 @@
 #include "boreholes/boreholes.h"
 #include "document/survey_document.h"
 #include "document/workspace.h"
-#include "platform/drawing_record.h"
+#include "drawing/drawing_record.h"
 #include "platform/qt_canvas.h"
 #include "qt_app.h"
 #include "section/section_renderer.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include "support/error_text.h"
 

@@ -1,4 +1,4 @@
-#include "diagram/chart_view.h"
+#include "diagram/qt/chart_view.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,8 +1,8 @@
-#include "diagram/diagram_output.h"
+#include "diagram/qt/diagram_output.h"
 
 #include "base/atomic_file.h"
-#include "diagram/chart_view.h"
-#include "diagram/diagram_page.h"
+#include "diagram/qt/chart_view.h"
+#include "diagram/qt/diagram_page.h"
 #include "document/survey_document.h"
 #include "support/error_text.h"
 

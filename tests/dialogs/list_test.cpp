@@ -1,6 +1,6 @@
 // The soil list window: its start state and layout, the commands of its context menu, loading
 // a list from a file and the label font.
-#include "dialogs/list.h"
+#include "dialogs/qt/list.h"
 
 #include "app/controls.h"
 

@@ -1,7 +1,7 @@
 #include "document/survey_document.h"
 
 #include "base/error.h"
-#include "table/cp1251.h"
+#include "base/cp1251.h"
 
 #include "document/document_state.h"
 

@@ -5,7 +5,7 @@
 
 #include "base/error.h"
 #include "document/survey_document.h"
-#include "platform/drawing_record.h"
+#include "drawing/drawing_record.h"
 #include "section/annotation_tools.h"
 #include "table/grid_io.h"
 

@@ -1,4 +1,4 @@
-#include "dialogs/about.h"
+#include "dialogs/qt/about.h"
 
 #include <QFontInfo>
 #include <QGuiApplication>

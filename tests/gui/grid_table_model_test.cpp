@@ -1,4 +1,4 @@
-#include "table/grid_table_model.h"
+#include "table/qt/grid_table_model.h"
 
 #include "table/grid.h"
 

@@ -1,8 +1,8 @@
-#include "table/string_grid_view.h"
+#include "table/qt/string_grid_view.h"
 
 #include "base/error.h"
 #include "table/grid.h"
-#include "table/grid_table_model.h"
+#include "table/qt/grid_table_model.h"
 
 #include <QAbstractButton>
 #include <QApplication>

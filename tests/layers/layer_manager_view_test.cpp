@@ -1,4 +1,4 @@
-#include "layers/layer_manager_view.h"
+#include "layers/qt/layer_manager_view.h"
 
 #include <QApplication>
 #include <QSignalSpy>

@@ -1,7 +1,7 @@
 // The section drawn once into a record and shown anywhere: the replayed bitmap, every tile of
 // it and the strip-by-strip polygons are pixel for pixel the straightforward drawing, on a
 // sparse survey and on one as dense as a real radar survey.
-#include "platform/drawing_record.h"
+#include "drawing/drawing_record.h"
 #include "platform/qt_canvas.h"
 #include "platform/image_export.h"
 #include "base/error.h"
@@ -9,7 +9,7 @@
 #include "qt_app.h"
 #include "section/section_renderer.h"
 #include "table/grid.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 // Reading radargram files: the kind follows the extension in any letter case, the pixel format
 // is kept, and whatever cannot be read to its end is refused with a message naming the file.
-#include "radargram/radargram_image.h"
+#include "radargram/qt/radargram_image.h"
 
 #include "support/error_text.h"
 

@@ -1,9 +1,9 @@
 // The radargram panel: the picture at its own size in a scroll box, loads that keep the former
 // picture when they fail, and the clicks that line the section image up with the radargram.
-#include "radargram/radargram_panel.h"
+#include "radargram/qt/radargram_panel.h"
 
 #include "app/controls.h"
-#include "section/section_view.h"
+#include "section/qt/section_view.h"
 #include "support/error_text.h"
 
 #include <QApplication>

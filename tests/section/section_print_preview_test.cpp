@@ -1,6 +1,6 @@
 // The section's print preview: the choice of fit and scales, preset from the section, printed
 // straight or shown in the preview window, whose sheets follow every change.
-#include "section/section_print_preview.h"
+#include "section/qt/section_print_preview.h"
 
 #include "base/error.h"
 #include "qt_app.h"

@@ -2,9 +2,9 @@
 #include "section/section_renderer.h"
 
 #include "base/error.h"
-#include "probe_canvas.h"
+#include "support/probe_canvas.h"
 #include "table/grid.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <gtest/gtest.h>
 

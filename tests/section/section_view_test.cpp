@@ -1,8 +1,8 @@
 // The section page: the image control shows the bitmap at the size the commands give it and
 // reports the mouse in its own coordinates.
-#include "section/section_view.h"
+#include "section/qt/section_view.h"
 
-#include "platform/drawing_record.h"
+#include "drawing/drawing_record.h"
 #include "platform/qt_canvas.h"
 #include "qt_app.h"
 #include "section/section_renderer.h"

@@ -101,3 +101,27 @@ TEST(CoreBoundary, NoToolkitHeaderReachesTheCore)
         }
     }
 }
+
+// Where a file lives says which layer it belongs to: the Qt files of a subsystem sit in its
+// qt/ folder, and the folders of the Qt layers (app, widgets, platform) hold only Qt files.
+// Every other file is core, whether the core library compiles it yet or not.
+TEST(CoreBoundary, TheFolderSaysTheLayer)
+{
+    const std::set<std::string> qtFolders = {"app", "widgets", "platform"};
+    int coreFiles = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(kSrc)) {
+        const fs::path rel = fs::relative(entry.path(), kSrc);
+        const std::string ext = rel.extension().string();
+        if (ext != ".h" && ext != ".cpp")
+            continue;
+        bool qtPlace = qtFolders.count(rel.begin()->string()) > 0;
+        for (const auto& part : rel.parent_path())
+            qtPlace = qtPlace || part == "qt";
+        if (qtPlace)
+            continue;
+        ++coreFiles;
+        for (const std::string& header : includes(readFile(entry.path())))
+            EXPECT_FALSE(isToolkitHeader(header)) << rel << " includes " << header << " outside a qt/ folder";
+    }
+    EXPECT_GT(coreFiles, 40);
+}

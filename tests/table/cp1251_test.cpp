@@ -1,4 +1,4 @@
-#include "table/cp1251.h"
+#include "base/cp1251.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "base/error.h"
-#include "table/cp1251.h"
+#include "base/cp1251.h"
 #include "table/grid_io.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "base/error.h"
-#include "table/numbers.h"
+#include "base/numbers.h"
 
 #include <gtest/gtest.h>
 

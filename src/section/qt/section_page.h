@@ -1,0 +1,108 @@
+#pragma once
+// The page "Разрез": the section bitmap in its white scroll box, and the commands that draw,
+// export and print it from the document's table, layers and section parameters.
+#include "document/workspace.h"
+#include "drawing/drawing_record.h"
+#include "platform/qt_print_pages.h"
+#include "section/section_renderer.h"
+
+#include <QImage>
+#include <QList>
+#include <QPoint>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QPrinter;
+
+namespace trassel {
+
+class QtCanvasServices;
+class SectionImage;
+class SectionView;
+class SurveyDocument;
+class AnnotationEdit;
+
+// Which button of the section's tool bar is down.
+enum class SectionTool { None, Cursor, WriteGround, Pen, Lastik };
+
+class SectionPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit SectionPage(SurveyDocument& doc, QWidget* parent = nullptr);
+    ~SectionPage() override;
+
+    SectionView* scrbxTrassel = nullptr;
+    SectionImage* imgSection = nullptr;
+    // The section's canvas: its drawing state, and the record every drawing goes into.
+    RecordingCanvas& canvas() { return *canvas_; }
+    const DrawingRecord& record() const { return record_; }
+    // The section bitmap as a whole (for tests and the raster export).
+    QImage image() const;
+
+    // "Построить разрез полигонами": every checked layer, the last one first. A drawing of a
+    // long survey shows its progress and can be cancelled, which leaves the former section.
+    void plotPolygons();
+    // The same with the given progress; a progress that throws Cancelled cancels.
+    void plotPolygons(const SectionProgress& progress);
+    // The panels whose spin boxes redraw the section on every change: a key typed into one of
+    // them stops a long drawing (the next one follows with the new value), so typing never waits.
+    void setParameterEditors(QList<QPointer<QWidget>> editors) { parameterEditors_ = std::move(editors); }
+    // "Построить разрез": gives the bitmap the width SectionWidth, draws nothing.
+    void applyWidth();
+    // "Выработки": the boreholes drawn over the section as it stands.
+    void plotSkv();
+    // Whether the section shown was drawn by "Построить разрез полигонами", and "Выработки" over it.
+    bool drawn() const { return drawn_; }
+    bool boreholesDrawn() const { return boreholesDrawn_; }
+    // Annotations brought back with a workspace: drawn over the section, one group each.
+    void restoreAnnotations(const std::vector<WorkspaceAnnotation>& annotations);
+    // By the name's extension: PDF and SVG as vectors, JPEG, PNG and BMP as the bitmap.
+    void exportImage(const QString& fileName);
+    // The section as the printing needs it: its size, its transform and how to paint a part.
+    SectionPrintSource printSource() const;
+    // How the last printout met the sheets; the next preview starts from it.
+    const SectionPrintOptions& printOptions() const { return printOptions_; }
+    void setPrintOptions(const SectionPrintOptions& options) { printOptions_ = options; }
+    void print(QPrinter& printer);
+
+    // The annotation tools: the button down decides what a press and a move on the image do.
+    void setTool(SectionTool tool) { tool_ = tool; }
+    SectionTool tool() const { return tool_; }
+    // A soil label at `at`, one undoable step.
+    void writeSoil(QPoint at, const std::string& soil);
+    void imgSectionMouseDown(QPoint at, Qt::MouseButton button);
+    void imgSectionMouseMove(QPoint at, Qt::MouseButtons buttons);
+    void imgSectionMouseUp(QPoint at, Qt::MouseButton button);
+
+signals:
+    // A press with "Подписи" down: the window writes the soil chosen in the soil list.
+    void soilLabelRequested(QPoint at);
+
+private:
+    void showSizes();
+    std::uint32_t newGroup() { return ++lastGroup_; }
+
+    SurveyDocument* doc_;
+    DrawingRecord record_;
+    std::unique_ptr<QtCanvasServices> services_;
+    std::unique_ptr<RecordingCanvas> canvas_;
+    std::uint32_t lastGroup_ = 0;
+    SectionPrintOptions printOptions_;
+    bool drawn_ = false;
+    QList<QPointer<QWidget>> parameterEditors_;
+    bool drawing_ = false;      // a drawing is under way (it lets the window repaint)
+    bool redrawAgain_ = false;  // asked for again meanwhile
+    bool boreholesDrawn_ = false;
+    SectionTool tool_ = SectionTool::Cursor;
+    int subscription_ = 0;
+    std::unique_ptr<AnnotationEdit> stroke_;  // the pen or eraser stroke being drawn
+};
+
+} // namespace trassel

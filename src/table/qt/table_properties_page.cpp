@@ -1,0 +1,92 @@
+#include "table/qt/table_properties_page.h"
+
+#include "document/survey_document.h"
+#include "platform/qt_convert.h"
+#include "table/qt/string_grid_view.h"
+#include "widgets/style_controls.h"
+
+#include <QComboBox>
+#include <QCommandLinkButton>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+namespace trassel {
+
+TablePropertiesPage::TablePropertiesPage(SurveyDocument& doc, CommandGuard guard, QWidget* parent)
+    : QWidget(parent), doc_(&doc), guard_(std::move(guard))
+{
+    auto* form = new QFormLayout(this);
+    seNumberOfHeaderRows = makeSpinEdit(this, "seNumberOfHeaderRows", 1, 1, 0, 10);
+    form->addRow(QStringLiteral("Количество заголовочных строк"), seNumberOfHeaderRows);
+    cmbDelimiter = new QComboBox(this);
+    cmbDelimiter->setObjectName(QStringLiteral("cmbDelimiter"));
+    cmbDelimiter->setEditable(true);
+    cmbDelimiter->setInsertPolicy(QComboBox::NoInsert);
+    cmbDelimiter->addItems({QStringLiteral("табуляция"), QStringLiteral("точка с запятой"), QStringLiteral("запятая"),
+                            QStringLiteral("пробел")});
+    cmbDelimiter->setCurrentIndex(-1);
+    cmbDelimiter->setEditText(QStringLiteral("табуляция"));
+    form->addRow(QStringLiteral("Разделитель исходного файла"), cmbDelimiter);
+    btnAutoSizeCol = new QCommandLinkButton(QStringLiteral("Авторазмер ширины колонок"), this);
+    btnAutoSizeCol->setObjectName(QStringLiteral("btnAutoSizeCol"));
+    form->addRow(btnAutoSizeCol);
+    auto* range = new QGroupBox(QStringLiteral("Диапазон"), this);
+    auto* rangeForm = new QFormLayout(range);
+    seFirstRow = makeSpinEdit(range, "seFirstRow", doc.firstDataRow());
+    seLastRow = makeSpinEdit(range, "seLastRow", 3);
+    rangeForm->addRow(QStringLiteral("Начальная строка"), seFirstRow);
+    rangeForm->addRow(QStringLiteral("Конечная строка"), seLastRow);
+    form->addRow(range);
+
+    connect(seNumberOfHeaderRows, &QSpinBox::valueChanged, this, [this] { guard_([this] { seNumberOfHeaderRowsChange(); }); });
+    connect(seFirstRow, &QSpinBox::valueChanged, this, [this] { guard_([this] { seFirstRowChange(); }); });
+    connect(seLastRow, &QSpinBox::valueChanged, this, [this] { guard_([this] { seLastRowChange(); }); });
+    auto delimiterChanged = [this] { doc_->setDelimiter(cmbDelimiter->currentIndex(), toStdString(cmbDelimiter->currentText())); };
+    connect(cmbDelimiter, &QComboBox::currentIndexChanged, this, delimiterChanged);
+    connect(cmbDelimiter, &QComboBox::editTextChanged, this, delimiterChanged);
+    connect(btnAutoSizeCol, &QCommandLinkButton::clicked, this, [this] { guard_([this] { btnAutoSizeColClick(); }); });
+    subscription_ = doc.subscribe([this](const DocumentChange& change) { onDocumentChange(change); });
+}
+
+TablePropertiesPage::~TablePropertiesPage() { doc_->unsubscribe(subscription_); }
+
+void TablePropertiesPage::setAutoSizedGrids(StringGridView* first, StringGridView* second)
+{
+    autoSized_[0] = first;
+    autoSized_[1] = second;
+}
+
+void TablePropertiesPage::seNumberOfHeaderRowsChange() { doc_->setHeaderRowCount(seNumberOfHeaderRows->value()); }
+
+void TablePropertiesPage::seFirstRowChange() { doc_->setFirstDataRow(seFirstRow->value()); }
+
+void TablePropertiesPage::seLastRowChange() { doc_->setLastDataRow(seLastRow->value()); }
+
+void TablePropertiesPage::btnAutoSizeColClick()
+{
+    for (StringGridView* grid : autoSized_)
+        if (grid != nullptr)
+            grid->autoSizeColumns();
+}
+
+void TablePropertiesPage::onDocumentChange(const DocumentChange& change)
+{
+    if (change.what == DocumentChange::What::Settings) {
+        const TableSettings& s = doc_->settings();
+        const QSignalBlocker b1(seNumberOfHeaderRows), b2(cmbDelimiter);
+        if (seNumberOfHeaderRows->value() != s.headerRowCount)
+            seNumberOfHeaderRows->setValue(s.headerRowCount);
+        if (cmbDelimiter->currentIndex() != s.delimiterIndex)
+            cmbDelimiter->setCurrentIndex(s.delimiterIndex);
+        if (toStdString(cmbDelimiter->currentText()) != s.delimiterText)
+            cmbDelimiter->setEditText(QString::fromStdString(s.delimiterText));
+    } else if (change.what == DocumentChange::What::Range) {
+        const QSignalBlocker b1(seFirstRow), b2(seLastRow);
+        seFirstRow->setValue(doc_->firstDataRow());
+        seLastRow->setValue(doc_->lastDataRow());
+    }
+}
+
+} // namespace trassel
