@@ -5,6 +5,7 @@
 #include "app/undo_bridge.h"
 #include "base/compile_date.h"
 #include "base/error.h"
+#include "base/file_path.h"
 #include "boreholes/qt/borehole_page.h"
 #include "dialogs/qt/about.h"
 #include "dialogs/qt/list.h"
@@ -833,7 +834,7 @@ void TFmMainForm::acnSaveOptionsExecute()
     // hand is written where it was named, or the failure is reported.
     if (optionsPath_.empty()) {
         std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+        std::filesystem::create_directories(PathFromUtf8(path).parent_path(), ec);
     }
     IniFile file(path);
     SaveOptions(file, values);

@@ -186,7 +186,7 @@ void TFmMainForm::openProject(const QString& path)
         sectionPage->restoreAnnotations(extras.annotations);
     }
     if (!extras.radargramPath.empty()) {
-        const QString picture = QFile::decodeName(QByteArray::fromStdString(ResolvedPicturePath(toLocalPath(path), extras.radargramPath)));
+        const QString picture = fromLocalPath(ResolvedPicturePath(toLocalPath(path), extras.radargramPath));
         try {
             pnlRadarogramma->loadFile(picture);
         } catch (const Error& e) {

@@ -1,14 +1,28 @@
 #include "base/atomic_file.h"
 
 #include "base/error.h"
+#include "base/file_path.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <io.h>
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace trassel {
 namespace {
@@ -22,16 +36,36 @@ std::string reason(int err) { return std::strerror(err); }
     throw Error("Не удалось прочитать файл \"" + path + "\": " + reason(err));
 }
 
+void closeDescriptor(int fd)
+{
+#ifdef _WIN32
+    ::_close(fd);
+#else
+    ::close(fd);
+#endif
+}
+
 // Closes a descriptor when a read ends, however it ends.
 struct Descriptor {
     int fd = -1;
     ~Descriptor()
     {
         if (fd >= 0)
-            ::close(fd);
+            closeDescriptor(fd);
     }
 };
 
+#ifdef _WIN32
+// The C runtime's calls under the POSIX signatures of FileSystemCalls.
+ssize_t crtWrite(int fd, const void* data, std::size_t size)
+{
+    return ::_write(fd, data, static_cast<unsigned>(std::min<std::size_t>(size, std::size_t{1} << 30)));
+}
+int crtCommit(int fd) { return ::_commit(fd); }
+int crtClose(int fd) { return ::_close(fd); }
+#endif
+
+#ifndef _WIN32
 std::string directoryOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -58,12 +92,45 @@ std::string resolveTarget(const std::string& path)
     }
     return current;
 }
+#else
+// The file a path finally names: a symbolic link or junction is followed to its file, which
+// the write replaces; any other path is itself.
+std::string resolveTarget(const std::string& path)
+{
+    const std::filesystem::path name = PathFromUtf8(path);
+    const DWORD attributes = ::GetFileAttributesW(name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+        return path;
+    const HANDLE file = ::CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return path;
+    std::wstring resolved(MAX_PATH, L'\0');
+    DWORD n = ::GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED);
+    if (n >= resolved.size()) {
+        resolved.resize(n + 1);
+        n = ::GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED);
+    }
+    ::CloseHandle(file);
+    if (n == 0 || n >= resolved.size())
+        return path;
+    resolved.resize(n);
+    // "\\?\C:\..." back to "C:\..."; a network path keeps its long form, which works as it is.
+    if (resolved.rfind(L"\\\\?\\", 0) == 0 && resolved.size() > 6 && resolved[5] == L':')
+        resolved.erase(0, 4);
+    return PathToUtf8(std::filesystem::path(resolved));
+}
+#endif
 
 } // namespace
 
 FileSystemCalls& fileSystemCalls()
 {
+#ifdef _WIN32
+    static FileSystemCalls calls{&crtWrite, &crtCommit, &crtClose};
+#else
     static FileSystemCalls calls{&::write, &::fsync, &::close};
+#endif
     return calls;
 }
 
@@ -72,6 +139,21 @@ FileBytes ReadWholeFile(const std::string& path)
     // Opened without waiting, so that a FIFO with no writer cannot hang the command; it is
     // refused just below as not a regular file.
     Descriptor file;
+#ifdef _WIN32
+    // The C runtime refuses a folder as "Permission denied": say what it is, as on Linux.
+    const std::filesystem::path name = PathFromUtf8(path);
+    struct _stat64 st {};
+    if (::_wstat64(name.c_str(), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR)
+        throw Error("Не удалось открыть файл \"" + path + "\": " + reason(EISDIR));
+    file.fd = ::_wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+    if (file.fd < 0)
+        throw Error("Не удалось открыть файл \"" + path + "\": " + reason(errno));
+    if (::_fstat64(file.fd, &st) != 0)
+        failRead(path, errno);
+    // Devices (NUL, CON, COM1) and pipes are refused like a FIFO on Linux.
+    if ((st.st_mode & _S_IFMT) != _S_IFREG)
+        throw Error("Не удалось открыть файл \"" + path + "\": это не обычный файл");
+#else
     file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file.fd < 0)
         throw Error("Не удалось открыть файл \"" + path + "\": " + reason(errno));
@@ -85,6 +167,7 @@ FileBytes ReadWholeFile(const std::string& path)
     const int flags = ::fcntl(file.fd, F_GETFL);
     if (flags >= 0)
         ::fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK);
+#endif
 
     // The size the file states, and more when it grows or says 0 but has bytes.
     std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
@@ -99,7 +182,11 @@ FileBytes ReadWholeFile(const std::string& path)
             out.data = std::move(grown);
             capacity = bigger;
         }
+#ifdef _WIN32
+        const int n = ::_read(file.fd, out.data.get() + got, static_cast<unsigned>(std::min<std::size_t>(capacity - got, INT_MAX)));
+#else
         const ssize_t n = ::read(file.fd, out.data.get() + got, capacity - got);
+#endif
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -113,6 +200,26 @@ FileBytes ReadWholeFile(const std::string& path)
     return out;
 }
 
+#ifdef _WIN32
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path), target_(resolveTarget(path))
+{
+    const std::filesystem::path target = PathFromUtf8(target_);
+    struct _stat64 st {};
+    if (::_wstat64(target.c_str(), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR)
+        fail(EISDIR);
+    // The new file gets its attributes and security settings from the old one when it replaces
+    // it (commit), and the folder's inherited ones when it is new.
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    std::filesystem::path temp;
+    fd_ = CreateUniqueFile(folder, ".trassel-", temp);
+    if (fd_ < 0)
+        fail(errno);
+    temp_ = PathToUtf8(temp);
+    buffer_.reserve(kWriteBuffer);
+}
+#else
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path), target_(resolveTarget(path))
 {
     struct stat st {};
@@ -140,28 +247,42 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path), targe
     }
     buffer_.reserve(kWriteBuffer);
 }
+#endif
+
+namespace {
+void removeFile(const std::string& path)
+{
+#ifdef _WIN32
+    ::_wunlink(PathFromUtf8(path).c_str());
+#else
+    ::unlink(path.c_str());
+#endif
+}
+} // namespace
 
 AtomicFileWriter::~AtomicFileWriter()
 {
     if (committed_)
         return;
     if (fd_ >= 0)
-        ::close(fd_);
+        closeDescriptor(fd_);
     if (!temp_.empty())
-        ::unlink(temp_.c_str());
+        removeFile(temp_);
 }
 
-void AtomicFileWriter::fail(int err)
+void AtomicFileWriter::fail(int err) { failBecause(reason(err)); }
+
+void AtomicFileWriter::failBecause(const std::string& why)
 {
     if (fd_ >= 0) {
-        ::close(fd_);
+        closeDescriptor(fd_);
         fd_ = -1;
     }
     if (!temp_.empty()) {
-        ::unlink(temp_.c_str());
+        removeFile(temp_);
         temp_.clear();
     }
-    throw Error("Не удалось записать файл \"" + path_ + "\": " + reason(err));
+    throw Error("Не удалось записать файл \"" + path_ + "\": " + why);
 }
 
 void AtomicFileWriter::flushBuffer()
@@ -205,6 +326,39 @@ void AtomicFileWriter::commit()
     fd_ = -1;
     if (fileSystemCalls().close(fd) != 0)
         fail(errno);
+#ifdef _WIN32
+    const std::filesystem::path target = PathFromUtf8(target_);
+    const std::filesystem::path temp = PathFromUtf8(temp_);
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        // Nothing to replace: the complete file takes the name, and the move is on disk on return.
+        if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            failBecause(WindowsErrorText(::GetLastError()));
+    } else {
+        // A program holding the file open without sharing it (a spreadsheet, say) refuses here,
+        // before anything is moved; Wine's ReplaceFileW would leave a file of its own behind.
+        const HANDLE held = ::CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        if (held == INVALID_HANDLE_VALUE)
+            failBecause(WindowsErrorText(::GetLastError()));
+        ::CloseHandle(held);
+        // A read-only file is replaced as on Linux and stays read-only; ReplaceFileW refuses it
+        // otherwise. Any failure leaves the old file under its name, attributes put back.
+        const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+        if (readOnly)
+            ::SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+        if (!::ReplaceFileW(target.c_str(), temp.c_str(), nullptr,
+                            REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)) {
+            const DWORD error = ::GetLastError();
+            if (readOnly)
+                ::SetFileAttributesW(target.c_str(), attributes);
+            failBecause(WindowsErrorText(error));
+        }
+        if (readOnly)
+            ::SetFileAttributesW(target.c_str(), attributes);
+    }
+    committed_ = true;
+#else
     if (::rename(temp_.c_str(), target_.c_str()) != 0)
         fail(errno);
     committed_ = true;
@@ -214,6 +368,7 @@ void AtomicFileWriter::commit()
         ::fsync(dir);
         ::close(dir);
     }
+#endif
 }
 
 void WriteFileAtomically(const std::string& path, std::string_view bytes)

@@ -4,6 +4,8 @@
 // temporary name beside its target, flushed to disk, and renamed over the target only once
 // it is complete — through a symbolic link to the file it names, keeping that file's
 // permissions — so that a full disk or a failure half-way leaves the old file byte for byte.
+// On Windows the names are UTF-8 and opened in wide characters, and the complete file takes the
+// old one's place with ReplaceFileW, which keeps its attributes and security settings.
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -38,6 +40,7 @@ public:
 
 private:
     [[noreturn]] void fail(int err);
+    [[noreturn]] void failBecause(const std::string& reason);
     void flushBuffer();
 
     std::string path_;    // as the user named it, for messages
@@ -52,7 +55,7 @@ private:
 void WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // The system calls the writer makes, replaceable by tests that inject a full disk or a
-// failing close.
+// failing close (on Windows those of the C runtime, with fsync standing for _commit).
 struct FileSystemCalls {
     ssize_t (*write)(int fd, const void* data, std::size_t size);
     int (*fsync)(int fd);

@@ -4,6 +4,7 @@
 
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "base/file_path.h"
 #include "base/progress.h"
 #include "document/survey_document.h"
 #include "drawing/drawing_record.h"
@@ -1220,24 +1221,24 @@ std::string StoredPicturePath(const std::string& workspacePath, const std::strin
 {
     if (picturePath.empty())
         return {};
-    const std::filesystem::path folder = AbsoluteNormal(workspacePath).parent_path();
-    const std::filesystem::path picture = AbsoluteNormal(picturePath);
+    const std::filesystem::path folder = AbsoluteNormal(PathFromUtf8(workspacePath)).parent_path();
+    const std::filesystem::path picture = AbsoluteNormal(PathFromUtf8(picturePath));
     const std::filesystem::path relative = picture.lexically_relative(folder);
     // Inside the workspace's folder tree the path moves with the folder; elsewhere it is kept
     // whole.
     if (!relative.empty() && *relative.begin() != ".." && relative.is_relative())
-        return relative.generic_string();
-    return picture.string();
+        return GenericPathToUtf8(relative);
+    return PathToUtf8(picture);
 }
 
 std::string ResolvedPicturePath(const std::string& workspacePath, const std::string& storedPath)
 {
     if (storedPath.empty())
         return {};
-    const std::filesystem::path stored(storedPath);
+    const std::filesystem::path stored = PathFromUtf8(storedPath);
     if (stored.is_absolute())
-        return stored.lexically_normal().string();
-    return (AbsoluteNormal(workspacePath).parent_path() / stored).lexically_normal().string();
+        return PathToUtf8(stored.lexically_normal());
+    return PathToUtf8((AbsoluteNormal(PathFromUtf8(workspacePath)).parent_path() / stored).lexically_normal());
 }
 
 } // namespace trassel

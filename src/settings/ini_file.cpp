@@ -2,11 +2,11 @@
 
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "base/file_path.h"
 #include "base/cp1251.h"
 #include "base/numbers.h"
 
 #include <cerrno>
-#include <sys/stat.h>
 #include <vector>
 
 namespace trassel {
@@ -155,8 +155,7 @@ std::string IniWithKey(std::string_view text, std::string_view section, std::str
 
 std::optional<std::string> IniFile::read(std::string_view section, std::string_view key) const
 {
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) != 0)
+    if (!PathExists(path_))
         return std::nullopt;  // no file: every key reads its default
     FileBytes bytes;
     try {
@@ -204,8 +203,7 @@ std::string IniFile::readString(std::string_view section, std::string_view key, 
 void IniFile::write(std::string_view section, std::string_view key, std::string_view value)
 {
     std::string text;
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) == 0) {
+    if (PathExists(path_)) {
         try {
             FileBytes bytes = ReadWholeFile(path_);
             text.assign(bytes.data.get(), bytes.size);

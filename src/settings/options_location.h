@@ -2,7 +2,7 @@
 // Where the settings file lives. A copy of the program in a folder of its own (a portable
 // copy) keeps "TrasselOptions.ini" beside the executable; an installed program, whose folder
 // the user cannot write, keeps the same file in the user's configuration folder instead, for
-// saving and loading alike.
+// saving and loading alike. On Windows that folder is %APPDATA%\Trassel.
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -14,6 +14,9 @@ inline constexpr const char* kOptionsFileName = "TrasselOptions.ini";
 // The user's configuration folder of the program: $XDG_CONFIG_HOME/Trassel, else
 // $HOME/.config/Trassel, else empty.
 std::filesystem::path UserConfigDir(const char* xdgConfigHome, const char* home);
+
+// The same folder on Windows: <appData>/Trassel for an absolute %APPDATA%, else empty.
+std::filesystem::path AppDataConfigDir(const std::filesystem::path& appData);
 
 // Whether a file can be created in `dir`: a probe file is made and removed again, which also
 // answers for read-only file systems and access lists that permission bits do not show.

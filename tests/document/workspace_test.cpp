@@ -4,6 +4,7 @@
 #include "document/workspace.h"
 
 #include "base/error.h"
+#include "base/file_path.h"
 #include "document/survey_document.h"
 #include "drawing/drawing_record.h"
 #include "section/annotation_tools.h"
@@ -21,7 +22,7 @@
 #include <random>
 #include <set>
 #include <string>
-#include <unistd.h>
+#include "support/test_process.h"
 #include <vector>
 
 namespace trassel {
@@ -37,7 +38,7 @@ public:
     {
         static int counter = 0;
         path_ = fs::temp_directory_path() /
-                ("trassel-workspace-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+                ("trassel-workspace-" + std::to_string(test::ProcessId()) + "-" + std::to_string(++counter));
         fs::create_directories(path_);
     }
     ~TempDir()
@@ -45,7 +46,8 @@ public:
         std::error_code ec;
         fs::remove_all(path_, ec);
     }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
+    // Names are UTF-8, as the core takes them.
+    std::string file(const std::string& name) const { return PathToUtf8(path_ / PathFromUtf8(name)); }
     const fs::path& path() const { return path_; }
 
 private:
@@ -54,13 +56,13 @@ private:
 
 std::string ReadBytes(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(PathFromUtf8(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void WriteBytes(const std::string& path, std::string_view bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -559,7 +561,7 @@ TEST(Workspace, DamagedFilesAreRefusedWithTheirMessageAndChangeNothing)
     const std::string unwritable = dir.file("no-such-folder/p.trassel");
     EXPECT_EQ(errorText([&] { SaveWorkspace(unwritable, source, {}); }).rfind("Не удалось записать файл \"" + unwritable + "\": ", 0),
               0U);
-    if (::geteuid() != 0) {  // root writes into any folder
+    if (test::PermissionBitsRefuse()) {  // root writes into any folder, Windows ignores the bits
         fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
         const std::string refused = errorText([&] { SaveWorkspace(good, window, {}); });
         fs::permissions(dir.path(), fs::perms::owner_all);
@@ -568,8 +570,8 @@ TEST(Workspace, DamagedFilesAreRefusedWithTheirMessageAndChangeNothing)
     }
 
     // Not a file at all.
-    const std::string folderError = errorText([&] { LoadWorkspace(dir.path().string()); });
-    EXPECT_NE(folderError.find(dir.path().string()), std::string::npos) << folderError;
+    const std::string folderError = errorText([&] { LoadWorkspace(PathToUtf8(dir.path())); });
+    EXPECT_NE(folderError.find(PathToUtf8(dir.path())), std::string::npos) << folderError;
     EXPECT_NE(folderError, "(no error)");
 
     EXPECT_TRUE(PictureOf(window.depthTable()) == tableBefore);
@@ -719,19 +721,31 @@ TEST(Workspace, AnnotationsComeBackAsTheSameOperations)
 
 TEST(Workspace, PicturePathIsRelativeInsideTheWorkspaceFolderOnly)
 {
-    const std::string ws = "/data/surveys/line 7/work.trassel";
-    EXPECT_EQ(StoredPicturePath(ws, "/data/surveys/line 7/radar.png"), "radar.png");
-    EXPECT_EQ(StoredPicturePath(ws, "/data/surveys/line 7/pics/../pics/r.png"), "pics/r.png");
-    EXPECT_EQ(StoredPicturePath(ws, "/data/surveys/line 8/r.png"), "/data/surveys/line 8/r.png");
-    EXPECT_EQ(StoredPicturePath(ws, "/other/r.png"), "/other/r.png");
+    // Absolute paths start at a drive on Windows; a path is given back in the system's separators.
+#ifdef _WIN32
+    const std::string root = "C:";
+#else
+    const std::string root;
+#endif
+    const auto native = [](const std::string& p) { return PathToUtf8(PathFromUtf8(p).make_preferred()); };
+    const std::string ws = root + "/data/surveys/line 7/work.trassel";
+    EXPECT_EQ(StoredPicturePath(ws, root + "/data/surveys/line 7/radar.png"), "radar.png");
+    EXPECT_EQ(StoredPicturePath(ws, root + "/data/surveys/line 7/pics/../pics/r.png"), "pics/r.png");
+    EXPECT_EQ(StoredPicturePath(ws, root + "/data/surveys/line 8/r.png"), native(root + "/data/surveys/line 8/r.png"));
+    EXPECT_EQ(StoredPicturePath(ws, root + "/other/r.png"), native(root + "/other/r.png"));
     EXPECT_EQ(StoredPicturePath(ws, ""), "");
-    EXPECT_EQ(ResolvedPicturePath(ws, "pics/r.png"), "/data/surveys/line 7/pics/r.png");
-    EXPECT_EQ(ResolvedPicturePath(ws, "/other/r.png"), "/other/r.png");
+    EXPECT_EQ(ResolvedPicturePath(ws, "pics/r.png"), native(root + "/data/surveys/line 7/pics/r.png"));
+    EXPECT_EQ(ResolvedPicturePath(ws, root + "/other/r.png"), native(root + "/other/r.png"));
     EXPECT_EQ(ResolvedPicturePath(ws, ""), "");
+    // Names in Cyrillic with spaces: UTF-8 in the file, whole on every system.
+    const std::string russian = root + "/Обследования 2026/линия 7/работа.trassel";
+    EXPECT_EQ(StoredPicturePath(russian, root + "/Обследования 2026/линия 7/снимки/радарограмма 1.png"), "снимки/радарограмма 1.png");
+    EXPECT_EQ(ResolvedPicturePath(russian, "снимки/радарограмма 1.png"),
+              native(root + "/Обследования 2026/линия 7/снимки/радарограмма 1.png"));
     // A relative workspace path is taken from the working folder.
-    const std::string cwd = fs::current_path().string();
+    const std::string cwd = PathToUtf8(fs::current_path());
     EXPECT_EQ(StoredPicturePath("w.trassel", cwd + "/sub/r.png"), "sub/r.png");
-    EXPECT_EQ(ResolvedPicturePath("w.trassel", "sub/r.png"), (fs::current_path() / "sub/r.png").string());
+    EXPECT_EQ(ResolvedPicturePath("w.trassel", "sub/r.png"), PathToUtf8((fs::current_path() / "sub/r.png").lexically_normal()));
 }
 
 } // namespace

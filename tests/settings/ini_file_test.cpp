@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
+#include "support/test_process.h"
 
 using namespace trassel;
 namespace fs = std::filesystem;
@@ -19,7 +19,7 @@ class SettingsFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("trassel-ini-" + std::to_string(::getpid()) + "-" +
+        dir = fs::temp_directory_path() / ("trassel-ini-" + std::to_string(test::ProcessId()) + "-" +
                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 namespace trassel {
 namespace {
@@ -29,6 +30,16 @@ TEST(OptionsLocation, BesideAWritableProgramElseInTheUsersConfigurationFolder)
     EXPECT_EQ(UserConfigDir(nullptr, "/home/e"), fs::path("/home/e/.config/Trassel"));
     EXPECT_EQ(UserConfigDir("relative/not/allowed", "/home/e"), fs::path("/home/e/.config/Trassel"));
     EXPECT_EQ(UserConfigDir(nullptr, nullptr), fs::path());
+
+    // Windows: %APPDATA%\Trassel, and nothing without an absolute %APPDATA%.
+#ifdef _WIN32
+    const fs::path appData = u8"C:\\Users\\Инженер\\AppData\\Roaming";
+#else
+    const fs::path appData = u8"/home/Инженер/AppData/Roaming";
+#endif
+    EXPECT_EQ(AppDataConfigDir(appData), appData / "Trassel");
+    EXPECT_EQ(AppDataConfigDir(fs::path()), fs::path());
+    EXPECT_EQ(AppDataConfigDir("AppData"), fs::path());
 }
 
 TEST(OptionsLocation, WritabilityIsProbedWithoutLeavingAFile)
@@ -41,7 +52,8 @@ TEST(OptionsLocation, WritabilityIsProbedWithoutLeavingAFile)
     EXPECT_FALSE(DirectoryWritable(dir / "missing"));
     // A file is not a folder one can write into.
     const fs::path file = dir / "plain";
-    { std::FILE* f = std::fopen(file.c_str(), "w"); ASSERT_NE(f, nullptr); std::fclose(f); }
+    std::ofstream(file) << "";
+    ASSERT_TRUE(fs::is_regular_file(file));
     EXPECT_FALSE(DirectoryWritable(file));
     fs::remove_all(dir);
 }

@@ -1,12 +1,16 @@
 // What a read or a write of the user's files does with unlucky and hostile files: every
 // failure leaves the former file byte for byte, keeps its permissions, leaves no temporary
-// file and says the file's name and the system's reason.
+// file and says the file's name and the system's reason. On Linux and, under Wine or on the
+// real thing, on Windows; what only one of them has (FIFOs, mounts, symbolic links; locked
+// files, the read-only mark) is tested there.
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "base/file_path.h"
 #include "table/grid.h"
 #include "table/grid_io.h"
 
 #include "support/error_text.h"
+#include "support/test_process.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +22,14 @@
 #include <fstream>
 #include <random>
 #include <string>
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 using namespace trassel;
 namespace fs = std::filesystem;
@@ -39,16 +48,19 @@ class FileSafety : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("trassel-files-" + std::to_string(::getpid()) + "-" +
+        dir = fs::temp_directory_path() / ("trassel-files-" + std::to_string(test::ProcessId()) + "-" +
                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
+        systemCalls = fileSystemCalls();
     }
     void TearDown() override
     {
-        fileSystemCalls() = FileSystemCalls{&::write, &::fsync, &::close};
+        fileSystemCalls() = systemCalls;
+#ifndef _WIN32
         if (mounted)
             ::umount(mounted->c_str());
+#endif
         fs::remove_all(dir);
     }
     // Entries of a directory other than the ones named: a temporary file left behind shows here.
@@ -56,6 +68,7 @@ protected:
     {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(d), fs::directory_iterator()));
     }
+#ifndef _WIN32
     // A small file system of its own, where the test may mount one.
     bool mountSmall(const fs::path& at, const char* options)
     {
@@ -65,9 +78,11 @@ protected:
         mounted = at;
         return true;
     }
+#endif
 
     fs::path dir;
     std::optional<fs::path> mounted;
+    FileSystemCalls systemCalls{};
 };
 
 std::unique_ptr<Grid> tableOf(const std::string& text)
@@ -83,7 +98,12 @@ std::unique_ptr<Grid> tableOf(const std::string& text)
 
 TEST_F(FileSafety, OnlyRegularFilesAreReadAndPseudoFilesToTheirEnd)
 {
-    EXPECT_NE(errorText([&] { ReadWholeFile(dir.string()); }).find("Is a directory"), std::string::npos);
+    EXPECT_NE(errorText([&] { ReadWholeFile(PathToUtf8(dir)); }).find("Is a directory"), std::string::npos);
+    EXPECT_NE(errorText([&] { ReadWholeFile(PathToUtf8(dir / "missing.txt")); }).find("missing.txt"), std::string::npos);
+#ifdef _WIN32
+    // A device is no file to read a table from.
+    EXPECT_NE(errorText([&] { ReadWholeFile("NUL"); }).find("это не обычный файл"), std::string::npos);
+#else
     const fs::path fifo = dir / "pipe";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     // No writer ever comes: the read must refuse at once instead of waiting for one.
@@ -91,8 +111,8 @@ TEST_F(FileSafety, OnlyRegularFilesAreReadAndPseudoFilesToTheirEnd)
     EXPECT_NE(errorText([&] { ReadWholeFile("/dev/null"); }).find("это не обычный файл"), std::string::npos);
     const FileBytes status = ReadWholeFile("/proc/self/status");  // says it is empty, is not
     EXPECT_GT(status.size, 10u);
-    EXPECT_NE(errorText([&] { ReadWholeFile((dir / "missing.txt").string()); }).find("missing.txt"), std::string::npos);
-    if (::geteuid() != 0) {
+#endif
+    if (test::PermissionBitsRefuse()) {
         const fs::path locked = dir / "locked.txt";
         put(locked, "1\t2\r\n");
         fs::permissions(locked, fs::perms::none);
@@ -100,17 +120,46 @@ TEST_F(FileSafety, OnlyRegularFilesAreReadAndPseudoFilesToTheirEnd)
     }
 }
 
+// Closes the descriptor, then reports a failure as a flaky disk would.
+static int closeThenFail(int fd)
+{
+#ifdef _WIN32
+    ::_close(fd);
+#else
+    ::close(fd);
+#endif
+    errno = EIO;
+    return -1;
+}
+
 TEST_F(FileSafety, ExportKeepsLinksPermissionsAndTheUsersOwnFiles)
 {
     const std::unique_ptr<Grid> table = tableOf("a\tb\r\n1\t2\r\n");
     const Grid& grid = *table;
+#ifdef _WIN32
+    // Windows counts the whole path against its limit: a long name, not the longest.
+    const fs::path longName = dir / (std::string(120, 'x') + ".txt");
+#else
     // A name of 251 bytes: the temporary name must fit wherever the name fits.
     const fs::path longName = dir / (std::string(247, 'x') + ".txt");
-    ExportGridToTextFile(grid, longName.string());
+#endif
+    ExportGridToTextFile(grid, PathToUtf8(longName));
     EXPECT_EQ(slurp(longName), "a\tb\r\n1\t2\r\n");
 
     const fs::path target = dir / "model.txt";
     put(target, "old");
+#ifdef _WIN32
+    // The read-only mark stays, and the file is replaced all the same, as on Linux.
+    const fs::path users = dir / "model.txt.~1.tmp";  // a file of the user's that looks like a temporary
+    put(users, "mine");
+    fs::permissions(target, fs::perms::owner_read);
+    ExportGridToTextFile(grid, PathToUtf8(target));
+    EXPECT_EQ(slurp(target), "a\tb\r\n1\t2\r\n");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
+    fs::permissions(target, fs::perms::owner_all);
+    EXPECT_EQ(slurp(users), "mine");
+    EXPECT_EQ(entries(dir), 3u);  // the long name, the target, the user's file
+#else
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const fs::path users = dir / "model.txt.~1.tmp";  // a file of the user's that looks like a temporary
     put(users, "mine");
@@ -123,10 +172,11 @@ TEST_F(FileSafety, ExportKeepsLinksPermissionsAndTheUsersOwnFiles)
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(slurp(users), "mine");
     EXPECT_EQ(entries(dir), 4u);  // the long name, the target, the user's file, the link
+#endif
 
     // A directory in the way is refused and stays a directory.
     fs::create_directories(dir / "folder");
-    EXPECT_NE(errorText([&] { ExportGridToTextFile(grid, (dir / "folder").string()); }).find("Is a directory"),
+    EXPECT_NE(errorText([&] { ExportGridToTextFile(grid, PathToUtf8(dir / "folder")); }).find("Is a directory"),
               std::string::npos);
     EXPECT_TRUE(fs::is_directory(dir / "folder"));
 }
@@ -148,18 +198,34 @@ TEST_F(FileSafety, AFailedWriteLeavesTheOldFileAndNoTemporaryBehind)
     EXPECT_EQ(slurp(target), "the old table");
     EXPECT_EQ(entries(dir), 1u);
 
-    fileSystemCalls() = FileSystemCalls{&::write, &::fsync, &::close};
-    fileSystemCalls().close = [](int fd) {
-        ::close(fd);
-        errno = EIO;
-        return -1;
-    };
+    fileSystemCalls() = systemCalls;
+    fileSystemCalls().close = &closeThenFail;
     text = errorText([&] { ExportGridToTextFile(grid, target.string()); });
     EXPECT_NE(text.find(std::strerror(EIO)), std::string::npos) << text;
     EXPECT_EQ(slurp(target), "the old table");
     EXPECT_EQ(entries(dir), 1u);
 }
 
+#ifdef _WIN32
+TEST_F(FileSafety, AFileHeldByAnotherProgramIsReportedAndStaysAsItWas)
+{
+    const std::unique_ptr<Grid> table = tableOf("a\tb\r\n1\t2\r\n");
+    const fs::path target = dir / "занятая таблица.txt";
+    put(target, "the old table");
+    // Held as a spreadsheet program holds an open file: others may read it, not replace it.
+    const HANDLE held = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string text = errorText([&] { ExportGridToTextFile(*table, PathToUtf8(target)); });
+    ::CloseHandle(held);
+    EXPECT_EQ(text.rfind("Не удалось записать файл \"" + PathToUtf8(target) + "\": ", 0), 0u) << text;
+    EXPECT_EQ(slurp(target), "the old table");
+    EXPECT_EQ(entries(dir), 1u);
+    // Let go, the same export goes through.
+    ExportGridToTextFile(*table, PathToUtf8(target));
+    EXPECT_EQ(slurp(target), "a\tb\r\n1\t2\r\n");
+    EXPECT_EQ(entries(dir), 1u);
+}
+#else
 TEST_F(FileSafety, AFullOrReadOnlyFileSystemIsReportedAndChangesNothing)
 {
     const fs::path small = dir / "small";
@@ -182,6 +248,7 @@ TEST_F(FileSafety, AFullOrReadOnlyFileSystemIsReportedAndChangesNothing)
     EXPECT_NE(readOnly.find(std::strerror(EROFS)), std::string::npos) << readOnly;
     EXPECT_EQ(slurp(target), "the old table");
 }
+#endif
 
 TEST_F(FileSafety, HostileTablesGiveAClearMessageOrAFairTable)
 {

@@ -1,6 +1,7 @@
 // trassel-render: the geological section of a survey drawn into files without a window, with
 // the same calls the window makes, so that a picture is the window's section pixel for pixel.
 #include "base/error.h"
+#include "base/file_path.h"
 #include "boreholes/boreholes.h"
 #include "cli/render_options.h"
 #include "cli/qt/section_source.h"
@@ -14,6 +15,14 @@
 #include <new>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
 
 namespace trassel {
 namespace {
@@ -86,7 +95,11 @@ int main(int argc, char** argv)
 {
     using namespace trassel;
     // Qt's own arguments are not ours: take the command line before the application sees it.
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = CommandLineArguments(argc, argv);
+#ifdef _WIN32
+    // The console shows the UTF-8 lines (file names, messages) as written.
+    ::SetConsoleOutputCP(CP_UTF8);
+#endif
     try {
         const RenderOptions options = ParseRenderOptions(args);
         if (options.help) {

@@ -1,6 +1,7 @@
 #include "diagram/qt/diagram_page.h"
 
 #include "base/atomic_file.h"
+#include "platform/qt_text.h"
 #include "base/error.h"
 #include "diagram/qt/chart_view.h"
 #include "diagram/qt/diagram_output.h"
@@ -86,7 +87,7 @@ void DiagramPage::exportImage(const QString& path)
     } else {
         bytes = DiagramPdf(picture, size);
     }
-    WriteFileAtomically(QFile::encodeName(path).toStdString(),
+    WriteFileAtomically(toLocalPath(path),
                         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 

@@ -1,6 +1,7 @@
 #include "dialogs/qt/list.h"
 
 #include "base/atomic_file.h"
+#include "platform/qt_text.h"
 #include "dialogs/qt/about.h"
 #include "dialogs/soil_list.h"
 #include "platform/qt_convert.h"
@@ -213,7 +214,7 @@ void TFmList::piLoadFromFileClick()
     guard([&] {
         // Read the whole file before touching the list, so that a file that cannot be read
         // leaves the entries the user had.
-        const FileBytes file = ReadWholeFile(QFile::encodeName(name).toStdString());
+        const FileBytes file = ReadWholeFile(toLocalPath(name));
         const std::vector<std::string> lines = ReadSoilList(std::string_view(file.data.get(), file.size));
         lbxGrunts->setUpdatesEnabled(false);
         lbxGrunts->clear();
