@@ -6,7 +6,10 @@
 #include "dialogs/qt/list.h"
 #include "settings/qt/options.h"
 #include "settings/options_location.h"
+#include "base/file_path.h"
 
+#include <QDir>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTimer>
@@ -27,15 +30,28 @@ void showFatal(const QString& text)
     QMessageBox::critical(nullptr, QStringLiteral("Trassel"), text);
 }
 
+#ifdef _WIN32
+// The section is drawn in DejaVu Sans on every system: the fonts that come with the program
+// (fonts\ beside it, which trassel-render's offscreen platform reads) are the window's too.
+void AddBundledFonts()
+{
+    const QDir fonts(QCoreApplication::applicationDirPath() + QStringLiteral("/fonts"));
+    for (const QString& name : fonts.entryList({QStringLiteral("*.ttf")}, QDir::Files))
+        QFontDatabase::addApplicationFont(fonts.filePath(name));
+}
+#endif
+
 } // namespace
 
 std::string OptionsFilePath()
 {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    std::filesystem::path dir = ec ? std::filesystem::current_path() : exe.parent_path();
+#ifdef _WIN32
+    const wchar_t* appData = ::_wgetenv(L"APPDATA");
+    const std::filesystem::path config = AppDataConfigDir(appData != nullptr ? std::filesystem::path(appData) : std::filesystem::path());
+#else
     const std::filesystem::path config = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    return ChooseOptionsFile(dir, config, DirectoryWritable).string();
+#endif
+    return PathToUtf8(ChooseOptionsFile(ExecutableDir(), config, DirectoryWritable));
 }
 
 TrasselApplication::TrasselApplication(int& argc, char** argv) : QApplication(argc, argv)
@@ -72,6 +88,16 @@ int RunTrassel(int argc, char** argv)
 {
     TrasselApplication app(argc, argv);
     InstallQtTranslations(app);
+#ifdef _WIN32
+    AddBundledFonts();
+#endif
+    // For the packaging tests (scripts/test-windows): the program quits once the file named on
+    // the command line is open (status 0) or has failed to open (3), and after a minute at the
+    // latest (4), whatever dialog is showing.
+    const bool quitAfterStart = qEnvironmentVariableIsSet("TRASSEL_QUIT_AFTER_START");
+    if (quitAfterStart)
+        QTimer::singleShot(60000, &app, [] { QCoreApplication::exit(4); });
+    int status = 0;
     // The menu entry and the taskbar find the window by these.
     QGuiApplication::setDesktopFileName(QStringLiteral("trassel"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("trassel")));
@@ -88,17 +114,21 @@ int RunTrassel(int argc, char** argv)
         const QStringList arguments = QCoreApplication::arguments();
         if (arguments.size() > 1) {
             const QString file = arguments.at(1);
-            QTimer::singleShot(0, &mainForm, [&mainForm, file] {
-                mainForm.runGuarded([&] { mainForm.openDroppedFile(file); }, QStringLiteral("Открыть файл"));
+            QTimer::singleShot(0, &mainForm, [&mainForm, file, quitAfterStart] {
+                const bool opened = mainForm.runGuarded([&] { mainForm.openDroppedFile(file); }, QStringLiteral("Открыть файл"));
+                if (quitAfterStart)
+                    QCoreApplication::exit(opened ? 0 : 3);
             });
+        } else if (quitAfterStart) {
+            QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
         }
-        app.exec();
+        status = app.exec();
     } catch (const std::exception& e) {
         showFatal(QString::fromUtf8(e.what()));
     } catch (...) {
         showFatal(QString());
     }
-    return 0;
+    return status;
 }
 
 } // namespace trassel

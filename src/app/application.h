@@ -25,7 +25,8 @@ public:
 // then the dialogs keep their English texts.
 bool InstallQtTranslations(QCoreApplication& app);
 
-// Runs the program; the exit code is 0 even when start-up fails (the error is shown).
+// Runs the program; the exit code is 0 even when start-up fails (the error is shown), and
+// otherwise the event loop's (see TRASSEL_QUIT_AFTER_START in the source).
 int RunTrassel(int argc, char** argv);
 
 } // namespace trassel

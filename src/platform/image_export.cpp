@@ -1,6 +1,7 @@
 #include "platform/image_export.h"
 
 #include "base/atomic_file.h"
+#include "platform/qt_text.h"
 #include "base/error.h"
 #include "platform/qt_canvas.h"
 
@@ -12,7 +13,9 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#ifndef TRASSEL_NO_SVG
 #include <QSvgGenerator>
+#endif
 
 #include <optional>
 #include <string>
@@ -38,7 +41,7 @@ public:
     bool open(OpenMode mode) override
     {
         try {
-            writer_.emplace(QFile::encodeName(path_).toStdString());
+            writer_.emplace(toLocalPath(path_));
         } catch (const Error& e) {
             error_ = QString::fromUtf8(e.what());
             return false;
@@ -149,6 +152,9 @@ void ExportSectionRecord(const DrawingRecord& record, const QString& path, const
         return;
     }
     if (suffix == QStringLiteral("svg")) {
+#ifdef TRASSEL_NO_SVG
+        Fail(path, QStringLiteral("эта сборка программы не записывает SVG; сохраните разрез в PDF."));
+#else
         WriteVector(path, [&](QIODevice& file) {
             QSvgGenerator svg;
             svg.setOutputDevice(&file);
@@ -163,6 +169,7 @@ void ExportSectionRecord(const DrawingRecord& record, const QString& path, const
             return painter.end();
         });
         return;
+#endif
     }
     if (IsJpeg(path))
         CheckJpegSize(path, width, height);

@@ -79,6 +79,11 @@ QFont MakeQFont(const FontState& state)
     font.setPixelSize(PixelSizeOfPoints(state.size));
     font.setBold(state.bold);
     font.setUnderline(state.underline);
+#ifdef _WIN32
+    // Hinted as Debian's fontconfig hints by default (slightly: vertically only), not fully as
+    // Windows would, so that a section is the same picture on both systems.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
+#endif
     return font;
 }
 
