@@ -77,6 +77,8 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv)
     return args;
 }
 
+void UseUtf8Console() { ::SetConsoleOutputCP(CP_UTF8); }
+
 int CreateUniqueFile(const std::filesystem::path& dir, std::string_view prefix, std::filesystem::path& created)
 {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -143,6 +145,8 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv)
 {
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
+
+void UseUtf8Console() {}
 
 #endif
 

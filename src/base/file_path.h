@@ -26,6 +26,10 @@ std::filesystem::path ExecutableDir();
 // wide characters, since argv holds it in the ANSI code page, which loses letters.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
+// The console shows UTF-8 output (file names, messages) as written: on Windows its code page
+// becomes UTF-8; on Linux nothing needs doing.
+void UseUtf8Console();
+
 #ifdef _WIN32
 // Creates a new file of a name of our own (prefix and six random letters) in `dir`, for
 // writing only; returns its C runtime descriptor and sets `created`, or -1 with errno.

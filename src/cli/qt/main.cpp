@@ -16,14 +16,6 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#endif
-
 namespace trassel {
 namespace {
 
@@ -96,10 +88,7 @@ int main(int argc, char** argv)
     using namespace trassel;
     // Qt's own arguments are not ours: take the command line before the application sees it.
     const std::vector<std::string> args = CommandLineArguments(argc, argv);
-#ifdef _WIN32
-    // The console shows the UTF-8 lines (file names, messages) as written.
-    ::SetConsoleOutputCP(CP_UTF8);
-#endif
+    UseUtf8Console();
     try {
         const RenderOptions options = ParseRenderOptions(args);
         if (options.help) {
