@@ -252,6 +252,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     tableProperties->seLastRow->setValue(Document.lastDataRow());
     refreshTables();
 
+    pnlRadarogramma->setDocument(&Document);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
     // A click on the radargram puts the section image at the radargram's left position; a
     // picture dropped on the panel loads like the command.
@@ -260,16 +261,8 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
         runGuarded([this, name] { pnlRadarogramma->loadFile(name); }, acnLoadPicture->text());
     });
     connect(PageControl2, &QTabWidget::currentChanged, this, [this](int i) { PageControl2Change(i); });
-    // Every change of a section parameter draws the section again, as the command would; every
-    // change of a layer's style draws the section (but for the point colour) and the diagram.
-    connect(sectionProperties, &SectionPropertiesPage::redrawRequested, this, [this] { acnPlotRazrezPoligon->trigger(); });
     sectionPage->setParameterEditors({sectionProperties, layerPanel});
     connect(sectionPage, &SectionPage::soilLabelRequested, this, [this](QPoint at) { runGuarded([this, at] { imgSectionSoilLabel(at); }); });
-    connect(layerPanel, &LayerPanel::redrawRequested, this, [this](bool section) {
-        if (section)
-            acnPlotRazrezPoligon->trigger();
-        acnBuildChart->trigger();
-    });
 }
 
 TFmMainForm::~TFmMainForm()
@@ -297,7 +290,8 @@ void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* 
     // The soil list reports through the one reporter, and its font is the section canvas's.
     if (auto* soils = qobject_cast<TFmList*>(list)) {
         soils->guard = [this](const std::function<void()>& command) { return runGuarded(command); };
-        connect(soils, &TFmList::fontChosen, this, [this](const FontState& font) { sectionPage->canvas().setFont(font); });
+        connect(soils, &TFmList::fontChosen, this, [this](const FontState& font) { Document.section().canvas().setFont(font); });
+        soils->bindDocument(Document);
     }
     fmOptions_ = options;
     fmList_ = list;
@@ -558,7 +552,7 @@ QWidget* TFmMainForm::buildRightPanel()
     pagePropDiagram = scrollPage(diagramProperties);
     pagePropDiagram->setObjectName(QStringLiteral("scrbxPropertiesDiagramma"));
     PageControl2->addTab(pagePropDiagram, QStringLiteral("Диаграмма"));
-    sectionProperties = new SectionPropertiesPage(Document);
+    sectionProperties = new SectionPropertiesPage(Document, guard);
     pagePropSection = scrollPage(sectionProperties);
     pagePropSection->setObjectName(QStringLiteral("scrbxPropertiesTrassel"));
     PageControl2->addTab(pagePropSection, QStringLiteral("Разрез"));
@@ -648,24 +642,13 @@ void TFmMainForm::buildMenus()
 void TFmMainForm::buildUndo()
 {
     UndoStack = new QUndoStack;
-    undoBridge_ = new UndoBridge(Document, UndoStack, [this](Follow follow) { followEdit(follow); });
+    // An undo or a redo redraws what the edit's changes ask for; a redraw that fails there is
+    // reported like any command's failure.
+    undoBridge_ = new UndoBridge(Document, UndoStack, [this](const std::exception_ptr& failure) {
+        runGuarded([&failure] { std::rethrow_exception(failure); });
+    });
     connect(undoBridge_, &UndoBridge::changed, this, [this] { updateUndoActions(); });
     updateUndoActions();
-}
-
-void TFmMainForm::followEdit(Follow follow)
-{
-    switch (follow) {
-    case Follow::Nothing:
-        break;
-    case Follow::RebuildDiagram:
-        acnBuildChart->trigger();
-        break;
-    case Follow::RedrawPictures:
-        acnPlotRazrezPoligon->trigger();
-        acnBuildChart->trigger();
-        break;
-    }
 }
 
 void TFmMainForm::updateUndoActions()
@@ -712,14 +695,24 @@ QWidget* TFmMainForm::partnerPage(QWidget* page) const
 
 void TFmMainForm::PageControl1Change(int index)
 {
+    rememberPages();
     if (QWidget* partner = partnerPage(PageControl1->widget(index)); partner != nullptr && !programPageSwitch_)
         showPageByCommand(partner);
 }
 
 void TFmMainForm::PageControl2Change(int index)
 {
+    rememberPages();
     if (QWidget* partner = partnerPage(PageControl2->widget(index)); partner != nullptr && !programPageSwitch_)
         showPageByCommand(partner);
+}
+
+void TFmMainForm::rememberPages()
+{
+    PageChoice pages = Document.pages();
+    pages.left = PageControl1->currentIndex();
+    pages.right = PageControl2->currentIndex();
+    Document.setPages(pages);
 }
 
 // ---- the commands ----
@@ -810,7 +803,7 @@ void TFmMainForm::acnShowOptionsExecute() { showWindow(fmOptions_, true); }
 
 void TFmMainForm::acnShowListExecute() { showWindow(fmList_, false); }
 
-void TFmMainForm::acnApplyOptionsExecute() { acnBuildChart->trigger(); }
+void TFmMainForm::acnApplyOptionsExecute() { acnBuildChartExecute(); }
 
 std::string TFmMainForm::optionsFile() const
 {

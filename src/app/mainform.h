@@ -236,7 +236,11 @@ private:
     void showProjectState();
     void rememberProject(const QString& path);
     void fillRecentMenu();
-    WorkspaceExtras gatherExtras(const QString& path) const;
+    // The pages in front belong to the interpretation: a project reopens on them.
+    void rememberPages();
+    // The radargram the document names, after an open: shown, or the panel emptied with a word
+    // when the picture cannot be read.
+    void showDocumentRadargram();
     // The page of the other page control that goes with `page`, or null.
     QWidget* partnerPage(QWidget* page) const;
     void buildActions();
@@ -246,8 +250,6 @@ private:
     QToolBar* buildToolBar();
     QWidget* buildWorkPages();
     QWidget* buildRightPanel();
-    // Redraws what an undone or redone edit asks for.
-    void followEdit(Follow follow);
     void updateUndoActions();
     // The shared open dialog; the name chosen, empty when cancelled.
     QString askOpenName();

@@ -7,7 +7,6 @@
 #include "app/ui_services.h"
 #include "base/atomic_file.h"
 #include "base/error.h"
-#include "dialogs/qt/list.h"
 #include "document/workspace.h"
 #include "platform/qt_text.h"
 #include "radargram/qt/radargram_panel.h"
@@ -19,7 +18,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
@@ -27,6 +25,8 @@
 #include <QTimer>
 #include <QUndoStack>
 #include <QUrl>
+
+#include <exception>
 
 namespace trassel {
 namespace {
@@ -125,28 +125,11 @@ bool TFmMainForm::confirmDiscard()
     return UndoStack->isClean();
 }
 
-WorkspaceExtras TFmMainForm::gatherExtras(const QString& path) const
-{
-    WorkspaceExtras extras;
-    if (auto* soils = qobject_cast<TFmList*>(fmList_.data()))
-        for (int i = 0; i < soils->lbxGrunts->count(); ++i)
-            extras.soils.push_back(toStdString(soils->lbxGrunts->item(i)->text()));
-    extras.soilFont = sectionPage->canvas().font();
-    extras.sectionDrawn = sectionPage->drawn();
-    extras.boreholesDrawn = sectionPage->boreholesDrawn();
-    extras.annotations = AnnotationsOf(sectionPage->record());
-    if (!pnlRadarogramma->path().isEmpty())
-        extras.radargramPath = StoredPicturePath(toLocalPath(path), toLocalPath(pnlRadarogramma->path()));
-    extras.leftPage = PageControl1->currentIndex();
-    extras.rightPage = PageControl2->currentIndex();
-    return extras;
-}
-
 void TFmMainForm::saveProject(const QString& path)
 {
     {
         StatusProgress progress(this, QStringLiteral("Сохранение проекта"));
-        SaveWorkspace(toLocalPath(path), Document, gatherExtras(path), progress.report());
+        SaveWorkspace(toLocalPath(path), Document, progress.report());
     }
     UndoStack->setClean();
     projectPath_ = path;
@@ -162,46 +145,50 @@ void TFmMainForm::openProject(const QString& path)
     // stopped while reading, changes nothing.
     StatusProgress progress(this, QStringLiteral("Открытие проекта"));
     LoadedWorkspace loaded = LoadWorkspace(toLocalPath(path), progress.report());
-    // From here the project replaces the work: it is finished, not left half in place.
+    // From here the project replaces the work: it is finished, not left half in place. The
+    // document draws its pictures again as the project had them; a picture that fails is
+    // reported once the project is in place and named.
     progress.setCancellable(false);
-    Document.takeOver(*loaded.document);
+    std::exception_ptr redrawFailure;
+    try {
+        Document.takeOver(*loaded.document);
+    } catch (...) {
+        redrawFailure = std::current_exception();
+    }
     UndoStack->clear();
-    const WorkspaceExtras& extras = loaded.extras;
-    if (auto* soils = qobject_cast<TFmList*>(fmList_.data())) {
-        soils->lbxGrunts->clear();
-        for (const std::string& soil : extras.soils)
-            soils->lbxGrunts->addItem(toQString(soil));
-    }
-    sectionPage->canvas().setFont(extras.soilFont);
     refreshTables();
-    if (extras.diagramBuilt) {
-        Document.buildChart();
-        if (extras.diagramBoreholes)
-            Document.buildSkv();
-    }
-    if (extras.sectionDrawn) {
-        sectionPage->plotPolygons();
-        if (extras.boreholesDrawn)
-            sectionPage->plotSkv();
-        sectionPage->restoreAnnotations(extras.annotations);
-    }
-    if (!extras.radargramPath.empty()) {
-        const QString picture = QFile::decodeName(QByteArray::fromStdString(ResolvedPicturePath(toLocalPath(path), extras.radargramPath)));
-        try {
-            pnlRadarogramma->loadFile(picture);
-        } catch (const Error& e) {
-            // The interpretation is back; only the picture is missing, and the user is told.
-            services_->message(this, QString::fromUtf8(e.what()));
-        }
-    }
-    if (extras.leftPage >= 0 && extras.leftPage < PageControl1->count())
-        PageControl1->setCurrentIndex(extras.leftPage);
-    if (extras.rightPage >= 0 && extras.rightPage < PageControl2->count())
-        PageControl2->setCurrentIndex(extras.rightPage);
+    showDocumentRadargram();
+    const PageChoice pages = Document.pages();
+    if (pages.left >= 0 && pages.left < PageControl1->count())
+        PageControl1->setCurrentIndex(pages.left);
+    if (pages.right >= 0 && pages.right < PageControl2->count())
+        PageControl2->setCurrentIndex(pages.right);
     UndoStack->setClean();
     projectPath_ = path;
     rememberProject(path);
     showProjectState();
+    if (redrawFailure)
+        std::rethrow_exception(redrawFailure);
+}
+
+void TFmMainForm::showDocumentRadargram()
+{
+    const std::string& stored = Document.radargramPath();
+    if (stored.empty()) {
+        pnlRadarogramma->clearPicture();
+        return;
+    }
+    const QString picture = QFile::decodeName(QByteArray::fromStdString(stored));
+    if (picture == pnlRadarogramma->path())
+        return;
+    try {
+        pnlRadarogramma->loadFile(picture);
+    } catch (const Error& e) {
+        // The interpretation is back and keeps naming its picture; only the picture is missing,
+        // and the user is told. The former project's picture does not stay beside it.
+        pnlRadarogramma->clearPicture();
+        services_->message(this, QString::fromUtf8(e.what()));
+    }
 }
 
 void TFmMainForm::acnOpenProjectExecute()

@@ -22,6 +22,20 @@ char SelectedDelimiter(int itemIndex)
     }
 }
 
+LoadResult ImportTableFile(Grid& fresh, FileBytes bytes, char delimiter, int titleRows, std::string& refusal,
+                           const Progress& progress)
+{
+    refusal.clear();
+    const LoadResult result = LoadGridFromTextFile(fresh, std::move(bytes), delimiter, progress);
+    NumberGridHeaders(fresh);
+    try {
+        fresh.setFixedRows(titleRows + 1);
+    } catch (const Error& e) {
+        refusal = e.what();
+    }
+    return result;
+}
+
 LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter, const Progress& progress)
 {
     if (bytes.size == 0)

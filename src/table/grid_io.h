@@ -23,6 +23,13 @@ enum class LoadResult { Loaded, Empty };
 // A cancelled read leaves `grid` partly filled: read into a grid of its own.
 LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter, const Progress& progress = {});
 
+// The import of a table file, as the window and the batch renderer both do it: the file read
+// into `fresh` (a grid of its own, whose size is the least the table gets), numbered, with
+// `titleRows` title lines plus the numbering fixed at the top. A fixed-row count the grid
+// refuses leaves the table in place and its message in `refusal` (empty when accepted).
+LoadResult ImportTableFile(Grid& fresh, FileBytes bytes, char delimiter, int titleRows, std::string& refusal,
+                           const Progress& progress = {});
+
 // The export text: rows 1.. and columns 1.. joined by tabs, every line ended by CR LF, in
 // Windows-1251 ("?" for characters it lacks).
 std::string GridExportText(const Grid& grid);

@@ -50,7 +50,7 @@ TablePropertiesPage::TablePropertiesPage(SurveyDocument& doc, CommandGuard guard
     subscription_ = doc.subscribe([this](const DocumentChange& change) { onDocumentChange(change); });
 }
 
-TablePropertiesPage::~TablePropertiesPage() { doc_->unsubscribe(subscription_); }
+TablePropertiesPage::~TablePropertiesPage() = default;
 
 void TablePropertiesPage::setAutoSizedGrids(StringGridView* first, StringGridView* second)
 {
