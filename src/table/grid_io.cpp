@@ -12,16 +12,6 @@
 
 namespace trassel {
 
-char SelectedDelimiter(int itemIndex)
-{
-    switch (itemIndex) {
-    case 1: return ';';
-    case 2: return ',';
-    case 3: return ' ';
-    default: return '\t';
-    }
-}
-
 LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter, const Progress& progress)
 {
     if (bytes.size == 0)
