@@ -3,7 +3,7 @@
 #include "app/mainform.h"
 #include "widgets/status_progress.h"
 
-#include "app/ribbon.h"
+#include "app/action_handler.h"
 #include "app/ui_services.h"
 #include "base/atomic_file.h"
 #include "base/error.h"
@@ -33,11 +33,6 @@ namespace {
 
 constexpr int kRecentCount = 8;
 
-QString ProjectFilter()
-{
-    return QStringLiteral("Проект Trassel (*.trassel)");
-}
-
 bool IsProjectFile(const QString& path)
 {
     return QFileInfo(path).suffix().compare(QStringLiteral("trassel"), Qt::CaseInsensitive) == 0;
@@ -45,36 +40,8 @@ bool IsProjectFile(const QString& path)
 
 } // namespace
 
-void TFmMainForm::buildProjectCommands()
+void TFmMainForm::buildProjectState()
 {
-    acnOpenProject = new QAction(QStringLiteral("Открыть проект"), this);
-    acnOpenProject->setObjectName(QStringLiteral("acnOpenProject"));
-    acnOpenProject->setShortcut(QKeySequence::Open);
-    acnOpenProject->setIcon(ribbonIcon(RibbonGlyph::LoadOptions));
-    connect(acnOpenProject, &QAction::triggered, this, [this] { runGuarded([this] { acnOpenProjectExecute(); }, acnOpenProject->text()); });
-    acnSaveProject = new QAction(QStringLiteral("Сохранить проект"), this);
-    acnSaveProject->setObjectName(QStringLiteral("acnSaveProject"));
-    acnSaveProject->setShortcut(QKeySequence::Save);
-    acnSaveProject->setIcon(ribbonIcon(RibbonGlyph::SaveOptions));
-    connect(acnSaveProject, &QAction::triggered, this, [this] { runGuarded([this] { acnSaveProjectExecute(); }, acnSaveProject->text()); });
-    acnSaveProjectAs = new QAction(QStringLiteral("Сохранить проект как…"), this);
-    acnSaveProjectAs->setObjectName(QStringLiteral("acnSaveProjectAs"));
-    acnSaveProjectAs->setShortcut(QKeySequence::SaveAs);
-    acnSaveProjectAs->setIcon(ribbonIcon(RibbonGlyph::SaveOptions));
-    connect(acnSaveProjectAs, &QAction::triggered, this,
-            [this] { runGuarded([this] { acnSaveProjectAsExecute(); }, acnSaveProjectAs->text()); });
-    acnRecentProjects = new QAction(QStringLiteral("Последние проекты"), this);
-    acnRecentProjects->setObjectName(QStringLiteral("acnRecentProjects"));
-    acnRecentProjects->setIcon(ribbonIcon(RibbonGlyph::LoadOptions));
-    mnuRecentProjects = new QMenu(this);
-    mnuRecentProjects->setObjectName(QStringLiteral("mnuRecentProjects"));
-    acnRecentProjects->setMenu(mnuRecentProjects);
-    connect(mnuRecentProjects, &QMenu::aboutToShow, this, &TFmMainForm::fillRecentMenu);
-    for (QAction* action : {acnOpenProject, acnSaveProject, acnSaveProjectAs, acnRecentProjects}) {
-        action->setProperty("category", QStringLiteral("Файл"));
-        addAction(action);
-    }
-
     lblProject = new QLabel(this);
     lblProject->setObjectName(QStringLiteral("lblProject"));
     // On the right, so that the messages of the commands have the left of the bar.
@@ -82,23 +49,6 @@ void TFmMainForm::buildProjectCommands()
     connect(UndoStack, &QUndoStack::cleanChanged, this, [this] { showProjectState(); });
     showProjectState();
     setAcceptDrops(true);
-}
-
-void TFmMainForm::addProjectCommandsTo(RibbonGroup* group)
-{
-    group->addAction(acnOpenProject);
-    group->addAction(acnSaveProject);
-    group->addAction(acnSaveProjectAs);
-    if (QToolButton* button = group->addAction(acnRecentProjects))
-        button->setPopupMode(QToolButton::InstantPopup);
-    Ribbon1->setScreenTip(acnOpenProject, QStringLiteral("Открыть проект"),
-                          QStringLiteral("Открыть сохранённую интерпретацию: таблицы, слои, параметры, подписи разреза (Ctrl+O)"));
-    Ribbon1->setScreenTip(acnSaveProject, QStringLiteral("Сохранить проект"),
-                          QStringLiteral("Сохранить всю интерпретацию в файл проекта .trassel (Ctrl+S)"));
-    Ribbon1->setScreenTip(acnSaveProjectAs, QStringLiteral("Сохранить проект как"),
-                          QStringLiteral("Сохранить интерпретацию в другой файл проекта"));
-    Ribbon1->setScreenTip(acnRecentProjects, QStringLiteral("Последние проекты"),
-                          QStringLiteral("Открыть один из недавно сохранённых или открытых проектов"));
 }
 
 void TFmMainForm::showProjectState()
@@ -121,7 +71,7 @@ bool TFmMainForm::confirmDiscard()
     }
     // A save that fails or is stopped is reported here and keeps the work open: the caller
     // (a close, an open, an import) goes on only over work that is safe.
-    runGuarded([this] { acnSaveProjectExecute(); }, QStringLiteral("Сохранить проект"));
+    runGuarded([this] { handler_->acnSaveProjectExecute(); }, QStringLiteral("Сохранить проект"));
     return UndoStack->isClean();
 }
 
@@ -191,30 +141,6 @@ void TFmMainForm::showDocumentRadargram()
     }
 }
 
-void TFmMainForm::acnOpenProjectExecute()
-{
-    const QString name = services_->openFileName(this, ProjectFilter(), projectPath_);
-    if (!name.isEmpty())
-        openProject(name);
-}
-
-void TFmMainForm::acnSaveProjectExecute()
-{
-    if (projectPath_.isEmpty()) {
-        acnSaveProjectAsExecute();
-        return;
-    }
-    saveProject(projectPath_);
-}
-
-void TFmMainForm::acnSaveProjectAsExecute()
-{
-    const QString proposed = projectPath_.isEmpty() ? QStringLiteral("Интерпретация.trassel") : projectPath_;
-    const QString name = services_->saveFileName(this, proposed, ProjectFilter(), QStringLiteral("trassel"));
-    if (!name.isEmpty())
-        saveProject(name);
-}
-
 void TFmMainForm::rememberProject(const QString& path)
 {
     QStringList recent = services_->recentProjects();
@@ -247,7 +173,7 @@ void TFmMainForm::openDroppedFile(const QString& path)
     if (IsProjectFile(path))
         openProject(path);
     else
-        importTableFile(path);
+        handler_->importTableFile(path);
 }
 
 void TFmMainForm::closeEvent(QCloseEvent* event)

@@ -12,16 +12,6 @@
 
 namespace trassel {
 
-char SelectedDelimiter(int itemIndex)
-{
-    switch (itemIndex) {
-    case 1: return ';';
-    case 2: return ',';
-    case 3: return ' ';
-    default: return '\t';
-    }
-}
-
 LoadResult ImportTableFile(Grid& fresh, FileBytes bytes, char delimiter, int titleRows, std::string& refusal,
                            const Progress& progress)
 {

@@ -2,6 +2,7 @@
 // Reading delimited text files into a grid and writing the table back out.
 #include "base/atomic_file.h"
 #include "base/progress.h"
+#include "table/delimiters.h"
 #include "table/grid.h"
 
 #include <cstddef>
@@ -11,10 +12,6 @@
 #include <string_view>
 
 namespace trassel {
-
-// The delimiter of the "Разделитель исходного файла" item: 0 tab, 1 ";", 2 ",", 3 blank;
-// no item selected (-1, or a typed text) gives tab.
-char SelectedDelimiter(int itemIndex);
 
 enum class LoadResult { Loaded, Empty };
 

@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "base/cp1251.h"
+#include "table/delimiters.h"
 
 #include "document/document_state.h"
 
@@ -338,9 +339,8 @@ private:
                 return "recalcPickets";
             }
             if (kind < 67) {
-                static const char* const names[] = {"табуляция", "точка с запятой", "запятая", "пробел"};
-                const int item = pick(-1, 3);
-                doc_.setDelimiter(item, item < 0 ? "typed" : names[item]);
+                const int item = pick(-1, kDelimiterCount - 1);
+                doc_.setDelimiter(item, item < 0 ? "typed" : DelimiterName(item));
                 const std::string file = pick(0, 7) == 0 ? std::string() : EncodeCp1251(block(doc_.delimiter()));
                 Import(doc_, file);
                 return "importTable";
