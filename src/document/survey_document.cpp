@@ -590,6 +590,9 @@ void SurveyDocument::setLayerChecked(EntryId id, bool checked)
 
 void SurveyDocument::setSelectedLayerStyle(Style style, std::uint32_t value)
 {
+    // A style control redraws its pictures whether or not a layer took the value.
+    if (picturesFollow_)
+        pending_ |= RedrawsFor({style == Style::PointColor ? DocumentChange::What::PointColor : DocumentChange::What::LayerStyle});
     for (int slot = layers_.LayerCount() - 1; slot >= 0; --slot) {
         const TLayer& layer = layers_.Layers(slot);
         if (!layers_.isSelected(layer.Item))
@@ -601,6 +604,7 @@ void SurveyDocument::setSelectedLayerStyle(Style style, std::uint32_t value)
         edit->apply(*this);
         commit(std::move(edit));
     }
+    redrawPending();
 }
 
 void SurveyDocument::replaceLayers(const std::vector<LayerSnapshot>& layers, std::uint32_t colorState)
@@ -683,7 +687,7 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
     for (const DocumentChange::What what :
          {DocumentChange::What::TableReplaced, DocumentChange::What::Settings, DocumentChange::What::Range,
           DocumentChange::What::DiagramParams, DocumentChange::What::SectionParams, DocumentChange::What::Soils,
-          DocumentChange::What::Radargram, DocumentChange::What::Pages, DocumentChange::What::SectionPicture})
+          DocumentChange::What::Radargram, DocumentChange::What::Pages})
         notify({what, TableId::Depth, {}, false});
     notify({DocumentChange::What::TableReplaced, TableId::Boreholes, {}, false});
     notify({DocumentChange::What::Selection, TableId::Depth, {selCol_, selRow_, selCol_, selRow_}, false});

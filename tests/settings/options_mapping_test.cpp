@@ -71,10 +71,10 @@ TEST(OptionsMapping, PutsEveryValueBackAndNothingElse)
     const TableSettings settingsBefore = doc.settings();
     const std::string cell = doc.depthTable().cell(1, 2);
     std::vector<DocumentChange::What> changes;
-    const int token = doc.subscribe([&](const DocumentChange& c) { changes.push_back(c.what); });
+    Subscription token = doc.subscribe([&](const DocumentChange& c) { changes.push_back(c.what); });
 
     ApplyOptions(doc, Chosen());
-    doc.unsubscribe(token);
+    token.reset();
     EXPECT_TRUE(Same(OptionsOf(doc), Chosen()));
     EXPECT_EQ(doc.settings().delimiterText, "запятая");
     EXPECT_EQ(doc.delimiter(), ',');

@@ -131,6 +131,13 @@ TFmList::TFmList(QWidget* parent) : QDialog(parent)
     placeControls();
 }
 
+TFmList::~TFmList()
+{
+    // The list box goes after this window's own part: its last signals must not reach it.
+    disconnect(lbxGrunts->model(), nullptr, this, nullptr);
+    doc_ = nullptr;
+}
+
 void TFmList::bindDocument(SurveyDocument& doc)
 {
     doc_ = &doc;

@@ -48,6 +48,7 @@ class TFmList : public QDialog {
     Q_OBJECT
 public:
     explicit TFmList(QWidget* parent = nullptr);
+    ~TFmList() override;
 
     // The text of the selected entry; empty when none is selected (or the selected entry is
     // itself empty: soilSelected() tells the two apart).
