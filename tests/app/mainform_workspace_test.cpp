@@ -3,11 +3,13 @@
 #include "app/mainform.h"
 #include "controls.h"
 #include "dialogs/qt/list.h"
+#include "radargram/qt/radargram_panel.h"
 #include "example_survey.h"
 #include "section/qt/section_page.h"
 #include "table/grid_io.h"
 
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -174,4 +176,59 @@ TEST_F(WorkspaceFormTest, ASaveOnClosingThatFailsSaysWhyAndKeepsTheWindowOpen)
     EXPECT_TRUE(services.errors[0].startsWith(QStringLiteral("Не удалось записать файл"))) << services.errors[0].toStdString();
     EXPECT_EQ(form->document().depthTable().cell(3, 5), "99");
     EXPECT_FALSE(form->undoStack()->isClean());
+}
+
+TEST_F(WorkspaceFormTest, AnOpenedProjectShowsItsOwnRadargramOrNone)
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("радарограмма.png"));
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkGray);
+    ASSERT_TRUE(image.save(picture));
+    auto* panel = test::Control<RadargramPanel>(form.get(), "pnlRadarogramma");
+    panel->loadFile(picture);
+    EXPECT_EQ(QFile::decodeName(QByteArray::fromStdString(form->document().radargramPath())), picture);
+    const QString withPicture = dir.filePath(QStringLiteral("a.trassel"));
+    form->saveProject(withPicture);
+
+    // A project without a radargram: the former picture goes, and saving it names none.
+    test::FakeServices otherServices;
+    TFmMainForm other(&otherServices);
+    const QString without = dir.filePath(QStringLiteral("b.trassel"));
+    other.saveProject(without);
+    form->openProject(without);
+    EXPECT_TRUE(panel->picture().isNull());
+    EXPECT_TRUE(panel->path().isEmpty());
+    form->saveProject(without);
+    QFile saved(without);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("\"radargramPath\": \"\""));
+
+    // Its own picture comes back; a missing one is told and leaves no picture of another project.
+    form->openProject(withPicture);
+    EXPECT_EQ(panel->picture().size(), QSize(40, 30));
+    ASSERT_TRUE(QFile::remove(picture));
+    form->openProject(without);
+    form->openProject(withPicture);
+    EXPECT_TRUE(panel->picture().isNull());
+    EXPECT_EQ(services.messages.size(), 1);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+TEST_F(WorkspaceFormTest, AProjectWhoseSectionCannotBeDrawnOpensNamedAndSaysWhy)
+{
+    QTemporaryDir dir;
+    test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    form->document().writeCell(TableId::Depth, 1, 3, "123,5");  // a picket no drawing can read
+    const QString broken = dir.filePath(QStringLiteral("b.trassel"));
+    form->saveProject(broken);
+
+    test::FakeServices otherServices;
+    TFmMainForm other(&otherServices);
+    other.runGuarded([&] { other.openProject(broken); });
+    ASSERT_EQ(otherServices.errors.size(), 1);
+    EXPECT_EQ(other.document().depthTable().cell(1, 3), "123,5");
+    EXPECT_EQ(other.projectPath(), broken);
+    EXPECT_TRUE(other.undoStack()->isClean());
 }
