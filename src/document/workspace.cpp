@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "base/file_path.h"
 #include "base/progress.h"
+#include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "drawing/drawing_record.h"
 #include "table/grid.h"
@@ -793,7 +794,7 @@ bool LooksLikeWorkspace(const char* data, std::size_t size)
     return head.find(std::string("\"") + kFormat + "\"") != std::string_view::npos;
 }
 
-void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, WorkspaceExtras& extras)
+void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, const std::string& path)
 {
     ReadTable(in, root, "depth", doc.depthTable(), kParsed, kDepthRead);
     ReadTable(in, root, "boreholes", doc.boreholeTable(), kDepthRead, 1.0);
@@ -852,14 +853,16 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, Works
     p.WindowHeight = in.integer(d, "windowHeight", "diagram");
     p.VertIncrement = in.text(d, "vertIncrement", "diagram");
     doc.setDiagramParams(p);
-    extras.diagramBuilt = in.boolean(d, "built", "diagram");
-    extras.diagramBoreholes = in.boolean(d, "boreholesShown", "diagram");
+    const bool diagramBuilt = in.boolean(d, "built", "diagram");
+    doc.setDiagramBuilt(diagramBuilt, in.boolean(d, "boreholesShown", "diagram"));
     const Json& c = in.object(d, "cursor", "diagram");
     ChartCursor& cursor = doc.diagram().cursor();
     cursor.Col = in.integer(c, "col", "diagram.cursor");
     cursor.Row = in.integer(c, "row", "diagram.cursor");
     cursor.X = in.number(c, "x", "diagram.cursor");
     cursor.Y = in.number(c, "y", "diagram.cursor");
+    // The column a built diagram's cursor stood on was chosen; a default one waits for the build.
+    cursor.ColChosen = diagramBuilt;
 
     const Json& sj = in.object(root, "section", "");
     SectionParams sp = doc.sectionParams();
@@ -877,26 +880,34 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, Works
     state.imageWidth = in.integer(sj, "imageWidth", "section");
     state.imageHeight = in.integer(sj, "imageHeight", "section");
 
+    // The section, the soil list, the radargram and the pages (the file calls them "extras").
     const Json& e = in.object(root, "extras", "");
     const Json& soils = in.array(e, "soils", "extras");
+    std::vector<std::string> soilList;
     for (std::size_t i = 0; i < soils.size(); ++i)
-        extras.soils.push_back(in.text(soils[i], Reader::index("extras.soils", i)));
-    extras.soilFont = ReadFont(in, in.object(e, "soilFont", "extras"), "extras.soilFont");
-    extras.sectionDrawn = in.boolean(e, "sectionDrawn", "extras");
-    extras.boreholesDrawn = in.boolean(e, "boreholesDrawn", "extras");
-    extras.radargramPath = in.text(e, "radargramPath", "extras");
+        soilList.push_back(in.text(soils[i], Reader::index("extras.soils", i)));
+    doc.setSoils(std::move(soilList));
+    SectionScene::Saved section;
+    section.soilFont = ReadFont(in, in.object(e, "soilFont", "extras"), "extras.soilFont");
+    section.drawn = in.boolean(e, "sectionDrawn", "extras");
+    section.boreholesDrawn = in.boolean(e, "boreholesDrawn", "extras");
+    const std::string radargram = in.text(e, "radargramPath", "extras");
+    doc.setRadargramPath(radargram.empty() ? std::string() : ResolvedPicturePath(path, radargram));
     const Json& pages = in.object(e, "pages", "extras");
-    extras.leftPage = in.integer(pages, "left", "extras.pages");
-    extras.rightPage = in.integer(pages, "right", "extras.pages");
-    extras.propertiesPage = in.integer(pages, "properties", "extras.pages");
-    extras.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations");
+    PageChoice choice;
+    choice.left = in.integer(pages, "left", "extras.pages");
+    choice.right = in.integer(pages, "right", "extras.pages");
+    choice.properties = in.integer(pages, "properties", "extras.pages");
+    doc.setPages(choice);
+    section.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations");
+    doc.section().restore(std::move(section));
 }
 
 } // namespace
 
 // ---- the file ----
 
-std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extras, const Progress& progress)
+std::string WorkspaceText(const SurveyDocument& doc, const std::string& path, const Progress& progress)
 {
     OutJson root;
     root["format"] = kFormat;
@@ -914,10 +925,9 @@ std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extr
     const DiagramParams p = doc.diagramParams();
     const Diagram& diagram = doc.diagram();
     const ChartCursor& cursor = diagram.cursor();
-    const ChartModel& chart = doc.chart();
-    // A build ends by putting the cursor on the diagram; nothing else does.
-    const bool built = chart.isAttached(cursor.VertSeries);
-    const bool boreholes = chart.exists(diagram.SkvSeries()) && chart.series(diagram.SkvSeries()).count() > 0;
+    // What has been built, also of a project read and not yet shown.
+    const bool built = doc.diagramBuilt();
+    const bool boreholes = doc.diagramBoreholesShown();
     root["diagram"] = {{"seriesMarksVisible", p.SeriesMarksVisible},
                        {"seriesFrequencyMarks", p.SeriesFrequencyMarks},
                        {"cursorHorizMarkVisible", p.CursorHorizMarkVisible},
@@ -947,15 +957,18 @@ std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extr
                        {"imageHeight", state.imageHeight}};
 
     OutJson soils = OutJson::array();
-    for (const std::string& soil : extras.soils)
+    for (const std::string& soil : doc.soils())
         soils.push_back(TextJson(soil));
+    const SectionScene::Saved section = doc.section().saved();
+    const PageChoice& pages = doc.pages();
+    const std::string radargram = doc.radargramPath().empty() ? std::string() : StoredPicturePath(path, doc.radargramPath());
     root["extras"] = {{"soils", std::move(soils)},
-                      {"soilFont", FontJson(extras.soilFont)},
-                      {"sectionDrawn", extras.sectionDrawn},
-                      {"boreholesDrawn", extras.boreholesDrawn},
-                      {"radargramPath", TextJson(extras.radargramPath)},
-                      {"pages", {{"left", extras.leftPage}, {"right", extras.rightPage}, {"properties", extras.propertiesPage}}},
-                      {"annotations", AnnotationsJson(extras.annotations)}};
+                      {"soilFont", FontJson(section.soilFont)},
+                      {"sectionDrawn", section.drawn},
+                      {"boreholesDrawn", section.boreholesDrawn},
+                      {"radargramPath", TextJson(radargram)},
+                      {"pages", {{"left", pages.left}, {"right", pages.right}, {"properties", pages.properties}}},
+                      {"annotations", AnnotationsJson(section.annotations)}};
 
     // The tables last: the rest of the file stays readable at its top.
     {
@@ -971,12 +984,11 @@ std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extr
     return text;
 }
 
-void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const WorkspaceExtras& extras,
-                   const Progress& progress)
+void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Progress& progress)
 {
     // The text is made first and written in pieces, each a step of the progress; a cancel
     // between them leaves the temporary file to the writer, which removes it.
-    const std::string text = WorkspaceText(doc, extras, progress);
+    const std::string text = WorkspaceText(doc, path, progress);
     AtomicFileWriter writer(path);
     constexpr std::size_t kPiece = std::size_t{4} << 20;
     ProgressMeter meter(progress, static_cast<long long>(text.size()), kTextMade, 1.0, 1);
@@ -1079,8 +1091,10 @@ LoadedWorkspace InterpretWorkspace(const Json& root, const Reader& in, const std
 
     LoadedWorkspace loaded;
     loaded.document = std::make_unique<SurveyDocument>();
+    // A store until it is put in place: nothing is drawn while it is read.
+    loaded.document->setPicturesFollow(false);
     try {
-        ReadDocument(in, root, *loaded.document, loaded.extras);
+        ReadDocument(in, root, *loaded.document, path);
     } catch (const Json::exception& e) {
         in.damaged(e.what());
     }

@@ -5,6 +5,7 @@
 
 #include "base/error.h"
 #include "base/file_path.h"
+#include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "drawing/drawing_record.h"
 #include "section/annotation_tools.h"
@@ -338,25 +339,33 @@ void DrawSampleAnnotations(RecordingCanvas& canvas)
     canvas.setGroup(0);
 }
 
-WorkspaceExtras SampleExtras()
+// What the sample's window would have made beside the tables: the soil list, a drawn section
+// with its boreholes, font and annotation steps, the radargram in a folder beside the project
+// `path`, and the pages in front.
+struct SampleExtras {
+    std::vector<std::string> soils{"Песок", "Суглинок тугопластичный", std::string("\xff bad", 5), ""};
+    SectionScene::Saved section;
+    std::string radargram;
+    PageChoice pages{2, 1, 3};
+};
+
+SampleExtras PutSampleExtras(SurveyDocument& doc, const std::string& path)
 {
     FixedServices services;
     DrawingRecord record(100, 100);
     RecordingCanvas canvas(record, services);
     DrawSampleAnnotations(canvas);
 
-    WorkspaceExtras e;
-    e.soils = {"Песок", "Суглинок тугопластичный", std::string("\xff bad", 5), ""};
-    e.soilFont = {"Liberation Serif", 13, true, true, 0x0000AA};
-    e.sectionDrawn = true;
-    e.boreholesDrawn = true;
-    e.diagramBuilt = true;      // as the sample's document shows it
-    e.diagramBoreholes = true;
-    e.annotations = AnnotationsOf(record);
-    e.radargramPath = "pictures/радарограмма.png";
-    e.leftPage = 2;
-    e.rightPage = 1;
-    e.propertiesPage = 3;
+    SampleExtras e;
+    e.section.drawn = true;
+    e.section.boreholesDrawn = true;
+    e.section.soilFont = {"Liberation Serif", 13, true, true, 0x0000AA};
+    e.section.annotations = AnnotationsOf(record);
+    e.radargram = (std::filesystem::path(path).parent_path() / "pictures" / "радарограмма.png").string();
+    doc.setSoils(e.soils);
+    doc.section().restore(e.section);
+    doc.setRadargramPath(e.radargram);
+    doc.setPages(e.pages);
     return e;
 }
 
@@ -366,9 +375,11 @@ TEST(Workspace, RoundTripRestoresTheWholeInterpretation)
     const std::string path = dir.file("проект.trassel");
     SurveyDocument doc;
     BuildSample(doc);
-    const WorkspaceExtras extras = SampleExtras();
-    ASSERT_EQ(extras.annotations.size(), 4U);
-    SaveWorkspace(path, doc, extras);
+    const SampleExtras extras = PutSampleExtras(doc, path);
+    ASSERT_EQ(extras.section.annotations.size(), 4U);
+    SaveWorkspace(path, doc);
+    // Stored beside the project, the radargram's path is kept relative to it.
+    EXPECT_NE(ReadBytes(path).find("\"pictures/радарограмма.png\""), std::string::npos);
 
     LoadedWorkspace loaded = LoadWorkspace(path);
     ASSERT_NE(loaded.document, nullptr);
@@ -417,16 +428,24 @@ TEST(Workspace, RoundTripRestoresTheWholeInterpretation)
     EXPECT_EQ(back.sectionWidth(), 2345);
     EXPECT_EQ(back.sectionState().imageHeight, doc.sectionState().imageHeight);
 
-    EXPECT_TRUE(loaded.extras == extras);
-    EXPECT_EQ(loaded.extras.annotations, extras.annotations);
-    EXPECT_EQ(loaded.extras.soils, extras.soils);
+    EXPECT_EQ(back.soils(), extras.soils);
+    const SectionScene::Saved section = back.section().saved();
+    EXPECT_TRUE(section.drawn);
+    EXPECT_TRUE(section.boreholesDrawn);
+    EXPECT_EQ(section.soilFont, extras.section.soilFont);
+    EXPECT_EQ(section.annotations, extras.section.annotations);
+    EXPECT_EQ(back.radargramPath(), extras.radargram);
+    EXPECT_EQ(back.pages(), extras.pages);
+    EXPECT_TRUE(back.diagramBuilt());  // as the sample's document shows it
+    EXPECT_TRUE(back.diagramBoreholesShown());
 
     // The same document written twice gives the same bytes, and a reloaded one the same again.
     const std::string first = ReadBytes(path);
-    SaveWorkspace(path, doc, extras);
+    SaveWorkspace(path, doc);
     SurveyDocument again;
     BuildSample(again);
-    SaveWorkspace(dir.file("again.trassel"), again, extras);
+    PutSampleExtras(again, path);
+    SaveWorkspace(dir.file("again.trassel"), again);
     EXPECT_EQ(ReadBytes(dir.file("again.trassel")), first);
 }
 
@@ -458,7 +477,7 @@ TEST(Workspace, TablesOfRandomBytesComeBackCellForCell)
     grid.restoreFixed(3, 1);
     doc.depthTable().swap(grid);
     const GridPicture want = PictureOf(doc.depthTable());
-    SaveWorkspace(dir.file("random.trassel"), doc, {});
+    SaveWorkspace(dir.file("random.trassel"), doc);
     const LoadedWorkspace loaded = LoadWorkspace(dir.file("random.trassel"));
     EXPECT_EQ(FirstDifference(want, PictureOf(loaded.document->depthTable())), "");
 
@@ -482,7 +501,8 @@ TEST(Workspace, DamagedFilesAreRefusedWithTheirMessageAndChangeNothing)
     const std::string good = dir.file("good.trassel");
     SurveyDocument source;
     BuildSample(source);
-    SaveWorkspace(good, source, SampleExtras());
+    PutSampleExtras(source, good);
+    SaveWorkspace(good, source);
     const std::string bytes = ReadBytes(good);
 
     // The window's document, holding a project opened before.
@@ -559,11 +579,11 @@ TEST(Workspace, DamagedFilesAreRefusedWithTheirMessageAndChangeNothing)
               0U);
     // A file that cannot be written is reported by the writer, and the former file stays.
     const std::string unwritable = dir.file("no-such-folder/p.trassel");
-    EXPECT_EQ(errorText([&] { SaveWorkspace(unwritable, source, {}); }).rfind("Не удалось записать файл \"" + unwritable + "\": ", 0),
+    EXPECT_EQ(errorText([&] { SaveWorkspace(unwritable, source); }).rfind("Не удалось записать файл \"" + unwritable + "\": ", 0),
               0U);
     if (test::PermissionBitsRefuse()) {  // root writes into any folder, Windows ignores the bits
         fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-        const std::string refused = errorText([&] { SaveWorkspace(good, window, {}); });
+        const std::string refused = errorText([&] { SaveWorkspace(good, window); });
         fs::permissions(dir.path(), fs::perms::owner_all);
         EXPECT_EQ(refused.rfind("Не удалось записать файл \"" + good + "\": ", 0), 0U) << refused;
         EXPECT_EQ(ReadBytes(good), bytes);
@@ -586,7 +606,8 @@ TEST(Workspace, TakeOverReplacesEverythingAndTellsEveryPage)
     TempDir dir;
     SurveyDocument source;
     BuildSample(source);
-    SaveWorkspace(dir.file("p.trassel"), source, SampleExtras());
+    PutSampleExtras(source, dir.file("p.trassel"));
+    SaveWorkspace(dir.file("p.trassel"), source);
 
     // The window's document has work of its own: layers, a built diagram, listeners.
     SurveyDocument window;
@@ -600,13 +621,15 @@ TEST(Workspace, TakeOverReplacesEverythingAndTellsEveryPage)
     window.buildChart();
     ASSERT_TRUE(window.chart().isAttached(window.diagram().cursor().VertSeries));
     std::vector<DocumentChange> changes;
-    window.subscribe([&](const DocumentChange& c) { changes.push_back(c); });
+    const Subscription listening = window.subscribe([&](const DocumentChange& c) { changes.push_back(c); });
     int layerSignals = 0;
-    window.layers().subscribe([&] { ++layerSignals; });
+    const Subscription layersListening = window.layers().subscribe([&] { ++layerSignals; });
 
     LoadedWorkspace loaded = LoadWorkspace(dir.file("p.trassel"));
     const GridPicture depth = PictureOf(loaded.document->depthTable());
     const GridPicture boreholes = PictureOf(loaded.document->boreholeTable());
+    // What moves over, apart from the pictures that follow it (another test).
+    window.setPicturesFollow(false);
     window.takeOver(*loaded.document);
 
     using What = DocumentChange::What;
