@@ -361,7 +361,8 @@ SampleExtras PutSampleExtras(SurveyDocument& doc, const std::string& path)
     e.section.boreholesDrawn = true;
     e.section.soilFont = {"Liberation Serif", 13, true, true, 0x0000AA};
     e.section.annotations = AnnotationsOf(record);
-    e.radargram = (std::filesystem::path(path).parent_path() / "pictures" / "радарограмма.png").string();
+    // In the form the reader gives back: the system's separators.
+    e.radargram = PathToUtf8(PathFromUtf8(PathToUtf8(PathFromUtf8(path).parent_path()) + "/pictures/радарограмма.png").lexically_normal());
     doc.setSoils(e.soils);
     doc.section().restore(e.section);
     doc.setRadargramPath(e.radargram);
