@@ -38,23 +38,22 @@ void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Wor
 LoadedWorkspace LoadWorkspace(const std::string& path, const Progress& progress)
 {
     Reader in(path, progress);
-    Json root;
+    ParsedJson parsed;
     {
         // The file's bytes go as soon as they are parsed: a large table is then held twice, not three times.
         ProgressMeter meter(progress, 2, 0.0, kParsed, 1);
         const FileBytes bytes = ReadWholeFile(path);
         meter.at(1);
-        root = ParseJson(std::string_view(bytes.data.get(), bytes.size), in);
+        parsed = ParseJson(std::string_view(bytes.data.get(), bytes.size), in);
         meter.finish();
     }
-    return DocumentOf(root, in);
+    return DocumentOf(parsed, in);
 }
 
 LoadedWorkspace ReadWorkspace(std::string_view bytes, const std::string& fileName, const Progress& progress)
 {
     Reader in(fileName, progress);
-    const Json root = ParseJson(bytes, in);
-    return DocumentOf(root, in);
+    return DocumentOf(ParseJson(bytes, in), in);
 }
 
 } // namespace trassel

@@ -2,14 +2,12 @@
 #include "document/workspace_json.h"
 
 #include "base/error.h"
-#include "base/utf8.h"
 #include "document/workspace_text.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstring>
 #include <limits>
-#include <system_error>
+#include <utility>
+#include <vector>
 
 namespace trassel::workspace {
 
@@ -103,22 +101,12 @@ double Reader::number(const Json& o, const char* key, const std::string& at) con
     damaged("поле «" + join(at, key) + "» должно быть числом");
 }
 
-// A string this long is one the parser handed over as a mark (see ParseJson).
-constexpr std::string_view kLongMark = "\x01\x02long:";
-
 const std::string& Reader::string(const Json& o, const char* key, const std::string& at) const
 {
     const Json& v = member(o, key, at);
     if (!v.is_string())
         damaged("поле «" + join(at, key) + "» должно быть строкой");
-    const auto& text = v.get_ref<const std::string&>();
-    if (text.size() > kLongMark.size() && text.compare(0, kLongMark.size(), kLongMark) == 0) {
-        std::size_t index = 0;
-        const auto res = std::from_chars(text.data() + kLongMark.size(), text.data() + text.size(), index);
-        if (res.ec == std::errc() && res.ptr == text.data() + text.size() && index < longStrings.size())
-            return longStrings[index];
-    }
-    return text;
+    return v.get_ref<const std::string&>();
 }
 
 std::string Reader::text(const Json& v, const std::string& where) const
@@ -146,136 +134,108 @@ void Reader::outOfRange(const std::string& where, long long lo, long long hi) co
 
 namespace {
 
-// A string of the file this long (a table's text) is decoded here rather than by the JSON
-// parser, which would take it byte by byte through two growing buffers and then copy it: that
-// is most of the time of opening a large table. In the text handed to the parser it stands as
-// a short mark that no string of ours begins with.
-constexpr std::size_t kLongString = std::size_t{1} << 16;
+// Builds the value of a file as the library's own parser would, with two differences: the
+// first member that an object holds twice is noted (the library keeps the last one silently,
+// so a file could open as something its writer never meant), and strings are moved into
+// place rather than copied, which matters for the table texts.
+class ValueBuilder final : public nlohmann::json_sax<Json> {
+public:
+    Json root;
+    std::string repeated;           // the place of the first member given twice
+    std::size_t failedAt = 0;       // where the text stopped being JSON
+    bool failed = false;
+    bool numberOverflow = false;    // a number too large for any field, though the text is JSON
 
-bool ReadHex4(std::string_view s, std::size_t at, std::uint32_t& value)
-{
-    if (at + 4 > s.size())
+    bool null() override { return value(Json(nullptr)); }
+    bool boolean(bool v) override { return value(Json(v)); }
+    bool number_integer(number_integer_t v) override { return value(Json(v)); }
+    bool number_unsigned(number_unsigned_t v) override { return value(Json(v)); }
+    bool number_float(number_float_t v, const string_t&) override { return value(Json(v)); }
+    bool string(string_t& v) override { return value(Json(std::move(v))); }
+    bool binary(binary_t& v) override { return value(Json(std::move(v))); }
+
+    bool start_object(std::size_t) override { return open(Json::object()); }
+    bool end_object() override { return close(); }
+    bool start_array(std::size_t) override { return open(Json::array()); }
+    bool end_array() override { return close(); }
+
+    bool key(string_t& name) override
+    {
+        Frame& f = frames_.back();
+        auto& members = f.value->get_ref<Json::object_t&>();
+        const auto [it, added] = members.try_emplace(std::move(name));
+        f.key = &it->first;
+        f.member = &it->second;
+        if (!added && repeated.empty())
+            repeated = placeOf(frames_.size());
+        return true;
+    }
+
+    bool parse_error(std::size_t position, const std::string&, const Json::exception& e) override
+    {
+        failed = true;
+        failedAt = position;
+        numberOverflow = dynamic_cast<const Json::parse_error*>(&e) == nullptr;
         return false;
-    value = 0;
-    for (std::size_t k = 0; k < 4; ++k) {
-        const int h = HexValue(s[at + k]);
-        if (h < 0)
-            return false;
-        value = value * 16 + static_cast<std::uint32_t>(h);
     }
-    return true;
-}
 
-// The body of a JSON string (between its quotes) decoded by the rules of RFC 8259, with its
-// bytes checked to be UTF-8; false where a JSON parser would refuse it.
-bool DecodeJsonString(std::string_view body, std::string& out)
-{
-    out.clear();
-    out.reserve(body.size());
-    const auto* u = reinterpret_cast<const unsigned char*>(body.data());
-    std::size_t i = 0;
-    while (i < body.size()) {
-        // Runs of plain ASCII are copied at once.
-        std::size_t j = i;
-        while (j < body.size() && u[j] >= 0x20 && u[j] < 0x80 && u[j] != '\\')
-            ++j;
-        out.append(body.data() + i, j - i);
-        i = j;
-        if (i >= body.size())
-            break;
-        const unsigned char c = u[i];
-        if (c < 0x20)
-            return false;
-        if (c >= 0x80) {
-            const std::size_t n = Utf8SequenceAt(u + i, body.size() - i);
-            if (n == 0)
-                return false;
-            out.append(body.data() + i, n);
-            i += n;
-            continue;
-        }
-        if (i + 1 >= body.size())
-            return false;
-        const char e = body[i + 1];
-        i += 2;
-        switch (e) {
-        case '"': out += '"'; break;
-        case '\\': out += '\\'; break;
-        case '/': out += '/'; break;
-        case 'b': out += '\b'; break;
-        case 'f': out += '\f'; break;
-        case 'n': out += '\n'; break;
-        case 'r': out += '\r'; break;
-        case 't': out += '\t'; break;
-        case 'u': {
-            std::uint32_t cp = 0;
-            if (!ReadHex4(body, i, cp))
-                return false;
-            i += 4;
-            if (cp >= 0xDC00 && cp <= 0xDFFF)
-                return false;
-            if (cp >= 0xD800 && cp <= 0xDBFF) {
-                std::uint32_t low = 0;
-                if (i + 1 >= body.size() || body[i] != '\\' || body[i + 1] != 'u' || !ReadHex4(body, i + 2, low) ||
-                    low < 0xDC00 || low > 0xDFFF)
-                    return false;
-                i += 6;
-                cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-            }
-            AppendUtf8(out, static_cast<char32_t>(cp));
-            break;
-        }
-        default:
-            return false;
-        }
-    }
-    return true;
-}
+private:
+    struct Frame {
+        Json* value;                        // the object or array being filled
+        const std::string* key = nullptr;   // its member being read, for an object
+        Json* member = nullptr;
+    };
 
-// The text with every long string replaced by its mark, the strings decoded into
-// `longStrings`; false (the text is parsed as it is) when there is none or one is not valid
-// JSON, so that the parser reports the fault where it is.
-bool TakeLongStrings(std::string_view bytes, std::string& rest, std::vector<std::string>& longStrings)
-{
-    std::size_t copied = 0;
-    std::size_t i = 0;
-    bool any = false;
-    while (i < bytes.size()) {
-        const auto* quote = static_cast<const char*>(std::memchr(bytes.data() + i, '"', bytes.size() - i));
-        if (quote == nullptr)
-            break;
-        // Outside a string of valid JSON a quote opens one; its closing quote is the first not escaped.
-        const std::size_t open = static_cast<std::size_t>(quote - bytes.data());
-        std::size_t close = open + 1;
-        for (;;) {
-            const auto* q = static_cast<const char*>(std::memchr(bytes.data() + close, '"', bytes.size() - close));
-            if (q == nullptr)
-                return false;
-            close = static_cast<std::size_t>(q - bytes.data());
-            std::size_t backslashes = 0;
-            while (close - backslashes > open + 1 && bytes[close - backslashes - 1] == '\\')
-                ++backslashes;
-            if (backslashes % 2 == 0)
-                break;
-            ++close;
-        }
-        if (close - open - 1 >= kLongString) {
-            longStrings.emplace_back();
-            if (!DecodeJsonString(bytes.substr(open + 1, close - open - 1), longStrings.back()))
-                return false;
-            rest.append(bytes.data() + copied, open - copied);
-            rest += "\"\\u0001\\u0002long:";
-            rest += std::to_string(longStrings.size() - 1);
-            rest += '"';
-            copied = close + 1;
-            any = true;
-        }
-        i = close + 1;
+    bool value(Json&& v)
+    {
+        put(std::move(v));
+        return true;
     }
-    if (any)
-        rest.append(bytes.data() + copied, bytes.size() - copied);
-    return any;
-}
+    // Puts a value in its slot (the root, the array's next element or the member just named)
+    // and gives the slot.
+    Json* put(Json&& v)
+    {
+        if (frames_.empty()) {
+            root = std::move(v);
+            return &root;
+        }
+        Frame& f = frames_.back();
+        if (f.value->is_array()) {
+            auto& elements = f.value->get_ref<Json::array_t&>();
+            elements.push_back(std::move(v));
+            return &elements.back();
+        }
+        *f.member = std::move(v);
+        return f.member;
+    }
+    bool open(Json&& container)
+    {
+        frames_.push_back(Frame{put(std::move(container))});
+        return true;
+    }
+    bool close()
+    {
+        frames_.pop_back();
+        return true;
+    }
+
+    // The place of the current member of the first `depth` open containers, written as the
+    // reader's messages name fields.
+    std::string placeOf(std::size_t depth) const
+    {
+        std::string at;
+        for (std::size_t i = 0; i < depth; ++i) {
+            const Frame& f = frames_[i];
+            if (f.value->is_array())
+                at = Reader::index(at, f.value->size() - 1);
+            else
+                at = Reader::join(at, f.key->c_str());  // a name with a NUL byte is shown up to it
+        }
+        return at;
+    }
+
+    std::vector<Frame> frames_;
+};
 
 // Whether bytes that failed to parse still start like a workspace: then the file is a damaged
 // or cut project, not some other file.
@@ -292,31 +252,21 @@ bool LooksLikeWorkspace(const char* data, std::size_t size)
 
 } // namespace
 
-Json ParseJson(std::string_view bytes, Reader& in)
+ParsedJson ParseJson(std::string_view bytes, const Reader& in)
 {
-    try {
-        std::string rest;
-        if (TakeLongStrings(bytes, rest, in.longStrings)) {
-            try {
-                return Json::parse(rest);
-            } catch (const Json::exception&) {
-                // Told again from the whole text, so that the fault's place is the file's.
-            }
-        }
-        in.longStrings.clear();
-        return Json::parse(bytes.begin(), bytes.end());
-    } catch (const Json::parse_error& e) {
+    ValueBuilder builder;
+    Json::sax_parse(bytes.begin(), bytes.end(), &builder);
+    if (builder.failed) {
         if (!LooksLikeWorkspace(bytes.data(), bytes.size()))
             throw Error(in.notProject());
-        if (e.byte >= bytes.size())
+        // A number too large for any field: the text is JSON, its content is not.
+        if (builder.numberOverflow)
+            in.damaged("число вне допустимых пределов");
+        if (builder.failedAt >= bytes.size())
             in.damaged("файл обрывается");
-        in.damaged("ошибка в записи около байта " + std::to_string(e.byte));
-    } catch (const Json::exception&) {
-        // A number too large for any field, and the like: the text is JSON, its content is not.
-        if (!LooksLikeWorkspace(bytes.data(), bytes.size()))
-            throw Error(in.notProject());
-        in.damaged("число вне допустимых пределов");
+        in.damaged("ошибка в записи около байта " + std::to_string(builder.failedAt));
     }
+    return {std::move(builder.root), std::move(builder.repeated)};
 }
 
 } // namespace trassel::workspace

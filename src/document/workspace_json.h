@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace trassel::workspace {
 
@@ -27,9 +26,6 @@ public:
     Reader(std::string file, const Progress& report) : progress(report), file_(std::move(file)) {}
 
     const Progress& progress;
-
-    // The long strings taken out of the text before parsing (see ParseJson).
-    std::vector<std::string> longStrings;
 
     const std::string& file() const { return file_; }
     // "Файл «…» не является проектом Trassel."
@@ -61,8 +57,14 @@ private:
     std::string file_;
 };
 
-// The JSON of a workspace file. Bytes that are no JSON are refused as not a project, or as
-// damaged when they start like a workspace.
-Json ParseJson(std::string_view bytes, Reader& in);
+// The JSON of a workspace file and, when an object of it holds a member twice, the first such
+// member's place ("tables", "layers.items[1].caption"); empty when there is none. Bytes that are
+// no JSON are refused as not a project, or as damaged when they start like a workspace. Strings
+// are nlohmann-json's own, whatever their length.
+struct ParsedJson {
+    Json root;
+    std::string repeated;
+};
+ParsedJson ParseJson(std::string_view bytes, const Reader& in);
 
 } // namespace trassel::workspace

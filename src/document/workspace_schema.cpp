@@ -417,8 +417,9 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const WorkspaceExtras& extras, 
     return root;
 }
 
-LoadedWorkspace DocumentOf(const Json& root, const Reader& in)
+LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in)
 {
+    const Json& root = parsed.root;
     if (!root.is_object())
         throw Error(in.notProject());
     const auto format = root.find("format");
@@ -429,6 +430,9 @@ LoadedWorkspace DocumentOf(const Json& root, const Reader& in)
     if (version > kWorkspaceVersion)
         throw Error("Файл проекта «" + in.file() + "» записан более новой версией программы (версия " + std::to_string(version) +
                     ").");
+    // Whichever of two values a reader kept, it could open something the writer never meant.
+    if (!parsed.repeated.empty())
+        in.damaged("поле «" + parsed.repeated + "» повторяется");
 
     LoadedWorkspace loaded;
     loaded.document = std::make_unique<SurveyDocument>();

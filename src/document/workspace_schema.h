@@ -17,8 +17,8 @@ inline constexpr double kDepthRead = 0.97;
 OutJson WorkspaceJson(const SurveyDocument& doc, const WorkspaceExtras& extras, const Progress& progress);
 
 // The document of a parsed file: refused as not a project without the format's name, as of a
-// later version above kWorkspaceVersion, else read member by member (the tables report their
-// rows from kParsed on).
-LoadedWorkspace DocumentOf(const Json& root, const Reader& in);
+// later version above kWorkspaceVersion, as damaged when a member was given twice, else read
+// member by member (the tables report their rows from kParsed on).
+LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in);
 
 } // namespace trassel::workspace

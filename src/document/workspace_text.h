@@ -8,12 +8,6 @@
 
 namespace trassel::workspace {
 
-// The length of the well-formed UTF-8 sequence at `p` (RFC 3629: no overlong forms, no
-// surrogates, nothing past U+10FFFF), 0 when the byte starts none.
-std::size_t Utf8SequenceAt(const unsigned char* p, std::size_t left);
-// The value of a hexadecimal digit, -1 for another character.
-int HexValue(char c);
-
 // A cell in the table text: the tab and line feed that separate cells and rows and the
 // backslash that escapes are written as \t, \n and \\; a byte that is not part of well-formed
 // UTF-8 as \xHH. Everything else is copied.
