@@ -1,7 +1,7 @@
 #include "app/mainform.h"
 #include "app/ribbon.h"
 #include "boreholes/qt/skv.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "diagram/diagram.h"
 #include "example_survey.h"
 #include "platform/qt_canvas.h"

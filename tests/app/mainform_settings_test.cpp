@@ -1,7 +1,7 @@
 #include "app/application.h"
 #include "app/mainform.h"
 #include "app/ribbon.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "example_survey.h"
 #include "fake_services.h"
 #include "section/qt/section_view.h"

@@ -1,5 +1,5 @@
 #include "app/mainform.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "app/ribbon.h"
 #include "widgets/style_controls.h"
 #include "dialogs/qt/about.h"
