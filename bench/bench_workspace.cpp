@@ -59,7 +59,7 @@ void BM_SaveWorkspace(benchmark::State& state)
 {
     Sample& s = sample();
     for (auto _ : state)
-        state.SetIterationTime(secondsOf([&] { SaveWorkspace(s.path, s.doc, WorkspaceExtras{}); }));
+        state.SetIterationTime(secondsOf([&] { SaveWorkspace(s.path, s.doc); }));
     std::size_t exportBytes = 0;
     WriteGridExport(s.doc.depthTable(), [&](std::string_view piece) { exportBytes += piece.size(); });
     const auto fileBytes = static_cast<double>(std::filesystem::file_size(s.path));
@@ -75,7 +75,7 @@ void BM_OpenWorkspace(benchmark::State& state)
 {
     Sample& s = sample();
     if (!std::filesystem::exists(s.path))
-        SaveWorkspace(s.path, s.doc, WorkspaceExtras{});
+        SaveWorkspace(s.path, s.doc);
     SurveyDocument window;
     for (auto _ : state) {
         state.SetIterationTime(secondsOf([&] {

@@ -1,6 +1,7 @@
 #include "app/application.h"
 
 #include "app/mainform.h"
+#include "base/compile_date.h"
 #include "boreholes/qt/skv.h"
 #include "dialogs/qt/about.h"
 #include "dialogs/qt/list.h"
@@ -80,7 +81,7 @@ int RunTrassel(int argc, char** argv)
         TFmOptions options(&mainForm);
         TFmList list(&mainForm);
         TFmSkv skv(&mainForm);
-        TFmAbout about(QString::fromLatin1(mainForm.CompileDate.c_str()), &mainForm);
+        TFmAbout about(QString::fromLatin1(BuildDate()), &mainForm);
         mainForm.setSecondaryWindows(&options, &list, &skv, &about);
         mainForm.show();
         // A file named on the command line (a double click on a project, "Открыть с помощью"):

@@ -1,40 +1,29 @@
 #include "app/mainform.h"
 
+#include "app/action_handler.h"
 #include "app/ribbon.h"
 #include "app/ui_services.h"
 #include "app/undo_bridge.h"
 #include "base/compile_date.h"
 #include "base/error.h"
 #include "boreholes/qt/borehole_page.h"
-#include "dialogs/qt/about.h"
-#include "dialogs/qt/list.h"
-#include "platform/qt_canvas.h"
-#include "section/qt/section_print_preview.h"
 #include "diagram/qt/diagram_page.h"
 #include "diagram/qt/diagram_properties_page.h"
+#include "dialogs/qt/about.h"
+#include "dialogs/qt/list.h"
 #include "layers/qt/layer_panel.h"
-#include "platform/image_export.h"
+#include "platform/qt_canvas.h"
 #include "platform/qt_text.h"
 #include "radargram/qt/radargram_panel.h"
 #include "section/qt/section_page.h"
 #include "section/qt/section_properties_page.h"
 #include "section/qt/section_view.h"
-#include "settings/ini_file.h"
-#include "settings/qt/options.h"
-#include "settings/options_file.h"
-#include "app/application.h"
-#include "table/text_sniff.h"
-#include "table/grid_io.h"
 #include "table/qt/string_grid_view.h"
 #include "table/qt/table_page.h"
 #include "table/qt/table_properties_page.h"
-#include "widgets/status_progress.h"
 
 #include <QAbstractItemView>
 #include <QAction>
-#include <QStatusBar>
-#include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -42,13 +31,12 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
-#include <QPrinter>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QSplitter>
-#include <QStyle>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -56,7 +44,6 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <filesystem>
 #include <clocale>
 #include <exception>
 #include <new>
@@ -182,16 +169,6 @@ private:
 
 } // namespace
 
-QString importTableFilter()
-{
-    return QStringLiteral("Все файлы(*.*);;Текстовые файлы(*.txt)");
-}
-
-QString exportTableFilter()
-{
-    return QStringLiteral("Текстовые файлы(с разделителями табуляции)(*.txt);;Все файлы (*.*)");
-}
-
 TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(parent)
 {
     if (services == nullptr) {
@@ -202,15 +179,17 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     setObjectName(QStringLiteral("FmMainForm"));
     setFont(windowFont(8));
 
-    buildActions();
     buildUndo();
-    buildProjectCommands();
+    handler_ = new ActionHandler(*this, Document, *services_, *undoBridge_, *UndoStack);
+    acnLoadPicture = handler_->action("acnLoadPicture");
+    buildProjectState();
 
     auto* central = new QWidget(this);
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
     Ribbon1 = new Ribbon(QStringLiteral("Trassel"), central);
+    Ribbon1->setObjectName(QStringLiteral("Ribbon1"));
     outer->addWidget(Ribbon1);
 
     Splitter1 = new QSplitter(Qt::Horizontal, central);
@@ -234,8 +213,8 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     new PanelShare(Splitter1);
     outer->addWidget(Splitter1, 1);
     setCentralWidget(central);
+    handler_->setPages({tablePage, diagramPage, sectionPage, pnlRadarogramma});
     buildRibbon();
-    buildMenus();
 
     // 1. Numbers are converted with "." whatever the system locale says.
     std::setlocale(LC_NUMERIC, "C");
@@ -252,6 +231,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     tableProperties->seLastRow->setValue(Document.lastDataRow());
     refreshTables();
 
+    pnlRadarogramma->setDocument(&Document);
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
     // A click on the radargram puts the section image at the radargram's left position; a
     // picture dropped on the panel loads like the command.
@@ -260,16 +240,10 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
         runGuarded([this, name] { pnlRadarogramma->loadFile(name); }, acnLoadPicture->text());
     });
     connect(PageControl2, &QTabWidget::currentChanged, this, [this](int i) { PageControl2Change(i); });
-    // Every change of a section parameter draws the section again, as the command would; every
-    // change of a layer's style draws the section (but for the point colour) and the diagram.
-    connect(sectionProperties, &SectionPropertiesPage::redrawRequested, this, [this] { acnPlotRazrezPoligon->trigger(); });
+    // A parameter or a layer style redraws what the document's rules say; a key typed into these
+    // panels stops a long drawing that it makes stale.
     sectionPage->setParameterEditors({sectionProperties, layerPanel});
     connect(sectionPage, &SectionPage::soilLabelRequested, this, [this](QPoint at) { runGuarded([this, at] { imgSectionSoilLabel(at); }); });
-    connect(layerPanel, &LayerPanel::redrawRequested, this, [this](bool section) {
-        if (section)
-            acnPlotRazrezPoligon->trigger();
-        acnBuildChart->trigger();
-    });
 }
 
 TFmMainForm::~TFmMainForm()
@@ -280,29 +254,22 @@ TFmMainForm::~TFmMainForm()
     delete UndoStack;
     UndoStack = nullptr;
     // The pages watch the document; they go first, then the data they showed.
-    delete takeCentralWidget();
-    FormDestroy();
-}
-
-void TFmMainForm::FormDestroy()
-{
     // The layer records, the cursor and the picket and borehole series go with the document.
+    delete takeCentralWidget();
 }
 
 void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* skv, QWidget* about)
 {
     // The options window's buttons run the same actions as the ribbon.
-    if (auto* window = qobject_cast<TFmOptions*>(options))
-        window->bindActions(acnSaveOptions, acnLoadOptions);
+    handler_->setSecondaryWindows(options, list, about);
     // The soil list reports through the one reporter, and its font is the section canvas's.
     if (auto* soils = qobject_cast<TFmList*>(list)) {
         soils->guard = [this](const std::function<void()>& command) { return runGuarded(command); };
-        connect(soils, &TFmList::fontChosen, this, [this](const FontState& font) { sectionPage->canvas().setFont(font); });
+        connect(soils, &TFmList::fontChosen, this, [this](const FontState& font) { Document.section().canvas().setFont(font); });
+        soils->bindDocument(Document);
     }
-    fmOptions_ = options;
     fmList_ = list;
     fmSkv_ = skv;
-    fmAbout_ = about;
 }
 
 QString OutOfMemoryText(const QString& what)
@@ -333,167 +300,20 @@ bool TFmMainForm::runGuarded(const std::function<void()>& handler, const QString
     return false;
 }
 
-void TFmMainForm::buildActions()
-{
-    auto make = [this](const char* name, const QString& caption, const char* category,
-                       void (TFmMainForm::*handler)()) {
-        auto* action = new QAction(caption, this);
-        action->setObjectName(QLatin1String(name));
-        action->setProperty("category", QString::fromUtf8(category));
-        connect(action, &QAction::triggered, this, [this, handler, action] {
-            runGuarded([this, handler] { (this->*handler)(); }, action->text().remove(QLatin1Char('&')));
-        });
-        return action;
-    };
-    acnImportTable = make("acnImportTable", QStringLiteral("Импорт таблицы"), "Таблица", &TFmMainForm::acnImportTableExecute);
-    acnImportTable->setIcon(ribbonIcon(RibbonGlyph::ImportTable));
-    acnExportTable = make("acnExportTable", QStringLiteral("Экспорт таблицы"), "Таблица", &TFmMainForm::acnExportTableExecute);
-    acnExportTable->setIcon(ribbonIcon(RibbonGlyph::ExportTable));
-    acnReCalcPK = make("acnReCalcPK", QStringLiteral("Пересчет в ПК"), "Таблица", &TFmMainForm::acnReCalcPKExecute);
-    acnReCalcPK->setIcon(ribbonIcon(RibbonGlyph::RecalcPickets));
-    acnAbout = make("acnAbout", QStringLiteral("О прогамме"), "Справка", &TFmMainForm::acnAboutExecute);
-    acnAbout->setIcon(ribbonIcon(RibbonGlyph::About));
-    acnBuildChart = make("acnBuildChart", QStringLiteral("Построить диаграмму"), "Диаграмма", &TFmMainForm::acnBuildChartExecute);
-    acnBuildChart->setIcon(ribbonIcon(RibbonGlyph::BuildChart));
-    acnPrintOverviewChart = make("acnPrintOverviewChart", QStringLiteral("Печать диаграммы"), "Диаграмма",
-                                 &TFmMainForm::acnPrintOverviewChartExecute);
-    acnPrintOverviewChart->setIcon(ribbonIcon(RibbonGlyph::PrintChart));
-    acnExportChart = make("acnExportChart", QStringLiteral("Экспорт диаграммы"), "Диаграмма", &TFmMainForm::acnExportChartExecute);
-    acnExportChart->setIcon(ribbonIcon(RibbonGlyph::ExportImage));
-    acnLayerAdd = make("acnLayerAdd", QStringLiteral("Добавить слой"), "Таблица", &TFmMainForm::acnLayerAddExecute);
-    acnLayerDelete = make("acnLayerDelete", QStringLiteral("Удалить слой"), "Таблица", &TFmMainForm::acnLayerDeleteExecute);
-    acnPlotRazrezLine = make("acnPlotRazrezLine", QStringLiteral("Построить разрез"), "Разрез", &TFmMainForm::acnPlotRazrezLineExecute);
-    acnPlotRazrezLine->setIcon(ribbonIcon(RibbonGlyph::PlotSectionLines));
-    acnPlotRazrezPoligon = make("acnPlotRazrezPoligon", QStringLiteral("Построить разрез полигонами"), "Разрез",
-                                &TFmMainForm::acnPlotRazrezPoligonExecute);
-    acnPlotRazrezPoligon->setIcon(ribbonIcon(RibbonGlyph::PlotSectionPolygons));
-    acnExportDiagrammToJpg = make("acnExportDiagrammToJpg", QStringLiteral("Экспорт в &JPG"), "Разрез",
-                                  &TFmMainForm::acnExportDiagrammToJpgExecute);
-    acnExportDiagrammToJpg->setIcon(ribbonIcon(RibbonGlyph::ExportImage));
-    acnPrintImage = make("acnPrintImage", QStringLiteral("Печать"), "Разрез", &TFmMainForm::acnPrintImageExecute);
-    acnShowOptions = make("acnShowOptions", QStringLiteral("Параметры"), "Настройки", &TFmMainForm::acnShowOptionsExecute);
-    acnShowOptions->setIcon(ribbonIcon(RibbonGlyph::ShowOptions));
-    acnSaveOptions = make("acnSaveOptions", QStringLiteral("Сохранить настройки"), "Настройки", &TFmMainForm::acnSaveOptionsExecute);
-    acnSaveOptions->setIcon(ribbonIcon(RibbonGlyph::SaveOptions));
-    acnLoadOptions = make("acnLoadOptions", QStringLiteral("Загрузить настройки"), "Настройки", &TFmMainForm::acnLoadOptionsExecute);
-    acnLoadOptions->setIcon(ribbonIcon(RibbonGlyph::LoadOptions));
-    // Not placed: they exist with their handlers and tips for whatever starts them.
-    acnApplyOptions = make("acnApplyOptions", QStringLiteral("Применить настройки"), "Настройки",
-                           &TFmMainForm::acnApplyOptionsExecute);
-    acnShowList = make("acnShowList", QStringLiteral("Список грунтов"), "Разрез", &TFmMainForm::acnShowListExecute);
-    acnLoadPicture = make("acnLoadPicture", QStringLiteral("Открыть изображение"), "", &TFmMainForm::acnLoadPictureExecute);
-    acnLoadPicture->setIcon(ribbonIcon(RibbonGlyph::OpenPicture));
-    acnImportSkv = make("acnImportSkv", QStringLiteral("Импорт выработок"), "Таблица", &TFmMainForm::acnImportSkvExecute);
-    acnImportSkv->setIcon(ribbonIcon(RibbonGlyph::ImportTable));
-    acnBuildSkv = make("acnBuildSkv", QStringLiteral("Построить скв"), "Диаграмма", &TFmMainForm::acnBuildSkvExecute);
-    acnBuildSkv->setIcon(ribbonIcon(RibbonGlyph::BuildBoreholes));
-    acnPlotSkv = make("acnPlotSkv", QStringLiteral("Выработки"), "Разрез", &TFmMainForm::acnPlotSkvExecute);
-    acnPlotSkv->setIcon(ribbonIcon(RibbonGlyph::PlotBoreholes));
-    acnCopySG = make("acnCopySG", QStringLiteral("Копировать"), "Таблица", &TFmMainForm::acnCopySGExecute);
-    acnPasteToSG = make("acnPasteToSG", QStringLiteral("Вставить"), "Таблица", &TFmMainForm::acnPasteToSGExecute);
-    acnClearRange = make("acnClearRange", QStringLiteral("Очистить ячейки"), "Таблица", &TFmMainForm::acnClearRangeExecute);
-    acnMadeRowFirst = make("acnMadeRowFirst", QStringLiteral("Сделать строку начальной"), "Таблица",
-                           &TFmMainForm::acnMadeRowFirstExecute);
-    acnMadeRowLast = make("acnMadeRowLast", QStringLiteral("Сделать строку последней"), "Таблица",
-                          &TFmMainForm::acnMadeRowLastExecute);
-    acnUndo = make("acnUndo", QStringLiteral("Отменить"), "Правка", &TFmMainForm::acnUndoExecute);
-    acnUndo->setShortcut(QKeySequence::Undo);
-    acnUndo->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
-    acnUndo->setEnabled(false);
-    addAction(acnUndo);
-    acnRedo = make("acnRedo", QStringLiteral("Повторить"), "Правка", &TFmMainForm::acnRedoExecute);
-    acnRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    acnRedo->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
-    acnRedo->setEnabled(false);
-    addAction(acnRedo);
-    // The items of the depth table's menu that only the menu starts.
-    J1 = make("J1", QStringLiteral("Очистить"), "Таблица", &TFmMainForm::J1Click);
-    N5 = make("N5", QStringLiteral("Вставить строку"), "Таблица", &TFmMainForm::N5Click);
-    N6 = make("N6", QStringLiteral("Удалить строку"), "Таблица", &TFmMainForm::N6Click);
-    N1 = make("N1", QStringLiteral("Вставить столбец"), "Таблица", &TFmMainForm::N1Click);
-    N2 = make("N2", QStringLiteral("Удалить столбец"), "Таблица", &TFmMainForm::N2Click);
-    // No button or menu starts the section print; its shortcut does.
-    acnPrintImage->setShortcut(QKeySequence::Print);
-    addAction(acnPrintImage);
-}
-
 void TFmMainForm::buildRibbon()
 {
-    RibbonGroup* fileGroup = Ribbon1->addTab(QStringLiteral("Файл"))->addGroup(QStringLiteral("Файл"));
-    fileGroup->addAction(acnLoadPicture);
-    addProjectCommandsTo(fileGroup);
-    RibbonTab* tables = Ribbon1->addTab(QStringLiteral("Таблицы"));
-    RibbonGroup* model = tables->addGroup(QStringLiteral("Цифровая модель"));
-    model->addAction(acnImportTable);
-    model->addAction(acnExportTable);
-    model->addAction(acnReCalcPK);
-    tables->addGroup(QStringLiteral("Скважины"))->addAction(acnImportSkv);
-    RibbonTab* diagram = Ribbon1->addTab(QStringLiteral("Диаграмма"));
-    RibbonGroup* diagramGroup = diagram->addGroup(QStringLiteral("Диаграмма"));
-    diagramGroup->addAction(acnBuildChart);
-    diagramGroup->addAction(acnBuildSkv);
-    RibbonGroup* chartOutput = diagram->addGroup(QStringLiteral("Радарограмма"));
-    chartOutput->addAction(acnPrintOverviewChart);
-    chartOutput->addAction(acnExportChart);
-    RibbonTab* section = Ribbon1->addTab(QStringLiteral("Разрез"));
-    RibbonGroup* sectionGroup = section->addGroup(QStringLiteral("Разрез"));
-    sectionGroup->addAction(acnPlotRazrezLine);
-    sectionGroup->addAction(acnPlotRazrezPoligon);
-    sectionGroup->addAction(acnExportDiagrammToJpg);
-    sectionGroup->addAction(acnPlotSkv);
-    section->addGroup(QStringLiteral("Инструменты"))->addWidget(buildToolBar());
-    RibbonTab* params = Ribbon1->addTab(QStringLiteral("Параметры"));
+    mnuRecentProjects = new QMenu(this);
+    mnuRecentProjects->setObjectName(QStringLiteral("mnuRecentProjects"));
+    connect(mnuRecentProjects, &QMenu::aboutToShow, this, &TFmMainForm::fillRecentMenu);
+    handler_->setRecentProjectsMenu(mnuRecentProjects);
+    handler_->placeCommands(*Ribbon1, {{tablePage->PopupMenuSgSourceData->objectName(), tablePage->PopupMenuSgSourceData},
+                                       {layerPanel->PopupMenuLV->objectName(), layerPanel->PopupMenuLV}});
+    // The groups that hold widgets rather than commands.
+    Ribbon1->group(QStringLiteral("Разрез"), QStringLiteral("Инструменты"))->addWidget(buildToolBar());
     lblDateCompilation1 = new QLabel;
     lblDateCompilation1->setObjectName(QStringLiteral("lblDateCompilation1"));
     lblDateCompilation1->setAlignment(Qt::AlignCenter);
-    params->addGroup(QStringLiteral("Дата компиляции"))->addWidget(lblDateCompilation1);
-    RibbonGroup* options = params->addGroup(QStringLiteral("Параметры"));
-    options->addAction(acnShowOptions);
-    options->addAction(acnSaveOptions);
-    options->addAction(acnLoadOptions);
-    Ribbon1->addTab(QStringLiteral("Справка"))->addGroup(QStringLiteral("Сведения"))->addAction(acnAbout);
-
-    Ribbon1->addQuickAccess(acnImportTable);
-    Ribbon1->addQuickAccess(acnExportTable);
-    Ribbon1->addQuickAccess(acnReCalcPK);
-    Ribbon1->addQuickAccess(acnLoadPicture);
-    Ribbon1->addQuickAccess(acnBuildChart);
-    Ribbon1->addQuickAccess(acnPrintOverviewChart);
-    Ribbon1->addQuickAccess(acnPlotRazrezPoligon);
-    Ribbon1->addQuickAccess(acnExportDiagrammToJpg);
-    Ribbon1->addQuickAccess(acnUndo);
-    Ribbon1->addQuickAccess(acnRedo);
-
-    Ribbon1->setScreenTip(acnImportTable, QStringLiteral("Импорт таблицы"),
-                          QStringLiteral("Импорт таблицы, содержащей цифровую модель среды ПК/глубина"));
-    Ribbon1->setScreenTip(acnExportTable, QStringLiteral("Экспорт таблицы"),
-                          QStringLiteral("Экспорт таблицы, содержащей цифровую модель среды ПК/глубина,  в текстовый файл"));
-    Ribbon1->setScreenTip(acnReCalcPK, QStringLiteral("Пересчет в ПК"),
-                          QStringLiteral("Пересчет пикетов производится для файлов, содержащих колонку \"км\"  и \"м\". "
-                                         "При этом данные в колонке \"км\" заменяются на линейную координату по 100-метровой базе"));
-    Ribbon1->setScreenTip(acnBuildChart, QStringLiteral("Построить диаграмму"),
-                          QStringLiteral("Границы отстраиваются по данным из колонок, отмеченных галочками в диспетчере слоев"));
-    Ribbon1->setScreenTip(acnPrintOverviewChart, QStringLiteral("Печать диаграммы"),
-                          QStringLiteral("Печать интерпретационной диаграммы в том виде, в каком она показана"));
-    Ribbon1->setScreenTip(acnExportChart, QStringLiteral("Экспорт диаграммы"),
-                          QStringLiteral("Сохранить интерпретационную диаграмму рисунком PNG или документом PDF"));
-    Ribbon1->setScreenTip(acnPlotRazrezPoligon, QStringLiteral("Построить разрез полигонами"),
-                          QStringLiteral("Построить разрез слоями. Границы отстраиваются по данным из колонок, "
-                                         "отмеченных галочками в диспетчере слоев"));
-    Ribbon1->setScreenTip(acnExportDiagrammToJpg, QStringLiteral("Экспорт графики"),
-                          QStringLiteral("Экспорт диаграммы в растровое изображение."));
-    Ribbon1->setScreenTip(acnPlotRazrezLine, QStringLiteral("Построить разрез"),
-                          QStringLiteral("Построить разрез линиями. Границы отстраиваются по данным из колонок, "
-                                         "отмеченных галочками в диспетчере слоев"));
-    Ribbon1->setScreenTip(acnPrintImage, QStringLiteral("Печать"), QString());
-    Ribbon1->setScreenTip(acnShowOptions, QStringLiteral("Параметры"), QString());
-    Ribbon1->setScreenTip(acnSaveOptions, QStringLiteral("Сохранить настройки"), QString());
-    Ribbon1->setScreenTip(acnLoadOptions, QStringLiteral("Загрузить настройки"), QString());
-    Ribbon1->setScreenTip(acnApplyOptions, QStringLiteral("Применить настройки"), QString());
-    Ribbon1->setScreenTip(acnShowList, QStringLiteral("Список грунтов"), QString());
-    Ribbon1->setScreenTip(acnLoadPicture, QStringLiteral("Открыть изображение"),
-                          QStringLiteral("Загрузить изображение радарограммы в растровом формате"), false);
-    Ribbon1->setScreenTip(acnImportSkv, QStringLiteral("Импорт скважин"), QStringLiteral("Импорт цифровой модели скважин"));
+    Ribbon1->group(QStringLiteral("Параметры"), QStringLiteral("Дата компиляции"))->addWidget(lblDateCompilation1);
     Ribbon1->setCurrentIndex(1);
 }
 
@@ -507,9 +327,8 @@ QWidget* TFmMainForm::buildWorkPages()
     pageDepthTable = tablePage;
     PageControl1->addTab(tablePage, QStringLiteral("Таблица глубин"));
     boreholePage = new BoreholePage(Document, guard);
-    pageSkv = boreholePage;
     PageControl1->addTab(boreholePage, QStringLiteral("Выработки"));
-    pageIsso = new QWidget;
+    auto* pageIsso = new QWidget;
     pageIsso->setObjectName(QStringLiteral("TabSheet2"));
     PageControl1->addTab(pageIsso, QStringLiteral("ИССО"));
     diagramPage = new DiagramPage(Document, guard);
@@ -558,7 +377,7 @@ QWidget* TFmMainForm::buildRightPanel()
     pagePropDiagram = scrollPage(diagramProperties);
     pagePropDiagram->setObjectName(QStringLiteral("scrbxPropertiesDiagramma"));
     PageControl2->addTab(pagePropDiagram, QStringLiteral("Диаграмма"));
-    sectionProperties = new SectionPropertiesPage(Document);
+    sectionProperties = new SectionPropertiesPage(Document, guard);
     pagePropSection = scrollPage(sectionProperties);
     pagePropSection->setObjectName(QStringLiteral("scrbxPropertiesTrassel"));
     PageControl2->addTab(pagePropSection, QStringLiteral("Разрез"));
@@ -571,20 +390,20 @@ QToolBar* TFmMainForm::buildToolBar()
 {
     ToolBar1 = new QToolBar;
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    auto button = [this](const char* name, const QString& hint, RibbonGlyph glyph) {
+    auto button = [this](const char* name, const QString& hint, const char* icon) {
         auto* b = new QToolButton(ToolBar1);
         b->setObjectName(QLatin1String(name));
         b->setCheckable(true);
         b->setAutoRaise(true);
-        b->setIcon(ribbonIcon(glyph));
+        b->setIcon(commandIcon(QLatin1String(icon)));
         b->setToolTip(hint);
         ToolBar1->addWidget(b);
         return b;
     };
-    tbtnCursor = button("tbtnCursor", QStringLiteral("Курсор"), RibbonGlyph::Cursor);
-    tbtnWriteGround = button("tbtnWriteGround", QStringLiteral("Подписи"), RibbonGlyph::Labels);
-    tbtnPen = button("tbtnPen", QString(), RibbonGlyph::Pen);
-    tbtnLastik = button("tbtnLastik", QStringLiteral("Ластик"), RibbonGlyph::Eraser);
+    tbtnCursor = button("tbtnCursor", QStringLiteral("Курсор"), "cursor");
+    tbtnWriteGround = button("tbtnWriteGround", QStringLiteral("Подписи"), "labels");
+    tbtnPen = button("tbtnPen", QString(), "pen");
+    tbtnLastik = button("tbtnLastik", QStringLiteral("Ластик"), "eraser");
     tbtnCursor->setChecked(true);
     // One group: pressing a button raises the one that was down; only the eraser may be raised
     // again, leaving none down.
@@ -602,13 +421,11 @@ QToolBar* TFmMainForm::buildToolBar()
                                  : b == tbtnLastik      ? SectionTool::Lastik
                                                         : SectionTool::Cursor);
             if (b == tbtnWriteGround)
-                runGuarded([this] { tbtnWriteGroundClick(); });
+                runGuarded([this] { handler_->tbtnWriteGroundClick(); });
         });
     }
     return ToolBar1;
 }
-
-void TFmMainForm::tbtnWriteGroundClick() { showWindow(fmList_, false); }
 
 void TFmMainForm::imgSectionSoilLabel(QPoint at)
 {
@@ -623,66 +440,21 @@ void TFmMainForm::imgSectionSoilLabel(QPoint at)
     sectionPage->writeSoil(at, toStdString(soils->selectedSoil()));
 }
 
-void TFmMainForm::buildMenus()
-{
-    QMenu* table = tablePage->PopupMenuSgSourceData;
-    auto separator = [table](const char* name) { table->addSeparator()->setObjectName(QLatin1String(name)); };
-    table->addAction(J1);
-    separator("N9");
-    table->addAction(acnCopySG);
-    table->addAction(acnPasteToSG);
-    table->addAction(acnClearRange);
-    separator("N7");
-    table->addAction(N5);
-    table->addAction(N6);
-    separator("N8");
-    table->addAction(N1);
-    table->addAction(N2);
-    separator("N11");
-    table->addAction(acnLayerAdd);
-    table->addAction(acnMadeRowFirst);
-    table->addAction(acnMadeRowLast);
-    layerPanel->PopupMenuLV->addAction(acnLayerDelete);
-}
-
 void TFmMainForm::buildUndo()
 {
     UndoStack = new QUndoStack;
-    undoBridge_ = new UndoBridge(Document, UndoStack, [this](Follow follow) { followEdit(follow); });
-    connect(undoBridge_, &UndoBridge::changed, this, [this] { updateUndoActions(); });
-    updateUndoActions();
-}
-
-void TFmMainForm::followEdit(Follow follow)
-{
-    switch (follow) {
-    case Follow::Nothing:
-        break;
-    case Follow::RebuildDiagram:
-        acnBuildChart->trigger();
-        break;
-    case Follow::RedrawPictures:
-        acnPlotRazrezPoligon->trigger();
-        acnBuildChart->trigger();
-        break;
-    }
-}
-
-void TFmMainForm::updateUndoActions()
-{
-    const bool canUndo = undoBridge_->canUndo();
-    acnUndo->setEnabled(canUndo);
-    acnUndo->setText(canUndo ? QStringLiteral("Отменить: ") + UndoStack->undoText() : QStringLiteral("Отменить"));
-    const bool canRedo = undoBridge_->canRedo();
-    acnRedo->setEnabled(canRedo);
-    acnRedo->setText(canRedo ? QStringLiteral("Повторить: ") + UndoStack->redoText() : QStringLiteral("Повторить"));
+    // An undo or a redo redraws what the edit's changes ask for; a redraw that fails there is
+    // reported like any command's failure.
+    undoBridge_ = new UndoBridge(Document, UndoStack, [this](const std::exception_ptr& failure) {
+        runGuarded([&failure] { std::rethrow_exception(failure); });
+    });
 }
 
 void TFmMainForm::refreshTables()
 {
-    tablePage->sgSourceData->setFixedRows(SourceData.fixedRows());
+    tablePage->sgSourceData->setFixedRows(Document.depthTable().fixedRows());
     tablePage->sgSourceData->refresh();
-    boreholePage->sgSkv->setFixedRows(SkvData.fixedRows());
+    boreholePage->sgSkv->setFixedRows(Document.boreholeTable().fixedRows());
     boreholePage->sgSkv->refresh();
 }
 
@@ -710,81 +482,30 @@ QWidget* TFmMainForm::partnerPage(QWidget* page) const
     return nullptr;
 }
 
+void TFmMainForm::rememberPages()
+{
+    PageChoice pages = Document.pages();
+    pages.left = PageControl1->currentIndex();
+    pages.right = PageControl2->currentIndex();
+    Document.setPages(pages);
+}
+
 void TFmMainForm::PageControl1Change(int index)
 {
+    rememberPages();
     if (QWidget* partner = partnerPage(PageControl1->widget(index)); partner != nullptr && !programPageSwitch_)
         showPageByCommand(partner);
 }
 
 void TFmMainForm::PageControl2Change(int index)
 {
+    rememberPages();
     if (QWidget* partner = partnerPage(PageControl2->widget(index)); partner != nullptr && !programPageSwitch_)
         showPageByCommand(partner);
 }
 
-// ---- the commands ----
-
-QString TFmMainForm::askOpenName()
+void TFmMainForm::showWholeRadargram()
 {
-    // The open dialog is shared: it keeps the filter and the name the last command left in it.
-    const QString name = services_->openFileName(this, lastOpenFilter_, lastOpenName_);
-    if (!name.isEmpty())
-        lastOpenName_ = name;
-    return name;
-}
-
-void TFmMainForm::acnImportTableExecute()
-{
-    lastOpenFilter_ = importTableFilter();
-    const QString name = askOpenName();
-    if (!name.isEmpty())
-        importTableFile(name);
-}
-
-void TFmMainForm::importTableFile(const QString& name)
-{
-    if (!confirmDiscard())
-        return;
-    // The whole file is read before the table is touched, and the document swaps the new
-    // table in only once it is complete: a file that cannot be read leaves the table as it was.
-    FileBytes bytes = ReadWholeFile(toLocalPath(name));
-    if (!looksLikeTable(bytes))
-        return;
-    StatusProgress progress(this, QStringLiteral("Импорт таблицы"));
-    if (!Document.importTable(std::move(bytes.data), bytes.size, progress.report()))
-        services_->message(this, QStringLiteral("Файл пустой!"));
-}
-
-bool TFmMainForm::looksLikeTable(const FileBytes& bytes)
-{
-    // A picture or an archive chosen by mistake would fill the table with garbage.
-    if (!LooksBinary(std::string_view(bytes.data.get(), std::min(bytes.size, kSniffBytes))))
-        return true;
-    return services_->confirm(this, QStringLiteral("Файл не похож на текстовую таблицу. Импортировать всё равно?"));
-}
-
-void TFmMainForm::acnImportSkvExecute()
-{
-    // No filter of its own: the dialog shows the one another command left, or none.
-    const QString name = askOpenName();
-    if (name.isEmpty())
-        return;
-    FileBytes bytes = ReadWholeFile(toLocalPath(name));
-    if (!looksLikeTable(bytes))
-        return;
-    StatusProgress progress(this, QStringLiteral("Импорт выработок"));
-    if (!Document.importBoreholes(std::move(bytes.data), bytes.size, progress.report()))
-        services_->message(this, QStringLiteral("Файл пустой!"));
-}
-
-void TFmMainForm::acnLoadPictureExecute()
-{
-    // The shared open dialog, with the filter and the name the imports left: no filter of its own.
-    const QString name = askOpenName();
-    if (name.isEmpty())
-        return;
-    pnlRadarogramma->loadFile(name);  // a file that fails leaves the former picture
-    // Room for the whole height of the picture, as far as the working pages keep half.
     QList<int> sizes = Splitter2->sizes();
     const int wanted = pnlRadarogramma->picture().height() + 60;
     if (sizes.size() == 2 && sizes[0] < wanted) {
@@ -794,183 +515,5 @@ void TFmMainForm::acnLoadPictureExecute()
         Splitter2->setSizes(sizes);
     }
 }
-
-void TFmMainForm::showWindow(QWidget* window, bool centred)
-{
-    if (window == nullptr)
-        return;
-    if (centred && !window->isVisible())
-        window->move(geometry().center() - window->rect().center());
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-void TFmMainForm::acnShowOptionsExecute() { showWindow(fmOptions_, true); }
-
-void TFmMainForm::acnShowListExecute() { showWindow(fmList_, false); }
-
-void TFmMainForm::acnApplyOptionsExecute() { acnBuildChart->trigger(); }
-
-std::string TFmMainForm::optionsFile() const
-{
-    return optionsPath_.empty() ? OptionsFilePath() : optionsPath_;
-}
-
-void TFmMainForm::acnSaveOptionsExecute()
-{
-    const DiagramParams diagram = Document.diagramParams();
-    OptionValues values;
-    values.delimiterIndex = Document.settings().delimiterIndex;
-    values.picketColumnText = Document.settings().picketColumnText;
-    values.cursorHorzSize = diagram.CursorHorzSize;
-    values.cursorVertSize = diagram.CursorVertSize;
-    values.cursorHorizMarkVisible = diagram.CursorHorizMarkVisible;
-    values.cursorVertMarkVisible = diagram.CursorVertMarkVisible;
-    values.vertIncrement = diagram.VertIncrement;
-    const std::string path = optionsFile();
-    // The user's configuration folder may not exist yet on a fresh account; a file named by
-    // hand is written where it was named, or the failure is reported.
-    if (optionsPath_.empty()) {
-        std::error_code ec;
-        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    }
-    IniFile file(path);
-    SaveOptions(file, values);
-}
-
-void TFmMainForm::acnLoadOptionsExecute()
-{
-    // Loading sets the controls (through the document they show) and nothing else: no table is
-    // read again and nothing is drawn; each value counts at the next command that reads it.
-    const OptionValues values = LoadOptions(IniFile(optionsFile()));
-    const int item = values.delimiterIndex >= 0 && values.delimiterIndex <= 3 ? values.delimiterIndex : -1;
-    static const char* const kDelimiters[] = {"табуляция", "точка с запятой", "запятая", "пробел"};
-    Document.setDelimiter(item, item >= 0 ? kDelimiters[item] : "");
-    Document.setPicketColumnText(values.picketColumnText);
-    DiagramParams diagram = Document.diagramParams();
-    diagram.CursorHorzSize = values.cursorHorzSize;
-    diagram.CursorVertSize = values.cursorVertSize;
-    diagram.CursorHorizMarkVisible = values.cursorHorizMarkVisible;
-    diagram.CursorVertMarkVisible = values.cursorVertMarkVisible;
-    diagram.VertIncrement = values.vertIncrement;
-    Document.setDiagramParams(diagram);
-}
-
-void TFmMainForm::acnBuildSkvExecute() { Document.buildSkv(); }
-
-void TFmMainForm::acnPlotSkvExecute() { sectionPage->plotSkv(); }
-
-void TFmMainForm::acnExportTableExecute()
-{
-    const QString name = services_->saveFileName(this, QStringLiteral("ЦифроваяМодель.txt"), exportTableFilter(),
-                                                  QStringLiteral("txt"));
-    if (name.isEmpty())
-        return;
-    {
-        StatusProgress progress(this, QStringLiteral("Экспорт таблицы"));
-        ExportGridToTextFile(SourceData, toLocalPath(name), progress.report());
-    }
-    services_->information(this, QStringLiteral("Экспорт таблицы"), QStringLiteral("Таблица успешно экспортирована"));
-}
-
-void TFmMainForm::acnReCalcPKExecute()
-{
-    StatusProgress progress(this, QStringLiteral("Пересчет в ПК"));
-    Document.recalcPickets(progress.report());
-}
-
-void TFmMainForm::acnAboutExecute() { showWindow(fmAbout_, false); }
-
-void TFmMainForm::acnBuildChartExecute() { Document.buildChart(); }
-
-void TFmMainForm::acnPrintOverviewChartExecute()
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setPageOrientation(QPageLayout::Landscape);
-    if (services_->printerSetup(this, printer))
-        diagramPage->print(printer);
-}
-
-void TFmMainForm::acnExportChartExecute()
-{
-    const QString name = services_->saveFileName(this, QStringLiteral("Диаграмма.png"),
-                                                  QStringLiteral("PNG (*.png);;PDF (*.pdf)"), QStringLiteral("png"));
-    if (!name.isEmpty())
-        diagramPage->exportImage(name);
-}
-
-void TFmMainForm::acnLayerAddExecute() { Document.addLayer(); }
-
-void TFmMainForm::acnLayerDeleteExecute() { Document.deleteSelectedLayer(); }
-
-void TFmMainForm::acnPlotRazrezPoligonExecute() { sectionPage->plotPolygons(); }
-
-void TFmMainForm::acnPlotRazrezLineExecute()
-{
-    showPageByCommand(pageSection);
-    sectionPage->applyWidth();
-}
-
-void TFmMainForm::acnExportDiagrammToJpgExecute()
-{
-    const QString name = services_->saveFileName(this, QStringLiteral("ГеологическаяМодель.jpg"), SectionImageFilter(),
-                                                  QStringLiteral("jpg"));
-    if (!name.isEmpty())
-        sectionPage->exportImage(name);
-}
-
-void TFmMainForm::acnPrintImageExecute()
-{
-    QPrinter printer(QPrinter::HighResolution);
-    // A section is a long band: sideways sheets take more of it each.
-    printer.setPageOrientation(QPageLayout::Landscape);
-    SectionPrintPreview preview(sectionPage->printSource(), this);
-    preview.setOptions(sectionPage->printOptions());
-    services_->printPreview(this, preview, printer);
-    sectionPage->setPrintOptions(preview.options());
-}
-
-void TFmMainForm::acnCopySGExecute()
-{
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(QString::fromStdString(Document.copyTable()));
-}
-
-void TFmMainForm::acnPasteToSGExecute()
-{
-    StatusProgress progress(this, QStringLiteral("Вставить"));
-    if (!Document.pasteTable(QGuiApplication::clipboard()->text().toStdString(), progress.report()))
-        services_->message(this, QStringLiteral("Необходимо скопировать данные!"));
-}
-
-void TFmMainForm::acnClearRangeExecute() { tablePage->clearSelectedCells(); }
-
-void TFmMainForm::acnMadeRowFirstExecute() { Document.madeRowFirst(); }
-
-void TFmMainForm::acnMadeRowLastExecute() { Document.madeRowLast(); }
-
-void TFmMainForm::acnUndoExecute()
-{
-    if (undoBridge_->canUndo())
-        UndoStack->undo();
-}
-
-void TFmMainForm::acnRedoExecute()
-{
-    if (undoBridge_->canRedo())
-        UndoStack->redo();
-}
-
-void TFmMainForm::J1Click() { Document.clearTable(); }
-
-void TFmMainForm::N5Click() { Document.insertRow(); }
-
-void TFmMainForm::N6Click() { Document.deleteRow(); }
-
-void TFmMainForm::N1Click() { Document.insertColumn(); }
-
-void TFmMainForm::N2Click() { Document.deleteColumn(); }
 
 } // namespace trassel

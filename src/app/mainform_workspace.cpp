@@ -3,11 +3,10 @@
 #include "app/mainform.h"
 #include "widgets/status_progress.h"
 
-#include "app/ribbon.h"
+#include "app/action_handler.h"
 #include "app/ui_services.h"
 #include "base/atomic_file.h"
 #include "base/error.h"
-#include "dialogs/qt/list.h"
 #include "document/workspace.h"
 #include "platform/qt_text.h"
 #include "radargram/qt/radargram_panel.h"
@@ -19,7 +18,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QStatusBar>
@@ -28,15 +26,12 @@
 #include <QUndoStack>
 #include <QUrl>
 
+#include <exception>
+
 namespace trassel {
 namespace {
 
 constexpr int kRecentCount = 8;
-
-QString ProjectFilter()
-{
-    return QStringLiteral("Проект Trassel (*.trassel)");
-}
 
 bool IsProjectFile(const QString& path)
 {
@@ -45,36 +40,8 @@ bool IsProjectFile(const QString& path)
 
 } // namespace
 
-void TFmMainForm::buildProjectCommands()
+void TFmMainForm::buildProjectState()
 {
-    acnOpenProject = new QAction(QStringLiteral("Открыть проект"), this);
-    acnOpenProject->setObjectName(QStringLiteral("acnOpenProject"));
-    acnOpenProject->setShortcut(QKeySequence::Open);
-    acnOpenProject->setIcon(ribbonIcon(RibbonGlyph::LoadOptions));
-    connect(acnOpenProject, &QAction::triggered, this, [this] { runGuarded([this] { acnOpenProjectExecute(); }, acnOpenProject->text()); });
-    acnSaveProject = new QAction(QStringLiteral("Сохранить проект"), this);
-    acnSaveProject->setObjectName(QStringLiteral("acnSaveProject"));
-    acnSaveProject->setShortcut(QKeySequence::Save);
-    acnSaveProject->setIcon(ribbonIcon(RibbonGlyph::SaveOptions));
-    connect(acnSaveProject, &QAction::triggered, this, [this] { runGuarded([this] { acnSaveProjectExecute(); }, acnSaveProject->text()); });
-    acnSaveProjectAs = new QAction(QStringLiteral("Сохранить проект как…"), this);
-    acnSaveProjectAs->setObjectName(QStringLiteral("acnSaveProjectAs"));
-    acnSaveProjectAs->setShortcut(QKeySequence::SaveAs);
-    acnSaveProjectAs->setIcon(ribbonIcon(RibbonGlyph::SaveOptions));
-    connect(acnSaveProjectAs, &QAction::triggered, this,
-            [this] { runGuarded([this] { acnSaveProjectAsExecute(); }, acnSaveProjectAs->text()); });
-    acnRecentProjects = new QAction(QStringLiteral("Последние проекты"), this);
-    acnRecentProjects->setObjectName(QStringLiteral("acnRecentProjects"));
-    acnRecentProjects->setIcon(ribbonIcon(RibbonGlyph::LoadOptions));
-    mnuRecentProjects = new QMenu(this);
-    mnuRecentProjects->setObjectName(QStringLiteral("mnuRecentProjects"));
-    acnRecentProjects->setMenu(mnuRecentProjects);
-    connect(mnuRecentProjects, &QMenu::aboutToShow, this, &TFmMainForm::fillRecentMenu);
-    for (QAction* action : {acnOpenProject, acnSaveProject, acnSaveProjectAs, acnRecentProjects}) {
-        action->setProperty("category", QStringLiteral("Файл"));
-        addAction(action);
-    }
-
     lblProject = new QLabel(this);
     lblProject->setObjectName(QStringLiteral("lblProject"));
     // On the right, so that the messages of the commands have the left of the bar.
@@ -82,23 +49,6 @@ void TFmMainForm::buildProjectCommands()
     connect(UndoStack, &QUndoStack::cleanChanged, this, [this] { showProjectState(); });
     showProjectState();
     setAcceptDrops(true);
-}
-
-void TFmMainForm::addProjectCommandsTo(RibbonGroup* group)
-{
-    group->addAction(acnOpenProject);
-    group->addAction(acnSaveProject);
-    group->addAction(acnSaveProjectAs);
-    if (QToolButton* button = group->addAction(acnRecentProjects))
-        button->setPopupMode(QToolButton::InstantPopup);
-    Ribbon1->setScreenTip(acnOpenProject, QStringLiteral("Открыть проект"),
-                          QStringLiteral("Открыть сохранённую интерпретацию: таблицы, слои, параметры, подписи разреза (Ctrl+O)"));
-    Ribbon1->setScreenTip(acnSaveProject, QStringLiteral("Сохранить проект"),
-                          QStringLiteral("Сохранить всю интерпретацию в файл проекта .trassel (Ctrl+S)"));
-    Ribbon1->setScreenTip(acnSaveProjectAs, QStringLiteral("Сохранить проект как"),
-                          QStringLiteral("Сохранить интерпретацию в другой файл проекта"));
-    Ribbon1->setScreenTip(acnRecentProjects, QStringLiteral("Последние проекты"),
-                          QStringLiteral("Открыть один из недавно сохранённых или открытых проектов"));
 }
 
 void TFmMainForm::showProjectState()
@@ -121,32 +71,15 @@ bool TFmMainForm::confirmDiscard()
     }
     // A save that fails or is stopped is reported here and keeps the work open: the caller
     // (a close, an open, an import) goes on only over work that is safe.
-    runGuarded([this] { acnSaveProjectExecute(); }, QStringLiteral("Сохранить проект"));
+    runGuarded([this] { handler_->acnSaveProjectExecute(); }, QStringLiteral("Сохранить проект"));
     return UndoStack->isClean();
-}
-
-WorkspaceExtras TFmMainForm::gatherExtras(const QString& path) const
-{
-    WorkspaceExtras extras;
-    if (auto* soils = qobject_cast<TFmList*>(fmList_.data()))
-        for (int i = 0; i < soils->lbxGrunts->count(); ++i)
-            extras.soils.push_back(toStdString(soils->lbxGrunts->item(i)->text()));
-    extras.soilFont = sectionPage->canvas().font();
-    extras.sectionDrawn = sectionPage->drawn();
-    extras.boreholesDrawn = sectionPage->boreholesDrawn();
-    extras.annotations = AnnotationsOf(sectionPage->record());
-    if (!pnlRadarogramma->path().isEmpty())
-        extras.radargramPath = StoredPicturePath(toLocalPath(path), toLocalPath(pnlRadarogramma->path()));
-    extras.leftPage = PageControl1->currentIndex();
-    extras.rightPage = PageControl2->currentIndex();
-    return extras;
 }
 
 void TFmMainForm::saveProject(const QString& path)
 {
     {
         StatusProgress progress(this, QStringLiteral("Сохранение проекта"));
-        SaveWorkspace(toLocalPath(path), Document, gatherExtras(path), progress.report());
+        SaveWorkspace(toLocalPath(path), Document, progress.report());
     }
     UndoStack->setClean();
     projectPath_ = path;
@@ -162,70 +95,50 @@ void TFmMainForm::openProject(const QString& path)
     // stopped while reading, changes nothing.
     StatusProgress progress(this, QStringLiteral("Открытие проекта"));
     LoadedWorkspace loaded = LoadWorkspace(toLocalPath(path), progress.report());
-    // From here the project replaces the work: it is finished, not left half in place.
+    // From here the project replaces the work: it is finished, not left half in place. The
+    // document draws its pictures again as the project had them; a picture that fails is
+    // reported once the project is in place and named.
     progress.setCancellable(false);
-    Document.takeOver(*loaded.document);
+    std::exception_ptr redrawFailure;
+    try {
+        Document.takeOver(*loaded.document);
+    } catch (...) {
+        redrawFailure = std::current_exception();
+    }
     UndoStack->clear();
-    const WorkspaceExtras& extras = loaded.extras;
-    if (auto* soils = qobject_cast<TFmList*>(fmList_.data())) {
-        soils->lbxGrunts->clear();
-        for (const std::string& soil : extras.soils)
-            soils->lbxGrunts->addItem(toQString(soil));
-    }
-    sectionPage->canvas().setFont(extras.soilFont);
     refreshTables();
-    if (extras.diagramBuilt) {
-        Document.buildChart();
-        if (extras.diagramBoreholes)
-            Document.buildSkv();
-    }
-    if (extras.sectionDrawn) {
-        sectionPage->plotPolygons();
-        if (extras.boreholesDrawn)
-            sectionPage->plotSkv();
-        sectionPage->restoreAnnotations(extras.annotations);
-    }
-    if (!extras.radargramPath.empty()) {
-        const QString picture = QFile::decodeName(QByteArray::fromStdString(ResolvedPicturePath(toLocalPath(path), extras.radargramPath)));
-        try {
-            pnlRadarogramma->loadFile(picture);
-        } catch (const Error& e) {
-            // The interpretation is back; only the picture is missing, and the user is told.
-            services_->message(this, QString::fromUtf8(e.what()));
-        }
-    }
-    if (extras.leftPage >= 0 && extras.leftPage < PageControl1->count())
-        PageControl1->setCurrentIndex(extras.leftPage);
-    if (extras.rightPage >= 0 && extras.rightPage < PageControl2->count())
-        PageControl2->setCurrentIndex(extras.rightPage);
+    showDocumentRadargram();
+    const PageChoice pages = Document.pages();
+    if (pages.left >= 0 && pages.left < PageControl1->count())
+        PageControl1->setCurrentIndex(pages.left);
+    if (pages.right >= 0 && pages.right < PageControl2->count())
+        PageControl2->setCurrentIndex(pages.right);
     UndoStack->setClean();
     projectPath_ = path;
     rememberProject(path);
     showProjectState();
+    if (redrawFailure)
+        std::rethrow_exception(redrawFailure);
 }
 
-void TFmMainForm::acnOpenProjectExecute()
+void TFmMainForm::showDocumentRadargram()
 {
-    const QString name = services_->openFileName(this, ProjectFilter(), projectPath_);
-    if (!name.isEmpty())
-        openProject(name);
-}
-
-void TFmMainForm::acnSaveProjectExecute()
-{
-    if (projectPath_.isEmpty()) {
-        acnSaveProjectAsExecute();
+    const std::string& stored = Document.radargramPath();
+    if (stored.empty()) {
+        pnlRadarogramma->clearPicture();
         return;
     }
-    saveProject(projectPath_);
-}
-
-void TFmMainForm::acnSaveProjectAsExecute()
-{
-    const QString proposed = projectPath_.isEmpty() ? QStringLiteral("Интерпретация.trassel") : projectPath_;
-    const QString name = services_->saveFileName(this, proposed, ProjectFilter(), QStringLiteral("trassel"));
-    if (!name.isEmpty())
-        saveProject(name);
+    const QString picture = QFile::decodeName(QByteArray::fromStdString(stored));
+    if (picture == pnlRadarogramma->path())
+        return;
+    try {
+        pnlRadarogramma->loadFile(picture);
+    } catch (const Error& e) {
+        // The interpretation is back and keeps naming its picture; only the picture is missing,
+        // and the user is told. The former project's picture does not stay beside it.
+        pnlRadarogramma->clearPicture();
+        services_->message(this, QString::fromUtf8(e.what()));
+    }
 }
 
 void TFmMainForm::rememberProject(const QString& path)
@@ -260,7 +173,7 @@ void TFmMainForm::openDroppedFile(const QString& path)
     if (IsProjectFile(path))
         openProject(path);
     else
-        importTableFile(path);
+        handler_->importTableFile(path);
 }
 
 void TFmMainForm::closeEvent(QCloseEvent* event)

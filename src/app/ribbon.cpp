@@ -3,18 +3,25 @@
 #include <QAction>
 #include <QActionEvent>
 #include <QBuffer>
+#include <QDir>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPixmap>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
 #include <cmath>
-#include <numbers>
+
+// The pictures are compiled into a static library, so their registration has to be pulled in
+// by hand (the macro must be used outside any namespace). QIcon draws them through the SVG
+// icon engine of Qt's SVG module.
+static void InitCommandIcons()
+{
+    Q_INIT_RESOURCE(icons);
+}
 
 namespace trassel {
 namespace {
@@ -24,332 +31,13 @@ constexpr int kSmallIcon = 16;
 // Captions longer than this many characters are split over two lines under the icon.
 constexpr int kOneLineCaption = 11;
 
-const QColor kInk(0x30, 0x30, 0x30);
-const QColor kPaper(0xFF, 0xFF, 0xFF);
-const QColor kGreen(0x2E, 0x9E, 0x3E);
-const QColor kBlue(0x1F, 0x6F, 0xC8);
-const QColor kOrange(0xE8, 0x8A, 0x1A);
-const QColor kSand(0xE9, 0xC8, 0x7A);
-const QColor kLoam(0xA8, 0x6B, 0x3C);
-const QColor kGravel(0x8C, 0x8C, 0x8C);
-
-QPen inkPen(qreal width = 1.5, const QColor& colour = kInk)
-{
-    return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
-
-// A small sheet with a 3 x 3 cell grid, the picture of a table.
-void drawTable(QPainter& p, const QRectF& r)
-{
-    p.setPen(inkPen(1.2));
-    p.setBrush(kPaper);
-    p.drawRect(r);
-    p.fillRect(QRectF(r.left(), r.top(), r.width(), r.height() / 4), QColor(0xC9, 0xDD, 0xF2));
-    p.drawRect(r);
-    for (int i = 1; i < 4; ++i) {
-        const qreal y = r.top() + r.height() * i / 4;
-        p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
-    }
-    for (int i = 1; i < 3; ++i) {
-        const qreal x = r.left() + r.width() * i / 3;
-        p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
-    }
-}
-
-void drawArrow(QPainter& p, QPointF from, QPointF to, const QColor& colour)
-{
-    p.setPen(inkPen(3, colour));
-    p.drawLine(from, to);
-    const qreal angle = std::atan2(to.y() - from.y(), to.x() - from.x());
-    const qreal len = 6;
-    QPolygonF head;
-    head << to << to - QPointF(len * std::cos(angle - 0.6), len * std::sin(angle - 0.6))
-         << to - QPointF(len * std::cos(angle + 0.6), len * std::sin(angle + 0.6));
-    p.setPen(inkPen(1, colour));
-    p.setBrush(colour);
-    p.drawPolygon(head);
-}
-
-void drawPicture(QPainter& p, const QRectF& r)
-{
-    p.setPen(inkPen(1.2));
-    p.setBrush(QColor(0xD8, 0xEC, 0xFB));
-    p.drawRect(r);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0xF5, 0xC5, 0x18));
-    p.drawEllipse(QPointF(r.right() - r.width() * 0.25, r.top() + r.height() * 0.3), r.width() * 0.1,
-                  r.width() * 0.1);
-    QPolygonF hills;
-    hills << QPointF(r.left(), r.bottom()) << QPointF(r.left() + r.width() * 0.35, r.top() + r.height() * 0.4)
-          << QPointF(r.left() + r.width() * 0.6, r.top() + r.height() * 0.75)
-          << QPointF(r.left() + r.width() * 0.75, r.top() + r.height() * 0.6) << QPointF(r.right(), r.bottom());
-    p.setBrush(kGreen);
-    p.drawPolygon(hills);
-    p.setPen(inkPen(1.2));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(r);
-}
-
-void drawAxes(QPainter& p)
-{
-    p.setPen(inkPen(1.5));
-    p.drawLine(QPointF(5, 4), QPointF(5, 27));
-    p.drawLine(QPointF(5, 27), QPointF(29, 27));
-}
-
-// Bands of the track bed, the picture of a section.
-void drawBands(QPainter& p, bool filled)
-{
-    const QColor colours[] = {kGravel, kSand, kLoam};
-    const qreal tops[][4] = {{6, 8, 7, 9}, {12, 15, 13, 16}, {19, 21, 22, 20}};
-    for (int i = 0; i < 3; ++i) {
-        QPainterPath path;
-        path.moveTo(3, tops[i][0]);
-        path.cubicTo(11, tops[i][1], 19, tops[i][2], 29, tops[i][3]);
-        if (filled) {
-            QPainterPath band = path;
-            band.lineTo(29, 28);
-            band.lineTo(3, 28);
-            band.closeSubpath();
-            p.setPen(Qt::NoPen);
-            p.setBrush(colours[i]);
-            p.drawPath(band);
-        }
-        p.setPen(inkPen(filled ? 1.2 : 2, filled ? kInk : colours[i].darker(130)));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(path);
-    }
-}
-
-void drawBoreholeStem(QPainter& p, qreal x, qreal top, qreal bottom)
-{
-    p.setPen(inkPen(2.5, Qt::black));
-    p.drawLine(QPointF(x, top), QPointF(x, bottom));
-    p.setPen(inkPen(2, Qt::black));
-    p.drawLine(QPointF(x - 4, bottom), QPointF(x + 4, bottom));
-}
-
-void drawGear(QPainter& p)
-{
-    const QPointF c(16, 16);
-    QPainterPath gear;
-    const int teeth = 8;
-    for (int i = 0; i < teeth * 2; ++i) {
-        const qreal a = std::numbers::pi * i / teeth;
-        const qreal r = (i % 2 == 0) ? 13 : 10;
-        const QPointF pt(c.x() + r * std::cos(a), c.y() + r * std::sin(a));
-        if (i == 0)
-            gear.moveTo(pt);
-        else
-            gear.lineTo(pt);
-    }
-    gear.closeSubpath();
-    gear.addEllipse(c, 4.5, 4.5);
-    gear.setFillRule(Qt::OddEvenFill);
-    p.setPen(inkPen(1.2));
-    p.setBrush(QColor(0x9A, 0xA8, 0xB8));
-    p.drawPath(gear);
-}
-
-void drawFloppy(QPainter& p)
-{
-    p.setPen(inkPen(1.2));
-    p.setBrush(kBlue);
-    QPolygonF body;
-    body << QPointF(4, 4) << QPointF(24, 4) << QPointF(28, 8) << QPointF(28, 28) << QPointF(4, 28);
-    p.drawPolygon(body);
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(9, 4, 13, 8));
-    p.drawRect(QRectF(8, 17, 16, 11));
-    p.setPen(inkPen(1, kGravel));
-    p.drawLine(QPointF(11, 21), QPointF(21, 21));
-    p.drawLine(QPointF(11, 24), QPointF(21, 24));
-}
-
-void drawFolder(QPainter& p)
-{
-    p.setPen(inkPen(1.2));
-    p.setBrush(QColor(0xF0, 0xC0, 0x50));
-    QPolygonF back;
-    back << QPointF(3, 8) << QPointF(12, 8) << QPointF(15, 11) << QPointF(27, 11) << QPointF(27, 26)
-         << QPointF(3, 26);
-    p.drawPolygon(back);
-    p.setBrush(QColor(0xF8, 0xD8, 0x78));
-    QPolygonF front;
-    front << QPointF(3, 26) << QPointF(8, 15) << QPointF(31, 15) << QPointF(27, 26);
-    p.drawPolygon(front);
-}
-
-void drawPrinter(QPainter& p)
-{
-    p.setPen(inkPen(1.2));
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(9, 3, 14, 10));
-    p.setBrush(QColor(0x8A, 0x96, 0xA3));
-    p.drawRoundedRect(QRectF(3, 12, 26, 11), 2, 2);
-    p.setBrush(kPaper);
-    p.drawRect(QRectF(9, 19, 14, 10));
-    p.setPen(inkPen(1, kGravel));
-    p.drawLine(QPointF(11, 23), QPointF(21, 23));
-    p.drawLine(QPointF(11, 26), QPointF(19, 26));
-    p.setPen(Qt::NoPen);
-    p.setBrush(kGreen);
-    p.drawEllipse(QPointF(25, 15.5), 1.4, 1.4);
-}
-
-void paintGlyph(QPainter& p, RibbonGlyph glyph)
-{
-    switch (glyph) {
-    case RibbonGlyph::ImportTable:
-        drawTable(p, QRectF(11, 5, 18, 22));
-        drawArrow(p, QPointF(2, 16), QPointF(15, 16), kGreen);
-        break;
-    case RibbonGlyph::ExportTable:
-        drawTable(p, QRectF(3, 5, 18, 22));
-        drawArrow(p, QPointF(16, 16), QPointF(30, 16), kBlue);
-        break;
-    case RibbonGlyph::RecalcPickets: {
-        p.setPen(inkPen(1.2));
-        p.setBrush(QColor(0xF6, 0xE0, 0x8C));
-        p.drawRect(QRectF(2, 17, 28, 9));
-        for (int i = 0; i <= 6; ++i) {
-            const qreal x = 4 + i * 4;
-            p.drawLine(QPointF(x, 17), QPointF(x, i % 2 == 0 ? 23 : 20));
-        }
-        QPainterPath turn;
-        turn.arcMoveTo(QRectF(7, 2, 18, 14), 200);
-        turn.arcTo(QRectF(7, 2, 18, 14), 200, -220);
-        p.setPen(inkPen(2.2, kBlue));
-        p.setBrush(Qt::NoBrush);
-        p.drawPath(turn);
-        drawArrow(p, turn.currentPosition() + QPointF(-1, -2), turn.currentPosition() + QPointF(1, 2), kBlue);
-        break;
-    }
-    case RibbonGlyph::OpenPicture:
-        drawPicture(p, QRectF(3, 6, 26, 20));
-        break;
-    case RibbonGlyph::BuildChart: {
-        drawAxes(p);
-        p.setPen(inkPen(2, kBlue));
-        QPolygonF line;
-        line << QPointF(7, 12) << QPointF(12, 16) << QPointF(17, 11) << QPointF(22, 18) << QPointF(28, 13);
-        p.drawPolyline(line);
-        p.setPen(inkPen(2, kOrange));
-        QPolygonF second;
-        second << QPointF(7, 20) << QPointF(12, 23) << QPointF(17, 19) << QPointF(22, 24) << QPointF(28, 21);
-        p.drawPolyline(second);
-        break;
-    }
-    case RibbonGlyph::PrintChart:
-        drawPrinter(p);
-        break;
-    case RibbonGlyph::BuildBoreholes:
-        drawAxes(p);
-        p.setPen(Qt::NoPen);
-        p.setBrush(Qt::red);
-        for (const QPointF& pt : {QPointF(10, 14), QPointF(17, 20), QPointF(24, 11)})
-            p.drawEllipse(pt, 2.5, 2.5);
-        break;
-    case RibbonGlyph::PlotSectionLines:
-        drawBands(p, false);
-        break;
-    case RibbonGlyph::PlotSectionPolygons:
-        drawBands(p, true);
-        break;
-    case RibbonGlyph::ExportImage:
-        drawPicture(p, QRectF(2, 4, 22, 18));
-        drawArrow(p, QPointF(14, 26), QPointF(30, 26), kBlue);
-        break;
-    case RibbonGlyph::PlotBoreholes:
-        drawBands(p, true);
-        drawBoreholeStem(p, 16, 3, 24);
-        break;
-    case RibbonGlyph::ShowOptions:
-        drawGear(p);
-        break;
-    case RibbonGlyph::SaveOptions:
-        drawFloppy(p);
-        break;
-    case RibbonGlyph::LoadOptions:
-        drawFolder(p);
-        break;
-    case RibbonGlyph::About: {
-        p.setPen(inkPen(1.2, kBlue.darker(130)));
-        p.setBrush(kBlue);
-        p.drawEllipse(QPointF(16, 16), 13, 13);
-        p.setPen(Qt::NoPen);
-        p.setBrush(kPaper);
-        p.drawEllipse(QPointF(16, 9.5), 2.2, 2.2);
-        p.drawRoundedRect(QRectF(14, 13.5, 4, 11), 1.5, 1.5);
-        break;
-    }
-    case RibbonGlyph::Cursor: {
-        QPolygonF arrow;
-        arrow << QPointF(8, 3) << QPointF(8, 25) << QPointF(13, 20) << QPointF(17, 28) << QPointF(21, 26)
-              << QPointF(17, 18) << QPointF(24, 18);
-        p.setPen(inkPen(1.4, Qt::black));
-        p.setBrush(kPaper);
-        p.drawPolygon(arrow);
-        break;
-    }
-    case RibbonGlyph::Labels: {
-        QFont f = p.font();
-        f.setPixelSize(18);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(kInk);
-        p.drawText(QRectF(0, 2, 32, 22), Qt::AlignCenter, QStringLiteral("Аб"));
-        p.setPen(inkPen(2, kLoam));
-        p.drawLine(QPointF(4, 27), QPointF(28, 27));
-        break;
-    }
-    case RibbonGlyph::Pen: {
-        p.save();
-        p.translate(16, 16);
-        p.rotate(45);
-        p.setPen(inkPen(1.2));
-        p.setBrush(kOrange);
-        p.drawRect(QRectF(-3.5, -13, 7, 18));
-        p.setBrush(QColor(0xF3, 0xD9, 0xA4));
-        QPolygonF tip;
-        tip << QPointF(-3.5, 5) << QPointF(3.5, 5) << QPointF(0, 12);
-        p.drawPolygon(tip);
-        p.restore();
-        break;
-    }
-    case RibbonGlyph::Eraser: {
-        p.save();
-        p.translate(16, 17);
-        p.rotate(-35);
-        p.setPen(inkPen(1.2));
-        p.setBrush(QColor(0xF2, 0x9C, 0xB0));
-        p.drawRoundedRect(QRectF(-11, -6, 14, 12), 2, 2);
-        p.setBrush(kPaper);
-        p.drawRoundedRect(QRectF(3, -6, 9, 12), 2, 2);
-        p.restore();
-        break;
-    }
-    }
-}
-
-QPixmap renderGlyph(RibbonGlyph glyph, int size)
-{
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 32.0, size / 32.0);
-    paintGlyph(p, glyph);
-    return pixmap;
-}
-
 QString footerImageHtml()
 {
     static const QString html = []() -> QString {
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
-        renderGlyph(RibbonGlyph::About, kSmallIcon).save(&buffer, "PNG");
+        commandIcon(QStringLiteral("about")).pixmap(kSmallIcon).save(&buffer, "PNG");
         return QStringLiteral("<img src=\"data:image/png;base64,") + QString::fromLatin1(png.toBase64()) +
                QStringLiteral("\" width=\"16\" height=\"16\"/>");
     }();
@@ -386,12 +74,19 @@ const QString kRibbonStyle = QStringLiteral(
 
 } // namespace
 
-QIcon ribbonIcon(RibbonGlyph glyph)
+QIcon commandIcon(const QString& name)
 {
-    QIcon icon;
-    icon.addPixmap(renderGlyph(glyph, kSmallIcon));
-    icon.addPixmap(renderGlyph(glyph, kLargeIcon));
-    return icon;
+    InitCommandIcons();
+    return QIcon(QStringLiteral(":/icons/") + name + QStringLiteral(".svg"));
+}
+
+QStringList commandIconNames()
+{
+    InitCommandIcons();
+    QStringList names;
+    for (const QString& file : QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name))
+        names.append(file.chopped(4));
+    return names;
 }
 
 QIcon letterIcon(const QString& caption)

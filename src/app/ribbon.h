@@ -18,31 +18,11 @@ class QTabWidget;
 
 namespace trassel {
 
-// The pictures drawn for the program's commands; every one is painted in code.
-enum class RibbonGlyph {
-    ImportTable,
-    ExportTable,
-    RecalcPickets,
-    OpenPicture,
-    BuildChart,
-    PrintChart,
-    BuildBoreholes,
-    PlotSectionLines,
-    PlotSectionPolygons,
-    ExportImage,
-    PlotBoreholes,
-    ShowOptions,
-    SaveOptions,
-    LoadOptions,
-    About,
-    Cursor,
-    Labels,
-    Pen,
-    Eraser,
-};
-
-// A command picture at 16 and 32 pixels.
-QIcon ribbonIcon(RibbonGlyph glyph);
+// A command picture from the program's resources (":/icons/<name>.svg"), drawn at whatever
+// size a button asks for.
+QIcon commandIcon(const QString& name);
+// The names of the command pictures the resources hold.
+QStringList commandIconNames();
 // A stand-in picture for a command that was given none: the first letter of its caption on
 // a coloured tile, so that no ribbon button is ever blank.
 QIcon letterIcon(const QString& caption);

@@ -6,8 +6,8 @@
 
 namespace trassel {
 
-EditCommand::EditCommand(SurveyDocument& doc, std::unique_ptr<Edit> edit, FollowUp followUp)
-    : doc_(&doc), edit_(std::move(edit)), followUp_(std::move(followUp))
+EditCommand::EditCommand(SurveyDocument& doc, std::unique_ptr<Edit> edit, Failed failed)
+    : doc_(&doc), edit_(std::move(edit)), failed_(std::move(failed))
 {
     setText(QString::fromStdString(edit_->text()));
 }
@@ -16,9 +16,12 @@ void EditCommand::undo()
 {
     if (!edit_)
         return;
-    edit_->revert(*doc_);
-    if (followUp_)
-        followUp_(edit_->follow());
+    try {
+        doc_->undo(*edit_);
+    } catch (...) {
+        if (failed_)
+            failed_(std::current_exception());
+    }
 }
 
 void EditCommand::redo()
@@ -29,9 +32,12 @@ void EditCommand::redo()
     }
     if (!edit_)
         return;
-    edit_->apply(*doc_);
-    if (followUp_)
-        followUp_(edit_->follow());
+    try {
+        doc_->redo(*edit_);
+    } catch (...) {
+        if (failed_)
+            failed_(std::current_exception());
+    }
 }
 
 int EditCommand::id() const { return edit_ ? edit_->mergeKey() : -1; }
@@ -44,8 +50,8 @@ bool EditCommand::mergeWith(const QUndoCommand* other)
     return edit_->mergeWith(*next->edit_);
 }
 
-UndoBridge::UndoBridge(SurveyDocument& doc, QUndoStack* stack, EditCommand::FollowUp followUp, QObject* parent)
-    : QObject(parent), doc_(&doc), stack_(stack), followUp_(std::move(followUp))
+UndoBridge::UndoBridge(SurveyDocument& doc, QUndoStack* stack, EditCommand::Failed failed, QObject* parent)
+    : QObject(parent), doc_(&doc), stack_(stack), failed_(std::move(failed))
 {
     doc_->setEditSink(this);
     connect(stack_, &QUndoStack::indexChanged, this, &UndoBridge::changed);
@@ -60,7 +66,7 @@ UndoBridge::~UndoBridge()
 
 void UndoBridge::push(std::unique_ptr<Edit> applied)
 {
-    stack_->push(new EditCommand(*doc_, std::move(applied), followUp_));
+    stack_->push(new EditCommand(*doc_, std::move(applied), failed_));
     enforceBudget();
     emit changed();
 }

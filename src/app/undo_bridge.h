@@ -9,6 +9,7 @@
 #include <QUndoCommand>
 
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -19,11 +20,13 @@ namespace trassel {
 class SurveyDocument;
 
 // One edit on the undo stack. The edit arrives applied, so the first redo (the one push
-// makes) does nothing.
+// makes) does nothing. Undo and redo take the document's road, so the pictures follow as after
+// the command; a redraw that fails there is handed to `failed`, since the stack cannot carry
+// an error out.
 class EditCommand : public QUndoCommand {
 public:
-    using FollowUp = std::function<void(Follow)>;
-    EditCommand(SurveyDocument& doc, std::unique_ptr<Edit> edit, FollowUp followUp);
+    using Failed = std::function<void(const std::exception_ptr&)>;
+    EditCommand(SurveyDocument& doc, std::unique_ptr<Edit> edit, Failed failed);
     void undo() override;
     void redo() override;
     int id() const override;
@@ -37,7 +40,7 @@ public:
 private:
     SurveyDocument* doc_;
     std::unique_ptr<Edit> edit_;
-    FollowUp followUp_;
+    Failed failed_;
     bool pushed_ = false;
 };
 
@@ -47,8 +50,8 @@ class UndoBridge : public QObject, public EditSink {
 public:
     static constexpr std::size_t kDefaultBudget = std::size_t{512} << 20;
 
-    // `followUp` redraws the pictures an undone or redone edit asks for.
-    UndoBridge(SurveyDocument& doc, QUndoStack* stack, EditCommand::FollowUp followUp, QObject* parent = nullptr);
+    // `failed` reports a redraw that failed after an undo or a redo.
+    UndoBridge(SurveyDocument& doc, QUndoStack* stack, EditCommand::Failed failed, QObject* parent = nullptr);
     ~UndoBridge() override;
 
     void push(std::unique_ptr<Edit> applied) override;
@@ -69,7 +72,7 @@ private:
 
     SurveyDocument* doc_;
     QUndoStack* stack_;
-    EditCommand::FollowUp followUp_;
+    EditCommand::Failed failed_;
     std::size_t budget_ = kDefaultBudget;
 };
 

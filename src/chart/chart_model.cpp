@@ -315,23 +315,10 @@ bool ChartModel::isAttached(SeriesId id) const
     return std::find(attached_.begin(), attached_.end(), id) != attached_.end();
 }
 
-int ChartModel::subscribe(std::function<void()> listener)
-{
-    const int token = nextToken_++;
-    listeners_.emplace_back(token, std::move(listener));
-    return token;
-}
-
-void ChartModel::unsubscribe(int token)
-{
-    std::erase_if(listeners_, [token](const auto& entry) { return entry.first == token; });
-}
-
 void ChartModel::changed()
 {
     ++revision_;
-    for (const auto& entry : listeners_)
-        entry.second();
+    changed_.send();
 }
 
 } // namespace trassel

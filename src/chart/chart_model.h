@@ -3,6 +3,7 @@
 // their ranges, and the order in which series are drawn. The Qt view renders it; the logic
 // changes it and never touches a widget.
 #include "base/color.h"
+#include "base/signal.h"
 
 #include <cstdint>
 #include <functional>
@@ -196,8 +197,7 @@ public:
     // Grows by one on every change of anything the view shows.
     std::uint64_t revision() const { return revision_; }
     // `listener` runs after each change; keep it cheap (a view should only note that it must resync).
-    int subscribe(std::function<void()> listener);
-    void unsubscribe(int token);
+    [[nodiscard]] Subscription subscribe(std::function<void()> listener) { return changed_.subscribe(std::move(listener)); }
 
 private:
     friend class ChartSeries;
@@ -211,8 +211,7 @@ private:
     ChartAxis left_;
     SeriesId nextId_ = 1;
     std::uint64_t revision_ = 0;
-    std::vector<std::pair<int, std::function<void()>>> listeners_;
-    int nextToken_ = 1;
+    Signal<> changed_;
 };
 
 } // namespace trassel

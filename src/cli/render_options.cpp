@@ -333,10 +333,11 @@ SectionParams ApplyParamOptions(SectionParams base, const ParamOptions& options)
 
 void LoadDepthTable(Grid& grid, FileBytes bytes, char delimiter, int headerRows)
 {
-    if (LoadGridFromTextFile(grid, std::move(bytes), delimiter) == LoadResult::Empty)
+    std::string refusal;
+    if (ImportTableFile(grid, std::move(bytes), delimiter, headerRows, refusal) == LoadResult::Empty)
         throw Error("Файл пустой!");
-    NumberGridHeaders(grid);
-    grid.setFixedRows(headerRows + 1);
+    if (!refusal.empty())
+        throw Error(refusal);
 }
 
 void LoadBoreholeTable(Grid& grid, FileBytes bytes, char delimiter) { LoadDepthTable(grid, std::move(bytes), delimiter, 1); }

@@ -148,6 +148,19 @@ void Diagram::BuildChart(const Grid& grid, const DiagramParams& params)
         fillLayerSeries(series, layer.PicketColumn, layer.DepthColumn, grid, params, &picketCache_);
     }
 
+    if (!cursor_.ColChosen) {
+        int chosen = -1;
+        for (int slot = 0; slot < layers_->LayerCount() && chosen < 0; ++slot)
+            if (layers_->isSelected(layers_->Layers(slot).Item))
+                chosen = layers_->Layers(slot).DepthColumn;
+        for (int slot = 0; slot < layers_->LayerCount() && chosen < 0; ++slot)
+            if (layers_->isChecked(layers_->Layers(slot).Item))
+                chosen = layers_->Layers(slot).DepthColumn;
+        if (chosen >= 0) {
+            cursor_.Col = chosen;
+            cursor_.ColChosen = true;
+        }
+    }
     const int picketColumn = ReadInteger(params.ColX);
     const double x = RoundTo(ReadStrict(grid.cellView(picketColumn, cursor_.Row)), 2);
     const double y = RoundTo(ReadStrict(grid.cellView(cursor_.Col, cursor_.Row)), 0);
@@ -174,40 +187,52 @@ void Diagram::BuildChart(const Grid& grid, const DiagramParams& params)
     chart_->attach(cursor_.VertSeries);
 }
 
-void Diagram::ChartKeyDown(Grid& grid, int key, const DiagramParams& params)
+void Diagram::ChartKeyDown(Grid& grid, DiagramKey key, const DiagramParams& params)
 {
-    ChartKeyDown(grid, key, params, [&grid](int col, int row, const std::string& text) { grid.setCell(col, row, text); });
+    bool wrote = false;
+    ChartKeyDown(grid, key, params, [&](int col, int row, const std::string& text) {
+        grid.setCell(col, row, text);
+        wrote = true;
+    });
+    if (wrote) {
+        try {
+            BuildChart(grid, params);
+        } catch (const Error&) {
+        }
+    }
 }
 
-void Diagram::ChartKeyDown(const Grid& grid, int key, const DiagramParams& params, const CellWriter& write)
+void Diagram::ChartKeyDown(const Grid& grid, DiagramKey key, const DiagramParams& params, const CellWriter& write)
 {
     for (int slot = layers_->LayerCount() - 1; slot >= 0; --slot) {
         const TLayer& layer = layers_->Layers(slot);
-        if (layers_->isSelected(layer.Item))
+        if (layers_->isSelected(layer.Item)) {
             cursor_.Col = layer.DepthColumn;
+            cursor_.ColChosen = true;
+        }
     }
     try {
         const double v = RoundTo(ReadStrict(grid.cellView(cursor_.Col, cursor_.Row)), 0);
         const double step = ReadStrict(params.VertIncrement);
         switch (key) {
-        case kVkUp:
+        case DiagramKey::Up:
             write(cursor_.Col, cursor_.Row, NumberToText(v - step));
-            break;
-        case kVkDown:
+            return;
+        case DiagramKey::Down:
             write(cursor_.Col, cursor_.Row, NumberToText(v + step));
-            break;
-        case kVkLeft:
+            return;
+        case DiagramKey::Left:
             if (params.FirstDataRow < cursor_.Row)
                 --cursor_.Row;
             break;
-        case kVkRight:
+        case DiagramKey::Right:
             if (cursor_.Row < params.LastDataRow)
                 ++cursor_.Row;
             break;
-        case kVkDelete:
+        case DiagramKey::Delete:
             write(cursor_.Col, cursor_.Row, std::string());
-            break;
-        default:
+            return;
+        case DiagramKey::Other:
             break;
         }
         BuildChart(grid, params);

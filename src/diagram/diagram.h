@@ -36,12 +36,15 @@ struct ChartCursor {
     SeriesId HorzSeries = 0;   // horizontal bar; its mark shows the depth
     int Col = 2;
     int Row = 2;
+    // Until a key or a project chooses the column, a build puts the cursor on a layer's depths
+    // (the selected layer's, else the first checked one's), never on the pickets.
+    bool ColChosen = false;
     double X = 0.0;            // picket of Row, from the last build
     double Y = 0.0;            // depth of (Col, Row), from the last build
 };
 
-// Windows virtual-key codes the diagram reacts to.
-enum : int { kVkLeft = 37, kVkUp = 38, kVkRight = 39, kVkDown = 40, kVkDelete = 46 };
+// The keys the diagram reacts to; the window maps its toolkit's keys to these.
+enum class DiagramKey { Left, Up, Right, Down, Delete, Other };
 
 enum class ChartButton { Left, Right, Other };
 
@@ -75,10 +78,11 @@ public:
     // A key pressed on the diagram: the arrows move the cursor along the rows or change the
     // depth under it by the step, Delete empties it; then the diagram is rebuilt. Never
     // fails: an error leaves the handler silently where it arose.
-    void ChartKeyDown(Grid& grid, int key, const DiagramParams& params);
-    // The same, with the cell written through `write` (the document makes it an edit).
+    void ChartKeyDown(Grid& grid, DiagramKey key, const DiagramParams& params);
+    // The same, with the cell written through `write` (the document makes it an edit, whose
+    // rules rebuild the diagram); only a move of the cursor rebuilds it here.
     using CellWriter = std::function<void(int col, int row, const std::string& text)>;
-    void ChartKeyDown(const Grid& grid, int key, const DiagramParams& params, const CellWriter& write);
+    void ChartKeyDown(const Grid& grid, DiagramKey key, const DiagramParams& params, const CellWriter& write);
 
     // A press on point `index` of `series`. Left: the cursor goes to the table row the point
     // was built from (points of no row leave it) and the diagram is rebuilt, its errors

@@ -1,5 +1,6 @@
 #include "document/annotation_edits.h"
 
+#include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "drawing/drawing_record.h"
 
@@ -14,19 +15,15 @@ AnnotationEdit::AnnotationEdit(std::string text, std::uint64_t drawing, std::uin
 
 bool AnnotationEdit::empty(const SurveyDocument& doc) const
 {
-    const RecordingCanvas* canvas = doc.sectionCanvas();
-    if (canvas == nullptr)
-        return true;
-    const auto ops = canvas->record().ops();
+    const auto ops = doc.section().record().ops();
     return std::none_of(ops.begin(), ops.end(), [&](const DrawOp& op) { return op.group == group_; });
 }
 
 void AnnotationEdit::show(SurveyDocument& doc, bool shown)
 {
-    RecordingCanvas* canvas = doc.sectionCanvas();
-    if (canvas == nullptr || doc.sectionDrawing() != drawing_)
+    if (doc.section().drawing() != drawing_)
         return;
-    canvas->record().setGroupHidden(group_, !shown);
+    doc.section().record().setGroupHidden(group_, !shown);
     doc.notify({DocumentChange::What::SectionPicture, TableId::Depth, {}});
 }
 

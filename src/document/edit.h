@@ -9,14 +9,6 @@ namespace trassel {
 
 class SurveyDocument;
 
-// What the pictures must do after an edit is applied or reverted, so that they follow the
-// table as they did after the edit itself.
-enum class Follow {
-    Nothing,         // table edits: the pictures wait for the next build
-    RebuildDiagram,  // diagram corrections, a layer's point colour
-    RedrawPictures,  // layer styles: the section, then the diagram
-};
-
 class Edit {
 public:
     explicit Edit(std::string text) : text_(std::move(text)) {}
@@ -24,12 +16,12 @@ public:
     Edit(const Edit&) = delete;
     Edit& operator=(const Edit&) = delete;
 
-    // Redo: puts the edit's result in place. Undo: puts back what was there before.
+    // Redo: puts the edit's result in place. Undo: puts back what was there before. Either way
+    // the document is told what changed, and the pictures follow by the document's rules.
     virtual void apply(SurveyDocument& doc) = 0;
     virtual void revert(SurveyDocument& doc) = 0;
     // Bytes the edit holds, for the history's memory bound.
     virtual std::size_t bytes() const = 0;
-    virtual Follow follow() const { return Follow::Nothing; }
     // Edits with the same non-negative key may absorb a later one (consecutive corrections of
     // one cell become one step); returns true when `next` was absorbed.
     virtual int mergeKey() const { return -1; }

@@ -78,11 +78,6 @@ LayerStyleEdit::LayerStyleEdit(EntryId id, SurveyDocument::Style style, std::uin
 {
 }
 
-Follow LayerStyleEdit::follow() const
-{
-    return style_ == SurveyDocument::Style::PointColor ? Follow::RebuildDiagram : Follow::RedrawPictures;
-}
-
 bool LayerStyleEdit::mergeWith(const Edit& next)
 {
     const auto* other = dynamic_cast<const LayerStyleEdit*>(&next);
@@ -137,6 +132,9 @@ void LayerStyleEdit::put(SurveyDocument& doc, std::uint32_t value)
         doc.layers().notifyChanged();
     }
     doc.notify({DocumentChange::What::Layers, TableId::Depth, {}});
+    // The point colour shows only on the diagram; the other styles on the section too.
+    doc.notify({style_ == SurveyDocument::Style::PointColor ? DocumentChange::What::PointColor : DocumentChange::What::LayerStyle,
+                TableId::Depth, {}});
 }
 
 } // namespace trassel

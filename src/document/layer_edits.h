@@ -46,7 +46,6 @@ public:
     void apply(SurveyDocument& doc) override { put(doc, after_); }
     void revert(SurveyDocument& doc) override { put(doc, before_); }
     std::size_t bytes() const override { return sizeof(*this); }
-    Follow follow() const override;
     int mergeKey() const override { return 1000 + static_cast<int>(style_); }
     bool mergeWith(const Edit& next) override;
 

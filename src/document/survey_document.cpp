@@ -3,12 +3,15 @@
 #include "base/error.h"
 #include "boreholes/boreholes.h"
 #include "document/layer_edits.h"
+#include "document/section_scene.h"
 #include "document/table_edits.h"
 #include "table/grid_io.h"
 #include "base/numbers.h"
 #include "table/pickets.h"
 
 #include <algorithm>
+#include <exception>
+#include <utility>
 
 namespace trassel {
 namespace {
@@ -46,6 +49,7 @@ SurveyDocument::SurveyDocument()
     NumberGridHeaders(boreholes_);
     lastDataRow_ = depth_.rowCount() - 1;
     diagram_ = std::make_unique<Diagram>(chart_, layers_, firstDataRow_);
+    section_ = std::make_unique<SectionScene>(*this);
 }
 
 SurveyDocument::~SurveyDocument()
@@ -54,30 +58,65 @@ SurveyDocument::~SurveyDocument()
     diagram_.reset();
 }
 
-int SurveyDocument::subscribe(Listener listener)
-{
-    const int token = nextToken_++;
-    listeners_.emplace_back(token, std::move(listener));
-    return token;
-}
-
-void SurveyDocument::unsubscribe(int token)
-{
-    std::erase_if(listeners_, [token](const auto& entry) { return entry.first == token; });
-}
-
 void SurveyDocument::notify(const DocumentChange& change)
 {
-    // A listener may unsubscribe while being told; work on a copy of the list.
-    const auto listeners = listeners_;
-    for (const auto& entry : listeners)
-        entry.second(change);
+    changed_.send(change);
+    if (picturesFollow_)
+        pending_ |= RedrawsFor(change);
+}
+
+void SurveyDocument::redrawPending()
+{
+    // A redraw may let the window take input (a long section shows its progress), and a change
+    // typed meanwhile asks again: the running loop takes it up instead of a nested one.
+    if (redrawing_ || !picturesFollow_)
+        return;
+    redrawing_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{redrawing_};
+    std::exception_ptr failure;
+    while (pending_.any()) {
+        const Redraws now = std::exchange(pending_, Redraws{});
+        try {
+            if (now.section)
+                section_->redraw();
+        } catch (const Cancelled&) {
+            // Stopped by the user: the former section stays, and so does the rest of the work.
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+        try {
+            if (now.diagram)
+                buildChart();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
+void SurveyDocument::undo(Edit& edit)
+{
+    edit.revert(*this);
+    redrawPending();
+}
+
+void SurveyDocument::redo(Edit& edit)
+{
+    edit.apply(*this);
+    redrawPending();
 }
 
 void SurveyDocument::commit(std::unique_ptr<Edit> edit)
 {
     if (sink_ != nullptr && edit != nullptr)
         sink_->push(std::move(edit));
+    redrawPending();
 }
 
 // ---- settings, range, selection ----
@@ -172,15 +211,49 @@ SectionParams SurveyDocument::sectionParams() const
 
 void SurveyDocument::setSectionParams(const SectionParams& params)
 {
-    sectionParams_ = params;
-    notify({DocumentChange::What::SectionParams, TableId::Depth, {}});
+    // The range comes from the document, not from the parameters.
+    SectionParams wanted = params;
+    wanted.FirstDataRow = sectionParams_.FirstDataRow;
+    wanted.LastDataRow = sectionParams_.LastDataRow;
+    if (wanted == sectionParams_)
+        return;
+    SectionParams drawnPart = wanted;
+    drawnPart.ISSO = sectionParams_.ISSO;  // the boreholes' label line is drawn only by "Выработки"
+    const bool redraws = !(drawnPart == sectionParams_);
+    sectionParams_ = wanted;
+    notify({DocumentChange::What::SectionParams, TableId::Depth, {}, redraws});
+    redrawPending();
+}
+
+void SurveyDocument::setSoils(std::vector<std::string> soils)
+{
+    if (soils == soils_)
+        return;
+    soils_ = std::move(soils);
+    notify({DocumentChange::What::Soils, TableId::Depth, {}});
+}
+
+void SurveyDocument::setRadargramPath(std::string path)
+{
+    if (path == radargramPath_)
+        return;
+    radargramPath_ = std::move(path);
+    notify({DocumentChange::What::Radargram, TableId::Depth, {}});
+}
+
+void SurveyDocument::setPages(const PageChoice& pages)
+{
+    if (pages == pages_)
+        return;
+    pages_ = pages;
+    notify({DocumentChange::What::Pages, TableId::Depth, {}});
 }
 
 // ---- recording ----
 
 template <class Change>
 void SurveyDocument::recordCells(TableId id, std::string text, const std::vector<CellRect>& rects, Change&& change,
-                                 Follow follow, int mergeKey)
+                                 std::optional<DocumentChange::What> also, int mergeKey)
 {
     Grid& grid = table(id);
     const TableShape before = CaptureShape(*this, id);
@@ -203,15 +276,17 @@ void SurveyDocument::recordCells(TableId id, std::string text, const std::vector
             for (const CellRect& r : rects)
                 notify({DocumentChange::What::Cells, id, r});
         }
+        if (also && !rects.empty())
+            notify({*also, id, rects.front()});
         commit(std::make_unique<CellsEdit>(std::move(text), id, before, std::move(cellsBefore), after,
-                                           std::move(cellsAfter), follow, mergeKey));
+                                           std::move(cellsAfter), also, mergeKey));
     };
     try {
         change();
     } catch (const Cancelled&) {
         // Stopped by the user: what the command did so far is undone at once, shape and
         // cells, the views told, and no step is recorded.
-        CellsEdit undo(text, id, before, std::move(cellsBefore), CaptureShape(*this, id), {}, follow, mergeKey);
+        CellsEdit undo(text, id, before, std::move(cellsBefore), CaptureShape(*this, id), {}, also, mergeKey);
         undo.revert(*this);
         throw;
     } catch (...) {
@@ -441,14 +516,8 @@ bool SurveyDocument::importTable(std::unique_ptr<char[]> bytes, std::size_t size
     FileBytes file;
     file.data = std::move(bytes);
     file.size = size;
-    LoadGridFromTextFile(*fresh, std::move(file), delimiter(), progress);
-    NumberGridHeaders(*fresh);
     std::string refusal;
-    try {
-        fresh->setFixedRows(settings_.headerRowCount + 1);
-    } catch (const Error& e) {
-        refusal = e.what();
-    }
+    ImportTableFile(*fresh, std::move(file), delimiter(), settings_.headerRowCount, refusal, progress);
     const int last = refusal.empty() ? fresh->rowCount() - 1 : lastDataRow_;
     auto edit = std::make_unique<ReplaceTableEdit>("Импорт таблицы", TableId::Depth, std::move(fresh), firstDataRow_,
                                                    last);
@@ -465,24 +534,18 @@ bool SurveyDocument::importBoreholes(std::unique_ptr<char[]> bytes, std::size_t 
     auto fresh = std::make_unique<Grid>(boreholes_.colCount(), boreholes_.rowCount());
     fresh->restoreFixed(boreholes_.fixedRows(), boreholes_.fixedCols());
     const bool any = size > 0;
+    FileBytes file;
     if (any) {
-        FileBytes file;
         file.data = std::move(bytes);
         file.size = size;
-        LoadGridFromTextFile(*fresh, std::move(file), delimiter(), progress);
     } else {
         // Nothing to read: the cells stay, the numbering and the fixed rows are redone.
         const CellBlock cells = CellBlock::capture(boreholes_, 1, 1, boreholes_.colCount() - 1, boreholes_.rowCount() - 1);
         cells.restore(*fresh);
     }
-    NumberGridHeaders(*fresh);
     // A borehole file always has exactly one title line, whatever the depth table's setting.
     std::string refusal;
-    try {
-        fresh->setFixedRows(2);
-    } catch (const Error& e) {
-        refusal = e.what();
-    }
+    ImportTableFile(*fresh, std::move(file), delimiter(), 1, refusal, progress);
     auto edit = std::make_unique<ReplaceTableEdit>("Импорт выработок", TableId::Boreholes, std::move(fresh),
                                                    firstDataRow_, lastDataRow_);
     edit->apply(*this);
@@ -527,6 +590,9 @@ void SurveyDocument::setLayerChecked(EntryId id, bool checked)
 
 void SurveyDocument::setSelectedLayerStyle(Style style, std::uint32_t value)
 {
+    // A style control redraws its pictures whether or not a layer took the value.
+    if (picturesFollow_)
+        pending_ |= RedrawsFor({style == Style::PointColor ? DocumentChange::What::PointColor : DocumentChange::What::LayerStyle});
     for (int slot = layers_.LayerCount() - 1; slot >= 0; --slot) {
         const TLayer& layer = layers_.Layers(slot);
         if (!layers_.isSelected(layer.Item))
@@ -538,6 +604,7 @@ void SurveyDocument::setSelectedLayerStyle(Style style, std::uint32_t value)
         edit->apply(*this);
         commit(std::move(edit));
     }
+    redrawPending();
 }
 
 void SurveyDocument::replaceLayers(const std::vector<LayerSnapshot>& layers, std::uint32_t colorState)
@@ -583,6 +650,12 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
     diagramParams_ = loaded.diagramParams_;
     sectionParams_ = loaded.sectionParams_;
     sectionState_ = loaded.sectionState_;
+    soils_ = loaded.soils_;
+    radargramPath_ = loaded.radargramPath_;
+    pages_ = loaded.pages_;
+    diagramBuilt_ = loaded.diagramBuilt_;
+    diagramBoreholes_ = loaded.diagramBoreholes_;
+    section_->restore(loaded.section_->saved());
 
     // The diagram shows the former table until it is built again: its lines are emptied and
     // the cursor taken off, as in a document that was never built.
@@ -598,6 +671,7 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
     cursor.Row = from.Row;
     cursor.X = from.X;
     cursor.Y = from.Y;
+    cursor.ColChosen = from.ColChosen;
     chart_.bottomAxis().setRange(loaded.chart_.bottomAxis().minimum(), loaded.chart_.bottomAxis().maximum());
     chart_.leftAxis().setRange(loaded.chart_.leftAxis().minimum(), loaded.chart_.leftAxis().maximum());
 
@@ -608,22 +682,65 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
         layers.push_back(loaded.layers_.snapshotOf(loaded.layers_.Layers(slot).Item));
     replaceLayers(layers, loaded.layers_.colorState());
 
-    notify({DocumentChange::What::TableReplaced, TableId::Depth, {}});
-    notify({DocumentChange::What::TableReplaced, TableId::Boreholes, {}});
-    notify({DocumentChange::What::Settings, TableId::Depth, {}});
-    notify({DocumentChange::What::Range, TableId::Depth, {}});
-    notify({DocumentChange::What::Selection, TableId::Depth, {selCol_, selRow_, selCol_, selRow_}});
-    notify({DocumentChange::What::DiagramParams, TableId::Depth, {}});
-    notify({DocumentChange::What::SectionParams, TableId::Depth, {}});
+    // The views learn the new state; the pictures follow below as the project had them, not
+    // by the rules of each single change.
+    for (const DocumentChange::What what :
+         {DocumentChange::What::TableReplaced, DocumentChange::What::Settings, DocumentChange::What::Range,
+          DocumentChange::What::DiagramParams, DocumentChange::What::SectionParams, DocumentChange::What::Soils,
+          DocumentChange::What::Radargram, DocumentChange::What::Pages})
+        notify({what, TableId::Depth, {}, false});
+    notify({DocumentChange::What::TableReplaced, TableId::Boreholes, {}, false});
+    notify({DocumentChange::What::Selection, TableId::Depth, {selCol_, selRow_, selCol_, selRow_}, false});
+
+    // The section of a project is drawn again with its boreholes and annotation steps, and its
+    // diagram built, as the project had them; a failure of either is reported after both were
+    // tried, and the project stays open.
+    std::exception_ptr failure;
+    pending_ = Redraws{section_->redrawAfterOpen(), false};
+    try {
+        redrawPending();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    if (diagramBuilt_ && picturesFollow_) {
+        try {
+            buildChart();
+            if (diagramBoreholes_)
+                buildSkv();
+        } catch (...) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
-void SurveyDocument::buildChart() { diagram_->BuildChart(depth_, diagramParams()); }
-
-void SurveyDocument::buildSkv() { BuildSkv(chart_, diagram_->SkvSeries(), boreholes_); }
-
-std::string DescribeCorrection(const LayerManager& layers, int col, int row, const std::string& before,
-                               const std::string& after)
+void SurveyDocument::buildChart()
 {
+    diagram_->BuildChart(depth_, diagramParams());
+    diagramBuilt_ = true;
+    notify({DocumentChange::What::DiagramBuilt, TableId::Depth, {}});
+}
+
+void SurveyDocument::buildSkv()
+{
+    BuildSkv(chart_, diagram_->SkvSeries(), boreholes_);
+    diagramBoreholes_ = true;
+}
+
+void SurveyDocument::setDiagramBuilt(bool built, bool boreholes)
+{
+    diagramBuilt_ = built;
+    diagramBoreholes_ = boreholes;
+}
+
+std::string DescribeCorrection(const LayerManager& layers, const Correction& correction)
+{
+    const int col = correction.col;
+    const int row = correction.row;
+    const std::string& before = correction.before;
+    const std::string& after = correction.after;
     std::string layer = "Столбец " + std::to_string(col);
     for (int slot = 0; slot < layers.LayerCount(); ++slot) {
         const TLayer& record = layers.Layers(slot);
@@ -641,18 +758,21 @@ std::string DescribeCorrection(const LayerManager& layers, int col, int row, con
     return where + (before.empty() ? std::string("(пусто)") : before) + " → " + after;
 }
 
-void SurveyDocument::chartKeyDown(int key)
+std::optional<Correction> SurveyDocument::chartKeyDown(DiagramKey key)
 {
-    lastCorrection_.clear();
-    const int mergeKey = key == kVkUp || key == kVkDown ? kCorrectionMergeKey : -1;
-    const char* text = key == kVkDelete ? "Удалить значение" : "Корректировка глубины";
+    std::optional<Correction> done;
+    const int mergeKey = key == DiagramKey::Up || key == DiagramKey::Down ? kCorrectionMergeKey : -1;
+    const char* text = key == DiagramKey::Delete ? "Удалить значение" : "Корректировка глубины";
     diagram_->ChartKeyDown(depth_, key, diagramParams(), [&](int col, int row, const std::string& value) {
         if (col < 0 || row < 0 || col >= depth_.colCount() || row >= depth_.rowCount())
             return;
-        lastCorrection_ = DescribeCorrection(layers_, col, row, depth_.cell(col, row), value);
+        // Said before it is recorded: the rebuild the correction asks for may fail, the
+        // correction stays done.
+        done = Correction{col, row, depth_.cell(col, row), value};
         recordCells(TableId::Depth, text, {{col, row, col, row}}, [&] { depth_.setCell(col, row, value); },
-                    Follow::RebuildDiagram, mergeKey);
+                    DocumentChange::What::Corrected, mergeKey);
     });
+    return done;
 }
 
 void SurveyDocument::chartClickSeries(SeriesId series, std::size_t index, ChartButton button)

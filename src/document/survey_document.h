@@ -1,13 +1,17 @@
 #pragma once
-// The survey document: the working state of one interpretation, free of any toolkit. It owns
-// the depth table and the borehole table, the table settings, the working range, the
-// selection, the layers, the diagram with its cursor and parameters, and the section's
-// parameters and size state. Every change goes through a method of the document, which tells
-// its listeners what changed; every change of the user's data is an Edit handed to the
-// document's EditSink, so that it can be undone and redone.
+// The survey document: the whole interpretation, free of any toolkit. It owns the depth table
+// and the borehole table, the table settings, the working range, the selection, the layers,
+// the diagram with its cursor and parameters, the section with its parameters, drawing record
+// and annotation steps, the soil list, the radargram's file and the pages in front. Every
+// change goes through a method of the document, which tells its listeners what changed; every
+// change of the user's data is an Edit handed to the document's EditSink, so that it can be
+// undone and redone. The pictures follow the changes by one set of rules (redraw_rules.h),
+// whichever road a change took: a command, an undo, a redo or an open.
+#include "base/signal.h"
 #include "chart/chart_model.h"
 #include "diagram/diagram.h"
 #include "document/edit.h"
+#include "document/redraw_rules.h"
 #include "layers/layers.h"
 #include "section/section_renderer.h"
 #include "table/grid.h"
@@ -16,34 +20,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace trassel {
 
-class RecordingCanvas;
-
-enum class TableId { Depth, Boreholes };
-
-// What a change event says changed.
-struct DocumentChange {
-    enum class What {
-        Cells,          // cells of `rect` were written
-        TableShape,     // rows or columns inserted, removed or moved, the size or fixed rows changed
-        TableReplaced,  // the whole table was exchanged (an import, "Очистить")
-        Settings,       // header-row count, delimiter, picket column text
-        Range,          // FirstDataRow / LastDataRow
-        Selection,      // SelCol / SelRow
-        Layers,         // layers added, removed, checked or restyled
-        DiagramParams,
-        SectionParams,
-        SectionPicture,  // annotations put back or taken back on the section bitmap
-    };
-    What what = What::Cells;
-    TableId table = TableId::Depth;
-    CellRect rect;
-};
+class SectionScene;
 
 // The table settings the import and the layers read.
 struct TableSettings {
@@ -54,10 +38,26 @@ struct TableSettings {
     bool operator==(const TableSettings&) const = default;
 };
 
-// The status line of a correction of the cell (col, row) of the depth table from `before` to
-// `after`, named by the layer that shows that column.
-std::string DescribeCorrection(const LayerManager& layers, int col, int row, const std::string& before,
-                               const std::string& after);
+// What a correction on the diagram did: the cell of the depth table and its text before and after.
+struct Correction {
+    int col = 0;
+    int row = 0;
+    std::string before;
+    std::string after;
+    bool operator==(const Correction&) const = default;
+};
+
+// The status line of a correction ("Слой по К№3, строка 57: 54 → 52"), named by the layer that
+// shows that column.
+std::string DescribeCorrection(const LayerManager& layers, const Correction& correction);
+
+// The pages in front of the two page controls and the properties page, as the user left them.
+struct PageChoice {
+    int left = 0;
+    int right = 0;
+    int properties = 0;
+    bool operator==(const PageChoice&) const = default;
+};
 
 class SurveyDocument {
 public:
@@ -79,15 +79,32 @@ public:
     Diagram& diagram() { return *diagram_; }
     const Diagram& diagram() const { return *diagram_; }
 
+    SectionScene& section() { return *section_; }
+    const SectionScene& section() const { return *section_; }
+
     // ---- listeners and history ----
-    using Listener = std::function<void(const DocumentChange&)>;
-    int subscribe(Listener listener);
-    void unsubscribe(int token);
+    // Every change, as it happens; the subscription ends with the token.
+    [[nodiscard]] Subscription subscribe(std::function<void(const DocumentChange&)> listener)
+    {
+        return changed_.subscribe(std::move(listener));
+    }
+    // Tells the listeners and notes what the change asks the pictures to redraw.
     void notify(const DocumentChange& change);
     // Edits go to `sink` once applied; without a sink they are applied and dropped.
     void setEditSink(EditSink* sink) { sink_ = sink; }
-    // Hands an applied edit to the sink.
+    // Hands an applied edit to the sink, then redraws what its changes ask for.
     void commit(std::unique_ptr<Edit> edit);
+    // The road of an undo and a redo: the edit reverted or applied, then the same redraws as
+    // after the command itself. A redraw that fails is reported by the exception; the edit
+    // stays done.
+    void undo(Edit& edit);
+    void redo(Edit& edit);
+    // Runs the redraws the changes since the last time asked for: the section first, then the
+    // diagram. Each is tried; the first failure is rethrown after the others ran.
+    void redrawPending();
+    // Whether the pictures follow the changes at all; a document read from a file is a store
+    // until it is put in place, and draws nothing meanwhile.
+    void setPicturesFollow(bool follow) { picturesFollow_ = follow; }
 
     // ---- settings, range, selection (state, not edits) ----
     const TableSettings& settings() const { return settings_; }
@@ -118,17 +135,21 @@ public:
     DiagramParams diagramParams() const;
     void setDiagramParams(const DiagramParams& params);
     SectionParams sectionParams() const;
+    // A change of a parameter the section shows redraws it.
     void setSectionParams(const SectionParams& params);
     SectionState& sectionState() { return sectionState_; }
     const SectionState& sectionState() const { return sectionState_; }
     int sectionWidth() const { return sectionState_.sectionWidth; }
     void setSectionWidth(int width) { sectionState_.sectionWidth = width; }
-    // The canvas of the section bitmap the annotations are painted on, and the count of the
-    // section's drawings: an annotation belongs to the drawing it was made on.
-    void setSectionCanvas(RecordingCanvas* canvas) { sectionCanvas_ = canvas; }
-    RecordingCanvas* sectionCanvas() const { return sectionCanvas_; }
-    std::uint64_t sectionDrawing() const { return sectionDrawing_; }
-    void sectionRedrawn() { ++sectionDrawing_; }
+
+    // ---- the soil list, the radargram, the pages ----
+    const std::vector<std::string>& soils() const { return soils_; }
+    void setSoils(std::vector<std::string> soils);
+    // The radargram's file (absolute, UTF-8); empty when none is shown.
+    const std::string& radargramPath() const { return radargramPath_; }
+    void setRadargramPath(std::string path);
+    const PageChoice& pages() const { return pages_; }
+    void setPages(const PageChoice& pages);
 
     // ---- table commands (each one undoable step) ----
     // Typing into a cell.
@@ -184,11 +205,14 @@ public:
     void buildChart();
     // "Построить скв": the boreholes into the diagram's borehole series.
     void buildSkv();
-    // A key on the diagram; Up, Down and Delete change the cell under the cursor.
-    void chartKeyDown(int key);
-    // What the last key on the diagram changed ("Слой по К№3, строка 57: 54 → 52"), empty
-    // when it changed nothing.
-    const std::string& lastCorrection() const { return lastCorrection_; }
+    // Whether "Построить диаграмму" and "Построить скв" have been run on this interpretation.
+    bool diagramBuilt() const { return diagramBuilt_; }
+    bool diagramBoreholesShown() const { return diagramBoreholes_; }
+    // What a project says of its diagram: built, with boreholes; an open builds it again.
+    void setDiagramBuilt(bool built, bool boreholes);
+    // A key on the diagram; Up, Down and Delete change the cell under the cursor and say what
+    // they did; other keys, and a key that changed nothing, give nothing.
+    std::optional<Correction> chartKeyDown(DiagramKey key);
     void chartClickSeries(SeriesId series, std::size_t index, ChartButton button);
 
     // ---- whole documents ----
@@ -203,6 +227,8 @@ public:
     // workspace says it was built. Not an edit: the caller clears its history. Listeners,
     // the edit sink and the section canvas stay; `loaded` is left with this document's
     // former tables and is only fit to be destroyed.
+    // The pictures then follow as the project had them: the diagram built again if it was
+    // built, the section drawn with its boreholes and annotation steps if it was drawn.
     void takeOver(SurveyDocument& loaded);
 
     // The bytes the depth table's cells hold.
@@ -213,7 +239,7 @@ private:
     // difference as one edit, also when `change` fails half-way (then rethrows).
     template <class Change>
     void recordCells(TableId id, std::string text, const std::vector<CellRect>& rects, Change&& change,
-                     Follow follow = Follow::Nothing, int mergeKey = -1);
+                     std::optional<DocumentChange::What> also = std::nullopt, int mergeKey = -1);
     // The numbering, fixed rows and LastDataRow an import redoes, as one step named `text`.
     void numberAfterLoad(std::string text);
 
@@ -231,11 +257,16 @@ private:
     SectionParams sectionParams_;
     SectionState sectionState_;
     EditSink* sink_ = nullptr;
-    RecordingCanvas* sectionCanvas_ = nullptr;
-    std::string lastCorrection_;
-    std::uint64_t sectionDrawing_ = 0;
-    std::vector<std::pair<int, Listener>> listeners_;
-    int nextToken_ = 1;
+    std::unique_ptr<SectionScene> section_;
+    std::vector<std::string> soils_;
+    std::string radargramPath_;
+    PageChoice pages_;
+    bool diagramBuilt_ = false;
+    bool diagramBoreholes_ = false;
+    bool picturesFollow_ = true;
+    bool redrawing_ = false;
+    Redraws pending_;
+    Signal<const DocumentChange&> changed_;
 };
 
 } // namespace trassel

@@ -34,9 +34,10 @@ TableShape CaptureShape(const SurveyDocument& doc, TableId id)
 }
 
 CellsEdit::CellsEdit(std::string text, TableId id, TableShape before, std::vector<CellBlock> cellsBefore,
-                     TableShape after, std::vector<CellBlock> cellsAfter, Follow follow, int mergeKey)
+                     TableShape after, std::vector<CellBlock> cellsAfter, std::optional<DocumentChange::What> also,
+                     int mergeKey)
     : Edit(std::move(text)), id_(id), before_(before), cellsBefore_(std::move(cellsBefore)), after_(after),
-      cellsAfter_(std::move(cellsAfter)), follow_(follow), mergeKey_(mergeKey)
+      cellsAfter_(std::move(cellsAfter)), also_(also), mergeKey_(mergeKey)
 {
 }
 
@@ -70,6 +71,8 @@ void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const TableSha
         const int last = shape.lastDataRow != other.lastDataRow ? shape.lastDataRow : doc.lastDataRow();
         doc.setRange(first, last);
     }
+    if (also_)
+        doc.notify({*also_, id_, Bounds(cells)});
 }
 
 void CellsEdit::apply(SurveyDocument& doc) { put(doc, after_, before_, cellsAfter_); }

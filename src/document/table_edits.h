@@ -6,6 +6,7 @@
 #include "table/cell_block.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace trassel {
@@ -28,11 +29,10 @@ TableShape CaptureShape(const SurveyDocument& doc, TableId id);
 class CellsEdit : public Edit {
 public:
     CellsEdit(std::string text, TableId id, TableShape before, std::vector<CellBlock> cellsBefore, TableShape after,
-              std::vector<CellBlock> cellsAfter, Follow follow, int mergeKey);
+              std::vector<CellBlock> cellsAfter, std::optional<DocumentChange::What> also, int mergeKey);
     void apply(SurveyDocument& doc) override;
     void revert(SurveyDocument& doc) override;
     std::size_t bytes() const override;
-    Follow follow() const override { return follow_; }
     int mergeKey() const override { return mergeKey_; }
     // Absorbs a later edit of the same key over the same rectangles and the same shape.
     bool mergeWith(const Edit& next) override;
@@ -47,7 +47,7 @@ private:
     std::vector<CellBlock> cellsBefore_;
     TableShape after_;
     std::vector<CellBlock> cellsAfter_;
-    Follow follow_;
+    std::optional<DocumentChange::What> also_;  // told after the cells (a correction on the diagram)
     int mergeKey_;
 };
 

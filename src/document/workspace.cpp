@@ -11,19 +11,18 @@ namespace trassel {
 
 using namespace workspace;
 
-std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extras, const Progress& progress)
+std::string WorkspaceText(const SurveyDocument& doc, const std::string& path, const Progress& progress)
 {
-    std::string text = WorkspaceJson(doc, extras, progress).dump(1, '\t');
+    std::string text = WorkspaceJson(doc, path, progress).dump(1, '\t');
     text += '\n';
     return text;
 }
 
-void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const WorkspaceExtras& extras,
-                   const Progress& progress)
+void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Progress& progress)
 {
     // The text is made first and written in pieces, each a step of the progress; a cancel
     // between them leaves the temporary file to the writer, which removes it.
-    const std::string text = WorkspaceText(doc, extras, progress);
+    const std::string text = WorkspaceText(doc, path, progress);
     AtomicFileWriter writer(path);
     constexpr std::size_t kPiece = std::size_t{4} << 20;
     ProgressMeter meter(progress, static_cast<long long>(text.size()), kTextMade, 1.0, 1);

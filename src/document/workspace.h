@@ -40,42 +40,24 @@ struct WorkspaceAnnotation {
     bool operator==(const WorkspaceAnnotation&) const = default;
 };
 
-// What the window keeps outside the document and a workspace brings back.
-struct WorkspaceExtras {
-    std::vector<std::string> soils;    // the soil list, in its order
-    FontState soilFont;                // the font of the soil labels (the section canvas's font)
-    bool sectionDrawn = false;         // "Построить разрез полигонами" had been run
-    bool boreholesDrawn = false;       // "Выработки" had been run after it
-    // "Построить диаграмму" and "Построить скв" had been run. SaveWorkspace writes what the
-    // document's diagram shows, whatever these say; LoadWorkspace reads them back so that the
-    // caller can build the diagram again after SurveyDocument::takeOver.
-    bool diagramBuilt = false;
-    bool diagramBoreholes = false;
-    std::vector<WorkspaceAnnotation> annotations;  // in the order they were made
-    std::string radargramPath;         // as stored: relative to the workspace when beside it
-    int leftPage = 0;                  // index of the page in front of each page control
-    int rightPage = 0;
-    int propertiesPage = 0;
-    bool operator==(const WorkspaceExtras&) const = default;
-};
-
-// Writes the document and the extras to `path` atomically (temporary file beside it, flushed,
-// renamed). Throws Error with the file's name and the reason. A save cancelled through
-// `progress` leaves a former file of that name as it was.
-void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const WorkspaceExtras& extras,
-                   const Progress& progress = {});
+// Writes the document to `path` atomically (temporary file beside it, flushed, renamed): the
+// whole interpretation and nothing else. Throws Error with the file's name and the reason. A
+// save cancelled through `progress` leaves a former file of that name as it was.
+void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Progress& progress = {});
 
 // Reads a workspace. Throws Error with a Russian message for a file that cannot be read, is not
 // a workspace, is damaged or truncated, or is of a later version; nothing else changes.
+// The document read is a store (its pictures do not follow) until SurveyDocument::takeOver puts
+// it in place; the radargram's path comes back absolute.
 struct LoadedWorkspace {
     std::unique_ptr<SurveyDocument> document;
-    WorkspaceExtras extras;
 };
 LoadedWorkspace LoadWorkspace(const std::string& path, const Progress& progress = {});
 
-// The same two steps on bytes in memory: the text SaveWorkspace writes, and reading a text
-// already read from the file `fileName` (which the messages name).
-std::string WorkspaceText(const SurveyDocument& doc, const WorkspaceExtras& extras, const Progress& progress = {});
+// The same two steps on bytes in memory: the text SaveWorkspace writes for a file at `path`
+// (the radargram's path is stored relative to it when beside it), and reading a text already
+// read from the file `fileName` (which the messages name).
+std::string WorkspaceText(const SurveyDocument& doc, const std::string& path, const Progress& progress = {});
 LoadedWorkspace ReadWorkspace(std::string_view bytes, const std::string& fileName, const Progress& progress = {});
 
 // The annotation steps of a section record (its groups other than 0 that are not hidden), and

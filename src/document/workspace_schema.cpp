@@ -1,8 +1,10 @@
-// The workspace's schema: the document and the extras to JSON and back, and the version rule.
+// The workspace's schema: the document to JSON and back, and the version rule.
 #include "document/workspace_schema.h"
 
 #include "base/error.h"
+#include "document/section_scene.h"
 #include "document/survey_document.h"
+#include "document/workspace.h"
 #include "document/workspace_annotations.h"
 #include "document/workspace_text.h"
 #include "table/grid.h"
@@ -243,7 +245,7 @@ void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out, d
     out.swap(grid);
 }
 
-void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, WorkspaceExtras& extras)
+void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
 {
     ReadTable(in, root, "depth", doc.depthTable(), kParsed, kDepthRead);
     ReadTable(in, root, "boreholes", doc.boreholeTable(), kDepthRead, 1.0);
@@ -302,14 +304,16 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, Works
     p.WindowHeight = in.integer(d, "windowHeight", "diagram");
     p.VertIncrement = in.text(d, "vertIncrement", "diagram");
     doc.setDiagramParams(p);
-    extras.diagramBuilt = in.boolean(d, "built", "diagram");
-    extras.diagramBoreholes = in.boolean(d, "boreholesShown", "diagram");
+    const bool diagramBuilt = in.boolean(d, "built", "diagram");
+    doc.setDiagramBuilt(diagramBuilt, in.boolean(d, "boreholesShown", "diagram"));
     const Json& c = in.object(d, "cursor", "diagram");
     ChartCursor& cursor = doc.diagram().cursor();
     cursor.Col = in.integer(c, "col", "diagram.cursor");
     cursor.Row = in.integer(c, "row", "diagram.cursor");
     cursor.X = in.number(c, "x", "diagram.cursor");
     cursor.Y = in.number(c, "y", "diagram.cursor");
+    // The column a built diagram's cursor stood on was chosen; a default one waits for the build.
+    cursor.ColChosen = diagramBuilt;
 
     const Json& sj = in.object(root, "section", "");
     SectionParams sp = doc.sectionParams();
@@ -327,24 +331,32 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, Works
     state.imageWidth = in.integer(sj, "imageWidth", "section");
     state.imageHeight = in.integer(sj, "imageHeight", "section");
 
+    // The section, the soil list, the radargram and the pages (the file calls them "extras").
     const Json& e = in.object(root, "extras", "");
     const Json& soils = in.array(e, "soils", "extras");
+    std::vector<std::string> soilList;
     for (std::size_t i = 0; i < soils.size(); ++i)
-        extras.soils.push_back(in.text(soils[i], Reader::index("extras.soils", i)));
-    extras.soilFont = ReadFont(in, in.object(e, "soilFont", "extras"), "extras.soilFont");
-    extras.sectionDrawn = in.boolean(e, "sectionDrawn", "extras");
-    extras.boreholesDrawn = in.boolean(e, "boreholesDrawn", "extras");
-    extras.radargramPath = in.text(e, "radargramPath", "extras");
+        soilList.push_back(in.text(soils[i], Reader::index("extras.soils", i)));
+    doc.setSoils(std::move(soilList));
+    SectionScene::Saved section;
+    section.soilFont = ReadFont(in, in.object(e, "soilFont", "extras"), "extras.soilFont");
+    section.drawn = in.boolean(e, "sectionDrawn", "extras");
+    section.boreholesDrawn = in.boolean(e, "boreholesDrawn", "extras");
+    const std::string radargram = in.text(e, "radargramPath", "extras");
+    doc.setRadargramPath(radargram.empty() ? std::string() : ResolvedPicturePath(in.file(), radargram));
     const Json& pages = in.object(e, "pages", "extras");
-    extras.leftPage = in.integer(pages, "left", "extras.pages");
-    extras.rightPage = in.integer(pages, "right", "extras.pages");
-    extras.propertiesPage = in.integer(pages, "properties", "extras.pages");
-    extras.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations");
+    PageChoice choice;
+    choice.left = in.integer(pages, "left", "extras.pages");
+    choice.right = in.integer(pages, "right", "extras.pages");
+    choice.properties = in.integer(pages, "properties", "extras.pages");
+    doc.setPages(choice);
+    section.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations");
+    doc.section().restore(std::move(section));
 }
 
 } // namespace
 
-OutJson WorkspaceJson(const SurveyDocument& doc, const WorkspaceExtras& extras, const Progress& progress)
+OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const Progress& progress)
 {
     OutJson root;
     root["format"] = kFormat;
@@ -362,10 +374,9 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const WorkspaceExtras& extras, 
     const DiagramParams p = doc.diagramParams();
     const Diagram& diagram = doc.diagram();
     const ChartCursor& cursor = diagram.cursor();
-    const ChartModel& chart = doc.chart();
-    // A build ends by putting the cursor on the diagram; nothing else does.
-    const bool built = chart.isAttached(cursor.VertSeries);
-    const bool boreholes = chart.exists(diagram.SkvSeries()) && chart.series(diagram.SkvSeries()).count() > 0;
+    // What has been built, also of a project read and not yet shown.
+    const bool built = doc.diagramBuilt();
+    const bool boreholes = doc.diagramBoreholesShown();
     root["diagram"] = {{"seriesMarksVisible", p.SeriesMarksVisible},
                        {"seriesFrequencyMarks", p.SeriesFrequencyMarks},
                        {"cursorHorizMarkVisible", p.CursorHorizMarkVisible},
@@ -395,15 +406,18 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const WorkspaceExtras& extras, 
                        {"imageHeight", state.imageHeight}};
 
     OutJson soils = OutJson::array();
-    for (const std::string& soil : extras.soils)
+    for (const std::string& soil : doc.soils())
         soils.push_back(TextJson(soil));
+    const SectionScene::Saved section = doc.section().saved();
+    const PageChoice& pages = doc.pages();
+    const std::string radargram = doc.radargramPath().empty() ? std::string() : StoredPicturePath(path, doc.radargramPath());
     root["extras"] = {{"soils", std::move(soils)},
-                      {"soilFont", FontJson(extras.soilFont)},
-                      {"sectionDrawn", extras.sectionDrawn},
-                      {"boreholesDrawn", extras.boreholesDrawn},
-                      {"radargramPath", TextJson(extras.radargramPath)},
-                      {"pages", {{"left", extras.leftPage}, {"right", extras.rightPage}, {"properties", extras.propertiesPage}}},
-                      {"annotations", AnnotationsJson(extras.annotations)}};
+                      {"soilFont", FontJson(section.soilFont)},
+                      {"sectionDrawn", section.drawn},
+                      {"boreholesDrawn", section.boreholesDrawn},
+                      {"radargramPath", TextJson(radargram)},
+                      {"pages", {{"left", pages.left}, {"right", pages.right}, {"properties", pages.properties}}},
+                      {"annotations", AnnotationsJson(section.annotations)}};
 
     // The tables last: the rest of the file stays readable at its top.
     {
@@ -436,8 +450,10 @@ LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in)
 
     LoadedWorkspace loaded;
     loaded.document = std::make_unique<SurveyDocument>();
+    // A store until it is put in place: nothing is drawn while it is read.
+    loaded.document->setPicturesFollow(false);
     try {
-        ReadDocument(in, root, *loaded.document, loaded.extras);
+        ReadDocument(in, root, *loaded.document);
     } catch (const Json::exception& e) {
         in.damaged(e.what());
     }

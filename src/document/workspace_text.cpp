@@ -2,10 +2,7 @@
 #include "document/workspace_text.h"
 
 namespace trassel::workspace {
-namespace {
 
-// The length of the well-formed UTF-8 sequence at `p` (RFC 3629: no overlong forms, no
-// surrogates, nothing past U+10FFFF), 0 when the byte starts none.
 std::size_t Utf8SequenceAt(const unsigned char* p, std::size_t left)
 {
     const unsigned c = p[0];
@@ -29,6 +26,19 @@ std::size_t Utf8SequenceAt(const unsigned char* p, std::size_t left)
     return 0;
 }
 
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+namespace {
+
 bool IsUtf8(std::string_view text)
 {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
@@ -43,17 +53,6 @@ bool IsUtf8(std::string_view text)
 }
 
 constexpr char kHex[] = "0123456789abcdef";
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 

@@ -136,6 +136,8 @@ private:
 class RecordingCanvas final : public Canvas {
 public:
     RecordingCanvas(DrawingRecord& record, CanvasServices& services);
+    // The toolkit that measures text from now on (the section's drawing carries over).
+    void setServices(CanvasServices& services) { services_ = &services; }
 
     DrawingRecord& record() { return *record_; }
     const DrawingRecord& record() const { return *record_; }

@@ -236,22 +236,18 @@ const TLayer* LayerManager::recordOf(EntryId id) const
     return slot < 0 ? nullptr : slots_[static_cast<std::size_t>(slot)].get();
 }
 
-int LayerManager::subscribe(std::function<void()> listener)
-{
-    const int token = nextToken_++;
-    listeners_.emplace_back(token, std::move(listener));
-    return token;
-}
+void LayerManager::changed() { changed_.send(); }
 
-void LayerManager::unsubscribe(int token)
+std::vector<SectionLayer> SectionLayersOf(const LayerManager& layers)
 {
-    std::erase_if(listeners_, [token](const auto& entry) { return entry.first == token; });
-}
-
-void LayerManager::changed()
-{
-    for (const auto& entry : listeners_)
-        entry.second();
+    std::vector<SectionLayer> result;
+    result.reserve(static_cast<std::size_t>(layers.LayerCount()));
+    for (int slot = 0; slot < layers.LayerCount(); ++slot) {
+        const TLayer& layer = layers.Layers(slot);
+        result.push_back(SectionLayer{layer.PicketColumn, layer.DepthColumn, layer.LineWidth, layer.LineColor, layer.BrushColor,
+                                      layer.BrushStyle, layers.isChecked(layer.Item)});
+    }
+    return result;
 }
 
 } // namespace trassel

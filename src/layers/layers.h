@@ -1,7 +1,9 @@
 #pragma once
 // Layers: one record per depth column turned into a layer, and the manager that keeps the
 // records in creation order and their checkable entries in caption order.
+#include "base/signal.h"
 #include "chart/chart_model.h"
+#include "section/section_renderer.h"
 
 #include <array>
 #include <cstdint>
@@ -121,8 +123,7 @@ public:
     ChartModel& chart() { return *chart_; }
 
     // `listener` runs after every change of the entries or the records' number.
-    int subscribe(std::function<void()> listener);
-    void unsubscribe(int token);
+    [[nodiscard]] Subscription subscribe(std::function<void()> listener) { return changed_.subscribe(std::move(listener)); }
 
 private:
     std::size_t checkedSlot(int slot) const;
@@ -136,8 +137,7 @@ private:
     std::vector<LayerEntry> entries_;
     EntryId nextEntryId_ = 1;
     LayerColorGenerator colors_;
-    std::vector<std::pair<int, std::function<void()>>> listeners_;
-    int nextToken_ = 1;
+    Signal<> changed_;
 };
 
 // The caption "Свойства (Слой <position>)" of the style group for the entry at `position`.
@@ -145,5 +145,8 @@ std::string LayerPropertiesCaption(int position);
 
 // "Слой по К№<column>", the caption of a new layer's entry.
 std::string LayerCaption(int column);
+
+// The layers as the section draws them, in slot order, each with its columns, styles and check.
+std::vector<SectionLayer> SectionLayersOf(const LayerManager& layers);
 
 } // namespace trassel

@@ -25,6 +25,7 @@ struct SectionParams {
     int ISSO = 250;     // offset below the surface of the boreholes' label line
     int FirstDataRow = 2;
     int LastDataRow = 19;
+    bool operator==(const SectionParams&) const = default;
 };
 
 // One layer as the section needs it: the columns it reads and how its polygon is drawn.

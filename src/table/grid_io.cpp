@@ -12,14 +12,18 @@
 
 namespace trassel {
 
-char SelectedDelimiter(int itemIndex)
+LoadResult ImportTableFile(Grid& fresh, FileBytes bytes, char delimiter, int titleRows, std::string& refusal,
+                           const Progress& progress)
 {
-    switch (itemIndex) {
-    case 1: return ';';
-    case 2: return ',';
-    case 3: return ' ';
-    default: return '\t';
+    refusal.clear();
+    const LoadResult result = LoadGridFromTextFile(fresh, std::move(bytes), delimiter, progress);
+    NumberGridHeaders(fresh);
+    try {
+        fresh.setFixedRows(titleRows + 1);
+    } catch (const Error& e) {
+        refusal = e.what();
     }
+    return result;
 }
 
 LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter, const Progress& progress)

@@ -2,6 +2,7 @@
 // Reading delimited text files into a grid and writing the table back out.
 #include "base/atomic_file.h"
 #include "base/progress.h"
+#include "table/delimiters.h"
 #include "table/grid.h"
 
 #include <cstddef>
@@ -12,16 +13,19 @@
 
 namespace trassel {
 
-// The delimiter of the "Разделитель исходного файла" item: 0 tab, 1 ";", 2 ",", 3 blank;
-// no item selected (-1, or a typed text) gives tab.
-char SelectedDelimiter(int itemIndex);
-
 enum class LoadResult { Loaded, Empty };
 
 // Line n of the text (lines end with CR LF only) goes to row n, field m to column m; the grid
 // only grows. The grid takes over the bytes. An empty text changes nothing and gives Empty.
 // A cancelled read leaves `grid` partly filled: read into a grid of its own.
 LoadResult LoadGridFromTextFile(Grid& grid, FileBytes bytes, char delimiter, const Progress& progress = {});
+
+// The import of a table file, as the window and the batch renderer both do it: the file read
+// into `fresh` (a grid of its own, whose size is the least the table gets), numbered, with
+// `titleRows` title lines plus the numbering fixed at the top. A fixed-row count the grid
+// refuses leaves the table in place and its message in `refusal` (empty when accepted).
+LoadResult ImportTableFile(Grid& fresh, FileBytes bytes, char delimiter, int titleRows, std::string& refusal,
+                           const Progress& progress = {});
 
 // The export text: rows 1.. and columns 1.. joined by tabs, every line ended by CR LF, in
 // Windows-1251 ("?" for characters it lacks).

@@ -21,11 +21,11 @@ protected:
     {
         form = std::make_unique<TFmMainForm>(&services);
         services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
-        form->acnImportTable->trigger();
-        form->acnReCalcPK->trigger();
+        test::Action(form.get(), "acnImportTable")->trigger();
+        test::Action(form.get(), "acnReCalcPK")->trigger();
         for (int col : {3, 4, 5}) {
             test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(col, 2);
-            form->acnLayerAdd->trigger();
+            test::Action(form.get(), "acnLayerAdd")->trigger();
         }
         ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     }
@@ -34,7 +34,7 @@ protected:
     void selectLayerOfColumn(int column)
     {
         for (int row = 0; row < test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount(); ++row)
-            if (form->LayerData.recordOf(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->entryAtRow(row))->DepthColumn == column)
+            if (form->document().layers().recordOf(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->entryAtRow(row))->DepthColumn == column)
                 test::Control<LayerManagerView>(form.get(), "lwLayerManager")->setCurrentItem(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItem(row));
     }
 

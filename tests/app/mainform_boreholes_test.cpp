@@ -1,4 +1,5 @@
 #include "app/mainform.h"
+#include "app/action_handler.h"
 #include "app/ribbon.h"
 #include "boreholes/qt/skv.h"
 #include "support/controls.h"
@@ -29,7 +30,7 @@ protected:
     {
         ExampleSurveyTest::SetUp();
         services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/boreholes.txt");
-        form->acnImportSkv->trigger();
+        test::Action(form.get(), "acnImportSkv")->trigger();
         ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     }
 };
@@ -38,93 +39,93 @@ protected:
 
 TEST_F(BoreholeFormTest, CommandsSitInTheirGroupsAndTheImportUsesTheSharedDialog)
 {
-    EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Таблицы"), QStringLiteral("Скважины")), QList<QAction*>{form->acnImportSkv});
-    EXPECT_TRUE(form->Ribbon1->actionsOf(QStringLiteral("Диаграмма"), QStringLiteral("Диаграмма")).contains(form->acnBuildSkv));
-    EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Разрез"), QStringLiteral("Разрез")).last(), form->acnPlotSkv);
-    EXPECT_EQ(form->Ribbon1->screenTip(form->acnImportSkv).header, QStringLiteral("Импорт скважин"));
-    EXPECT_EQ(form->Ribbon1->screenTip(form->acnImportSkv).description, QStringLiteral("Импорт цифровой модели скважин"));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Таблицы"), QStringLiteral("Скважины")), QList<QAction*>{test::Action(form.get(), "acnImportSkv")});
+    EXPECT_TRUE(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Диаграмма"), QStringLiteral("Диаграмма")).contains(test::Action(form.get(), "acnBuildSkv")));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Разрез"), QStringLiteral("Разрез")).last(), test::Action(form.get(), "acnPlotSkv"));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnImportSkv")).header, QStringLiteral("Импорт скважин"));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnImportSkv")).description, QStringLiteral("Импорт цифровой модели скважин"));
     // The borehole import sets no filter of its own: the dialog keeps the table import's.
     EXPECT_EQ(services.lastFilter, importTableFilter());
 
-    const Grid& skv = form->SkvData;
+    const Grid& skv = form->document().boreholeTable();
     EXPECT_EQ(skv.fixedRows(), 2);
     EXPECT_EQ(test::Control<StringGridView>(form.get(), "sgSkv")->fixedRows(), 2);
     EXPECT_GT(skv.rowCount(), 4);
     // A click on the number cell of column 1 titles the picket column; undo takes it back.
-    form->Document.writeCell(TableId::Boreholes, 1, 1, "Пикет");
+    form->document().writeCell(TableId::Boreholes, 1, 1, "Пикет");
     const std::string title = skv.cell(1, 1);
     emit test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(1, 0);
     EXPECT_EQ(skv.cell(1, 1), "ПК");
     const std::string third = skv.cell(3, 1);
-    const int steps = form->UndoStack->count();
+    const int steps = form->undoStack()->count();
     emit test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(3, 0);
     emit test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(0, 4);
     EXPECT_EQ(skv.cell(3, 1), third);  // elsewhere nothing is written
-    EXPECT_EQ(form->UndoStack->count(), steps);
-    form->acnUndo->trigger();
+    EXPECT_EQ(form->undoStack()->count(), steps);
+    test::Action(form.get(), "acnUndo")->trigger();
     EXPECT_EQ(skv.cell(1, 1), title);
-    form->acnUndo->trigger();  // the typed title
-    form->acnUndo->trigger();  // the import itself
+    test::Action(form.get(), "acnUndo")->trigger();  // the typed title
+    test::Action(form.get(), "acnUndo")->trigger();  // the import itself
     EXPECT_EQ(skv.rowCount(), 2);
 }
 
 TEST_F(BoreholeFormTest, BoreholesGoOnTheDiagramAndOverTheSection)
 {
-    form->acnBuildChart->trigger();
-    form->acnBuildSkv->trigger();
-    form->acnBuildSkv->trigger();
-    const ChartSeries& skvSeries = form->ChartData.series(form->Document.diagram().SkvSeries());
+    test::Action(form.get(), "acnBuildChart")->trigger();
+    test::Action(form.get(), "acnBuildSkv")->trigger();
+    test::Action(form.get(), "acnBuildSkv")->trigger();
+    const ChartSeries& skvSeries = form->document().chart().series(form->document().diagram().SkvSeries());
     EXPECT_GT(skvSeries.count(), 0u);
-    EXPECT_LT(skvSeries.count(), static_cast<std::size_t>(form->SkvData.rowCount()));
-    form->acnBuildChart->trigger();  // the diagram build leaves the boreholes alone
-    EXPECT_GT(form->ChartData.series(form->Document.diagram().SkvSeries()).count(), 0u);
+    EXPECT_LT(skvSeries.count(), static_cast<std::size_t>(form->document().boreholeTable().rowCount()));
+    test::Action(form.get(), "acnBuildChart")->trigger();  // the diagram build leaves the boreholes alone
+    EXPECT_GT(form->document().chart().series(form->document().diagram().SkvSeries()).count(), 0u);
 
-    form->acnPlotRazrezPoligon->trigger();
-    form->PageControl1->setCurrentWidget(form->pageDepthTable);
-    const QImage before = form->sectionPage->image().copy();
-    form->acnPlotSkv->trigger();
+    test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
+    test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentWidget(test::Control(form.get(), "ТаблицаГлубин"));
+    const QImage before = test::Control<SectionPage>(form.get(), "Разрез")->image().copy();
+    test::Action(form.get(), "acnPlotSkv")->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->pageDepthTable);  // the page is not switched
-    const QImage& after = form->sectionPage->image();
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "ТаблицаГлубин"));  // the page is not switched
+    const QImage& after = test::Control<SectionPage>(form.get(), "Разрез")->image();
     ASSERT_EQ(after.size(), before.size());
     EXPECT_NE(after, before);
     // The first borehole's stem: black pixels down from the surface at its picket.
-    const Grid& skv = form->SkvData;
-    const double p0 = std::stod(form->SourceData.cell(1, form->FirstDataRow()));
+    const Grid& skv = form->document().boreholeTable();
+    const double p0 = std::stod(form->document().depthTable().cell(1, form->document().firstDataRow()));
     const int x = static_cast<int>((std::stod(skv.cell(1, 2)) - p0) * 400 + 85);
     EXPECT_EQ(after.pixel(x, 60) & 0xFFFFFF, 0u);
 }
 
 TEST_F(BoreholeFormTest, TheRadargramLoadsThroughTheSharedDialogAndAlignsTheSection)
 {
-    EXPECT_EQ(form->Ribbon1->quickAccessActions().value(3), form->acnLoadPicture);
-    EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Файл"), QStringLiteral("Файл")),
-              (QList<QAction*>{form->acnLoadPicture, form->acnOpenProject, form->acnSaveProject, form->acnSaveProjectAs,
-                               form->acnRecentProjects}));
-    EXPECT_FALSE(form->Ribbon1->screenTip(form->acnLoadPicture).footer);
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->quickAccessActions().value(3), test::Action(form.get(), "acnLoadPicture"));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Файл"), QStringLiteral("Файл")),
+              (QList<QAction*>{test::Action(form.get(), "acnLoadPicture"), test::Action(form.get(), "acnOpenProject"), test::Action(form.get(), "acnSaveProject"), test::Action(form.get(), "acnSaveProjectAs"),
+                               test::Action(form.get(), "acnRecentProjects")}));
+    EXPECT_FALSE(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnLoadPicture")).footer);
     form->resize(1400, 900);
     form->show();
     services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/radargram.png");
-    form->acnLoadPicture->trigger();
+    test::Action(form.get(), "acnLoadPicture")->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     EXPECT_EQ(services.lastFilter, importTableFilter());  // the filter the table import left
-    RadargramPanel* panel = form->pnlRadarogramma;
+    RadargramPanel* panel = test::Control<RadargramPanel>(form.get(), "pnlRadarogramma");
     EXPECT_GT(panel->picture().width(), 8000);
     EXPECT_EQ(panel->picture().format(), QImage::Format_Grayscale8);
 
     // A file the panel refuses leaves the picture.
     services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/boreholes.txt");
-    form->acnLoadPicture->trigger();
+    test::Action(form.get(), "acnLoadPicture")->trigger();
     EXPECT_EQ(services.errors.size(), 1);
     EXPECT_GT(panel->picture().width(), 8000);
 
-    form->acnPlotRazrezPoligon->trigger();
+    test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
     panel->scrbxRadarogramma->horizontalScrollBar()->setValue(100);
     QTest::mouseClick(panel->imgRadarogramma, Qt::LeftButton, {}, QPoint(200, 50));
-    EXPECT_EQ(form->sectionPage->scrbxTrassel->imageLeft(), -97);
+    EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->scrbxTrassel->imageLeft(), -97);
     panel->scrbxRadarogramma->horizontalScrollBar()->setValue(0);
     QTest::mouseClick(panel->imgRadarogramma, Qt::LeftButton, {}, QPoint(20, 20));
-    EXPECT_EQ(form->sectionPage->scrbxTrassel->imageLeft(), 3);
+    EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->scrbxTrassel->imageLeft(), 3);
 }
 
 TEST(BoreholeWindow, IsCreatedHiddenWithItsCaptionAndSize)

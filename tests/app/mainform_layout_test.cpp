@@ -2,6 +2,7 @@
 // and every ribbon command can be brought into view and is drawn whole, and the panels share
 // the width sensibly.
 #include "app/mainform.h"
+#include "controls.h"
 #include "app/ribbon.h"
 #include "fake_services.h"
 #include "layers/qt/layer_panel.h"
@@ -124,10 +125,10 @@ protected:
     QStringList hiddenRightPanelControls()
     {
         QStringList hidden;
-        for (int i = 0; i < form->PageControl2->count(); ++i) {
-            form->PageControl2->setCurrentIndex(i);
+        for (int i = 0; i < test::Control<QTabWidget>(form.get(), "PageControl2")->count(); ++i) {
+            test::Control<QTabWidget>(form.get(), "PageControl2")->setCurrentIndex(i);
             QApplication::processEvents();
-            auto* area = qobject_cast<QScrollArea*>(form->PageControl2->widget(i));
+            auto* area = qobject_cast<QScrollArea*>(test::Control<QTabWidget>(form.get(), "PageControl2")->widget(i));
             if (area == nullptr || area->widget() == nullptr) {
                 hidden << QStringLiteral("page %1 does not scroll").arg(i);
                 continue;
@@ -137,11 +138,11 @@ protected:
                 hidden << QStringLiteral("page %1 has only %2 controls").arg(i).arg(inputs.size());
             for (QWidget* control : inputs)
                 if (const QString what = whatHides(control); !what.isEmpty())
-                    hidden << form->PageControl2->tabText(i) + QStringLiteral(": ") + what;
+                    hidden << test::Control<QTabWidget>(form.get(), "PageControl2")->tabText(i) + QStringLiteral(": ") + what;
         }
-        if (scrollAreaOf(form->layerPanel) == nullptr)
+        if (scrollAreaOf(test::Control<LayerPanel>(form.get(), "ScrollBox3")) == nullptr)
             hidden << QStringLiteral("the layer panel does not scroll");
-        const QList<QWidget*> layerInputs = inputsOf(form->layerPanel);
+        const QList<QWidget*> layerInputs = inputsOf(test::Control<LayerPanel>(form.get(), "ScrollBox3"));
         if (layerInputs.size() < 7)
             hidden << QStringLiteral("the layer panel has only %1 controls").arg(layerInputs.size());
         for (QWidget* control : layerInputs)
@@ -164,7 +165,7 @@ protected:
     QStringList hiddenRibbonCommands()
     {
         QStringList hidden;
-        Ribbon* ribbon = form->Ribbon1;
+        Ribbon* ribbon = test::Control<Ribbon>(form.get(), "Ribbon1");
         if (const QStringList cut = cutTabs(ribbon->findChild<QTabBar*>()); !cut.isEmpty())
             hidden << QStringLiteral("ribbon tabs: ") + cut.join(QStringLiteral(", "));
         for (QAction* action : ribbon->quickAccessActions())
@@ -203,22 +204,22 @@ TEST_F(MainFormLayoutTest, OnASmallScreenEveryControlOfThePanelsAndEveryCommandC
     ASSERT_EQ(form->size(), screen);
 
     EXPECT_EQ(lines(hiddenRightPanelControls()), "");
-    EXPECT_EQ(lines(cutTabs(form->PageControl2->tabBar())), "");
+    EXPECT_EQ(lines(cutTabs(test::Control<QTabWidget>(form.get(), "PageControl2")->tabBar())), "");
     EXPECT_EQ(lines(hiddenRibbonCommands()), "");
 
     // The working pages keep most of the width and a useful height, on every page.
-    const QList<int> widths = form->Splitter1->sizes();
+    const QList<int> widths = test::Control<QSplitter>(form.get(), "Splitter1")->sizes();
     ASSERT_EQ(widths.size(), 2);
     EXPECT_GE(widths[0], screen.width() / 2);
-    EXPECT_EQ(lines(cutTabs(form->PageControl1->tabBar())), "");
-    for (int i = 0; i < form->PageControl1->count(); ++i) {
-        form->PageControl1->setCurrentIndex(i);
+    EXPECT_EQ(lines(cutTabs(test::Control<QTabWidget>(form.get(), "PageControl1")->tabBar())), "");
+    for (int i = 0; i < test::Control<QTabWidget>(form.get(), "PageControl1")->count(); ++i) {
+        test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(i);
         QApplication::processEvents();
-        const QWidget* page = form->PageControl1->currentWidget();
-        EXPECT_GE(page->width(), 450) << form->PageControl1->tabText(i).toStdString();
-        EXPECT_GE(page->height(), 300) << form->PageControl1->tabText(i).toStdString();
+        const QWidget* page = test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget();
+        EXPECT_GE(page->width(), 450) << test::Control<QTabWidget>(form.get(), "PageControl1")->tabText(i).toStdString();
+        EXPECT_GE(page->height(), 300) << test::Control<QTabWidget>(form.get(), "PageControl1")->tabText(i).toStdString();
     }
-    EXPECT_GT(form->Splitter2->sizes().value(0), 0);
+    EXPECT_GT(test::Control<QSplitter>(form.get(), "Splitter2")->sizes().value(0), 0);
 }
 
 TEST_F(MainFormLayoutTest, OnAFullHdScreenTheFieldsKeepAModestWidthAndThePagesKeepMostOfTheWidth)
@@ -229,17 +230,17 @@ TEST_F(MainFormLayoutTest, OnAFullHdScreenTheFieldsKeepAModestWidthAndThePagesKe
     EXPECT_EQ(lines(hiddenRibbonCommands()), "");
 
     // The right-hand panels take a share for their controls, not a fixed part of any screen.
-    const QList<int> widths = form->Splitter1->sizes();
+    const QList<int> widths = test::Control<QSplitter>(form.get(), "Splitter1")->sizes();
     ASSERT_EQ(widths.size(), 2);
     EXPECT_GE(widths[0], 1920 * 3 / 5);
     EXPECT_GE(widths[1], 450);
 
     // A field is as wide as its values need, not as wide as the panel happens to be.
-    QList<QWidget*> fields = inputsOf(form->layerPanel);
-    for (int i = 0; i < form->PageControl2->count(); ++i) {
-        form->PageControl2->setCurrentIndex(i);
+    QList<QWidget*> fields = inputsOf(test::Control<LayerPanel>(form.get(), "ScrollBox3"));
+    for (int i = 0; i < test::Control<QTabWidget>(form.get(), "PageControl2")->count(); ++i) {
+        test::Control<QTabWidget>(form.get(), "PageControl2")->setCurrentIndex(i);
         QApplication::processEvents();
-        fields += inputsOf(qobject_cast<QScrollArea*>(form->PageControl2->widget(i))->widget());
+        fields += inputsOf(qobject_cast<QScrollArea*>(test::Control<QTabWidget>(form.get(), "PageControl2")->widget(i))->widget());
     }
     int checked = 0;
     for (QWidget* field : fields) {
@@ -255,6 +256,6 @@ TEST_F(MainFormLayoutTest, OnAFullHdScreenTheFieldsKeepAModestWidthAndThePagesKe
     form->resize(1024, 700);
     QApplication::processEvents();
     ASSERT_EQ(form->width(), 1024);
-    EXPECT_GE(form->Splitter1->sizes().value(0), 1024 / 2);
+    EXPECT_GE(test::Control<QSplitter>(form.get(), "Splitter1")->sizes().value(0), 1024 / 2);
     EXPECT_EQ(lines(hiddenRightPanelControls()), "");
 }

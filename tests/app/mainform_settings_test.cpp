@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "app/mainform.h"
+#include "app/action_handler.h"
 #include "app/ribbon.h"
 #include "support/controls.h"
 #include "example_survey.h"
@@ -35,7 +36,7 @@ protected:
     {
         form = std::make_unique<TFmMainForm>(&services);
         path = dir.filePath(QStringLiteral("TrasselOptions.ini")).toStdString();
-        form->setOptionsFile(path);
+        form->handler().setOptionsFile(path);
     }
     std::string bytes() const
     {
@@ -54,9 +55,9 @@ protected:
 
 TEST_F(SettingsFormTest, SaveChangeLoadGivesTheSavedControlsBack)
 {
-    EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Параметры"), QStringLiteral("Параметры")),
-              (QList<QAction*>{form->acnShowOptions, form->acnSaveOptions, form->acnLoadOptions}));
-    form->acnSaveOptions->trigger();
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Параметры"), QStringLiteral("Параметры")),
+              (QList<QAction*>{test::Action(form.get(), "acnShowOptions"), test::Action(form.get(), "acnSaveOptions"), test::Action(form.get(), "acnLoadOptions")}));
+    test::Action(form.get(), "acnSaveOptions")->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     EXPECT_EQ(bytes(), "[SourceTable]\r\nDelimiter=-1\r\nNamberColX=1\r\n"
                        "[Cursor]\r\nHorizSize=10\r\nVertSize=10\r\nHorizMarkVisible=1\r\nVertMarkVisible=1\r\n"
@@ -67,27 +68,27 @@ TEST_F(SettingsFormTest, SaveChangeLoadGivesTheSavedControlsBack)
     control<QSpinBox>("seCursorHorzSize")->setValue(15);
     control<QCheckBox>("chkCursorHorizMarkVisible")->setChecked(false);
     control<QLineEdit>("ltxtVertIncrementDecrement")->setText(QStringLiteral("5"));
-    form->acnSaveOptions->trigger();
+    test::Action(form.get(), "acnSaveOptions")->trigger();
     control<QComboBox>("cmbDelimiter")->setCurrentIndex(3);
     control<QComboBox>("cmbX")->setEditText(QStringLiteral("7"));
     control<QSpinBox>("seCursorHorzSize")->setValue(30);
     control<QCheckBox>("chkCursorHorizMarkVisible")->setChecked(true);
     control<QLineEdit>("ltxtVertIncrementDecrement")->setText(QStringLiteral("9"));
-    const auto revision = form->ChartData.revision();
-    form->acnLoadOptions->trigger();
+    const auto revision = form->document().chart().revision();
+    test::Action(form.get(), "acnLoadOptions")->trigger();
     EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentIndex(), 1);
     EXPECT_EQ(control<QComboBox>("cmbX")->currentText(), QStringLiteral("3"));
     EXPECT_EQ(control<QSpinBox>("seCursorHorzSize")->value(), 15);
     EXPECT_FALSE(control<QCheckBox>("chkCursorHorizMarkVisible")->isChecked());
     EXPECT_EQ(control<QLineEdit>("ltxtVertIncrementDecrement")->text(), QStringLiteral("5"));
-    EXPECT_EQ(form->Document.diagramParams().CursorHorzSize, 15);  // the next build reads it
-    EXPECT_EQ(form->ChartData.revision(), revision);              // nothing was drawn
-    EXPECT_EQ(form->Document.delimiter(), ';');
+    EXPECT_EQ(form->document().diagramParams().CursorHorzSize, 15);  // the next build reads it
+    EXPECT_EQ(form->document().chart().revision(), revision);              // nothing was drawn
+    EXPECT_EQ(form->document().delimiter(), ';');
 }
 
 TEST_F(SettingsFormTest, NoFileLoadsTheDefaultsAndAFileThatCannotBeWrittenIsReported)
 {
-    form->acnLoadOptions->trigger();
+    test::Action(form.get(), "acnLoadOptions")->trigger();
     EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentIndex(), 0);
     EXPECT_EQ(control<QComboBox>("cmbDelimiter")->currentText(), QStringLiteral("табуляция"));
     EXPECT_EQ(control<QSpinBox>("seCursorHorzSize")->value(), 20);
@@ -95,12 +96,12 @@ TEST_F(SettingsFormTest, NoFileLoadsTheDefaultsAndAFileThatCannotBeWrittenIsRepo
     EXPECT_EQ(control<QLineEdit>("ltxtVertIncrementDecrement")->text(), QStringLiteral("100"));
 
     const std::string nowhere = dir.filePath(QStringLiteral("нет/TrasselOptions.ini")).toStdString();
-    form->setOptionsFile(nowhere);
-    form->acnSaveOptions->trigger();
+    form->handler().setOptionsFile(nowhere);
+    test::Action(form.get(), "acnSaveOptions")->trigger();
     EXPECT_EQ(services.errors, QStringList{QString::fromStdString("Unable to write to " + nowhere)});
     control<QComboBox>("cmbX")->setEditText(QStringLiteral("x"));
-    form->setOptionsFile(path);
-    form->acnSaveOptions->trigger();
+    form->handler().setOptionsFile(path);
+    test::Action(form.get(), "acnSaveOptions")->trigger();
     EXPECT_EQ(services.errors.last(), QStringLiteral("'x' is not a valid integer value"));
     EXPECT_EQ(bytes(), "[SourceTable]\r\nDelimiter=0\r\n");  // written before the bad column
 }
@@ -121,8 +122,8 @@ TEST_F(SettingsFormTest, TheOptionsWindowsButtonsRunTheCommands)
     control<QSpinBox>("seCursorVertSize")->setValue(44);
     options.btnLoadOptions->click();
     EXPECT_EQ(control<QSpinBox>("seCursorVertSize")->value(), 10);
-    form->acnShowOptions->trigger();
-    form->acnShowOptions->trigger();  // the same window comes forward
+    test::Action(form.get(), "acnShowOptions")->trigger();
+    test::Action(form.get(), "acnShowOptions")->trigger();  // the same window comes forward
     EXPECT_TRUE(options.isVisible());
     EXPECT_EQ(form->findChildren<TFmOptions*>().size(), 1);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
@@ -146,8 +147,8 @@ TEST_F(SettingsFormTest, TheSoilListsFontBecomesTheSectionCanvasFont)
     font.bold = true;
     font.color = 0x0000FF;
     emit list.fontChosen(font);
-    EXPECT_EQ(form->sectionPage->canvas().font(), font);
-    form->acnShowList->trigger();
+    EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->canvas().font(), font);
+    test::Action(form.get(), "acnShowList")->trigger();
     EXPECT_TRUE(list.isVisible());
 }
 
@@ -161,17 +162,17 @@ TEST_F(AnnotationFormTest, LabelsPenAndEraserAreUndoableAndVanishWithTheNextDraw
 {
     TFmList list(form.get());
     form->setSecondaryWindows(nullptr, &list, nullptr, nullptr);
-    form->acnPlotRazrezPoligon->trigger();
-    RecordingCanvas& canvas = form->sectionPage->canvas();
-    SectionPage& page = *form->sectionPage;
-    EXPECT_TRUE(form->tbtnCursor->isChecked());
+    test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
+    RecordingCanvas& canvas = test::Control<SectionPage>(form.get(), "Разрез")->canvas();
+    SectionPage& page = *test::Control<SectionPage>(form.get(), "Разрез");
+    EXPECT_TRUE(test::Control<QToolButton>(form.get(), "tbtnCursor")->isChecked());
     const QImage drawn = page.image().copy();
     SectionImage* image = test::Control<SectionImage>(form.get(), "imgSection");
 
     // "Подписи" shows the soil list; without a chosen soil a press only says so.
-    form->tbtnWriteGround->click();
+    test::Control<QToolButton>(form.get(), "tbtnWriteGround")->click();
     EXPECT_TRUE(list.isVisible());
-    EXPECT_FALSE(form->tbtnCursor->isChecked());
+    EXPECT_FALSE(test::Control<QToolButton>(form.get(), "tbtnCursor")->isChecked());
     emit image->mousePressed(QPoint(100, 40), Qt::LeftButton);
     EXPECT_EQ(services.informations, QStringList{QStringLiteral("Подпись грунтов|Выберете название грунта из списка")});
     EXPECT_EQ(page.image(), drawn);
@@ -180,14 +181,14 @@ TEST_F(AnnotationFormTest, LabelsPenAndEraserAreUndoableAndVanishWithTheNextDraw
     emit image->mousePressed(QPoint(100, 40), Qt::RightButton);  // any button writes
     EXPECT_NE(page.image(), drawn);
     EXPECT_EQ(page.image().pixel(100, 40) & 0xFFFFFF, 0xFFFFFFu);
-    EXPECT_EQ(form->acnUndo->text(), QStringLiteral("Отменить: Подпись грунта"));
-    form->acnUndo->trigger();
+    EXPECT_EQ(test::Action(form.get(), "acnUndo")->text(), QStringLiteral("Отменить: Подпись грунта"));
+    test::Action(form.get(), "acnUndo")->trigger();
     EXPECT_EQ(page.image(), drawn);
-    form->acnRedo->trigger();
+    test::Action(form.get(), "acnRedo")->trigger();
     const QImage labelled = page.image().copy();
 
     // A pen stroke from press to release is one step.
-    form->tbtnPen->click();
+    test::Control<QToolButton>(form.get(), "tbtnPen")->click();
     emit image->mouseMoved(QPoint(200, 100), Qt::NoButton);
     emit image->mousePressed(QPoint(200, 100), Qt::LeftButton);
     emit image->mouseMoved(QPoint(260, 130), Qt::LeftButton);
@@ -197,25 +198,25 @@ TEST_F(AnnotationFormTest, LabelsPenAndEraserAreUndoableAndVanishWithTheNextDraw
     EXPECT_EQ(page.image().pixel(201, 100) & 0xFFFFFF, 0u);
     EXPECT_EQ(canvas.pen().color, kBlack);
     // The eraser, and the buttons as one group that the eraser alone can leave empty.
-    form->tbtnLastik->click();
-    EXPECT_FALSE(form->tbtnPen->isChecked());
+    test::Control<QToolButton>(form.get(), "tbtnLastik")->click();
+    EXPECT_FALSE(test::Control<QToolButton>(form.get(), "tbtnPen")->isChecked());
     emit image->mousePressed(QPoint(260, 130), Qt::LeftButton);
     emit image->mouseMoved(QPoint(260, 130), Qt::LeftButton);
     emit image->mouseReleased(QPoint(260, 130), Qt::LeftButton);
     EXPECT_EQ(page.image().pixel(250, 120) & 0xFFFFFF, 0xFFFFFFu);
-    form->tbtnLastik->click();
-    EXPECT_FALSE(form->tbtnLastik->isChecked());
-    EXPECT_FALSE(form->tbtnCursor->isChecked());
-    form->acnUndo->trigger();  // the erasure
-    form->acnUndo->trigger();  // the stroke
+    test::Control<QToolButton>(form.get(), "tbtnLastik")->click();
+    EXPECT_FALSE(test::Control<QToolButton>(form.get(), "tbtnLastik")->isChecked());
+    EXPECT_FALSE(test::Control<QToolButton>(form.get(), "tbtnCursor")->isChecked());
+    test::Action(form.get(), "acnUndo")->trigger();  // the erasure
+    test::Action(form.get(), "acnUndo")->trigger();  // the stroke
     EXPECT_EQ(page.image(), labelled);
 
     // The next drawing removes every annotation; its steps then leave the new picture alone.
-    form->acnRedo->trigger();
-    form->acnPlotRazrezPoligon->trigger();
+    test::Action(form.get(), "acnRedo")->trigger();
+    test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
     const QImage redrawn = page.image().copy();
     EXPECT_EQ(redrawn, drawn);
-    form->acnUndo->trigger();
+    test::Action(form.get(), "acnUndo")->trigger();
     EXPECT_EQ(page.image(), redrawn);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }

@@ -1,9 +1,11 @@
 #include "app/mainform.h"
+#include "app/action_handler.h"
 #include "support/controls.h"
 #include "app/ribbon.h"
 #include "widgets/style_controls.h"
 #include "dialogs/qt/about.h"
 #include "fake_services.h"
+#include "base/compile_date.h"
 #include "base/cp1251.h"
 #include "table/grid_io.h"
 #include "table/qt/string_grid_view.h"
@@ -46,167 +48,167 @@ protected:
 
 TEST_F(MainFormTest, StartsWithTheNumberedTableAndItsRange)
 {
-    const QString date = QString::fromLatin1(form->CompileDate.c_str());
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z][a-z]{2} [ 123][0-9] [0-9]{4}$")).match(date).hasMatch()) << form->CompileDate;
+    const QString date = QString::fromLatin1(BuildDate());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z][a-z]{2} [ 123][0-9] [0-9]{4}$")).match(date).hasMatch()) << std::string(BuildDate());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Trassel_v2  ") + date);
-    EXPECT_EQ(form->lblDateCompilation1->text(), QStringLiteral("Дата компиляции \n") + date);
-    EXPECT_EQ(form->SourceData.cell(0, 0), "0/0");
-    EXPECT_EQ(form->SourceData.cell(0, 19), "19");
-    EXPECT_EQ(form->SourceData.cell(9, 0), "9");
-    EXPECT_EQ(form->SourceData.colCount(), 10);
-    EXPECT_EQ(form->SourceData.rowCount(), 20);
-    EXPECT_EQ(form->SourceData.fixedRows(), 1);
-    EXPECT_EQ(form->FirstDataRow(), 2);
-    EXPECT_EQ(form->LastDataRow(), 19);
-    EXPECT_EQ(form->HeaderRowCount(), 1);
-    EXPECT_EQ(form->SectionWidth(), 200);
-    EXPECT_EQ(form->SelCol(), 0);
+    EXPECT_EQ(test::Control<QLabel>(form.get(), "lblDateCompilation1")->text(), QStringLiteral("Дата компиляции \n") + date);
+    EXPECT_EQ(form->document().depthTable().cell(0, 0), "0/0");
+    EXPECT_EQ(form->document().depthTable().cell(0, 19), "19");
+    EXPECT_EQ(form->document().depthTable().cell(9, 0), "9");
+    EXPECT_EQ(form->document().depthTable().colCount(), 10);
+    EXPECT_EQ(form->document().depthTable().rowCount(), 20);
+    EXPECT_EQ(form->document().depthTable().fixedRows(), 1);
+    EXPECT_EQ(form->document().firstDataRow(), 2);
+    EXPECT_EQ(form->document().lastDataRow(), 19);
+    EXPECT_EQ(form->document().settings().headerRowCount, 1);
+    EXPECT_EQ(form->document().sectionWidth(), 200);
+    EXPECT_EQ(form->document().selCol(), 0);
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbX")->currentText(), QStringLiteral("1"));
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbDelimiter")->currentIndex(), -1);
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbDelimiter")->currentText(), QStringLiteral("табуляция"));
-    EXPECT_EQ(form->Ribbon1->tabTitles(), (QStringList{QStringLiteral("Файл"), QStringLiteral("Таблицы"), QStringLiteral("Диаграмма"),
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->tabTitles(), (QStringList{QStringLiteral("Файл"), QStringLiteral("Таблицы"), QStringLiteral("Диаграмма"),
                                                        QStringLiteral("Разрез"), QStringLiteral("Параметры"), QStringLiteral("Справка")}));
-    EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель")),
-              (QList<QAction*>{form->acnImportTable, form->acnExportTable, form->acnReCalcPK}));
-    EXPECT_EQ(form->Ribbon1->actionsOf(QStringLiteral("Справка"), QStringLiteral("Сведения")), QList<QAction*>{form->acnAbout});
-    EXPECT_EQ(form->acnAbout->text(), QStringLiteral("О прогамме"));
-    EXPECT_EQ(form->Ribbon1->screenTip(form->acnExportTable).description,
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель")),
+              (QList<QAction*>{test::Action(form.get(), "acnImportTable"), test::Action(form.get(), "acnExportTable"), test::Action(form.get(), "acnReCalcPK")}));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Справка"), QStringLiteral("Сведения")), QList<QAction*>{test::Action(form.get(), "acnAbout")});
+    EXPECT_EQ(test::Action(form.get(), "acnAbout")->text(), QStringLiteral("О прогамме"));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnExportTable")).description,
               QStringLiteral("Экспорт таблицы, содержащей цифровую модель среды ПК/глубина,  в текстовый файл"));
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->pageDepthTable);
-    EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropTable);
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "ТаблицаГлубин"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesTable"));
 }
 
 TEST_F(MainFormTest, PageControlsFollowEachOtherOnlyForTheUsersSwitch)
 {
-    form->PageControl1->setCurrentWidget(form->pageDiagram);
-    EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropDiagram);
-    form->PageControl2->setCurrentWidget(form->pagePropSection);
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->pageSection);
-    form->PageControl1->setCurrentWidget(form->pageSkv);
-    EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropSection);
-    form->PageControl1->setCurrentWidget(form->pageIsso);
-    EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropSection);
-    form->PageControl2->setCurrentWidget(form->pagePropTable);
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->pageDepthTable);
-    form->showPageByCommand(form->pageSection);
-    EXPECT_EQ(form->PageControl1->currentWidget(), form->pageSection);
-    EXPECT_EQ(form->PageControl2->currentWidget(), form->pagePropTable);
+    test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentWidget(test::Control(form.get(), "Диаграммы"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesDiagramma"));
+    test::Control<QTabWidget>(form.get(), "PageControl2")->setCurrentWidget(test::Control(form.get(), "scrbxPropertiesTrassel"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "Разрез"));
+    test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentWidget(test::Control(form.get(), "TabSheet1"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesTrassel"));
+    test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentWidget(test::Control(form.get(), "TabSheet2"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesTrassel"));
+    test::Control<QTabWidget>(form.get(), "PageControl2")->setCurrentWidget(test::Control(form.get(), "scrbxPropertiesTable"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "ТаблицаГлубин"));
+    form->showPageByCommand(test::Control(form.get(), "Разрез"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "Разрез"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesTable"));
 }
 
 TEST_F(MainFormTest, ImportRecalculateExportAndImportAgain)
 {
     services.nextOpenName = example();
-    form->acnImportTable->trigger();
+    test::Action(form.get(), "acnImportTable")->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     EXPECT_EQ(services.lastFilter, QStringLiteral("Все файлы(*.*);;Текстовые файлы(*.txt)"));
-    EXPECT_EQ(form->SourceData.cell(1, 1), "км");
-    EXPECT_EQ(form->SourceData.cell(5, 1), "Суглинок");
-    EXPECT_EQ(form->SourceData.rowCount(), 403);
-    EXPECT_EQ(form->SourceData.fixedRows(), 2);
+    EXPECT_EQ(form->document().depthTable().cell(1, 1), "км");
+    EXPECT_EQ(form->document().depthTable().cell(5, 1), "Суглинок");
+    EXPECT_EQ(form->document().depthTable().rowCount(), 403);
+    EXPECT_EQ(form->document().depthTable().fixedRows(), 2);
     EXPECT_EQ(test::Control<StringGridView>(form.get(), "sgSourceData")->fixedRows(), 2);
-    EXPECT_EQ(form->LastDataRow(), 402);
-    EXPECT_EQ(form->SourceData.cell(0, 402), "402");
+    EXPECT_EQ(form->document().lastDataRow(), 402);
+    EXPECT_EQ(form->document().depthTable().cell(0, 402), "402");
 
-    form->acnReCalcPK->trigger();
-    EXPECT_EQ(form->SourceData.cell(1, 1), "км");
-    EXPECT_EQ(form->SourceData.cell(1, 2), "123");
-    EXPECT_EQ(form->SourceData.cell(1, 3), "123.05");
-    EXPECT_EQ(form->SourceData.cell(2, 3), "123+05");
+    test::Action(form.get(), "acnReCalcPK")->trigger();
+    EXPECT_EQ(form->document().depthTable().cell(1, 1), "км");
+    EXPECT_EQ(form->document().depthTable().cell(1, 2), "123");
+    EXPECT_EQ(form->document().depthTable().cell(1, 3), "123.05");
+    EXPECT_EQ(form->document().depthTable().cell(2, 3), "123+05");
 
     services.nextSaveName = dir.filePath(QStringLiteral("ЦифроваяМодель.txt"));
-    form->acnExportTable->trigger();
+    test::Action(form.get(), "acnExportTable")->trigger();
     EXPECT_EQ(services.lastProposedName, QStringLiteral("ЦифроваяМодель.txt"));
     EXPECT_EQ(services.informations, QStringList{QStringLiteral("Экспорт таблицы|Таблица успешно экспортирована")});
 
     TFmMainForm second(&services);
     services.nextOpenName = services.nextSaveName;
-    second.acnImportTable->trigger();
-    ASSERT_EQ(second.SourceData.rowCount(), form->SourceData.rowCount());
-    for (int r = 1; r < form->SourceData.rowCount(); ++r)
-        for (int c = 1; c < form->SourceData.colCount(); ++c)
-            ASSERT_EQ(second.SourceData.cell(c, r), form->SourceData.cell(c, r)) << c << "," << r;
+    test::Action(&second, "acnImportTable")->trigger();
+    ASSERT_EQ(second.document().depthTable().rowCount(), form->document().depthTable().rowCount());
+    for (int r = 1; r < form->document().depthTable().rowCount(); ++r)
+        for (int c = 1; c < form->document().depthTable().colCount(); ++c)
+            ASSERT_EQ(second.document().depthTable().cell(c, r), form->document().depthTable().cell(c, r)) << c << "," << r;
 }
 
 TEST_F(MainFormTest, AFileThatCannotBeReadLeavesTheTableAsItWas)
 {
-    form->SourceData.setCell(1, 2, "kept");
+    form->document().depthTable().setCell(1, 2, "kept");
     test::Control<QSpinBox>(form.get(), "seLastRow")->setValue(7);
     services.nextOpenName = dir.filePath(QStringLiteral("missing.txt"));
-    form->acnImportTable->trigger();
+    test::Action(form.get(), "acnImportTable")->trigger();
     ASSERT_EQ(services.errors.size(), 1);
     EXPECT_TRUE(services.errors[0].contains(QStringLiteral("missing.txt")));
-    EXPECT_EQ(form->SourceData.cell(1, 2), "kept");
-    EXPECT_EQ(form->LastDataRow(), 7);
+    EXPECT_EQ(form->document().depthTable().cell(1, 2), "kept");
+    EXPECT_EQ(form->document().lastDataRow(), 7);
 
     services.nextOpenName = write(QStringLiteral("empty.txt"), "");
-    form->acnImportTable->trigger();
+    test::Action(form.get(), "acnImportTable")->trigger();
     EXPECT_EQ(services.messages, QStringList{QStringLiteral("Файл пустой!")});
-    EXPECT_EQ(form->SourceData.cell(1, 2), "kept");
-    EXPECT_EQ(form->LastDataRow(), 19);
+    EXPECT_EQ(form->document().depthTable().cell(1, 2), "kept");
+    EXPECT_EQ(form->document().lastDataRow(), 19);
 
     services.nextOpenName.clear(); // cancelled
-    form->acnImportTable->trigger();
-    EXPECT_EQ(form->SourceData.cell(1, 2), "kept");
+    test::Action(form.get(), "acnImportTable")->trigger();
+    EXPECT_EQ(form->document().depthTable().cell(1, 2), "kept");
 }
 
 TEST_F(MainFormTest, DelimiterAndHeaderRowsComeFromTheTablePage)
 {
     test::Control<QComboBox>(form.get(), "cmbDelimiter")->setCurrentIndex(1);
     test::Control<QSpinBox>(form.get(), "seNumberOfHeaderRows")->setValue(2);
-    EXPECT_EQ(form->SourceData.fixedRows(), 3);
+    EXPECT_EQ(form->document().depthTable().fixedRows(), 3);
     services.nextOpenName = write(QStringLiteral("semi.txt"), EncodeCp1251("Участок\r\nкм;м\r\n1;;3\r\n"));
-    form->acnImportTable->trigger();
-    EXPECT_EQ(form->SourceData.cell(1, 2), "км");
-    EXPECT_EQ(form->SourceData.cell(2, 3), "");
-    EXPECT_EQ(form->SourceData.cell(3, 3), "3");
-    EXPECT_EQ(form->SourceData.fixedRows(), 3);
+    test::Action(form.get(), "acnImportTable")->trigger();
+    EXPECT_EQ(form->document().depthTable().cell(1, 2), "км");
+    EXPECT_EQ(form->document().depthTable().cell(2, 3), "");
+    EXPECT_EQ(form->document().depthTable().cell(3, 3), "3");
+    EXPECT_EQ(form->document().depthTable().fixedRows(), 3);
     // Picket recalculation never touches the header rows.
-    form->acnReCalcPKExecute();
-    EXPECT_EQ(form->SourceData.cell(1, 2), "км");
-    EXPECT_EQ(form->SourceData.cell(1, 3), "10");
+    form->handler().acnReCalcPKExecute();
+    EXPECT_EQ(form->document().depthTable().cell(1, 2), "км");
+    EXPECT_EQ(form->document().depthTable().cell(1, 3), "10");
 }
 
 TEST_F(MainFormTest, FailuresAreReportedAndTheProgramGoesOn)
 {
     services.nextSaveName = dir.filePath(QStringLiteral("no/such/folder/out.txt"));
-    form->acnExportTable->trigger();
+    test::Action(form.get(), "acnExportTable")->trigger();
     EXPECT_EQ(services.errors.size(), 1);
     EXPECT_TRUE(services.informations.isEmpty());
     // A header-row count the table cannot take is refused and reported.
-    form->SourceData.setRowCount(5);
+    form->document().depthTable().setRowCount(5);
     test::Control<QSpinBox>(form.get(), "seNumberOfHeaderRows")->setValue(6);
     EXPECT_EQ(services.errors.size(), 2);
     EXPECT_EQ(services.errors.last(), QStringLiteral("Fixed row count must be less than row count"));
-    EXPECT_EQ(form->SourceData.fixedRows(), 1);
+    EXPECT_EQ(form->document().depthTable().fixedRows(), 1);
 }
 
 TEST_F(MainFormTest, FirstRowPushesTheLastRowAlong)
 {
     test::Control<QSpinBox>(form.get(), "seFirstRow")->setValue(19);
-    EXPECT_EQ(form->LastDataRow(), 20);
+    EXPECT_EQ(form->document().lastDataRow(), 20);
     test::Control<QSpinBox>(form.get(), "seLastRow")->setValue(5);
-    EXPECT_EQ(form->LastDataRow(), 5);
-    EXPECT_EQ(form->FirstDataRow(), 19);
+    EXPECT_EQ(form->document().lastDataRow(), 5);
+    EXPECT_EQ(form->document().firstDataRow(), 19);
 }
 
 TEST_F(MainFormTest, SelectionComesFromEitherTable)
 {
     test::Control<StringGridView>(form.get(), "sgSkv")->setCurrentCell(3, 1);
-    EXPECT_EQ(form->SelCol(), 3);
-    EXPECT_EQ(form->SelRow(), 1);
+    EXPECT_EQ(form->document().selCol(), 3);
+    EXPECT_EQ(form->document().selRow(), 1);
     test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(2, 7);
-    EXPECT_EQ(form->SelCol(), 2);
-    EXPECT_EQ(form->SelRow(), 7);
+    EXPECT_EQ(form->document().selCol(), 2);
+    EXPECT_EQ(form->document().selRow(), 7);
 }
 
 TEST_F(MainFormTest, TheAboutBoxIsOneWindowShownAgain)
 {
-    TFmAbout about(QString::fromLatin1(form->CompileDate.c_str()), form.get());
+    TFmAbout about(QString::fromLatin1(BuildDate()), form.get());
     form->setSecondaryWindows(nullptr, nullptr, nullptr, &about);
-    form->acnAbout->trigger();
+    test::Action(form.get(), "acnAbout")->trigger();
     EXPECT_TRUE(about.isVisible());
     about.hide();
-    form->acnAbout->trigger();
+    test::Action(form.get(), "acnAbout")->trigger();
     EXPECT_TRUE(about.isVisible());
     EXPECT_EQ(form->findChildren<TFmAbout*>().size(), 1);
 }

@@ -3,11 +3,13 @@
 #include "app/mainform.h"
 #include "support/controls.h"
 #include "dialogs/qt/list.h"
+#include "radargram/qt/radargram_panel.h"
 #include "example_survey.h"
 #include "section/qt/section_page.h"
 #include "table/grid_io.h"
 
 #include <QFile>
+#include <QImage>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -46,25 +48,25 @@ TEST_F(WorkspaceFormTest, AnInterpretationSavedAndOpenedInANewWindowComesBackWho
     soils.lbxGrunts->addItem(QStringLiteral("песок"));
     soils.lbxGrunts->addItem(QStringLiteral("суглинок"));
     // A correction, a style, a parameter, the section with a soil label on it.
-    form->Document.writeCell(TableId::Depth, 3, 5, "61");
+    form->document().writeCell(TableId::Depth, 3, 5, "61");
     selectLayerOfColumn(4);
-    form->Document.setSelectedLayerStyle(SurveyDocument::Style::BrushStyle, 4);
-    form->Document.setSelectedLayerStyle(SurveyDocument::Style::BrushColor, 0x2060A0);
-    SectionParams params = form->Document.sectionParams();
+    form->document().setSelectedLayerStyle(SurveyDocument::Style::BrushStyle, 4);
+    form->document().setSelectedLayerStyle(SurveyDocument::Style::BrushColor, 0x2060A0);
+    SectionParams params = form->document().sectionParams();
     params.H = 70;
-    form->Document.setSectionParams(params);
-    form->acnBuildChart->trigger();
-    form->acnPlotRazrezPoligon->trigger();
-    form->sectionPage->writeSoil(QPoint(150, 120), "песок");
-    form->PageControl1->setCurrentWidget(form->pageSection);
+    form->document().setSectionParams(params);
+    test::Action(form.get(), "acnBuildChart")->trigger();
+    test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
+    test::Control<SectionPage>(form.get(), "Разрез")->writeSoil(QPoint(150, 120), "песок");
+    test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentWidget(test::Control(form.get(), "Разрез"));
     EXPECT_NE(labelText().indexOf(QStringLiteral("несохранённые")), -1);
 
     const QString path = dir.filePath(QStringLiteral("линия 12.trassel"));
     services.nextSaveName = path;
-    form->acnSaveProject->trigger();  // no project yet: asks for the name
+    test::Action(form.get(), "acnSaveProject")->trigger();  // no project yet: asks for the name
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     EXPECT_TRUE(QFile::exists(path));
-    EXPECT_TRUE(form->UndoStack->isClean());
+    EXPECT_TRUE(form->undoStack()->isClean());
     EXPECT_EQ(labelText(), QStringLiteral("Проект: линия 12.trassel"));
     EXPECT_EQ(services.recent.value(0), path);
 
@@ -74,68 +76,68 @@ TEST_F(WorkspaceFormTest, AnInterpretationSavedAndOpenedInANewWindowComesBackWho
     other.setSecondaryWindows(nullptr, &otherSoils, nullptr, nullptr);
     other.openProject(path);
     ASSERT_TRUE(otherServices.errors.isEmpty()) << otherServices.errors.join(QStringLiteral("\n")).toStdString();
-    EXPECT_EQ(ExportText(other.SourceData), ExportText(form->SourceData));
-    EXPECT_EQ(ExportText(other.SkvData), ExportText(form->SkvData));
-    EXPECT_EQ(other.FirstDataRow(), form->FirstDataRow());
-    EXPECT_EQ(other.LastDataRow(), form->LastDataRow());
-    ASSERT_EQ(other.LayerData.LayerCount(), form->LayerData.LayerCount());
-    for (int slot = 0; slot < form->LayerData.LayerCount(); ++slot) {
-        const TLayer& a = form->LayerData.Layers(slot);
-        const TLayer& b = other.LayerData.Layers(slot);
+    EXPECT_EQ(ExportText(other.document().depthTable()), ExportText(form->document().depthTable()));
+    EXPECT_EQ(ExportText(other.document().boreholeTable()), ExportText(form->document().boreholeTable()));
+    EXPECT_EQ(other.document().firstDataRow(), form->document().firstDataRow());
+    EXPECT_EQ(other.document().lastDataRow(), form->document().lastDataRow());
+    ASSERT_EQ(other.document().layers().LayerCount(), form->document().layers().LayerCount());
+    for (int slot = 0; slot < form->document().layers().LayerCount(); ++slot) {
+        const TLayer& a = form->document().layers().Layers(slot);
+        const TLayer& b = other.document().layers().Layers(slot);
         EXPECT_EQ(a.DepthColumn, b.DepthColumn);
         EXPECT_EQ(a.BrushStyle, b.BrushStyle);
         EXPECT_EQ(a.BrushColor, b.BrushColor);
-        EXPECT_EQ(form->LayerData.isChecked(a.Item), other.LayerData.isChecked(b.Item));
+        EXPECT_EQ(form->document().layers().isChecked(a.Item), other.document().layers().isChecked(b.Item));
     }
-    EXPECT_EQ(other.Document.sectionParams().H, 70);
+    EXPECT_EQ(other.document().sectionParams().H, 70);
     EXPECT_EQ(test::Control<QSpinBox>(&other, "sedH")->value(), 70);
     ASSERT_EQ(otherSoils.lbxGrunts->count(), soils.lbxGrunts->count());
     EXPECT_EQ(otherSoils.lbxGrunts->item(soils.lbxGrunts->count() - 1)->text(), QStringLiteral("суглинок"));
-    EXPECT_EQ(other.PageControl1->currentWidget(), other.pageSection);
+    EXPECT_EQ(test::Control<QTabWidget>(&other, "PageControl1")->currentWidget(), test::Control(&other, "Разрез"));
     // The section is drawn again, the soil label on it: pixel for pixel the saved picture.
-    EXPECT_EQ(other.sectionPage->image(), form->sectionPage->image());
-    EXPECT_TRUE(other.UndoStack->isClean());
+    EXPECT_EQ(test::Control<SectionPage>(&other, "Разрез")->image(), test::Control<SectionPage>(form.get(), "Разрез")->image());
+    EXPECT_TRUE(other.undoStack()->isClean());
     EXPECT_EQ(other.projectPath(), path);
     // The diagram is built again: the same points in every layer's series.
-    for (int slot = 0; slot < form->LayerData.LayerCount(); ++slot)
-        EXPECT_EQ(other.ChartData.series(other.LayerData.Layers(slot).Series).count(),
-                  form->ChartData.series(form->LayerData.Layers(slot).Series).count());
+    for (int slot = 0; slot < form->document().layers().LayerCount(); ++slot)
+        EXPECT_EQ(other.document().chart().series(other.document().layers().Layers(slot).Series).count(),
+                  form->document().chart().series(form->document().layers().Layers(slot).Series).count());
 }
 
 TEST_F(WorkspaceFormTest, ADamagedFileOrACancelLeavesTheWorkAsItIs)
 {
     QTemporaryDir dir;
-    const std::string before = ExportText(form->SourceData);
+    const std::string before = ExportText(form->document().depthTable());
     const QString broken = dir.filePath(QStringLiteral("broken.trassel"));
     QFile file(broken);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("{\"format\": \"trassel-workspace\", \"version\": 1, \"tables\": {\"dep");
     file.close();
     services.nextOpenName = broken;
-    form->acnOpenProject->trigger();
+    test::Action(form.get(), "acnOpenProject")->trigger();
     ASSERT_EQ(services.errors.size(), 1);
     EXPECT_NE(services.errors[0].indexOf(QStringLiteral("broken.trassel")), -1);
-    EXPECT_EQ(ExportText(form->SourceData), before);
-    EXPECT_EQ(form->LayerData.LayerCount(), 3);
+    EXPECT_EQ(ExportText(form->document().depthTable()), before);
+    EXPECT_EQ(form->document().layers().LayerCount(), 3);
 
     // Unsaved work: opening asks first, and a cancel leaves everything.
     const QString good = dir.filePath(QStringLiteral("good.trassel"));
     form->saveProject(good);
-    form->Document.writeCell(TableId::Depth, 3, 5, "99");
-    ASSERT_FALSE(form->UndoStack->isClean());
+    form->document().writeCell(TableId::Depth, 3, 5, "99");
+    ASSERT_FALSE(form->undoStack()->isClean());
     services.saveAnswer = UiServices::SaveAnswer::Cancel;
     services.nextOpenName = good;
     const qsizetype asked = services.questions.size();
-    form->acnOpenProject->trigger();
+    test::Action(form.get(), "acnOpenProject")->trigger();
     EXPECT_EQ(services.questions.size(), asked + 1);
-    EXPECT_EQ(form->SourceData.cell(3, 5), "99");
+    EXPECT_EQ(form->document().depthTable().cell(3, 5), "99");
     EXPECT_FALSE(form->close());  // closing asks too, and stays open
     EXPECT_EQ(services.questions.size(), asked + 2);
     // "Сохранить" saves to the project's file first, then goes on.
     services.saveAnswer = UiServices::SaveAnswer::Save;
-    form->acnOpenProject->trigger();
-    EXPECT_EQ(form->SourceData.cell(3, 5), "99");
-    EXPECT_TRUE(form->UndoStack->isClean());
+    test::Action(form.get(), "acnOpenProject")->trigger();
+    EXPECT_EQ(form->document().depthTable().cell(3, 5), "99");
+    EXPECT_TRUE(form->undoStack()->isClean());
 }
 
 TEST_F(WorkspaceFormTest, DroppedFilesOpenOrImportAndTheRecentListRemembers)
@@ -154,24 +156,79 @@ TEST_F(WorkspaceFormTest, DroppedFilesOpenOrImportAndTheRecentListRemembers)
     file.write("km\tdepth\r\n10\t30\r\n11\t40\r\n");
     file.close();
     form->openDroppedFile(table);
-    EXPECT_EQ(form->SourceData.cell(2, 3), "40");
+    EXPECT_EQ(form->document().depthTable().cell(2, 3), "40");
     // A project dropped on it is opened.
     form->openDroppedFile(project);
-    EXPECT_EQ(form->LayerData.LayerCount(), 3);
-    EXPECT_EQ(form->SourceData.cell(1, 2), "123");
+    EXPECT_EQ(form->document().layers().LayerCount(), 3);
+    EXPECT_EQ(form->document().depthTable().cell(1, 2), "123");
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }
 
 TEST_F(WorkspaceFormTest, ASaveOnClosingThatFailsSaysWhyAndKeepsTheWindowOpen)
 {
     QTemporaryDir dir;
-    form->Document.writeCell(TableId::Depth, 3, 5, "99");
-    ASSERT_FALSE(form->UndoStack->isClean());
+    form->document().writeCell(TableId::Depth, 3, 5, "99");
+    ASSERT_FALSE(form->undoStack()->isClean());
     services.saveAnswer = UiServices::SaveAnswer::Save;
     services.nextSaveName = dir.filePath(QStringLiteral("нет такой папки/p.trassel"));
     EXPECT_FALSE(form->close());
     ASSERT_EQ(services.errors.size(), 1);
     EXPECT_TRUE(services.errors[0].startsWith(QStringLiteral("Не удалось записать файл"))) << services.errors[0].toStdString();
-    EXPECT_EQ(form->SourceData.cell(3, 5), "99");
-    EXPECT_FALSE(form->UndoStack->isClean());
+    EXPECT_EQ(form->document().depthTable().cell(3, 5), "99");
+    EXPECT_FALSE(form->undoStack()->isClean());
+}
+
+TEST_F(WorkspaceFormTest, AnOpenedProjectShowsItsOwnRadargramOrNone)
+{
+    QTemporaryDir dir;
+    const QString picture = dir.filePath(QStringLiteral("радарограмма.png"));
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkGray);
+    ASSERT_TRUE(image.save(picture));
+    auto* panel = test::Control<RadargramPanel>(form.get(), "pnlRadarogramma");
+    panel->loadFile(picture);
+    EXPECT_EQ(QFile::decodeName(QByteArray::fromStdString(form->document().radargramPath())), picture);
+    const QString withPicture = dir.filePath(QStringLiteral("a.trassel"));
+    form->saveProject(withPicture);
+
+    // A project without a radargram: the former picture goes, and saving it names none.
+    test::FakeServices otherServices;
+    TFmMainForm other(&otherServices);
+    const QString without = dir.filePath(QStringLiteral("b.trassel"));
+    other.saveProject(without);
+    form->openProject(without);
+    EXPECT_TRUE(panel->picture().isNull());
+    EXPECT_TRUE(panel->path().isEmpty());
+    form->saveProject(without);
+    QFile saved(without);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().contains("\"radargramPath\": \"\""));
+
+    // Its own picture comes back; a missing one is told and leaves no picture of another project.
+    form->openProject(withPicture);
+    EXPECT_EQ(panel->picture().size(), QSize(40, 30));
+    ASSERT_TRUE(QFile::remove(picture));
+    form->openProject(without);
+    form->openProject(withPicture);
+    EXPECT_TRUE(panel->picture().isNull());
+    EXPECT_EQ(services.messages.size(), 1);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+TEST_F(WorkspaceFormTest, AProjectWhoseSectionCannotBeDrawnOpensNamedAndSaysWhy)
+{
+    QTemporaryDir dir;
+    test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    form->document().writeCell(TableId::Depth, 1, 3, "123,5");  // a picket no drawing can read
+    const QString broken = dir.filePath(QStringLiteral("b.trassel"));
+    form->saveProject(broken);
+
+    test::FakeServices otherServices;
+    TFmMainForm other(&otherServices);
+    other.runGuarded([&] { other.openProject(broken); });
+    ASSERT_EQ(otherServices.errors.size(), 1);
+    EXPECT_EQ(other.document().depthTable().cell(1, 3), "123,5");
+    EXPECT_EQ(other.projectPath(), broken);
+    EXPECT_TRUE(other.undoStack()->isClean());
 }

@@ -39,16 +39,17 @@ int main(int argc, char** argv)
     };
     shot("01-start.png");
     services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
-    form.acnImportTable->trigger();
-    form.acnReCalcPK->trigger();
+    form.findChild<QAction*>(QStringLiteral("acnImportTable"))->trigger();
+    form.findChild<QAction*>(QStringLiteral("acnReCalcPK"))->trigger();
     shot("02-imported.png");
     for (int col : {3, 4, 5}) {
         form.findChild<StringGridView*>(QStringLiteral("sgSourceData"))->setCurrentCell(col, 2);
-        form.acnLayerAdd->trigger();
+        form.findChild<QAction*>(QStringLiteral("acnLayerAdd"))->trigger();
     }
-    form.PageControl1->setCurrentWidget(form.pageDiagram);
+    auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    pages->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("Диаграммы")));
     form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->setCurrentItem(form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->topLevelItem(1));
-    form.acnBuildChart->trigger();
+    form.findChild<QAction*>(QStringLiteral("acnBuildChart"))->trigger();
     form.findChild<ChartView*>(QStringLiteral("chtOverviewChart"))->setFocus();
     for (int i = 0; i < 6; ++i)
         QTest::keyClick(form.findChild<ChartView*>(QStringLiteral("chtOverviewChart")), Qt::Key_Right);
@@ -63,19 +64,21 @@ int main(int argc, char** argv)
         form.findChild<BrushStyleBox*>(QStringLiteral("cmbBrushStyle"))->setCurrentIndex(fills[row]);
         form.findChild<ColorBox*>(QStringLiteral("clbBrushColor"))->setColor(colours[row]);
     }
-    form.acnPlotRazrezPoligon->trigger();
-    form.PageControl1->setCurrentWidget(form.pageSection);
+    form.findChild<QAction*>(QStringLiteral("acnPlotRazrezPoligon"))->trigger();
+    pages->setCurrentWidget(form.findChild<SectionPage*>(QStringLiteral("Разрез")));
     shot("04-section.png");
     // Every page of the properties, and the remaining working pages.
-    for (int page = 0; page < form.PageControl2->count(); ++page) {
-        form.PageControl2->setCurrentIndex(page);
+    auto* properties = form.findChild<QTabWidget*>(QStringLiteral("PageControl2"));
+    for (int page = 0; page < properties->count(); ++page) {
+        properties->setCurrentIndex(page);
         shot(qPrintable(QStringLiteral("06-properties-%1.png").arg(page + 1)));
     }
-    for (int page = 0; page < form.PageControl1->count(); ++page) {
-        form.PageControl1->setCurrentIndex(page);
+    for (int page = 0; page < pages->count(); ++page) {
+        pages->setCurrentIndex(page);
         shot(qPrintable(QStringLiteral("07-page-%1.png").arg(page + 1)));
     }
-    form.sectionPage->image().copy(0, 0, 1400, form.sectionPage->image().height()).save(out + QStringLiteral("/05-section-bitmap.png"));
+    const QImage& section = form.findChild<SectionPage*>(QStringLiteral("Разрез"))->image();
+    section.copy(0, 0, 1400, section.height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)
         qWarning("error: %s", qPrintable(e));
     return 0;

@@ -132,7 +132,7 @@ TEST(ChartModel, ListenersHearEveryRealChangeOnly)
 {
     ChartModel chart;
     int heard = 0;
-    const int token = chart.subscribe([&] { ++heard; });
+    Subscription token = chart.subscribe([&] { ++heard; });
     const SeriesId id = chart.createSeries(SeriesKind::Point);
     ChartSeries& s = chart.series(id);
 
@@ -166,7 +166,7 @@ TEST(ChartModel, ListenersHearEveryRealChangeOnly)
     EXPECT_TRUE(t.hasColor());
     EXPECT_EQ(heard, 6);
 
-    chart.unsubscribe(token);
+    token.reset();
     s.clear();
     EXPECT_EQ(heard, 6);
 }

@@ -3,6 +3,7 @@
 #include "base/atomic_file.h"
 #include "base/error.h"
 #include "boreholes/boreholes.h"
+#include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "document/workspace.h"
 #include "drawing/drawing_record.h"
@@ -218,14 +219,14 @@ std::string SaveExampleWorkspace(const QTemporaryDir& dir)
     params.SX = 120;
     params.Dmax = 320;
     doc.setSectionParams(params);
-    WorkspaceExtras extras;
-    extras.sectionDrawn = true;
-    extras.boreholesDrawn = true;
-    extras.soilFont = FontState{};
-    extras.soilFont.size = 14;
+    SectionScene::Saved section;
+    section.drawn = true;
+    section.boreholesDrawn = true;
+    section.soilFont = FontState{};
+    section.soilFont.size = 14;
     WorkspaceMark label;
     label.kind = WorkspaceMark::Kind::Text;
-    label.font = extras.soilFont;
+    label.font = section.soilFont;
     label.a = {300, 140};
     label.text = "Песок";
     WorkspaceMark stroke;
@@ -233,9 +234,10 @@ std::string SaveExampleWorkspace(const QTemporaryDir& dir)
     stroke.pen.color = 0x0000FF;
     stroke.a = {200, 120};
     stroke.b = {420, 200};
-    extras.annotations = {WorkspaceAnnotation{"Подпись грунта", {label}}, WorkspaceAnnotation{"Карандаш", {stroke}}};
+    section.annotations = {WorkspaceAnnotation{"Подпись грунта", {label}}, WorkspaceAnnotation{"Карандаш", {stroke}}};
+    doc.section().restore(section);
     const std::string path = dir.filePath(QStringLiteral("line.trassel")).toStdString();
-    SaveWorkspace(path, doc, extras);
+    SaveWorkspace(path, doc);
     return path;
 }
 
@@ -263,12 +265,13 @@ QImage WindowWorkspaceSection(const std::string& path, int first = 0, int last =
     DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
     QtCanvasServices services;
     RecordingCanvas canvas(record, services);
-    canvas.setFont(loaded.extras.soilFont);
+    const SectionScene::Saved saved = doc.section().saved();
+    canvas.setFont(saved.soilFont);
     PlotRazrezPoligon(canvas, doc.sectionState(), doc.depthTable(), params, layers);
     record.compact();
     PlotSkv(canvas, doc.depthTable(), doc.boreholeTable(), params, doc.settings().picketColumnText);
     if (whole)
-        DrawAnnotations(loaded.extras.annotations, canvas, 1);
+        DrawAnnotations(saved.annotations, canvas, 1);
     return RenderRecord(record).convertToFormat(QImage::Format_RGB32);
 }
 

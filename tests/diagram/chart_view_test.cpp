@@ -174,7 +174,7 @@ TEST_F(ChartViewTest, APressAFewPixelsOffASquareIsAPressOnItsPoint)
     EXPECT_FALSE(view->pointAt(centre + QPoint(20, 0)));
 }
 
-TEST_F(ChartViewTest, KeysAreReportedAsVirtualKeyCodes)
+TEST_F(ChartViewTest, KeysAreReportedAsTheDiagramsOwnKeys)
 {
     QSignalSpy keys(view, &ChartView::keyDown);
     QWidget* const focused = nullptr;   // QTest then delivers to the focus widget
@@ -186,9 +186,10 @@ TEST_F(ChartViewTest, KeysAreReportedAsVirtualKeyCodes)
     for (Qt::Key key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Delete, Qt::Key_A})
         QTest::keyClick(focused, key);
     ASSERT_EQ(keys.count(), 6);
-    const int expected[] = {37, 38, 39, 40, 46, 65};
+    const DiagramKey expected[] = {DiagramKey::Left, DiagramKey::Up, DiagramKey::Right, DiagramKey::Down, DiagramKey::Delete,
+                                   DiagramKey::Other};
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(keys[i][0].toInt(), expected[i]);
+        EXPECT_EQ(keys[i][0].value<DiagramKey>(), expected[i]);
 }
 
 TEST_F(ChartViewTest, WheelZoomAndRangeChangesGoBackIntoTheModel)

@@ -42,7 +42,7 @@ struct Survey : ::testing::Test {
     const ChartSeries& horz() { return chart.series(diagram.cursor().HorzSeries); }
     const ChartSeries& vert() { return chart.series(diagram.cursor().VertSeries); }
     void build() { diagram.BuildChart(grid, params); }
-    void key(int vk) { diagram.ChartKeyDown(grid, vk, params); }
+    void key(DiagramKey k) { diagram.ChartKeyDown(grid, k, params); }
     void cursorAt(int row, int col)
     {
         diagram.cursor().Row = row;
@@ -289,29 +289,29 @@ TEST_F(Survey, EmptyRangeEmptiesEverySeriesButStillDrawsTheCursor)
 
 TEST_F(Survey, UpAndDownWriteTheRoundedDepthPlusOrMinusTheStep)
 {
-    const auto press = [&](const char* before, const char* step, int vk) {
+    const auto press = [&](const char* before, const char* step, DiagramKey vk) {
         grid.setCell(2, 5, before);
         params.VertIncrement = step;
         key(vk);
         return grid.cell(2, 5);
     };
     cursorAt(5, 2);
-    EXPECT_EQ(press("150", "1", kVkUp), "149");
-    EXPECT_EQ(press("150", "1", kVkDown), "151");
-    EXPECT_EQ(press("150.5", "1", kVkDown), "151");
-    EXPECT_EQ(press("123.6", "1", kVkDown), "125");
-    EXPECT_EQ(press("124", " 0.5 ", kVkDown), "124.5");
-    key(kVkDown);
+    EXPECT_EQ(press("150", "1", DiagramKey::Up), "149");
+    EXPECT_EQ(press("150", "1", DiagramKey::Down), "151");
+    EXPECT_EQ(press("150.5", "1", DiagramKey::Down), "151");
+    EXPECT_EQ(press("123.6", "1", DiagramKey::Down), "125");
+    EXPECT_EQ(press("124", " 0.5 ", DiagramKey::Down), "124.5");
+    key(DiagramKey::Down);
     EXPECT_EQ(grid.cell(2, 5), "124.5");
-    EXPECT_EQ(press("124.5", "0.5", kVkUp), "123.5");
-    key(kVkUp);
+    EXPECT_EQ(press("124.5", "0.5", DiagramKey::Up), "123.5");
+    key(DiagramKey::Up);
     EXPECT_EQ(grid.cell(2, 5), "123.5");
     // The diagram follows the table.
     EXPECT_EQ(horz().ys(), (std::vector<double>{124}));
     EXPECT_EQ(diagram.cursor().Y, 124);
 
     // A step that is not a number writes nothing and says nothing.
-    EXPECT_EQ(press("150", "1,5", kVkUp), "150");
+    EXPECT_EQ(press("150", "1,5", DiagramKey::Up), "150");
     EXPECT_EQ(diagram.cursor().Y, 124);
 }
 
@@ -321,24 +321,24 @@ TEST_F(Survey, ArrowsMoveWithinTheRangeAndRebuildEvenWhenTheyCannot)
     params.FirstDataRow = 3;
     params.LastDataRow = 5;
     cursorAt(3, 2);
-    key(kVkRight);
+    key(DiagramKey::Right);
     EXPECT_EQ(diagram.cursor().Row, 4);
-    key(kVkRight);
-    key(kVkRight);
+    key(DiagramKey::Right);
+    key(DiagramKey::Right);
     EXPECT_EQ(diagram.cursor().Row, 5);
     EXPECT_EQ(diagram.cursor().X, 12.5);
 
-    key(kVkLeft);
-    key(kVkLeft);
-    key(kVkLeft);
+    key(DiagramKey::Left);
+    key(DiagramKey::Left);
+    key(DiagramKey::Left);
     EXPECT_EQ(diagram.cursor().Row, 3);
     grid.setCell(2, 4, "222");
-    key(kVkLeft);   // stays, but the diagram is rebuilt
+    key(DiagramKey::Left);   // stays, but the diagram is rebuilt
     EXPECT_EQ(diagram.cursor().Row, 3);
     EXPECT_EQ(series(0).ys()[1], 222);
 
     grid.setCell(2, 4, "223");
-    key(65);   // any other key only rebuilds
+    key(DiagramKey::Other);   // any other key only rebuilds
     EXPECT_EQ(series(0).ys()[1], 223);
     EXPECT_EQ(grid.cell(2, 3), "2.5");
 }
@@ -348,13 +348,13 @@ TEST_F(Survey, AfterDeleteEveryKeyDoesNothingUntilTheCursorMoves)
     layers.addLayer("1", 2);
     cursorAt(5, 2);
     build();
-    key(kVkDelete);
+    key(DiagramKey::Delete);
     EXPECT_EQ(grid.cell(2, 5), "");
     EXPECT_EQ(diagram.cursor().Y, 150);   // the build failed silently at the cursor
     EXPECT_EQ(series(0).ys()[3], 0);      // but the layers were rebuilt
 
     grid.setCell(2, 4, "999");
-    for (int vk : {kVkLeft, kVkRight, kVkUp, kVkDown, kVkDelete}) {
+    for (DiagramKey vk : {DiagramKey::Left, DiagramKey::Right, DiagramKey::Up, DiagramKey::Down, DiagramKey::Delete}) {
         key(vk);
         EXPECT_EQ(diagram.cursor().Row, 5);
         EXPECT_EQ(grid.cell(2, 5), "");
@@ -364,7 +364,7 @@ TEST_F(Survey, AfterDeleteEveryKeyDoesNothingUntilTheCursorMoves)
     // A left click elsewhere brings the keys back.
     diagram.ChartClickSeries(grid, layers.Layers(0).Series, 2, ChartButton::Left, params);
     EXPECT_EQ(diagram.cursor().Row, 4);
-    key(kVkUp);
+    key(DiagramKey::Up);
     EXPECT_EQ(grid.cell(2, 4), "998");
 }
 
@@ -373,18 +373,18 @@ TEST_F(Survey, KeysEditTheSelectedLayersColumnOrKeepTheCursorsColumn)
     layers.addLayer("1", 3);
     layers.addLayer("1", 2);
     cursorAt(4, 2);
-    key(kVkDown);   // nothing selected: column 2
+    key(DiagramKey::Down);   // nothing selected: column 2
     EXPECT_EQ(grid.cell(2, 4), "5");
     EXPECT_EQ(grid.cell(3, 4), "320");
 
     layers.select(layers.Layers(0).Item);
-    key(kVkDown);
+    key(DiagramKey::Down);
     EXPECT_EQ(diagram.cursor().Col, 3);
     EXPECT_EQ(grid.cell(3, 4), "321");
     EXPECT_EQ(diagram.cursor().Y, 321);
 
     layers.clearSelection();
-    key(kVkDown);
+    key(DiagramKey::Down);
     EXPECT_EQ(grid.cell(3, 4), "322");
 }
 
@@ -392,11 +392,11 @@ TEST_F(Survey, ErrorsOfTheRebuildAfterAKeyAreSwallowed)
 {
     cursorAt(5, 2);
     params.ColX = "x";
-    EXPECT_NO_THROW(key(kVkDown));
+    EXPECT_NO_THROW(key(DiagramKey::Down));
     EXPECT_EQ(grid.cell(2, 5), "151");
     params.ColX = "1";
     params.WindowHeight = -10;
-    EXPECT_NO_THROW(key(kVkDown));
+    EXPECT_NO_THROW(key(DiagramKey::Down));
     EXPECT_EQ(grid.cell(2, 5), "152");
 }
 
@@ -446,9 +446,38 @@ TEST_F(Survey, RightClickHidesAPointUntilTheNextBuild)
     EXPECT_EQ(picket().count(), 6u);
 }
 
+TEST_F(Survey, TheFirstBuildPutsTheCursorOnALayersDepthsNeverOnThePickets)
+{
+    // No layer checked: the cursor keeps its column until there is one to choose.
+    build();
+    EXPECT_FALSE(diagram.cursor().ColChosen);
+    // The first checked layer's depths when none is selected...
+    layers.addLayer("1", 3);
+    layers.addLayer("1", 2);
+    diagram.cursor().Row = 2;
+    build();
+    EXPECT_EQ(diagram.cursor().Col, 3);
+    EXPECT_DOUBLE_EQ(diagram.cursor().Y, 300.0);
+    EXPECT_TRUE(diagram.cursor().ColChosen);
+    // ...and, once chosen, the column stays through later builds until a key picks the
+    // selected layer's.
+    layers.select(layers.Layers(1).Item);
+    build();
+    EXPECT_EQ(diagram.cursor().Col, 3);
+    key(DiagramKey::Right);
+    EXPECT_EQ(diagram.cursor().Col, 2);
+
+    // A fresh diagram whose selected layer is not the first takes the selected one's.
+    Diagram other{chart, layers, 2};
+    other.BuildChart(grid, params);
+    EXPECT_EQ(other.cursor().Col, 2);
+}
+
 TEST_F(Survey, ClickBuildErrorsReachTheCaller)
 {
     layers.addLayer("1", 3);
+    diagram.cursor().Col = 2;
+    diagram.cursor().ColChosen = true;
     build();
     // Row 7 has no number in column 2, where the cursor is.
     EXPECT_EQ(errorText([&] { diagram.ChartClickSeries(grid, layers.Layers(0).Series, 5, ChartButton::Left, params); }),

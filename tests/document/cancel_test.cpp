@@ -173,7 +173,7 @@ TEST(CancelledCommand, PicketRecalculationStoppedHalfWayPutsEveryCellBackAndReco
     const std::size_t steps = sink.edits.size();
     const std::string before = GridExportText(doc.depthTable());
     std::vector<DocumentChange::What> told;
-    doc.subscribe([&](const DocumentChange& change) { told.push_back(change.what); });
+    const Subscription listening = doc.subscribe([&](const DocumentChange& change) { told.push_back(change.what); });
 
     // Stopped at the third report: rows 0 … 8191 have been rewritten by then.
     StopAt stop(3);
@@ -242,10 +242,10 @@ TEST(CancelledCommand, StoppedExportsAndSavesLeaveTheFormerFileAndNoTemporaryOne
     // The last report before the file is renamed into place: the whole text has been made and
     // most of it written to the temporary file.
     StopAt count(0);
-    SaveWorkspace(dir.file("whole.trassel"), doc, {}, count.report());
+    SaveWorkspace(dir.file("whole.trassel"), doc, count.report());
     EXPECT_TRUE(count.climbsToTheWhole());
     StopAt late(static_cast<int>(count.told.size()) - 1);
-    EXPECT_THROW(SaveWorkspace(project, doc, {}, late.report()), Cancelled);
+    EXPECT_THROW(SaveWorkspace(project, doc, late.report()), Cancelled);
     EXPECT_EQ(ReadBytes(project), "former project");
     std::vector<std::string> names = dir.names();
     std::sort(names.begin(), names.end());

@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "base/cp1251.h"
+#include "table/delimiters.h"
 
 #include "document/document_state.h"
 
@@ -338,9 +339,8 @@ private:
                 return "recalcPickets";
             }
             if (kind < 67) {
-                static const char* const names[] = {"табуляция", "точка с запятой", "запятая", "пробел"};
-                const int item = pick(-1, 3);
-                doc_.setDelimiter(item, item < 0 ? "typed" : names[item]);
+                const int item = pick(-1, kDelimiterCount - 1);
+                doc_.setDelimiter(item, item < 0 ? "typed" : DelimiterName(item));
                 const std::string file = pick(0, 7) == 0 ? std::string() : EncodeCp1251(block(doc_.delimiter()));
                 Import(doc_, file);
                 return "importTable";
@@ -359,7 +359,7 @@ private:
                 return "setHeaderRowCount(" + std::to_string(count) + ")";
             }
             if (kind < 80) {
-                static const int keys[] = {kVkUp, kVkUp, kVkDown, kVkDown, kVkDelete, kVkLeft, kVkRight};
+                static const DiagramKey keys[] = {DiagramKey::Up, DiagramKey::Up, DiagramKey::Down, DiagramKey::Down, DiagramKey::Delete, DiagramKey::Left, DiagramKey::Right};
                 selectLayer();
                 doc_.chartKeyDown(keys[pick(0, 6)]);
                 return "chartKeyDown";
@@ -478,7 +478,7 @@ TEST(EditHistory, EditsOfSingleCellsStaySmallOnALargeTable)
     doc.pasteCellsAt(TableId::Depth, 2, 99999, "p\tq\r\nr\ts");
     ASSERT_EQ(history.size(), 4u);
     EXPECT_LT(lastBytes(), kKilobyte) << "pasteCellsAt";
-    doc.chartKeyDown(kVkUp);
+    doc.chartKeyDown(DiagramKey::Up);
     ASSERT_EQ(history.size(), 5u);
     EXPECT_LT(lastBytes(), kKilobyte) << "chartKeyDown";
     doc.moveRow(TableId::Depth, 10, 90000);
@@ -496,11 +496,11 @@ TEST(EditHistory, EditsOfSingleCellsStaySmallOnALargeTable)
     // one cell that merge into one step.
     for (int i = 0; i < 500; ++i) {
         doc.writeCell(TableId::Depth, 1 + i % 3, 1000 + i * 37, "v" + std::to_string(i));
-        doc.chartKeyDown(kVkRight);
-        doc.chartKeyDown(kVkLeft);
+        doc.chartKeyDown(DiagramKey::Right);
+        doc.chartKeyDown(DiagramKey::Left);
     }
     for (int i = 0; i < 500; ++i)
-        doc.chartKeyDown(i % 2 == 0 ? kVkUp : kVkDown);
+        doc.chartKeyDown(i % 2 == 0 ? DiagramKey::Up : DiagramKey::Down);
     EXPECT_EQ(history.size(), 8u + 500u + 1u);
     EXPECT_LT(history.totalBytes(), std::size_t{1} << 20);
 }

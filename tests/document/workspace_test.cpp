@@ -4,6 +4,7 @@
 #include "document/workspace.h"
 
 #include "base/error.h"
+#include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "drawing/drawing_record.h"
 #include "section/annotation_tools.h"
@@ -336,25 +337,33 @@ void DrawSampleAnnotations(RecordingCanvas& canvas)
     canvas.setGroup(0);
 }
 
-WorkspaceExtras SampleExtras()
+// What the sample's window would have made beside the tables: the soil list, a drawn section
+// with its boreholes, font and annotation steps, the radargram in a folder beside the project
+// `path`, and the pages in front.
+struct SampleExtras {
+    std::vector<std::string> soils{"Песок", "Суглинок тугопластичный", std::string("\xff bad", 5), ""};
+    SectionScene::Saved section;
+    std::string radargram;
+    PageChoice pages{2, 1, 3};
+};
+
+SampleExtras PutSampleExtras(SurveyDocument& doc, const std::string& path)
 {
     FixedServices services;
     DrawingRecord record(100, 100);
     RecordingCanvas canvas(record, services);
     DrawSampleAnnotations(canvas);
 
-    WorkspaceExtras e;
-    e.soils = {"Песок", "Суглинок тугопластичный", std::string("\xff bad", 5), ""};
-    e.soilFont = {"Liberation Serif", 13, true, true, 0x0000AA};
-    e.sectionDrawn = true;
-    e.boreholesDrawn = true;
-    e.diagramBuilt = true;      // as the sample's document shows it
-    e.diagramBoreholes = true;
-    e.annotations = AnnotationsOf(record);
-    e.radargramPath = "pictures/радарограмма.png";
-    e.leftPage = 2;
-    e.rightPage = 1;
-    e.propertiesPage = 3;
+    SampleExtras e;
+    e.section.drawn = true;
+    e.section.boreholesDrawn = true;
+    e.section.soilFont = {"Liberation Serif", 13, true, true, 0x0000AA};
+    e.section.annotations = AnnotationsOf(record);
+    e.radargram = (std::filesystem::path(path).parent_path() / "pictures" / "радарограмма.png").string();
+    doc.setSoils(e.soils);
+    doc.section().restore(e.section);
+    doc.setRadargramPath(e.radargram);
+    doc.setPages(e.pages);
     return e;
 }
 
@@ -364,9 +373,11 @@ TEST(Workspace, RoundTripRestoresTheWholeInterpretation)
     const std::string path = dir.file("проект.trassel");
     SurveyDocument doc;
     BuildSample(doc);
-    const WorkspaceExtras extras = SampleExtras();
-    ASSERT_EQ(extras.annotations.size(), 4U);
-    SaveWorkspace(path, doc, extras);
+    const SampleExtras extras = PutSampleExtras(doc, path);
+    ASSERT_EQ(extras.section.annotations.size(), 4U);
+    SaveWorkspace(path, doc);
+    // Stored beside the project, the radargram's path is kept relative to it.
+    EXPECT_NE(ReadBytes(path).find("\"pictures/радарограмма.png\""), std::string::npos);
 
     LoadedWorkspace loaded = LoadWorkspace(path);
     ASSERT_NE(loaded.document, nullptr);
@@ -415,16 +426,24 @@ TEST(Workspace, RoundTripRestoresTheWholeInterpretation)
     EXPECT_EQ(back.sectionWidth(), 2345);
     EXPECT_EQ(back.sectionState().imageHeight, doc.sectionState().imageHeight);
 
-    EXPECT_TRUE(loaded.extras == extras);
-    EXPECT_EQ(loaded.extras.annotations, extras.annotations);
-    EXPECT_EQ(loaded.extras.soils, extras.soils);
+    EXPECT_EQ(back.soils(), extras.soils);
+    const SectionScene::Saved section = back.section().saved();
+    EXPECT_TRUE(section.drawn);
+    EXPECT_TRUE(section.boreholesDrawn);
+    EXPECT_EQ(section.soilFont, extras.section.soilFont);
+    EXPECT_EQ(section.annotations, extras.section.annotations);
+    EXPECT_EQ(back.radargramPath(), extras.radargram);
+    EXPECT_EQ(back.pages(), extras.pages);
+    EXPECT_TRUE(back.diagramBuilt());  // as the sample's document shows it
+    EXPECT_TRUE(back.diagramBoreholesShown());
 
     // The same document written twice gives the same bytes, and a reloaded one the same again.
     const std::string first = ReadBytes(path);
-    SaveWorkspace(path, doc, extras);
+    SaveWorkspace(path, doc);
     SurveyDocument again;
     BuildSample(again);
-    SaveWorkspace(dir.file("again.trassel"), again, extras);
+    PutSampleExtras(again, path);
+    SaveWorkspace(dir.file("again.trassel"), again);
     EXPECT_EQ(ReadBytes(dir.file("again.trassel")), first);
 }
 
@@ -456,7 +475,7 @@ TEST(Workspace, TablesOfRandomBytesComeBackCellForCell)
     grid.restoreFixed(3, 1);
     doc.depthTable().swap(grid);
     const GridPicture want = PictureOf(doc.depthTable());
-    SaveWorkspace(dir.file("random.trassel"), doc, {});
+    SaveWorkspace(dir.file("random.trassel"), doc);
     const LoadedWorkspace loaded = LoadWorkspace(dir.file("random.trassel"));
     EXPECT_EQ(FirstDifference(want, PictureOf(loaded.document->depthTable())), "");
 
@@ -500,7 +519,9 @@ std::string GeneratedText(std::mt19937& rnd, std::size_t length, bool utf8)
 // and series names, the diagram's step, the soil list and font, annotations, the radargram.
 struct TextsSample {
     SurveyDocument doc;
-    WorkspaceExtras extras;
+    std::vector<std::string> soils;
+    SectionScene::Saved section;
+    std::string radargram;
 
     TextsSample(std::size_t length, std::uint32_t seed)
     {
@@ -539,16 +560,23 @@ struct TextsSample {
         p.VertIncrement = next();
         doc.setDiagramParams(p);
 
-        extras.soils = {next(), next(), next()};
-        extras.soilFont.name = next();
+        soils = {next(), next(), next()};
+        section.soilFont.name = next();
         WorkspaceMark text;
         text.kind = WorkspaceMark::Kind::Text;
         text.text = next();
         text.font.name = next();
         WorkspaceMark line;
         line.b = {3, 4};
-        extras.annotations = {{next(), {text, line}}, {next(), {line}}};
-        extras.radargramPath = next();
+        section.drawn = true;  // annotation steps are kept with a drawn section only
+        section.annotations = {{next(), {text, line}}, {next(), {line}}};
+        // An absolute path comes back as it was given; its folder separators are left out so that
+        // nothing in it is a "." or ".." to normalise.
+        radargram = "/" + next();
+        std::replace(radargram.begin() + 1, radargram.end(), '/', '_');
+        doc.setSoils(soils);
+        doc.section().restore(section);
+        doc.setRadargramPath(radargram);
     }
 };
 
@@ -562,7 +590,7 @@ TEST(Workspace, TextsOfAnyLengthAndBytesComeBackByteForByte)
         SCOPED_TRACE("texts of " + std::to_string(length) + " bytes");
         TextsSample sample(length, seed++);
         SurveyDocument& doc = sample.doc;
-        const std::string text = WorkspaceText(doc, sample.extras);
+        const std::string text = WorkspaceText(doc, "p");
         LoadedWorkspace loaded;
         ASSERT_EQ(errorText([&] { loaded = ReadWorkspace(text, "p"); }), "(no error)");
         SurveyDocument& back = *loaded.document;
@@ -577,13 +605,13 @@ TEST(Workspace, TextsOfAnyLengthAndBytesComeBackByteForByte)
             EXPECT_EQ(layers[slot].seriesName, doc.chart().series(doc.layers().Layers(slot).Series).name());
         }
         EXPECT_EQ(back.diagramParams().VertIncrement, doc.diagramParams().VertIncrement);
-        EXPECT_EQ(loaded.extras.soils, sample.extras.soils);
-        EXPECT_EQ(loaded.extras.soilFont, sample.extras.soilFont);
-        EXPECT_EQ(loaded.extras.annotations, sample.extras.annotations);
-        EXPECT_EQ(loaded.extras.radargramPath, sample.extras.radargramPath);
-        EXPECT_TRUE(loaded.extras == sample.extras);
+        EXPECT_TRUE(back.soils() == sample.soils);
+        const SectionScene::Saved section = back.section().saved();
+        EXPECT_EQ(section.soilFont, sample.section.soilFont);
+        EXPECT_TRUE(section.annotations == sample.section.annotations);
+        EXPECT_TRUE(back.radargramPath() == sample.radargram);
         // Written again, the same bytes: nothing was lost or changed on the way.
-        EXPECT_TRUE(WorkspaceText(back, loaded.extras) == text);
+        EXPECT_TRUE(WorkspaceText(back, "p") == text);
     }
 }
 
@@ -591,7 +619,8 @@ TEST(Workspace, AMemberGivenTwiceIsRefusedByName)
 {
     SurveyDocument doc;
     BuildSample(doc);
-    const std::string bytes = WorkspaceText(doc, SampleExtras());
+    PutSampleExtras(doc, "p");
+    const std::string bytes = WorkspaceText(doc, "p");
     const std::string damaged = "Файл проекта «p» повреждён: ";
     auto read = [](const std::string& content) { return errorText([&] { ReadWorkspace(content, "p"); }); };
     auto insertedAfter = [&](const std::string& where, const std::string& what) {
@@ -625,7 +654,8 @@ TEST(Workspace, DamagedFilesAreRefusedWithTheirMessageAndChangeNothing)
     const std::string good = dir.file("good.trassel");
     SurveyDocument source;
     BuildSample(source);
-    SaveWorkspace(good, source, SampleExtras());
+    PutSampleExtras(source, good);
+    SaveWorkspace(good, source);
     const std::string bytes = ReadBytes(good);
 
     // The window's document, holding a project opened before.
@@ -702,11 +732,11 @@ TEST(Workspace, DamagedFilesAreRefusedWithTheirMessageAndChangeNothing)
               0U);
     // A file that cannot be written is reported by the writer, and the former file stays.
     const std::string unwritable = dir.file("no-such-folder/p.trassel");
-    EXPECT_EQ(errorText([&] { SaveWorkspace(unwritable, source, {}); }).rfind("Не удалось записать файл \"" + unwritable + "\": ", 0),
+    EXPECT_EQ(errorText([&] { SaveWorkspace(unwritable, source); }).rfind("Не удалось записать файл \"" + unwritable + "\": ", 0),
               0U);
     if (::geteuid() != 0) {  // root writes into any folder
         fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-        const std::string refused = errorText([&] { SaveWorkspace(good, window, {}); });
+        const std::string refused = errorText([&] { SaveWorkspace(good, window); });
         fs::permissions(dir.path(), fs::perms::owner_all);
         EXPECT_EQ(refused.rfind("Не удалось записать файл \"" + good + "\": ", 0), 0U) << refused;
         EXPECT_EQ(ReadBytes(good), bytes);
@@ -729,7 +759,8 @@ TEST(Workspace, TakeOverReplacesEverythingAndTellsEveryPage)
     TempDir dir;
     SurveyDocument source;
     BuildSample(source);
-    SaveWorkspace(dir.file("p.trassel"), source, SampleExtras());
+    PutSampleExtras(source, dir.file("p.trassel"));
+    SaveWorkspace(dir.file("p.trassel"), source);
 
     // The window's document has work of its own: layers, a built diagram, listeners.
     SurveyDocument window;
@@ -743,13 +774,15 @@ TEST(Workspace, TakeOverReplacesEverythingAndTellsEveryPage)
     window.buildChart();
     ASSERT_TRUE(window.chart().isAttached(window.diagram().cursor().VertSeries));
     std::vector<DocumentChange> changes;
-    window.subscribe([&](const DocumentChange& c) { changes.push_back(c); });
+    const Subscription listening = window.subscribe([&](const DocumentChange& c) { changes.push_back(c); });
     int layerSignals = 0;
-    window.layers().subscribe([&] { ++layerSignals; });
+    const Subscription layersListening = window.layers().subscribe([&] { ++layerSignals; });
 
     LoadedWorkspace loaded = LoadWorkspace(dir.file("p.trassel"));
     const GridPicture depth = PictureOf(loaded.document->depthTable());
     const GridPicture boreholes = PictureOf(loaded.document->boreholeTable());
+    // What moves over, apart from the pictures that follow it (another test).
+    window.setPicturesFollow(false);
     window.takeOver(*loaded.document);
 
     using What = DocumentChange::What;

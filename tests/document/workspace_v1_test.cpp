@@ -4,6 +4,7 @@
 // tests/document/data/workspace_v1.trassel is a golden fixture. Never regenerate it, never
 // rewrite it with a newer writer: a change in how files are written must leave it readable as
 // it is. A new version of the format gets a golden file of its own beside this one.
+#include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "document/workspace.h"
 #include "table/grid_io.h"
@@ -138,17 +139,16 @@ TEST(WorkspaceVersion1, GoldenFileOpensFieldByField)
     EXPECT_EQ(doc.sectionState().imageWidth, 1042);
     EXPECT_EQ(doc.sectionState().imageHeight, 1100);
 
-    const WorkspaceExtras& e = loaded.extras;
-    EXPECT_EQ(e.soils, (std::vector<std::string>{"Песок", "Суглинок тугопластичный", std::string("\xc3\xeb\xe8\xed\xe0", 5)}));
+    EXPECT_EQ(doc.soils(), (std::vector<std::string>{"Песок", "Суглинок тугопластичный", std::string("\xc3\xeb\xe8\xed\xe0", 5)}));
+    const SectionScene::Saved e = doc.section().saved();
     EXPECT_EQ(e.soilFont, (FontState{"Liberation Serif", 13, true, false, 0x0000AA}));
-    EXPECT_TRUE(e.sectionDrawn);
+    EXPECT_TRUE(e.drawn);
     EXPECT_TRUE(e.boreholesDrawn);
-    EXPECT_TRUE(e.diagramBuilt);
-    EXPECT_TRUE(e.diagramBoreholes);
-    EXPECT_EQ(e.radargramPath, "радарограммы/участок 1.png");
-    EXPECT_EQ(e.leftPage, 2);
-    EXPECT_EQ(e.rightPage, 1);
-    EXPECT_EQ(e.propertiesPage, 3);
+    EXPECT_TRUE(doc.diagramBuilt());
+    EXPECT_TRUE(doc.diagramBoreholesShown());
+    // Stored relative to the project, the picture's path comes back whole, beside the file.
+    EXPECT_EQ(doc.radargramPath(), ResolvedPicturePath(kGolden, "радарограммы/участок 1.png"));
+    EXPECT_EQ(doc.pages(), (PageChoice{2, 1, 3}));
 
     // A soil label, a two-line pencil stroke and an eraser square, each in its drawing state.
     ASSERT_EQ(e.annotations.size(), 3U);

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 using trassel::Ribbon;
-using trassel::RibbonGlyph;
 
 namespace {
 
@@ -19,7 +18,7 @@ protected:
     RibbonTest()
     {
         importTable = new QAction(QStringLiteral("Импорт таблицы"), &ribbon);
-        importTable->setIcon(trassel::ribbonIcon(RibbonGlyph::ImportTable));
+        importTable->setIcon(trassel::commandIcon(QStringLiteral("import_table")));
         exportTable = new QAction(QStringLiteral("Экспорт таблицы"), &ribbon);
         exportJpg = new QAction(QStringLiteral("Экспорт в &JPG"), &ribbon);
         about = new QAction(QStringLiteral("О прогамме"), &ribbon);
@@ -73,13 +72,22 @@ TEST_F(RibbonTest, EveryButtonHasAnIconAndRunsItsAction)
     for (QAction* action : {importTable, exportTable, exportJpg, about})
         EXPECT_FALSE(action->icon().isNull()) << action->text().toStdString();
     EXPECT_FALSE(trassel::letterIcon(QStringLiteral("Параметры")).pixmap(32).isNull());
-    for (int g = 0; g <= static_cast<int>(RibbonGlyph::Eraser); ++g) {
-        const QImage image = trassel::ribbonIcon(static_cast<RibbonGlyph>(g)).pixmap(32).toImage();
-        int painted = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                painted += qAlpha(image.pixel(x, y)) > 0;
-        EXPECT_GT(painted, 40) << "glyph " << g;
+    // The pictures of the resources load (the SVG icon engine is there) and draw at the sizes
+    // the ribbon uses.
+    const QStringList names = trassel::commandIconNames();
+    EXPECT_EQ(names.size(), 19);
+    for (const QString& name : names) {
+        const QIcon icon = trassel::commandIcon(name);
+        ASSERT_FALSE(icon.isNull()) << name.toStdString();
+        for (const int size : {16, 24, 32}) {
+            const QImage image = icon.pixmap(size).toImage();
+            ASSERT_EQ(image.width(), size) << name.toStdString();
+            int painted = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    painted += qAlpha(image.pixel(x, y)) > 0;
+            EXPECT_GT(painted, size * size / 8) << name.toStdString() << " at " << size;
+        }
     }
 
     ribbon.show();

@@ -189,7 +189,7 @@ TEST(LayerManager, The62ndLayerIsRefusedWithNothingChanged)
         m.addLayer("1", i + 2);
     const auto attached = chart.attached();
     int heard = 0;
-    m.subscribe([&] { ++heard; });
+    const Subscription listening = m.subscribe([&] { ++heard; });
 
     EXPECT_EQ(errorText([&] { m.addLayer("1", 99); }), "Нельзя добавить больше 61 слоя");
     EXPECT_EQ(m.LayerCount(), 61);

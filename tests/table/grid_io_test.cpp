@@ -223,4 +223,12 @@ TEST(TableImport, SelectedDelimiterMapsTheItems)
     EXPECT_EQ(SelectedDelimiter(1), ';');
     EXPECT_EQ(SelectedDelimiter(2), ',');
     EXPECT_EQ(SelectedDelimiter(3), ' ');
+    EXPECT_EQ(SelectedDelimiter(4), '\t');
+    // The names of the items, in the order the user picks from; none beyond them.
+    EXPECT_EQ(DelimiterName(0), "табуляция");
+    EXPECT_EQ(DelimiterName(1), "точка с запятой");
+    EXPECT_EQ(DelimiterName(2), "запятая");
+    EXPECT_EQ(DelimiterName(3), "пробел");
+    EXPECT_EQ(DelimiterName(-1), "");
+    EXPECT_EQ(DelimiterName(kDelimiterCount), "");
 }

@@ -34,7 +34,7 @@ BoreholePage::BoreholePage(SurveyDocument& doc, CommandGuard guard, QWidget* par
         [this](const DocumentChange& change) { ShowTableChange(*sgSkv, *doc_, TableId::Boreholes, change); });
 }
 
-BoreholePage::~BoreholePage() { doc_->unsubscribe(subscription_); }
+BoreholePage::~BoreholePage() = default;
 
 void BoreholePage::sgSkvSelectCell(int col, int row) { doc_->select(col, row); }
 

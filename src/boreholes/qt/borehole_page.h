@@ -1,6 +1,7 @@
 #pragma once
 // The page "Выработки": the borehole table, always editable, bound to the document. Its
 // selection is the same SelCol/SelRow the depth table's commands read.
+#include "base/signal.h"
 #include "widgets/command_guard.h"
 
 #include <QWidget>
@@ -28,7 +29,7 @@ public:
 private:
     SurveyDocument* doc_;
     CommandGuard guard_;
-    int subscription_ = 0;
+    Subscription subscription_;
 };
 
 } // namespace trassel

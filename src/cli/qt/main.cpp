@@ -1,10 +1,9 @@
 // trassel-render: the geological section of a survey drawn into files without a window, with
 // the same calls the window makes, so that a picture is the window's section pixel for pixel.
 #include "base/error.h"
-#include "boreholes/boreholes.h"
 #include "cli/render_options.h"
 #include "cli/qt/section_source.h"
-#include "drawing/drawing_record.h"
+#include "document/section_scene.h"
 #include "platform/image_export.h"
 #include "platform/qt_canvas.h"
 
@@ -18,38 +17,41 @@
 namespace trassel {
 namespace {
 
-// One picture: the section over params' rows as "Построить разрез полигонами" draws it on a
-// fresh section page, then "Выработки" and the annotations, written by the file's extension.
+// One picture: the section over params' rows drawn by a section scene of the document, as the
+// window's scene draws it after an open (the boreholes and, when asked, the annotation steps
+// over it), written by the file's extension. Each picture starts from the section as the
+// document left it, so sheets do not carry each other's drawing state.
 void DrawSection(const SectionSource& source, const SectionParams& params, bool annotate, CanvasServices& services,
                  const std::string& path)
 {
-    DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
-    RecordingCanvas canvas(record, services);
-    if (source.startFont)
-        canvas.setFont(*source.startFont);
-    SectionState state = source.startState;
-    canvas.setGroup(0);
-    PlotRazrezPoligon(canvas, state, *source.depth, params, source.layers);
-    record.compact();
-    if (source.boreholes != nullptr)
-        PlotSkv(canvas, *source.depth, *source.boreholes, params, source.picketColumnText);
-    if (annotate && source.annotate)
-        source.annotate(canvas);
-    ExportSectionRecord(record, QString::fromStdString(path));
+    SurveyDocument& doc = *source.document;
+    const SectionState start = doc.sectionState();
+    SectionScene scene(doc);
+    scene.setServices(&services);
+    SectionScene::Saved over = doc.section().saved();
+    over.drawn = true;
+    over.boreholesDrawn = source.boreholes;
+    if (!annotate || !source.annotations)
+        over.annotations.clear();
+    scene.restore(std::move(over));
+    scene.draw(params, source.layers);
+    doc.sectionState() = start;
+    ExportSectionRecord(scene.record(), QString::fromStdString(path));
     std::cout << path << '\n';
 }
 
 void Render(const RenderOptions& options)
 {
     const SectionSource source = options.workspace.empty() ? LoadTableSource(options) : LoadWorkspaceSource(options.workspace);
+    const Grid& depth = source.document->depthTable();
     const RowSpan rows = options.range.kind == RangeOption::Kind::Whole
-                             ? ResolveRange(*source.depth, source.picketColumn, options.range, source.workingRange)
-                             : ResolveRange(*source.depth, source.picketColumn, options.range, source.dataRows);
+                             ? ResolveRange(depth, source.picketColumn, options.range, source.workingRange)
+                             : ResolveRange(depth, source.picketColumn, options.range, source.dataRows);
     QtCanvasServices services;
-    SectionParams params = ApplyParamOptions(source.params, options.params);
+    SectionParams params = ApplyParamOptions(source.document->sectionParams(), options.params);
     if (options.sheetPickets > 0) {
         // Annotations stand at pixels of the window's whole picture; a sheet has other pixels.
-        for (const Sheet& sheet : PlanSheets(*source.depth, source.picketColumn, rows, options.sheetPickets, options.output)) {
+        for (const Sheet& sheet : PlanSheets(depth, source.picketColumn, rows, options.sheetPickets, options.output)) {
             params.FirstDataRow = sheet.rows.first;
             params.LastDataRow = sheet.rows.last;
             DrawSection(source, params, false, services, sheet.path);

@@ -8,22 +8,24 @@ namespace trassel {
 SectionSource LoadTableSource(const RenderOptions& options)
 {
     SectionSource source;
+    source.document = std::make_unique<SurveyDocument>();
+    SurveyDocument& doc = *source.document;
     // The smallest table an import can grow from: the file alone decides its size.
-    source.ownDepth = std::make_shared<Grid>(2, 2);
-    LoadDepthTable(*source.ownDepth, ReadWholeFile(options.table), options.delimiter, options.headerRows);
+    Grid depth(2, 2);
+    LoadDepthTable(depth, ReadWholeFile(options.table), options.delimiter, options.headerRows);
     if (options.recalcPickets)
-        RecalcPickets(*source.ownDepth, options.headerRows);
-    source.depth = source.ownDepth.get();
+        RecalcPickets(depth, options.headerRows);
+    doc.depthTable().swap(depth);
     if (!options.boreholes.empty()) {
-        source.ownBoreholes = std::make_shared<Grid>(2, 2);
-        LoadBoreholeTable(*source.ownBoreholes, ReadWholeFile(options.boreholes), options.delimiter);
-        source.boreholes = source.ownBoreholes.get();
+        Grid boreholes(2, 2);
+        LoadBoreholeTable(boreholes, ReadWholeFile(options.boreholes), options.delimiter);
+        doc.boreholeTable().swap(boreholes);
+        source.boreholes = true;
     }
+    doc.setPicketColumnText(IntToText(options.picketColumn));
     source.layers = options.layers;
-    source.params = SectionParams{};
     source.picketColumn = options.picketColumn;
-    source.picketColumnText = IntToText(options.picketColumn);
-    source.dataRows = {options.headerRows + 1, source.depth->rowCount() - 1};
+    source.dataRows = {options.headerRows + 1, doc.depthTable().rowCount() - 1};
     source.workingRange = source.dataRows;
     return source;
 }

@@ -83,23 +83,23 @@ ChartView::ChartView(ChartModel& model, QWidget* parent) : QCustomPlot(parent), 
     syncFromModel();
 }
 
-ChartView::~ChartView() { model_->unsubscribe(subscription_); }
+ChartView::~ChartView() = default;
 
-int ChartView::virtualKeyFor(int qtKey)
+DiagramKey ChartView::diagramKeyFor(int qtKey)
 {
     switch (qtKey) {
     case Qt::Key_Left:
-        return kVkLeft;
+        return DiagramKey::Left;
     case Qt::Key_Up:
-        return kVkUp;
+        return DiagramKey::Up;
     case Qt::Key_Right:
-        return kVkRight;
+        return DiagramKey::Right;
     case Qt::Key_Down:
-        return kVkDown;
+        return DiagramKey::Down;
     case Qt::Key_Delete:
-        return kVkDelete;
+        return DiagramKey::Delete;
     default:
-        return qtKey;
+        return DiagramKey::Other;
     }
 }
 
@@ -284,9 +284,9 @@ void ChartView::pressed(QMouseEvent* event)
 
 void ChartView::keyPressEvent(QKeyEvent* event)
 {
-    const int vk = virtualKeyFor(event->key());
-    emit keyDown(vk);
-    if (vk != event->key())
+    const DiagramKey key = diagramKeyFor(event->key());
+    emit keyDown(key);
+    if (key != DiagramKey::Other)
         event->accept();   // arrows and Delete belong to the diagram, not to scrolling parents
     else
         QCustomPlot::keyPressEvent(event);

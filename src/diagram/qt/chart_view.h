@@ -1,5 +1,6 @@
 #pragma once
 // The diagram widget: draws a ChartModel and turns presses on points and keys into signals.
+#include "base/signal.h"
 #include "chart/chart_model.h"
 #include "diagram/diagram.h"
 
@@ -48,14 +49,14 @@ public:
     std::size_t marksDrawn() const { return marksDrawn_; }
 
     // Windows virtual-key code of a Qt key: arrows 37..40, Delete 46, others unchanged.
-    static int virtualKeyFor(int qtKey);
+    static DiagramKey diagramKeyFor(int qtKey);
     static ChartButton buttonFor(Qt::MouseButton button);
 
 signals:
     // A press over a point: the series, the point's index in X order, the button.
     void clickSeries(int series, int index, Qt::MouseButton button);
     // A key pressed while the chart has the focus, as a virtual-key code.
-    void keyDown(int vk);
+    void keyDown(trassel::DiagramKey key);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -80,7 +81,7 @@ private:
     void axisRangeChanged(AxisId axis, const QCPRange& range);
 
     ChartModel* model_;
-    int subscription_ = 0;
+    Subscription subscription_;
     bool syncQueued_ = false;
     bool syncing_ = false;
     std::vector<SeriesId> drawnOrder_;

@@ -28,18 +28,17 @@ DiagramPage::DiagramPage(SurveyDocument& doc, CommandGuard guard, QWidget* paren
     chtOverviewChart = new ChartView(doc.chart(), this);
     chtOverviewChart->setObjectName(QStringLiteral("chtOverviewChart"));
     layout->addWidget(chtOverviewChart);
-    connect(chtOverviewChart, &ChartView::keyDown, this, [this](int vk) { chtOverviewChartKeyDown(vk); });
+    connect(chtOverviewChart, &ChartView::keyDown, this, [this](DiagramKey key) { chtOverviewChartKeyDown(key); });
     connect(chtOverviewChart, &ChartView::clickSeries, this, [this](int series, int index, Qt::MouseButton button) {
         guard_([=, this] { chtOverviewChartClickSeries(series, index, button); });
     });
 }
 
-void DiagramPage::chtOverviewChartKeyDown(int key)
+void DiagramPage::chtOverviewChartKeyDown(DiagramKey key)
 {
     // The key handler reports nothing: a cell that is not a number simply stops it.
-    doc_->chartKeyDown(key);
-    if (!doc_->lastCorrection().empty())
-        emit corrected(QString::fromStdString(doc_->lastCorrection()));
+    if (const std::optional<Correction> correction = doc_->chartKeyDown(key))
+        emit corrected(QString::fromStdString(DescribeCorrection(doc_->layers(), *correction)));
 }
 
 void DiagramPage::chtOverviewChartClickSeries(int series, int index, Qt::MouseButton button)

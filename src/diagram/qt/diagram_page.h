@@ -1,6 +1,7 @@
 #pragma once
 // The page "Диаграммы": the interpretation diagram. Keys and clicks on it go to the
 // document, whose corrections are undoable edits of the depth table.
+#include "diagram/diagram.h"
 #include "widgets/command_guard.h"
 
 #include <QWidget>
@@ -19,7 +20,7 @@ public:
 
     ChartView* chtOverviewChart = nullptr;
 
-    void chtOverviewChartKeyDown(int key);
+    void chtOverviewChartKeyDown(DiagramKey key);
     void chtOverviewChartClickSeries(int series, int index, Qt::MouseButton button);
     // The diagram as shown, scaled to the page's printable area keeping its proportions and
     // centred on it; lines and text stay vector on a PDF printer. Throws Error when the

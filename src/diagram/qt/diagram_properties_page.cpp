@@ -81,7 +81,7 @@ DiagramPropertiesPage::DiagramPropertiesPage(SurveyDocument& doc, QWidget* paren
     });
 }
 
-DiagramPropertiesPage::~DiagramPropertiesPage() { doc_->unsubscribe(subscription_); }
+DiagramPropertiesPage::~DiagramPropertiesPage() = default;
 
 void DiagramPropertiesPage::show(const DiagramParams& p)
 {

@@ -1,6 +1,7 @@
 #pragma once
 // The parameter page "Диаграмма": the axis window, the marks and the cursor. Every change
 // writes the diagram parameters of the document.
+#include "base/signal.h"
 #include "diagram/diagram.h"
 
 #include <QWidget>
@@ -40,7 +41,7 @@ private:
     void show(const DiagramParams& p);
 
     SurveyDocument* doc_;
-    int subscription_ = 0;
+    Subscription subscription_;
 };
 
 } // namespace trassel

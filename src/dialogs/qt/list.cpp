@@ -3,6 +3,7 @@
 #include "base/atomic_file.h"
 #include "dialogs/qt/about.h"
 #include "dialogs/soil_list.h"
+#include "document/survey_document.h"
 #include "platform/qt_convert.h"
 
 #include <QApplication>
@@ -128,6 +129,49 @@ TFmList::TFmList(QWidget* parent) : QDialog(parent)
 
     resize(447, 337);
     placeControls();
+}
+
+TFmList::~TFmList()
+{
+    // The list box goes after this window's own part: its last signals must not reach it.
+    disconnect(lbxGrunts->model(), nullptr, this, nullptr);
+    doc_ = nullptr;
+}
+
+void TFmList::bindDocument(SurveyDocument& doc)
+{
+    doc_ = &doc;
+    // Whatever changes the entries (adding, editing in place, deleting, a file, a drop) changes
+    // the model, so the model's signals carry every change to the document.
+    QAbstractItemModel* model = lbxGrunts->model();
+    connect(model, &QAbstractItemModel::rowsInserted, this, [this] { pushToDocument(); });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] { pushToDocument(); });
+    connect(model, &QAbstractItemModel::rowsMoved, this, [this] { pushToDocument(); });
+    connect(model, &QAbstractItemModel::dataChanged, this, [this] { pushToDocument(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] { pushToDocument(); });
+    subscription_ = doc.subscribe([this](const DocumentChange& change) {
+        if (change.what != DocumentChange::What::Soils || showing_)
+            return;
+        showing_ = true;
+        lbxGrunts->clear();
+        for (const std::string& soil : doc_->soils())
+            lbxGrunts->addItem(newEntry(QString::fromStdString(soil)));
+        showing_ = false;
+    });
+    pushToDocument();
+}
+
+void TFmList::pushToDocument()
+{
+    if (doc_ == nullptr || showing_)
+        return;
+    std::vector<std::string> soils;
+    soils.reserve(static_cast<std::size_t>(lbxGrunts->count()));
+    for (int i = 0; i < lbxGrunts->count(); ++i)
+        soils.push_back(lbxGrunts->item(i)->text().toStdString());
+    showing_ = true;
+    doc_->setSoils(std::move(soils));
+    showing_ = false;
 }
 
 QAction* TFmList::addMenuItem(const char* name, const QString& caption, void (TFmList::*handler)())

@@ -1,6 +1,7 @@
 #pragma once
 // The soil list window "Список грунтов": the names the labelling tool writes on the section,
 // and the font of those labels.
+#include "base/signal.h"
 #include "drawing/canvas.h"
 #include "widgets/command_guard.h"
 
@@ -19,6 +20,8 @@ class QMenu;
 class QPushButton;
 
 namespace trassel {
+
+class SurveyDocument;
 
 // A font as the font dialog returns it: the face, size and style, and the colour of the text.
 struct ChosenFont {
@@ -45,6 +48,7 @@ class TFmList : public QDialog {
     Q_OBJECT
 public:
     explicit TFmList(QWidget* parent = nullptr);
+    ~TFmList() override;
 
     // The text of the selected entry; empty when none is selected (or the selected entry is
     // itself empty: soilSelected() tells the two apart).
@@ -53,6 +57,11 @@ public:
 
     // Shows the window beside the main window and brings it to the front.
     void showWindow();
+
+    // The list is the document's soil list: what the user changes here goes to the document,
+    // and a list the document gets (an open) shows here. The entries the window holds when it
+    // is bound become the document's.
+    void bindDocument(SurveyDocument& doc);
 
     // The open dialog of "Загрузить": the chosen file's name, empty when cancelled.
     std::function<QString(const QString& filter)> openFileName;
@@ -95,7 +104,12 @@ private:
     void placeControls();
     QListWidgetItem* selectedItem() const;
 
+    void pushToDocument();
+
     ChosenFont lastFont_;
+    SurveyDocument* doc_ = nullptr;
+    Subscription subscription_;
+    bool showing_ = false;  // the list is being filled from the document
 };
 
 // The canvas font of a chosen font: its name, size in points, bold and underline, and colour.

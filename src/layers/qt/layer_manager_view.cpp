@@ -37,7 +37,7 @@ LayerManagerView::LayerManagerView(LayerManager& manager, QWidget* parent)
     refresh();
 }
 
-LayerManagerView::~LayerManagerView() { manager_->unsubscribe(subscription_); }
+LayerManagerView::~LayerManagerView() = default;
 
 EntryId LayerManagerView::entryAtRow(int row) const
 {

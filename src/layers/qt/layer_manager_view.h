@@ -1,5 +1,6 @@
 #pragma once
 // The layer list widget: one checkable line per layer, in the order the manager keeps.
+#include "base/signal.h"
 #include "layers/layers.h"
 
 #include <QTreeWidget>
@@ -37,7 +38,7 @@ private:
     void onSelectionChanged();
 
     LayerManager* manager_;
-    int subscription_ = 0;
+    Subscription subscription_;
     bool updating_ = false;
     std::function<void(EntryId, bool)> checkHandler_;
 };

@@ -47,7 +47,7 @@ LayerPanel::LayerPanel(SurveyDocument& doc, CommandGuard guard, QWidget* parent)
     subscription_ = doc.subscribe([this](const DocumentChange& change) { onDocumentChange(change); });
 }
 
-LayerPanel::~LayerPanel() { doc_->unsubscribe(subscription_); }
+LayerPanel::~LayerPanel() = default;
 
 QWidget* LayerPanel::buildLayerProperties()
 {
@@ -123,31 +123,26 @@ void LayerPanel::lwLayerManagerSelectItem(int entry)
 void LayerPanel::seLineWidthChange()
 {
     doc_->setSelectedLayerStyle(SurveyDocument::Style::LineWidth, static_cast<std::uint32_t>(seLineWidth->value()));
-    emit redrawRequested(true);
 }
 
 void LayerPanel::clbLineColorChange()
 {
     doc_->setSelectedLayerStyle(SurveyDocument::Style::LineColor, clbLineColor->color());
-    emit redrawRequested(true);
 }
 
 void LayerPanel::cmbBrushStyleChange()
 {
     doc_->setSelectedLayerStyle(SurveyDocument::Style::BrushStyle, static_cast<std::uint32_t>(cmbBrushStyle->brushStyle()));
-    emit redrawRequested(true);
 }
 
 void LayerPanel::clbBrushColorChange()
 {
     doc_->setSelectedLayerStyle(SurveyDocument::Style::BrushColor, clbBrushColor->color());
-    emit redrawRequested(true);
 }
 
 void LayerPanel::clbColorOfSeriesPointChange()
 {
     doc_->setSelectedLayerStyle(SurveyDocument::Style::PointColor, clbColorOfSeriesPoint->color());
-    emit redrawRequested(false);
 }
 
 } // namespace trassel

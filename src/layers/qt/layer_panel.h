@@ -2,6 +2,7 @@
 // The layer panel beside the parameter pages: the picket column, the layer manager and the
 // styles of the selected layer. Checking a layer and changing a style are undoable edits of
 // the document; the panel asks for the redraws a style change needs.
+#include "base/signal.h"
 #include "layers/layers.h"
 #include "widgets/command_guard.h"
 
@@ -43,17 +44,13 @@ public:
     void clbBrushColorChange();
     void clbColorOfSeriesPointChange();
 
-signals:
-    // A style changed: the section (when `section`) and then the diagram are to be redrawn.
-    void redrawRequested(bool section);
-
 private:
     QWidget* buildLayerProperties();
     void onDocumentChange(const DocumentChange& change);
 
     SurveyDocument* doc_;
     CommandGuard guard_;
-    int subscription_ = 0;
+    Subscription subscription_;
 };
 
 } // namespace trassel

@@ -1,6 +1,7 @@
 #include "radargram/qt/radargram_panel.h"
 #include "widgets/status_progress.h"
 
+#include "document/survey_document.h"
 #include "platform/qt_text.h"
 #include "radargram/qt/radargram_image.h"
 
@@ -154,6 +155,14 @@ void RadargramPanel::loadFile(const QString& path)
     }
     setPicture(std::move(image));
     path_ = path;
+    if (doc_ != nullptr)
+        doc_->setRadargramPath(toLocalPath(path));
+}
+
+void RadargramPanel::clearPicture()
+{
+    setPicture(QImage());
+    path_.clear();
 }
 
 int RadargramPanel::imageLeft() const

@@ -10,6 +10,8 @@ class QToolButton;
 
 namespace trassel {
 
+class SurveyDocument;
+
 // imgRadarogramma: shows the picture at the control's size (the picture's own size once set),
 // painting only the part on screen, and reports a left click.
 class RadargramImage : public QWidget {
@@ -78,6 +80,10 @@ public:
     void loadFile(const QString& path);
     // The file the picture was last loaded from; empty before any.
     const QString& path() const { return path_; }
+    // No picture: what a project without a radargram, or whose picture is missing, shows.
+    void clearPicture();
+    // The document holds the radargram's file: a picture loaded here becomes the document's.
+    void setDocument(SurveyDocument* doc) { doc_ = doc; }
     // imgRadarogramma's left edge in the visible part of the box: 3, less the scrolled distance.
     int imageLeft() const;
 
@@ -95,6 +101,7 @@ protected:
 
 private:
     QString path_;
+    SurveyDocument* doc_ = nullptr;
 };
 
 } // namespace trassel

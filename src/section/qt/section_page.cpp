@@ -21,8 +21,7 @@
 namespace trassel {
 
 SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
-    : QWidget(parent), doc_(&doc), record_(kSectionStartWidth, kSectionStartHeight),
-      services_(std::make_unique<QtCanvasServices>()), canvas_(std::make_unique<RecordingCanvas>(record_, *services_))
+    : QWidget(parent), doc_(&doc), services_(std::make_unique<QtCanvasServices>())
 {
     setObjectName(QStringLiteral("Разрез"));
     auto* layout = new QVBoxLayout(this);
@@ -31,26 +30,38 @@ SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
     scrbxTrassel->setObjectName(QStringLiteral("scrbxTrassel"));
     imgSection = scrbxTrassel->imageControl();
     imgSection->setObjectName(QStringLiteral("imgSection"));
-    scrbxTrassel->setRecord(&record_);
+    scene().setServices(services_.get());
+    scene().setRunner([this](const SectionScene::Job& job) { runDrawing(job); });
+    scrbxTrassel->setRecord(&scene().record());
     showSizes();
     layout->addWidget(scrbxTrassel);
-    doc.setSectionCanvas(canvas_.get());
     connect(imgSection, &SectionImage::mousePressed, this, [this](QPoint at, Qt::MouseButton b) { imgSectionMouseDown(at, b); });
     connect(imgSection, &SectionImage::mouseMoved, this, [this](QPoint at, Qt::MouseButtons b) { imgSectionMouseMove(at, b); });
     connect(imgSection, &SectionImage::mouseReleased, this, [this](QPoint at, Qt::MouseButton b) { imgSectionMouseUp(at, b); });
     subscription_ = doc.subscribe([this](const DocumentChange& change) {
-        if (change.what == DocumentChange::What::SectionPicture)
-            scrbxTrassel->refresh();
+        if (change.what != DocumentChange::What::SectionPicture)
+            return;
+        // A new drawing removes the annotations, the stroke being drawn among them.
+        if (stroke_ != nullptr && scene().drawing() != strokeDrawing_)
+            stroke_.reset();
+        showSizes();
     });
 }
 
 SectionPage::~SectionPage()
 {
-    doc_->unsubscribe(subscription_);
-    doc_->setSectionCanvas(nullptr);
-    // The image control paints from the record: it forgets it before the record goes.
+    // The image control paints from the scene's record, which stays with the document.
     scrbxTrassel->setRecord(nullptr);
+    scene().setRunner({});
+    scene().setServices(nullptr);
 }
+
+SectionScene& SectionPage::scene() { return doc_->section(); }
+const SectionScene& SectionPage::scene() const { return doc_->section(); }
+RecordingCanvas& SectionPage::canvas() { return scene().canvas(); }
+const DrawingRecord& SectionPage::record() const { return scene().record(); }
+bool SectionPage::drawn() const { return scene().drawn(); }
+bool SectionPage::boreholesDrawn() const { return scene().boreholesDrawn(); }
 
 void SectionPage::showSizes()
 {
@@ -59,7 +70,7 @@ void SectionPage::showSizes()
     scrbxTrassel->refresh();
 }
 
-QImage SectionPage::image() const { return RenderRecord(record_); }
+QImage SectionPage::image() const { return RenderRecord(record()); }
 
 namespace {
 
@@ -68,7 +79,17 @@ constexpr long long kRowsWorthProgress = 150'000;
 
 } // namespace
 
-void SectionPage::plotPolygons()
+void SectionPage::plotPolygons() { scene().redraw(); }
+
+void SectionPage::plotPolygons(const SectionProgress& progress)
+{
+    try {
+        scene().draw(progress);
+    } catch (const Cancelled&) {
+    }
+}
+
+void SectionPage::runDrawing(const SectionScene::Job& job)
 {
     // A timer or a held spin arrow may ask again while a long drawing lets the window
     // repaint: the request is kept and drawn once this drawing is over.
@@ -90,84 +111,31 @@ void SectionPage::plotPolygons()
             if (layerData.isChecked(layerData.Layers(slot).Item))
                 rows += std::max(0, params.LastDataRow - params.FirstDataRow + 1);
         if (rows < kRowsWorthProgress) {
-            plotPolygons(SectionProgress{});
+            job(SectionProgress{});
         } else {
             StatusProgress progress(this, QStringLiteral("Построение разреза"));
             progress.setTypingStops(parameterEditors_);
-            plotPolygons(progress.report());
-            if (progress.cancelled())
-                return;
+            try {
+                job(progress.report());
+            } catch (const Cancelled&) {
+                // The former section stays; a key typed into a parameter asks for the next one.
+                if (!redrawAgain_)
+                    return;
+            }
         }
     } while (redrawAgain_);
 }
 
-void SectionPage::plotPolygons(const SectionProgress& progress)
-{
-    const LayerManager& layerData = doc_->layers();
-    std::vector<SectionLayer> layers;
-    for (int slot = 0; slot < layerData.LayerCount(); ++slot) {
-        const TLayer& layer = layerData.Layers(slot);
-        layers.push_back(SectionLayer{layer.PicketColumn, layer.DepthColumn, layer.LineWidth, layer.LineColor,
-                                      layer.BrushColor, layer.BrushStyle, layerData.isChecked(layer.Item)});
-    }
-    const RecordingCanvas::Snapshot before = canvas_->snapshot();
-    const SectionState stateBefore = doc_->sectionState();
-    canvas_->setGroup(0);
-    try {
-        PlotRazrezPoligon(*canvas_, doc_->sectionState(), doc_->depthTable(), doc_->sectionParams(), layers, progress);
-    } catch (const Cancelled&) {
-        // A cancelled drawing leaves the section as it was, annotations and all.
-        canvas_->restore(before);
-        doc_->sectionState() = stateBefore;
-        showSizes();
-        return;
-    } catch (...) {
-        // What was drawn before the failure stays visible; the image control keeps its width.
-        doc_->sectionRedrawn();
-        stroke_.reset();
-        record_.compact();
-        showSizes();
-        throw;
-    }
-    // A new drawing removes the annotations: their steps no longer change the picture.
-    doc_->sectionRedrawn();
-    stroke_.reset();
-    record_.compact();
-    drawn_ = true;
-    boreholesDrawn_ = false;
-    showSizes();
-}
+void SectionPage::applyWidth() { scene().applyWidth(); }
 
-void SectionPage::applyWidth()
-{
-    drawn_ = false;
-    boreholesDrawn_ = false;
-    doc_->sectionRedrawn();
-    stroke_.reset();
-    ApplySectionWidth(*canvas_, doc_->sectionState());
-    showSizes();
-}
-
-void SectionPage::plotSkv()
-{
-    PlotSkv(*canvas_, doc_->depthTable(), doc_->boreholeTable(), doc_->sectionParams(), doc_->settings().picketColumnText);
-    boreholesDrawn_ = drawn_;
-    scrbxTrassel->refresh();
-}
-
-void SectionPage::restoreAnnotations(const std::vector<WorkspaceAnnotation>& annotations)
-{
-    DrawAnnotations(annotations, *canvas_, lastGroup_ + 1);
-    lastGroup_ += static_cast<std::uint32_t>(annotations.size());
-    scrbxTrassel->refresh();
-}
+void SectionPage::plotSkv() { scene().plotSkv(); }
 
 void SectionPage::writeSoil(QPoint at, const std::string& soil)
 {
-    auto edit = std::make_unique<AnnotationEdit>("Подпись грунта", doc_->sectionDrawing(), newGroup());
-    canvas_->setGroup(edit->group());
-    WriteSoilLabel(*canvas_, at.x(), at.y(), soil);
-    canvas_->setGroup(0);
+    auto edit = std::make_unique<AnnotationEdit>("Подпись грунта", scene().drawing(), scene().newGroup());
+    canvas().setGroup(edit->group());
+    WriteSoilLabel(canvas(), at.x(), at.y(), soil);
+    canvas().setGroup(0);
     scrbxTrassel->refresh();
     doc_->commit(std::move(edit));
 }
@@ -179,25 +147,27 @@ void SectionPage::imgSectionMouseDown(QPoint at, Qt::MouseButton button)
         return;
     }
     // A pen or eraser stroke runs while the left button is held: one step from press to release.
-    if ((tool_ == SectionTool::Pen || tool_ == SectionTool::Lastik) && button == Qt::LeftButton)
-        stroke_ = std::make_unique<AnnotationEdit>(tool_ == SectionTool::Pen ? "Карандаш" : "Ластик", doc_->sectionDrawing(),
-                                                   newGroup());
+    if ((tool_ == SectionTool::Pen || tool_ == SectionTool::Lastik) && button == Qt::LeftButton) {
+        strokeDrawing_ = scene().drawing();
+        stroke_ = std::make_unique<AnnotationEdit>(tool_ == SectionTool::Pen ? "Карандаш" : "Ластик", strokeDrawing_,
+                                                   scene().newGroup());
+    }
 }
 
 void SectionPage::imgSectionMouseMove(QPoint at, Qt::MouseButtons buttons)
 {
     const bool active = stroke_ != nullptr && (buttons & Qt::LeftButton);
     if (active) {
-        canvas_->setGroup(stroke_->group());
+        canvas().setGroup(stroke_->group());
         if (tool_ == SectionTool::Pen)
-            PenStroke(*canvas_, at.x(), at.y());
+            PenStroke(canvas(), at.x(), at.y());
         if (tool_ == SectionTool::Lastik)
-            EraserStroke(*canvas_, at.x(), at.y());
-        canvas_->setGroup(0);
+            EraserStroke(canvas(), at.x(), at.y());
+        canvas().setGroup(0);
         scrbxTrassel->refresh();
     }
     // Whatever tool is down, the current position follows the mouse.
-    canvas_->moveTo(at.x(), at.y());
+    canvas().moveTo(at.x(), at.y());
 }
 
 void SectionPage::imgSectionMouseUp(QPoint, Qt::MouseButton button)
@@ -212,15 +182,15 @@ void SectionPage::imgSectionMouseUp(QPoint, Qt::MouseButton button)
 void SectionPage::exportImage(const QString& fileName)
 {
     StatusProgress progress(this, QStringLiteral("Экспорт разреза"));
-    ExportSectionRecord(record_, fileName, progress.report());
+    ExportSectionRecord(record(), fileName, progress.report());
 }
 
 SectionPrintSource SectionPage::printSource() const
 {
     const SectionParams params = doc_->sectionParams();
     SectionPrintSource source;
-    source.width = record_.width();
-    source.height = record_.height();
+    source.width = record().width();
+    source.height = record().height();
     source.leftX = params.Lleft + 60;
     source.pixelsPerCm = params.SY;
     // The pickets of the drawn layers: those of the first checked one in drawing order. A
@@ -238,8 +208,8 @@ SectionPrintSource SectionPage::printSource() const
         }
         break;
     }
-    const DrawingRecord* record = &record_;
-    source.paint = [record](QPainter& painter, const QRect& area) { PaintRecord(*record, painter, area); };
+    const DrawingRecord* shown = &record();
+    source.paint = [shown](QPainter& painter, const QRect& area) { PaintRecord(*shown, painter, area); };
     return source;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// The page "Разрез": the section bitmap in its white scroll box, and the commands that draw,
-// export and print it from the document's table, layers and section parameters.
-#include "document/workspace.h"
-#include "drawing/drawing_record.h"
+// The page "Разрез": the document's section scene in its white scroll box, the commands that
+// draw, export and print it, and the annotation tools. The page shows the scene's record and
+// runs the redraws the document asks for with a progress bar; it keeps no picture of its own.
+#include "base/signal.h"
+#include "document/section_scene.h"
 #include "platform/qt_print_pages.h"
 #include "section/section_renderer.h"
 
@@ -41,8 +42,8 @@ public:
     SectionView* scrbxTrassel = nullptr;
     SectionImage* imgSection = nullptr;
     // The section's canvas: its drawing state, and the record every drawing goes into.
-    RecordingCanvas& canvas() { return *canvas_; }
-    const DrawingRecord& record() const { return record_; }
+    RecordingCanvas& canvas();
+    const DrawingRecord& record() const;
     // The section bitmap as a whole (for tests and the raster export).
     QImage image() const;
 
@@ -59,10 +60,8 @@ public:
     // "Выработки": the boreholes drawn over the section as it stands.
     void plotSkv();
     // Whether the section shown was drawn by "Построить разрез полигонами", and "Выработки" over it.
-    bool drawn() const { return drawn_; }
-    bool boreholesDrawn() const { return boreholesDrawn_; }
-    // Annotations brought back with a workspace: drawn over the section, one group each.
-    void restoreAnnotations(const std::vector<WorkspaceAnnotation>& annotations);
+    bool drawn() const;
+    bool boreholesDrawn() const;
     // By the name's extension: PDF and SVG as vectors, JPEG, PNG and BMP as the bitmap.
     void exportImage(const QString& fileName);
     // The section as the printing needs it: its size, its transform and how to paint a part.
@@ -87,21 +86,20 @@ signals:
 
 private:
     void showSizes();
-    std::uint32_t newGroup() { return ++lastGroup_; }
+    // Runs a drawing of the scene: with a progress bar and Esc for a long survey.
+    void runDrawing(const SectionScene::Job& job);
+    SectionScene& scene();
+    const SectionScene& scene() const;
 
     SurveyDocument* doc_;
-    DrawingRecord record_;
     std::unique_ptr<QtCanvasServices> services_;
-    std::unique_ptr<RecordingCanvas> canvas_;
-    std::uint32_t lastGroup_ = 0;
     SectionPrintOptions printOptions_;
-    bool drawn_ = false;
     QList<QPointer<QWidget>> parameterEditors_;
     bool drawing_ = false;      // a drawing is under way (it lets the window repaint)
     bool redrawAgain_ = false;  // asked for again meanwhile
-    bool boreholesDrawn_ = false;
+    std::uint64_t strokeDrawing_ = 0;  // the drawing the stroke below was begun on
     SectionTool tool_ = SectionTool::Cursor;
-    int subscription_ = 0;
+    Subscription subscription_;
     std::unique_ptr<AnnotationEdit> stroke_;  // the pen or eraser stroke being drawn
 };
 

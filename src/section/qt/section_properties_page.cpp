@@ -7,9 +7,12 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 
+#include <utility>
+
 namespace trassel {
 
-SectionPropertiesPage::SectionPropertiesPage(SurveyDocument& doc, QWidget* parent) : QWidget(parent), doc_(&doc)
+SectionPropertiesPage::SectionPropertiesPage(SurveyDocument& doc, CommandGuard guard, QWidget* parent)
+    : QWidget(parent), doc_(&doc), guard_(std::move(guard))
 {
     auto* form = new QFormLayout(this);
     seScaleX = makeSpinEdit(this, "seScaleX", 400, 50);
@@ -31,9 +34,8 @@ SectionPropertiesPage::SectionPropertiesPage(SurveyDocument& doc, QWidget* paren
 
     // seScaleY runs the same handler as seScaleX: every drawing parameter redraws the section.
     for (QSpinBox* spin : {sedH, sedLleft, seScaleX, seScaleY, seMaxDepth, seDHL, sedLright, seISSO}) {
-        connect(spin, &QSpinBox::valueChanged, this, [this] { push(); });
-        if (spin != seISSO)
-            connect(spin, &QSpinBox::valueChanged, this, &SectionPropertiesPage::redrawRequested);
+        // The document redraws the section when a parameter it shows changes (all but seISSO).
+        connect(spin, &QSpinBox::valueChanged, this, [this] { guard_([this] { push(); }); });
     }
     push();
     subscription_ = doc.subscribe([this](const DocumentChange& change) {
@@ -42,7 +44,7 @@ SectionPropertiesPage::SectionPropertiesPage(SurveyDocument& doc, QWidget* paren
     });
 }
 
-SectionPropertiesPage::~SectionPropertiesPage() { doc_->unsubscribe(subscription_); }
+SectionPropertiesPage::~SectionPropertiesPage() = default;
 
 void SectionPropertiesPage::show(const SectionParams& p)
 {

@@ -1,7 +1,9 @@
 #pragma once
 // The parameter page "Разрез": scales, depths and margins of the section. Every change writes
 // the section parameters of the document and asks for the section to be drawn again.
+#include "base/signal.h"
 #include "section/section_renderer.h"
+#include "widgets/command_guard.h"
 
 #include <QWidget>
 
@@ -14,7 +16,8 @@ class SurveyDocument;
 class SectionPropertiesPage : public QWidget {
     Q_OBJECT
 public:
-    explicit SectionPropertiesPage(SurveyDocument& doc, QWidget* parent = nullptr);
+    // `guard` reports a redraw that a parameter change asked for and that failed.
+    SectionPropertiesPage(SurveyDocument& doc, CommandGuard guard, QWidget* parent = nullptr);
     ~SectionPropertiesPage() override;
 
     QSpinBox* seScaleX = nullptr;
@@ -29,16 +32,13 @@ public:
     SectionParams params() const;
     void push();
 
-signals:
-    // A parameter the drawing uses changed (every one but seISSO, which only the boreholes read).
-    void redrawRequested();
-
 private:
     // Shows parameters that came from the document without writing them back or redrawing.
     void show(const SectionParams& p);
 
     SurveyDocument* doc_;
-    int subscription_ = 0;
+    CommandGuard guard_;
+    Subscription subscription_;
 };
 
 } // namespace trassel

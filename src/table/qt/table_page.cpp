@@ -52,7 +52,7 @@ TablePage::TablePage(SurveyDocument& doc, CommandGuard guard, QWidget* parent)
         [this](const DocumentChange& change) { ShowTableChange(*sgSourceData, *doc_, TableId::Depth, change); });
 }
 
-TablePage::~TablePage() { doc_->unsubscribe(subscription_); }
+TablePage::~TablePage() = default;
 
 void TablePage::sgSourceDataSelectCell(int col, int row)
 {

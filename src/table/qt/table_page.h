@@ -2,6 +2,7 @@
 // The page "Таблица глубин": the search box and the depth table, bound to the document.
 // Typing, dragging and the spreadsheet keys go through the document as undoable edits; the
 // view follows every change of the depth table the document reports.
+#include "base/signal.h"
 #include "widgets/command_guard.h"
 
 #include <QWidget>
@@ -38,7 +39,7 @@ public:
 private:
     SurveyDocument* doc_;
     CommandGuard guard_;
-    int subscription_ = 0;
+    Subscription subscription_;
 };
 
 } // namespace trassel

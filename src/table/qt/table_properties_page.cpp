@@ -2,6 +2,7 @@
 
 #include "document/survey_document.h"
 #include "platform/qt_convert.h"
+#include "table/delimiters.h"
 #include "table/qt/string_grid_view.h"
 #include "widgets/style_controls.h"
 
@@ -24,10 +25,10 @@ TablePropertiesPage::TablePropertiesPage(SurveyDocument& doc, CommandGuard guard
     cmbDelimiter->setObjectName(QStringLiteral("cmbDelimiter"));
     cmbDelimiter->setEditable(true);
     cmbDelimiter->setInsertPolicy(QComboBox::NoInsert);
-    cmbDelimiter->addItems({QStringLiteral("табуляция"), QStringLiteral("точка с запятой"), QStringLiteral("запятая"),
-                            QStringLiteral("пробел")});
+    for (int item = 0; item < kDelimiterCount; ++item)
+        cmbDelimiter->addItem(toQString(DelimiterName(item)));
     cmbDelimiter->setCurrentIndex(-1);
-    cmbDelimiter->setEditText(QStringLiteral("табуляция"));
+    cmbDelimiter->setEditText(toQString(DelimiterName(0)));
     form->addRow(QStringLiteral("Разделитель исходного файла"), cmbDelimiter);
     btnAutoSizeCol = new QCommandLinkButton(QStringLiteral("Авторазмер ширины колонок"), this);
     btnAutoSizeCol->setObjectName(QStringLiteral("btnAutoSizeCol"));
@@ -50,7 +51,7 @@ TablePropertiesPage::TablePropertiesPage(SurveyDocument& doc, CommandGuard guard
     subscription_ = doc.subscribe([this](const DocumentChange& change) { onDocumentChange(change); });
 }
 
-TablePropertiesPage::~TablePropertiesPage() { doc_->unsubscribe(subscription_); }
+TablePropertiesPage::~TablePropertiesPage() = default;
 
 void TablePropertiesPage::setAutoSizedGrids(StringGridView* first, StringGridView* second)
 {

@@ -3,6 +3,7 @@
 // auto-size and the working range. Bound both ways to the document: a control's change
 // writes the document; a change of the document (an undo, a command) shows in the controls
 // without running their handlers again.
+#include "base/signal.h"
 #include "widgets/command_guard.h"
 
 #include <QWidget>
@@ -43,7 +44,7 @@ private:
     SurveyDocument* doc_;
     CommandGuard guard_;
     StringGridView* autoSized_[2] = {nullptr, nullptr};
-    int subscription_ = 0;
+    Subscription subscription_;
 };
 
 } // namespace trassel

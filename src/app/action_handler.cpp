@@ -1,0 +1,366 @@
+#include "app/action_handler.h"
+
+#include "app/application.h"
+#include "app/command_table.h"
+#include "app/mainform.h"
+#include "app/ui_services.h"
+#include "app/undo_bridge.h"
+#include "diagram/qt/diagram_page.h"
+#include "document/survey_document.h"
+#include "platform/image_export.h"
+#include "platform/qt_text.h"
+#include "radargram/qt/radargram_panel.h"
+#include "section/qt/section_page.h"
+#include "section/qt/section_print_preview.h"
+#include "settings/ini_file.h"
+#include "settings/options_file.h"
+#include "settings/options_mapping.h"
+#include "settings/qt/options.h"
+#include "table/grid_io.h"
+#include "table/qt/table_page.h"
+#include "table/text_sniff.h"
+#include "widgets/status_progress.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPrinter>
+#include <QUndoStack>
+
+#include <algorithm>
+#include <filesystem>
+
+namespace trassel {
+namespace {
+
+QString ProjectFilter()
+{
+    return QStringLiteral("Проект Trassel (*.trassel)");
+}
+
+} // namespace
+
+QString importTableFilter()
+{
+    return QStringLiteral("Все файлы(*.*);;Текстовые файлы(*.txt)");
+}
+
+QString exportTableFilter()
+{
+    return QStringLiteral("Текстовые файлы(с разделителями табуляции)(*.txt);;Все файлы (*.*)");
+}
+
+ActionHandler::ActionHandler(TFmMainForm& window, SurveyDocument& document, UiServices& services, UndoBridge& history,
+                             QUndoStack& stack)
+    : QObject(&window), window_(window), document_(document), services_(services), history_(history), stack_(stack)
+{
+    setObjectName(QStringLiteral("actionHandler"));
+    for (const CommandRow& row : CommandTable())
+        actions_.insert(QString::fromLatin1(row.name), makeAction(row));
+    acnUndo = action("acnUndo");
+    acnRedo = action("acnRedo");
+    connect(&history_, &UndoBridge::changed, this, [this] { updateUndoActions(); });
+    updateUndoActions();
+}
+
+QAction* ActionHandler::makeAction(const CommandRow& row)
+{
+    auto* action = new QAction(QString::fromUtf8(row.caption), this);
+    action->setObjectName(QLatin1String(row.name));
+    action->setProperty("category", QString::fromUtf8(row.category));
+    action->setIcon(IconOf(row, window_.style()));
+    const QList<QKeySequence> keys = ShortcutsOf(row);
+    if (!keys.isEmpty()) {
+        action->setShortcuts(keys);
+        // The keys work wherever the focus is, whether or not a button of the command is showing.
+        window_.addAction(action);
+    }
+    if (row.slot != nullptr) {
+        const CommandSlot slot = row.slot;
+        connect(action, &QAction::triggered, this, [this, slot, action] {
+            window_.runGuarded([this, slot] { (this->*slot)(); }, action->text().remove(QLatin1Char('&')));
+        });
+    }
+    return action;
+}
+
+QAction* ActionHandler::action(const char* name) const
+{
+    return actions_.value(QLatin1String(name));
+}
+
+void ActionHandler::placeCommands(Ribbon& ribbon, const QHash<QString, QMenu*>& menus)
+{
+    PlaceCommands(ribbon, menus, [this](const CommandRow& row) { return action(row.name); });
+}
+
+void ActionHandler::setRecentProjectsMenu(QMenu* menu)
+{
+    action("acnRecentProjects")->setMenu(menu);
+}
+
+void ActionHandler::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* about)
+{
+    if (auto* window = qobject_cast<TFmOptions*>(options))
+        window->bindActions(action("acnSaveOptions"), action("acnLoadOptions"));
+    fmOptions_ = options;
+    fmList_ = list;
+    fmAbout_ = about;
+}
+
+void ActionHandler::updateUndoActions()
+{
+    const bool canUndo = history_.canUndo();
+    acnUndo->setEnabled(canUndo);
+    acnUndo->setText(canUndo ? QStringLiteral("Отменить: ") + stack_.undoText() : QStringLiteral("Отменить"));
+    const bool canRedo = history_.canRedo();
+    acnRedo->setEnabled(canRedo);
+    acnRedo->setText(canRedo ? QStringLiteral("Повторить: ") + stack_.redoText() : QStringLiteral("Повторить"));
+}
+
+void ActionHandler::showWindow(QWidget* window, bool centred)
+{
+    if (window == nullptr)
+        return;
+    if (centred && !window->isVisible())
+        window->move(window_.geometry().center() - window->rect().center());
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+QString ActionHandler::askOpenName()
+{
+    // The open dialog is shared: it keeps the filter and the name the last command left in it.
+    const QString name = services_.openFileName(&window_, lastOpenFilter_, lastOpenName_);
+    if (!name.isEmpty())
+        lastOpenName_ = name;
+    return name;
+}
+
+bool ActionHandler::looksLikeTable(const FileBytes& bytes)
+{
+    // A picture or an archive chosen by mistake would fill the table with garbage.
+    if (!LooksBinary(std::string_view(bytes.data.get(), std::min(bytes.size, kSniffBytes))))
+        return true;
+    return services_.confirm(&window_, QStringLiteral("Файл не похож на текстовую таблицу. Импортировать всё равно?"));
+}
+
+std::string ActionHandler::optionsFile() const
+{
+    return optionsPath_.empty() ? OptionsFilePath() : optionsPath_;
+}
+
+// ---- the commands ----
+
+void ActionHandler::acnImportTableExecute()
+{
+    lastOpenFilter_ = importTableFilter();
+    const QString name = askOpenName();
+    if (!name.isEmpty())
+        importTableFile(name);
+}
+
+void ActionHandler::importTableFile(const QString& name)
+{
+    if (!window_.confirmDiscard())
+        return;
+    // The whole file is read before the table is touched, and the document swaps the new
+    // table in only once it is complete: a file that cannot be read leaves the table as it was.
+    FileBytes bytes = ReadWholeFile(toLocalPath(name));
+    if (!looksLikeTable(bytes))
+        return;
+    StatusProgress progress(&window_, QStringLiteral("Импорт таблицы"));
+    if (!document_.importTable(std::move(bytes.data), bytes.size, progress.report()))
+        services_.message(&window_, QStringLiteral("Файл пустой!"));
+}
+
+void ActionHandler::acnExportTableExecute()
+{
+    const QString name = services_.saveFileName(&window_, QStringLiteral("ЦифроваяМодель.txt"), exportTableFilter(),
+                                                 QStringLiteral("txt"));
+    if (name.isEmpty())
+        return;
+    {
+        StatusProgress progress(&window_, QStringLiteral("Экспорт таблицы"));
+        ExportGridToTextFile(document_.depthTable(), toLocalPath(name), progress.report());
+    }
+    services_.information(&window_, QStringLiteral("Экспорт таблицы"), QStringLiteral("Таблица успешно экспортирована"));
+}
+
+void ActionHandler::acnReCalcPKExecute()
+{
+    StatusProgress progress(&window_, QStringLiteral("Пересчет в ПК"));
+    document_.recalcPickets(progress.report());
+}
+
+void ActionHandler::acnImportSkvExecute()
+{
+    // No filter of its own: the dialog shows the one another command left, or none.
+    const QString name = askOpenName();
+    if (name.isEmpty())
+        return;
+    FileBytes bytes = ReadWholeFile(toLocalPath(name));
+    if (!looksLikeTable(bytes))
+        return;
+    StatusProgress progress(&window_, QStringLiteral("Импорт выработок"));
+    if (!document_.importBoreholes(std::move(bytes.data), bytes.size, progress.report()))
+        services_.message(&window_, QStringLiteral("Файл пустой!"));
+}
+
+void ActionHandler::acnLoadPictureExecute()
+{
+    // The shared open dialog, with the filter and the name the imports left: no filter of its own.
+    const QString name = askOpenName();
+    if (name.isEmpty())
+        return;
+    pages_.radargram->loadFile(name);  // a file that fails leaves the former picture
+    window_.showWholeRadargram();
+}
+
+void ActionHandler::acnOpenProjectExecute()
+{
+    const QString name = services_.openFileName(&window_, ProjectFilter(), window_.projectPath());
+    if (!name.isEmpty())
+        window_.openProject(name);
+}
+
+void ActionHandler::acnSaveProjectExecute()
+{
+    if (window_.projectPath().isEmpty()) {
+        acnSaveProjectAsExecute();
+        return;
+    }
+    window_.saveProject(window_.projectPath());
+}
+
+void ActionHandler::acnSaveProjectAsExecute()
+{
+    const QString proposed = window_.projectPath().isEmpty() ? QStringLiteral("Интерпретация.trassel") : window_.projectPath();
+    const QString name = services_.saveFileName(&window_, proposed, ProjectFilter(), QStringLiteral("trassel"));
+    if (!name.isEmpty())
+        window_.saveProject(name);
+}
+
+void ActionHandler::acnBuildChartExecute() { document_.buildChart(); }
+
+void ActionHandler::acnBuildSkvExecute() { document_.buildSkv(); }
+
+void ActionHandler::acnPrintOverviewChartExecute()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    if (services_.printerSetup(&window_, printer))
+        pages_.diagram->print(printer);
+}
+
+void ActionHandler::acnExportChartExecute()
+{
+    const QString name = services_.saveFileName(&window_, QStringLiteral("Диаграмма.png"),
+                                                 QStringLiteral("PNG (*.png);;PDF (*.pdf)"), QStringLiteral("png"));
+    if (!name.isEmpty())
+        pages_.diagram->exportImage(name);
+}
+
+void ActionHandler::acnPlotRazrezLineExecute()
+{
+    window_.showPageByCommand(pages_.section);
+    pages_.section->applyWidth();
+}
+
+void ActionHandler::acnPlotRazrezPoligonExecute() { pages_.section->plotPolygons(); }
+
+void ActionHandler::acnExportDiagrammToJpgExecute()
+{
+    const QString name = services_.saveFileName(&window_, QStringLiteral("ГеологическаяМодель.jpg"), SectionImageFilter(),
+                                                 QStringLiteral("jpg"));
+    if (!name.isEmpty())
+        pages_.section->exportImage(name);
+}
+
+void ActionHandler::acnPlotSkvExecute() { pages_.section->plotSkv(); }
+
+void ActionHandler::acnPrintImageExecute()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    // A section is a long band: sideways sheets take more of it each.
+    printer.setPageOrientation(QPageLayout::Landscape);
+    SectionPrintPreview preview(pages_.section->printSource(), &window_);
+    preview.setOptions(pages_.section->printOptions());
+    services_.printPreview(&window_, preview, printer);
+    pages_.section->setPrintOptions(preview.options());
+}
+
+void ActionHandler::acnShowListExecute() { showWindow(fmList_, false); }
+
+void ActionHandler::tbtnWriteGroundClick() { showWindow(fmList_, false); }
+
+void ActionHandler::acnShowOptionsExecute() { showWindow(fmOptions_, true); }
+
+void ActionHandler::acnSaveOptionsExecute()
+{
+    const std::string path = optionsFile();
+    // The user's configuration folder may not exist yet on a fresh account; a file named by
+    // hand is written where it was named, or the failure is reported.
+    if (optionsPath_.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    }
+    IniFile file(path);
+    SaveOptions(file, OptionsOf(document_));
+}
+
+void ActionHandler::acnLoadOptionsExecute() { ApplyOptions(document_, LoadOptions(IniFile(optionsFile()))); }
+
+void ActionHandler::acnApplyOptionsExecute() { acnBuildChartExecute(); }
+
+void ActionHandler::acnAboutExecute() { showWindow(fmAbout_, false); }
+
+void ActionHandler::acnUndoExecute()
+{
+    if (history_.canUndo())
+        stack_.undo();
+}
+
+void ActionHandler::acnRedoExecute()
+{
+    if (history_.canRedo())
+        stack_.redo();
+}
+
+void ActionHandler::acnCopySGExecute()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(QString::fromStdString(document_.copyTable()));
+}
+
+void ActionHandler::acnPasteToSGExecute()
+{
+    StatusProgress progress(&window_, QStringLiteral("Вставить"));
+    if (!document_.pasteTable(QGuiApplication::clipboard()->text().toStdString(), progress.report()))
+        services_.message(&window_, QStringLiteral("Необходимо скопировать данные!"));
+}
+
+void ActionHandler::acnClearRangeExecute() { pages_.table->clearSelectedCells(); }
+
+void ActionHandler::acnLayerAddExecute() { document_.addLayer(); }
+
+void ActionHandler::acnLayerDeleteExecute() { document_.deleteSelectedLayer(); }
+
+void ActionHandler::acnMadeRowFirstExecute() { document_.madeRowFirst(); }
+
+void ActionHandler::acnMadeRowLastExecute() { document_.madeRowLast(); }
+
+void ActionHandler::J1Click() { document_.clearTable(); }
+
+void ActionHandler::N5Click() { document_.insertRow(); }
+
+void ActionHandler::N6Click() { document_.deleteRow(); }
+
+void ActionHandler::N1Click() { document_.insertColumn(); }
+
+void ActionHandler::N2Click() { document_.deleteColumn(); }
+
+} // namespace trassel

@@ -1,0 +1,73 @@
+#pragma once
+// What the document tells its listeners after a change, and the one set of rules that says
+// which pictures a change redraws: a correction on the diagram and a layer's point colour
+// rebuild the diagram, a layer's line or fill redraws the section and then the diagram, a
+// section parameter the section shows redraws it, and plain table edits wait for the next
+// build. Every road to a change (the command, its undo and redo, an open) meets these rules.
+#include "table/grid_editing.h"
+
+namespace trassel {
+
+enum class TableId { Depth, Boreholes };
+
+// What a change event says changed.
+struct DocumentChange {
+    enum class What {
+        Cells,           // cells of `rect` were written
+        TableShape,      // rows or columns inserted, removed or moved, the size or fixed rows changed
+        TableReplaced,   // the whole table was exchanged (an import, "Очистить", an open)
+        Settings,        // header-row count, delimiter, picket column text
+        Range,           // FirstDataRow / LastDataRow
+        Selection,       // SelCol / SelRow
+        Layers,          // layers added, removed, checked or restyled
+        DiagramParams,
+        SectionParams,
+        SectionPicture,  // the section's record changed: drawn, widened, boreholes, annotations
+        Corrected,       // a depth corrected on the diagram (told after its Cells)
+        LayerStyle,      // a layer's line or fill (told after Layers)
+        PointColor,      // a layer's point colour (told after Layers)
+        Soils,           // the soil list
+        Radargram,       // the radargram's file
+        Pages,           // the pages in front
+        DiagramBuilt,    // the diagram was built again from the table
+    };
+    What what = What::Cells;
+    TableId table = TableId::Depth;
+    CellRect rect;
+    // False for a change no picture shows (the boreholes' label offset) or one whose pictures
+    // follow otherwise (an open draws what the project had drawn).
+    bool redraws = true;
+};
+
+// The pictures a change asks to be drawn again.
+struct Redraws {
+    bool section = false;
+    bool diagram = false;
+    bool any() const { return section || diagram; }
+    Redraws& operator|=(const Redraws& other)
+    {
+        section = section || other.section;
+        diagram = diagram || other.diagram;
+        return *this;
+    }
+    bool operator==(const Redraws&) const = default;
+};
+
+inline Redraws RedrawsFor(const DocumentChange& change)
+{
+    if (!change.redraws)
+        return {};
+    switch (change.what) {
+    case DocumentChange::What::Corrected:
+    case DocumentChange::What::PointColor:
+        return {false, true};
+    case DocumentChange::What::LayerStyle:
+        return {true, true};
+    case DocumentChange::What::SectionParams:
+        return {true, false};
+    default:
+        return {};
+    }
+}
+
+} // namespace trassel

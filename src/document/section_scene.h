@@ -1,0 +1,101 @@
+#pragma once
+// The section as the document holds it: the drawing record that every drawing, "Выработки"
+// and the annotation steps go into, the canvas state that carries over from one drawing to the
+// next (the soil labels' font among it), and what has been drawn. The window, the print
+// preview, the exports and the batch renderer all show this one record.
+#include "base/progress.h"
+#include "document/workspace.h"
+#include "drawing/drawing_record.h"
+#include "section/section_renderer.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace trassel {
+
+class SurveyDocument;
+
+class SectionScene {
+public:
+    explicit SectionScene(SurveyDocument& doc);
+    SectionScene(const SectionScene&) = delete;
+    SectionScene& operator=(const SectionScene&) = delete;
+    ~SectionScene();
+
+    // The toolkit's text metrics and resource bitmaps; until they are given the scene measures
+    // text with plain metrics (enough for the core's tests, never for pictures shown to users).
+    void setServices(CanvasServices* services);
+
+    RecordingCanvas& canvas() { return *canvas_; }
+    const RecordingCanvas& canvas() const { return *canvas_; }
+    const DrawingRecord& record() const { return record_; }
+    DrawingRecord& record() { return record_; }
+
+    // Whether the section shown was drawn by "Построить разрез полигонами", and "Выработки" over it.
+    bool drawn() const { return drawn_; }
+    bool boreholesDrawn() const { return boreholesDrawn_; }
+    // Counts the drawings: an annotation belongs to the drawing it was made on.
+    std::uint64_t drawing() const { return drawing_; }
+
+    // How a redraw asked for by the document's rules is run: the window shows its progress and
+    // lets the user stop it; without a runner it runs at once.
+    using Job = std::function<void(const SectionProgress&)>;
+    using Runner = std::function<void(const Job&)>;
+    void setRunner(Runner runner) { runner_ = std::move(runner); }
+    // A redraw through the runner (a parameter, a layer style, an undo, an open).
+    void redraw();
+
+    // "Построить разрез полигонами": every checked layer of the document, the last one first. A
+    // drawing stopped through `progress` leaves the former section, annotations and all; one
+    // that fails leaves what it drew and reports. After an open, the boreholes and the
+    // annotation steps of the project are drawn over it as they were.
+    void draw(const SectionProgress& progress = {});
+    // The same over `params` and `layers` rather than the document's (a batch sheet).
+    void draw(const SectionParams& params, const std::vector<SectionLayer>& layers, const SectionProgress& progress = {});
+    // "Построить разрез": the bitmap gets the width SectionWidth, nothing is drawn.
+    void applyWidth();
+    // "Выработки": the boreholes over the section as it stands, placed by the document's
+    // parameters or by those a drawing of other rows used.
+    void plotSkv();
+    void plotSkv(const SectionParams& params);
+
+    // ---- annotation steps ----
+    // A new group for one step's marks.
+    std::uint32_t newGroup() { return ++lastGroup_; }
+    // The steps of the section shown, in the order they were made; after an open and before the
+    // section is drawn again, the project's steps that wait for it.
+    std::vector<WorkspaceAnnotation> annotations() const;
+
+    // ---- a project put in place ----
+    // What a project says about its section: whether it was drawn (with boreholes), the soil
+    // font, and the annotation steps to draw over it again.
+    struct Saved {
+        bool drawn = false;
+        bool boreholesDrawn = false;
+        FontState soilFont;
+        std::vector<WorkspaceAnnotation> annotations;
+    };
+    Saved saved() const;
+    // Takes a project's section: the font at once; drawn or not, the scene waits for the
+    // redraw that the open asks for (`redrawAfterOpen`).
+    void restore(Saved saved);
+    bool redrawAfterOpen() const { return restored_.drawn; }
+
+private:
+    void finishDrawing();
+
+    SurveyDocument* doc_;
+    DrawingRecord record_;
+    std::unique_ptr<CanvasServices> plainServices_;
+    std::unique_ptr<RecordingCanvas> canvas_;
+    Runner runner_;
+    std::uint32_t lastGroup_ = 0;
+    std::uint64_t drawing_ = 0;
+    bool drawn_ = false;
+    bool boreholesDrawn_ = false;
+    Saved restored_;  // a project's section waiting for its redraw
+};
+
+} // namespace trassel
