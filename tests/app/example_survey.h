@@ -2,7 +2,7 @@
 // A main window answering its dialogs from the test, with the example survey imported,
 // recalculated into pickets and turned into layers for the ballast, sand and loam columns.
 #include "app/mainform.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "fake_services.h"
 #include "layers/qt/layer_manager_view.h"
 #include "table/qt/string_grid_view.h"

@@ -2,7 +2,7 @@
 #include "app/action_handler.h"
 #include "app/ribbon.h"
 #include "boreholes/qt/skv.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "diagram/diagram.h"
 #include "example_survey.h"
 #include "platform/qt_canvas.h"

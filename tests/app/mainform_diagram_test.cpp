@@ -1,5 +1,5 @@
 #include "app/mainform.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "diagram/qt/chart_view.h"
 #include "example_survey.h"
 #include "layers/qt/layer_manager_view.h"

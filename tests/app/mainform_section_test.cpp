@@ -1,7 +1,7 @@
 #include "app/mainform.h"
 #include "base/error.h"
 #include "section/qt/section_page.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "widgets/style_controls.h"
 #include "example_survey.h"
 #include "layers/qt/layer_manager_view.h"

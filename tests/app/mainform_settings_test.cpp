@@ -2,7 +2,7 @@
 #include "app/mainform.h"
 #include "app/action_handler.h"
 #include "app/ribbon.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "example_survey.h"
 #include "fake_services.h"
 #include "section/qt/section_view.h"

@@ -1,5 +1,5 @@
 #include "app/mainform.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "app/undo_bridge.h"
 #include "example_survey.h"
 #include "fake_services.h"

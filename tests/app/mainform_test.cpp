@@ -1,6 +1,6 @@
 #include "app/mainform.h"
 #include "app/action_handler.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "app/ribbon.h"
 #include "widgets/style_controls.h"
 #include "dialogs/qt/about.h"

@@ -1,7 +1,7 @@
 // Workspaces in the window: an interpretation saved and opened again in a new window comes
 // back whole; damaged files, unsaved work, the recent list and dropped files.
 #include "app/mainform.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "dialogs/qt/list.h"
 #include "radargram/qt/radargram_panel.h"
 #include "example_survey.h"

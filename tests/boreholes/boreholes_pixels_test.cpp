@@ -3,7 +3,7 @@
 #include "boreholes/boreholes.h"
 #include "section/annotation_tools.h"
 #include "platform/qt_canvas.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "table/grid.h"
 
 #include <QGuiApplication>

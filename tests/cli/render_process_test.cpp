@@ -8,7 +8,7 @@
 #include "document/workspace.h"
 #include "drawing/drawing_record.h"
 #include "platform/qt_canvas.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "section/section_renderer.h"
 #include "base/numbers.h"
 

@@ -2,7 +2,7 @@
 // a list from a file and the label font.
 #include "dialogs/qt/list.h"
 
-#include "app/controls.h"
+#include "support/controls.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

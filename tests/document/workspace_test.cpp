@@ -456,7 +456,7 @@ TEST(Workspace, TablesOfRandomBytesComeBackCellForCell)
     std::mt19937 rnd(11);
     const char alphabet[] = {'\t', '\n', '\r', '\\', 'x', '0', 'a', ';', '\0', '"'};
     SurveyDocument doc;
-    // Long enough for the table text to be read by the reader's own string decoding.
+    // A table text of hundreds of kilobytes.
     Grid grid(9, 3000);
     for (int r = 0; r < grid.rowCount(); ++r) {
         for (int c = 0; c < grid.colCount(); ++c) {
@@ -494,6 +494,161 @@ TEST(Workspace, TablesOfRandomBytesComeBackCellForCell)
     std::string raw = bytes;
     raw[bytes.size() / 2] = '\x01';
     EXPECT_EQ(errorText([&] { ReadWorkspace(raw, "r"); }).rfind("Файл проекта «r» повреждён: ошибка в записи около байта ", 0), 0U);
+}
+
+// A text of exactly `length` bytes from pieces that test the writer and the reader: every
+// character JSON escapes, the cell separators, two-, three- and four-byte UTF-8, and (unless
+// `utf8`) bytes that are not UTF-8 at all, one of them at least.
+std::string GeneratedText(std::mt19937& rnd, std::size_t length, bool utf8)
+{
+    static const std::vector<std::string> kPieces = {"a", "7", " ", "\"", "\\", "/", "\t", "\n", "\r", std::string(1, '\0'),
+                                                      "\x01", "\x1f", "Ж", "€", "\xf0\x9f\x98\x80", "\\x41", "\\u0041"};
+    std::string text;
+    text.reserve(length);
+    while (text.size() < length) {
+        std::string piece = !utf8 && rnd() % 4 == 0 ? std::string(1, static_cast<char>(0x80 + rnd() % 0x80))
+                                                    : kPieces[rnd() % kPieces.size()];
+        if (piece.size() > length - text.size())
+            piece = "z";
+        text += piece;
+    }
+    if (!utf8 && length > 0)
+        text[rnd() % length] = '\xff';
+    return text;
+}
+
+// Every text a workspace keeps, each of the given length, valid UTF-8 or not, in a document
+// that uses every place a text can be: settings, table cells and row labels, layer captions
+// and series names, the diagram's step, the soil list and font, annotations, the radargram.
+struct TextsSample {
+    SurveyDocument doc;
+    std::vector<std::string> soils;
+    SectionScene::Saved section;
+    std::string radargram;
+
+    TextsSample(std::size_t length, std::uint32_t seed)
+    {
+        std::mt19937 rnd(seed);
+        bool utf8 = false;
+        auto next = [&] {
+            utf8 = !utf8;  // the fields take valid and invalid texts in turn
+            return GeneratedText(rnd, length, utf8);
+        };
+        TableSettings settings;
+        settings.delimiterText = next();
+        settings.picketColumnText = next();
+        doc.setSettings(settings);
+
+        Grid grid(4, 3);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 4; ++c)
+                grid.setCell(c, r, r == 1 && c == 2 ? std::string() : next());
+        grid.restoreFixed(1, 1);
+        doc.depthTable().swap(grid);
+        Grid boreholes(3, 2);
+        boreholes.setCell(2, 1, next());
+        doc.boreholeTable().swap(boreholes);
+
+        std::vector<LayerSnapshot> layers(2);
+        for (std::size_t i = 0; i < layers.size(); ++i) {
+            layers[i].slot = static_cast<int>(i);
+            layers[i].entry.caption = next();
+            layers[i].seriesName = next();
+            layers[i].record.DepthColumn = 2;
+            layers[i].attachedAt = static_cast<int>(i);
+        }
+        doc.replaceLayers(layers, 7);
+
+        DiagramParams p = doc.diagramParams();
+        p.VertIncrement = next();
+        doc.setDiagramParams(p);
+
+        soils = {next(), next(), next()};
+        section.soilFont.name = next();
+        WorkspaceMark text;
+        text.kind = WorkspaceMark::Kind::Text;
+        text.text = next();
+        text.font.name = next();
+        WorkspaceMark line;
+        line.b = {3, 4};
+        section.drawn = true;  // annotation steps are kept with a drawn section only
+        section.annotations = {{next(), {text, line}}, {next(), {line}}};
+        // An absolute path comes back as it was given; its folder separators are left out so that
+        // nothing in it is a "." or ".." to normalise.
+        radargram = "/" + next();
+        std::replace(radargram.begin() + 1, radargram.end(), '/', '_');
+        doc.setSoils(soils);
+        doc.section().restore(section);
+        doc.setRadargramPath(radargram);
+    }
+};
+
+TEST(Workspace, TextsOfAnyLengthAndBytesComeBackByteForByte)
+{
+    // Around the lengths where a reader could switch its way of reading strings (32 KiB of
+    // bytes written as 64 KiB of hexadecimal, 64 KiB), and far beyond them.
+    std::uint32_t seed = 1;
+    for (const std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{32'767}, std::size_t{32'768},
+                                     std::size_t{65'535}, std::size_t{65'536}, std::size_t{200'000}}) {
+        SCOPED_TRACE("texts of " + std::to_string(length) + " bytes");
+        TextsSample sample(length, seed++);
+        SurveyDocument& doc = sample.doc;
+        const std::string text = WorkspaceText(doc, "p");
+        LoadedWorkspace loaded;
+        ASSERT_EQ(errorText([&] { loaded = ReadWorkspace(text, "p"); }), "(no error)");
+        SurveyDocument& back = *loaded.document;
+
+        EXPECT_EQ(back.settings(), doc.settings());
+        EXPECT_EQ(FirstDifference(PictureOf(doc.depthTable()), PictureOf(back.depthTable())), "");
+        EXPECT_EQ(FirstDifference(PictureOf(doc.boreholeTable()), PictureOf(back.boreholeTable())), "");
+        const std::vector<LayerPicture> layers = LayersOf(back);
+        ASSERT_EQ(layers.size(), 2U);
+        for (int slot = 0; slot < 2; ++slot) {
+            EXPECT_EQ(layers[slot].caption, doc.layers().entryAt(doc.layers().positionOf(doc.layers().Layers(slot).Item)).caption);
+            EXPECT_EQ(layers[slot].seriesName, doc.chart().series(doc.layers().Layers(slot).Series).name());
+        }
+        EXPECT_EQ(back.diagramParams().VertIncrement, doc.diagramParams().VertIncrement);
+        EXPECT_TRUE(back.soils() == sample.soils);
+        const SectionScene::Saved section = back.section().saved();
+        EXPECT_EQ(section.soilFont, sample.section.soilFont);
+        EXPECT_TRUE(section.annotations == sample.section.annotations);
+        EXPECT_TRUE(back.radargramPath() == sample.radargram);
+        // Written again, the same bytes: nothing was lost or changed on the way.
+        EXPECT_TRUE(WorkspaceText(back, "p") == text);
+    }
+}
+
+TEST(Workspace, AMemberGivenTwiceIsRefusedByName)
+{
+    SurveyDocument doc;
+    BuildSample(doc);
+    PutSampleExtras(doc, "p");
+    const std::string bytes = WorkspaceText(doc, "p");
+    const std::string damaged = "Файл проекта «p» повреждён: ";
+    auto read = [](const std::string& content) { return errorText([&] { ReadWorkspace(content, "p"); }); };
+    auto insertedAfter = [&](const std::string& where, const std::string& what) {
+        std::string changed = bytes;
+        const std::size_t at = changed.find(where);
+        EXPECT_NE(at, std::string::npos) << where;
+        return changed.insert(at + where.size(), what);
+    };
+
+    // An empty table set before the real one: a reader that kept either would open a different
+    // project from the one whoever wrote the file meant.
+    EXPECT_EQ(read(insertedAfter("{", "\"tables\": {},")), damaged + "поле «tables» повторяется.");
+    EXPECT_EQ(read(insertedAfter("\"tables\": {", "\"depth\": 0,")), damaged + "поле «tables.depth» повторяется.");
+    EXPECT_EQ(read(insertedAfter("\"items\": [\n\t\t\t{", "\"caption\": \"x\",")),
+              damaged + "поле «layers.items[0].caption» повторяется.");
+    EXPECT_EQ(read(insertedAfter("\"marks\": [\n\t\t\t\t\t\t{", "\"state\": 0,")),
+              damaged + "поле «extras.annotations.steps[0].marks[0].state» повторяется.");
+    // The first repeated member is named, whatever follows.
+    EXPECT_EQ(read(insertedAfter("\"range\": {", "\"last\": 1, \"last\": 2,")), damaged + "поле «range.last» повторяется.");
+    // The same name in different objects is no repetition.
+    EXPECT_EQ(read(bytes), "(no error)");
+    // Other JSON with a member twice is still no project; a later version is told as such.
+    EXPECT_EQ(read(R"({"a": 1, "a": 2})"), "Файл «p» не является проектом Trassel.");
+    EXPECT_EQ(read(R"({"format": "trassel-workspace", "version": 9, "x": 1, "x": 2})"),
+              "Файл проекта «p» записан более новой версией программы (версия 9).");
 }
 
 TEST(Workspace, DamagedFilesAreRefusedWithTheirMessageAndChangeNothing)

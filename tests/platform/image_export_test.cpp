@@ -4,7 +4,7 @@
 #include "base/atomic_file.h"
 #include "base/error.h"
 #include "platform/qt_canvas.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 #include "platform/qt_canvas.h"
 
 #include "base/error.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 
 #include <QGuiApplication>
 

@@ -3,7 +3,7 @@
 #include "platform/qt_print_pages.h"
 
 #include "base/error.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "support/pdf_pages.h"
 
 #include <QFile>

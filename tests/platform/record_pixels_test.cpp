@@ -6,7 +6,7 @@
 #include "platform/image_export.h"
 #include "base/error.h"
 
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "section/section_renderer.h"
 #include "table/grid.h"
 #include "base/numbers.h"

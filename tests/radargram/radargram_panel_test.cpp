@@ -2,7 +2,7 @@
 // picture when they fail, and the clicks that line the section image up with the radargram.
 #include "radargram/qt/radargram_panel.h"
 
-#include "app/controls.h"
+#include "support/controls.h"
 #include "section/qt/section_view.h"
 #include "support/error_text.h"
 

@@ -3,7 +3,7 @@
 #include "section/qt/section_print_preview.h"
 
 #include "base/error.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "support/pdf_pages.h"
 
 #include <QApplication>

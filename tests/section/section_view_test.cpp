@@ -4,7 +4,7 @@
 
 #include "drawing/drawing_record.h"
 #include "platform/qt_canvas.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 #include "section/section_renderer.h"
 
 #include <QApplication>

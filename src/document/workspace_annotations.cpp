@@ -1,0 +1,246 @@
+// The section's annotation steps: taken off a drawing record, drawn back, and to JSON and back.
+#include "document/workspace_annotations.h"
+
+#include "document/workspace_text.h"
+#include "drawing/drawing_record.h"
+
+#include <algorithm>
+#include <climits>
+#include <map>
+#include <utility>
+
+namespace trassel {
+
+namespace workspace {
+
+OutJson PenJson(const PenState& pen)
+{
+    return {{"width", pen.width}, {"color", pen.color}, {"style", static_cast<int>(pen.style)}};
+}
+
+OutJson BrushJson(const BrushState& brush)
+{
+    return {{"color", brush.color}, {"style", static_cast<int>(brush.style)}};
+}
+
+OutJson FontJson(const FontState& font)
+{
+    return {{"name", TextJson(font.name)},
+            {"size", font.size},
+            {"bold", font.bold},
+            {"underline", font.underline},
+            {"color", font.color}};
+}
+
+PenState ReadPen(const Reader& in, const Json& o, const std::string& at)
+{
+    PenState pen;
+    pen.width = in.integer(o, "width", at);
+    pen.color = in.color(o, "color", at);
+    pen.style = static_cast<PenStyle>(in.integer(o, "style", at, 0, static_cast<int>(PenStyle::Dashed)));
+    return pen;
+}
+
+BrushState ReadBrush(const Reader& in, const Json& o, const std::string& at)
+{
+    BrushState brush;
+    brush.color = in.color(o, "color", at);
+    brush.style = static_cast<BrushStyle>(in.integer(o, "style", at, 0, static_cast<int>(BrushStyle::DiagCross)));
+    return brush;
+}
+
+FontState ReadFont(const Reader& in, const Json& o, const std::string& at)
+{
+    FontState font;
+    font.name = in.text(o, "name", at);
+    font.size = in.integer(o, "size", at);
+    font.bold = in.boolean(o, "bold", at);
+    font.underline = in.boolean(o, "underline", at);
+    font.color = in.color(o, "color", at);
+    return font;
+}
+
+OutJson AnnotationsJson(const std::vector<WorkspaceAnnotation>& annotations)
+{
+    std::vector<DrawState> states;
+    auto stateOf = [&](const WorkspaceMark& m) {
+        const DrawState s{m.pen, m.brush, m.font};
+        const auto it = std::find(states.begin(), states.end(), s);
+        if (it != states.end())
+            return static_cast<int>(it - states.begin());
+        states.push_back(s);
+        return static_cast<int>(states.size() - 1);
+    };
+    OutJson steps = OutJson::array();
+    for (const WorkspaceAnnotation& a : annotations) {
+        OutJson marks = OutJson::array();
+        for (const WorkspaceMark& m : a.marks) {
+            const char* kind = m.kind == WorkspaceMark::Kind::Line ? "line"
+                               : m.kind == WorkspaceMark::Kind::Text ? "text"
+                                                                     : "fillRect";
+            OutJson mark{{"kind", kind},
+                         {"state", stateOf(m)},
+                         {"a", {m.a.x, m.a.y}},
+                         {"b", {m.b.x, m.b.y}}};
+            if (m.kind == WorkspaceMark::Kind::Text)
+                mark["text"] = TextJson(m.text);
+            marks.push_back(std::move(mark));
+        }
+        steps.push_back({{"name", TextJson(a.name)}, {"marks", std::move(marks)}});
+    }
+    OutJson stateList = OutJson::array();
+    for (const DrawState& s : states)
+        stateList.push_back({{"pen", PenJson(s.pen)}, {"brush", BrushJson(s.brush)}, {"font", FontJson(s.font)}});
+    return {{"states", std::move(stateList)}, {"steps", std::move(steps)}};
+}
+
+namespace {
+
+Point ReadPoint(const Reader& in, const Json& o, const char* key, const std::string& at)
+{
+    const Json& v = in.member(o, key, at);
+    const std::string where = Reader::join(at, key);
+    if (!v.is_array() || v.size() != 2)
+        in.damaged("поле «" + where + "» должно быть парой чисел");
+    return {static_cast<int>(in.integer(v[0], where, INT_MIN, INT_MAX)),
+            static_cast<int>(in.integer(v[1], where, INT_MIN, INT_MAX))};
+}
+
+} // namespace
+
+std::vector<WorkspaceAnnotation> ReadAnnotations(const Reader& in, const Json& o, const std::string& at)
+{
+    std::vector<DrawState> states;
+    const Json& stateList = in.array(o, "states", at);
+    for (std::size_t i = 0; i < stateList.size(); ++i) {
+        const std::string where = Reader::index(at + ".states", i);
+        const Json& s = stateList[i];
+        states.push_back({ReadPen(in, in.object(s, "pen", where), where + ".pen"),
+                          ReadBrush(in, in.object(s, "brush", where), where + ".brush"),
+                          ReadFont(in, in.object(s, "font", where), where + ".font")});
+    }
+    std::vector<WorkspaceAnnotation> out;
+    const Json& steps = in.array(o, "steps", at);
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        const std::string where = Reader::index(at + ".steps", i);
+        WorkspaceAnnotation a;
+        a.name = in.text(steps[i], "name", where);
+        const Json& marks = in.array(steps[i], "marks", where);
+        for (std::size_t k = 0; k < marks.size(); ++k) {
+            const std::string mat = Reader::index(where + ".marks", k);
+            const Json& mj = marks[k];
+            WorkspaceMark m;
+            const std::string kind = in.text(mj, "kind", mat);
+            if (kind == "line")
+                m.kind = WorkspaceMark::Kind::Line;
+            else if (kind == "text")
+                m.kind = WorkspaceMark::Kind::Text;
+            else if (kind == "fillRect")
+                m.kind = WorkspaceMark::Kind::FillRect;
+            else
+                in.damaged("неизвестный вид пометки «" + kind + "» в «" + mat + "»");
+            const int state = in.integer(mj, "state", mat, 0, static_cast<long long>(states.size()) - 1);
+            m.pen = states[static_cast<std::size_t>(state)].pen;
+            m.brush = states[static_cast<std::size_t>(state)].brush;
+            m.font = states[static_cast<std::size_t>(state)].font;
+            m.a = ReadPoint(in, mj, "a", mat);
+            m.b = ReadPoint(in, mj, "b", mat);
+            if (m.kind == WorkspaceMark::Kind::Text)
+                m.text = in.text(mj, "text", mat);
+            a.marks.push_back(std::move(m));
+        }
+        out.push_back(std::move(a));
+    }
+    return out;
+}
+
+} // namespace workspace
+
+std::vector<WorkspaceAnnotation> AnnotationsOf(const DrawingRecord& record)
+{
+    std::vector<WorkspaceAnnotation> out;
+    std::map<std::uint32_t, std::size_t> byGroup;  // group -> index in `out`, in order of first appearance
+    for (const DrawOp& op : record.ops()) {
+        if (op.group == 0 || record.groupHidden(op.group))
+            continue;
+        WorkspaceMark mark;
+        switch (op.kind) {
+        case DrawOpKind::Line:
+            mark.kind = WorkspaceMark::Kind::Line;
+            break;
+        case DrawOpKind::Text:
+            mark.kind = WorkspaceMark::Kind::Text;
+            mark.text = std::string(record.text(op));
+            break;
+        case DrawOpKind::FillRect:
+            mark.kind = WorkspaceMark::Kind::FillRect;
+            break;
+        default:
+            continue;  // the annotation tools make no other operation
+        }
+        const DrawState& state = record.state(op);
+        mark.pen = state.pen;
+        mark.brush = state.brush;
+        mark.font = state.font;
+        mark.a = op.a;
+        mark.b = op.b;
+        const auto [it, added] = byGroup.emplace(op.group, out.size());
+        if (added)
+            out.emplace_back();
+        out[it->second].marks.push_back(std::move(mark));
+    }
+    // The step's name is kept by the history, not by the record: it is told by the marks' look.
+    for (WorkspaceAnnotation& a : out) {
+        const auto has = [&](auto&& pred) { return std::any_of(a.marks.begin(), a.marks.end(), pred); };
+        if (has([](const WorkspaceMark& m) { return m.kind == WorkspaceMark::Kind::Text; }))
+            a.name = "Подпись грунта";
+        else if (has([](const WorkspaceMark& m) {
+                     return m.kind == WorkspaceMark::Kind::FillRect && m.brush.color == kWhite;
+                 }))
+            a.name = "Ластик";
+        else
+            a.name = "Карандаш";
+    }
+    return out;
+}
+
+void DrawAnnotations(const std::vector<WorkspaceAnnotation>& annotations, RecordingCanvas& canvas, std::uint32_t firstGroup)
+{
+    // The canvas's own state (the soil font above all) is put back afterwards.
+    const PenState pen = canvas.pen();
+    const BrushState brush = canvas.brush();
+    const FontState font = canvas.font();
+    const Point pos = canvas.penPos();
+    auto setState = [&](const PenState& p, const BrushState& b, const FontState& f) {
+        canvas.setPenWidth(p.width);
+        canvas.setPenColor(p.color);
+        canvas.setPenStyle(p.style);
+        // A colour turns the no-fill brush solid, so the style goes second.
+        canvas.setBrushColor(b.color);
+        canvas.setBrushStyle(b.style);
+        canvas.setFont(f);
+    };
+    for (std::size_t i = 0; i < annotations.size(); ++i) {
+        canvas.setGroup(firstGroup + static_cast<std::uint32_t>(i));
+        for (const WorkspaceMark& m : annotations[i].marks) {
+            setState(m.pen, m.brush, m.font);
+            switch (m.kind) {
+            case WorkspaceMark::Kind::Line:
+                canvas.moveTo(m.a.x, m.a.y);
+                canvas.lineTo(m.b.x, m.b.y);
+                break;
+            case WorkspaceMark::Kind::Text:
+                canvas.textOut(m.a.x, m.a.y, m.text);
+                break;
+            case WorkspaceMark::Kind::FillRect:
+                canvas.fillRect(m.a.x, m.a.y, m.b.x, m.b.y);
+                break;
+            }
+        }
+    }
+    canvas.setGroup(0);
+    setState(pen, brush, font);
+    canvas.moveTo(pos.x, pos.y);
+}
+
+} // namespace trassel

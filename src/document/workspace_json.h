@@ -1,0 +1,70 @@
+#pragma once
+// Reading a workspace's JSON: the parse with every refusal told in the user's words, and typed
+// access to the members with the messages of a damaged file. Knows nothing of what the members
+// mean (that is workspace_schema).
+#include "base/progress.h"
+
+#include <nlohmann/json.hpp>
+
+#include <climits>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace trassel::workspace {
+
+using Json = nlohmann::json;
+// Written in the order given, so that the file opens with what it is and its small parts.
+using OutJson = nlohmann::ordered_json;
+
+// What every workspace file calls itself in its "format" member.
+inline constexpr const char* kFormat = "trassel-workspace";
+
+// Reads the parsed file; every fault is an Error naming the file and what is wrong where.
+class Reader {
+public:
+    Reader(std::string file, const Progress& report) : progress(report), file_(std::move(file)) {}
+
+    const Progress& progress;
+
+    const std::string& file() const { return file_; }
+    // "Файл «…» не является проектом Trassel."
+    std::string notProject() const;
+
+    [[noreturn]] void damaged(const std::string& why) const;
+
+    const Json& member(const Json& object, const char* key, const std::string& at) const;
+    const Json& object(const Json& o, const char* key, const std::string& at) const;
+    const Json& array(const Json& o, const char* key, const std::string& at) const;
+    long long integer(const Json& v, const std::string& where, long long lo, long long hi) const;
+    int integer(const Json& o, const char* key, const std::string& at, long long lo = INT_MIN, long long hi = INT_MAX) const;
+    std::uint32_t color(const Json& o, const char* key, const std::string& at) const;
+    bool boolean(const Json& o, const char* key, const std::string& at) const;
+    // A finite number, or the words "inf", "-inf" and "nan" a writer puts for the others.
+    double number(const Json& o, const char* key, const std::string& at) const;
+    // A JSON string as it is (the table texts).
+    const std::string& string(const Json& o, const char* key, const std::string& at) const;
+    // A text of any bytes, as workspace_text stores it.
+    std::string text(const Json& v, const std::string& where) const;
+    std::string text(const Json& o, const char* key, const std::string& at) const;
+
+    static std::string join(const std::string& at, const char* key) { return at.empty() ? std::string(key) : at + "." + key; }
+    static std::string index(const std::string& at, std::size_t i) { return at + "[" + std::to_string(i) + "]"; }
+
+private:
+    [[noreturn]] void outOfRange(const std::string& where, long long lo, long long hi) const;
+
+    std::string file_;
+};
+
+// The JSON of a workspace file and, when an object of it holds a member twice, the first such
+// member's place ("tables", "layers.items[1].caption"); empty when there is none. Bytes that are
+// no JSON are refused as not a project, or as damaged when they start like a workspace. Strings
+// are nlohmann-json's own, whatever their length.
+struct ParsedJson {
+    Json root;
+    std::string repeated;
+};
+ParsedJson ParseJson(std::string_view bytes, const Reader& in);
+
+} // namespace trassel::workspace
