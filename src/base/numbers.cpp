@@ -122,13 +122,21 @@ std::string_view trimBlanks(std::string_view s)
 
 } // namespace
 
-double ReadStrict(std::string_view text)
+std::optional<double> TryReadStrict(std::string_view text) noexcept
 {
     const std::string_view s = trimBlanks(text);
     double value = 0.0;
     if (s.empty() || numericPrefix(s) != s.size() || !convert(s, value))
-        throw Error("'" + std::string(text) + "' is not a valid floating point value");
+        return std::nullopt;
     return value;
+}
+
+double ReadStrict(std::string_view text)
+{
+    const std::optional<double> value = TryReadStrict(text);
+    if (!value)
+        throw Error("'" + std::string(text) + "' is not a valid floating point value");
+    return *value;
 }
 
 double ReadLenient(std::string_view text) noexcept
@@ -146,6 +154,14 @@ double ReadLenient(std::string_view text) noexcept
 
 int ReadInteger(std::string_view text)
 {
+    const std::optional<int> value = TryReadInteger(text);
+    if (!value)
+        throw Error("'" + std::string(text) + "' is not a valid integer value");
+    return *value;
+}
+
+std::optional<int> TryReadInteger(std::string_view text) noexcept
+{
     std::string_view s = trimBlanks(text);
     bool negative = false;
     if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
@@ -155,11 +171,11 @@ int ReadInteger(std::string_view text)
     long long value = 0;
     const auto res = std::from_chars(s.data(), s.data() + s.size(), value);
     if (s.empty() || !isDigit(s.front()) || res.ec != std::errc() || res.ptr != s.data() + s.size())
-        throw Error("'" + std::string(text) + "' is not a valid integer value");
+        return std::nullopt;
     if (negative)
         value = -value;
     if (value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max())
-        throw Error("'" + std::string(text) + "' is not a valid integer value");
+        return std::nullopt;
     return static_cast<int>(value);
 }
 

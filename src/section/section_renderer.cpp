@@ -157,12 +157,9 @@ struct PicketCache {
 PicketRow ReadPicketRow(std::string_view cell)
 {
     PicketRow row;
-    row.readable = true;
-    try {
-        row.strict = ReadStrict(cell);
-    } catch (const Error&) {
-        row.readable = false;
-    }
+    const std::optional<double> strict = TryReadStrict(cell);
+    row.readable = strict.has_value();
+    row.strict = strict.value_or(0.0);
     row.rounded = RoundTo(row.readable ? row.strict : ReadLenient(cell), 2);
     if (row.readable)
         row.parts = SplitPicket(row.strict, row.rounded);
@@ -299,15 +296,11 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
     for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
         if (!it->checked)
             continue;
-        double p1 = 0.0;
-        double pn = 0.0;
-        try {
-            p1 = ReadStrict(grid.cellView(it->picketColumn, params.FirstDataRow));
-            pn = ReadStrict(grid.cellView(it->picketColumn, params.LastDataRow));
-        } catch (const Error&) {
+        const std::optional<double> p1 = TryReadStrict(grid.cellView(it->picketColumn, params.FirstDataRow));
+        const std::optional<double> pn = TryReadStrict(grid.cellView(it->picketColumn, params.LastDataRow));
+        if (!p1 || !pn)
             break;
-        }
-        ComputeGeometry(params, p1, pn);
+        ComputeGeometry(params, *p1, *pn);
     }
 
     ClearRazrez(canvas, state);

@@ -175,11 +175,7 @@ int IniFile::readInteger(std::string_view section, std::string_view key, int fal
     const auto value = read(section, key);
     if (!value)
         return fallback;
-    try {
-        return ReadInteger(*value);
-    } catch (const Error&) {
-        return fallback;
-    }
+    return TryReadInteger(*value).value_or(fallback);
 }
 
 bool IniFile::readBool(std::string_view section, std::string_view key, bool fallback) const
@@ -187,11 +183,8 @@ bool IniFile::readBool(std::string_view section, std::string_view key, bool fall
     const auto value = read(section, key);
     if (!value)
         return fallback;
-    try {
-        return ReadInteger(*value) != 0;
-    } catch (const Error&) {
-        return fallback;
-    }
+    const std::optional<int> number = TryReadInteger(*value);
+    return number ? *number != 0 : fallback;
 }
 
 std::string IniFile::readString(std::string_view section, std::string_view key, std::string_view fallback) const

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <cstdlib>
 #include <string>
 
@@ -52,6 +53,32 @@ TEST(NumberReading, IntegerReadingAndItsMessage)
             EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid integer value");
         }
     }
+}
+
+TEST(NumberReading, TheQuestionFormsAnswerAsTheReadersDo)
+{
+    // Asking "is this a number?" gives what the throwing reader gives, for numbers and not.
+    for (const char* text : {" 12.5 ", "-3", "1e2", ".5", "12,5", "", "abc", "1e", "1e999999", "\t1", "99999999999", " -12 ", "3a"}) {
+        SCOPED_TRACE(text);
+        const std::optional<double> strict = TryReadStrict(text);
+        try {
+            const double thrown = ReadStrict(text);
+            ASSERT_TRUE(strict.has_value());
+            EXPECT_EQ(*strict, thrown);
+        } catch (const Error&) {
+            EXPECT_FALSE(strict.has_value());
+        }
+        const std::optional<int> integer = TryReadInteger(text);
+        try {
+            const int thrown = ReadInteger(text);
+            ASSERT_TRUE(integer.has_value());
+            EXPECT_EQ(*integer, thrown);
+        } catch (const Error&) {
+            EXPECT_FALSE(integer.has_value());
+        }
+    }
+    EXPECT_EQ(TryReadInteger("-2147483648"), std::numeric_limits<int>::min());
+    EXPECT_EQ(TryReadInteger("2147483648"), std::nullopt);
 }
 
 TEST(NumberRounding, HalvesGoToTheEvenNeighbour)

@@ -143,7 +143,7 @@ void SectionPage::writeSoil(QPoint at, const std::string& soil)
 void SectionPage::imgSectionMouseDown(QPoint at, Qt::MouseButton button)
 {
     if (tool_ == SectionTool::WriteGround) {
-        emit soilLabelRequested(at);
+        Q_EMIT soilLabelRequested(at);
         return;
     }
     // A pen or eraser stroke runs while the left button is held: one step from press to release.
@@ -201,10 +201,9 @@ SectionPrintSource SectionPage::printSource() const
         const TLayer& layer = layers.Layers(slot);
         if (!layers.isChecked(layer.Item))
             continue;
-        try {
-            source.firstPicket = ReadStrict(doc_->depthTable().cellView(layer.PicketColumn, params.FirstDataRow));
+        if (const auto first = TryReadStrict(doc_->depthTable().cellView(layer.PicketColumn, params.FirstDataRow))) {
+            source.firstPicket = *first;
             source.pixelsPerPicket = params.SX;
-        } catch (const Error&) {
         }
         break;
     }
