@@ -328,6 +328,7 @@ QWidget* TFmMainForm::buildWorkPages()
     PageControl1->addTab(tablePage, QStringLiteral("Таблица глубин"));
     boreholePage = new BoreholePage(Document, guard);
     PageControl1->addTab(boreholePage, QStringLiteral("Выработки"));
+    // An empty page, kept because the users' manuals show it between "Выработки" and "Диаграмма".
     auto* pageIsso = new QWidget;
     pageIsso->setObjectName(QStringLiteral("TabSheet2"));
     PageControl1->addTab(pageIsso, QStringLiteral("ИССО"));

@@ -1,5 +1,6 @@
 #pragma once
-// The window "Скважины", created hidden at start; it holds nothing yet.
+// The window "Скважины", created hidden at start; it holds nothing yet. Kept, empty, because
+// the users' manuals and the window list name it.
 #include <QDialog>
 
 namespace trassel {

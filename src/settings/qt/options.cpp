@@ -15,6 +15,7 @@ TFmOptions::TFmOptions(QWidget* parent) : QDialog(parent)
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setGeometry(0, 0, 265, 461);
+    // Three empty tabs, kept as the users' manuals show them; the settings sit beside them.
     for (const QString& caption : {QStringLiteral("Таблица"), QStringLiteral("Графики"), QStringLiteral("Изображения")})
         PageControl1->addTab(new QWidget, caption);
     PageControl1->setCurrentIndex(2);
