@@ -18,8 +18,11 @@ if(TRASSEL_SANITIZE)
   target_link_options(trassel_options INTERFACE -fsanitize=address,undefined)
 endif()
 
-# The Qt layers get Qt's strict string defines on top.
+# The Qt layers get Qt's strict defines on top: no implicit conversions between QString, char
+# pointers and QByteArray (each conversion says its encoding), and no plain keywords (Q_EMIT,
+# Q_SIGNALS, Q_SLOTS). Qt 6's container iterators are strict already: it has no switch for them.
 add_library(trassel_qt_options INTERFACE)
 target_link_libraries(trassel_qt_options INTERFACE trassel_options)
-target_compile_definitions(trassel_qt_options INTERFACE QT_NO_CAST_FROM_ASCII QT_USE_QSTRINGBUILDER
+target_compile_definitions(trassel_qt_options INTERFACE QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_CAST_FROM_BYTEARRAY
+                           QT_NO_KEYWORDS QT_USE_QSTRINGBUILDER
                            QT_NO_NARROWING_CONVERSIONS_IN_CONNECT QT_DISABLE_DEPRECATED_BEFORE=0x060400)

@@ -123,7 +123,7 @@ public:
     // escaped and their blanks kept as typed.
     static QString screenTipHtml(const ScreenTip& tip);
 
-signals:
+Q_SIGNALS:
     void currentChanged(int index);
 
 private:

@@ -68,7 +68,7 @@ void UndoBridge::push(std::unique_ptr<Edit> applied)
 {
     stack_->push(new EditCommand(*doc_, std::move(applied), failed_));
     enforceBudget();
-    emit changed();
+    Q_EMIT changed();
 }
 
 bool UndoBridge::canUndo() const

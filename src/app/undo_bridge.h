@@ -63,7 +63,7 @@ public:
     std::size_t historyBytes() const;
     void setBudget(std::size_t bytes) { budget_ = bytes; }
 
-signals:
+Q_SIGNALS:
     // The undo or redo possibility or the step names changed.
     void changed();
 

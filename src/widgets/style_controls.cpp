@@ -81,7 +81,7 @@ void ColorBox::setColor(std::uint32_t color)
     color_ = color;
     setCurrentIndex(index);
     if (changed)
-        emit colorChanged(color_);
+        Q_EMIT colorChanged(color_);
 }
 
 void ColorBox::chosen(int index)

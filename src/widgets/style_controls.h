@@ -21,7 +21,7 @@ public:
     // Shows `color`, adding it to the list when it is not a standard colour.
     void setColor(std::uint32_t color);
 
-signals:
+Q_SIGNALS:
     void colorChanged(std::uint32_t color);
 
 private:

@@ -54,12 +54,12 @@ TEST_F(BoreholeFormTest, CommandsSitInTheirGroupsAndTheImportUsesTheSharedDialog
     // A click on the number cell of column 1 titles the picket column; undo takes it back.
     form->document().writeCell(TableId::Boreholes, 1, 1, "Пикет");
     const std::string title = skv.cell(1, 1);
-    emit test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(1, 0);
+    Q_EMIT test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(1, 0);
     EXPECT_EQ(skv.cell(1, 1), "ПК");
     const std::string third = skv.cell(3, 1);
     const int steps = form->undoStack()->count();
-    emit test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(3, 0);
-    emit test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(0, 4);
+    Q_EMIT test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(3, 0);
+    Q_EMIT test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(0, 4);
     EXPECT_EQ(skv.cell(3, 1), third);  // elsewhere nothing is written
     EXPECT_EQ(form->undoStack()->count(), steps);
     test::Action(form.get(), "acnUndo")->trigger();

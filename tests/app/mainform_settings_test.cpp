@@ -146,7 +146,7 @@ TEST_F(SettingsFormTest, TheSoilListsFontBecomesTheSectionCanvasFont)
     font.size = 14;
     font.bold = true;
     font.color = 0x0000FF;
-    emit list.fontChosen(font);
+    Q_EMIT list.fontChosen(font);
     EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->canvas().font(), font);
     test::Action(form.get(), "acnShowList")->trigger();
     EXPECT_TRUE(list.isVisible());
@@ -173,12 +173,12 @@ TEST_F(AnnotationFormTest, LabelsPenAndEraserAreUndoableAndVanishWithTheNextDraw
     test::Control<QToolButton>(form.get(), "tbtnWriteGround")->click();
     EXPECT_TRUE(list.isVisible());
     EXPECT_FALSE(test::Control<QToolButton>(form.get(), "tbtnCursor")->isChecked());
-    emit image->mousePressed(QPoint(100, 40), Qt::LeftButton);
+    Q_EMIT image->mousePressed(QPoint(100, 40), Qt::LeftButton);
     EXPECT_EQ(services.informations, QStringList{QStringLiteral("Подпись грунтов|Выберете название грунта из списка")});
     EXPECT_EQ(page.image(), drawn);
     list.lbxGrunts->setCurrentRow(1);
     const std::string soil = list.selectedSoil().toStdString();
-    emit image->mousePressed(QPoint(100, 40), Qt::RightButton);  // any button writes
+    Q_EMIT image->mousePressed(QPoint(100, 40), Qt::RightButton);  // any button writes
     EXPECT_NE(page.image(), drawn);
     EXPECT_EQ(page.image().pixel(100, 40) & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(test::Action(form.get(), "acnUndo")->text(), QStringLiteral("Отменить: Подпись грунта"));
@@ -189,20 +189,20 @@ TEST_F(AnnotationFormTest, LabelsPenAndEraserAreUndoableAndVanishWithTheNextDraw
 
     // A pen stroke from press to release is one step.
     test::Control<QToolButton>(form.get(), "tbtnPen")->click();
-    emit image->mouseMoved(QPoint(200, 100), Qt::NoButton);
-    emit image->mousePressed(QPoint(200, 100), Qt::LeftButton);
-    emit image->mouseMoved(QPoint(260, 130), Qt::LeftButton);
-    emit image->mouseMoved(QPoint(300, 100), Qt::LeftButton);
-    emit image->mouseReleased(QPoint(300, 100), Qt::LeftButton);
+    Q_EMIT image->mouseMoved(QPoint(200, 100), Qt::NoButton);
+    Q_EMIT image->mousePressed(QPoint(200, 100), Qt::LeftButton);
+    Q_EMIT image->mouseMoved(QPoint(260, 130), Qt::LeftButton);
+    Q_EMIT image->mouseMoved(QPoint(300, 100), Qt::LeftButton);
+    Q_EMIT image->mouseReleased(QPoint(300, 100), Qt::LeftButton);
     // The pen is still the thin dashed one of the section's guide lines: its first dash is black.
     EXPECT_EQ(page.image().pixel(201, 100) & 0xFFFFFF, 0u);
     EXPECT_EQ(canvas.pen().color, kBlack);
     // The eraser, and the buttons as one group that the eraser alone can leave empty.
     test::Control<QToolButton>(form.get(), "tbtnLastik")->click();
     EXPECT_FALSE(test::Control<QToolButton>(form.get(), "tbtnPen")->isChecked());
-    emit image->mousePressed(QPoint(260, 130), Qt::LeftButton);
-    emit image->mouseMoved(QPoint(260, 130), Qt::LeftButton);
-    emit image->mouseReleased(QPoint(260, 130), Qt::LeftButton);
+    Q_EMIT image->mousePressed(QPoint(260, 130), Qt::LeftButton);
+    Q_EMIT image->mouseMoved(QPoint(260, 130), Qt::LeftButton);
+    Q_EMIT image->mouseReleased(QPoint(260, 130), Qt::LeftButton);
     EXPECT_EQ(page.image().pixel(250, 120) & 0xFFFFFF, 0xFFFFFFu);
     test::Control<QToolButton>(form.get(), "tbtnLastik")->click();
     EXPECT_FALSE(test::Control<QToolButton>(form.get(), "tbtnLastik")->isChecked());

@@ -85,7 +85,7 @@ TEST(SoilListWindow, ContextMenuItemsInOrder)
 
     // A right click on the list opens that menu.
     list.show();
-    emit list.lbxGrunts->customContextMenuRequested(QPoint(10, 10));
+    Q_EMIT list.lbxGrunts->customContextMenuRequested(QPoint(10, 10));
     EXPECT_TRUE(menu->isVisible());
     menu->hide();
 }

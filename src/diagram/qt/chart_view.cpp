@@ -275,7 +275,7 @@ void ChartView::pressed(QMouseEvent* event)
     if (syncQueued_)
         syncFromModel();
     if (const std::optional<ChartHit> hit = pointAt(event->position())) {
-        emit clickSeries(hit->series, static_cast<int>(hit->index), event->button());
+        Q_EMIT clickSeries(hit->series, static_cast<int>(hit->index), event->button());
         // A drag that starts here pans from the ranges the click has just produced.
         if (syncQueued_)
             syncFromModel();
@@ -285,7 +285,7 @@ void ChartView::pressed(QMouseEvent* event)
 void ChartView::keyPressEvent(QKeyEvent* event)
 {
     const DiagramKey key = diagramKeyFor(event->key());
-    emit keyDown(key);
+    Q_EMIT keyDown(key);
     if (key != DiagramKey::Other)
         event->accept();   // arrows and Delete belong to the diagram, not to scrolling parents
     else

@@ -4,7 +4,21 @@
 #include "chart/chart_model.h"
 #include "diagram/diagram.h"
 
+// The plotting library's header still uses Qt's plain keywords, which the project switches off
+// (QT_NO_KEYWORDS) so that `emit`, `signals`, `slots` and `foreach` never clash with other code.
+#ifdef QT_NO_KEYWORDS
+#define signals Q_SIGNALS
+#define slots Q_SLOTS
+#define emit Q_EMIT
+#define foreach Q_FOREACH
 #include <qcustomplot.h>
+#undef signals
+#undef slots
+#undef emit
+#undef foreach
+#else
+#include <qcustomplot.h>
+#endif
 
 #include <cstddef>
 #include <cstdint>
@@ -52,7 +66,7 @@ public:
     static DiagramKey diagramKeyFor(int qtKey);
     static ChartButton buttonFor(Qt::MouseButton button);
 
-signals:
+Q_SIGNALS:
     // A press over a point: the series, the point's index in X order, the button.
     void clickSeries(int series, int index, Qt::MouseButton button);
     // A key pressed while the chart has the focus, as a virtual-key code.

@@ -39,7 +39,7 @@ void DiagramPage::chtOverviewChartKeyDown(DiagramKey key)
 {
     // The key handler reports nothing: a cell that is not a number simply stops it.
     if (const std::optional<Correction> correction = doc_->chartKeyDown(key))
-        emit corrected(QString::fromStdString(DescribeCorrection(doc_->layers(), *correction)));
+        Q_EMIT corrected(QString::fromStdString(DescribeCorrection(doc_->layers(), *correction)));
 }
 
 void DiagramPage::chtOverviewChartClickSeries(int series, int index, Qt::MouseButton button)

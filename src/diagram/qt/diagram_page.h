@@ -32,7 +32,7 @@ public:
     // extension, naming the kinds there are, and with the system's reason when it cannot write.
     void exportImage(const QString& path);
 
-signals:
+Q_SIGNALS:
     // A key changed a cell: what it did, for the status bar.
     void corrected(const QString& text);
 

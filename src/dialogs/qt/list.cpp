@@ -290,7 +290,7 @@ void TFmList::piFontClick()
     palette.setColor(QPalette::Text, chosen->color);
     lbxGrunts->setPalette(palette);
 
-    emit fontChosen(CanvasFontOf(*chosen));
+    Q_EMIT fontChosen(CanvasFontOf(*chosen));
 }
 
 FontState CanvasFontOf(const ChosenFont& chosen)

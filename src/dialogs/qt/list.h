@@ -91,7 +91,7 @@ public:
     void piDeleteClick();
     void piFontClick();
 
-signals:
+Q_SIGNALS:
     // The font chosen in "Шрифт", for the canvas of the section bitmap: the soil labels are
     // written in it.
     void fontChosen(const trassel::FontState& font);

@@ -91,7 +91,7 @@ void LayerManagerView::onItemChanged(QTreeWidgetItem* item, int column)
     else
         manager_->setChecked(id, checked);
     updating_ = false;
-    emit entryCheckChanged(id, checked);
+    Q_EMIT entryCheckChanged(id, checked);
 }
 
 void LayerManagerView::onSelectionChanged()
@@ -111,9 +111,9 @@ void LayerManagerView::onSelectionChanged()
         manager_->clearSelection();
     updating_ = false;
     if (before)
-        emit entrySelectionChanged(*before, false);
+        Q_EMIT entrySelectionChanged(*before, false);
     if (after)
-        emit entrySelectionChanged(*after, true);
+        Q_EMIT entrySelectionChanged(*after, true);
 }
 
 } // namespace trassel

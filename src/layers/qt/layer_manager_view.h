@@ -27,7 +27,7 @@ public:
     // undoable step) instead of straight to the manager.
     void setCheckHandler(std::function<void(EntryId, bool)> handler) { checkHandler_ = std::move(handler); }
 
-signals:
+Q_SIGNALS:
     void entryCheckChanged(int entry, bool checked);
     // An entry became selected or lost the selection; a move of the selection reports the
     // entry that lost it first.

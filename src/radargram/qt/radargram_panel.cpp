@@ -63,7 +63,7 @@ void RadargramImage::mousePressEvent(QMouseEvent* event)
 void RadargramImage::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
+        Q_EMIT clicked();
 }
 
 RadargramBox::RadargramBox(QWidget* parent)
@@ -111,7 +111,7 @@ void RadargramBox::mouseReleaseEvent(QMouseEvent* event)
     // Presses and releases on the margin around the image and on the box beyond it reach the
     // box through its viewport.
     if (event->button() == Qt::LeftButton && viewport()->rect().contains(event->position().toPoint()))
-        emit clicked();
+        Q_EMIT clicked();
 }
 
 RadargramPanel::RadargramPanel(QWidget* parent) : QWidget(parent)
@@ -137,8 +137,8 @@ RadargramPanel::RadargramPanel(QWidget* parent) : QWidget(parent)
     imgRadarogramma = scrbxRadarogramma->image();
     layout->addWidget(scrbxRadarogramma, 1);
 
-    connect(imgRadarogramma, &RadargramImage::clicked, this, [this] { emit alignRequested(imageLeft()); });
-    connect(scrbxRadarogramma, &RadargramBox::clicked, this, [this] { emit alignRequested(imageLeft()); });
+    connect(imgRadarogramma, &RadargramImage::clicked, this, [this] { Q_EMIT alignRequested(imageLeft()); });
+    connect(scrbxRadarogramma, &RadargramBox::clicked, this, [this] { Q_EMIT alignRequested(imageLeft()); });
 }
 
 void RadargramPanel::setPicture(QImage image)
@@ -188,7 +188,7 @@ void RadargramPanel::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    QMetaObject::invokeMethod(this, [this, path] { emit fileDropped(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, [this, path] { Q_EMIT fileDropped(path); }, Qt::QueuedConnection);
 }
 
 } // namespace trassel

@@ -23,7 +23,7 @@ public:
     void setPicture(QImage image);
     const QImage& picture() const { return picture_; }
 
-signals:
+Q_SIGNALS:
     void clicked();
 
 protected:
@@ -48,7 +48,7 @@ public:
 
     static constexpr int kImageOffset = 3;
 
-signals:
+Q_SIGNALS:
     void clicked();
 
 protected:
@@ -87,7 +87,7 @@ public:
     // imgRadarogramma's left edge in the visible part of the box: 3, less the scrolled distance.
     int imageLeft() const;
 
-signals:
+Q_SIGNALS:
     // A click on the picture or on the free area of the box, with imageLeft().
     void alignRequested(int left);
     // A local file was dropped on the panel; sent after the drop has finished, so that a long

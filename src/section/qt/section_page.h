@@ -80,7 +80,7 @@ public:
     void imgSectionMouseMove(QPoint at, Qt::MouseButtons buttons);
     void imgSectionMouseUp(QPoint at, Qt::MouseButton button);
 
-signals:
+Q_SIGNALS:
     // A press with "Подписи" down: the window writes the soil chosen in the soil list.
     void soilLabelRequested(QPoint at);
 

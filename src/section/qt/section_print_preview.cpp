@@ -103,7 +103,7 @@ SectionPrintControls::SectionPrintControls(const SectionPrintSource& source, QWi
     setOptions(SectionPrintOptions{});
     connect(cbPrintFit, &QComboBox::currentIndexChanged, this, [this] {
         updateEnabled();
-        emit optionsChanged();
+        Q_EMIT optionsChanged();
     });
     connect(seHorizontalScale, &QSpinBox::valueChanged, this, &SectionPrintControls::optionsChanged);
     connect(seVerticalScale, &QSpinBox::valueChanged, this, &SectionPrintControls::optionsChanged);

@@ -26,7 +26,7 @@ public:
     // Shows the options without announcing them; scales of 0 show the section's own.
     void setOptions(const SectionPrintOptions& options);
 
-signals:
+Q_SIGNALS:
     // The user changed the fit or a scale.
     void optionsChanged();
 

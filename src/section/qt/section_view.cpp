@@ -125,17 +125,17 @@ void SectionImage::paintEvent(QPaintEvent* event)
 
 void SectionImage::mousePressEvent(QMouseEvent* event)
 {
-    emit mousePressed(event->position().toPoint(), event->button());
+    Q_EMIT mousePressed(event->position().toPoint(), event->button());
 }
 
 void SectionImage::mouseMoveEvent(QMouseEvent* event)
 {
-    emit mouseMoved(event->position().toPoint(), event->buttons());
+    Q_EMIT mouseMoved(event->position().toPoint(), event->buttons());
 }
 
 void SectionImage::mouseReleaseEvent(QMouseEvent* event)
 {
-    emit mouseReleased(event->position().toPoint(), event->button());
+    Q_EMIT mouseReleased(event->position().toPoint(), event->button());
 }
 
 SectionView::SectionView(QWidget* parent)

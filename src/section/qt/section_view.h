@@ -35,7 +35,7 @@ public:
     static constexpr int kTileWidth = 512;
     static constexpr std::size_t kMaxTiles = 48;
 
-signals:
+Q_SIGNALS:
     void mousePressed(QPoint pos, Qt::MouseButton button);
     // Sent for every move over the image, with or without a button held.
     void mouseMoved(QPoint pos, Qt::MouseButtons buttons);

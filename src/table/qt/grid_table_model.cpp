@@ -71,11 +71,11 @@ void GridTableModel::refresh()
         endRemoveColumns();
     }
     if (rows_ > 0 && cols_ > 0)
-        emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), {Qt::DisplayRole, Qt::EditRole});
+        Q_EMIT dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1), {Qt::DisplayRole, Qt::EditRole});
     if (cols_ > 0)
-        emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+        Q_EMIT headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
     if (rows_ > 0)
-        emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
+        Q_EMIT headerDataChanged(Qt::Vertical, 0, rows_ - 1);
 }
 
 int GridTableModel::rowCount(const QModelIndex& parent) const
@@ -108,12 +108,12 @@ bool GridTableModel::setData(const QModelIndex& index, const QVariant& value, in
     const QByteArray utf8 = value.toString().toUtf8();
     if (writer_) {
         writer_(col, row, utf8.toStdString());
-        emit cellEdited(col, row);
+        Q_EMIT cellEdited(col, row);
         return true;
     }
     grid_->setCell(col, row, std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-    emit dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
-    emit cellEdited(col, row);
+    Q_EMIT dataChanged(index, index, {Qt::DisplayRole, Qt::EditRole});
+    Q_EMIT cellEdited(col, row);
     return true;
 }
 

@@ -64,7 +64,7 @@ public:
     ReadStats readStats() const { return stats_; }
     void resetReadStats() { stats_ = ReadStats(); }
 
-signals:
+Q_SIGNALS:
     // A cell was written through the model (by the cell editor), in grid coordinates.
     void cellEdited(int col, int row);
 

@@ -54,17 +54,17 @@ protected:
         }
         if (state() != QAbstractItemView::EditingState) {
             if (event->matches(QKeySequence::Copy)) {
-                emit owner_->copyRequested();
+                Q_EMIT owner_->copyRequested();
                 event->accept();
                 return;
             }
             if (event->matches(QKeySequence::Paste)) {
-                emit owner_->pasteRequested();
+                Q_EMIT owner_->pasteRequested();
                 event->accept();
                 return;
             }
             if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::NoModifier) {
-                emit owner_->deleteRequested();
+                Q_EMIT owner_->deleteRequested();
                 event->accept();
                 return;
             }
@@ -244,16 +244,16 @@ void StringGridView::configureViews()
 
     // Fixed-cell clicks, in grid coordinates.
     connect(columnHeader, &QHeaderView::sectionClicked, this,
-            [this](int section) { emit fixedCellClicked(GridTableModel::gridColumn(section), 0); });
+            [this](int section) { Q_EMIT fixedCellClicked(GridTableModel::gridColumn(section), 0); });
     connect(top_->verticalHeader(), &QHeaderView::sectionClicked, this,
-            [this](int section) { emit fixedCellClicked(0, headerModel_->gridRow(section)); });
+            [this](int section) { Q_EMIT fixedCellClicked(0, headerModel_->gridRow(section)); });
     connect(top_, &QTableView::clicked, this, [this](const QModelIndex& index) {
-        emit fixedCellClicked(GridTableModel::gridColumn(index.column()), headerModel_->gridRow(index.row()));
+        Q_EMIT fixedCellClicked(GridTableModel::gridColumn(index.column()), headerModel_->gridRow(index.row()));
     });
     corner_ = top_->findChild<QAbstractButton*>();
     if (corner_) {
         corner_->installEventFilter(this);
-        connect(corner_, &QAbstractButton::clicked, this, [this] { emit fixedCellClicked(0, 0); });
+        connect(corner_, &QAbstractButton::clicked, this, [this] { Q_EMIT fixedCellClicked(0, 0); });
     }
 
     connect(body_->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -270,7 +270,7 @@ void StringGridView::reportCellSelected(const QModelIndex& index)
     if (!index.isValid())
         return;
     editingOption_ = false;
-    emit cellSelected(GridTableModel::gridColumn(index.column()), bodyModel_->gridRow(index.row()));
+    Q_EMIT cellSelected(GridTableModel::gridColumn(index.column()), bodyModel_->gridRow(index.row()));
 }
 
 QTableView* StringGridView::bodyView() const
@@ -503,7 +503,7 @@ void StringGridView::watchRowNumberClick(QEvent* event)
         // A release that ends a drag has moved the row; only a press and release on the same
         // number without a move is a click.
         if (section >= 0 && section == pressedRowNumber_ && !rowDraggedSincePress_)
-            emit fixedCellClicked(0, bodyModel_->gridRow(section));
+            Q_EMIT fixedCellClicked(0, bodyModel_->gridRow(section));
         pressedRowNumber_ = -1;
     }
 }

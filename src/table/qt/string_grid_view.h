@@ -108,7 +108,7 @@ public:
     void setCellWriter(const std::function<void(int, int, const std::string&)>& writer);
     void setLineMover(const std::function<void(bool, int, int)>& mover);
 
-signals:
+Q_SIGNALS:
     // The current cell changed (mouse, keyboard or program); grid coordinates.
     void cellSelected(int col, int row);
     // A fixed cell (numbering row or column, header row or the corner) was clicked.
