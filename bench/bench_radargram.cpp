@@ -127,7 +127,7 @@ const QString& plannedRadargramFile()
                 line[x] = static_cast<uchar>(x >> 12);
         }
         QImageWriter writer(file, "png");
-        writer.setQuality(90);  // light compression: the file is made quickly
+        writer.setQuality(80);  // the lightest compression: the file is made quickly
         if (!writer.write(image))
             qFatal("cannot write the benchmark's planned radargram");
         return file;
