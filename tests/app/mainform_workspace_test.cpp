@@ -285,6 +285,7 @@ TEST_F(WorkspaceFormTest, AReadOnlyFileIsReplacedOnlyOnceTheUserSaysSo)
 
     // A file the user may write needs no question.
     ASSERT_TRUE(QFile::setPermissions(project, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(table, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     test::Action(form.get(), "acnSaveProject")->trigger();
     EXPECT_EQ(services.confirmations.size(), 4);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
