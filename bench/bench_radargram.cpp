@@ -6,6 +6,10 @@
 // picture_bytes is what the picture takes in memory, which stays one byte a pixel.
 // BM_PaintVisiblePart paints the part of imgRadarogramma a window shows, far into the picture:
 // its cost follows the window, not the picture.
+// BM_LoadPlannedRadargram reads the largest radargram the program plans for, 1,000,000 x 1,000
+// in greyscale (1 GB at one byte a pixel, which Qt's decoders alone refuse: they count four
+// bytes a pixel against their limit); peak_MB is the memory the reading takes at its peak
+// above the process before it, picture_MB the picture's own.
 #include "radargram/qt/radargram_image.h"
 #include "radargram/qt/radargram_panel.h"
 
@@ -17,8 +21,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QImageWriter>
+
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <string>
 
 using namespace trassel;
 
@@ -100,5 +109,62 @@ void BM_PaintVisiblePart(benchmark::State& state)
     state.counters["window_px"] = static_cast<double>(visible.width()) * visible.height();
 }
 BENCHMARK(BM_PaintVisiblePart)->Unit(benchmark::kMicrosecond);
+
+constexpr int kPlannedWidth = 1'000'000;
+
+// Bands along the line, cheap to make at a billion pixels.
+const QString& plannedRadargramFile()
+{
+    static const QString path = [] {
+        const QString file = QDir::temp().filePath(QStringLiteral("trassel_bench_radargram_1e6.png"));
+        QImage image(kPlannedWidth, kHeight, QImage::Format_Grayscale8);
+        if (image.isNull())
+            qFatal("no memory for the benchmark's radargram");
+        for (int y = 0; y < kHeight; ++y) {
+            uchar* line = image.scanLine(y);
+            std::memset(line, 128 + static_cast<int>(90.0 * std::sin(y / 4.0) * std::exp(-y / 600.0)), kPlannedWidth);
+            for (int x = y % 97; x < kPlannedWidth; x += 97)
+                line[x] = static_cast<uchar>(x >> 12);
+        }
+        QImageWriter writer(file, "png");
+        writer.setQuality(80);  // the lightest compression: the file is made quickly
+        if (!writer.write(image))
+            qFatal("cannot write the benchmark's planned radargram");
+        return file;
+    }();
+    return path;
+}
+
+long statusKb(const char* key)
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stol(line.substr(std::strlen(key)));
+    return 0;
+}
+
+void BM_LoadPlannedRadargram(benchmark::State& state)
+{
+    const QString& file = plannedRadargramFile();
+    double peak = 0;
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+        const long before = statusKb("VmRSS:");
+        {
+            const QImage image = LoadRadargram(file);
+            bytes = image.sizeInBytes();
+            if (image.format() != QImage::Format_Grayscale8)
+                state.SkipWithError("the picture was converted");
+            benchmark::DoNotOptimize(image.constBits());
+        }
+        peak = static_cast<double>(statusKb("VmHWM:") - before) / 1024.0;
+    }
+    state.counters["picture_MB"] = static_cast<double>(bytes) / (1024.0 * 1024.0);
+    state.counters["peak_MB"] = peak;
+}
+BENCHMARK(BM_LoadPlannedRadargram)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 } // namespace

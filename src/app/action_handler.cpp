@@ -183,9 +183,12 @@ void ActionHandler::acnExportTableExecute()
                                                  QStringLiteral("txt"));
     if (name.isEmpty())
         return;
+    const std::optional<ReadOnlyTarget> readOnly = AskOverwriteReadOnly(services_, &window_, name);
+    if (!readOnly)
+        return;
     {
         StatusProgress progress(&window_, QStringLiteral("Экспорт таблицы"));
-        ExportGridToTextFile(document_.depthTable(), toLocalPath(name), progress.report());
+        ExportGridToTextFile(document_.depthTable(), toLocalPath(name), progress.report(), *readOnly);
     }
     services_.information(&window_, QStringLiteral("Экспорт таблицы"), QStringLiteral("Таблица успешно экспортирована"));
 }
@@ -233,15 +236,18 @@ void ActionHandler::acnSaveProjectExecute()
         acnSaveProjectAsExecute();
         return;
     }
-    window_.saveProject(window_.projectPath());
+    if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, window_.projectPath()))
+        window_.saveProject(window_.projectPath(), *readOnly);
 }
 
 void ActionHandler::acnSaveProjectAsExecute()
 {
     const QString proposed = window_.projectPath().isEmpty() ? QStringLiteral("Интерпретация.trassel") : window_.projectPath();
     const QString name = services_.saveFileName(&window_, proposed, ProjectFilter(), QStringLiteral("trassel"));
-    if (!name.isEmpty())
-        window_.saveProject(name);
+    if (name.isEmpty())
+        return;
+    if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name))
+        window_.saveProject(name, *readOnly);
 }
 
 void ActionHandler::acnBuildChartExecute() { document_.buildChart(); }
@@ -260,8 +266,10 @@ void ActionHandler::acnExportChartExecute()
 {
     const QString name = services_.saveFileName(&window_, QStringLiteral("Диаграмма.png"),
                                                  QStringLiteral("PNG (*.png);;PDF (*.pdf)"), QStringLiteral("png"));
-    if (!name.isEmpty())
-        pages_.diagram->exportImage(name);
+    if (name.isEmpty())
+        return;
+    if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name))
+        pages_.diagram->exportImage(name, *readOnly);
 }
 
 void ActionHandler::acnPlotRazrezLineExecute()
@@ -276,8 +284,10 @@ void ActionHandler::acnExportDiagrammToJpgExecute()
 {
     const QString name = services_.saveFileName(&window_, QStringLiteral("ГеологическаяМодель.jpg"), SectionImageFilter(),
                                                  QStringLiteral("jpg"));
-    if (!name.isEmpty())
-        pages_.section->exportImage(name);
+    if (name.isEmpty())
+        return;
+    if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name))
+        pages_.section->exportImage(name, *readOnly);
 }
 
 void ActionHandler::acnPlotSkvExecute() { pages_.section->plotSkv(); }
@@ -308,7 +318,10 @@ void ActionHandler::acnSaveOptionsExecute()
         std::error_code ec;
         std::filesystem::create_directories(PathFromUtf8(path).parent_path(), ec);
     }
-    IniFile file(path);
+    const std::optional<ReadOnlyTarget> readOnly = AskOverwriteReadOnly(services_, &window_, fromLocalPath(path));
+    if (!readOnly)
+        return;
+    IniFile file(path, *readOnly);
     SaveOptions(file, OptionsOf(document_));
 }
 

@@ -67,7 +67,7 @@ public:
 
     // ---- workspaces ----
     // Writes the whole interpretation to `path`; the work counts as saved from then on.
-    void saveProject(const QString& path);
+    void saveProject(const QString& path, ReadOnlyTarget readOnly = ReadOnlyTarget::Refuse);
     // Asks first about unsaved work, then replaces the work by the project's; a file that
     // cannot be read leaves everything as it was.
     void openProject(const QString& path);

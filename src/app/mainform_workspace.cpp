@@ -75,11 +75,11 @@ bool TFmMainForm::confirmDiscard()
     return UndoStack->isClean();
 }
 
-void TFmMainForm::saveProject(const QString& path)
+void TFmMainForm::saveProject(const QString& path, ReadOnlyTarget readOnly)
 {
     {
         StatusProgress progress(this, QStringLiteral("Сохранение проекта"));
-        SaveWorkspace(toLocalPath(path), Document, progress.report());
+        SaveWorkspace(toLocalPath(path), Document, progress.report(), readOnly);
     }
     UndoStack->setClean();
     projectPath_ = path;

@@ -1,8 +1,10 @@
 #include "app/ui_services.h"
 
+#include "platform/qt_text.h"
 #include "section/qt/section_print_preview.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QPushButton>
 #include <QSettings>
 #include <QFileDialog>
@@ -93,6 +95,16 @@ void DialogServices::setRecentProjects(const QStringList& paths)
 {
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Trassel"), QStringLiteral("recent"));
     settings.setValue(QStringLiteral("projects"), paths);
+}
+
+std::optional<ReadOnlyTarget> AskOverwriteReadOnly(UiServices& services, QWidget* parent, const QString& path)
+{
+    if (CheckTargetAccess(toLocalPath(path)) != TargetAccess::ReadOnly)
+        return ReadOnlyTarget::Refuse;
+    if (!services.confirm(parent, QStringLiteral("Файл доступен только для чтения: ") + QDir::toNativeSeparators(path) +
+                                      QStringLiteral("\nПерезаписать его?")))
+        return std::nullopt;
+    return ReadOnlyTarget::Overwrite;
 }
 
 } // namespace trassel

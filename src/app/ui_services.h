@@ -1,8 +1,12 @@
 #pragma once
 // The dialogs and message boxes the commands use, behind one small interface so that the
 // GUI tests can answer them without a person at the screen.
+#include "base/atomic_file.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 class QPrinter;
 class QWidget;
@@ -38,6 +42,11 @@ public:
     virtual QStringList recentProjects() = 0;
     virtual void setRecentProjects(const QStringList& paths) = 0;
 };
+
+// Before a save to `path`: a read-only file of the user's there is replaced only if the user
+// says yes to the question; nothing when the user says no (the save does not happen). Any
+// other target needs no question (a file that is not the user's is refused by the writer).
+std::optional<ReadOnlyTarget> AskOverwriteReadOnly(UiServices& services, QWidget* parent, const QString& path);
 
 // The real dialogs.
 class DialogServices : public UiServices {

@@ -8,6 +8,8 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 
@@ -30,6 +32,7 @@ namespace {
 constexpr std::size_t kWriteBuffer = std::size_t{1} << 20;
 
 std::string reason(int err) { return std::strerror(err); }
+
 
 [[noreturn]] void failRead(const std::string& path, int err)
 {
@@ -63,6 +66,19 @@ ssize_t crtWrite(int fd, const void* data, std::size_t size)
 }
 int crtCommit(int fd) { return ::_commit(fd); }
 int crtClose(int fd) { return ::_close(fd); }
+
+// The Windows errors of a replacement, in the words WriteFailureReason uses for their errno.
+int errnoOfWindowsError(DWORD code)
+{
+    switch (code) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return ENOSPC;
+    case ERROR_WRITE_PROTECT: return EROFS;
+    case ERROR_ACCESS_DENIED: return EACCES;
+    case ERROR_PATH_NOT_FOUND: return ENOENT;
+    default: return 0;
+    }
+}
 #endif
 
 #ifndef _WIN32
@@ -129,34 +145,99 @@ FileSystemCalls& fileSystemCalls()
 #ifdef _WIN32
     static FileSystemCalls calls{&crtWrite, &crtCommit, &crtClose};
 #else
-    static FileSystemCalls calls{&::write, &::fsync, &::close};
+    static FileSystemCalls calls{&::write, &::fsync, &::close, &::mkstemp};
 #endif
     return calls;
 }
 
-FileBytes ReadWholeFile(const std::string& path)
+std::string WriteFailureReason(int err)
 {
-    // Opened without waiting, so that a FIFO with no writer cannot hang the command; it is
-    // refused just below as not a regular file.
-    Descriptor file;
+    // The system's words follow its language, which on many machines is not the user's.
+    switch (err) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return "на диске недостаточно места";
+    case EROFS:
+        return "файловая система доступна только для чтения";
+    case EACCES:
+    case EPERM:
+        return "нет прав на запись";
+    case ENOENT:
+    case ENOTDIR:
+        return "папка не существует";
+    default:
+        return reason(err);
+    }
+}
+
+TargetAccess ClassifyTarget(bool mayChangeMode, bool writeBit, bool systemAllowsWrite)
+{
+    // The owner (or the superuser) could make the file writable, so replacing it is the user's
+    // choice; anyone else replacing a file they may not write would take it over.
+    if (mayChangeMode)
+        return writeBit ? TargetAccess::Writable : TargetAccess::ReadOnly;
+    return systemAllowsWrite ? TargetAccess::Writable : TargetAccess::Protected;
+}
+
+namespace {
+#ifndef _WIN32
+TargetAccess accessOf(const std::string& target, const struct stat& st)
+{
+    const uid_t user = ::geteuid();
+    const bool superuser = user == 0;
+    bool writeBit = false;
+    if (superuser)
+        writeBit = (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+    else if (st.st_uid == user)
+        writeBit = (st.st_mode & S_IWUSR) != 0;
+    const bool systemAllows = ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+    return ClassifyTarget(superuser || st.st_uid == user, writeBit, systemAllows);
+}
+#endif
+} // namespace
+
+TargetAccess CheckTargetAccess(const std::string& path)
+{
+    const std::string target = resolveTarget(path);
+#ifdef _WIN32
+    const DWORD attributes = ::GetFileAttributesW(PathFromUtf8(target).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return TargetAccess::Writable;
+    return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? TargetAccess::ReadOnly : TargetAccess::Writable;
+#else
+    struct stat st {};
+    if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return TargetAccess::Writable;  // nothing to keep, or refused by the writer for what it is
+    return accessOf(target, st);
+#endif
+}
+
+int OpenRegularFile(const std::string& path)
+{
 #ifdef _WIN32
     // The C runtime refuses a folder as "Permission denied": say what it is, as on Linux.
     const std::filesystem::path name = PathFromUtf8(path);
     struct _stat64 st {};
     if (::_wstat64(name.c_str(), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR)
         throw Error("Не удалось открыть файл \"" + path + "\": " + reason(EISDIR));
+    Descriptor file;
     file.fd = ::_wopen(name.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     if (file.fd < 0)
-        throw Error("Не удалось открыть файл \"" + path + "\": " + reason(errno));
+        return -1;
     if (::_fstat64(file.fd, &st) != 0)
         failRead(path, errno);
     // Devices (NUL, CON, COM1) and pipes are refused like a FIFO on Linux.
     if ((st.st_mode & _S_IFMT) != _S_IFREG)
         throw Error("Не удалось открыть файл \"" + path + "\": это не обычный файл");
 #else
+    // Opened without waiting, so that a FIFO with no writer cannot hang the command; it is
+    // refused just below as not a regular file.
+    Descriptor file;
     file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file.fd < 0)
-        throw Error("Не удалось открыть файл \"" + path + "\": " + reason(errno));
+        return -1;
     struct stat st {};
     if (::fstat(file.fd, &st) != 0)
         failRead(path, errno);
@@ -167,6 +248,24 @@ FileBytes ReadWholeFile(const std::string& path)
     const int flags = ::fcntl(file.fd, F_GETFL);
     if (flags >= 0)
         ::fcntl(file.fd, F_SETFL, flags & ~O_NONBLOCK);
+#endif
+    return std::exchange(file.fd, -1);
+}
+
+FileBytes ReadWholeFile(const std::string& path)
+{
+    Descriptor file;
+    file.fd = OpenRegularFile(path);
+    if (file.fd < 0)
+        throw Error("Не удалось открыть файл \"" + path + "\": " + reason(errno));
+#ifdef _WIN32
+    struct _stat64 st {};
+    if (::_fstat64(file.fd, &st) != 0)
+        failRead(path, errno);
+#else
+    struct stat st {};
+    if (::fstat(file.fd, &st) != 0)
+        failRead(path, errno);
 #endif
 
     // The size the file states, and more when it grows or says 0 but has bytes.
@@ -201,12 +300,15 @@ FileBytes ReadWholeFile(const std::string& path)
 }
 
 #ifdef _WIN32
-AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path), target_(resolveTarget(path))
+AtomicFileWriter::AtomicFileWriter(const std::string& path, ReadOnlyTarget readOnly)
+    : path_(path), target_(resolveTarget(path))
 {
     const std::filesystem::path target = PathFromUtf8(target_);
     struct _stat64 st {};
     if (::_wstat64(target.c_str(), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR)
         fail(EISDIR);
+    if (readOnly == ReadOnlyTarget::Refuse && CheckTargetAccess(target_) == TargetAccess::ReadOnly)
+        throw WriteProtectedError(path_);
     // The new file gets its attributes and security settings from the old one when it replaces
     // it (commit), and the folder's inherited ones when it is new.
     std::filesystem::path folder = target.parent_path();
@@ -215,24 +317,36 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path), targe
     std::filesystem::path temp;
     fd_ = CreateUniqueFile(folder, ".trassel-", temp);
     if (fd_ < 0)
-        fail(errno);
+        failCreate(errno, PathToUtf8(folder));
     temp_ = PathToUtf8(temp);
     buffer_.reserve(kWriteBuffer);
 }
 #else
-AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path), target_(resolveTarget(path))
+AtomicFileWriter::AtomicFileWriter(const std::string& path, ReadOnlyTarget readOnly)
+    : path_(path), target_(resolveTarget(path))
 {
     struct stat st {};
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode))
         fail(EISDIR);
+    // A rename would put a regular file in the place of a device, a FIFO or a socket (of the
+    // system's, when run with the rights to): only regular files are replaced.
+    if (exists && !S_ISREG(st.st_mode))
+        failBecause("это не обычный файл");
+    if (exists) {
+        const TargetAccess access = accessOf(target_, st);
+        if (access == TargetAccess::Protected || (access == TargetAccess::ReadOnly && readOnly == ReadOnlyTarget::Refuse))
+            throw WriteProtectedError(path_);
+    }
     // A short name of our own beside the target: it fits wherever the target's name fits and
     // cannot be a file of the user's.
-    temp_ = directoryOf(target_) + "/.trassel-XXXXXX";
-    fd_ = ::mkstemp(temp_.data());
+    const std::string folder = directoryOf(target_);
+    temp_ = folder + "/.trassel-XXXXXX";
+    fd_ = fileSystemCalls().mkstemp(temp_.data());
     if (fd_ < 0) {
+        const int err = errno;
         temp_.clear();
-        fail(errno);
+        failCreate(err, folder);
     }
     if (exists) {
         // The replaced file keeps its permissions and, where we may, its owner.
@@ -270,7 +384,26 @@ AtomicFileWriter::~AtomicFileWriter()
         removeFile(temp_);
 }
 
-void AtomicFileWriter::fail(int err) { failBecause(reason(err)); }
+void AtomicFileWriter::fail(int err) { failBecause(WriteFailureReason(err)); }
+
+#ifdef _WIN32
+void AtomicFileWriter::failWindows(unsigned long code)
+{
+    const int err = errnoOfWindowsError(code);
+    failBecause(err != 0 ? WriteFailureReason(err) : WindowsErrorText(code));
+}
+#endif
+
+void AtomicFileWriter::failCreate(int err, const std::string& folder)
+{
+    // The file is written beside its target: a folder that cannot take a new file is named as
+    // the cause, even where the file itself could be written.
+    if (err == EACCES || err == EPERM)
+        failBecause("нет прав на запись в папку \"" + folder + "\"");
+    if (err == ENOENT || err == ENOTDIR)
+        failBecause("папка \"" + folder + "\" не существует");
+    fail(err);
+}
 
 void AtomicFileWriter::failBecause(const std::string& why)
 {
@@ -333,17 +466,17 @@ void AtomicFileWriter::commit()
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         // Nothing to replace: the complete file takes the name, and the move is on disk on return.
         if (!::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            failBecause(WindowsErrorText(::GetLastError()));
+            failWindows(::GetLastError());
     } else {
         // A program holding the file open without sharing it (a spreadsheet, say) refuses here,
         // before anything is moved; Wine's ReplaceFileW would leave a file of its own behind.
         const HANDLE held = ::CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (held == INVALID_HANDLE_VALUE)
-            failBecause(WindowsErrorText(::GetLastError()));
+            failWindows(::GetLastError());
         ::CloseHandle(held);
-        // A read-only file is replaced as on Linux and stays read-only; ReplaceFileW refuses it
-        // otherwise. Any failure leaves the old file under its name, attributes put back.
+        // A read-only file (the user agreed, or the constructor refused) is replaced as on Linux
+        // and stays read-only; ReplaceFileW refuses it otherwise. Any failure leaves the old file under its name, attributes put back.
         const bool readOnly = (attributes & FILE_ATTRIBUTE_READONLY) != 0;
         if (readOnly)
             ::SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
@@ -352,7 +485,7 @@ void AtomicFileWriter::commit()
             const DWORD error = ::GetLastError();
             if (readOnly)
                 ::SetFileAttributesW(target.c_str(), attributes);
-            failBecause(WindowsErrorText(error));
+            failWindows(error);
         }
         if (readOnly)
             ::SetFileAttributesW(target.c_str(), attributes);
@@ -371,9 +504,9 @@ void AtomicFileWriter::commit()
 #endif
 }
 
-void WriteFileAtomically(const std::string& path, std::string_view bytes)
+void WriteFileAtomically(const std::string& path, std::string_view bytes, ReadOnlyTarget readOnly)
 {
-    AtomicFileWriter writer(path);
+    AtomicFileWriter writer(path, readOnly);
     writer.write(bytes);
     writer.commit();
 }

@@ -18,12 +18,12 @@ std::string WorkspaceText(const SurveyDocument& doc, const std::string& path, co
     return text;
 }
 
-void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Progress& progress)
+void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Progress& progress, ReadOnlyTarget readOnly)
 {
     // The text is made first and written in pieces, each a step of the progress; a cancel
     // between them leaves the temporary file to the writer, which removes it.
     const std::string text = WorkspaceText(doc, path, progress);
-    AtomicFileWriter writer(path);
+    AtomicFileWriter writer(path, readOnly);
     constexpr std::size_t kPiece = std::size_t{4} << 20;
     ProgressMeter meter(progress, static_cast<long long>(text.size()), kTextMade, 1.0, 1);
     for (std::size_t at = 0; at < text.size(); at += kPiece) {

@@ -3,6 +3,7 @@
 // survives a restart and the batch renderer can draw what the window drew. Reading builds a
 // document of its own and hands it over only when the whole file was read, so a damaged file
 // never touches the work in the window.
+#include "base/atomic_file.h"
 #include "base/progress.h"
 #include "drawing/canvas.h"
 
@@ -42,8 +43,10 @@ struct WorkspaceAnnotation {
 
 // Writes the document to `path` atomically (temporary file beside it, flushed, renamed): the
 // whole interpretation and nothing else. Throws Error with the file's name and the reason. A
-// save cancelled through `progress` leaves a former file of that name as it was.
-void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Progress& progress = {});
+// save cancelled through `progress` leaves a former file of that name as it was. A read-only
+// file is replaced only with ReadOnlyTarget::Overwrite (the user agreed).
+void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Progress& progress = {},
+                   ReadOnlyTarget readOnly = ReadOnlyTarget::Refuse);
 
 // Reads a workspace. Throws Error with a Russian message for a file that cannot be read, is not
 // a workspace, is damaged or truncated, or is of a later version; nothing else changes.

@@ -36,12 +36,12 @@ constexpr int kMaxJpegSide = 65535;
 // its permissions, flushed, renamed into place only when complete.
 class AtomicFileDevice : public QIODevice {
 public:
-    explicit AtomicFileDevice(const QString& path) : path_(path) {}
+    AtomicFileDevice(const QString& path, ReadOnlyTarget readOnly) : path_(path), readOnly_(readOnly) {}
 
     bool open(OpenMode mode) override
     {
         try {
-            writer_.emplace(toLocalPath(path_));
+            writer_.emplace(toLocalPath(path_), readOnly_);
         } catch (const Error& e) {
             error_ = QString::fromUtf8(e.what());
             return false;
@@ -79,6 +79,7 @@ protected:
 
 private:
     QString path_;
+    ReadOnlyTarget readOnly_;
     std::optional<AtomicFileWriter> writer_;  // destroyed without commit: its temporary goes
     QString error_;
 };
@@ -110,9 +111,9 @@ bool IsJpeg(const QString& path)
 
 // Paints the record onto a vector device through the atomic file, then puts the file in place.
 template <class Paint>
-void WriteVector(const QString& path, Paint&& paint)
+void WriteVector(const QString& path, ReadOnlyTarget readOnly, Paint&& paint)
 {
-    AtomicFileDevice file(path);
+    AtomicFileDevice file(path, readOnly);
     if (!file.open(QIODevice::WriteOnly))
         throw Error(file.failure().toStdString());
     const bool painted = paint(file);
@@ -126,7 +127,8 @@ void WriteVector(const QString& path, Paint&& paint)
 
 } // namespace
 
-void ExportSectionRecord(const DrawingRecord& record, const QString& path, const Progress& progress)
+void ExportSectionRecord(const DrawingRecord& record, const QString& path, const Progress& progress,
+                         ReadOnlyTarget readOnly)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const int width = record.width();
@@ -135,7 +137,7 @@ void ExportSectionRecord(const DrawingRecord& record, const QString& path, const
         Fail(path, QStringLiteral("рисунок пуст."));
     const QString title = QStringLiteral("Геологический разрез");
     if (suffix == QStringLiteral("pdf")) {
-        WriteVector(path, [&](QIODevice& file) {
+        WriteVector(path, readOnly, [&](QIODevice& file) {
             QPdfWriter pdf(&file);
             pdf.setTitle(title);
             pdf.setCreator(QStringLiteral("Trassel"));
@@ -155,7 +157,7 @@ void ExportSectionRecord(const DrawingRecord& record, const QString& path, const
 #ifdef TRASSEL_NO_SVG
         Fail(path, QStringLiteral("эта сборка программы не записывает SVG; сохраните разрез в PDF."));
 #else
-        WriteVector(path, [&](QIODevice& file) {
+        WriteVector(path, readOnly, [&](QIODevice& file) {
             QSvgGenerator svg;
             svg.setOutputDevice(&file);
             svg.setSize(QSize(width, height));
@@ -178,12 +180,12 @@ void ExportSectionRecord(const DrawingRecord& record, const QString& path, const
                            if (progress)
                                progress(done * 4 / 5, total);
                        }),
-                       path);
+                       path, readOnly);
     if (progress)
         progress(ProgressMeter::kWhole, ProgressMeter::kWhole);
 }
 
-void ExportSectionImage(const QImage& image, const QString& path)
+void ExportSectionImage(const QImage& image, const QString& path, ReadOnlyTarget readOnly)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     QByteArray format = "BMP";
@@ -197,7 +199,7 @@ void ExportSectionImage(const QImage& image, const QString& path)
     if (format == "JPEG")
         CheckJpegSize(path, image.width(), image.height());
 
-    AtomicFileDevice file(path);
+    AtomicFileDevice file(path, readOnly);
     if (!file.open(QIODevice::WriteOnly))
         throw Error(file.failure().toStdString());
     QImageWriter writer(&file, format);

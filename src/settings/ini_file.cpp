@@ -206,7 +206,9 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
     }
     const std::string updated = IniWithKey(text, EncodeCp1251(section), EncodeCp1251(key), EncodeCp1251(value));
     try {
-        WriteFileAtomically(path_, updated);
+        WriteFileAtomically(path_, updated, readOnly_);
+    } catch (const WriteProtectedError&) {
+        throw;  // the user is told why, in the words every writer uses
     } catch (const Error&) {
         throw Error("Unable to write to " + path_);
     }

@@ -4,6 +4,8 @@
 // Writing a key rewrites the file at once — the key's line replaced in place, a missing key
 // appended to its section, a missing section appended at the end, a missing file created —
 // and every other line stays byte for byte. Each write replaces the file atomically.
+#include "base/atomic_file.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,7 +14,11 @@ namespace trassel {
 
 class IniFile {
 public:
-    explicit IniFile(std::string path) : path_(std::move(path)) {}
+    // A read-only file is written only with ReadOnlyTarget::Overwrite (the user agreed).
+    explicit IniFile(std::string path, ReadOnlyTarget readOnly = ReadOnlyTarget::Refuse)
+        : path_(std::move(path)), readOnly_(readOnly)
+    {
+    }
     const std::string& path() const { return path_; }
 
     // The value (UTF-8, blanks around it dropped), or nothing when the file, the section or
@@ -24,13 +30,15 @@ public:
     bool readBool(std::string_view section, std::string_view key, bool fallback) const;
     std::string readString(std::string_view section, std::string_view key, std::string_view fallback) const;
 
-    // Writes one key. Error "Unable to write to <path>" when the file cannot be written.
+    // Writes one key. Error "Unable to write to <path>" when the file cannot be written;
+    // WriteProtectedError when it is not the user's to replace.
     void write(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, int value);
     void writeBool(std::string_view section, std::string_view key, bool value);
 
 private:
     std::string path_;
+    ReadOnlyTarget readOnly_;
 };
 
 // The new text of an INI file after writing one key (all in Windows-1251); the rules above.

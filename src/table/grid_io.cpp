@@ -94,9 +94,9 @@ std::string GridExportText(const Grid& grid)
     return text;
 }
 
-void ExportGridToTextFile(const Grid& grid, const std::string& path, const Progress& progress)
+void ExportGridToTextFile(const Grid& grid, const std::string& path, const Progress& progress, ReadOnlyTarget readOnly)
 {
-    AtomicFileWriter writer(path);
+    AtomicFileWriter writer(path, readOnly);
     WriteGridExport(grid, [&writer](std::string_view piece) { writer.write(piece); }, progress);
     writer.commit();
 }

@@ -35,7 +35,9 @@ std::string GridExportText(const Grid& grid);
 void WriteGridExport(const Grid& grid, const std::function<void(std::string_view)>& sink, const Progress& progress = {});
 
 // Streams the export text into `path` through an AtomicFileWriter: a failed or cancelled
-// export leaves a former file of that name as it was.
-void ExportGridToTextFile(const Grid& grid, const std::string& path, const Progress& progress = {});
+// export leaves a former file of that name as it was. A read-only file is replaced only with
+// ReadOnlyTarget::Overwrite (the user agreed).
+void ExportGridToTextFile(const Grid& grid, const std::string& path, const Progress& progress = {},
+                          ReadOnlyTarget readOnly = ReadOnlyTarget::Refuse);
 
 } // namespace trassel

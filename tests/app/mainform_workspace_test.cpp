@@ -6,8 +6,10 @@
 #include "radargram/qt/radargram_panel.h"
 #include "example_survey.h"
 #include "section/qt/section_page.h"
+#include "platform/qt_text.h"
 #include "table/grid_io.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -22,6 +24,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 using namespace trassel;
 
@@ -232,3 +237,78 @@ TEST_F(WorkspaceFormTest, AProjectWhoseSectionCannotBeDrawnOpensNamedAndSaysWhy)
     EXPECT_EQ(other.projectPath(), broken);
     EXPECT_TRUE(other.undoStack()->isClean());
 }
+
+TEST_F(WorkspaceFormTest, AReadOnlyFileIsReplacedOnlyOnceTheUserSaysSo)
+{
+    QTemporaryDir dir;
+    const QString project = dir.filePath(QStringLiteral("линия.trassel"));
+    const QString table = dir.filePath(QStringLiteral("модель.txt"));
+    for (const QString& file : {project, table}) {
+        QFile old(file);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.write("old");
+        old.close();
+        ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    }
+    const auto contents = [](const QString& file) {
+        QFile in(file);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    };
+
+    // Asked before anything is written; "no" leaves the file and says nothing more.
+    services.confirmAnswer = false;
+    services.nextSaveName = project;
+    test::Action(form.get(), "acnSaveProjectAs")->trigger();
+    services.nextSaveName = table;
+    test::Action(form.get(), "acnExportTable")->trigger();
+    ASSERT_EQ(services.confirmations.size(), 2);
+    EXPECT_EQ(services.confirmations[0], QStringLiteral("Файл доступен только для чтения: ") +
+                                             QDir::toNativeSeparators(project) + QStringLiteral("\nПерезаписать его?"));
+    EXPECT_EQ(contents(project), "old");
+    EXPECT_EQ(contents(table), "old");
+    EXPECT_TRUE(form->projectPath().isEmpty());
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    EXPECT_TRUE(services.informations.isEmpty());
+
+    // "Yes": replaced, and still read-only.
+    services.confirmAnswer = true;
+    services.nextSaveName = project;
+    test::Action(form.get(), "acnSaveProjectAs")->trigger();
+    services.nextSaveName = table;
+    test::Action(form.get(), "acnExportTable")->trigger();
+    EXPECT_EQ(services.confirmations.size(), 4);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    EXPECT_TRUE(contents(project).startsWith("{"));
+    EXPECT_EQ(contents(table), QByteArray::fromStdString(ExportText(form->document().depthTable())));
+    EXPECT_EQ(form->projectPath(), project);
+    EXPECT_EQ(QFile::permissions(project) & QFileDevice::WriteOwner, QFileDevice::Permissions());
+
+    // A file the user may write needs no question.
+    ASSERT_TRUE(QFile::setPermissions(project, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(table, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    test::Action(form.get(), "acnSaveProject")->trigger();
+    EXPECT_EQ(services.confirmations.size(), 4);
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+#ifndef _WIN32
+TEST_F(WorkspaceFormTest, AProjectWhoseRadargramIsAFifoOpensAtOnceWithoutIt)
+{
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath(QStringLiteral("радарограмма.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    form->document().setRadargramPath(toLocalPath(fifo));
+    const QString project = dir.filePath(QStringLiteral("p.trassel"));
+    form->saveProject(project);
+
+    test::FakeServices otherServices;
+    TFmMainForm other(&otherServices);
+    other.openProject(project);  // would wait for a writer for good if the FIFO were opened as a file
+    auto* panel = test::Control<RadargramPanel>(&other, "pnlRadarogramma");
+    EXPECT_TRUE(panel->picture().isNull());
+    ASSERT_EQ(otherServices.messages.size(), 1);
+    EXPECT_EQ(otherServices.messages[0],
+              QStringLiteral("Не удалось открыть файл \"") + fifo + QStringLiteral("\": это не обычный файл"));
+    EXPECT_EQ(other.projectPath(), project);
+}
+#endif

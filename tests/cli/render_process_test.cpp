@@ -25,6 +25,9 @@
 
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace trassel {
 namespace {
@@ -346,6 +349,18 @@ TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
         file.write("PK\tD\r\n1\t20\r\nabc\t30\r\n");
     }
     const std::string missing = dir.filePath(QStringLiteral("missing.txt")).toStdString();
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("kept")));
+    const QString readOnly = dir.filePath(QStringLiteral("kept/sheet.png"));
+    {
+        QFile file(readOnly);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("the old sheet");
+    }
+    ASSERT_TRUE(QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+#ifndef _WIN32
+    const QString fifo = dir.filePath(QStringLiteral("kept/pipe.png"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+#endif
     struct Case {
         QStringList args;
         std::string message;
@@ -367,7 +382,14 @@ TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
          "Диаграмма строится только в окне Trassel (Диаграмма → Экспорт диаграммы); trassel-render рисует разрез"},
         {{table, Q(kSurvey), layer, three, o, dir.filePath(QStringLiteral("no/such/dir/s.png"))},
          "Не удалось записать файл \"" + dir.filePath(QStringLiteral("no/such/dir/s.png")).toStdString() +
-             "\": No such file or directory"},
+             "\": папка \"" + dir.filePath(QStringLiteral("no/such/dir")).toStdString() + "\" не существует"},
+        // No one to ask: a read-only sheet stays as it was.
+        {{table, Q(kSurvey), layer, three, o, readOnly}, "Файл защищён от записи: " + readOnly.toStdString()},
+#ifndef _WIN32
+        // Not a file to replace: the FIFO stays one (and a link to a device would name the device).
+        {{table, Q(kSurvey), layer, three, o, fifo},
+         "Не удалось записать файл \"" + fifo.toStdString() + "\": это не обычный файл"},
+#endif
     };
     for (const Case& c : cases) {
         const Outcome run = RunRender(c.args);
@@ -377,6 +399,16 @@ TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
     }
     // Only the table written by the test: a failed run leaves nothing behind.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("bad.txt")});
+    QFile kept(readOnly);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("the old sheet"));
+    kept.close();
+    QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+#ifndef _WIN32
+    EXPECT_EQ(QDir(dir.path() + QStringLiteral("/kept")).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                                                    QDir::NoDotAndDotDot).size(),
+              2);
+#endif
 }
 
 } // namespace

@@ -432,6 +432,7 @@ TEST_F(DiagramOutputTest, ExportsABitmapOrAVectorPageByTheExtension)
 
 TEST_F(DiagramOutputTest, AFailedExportSaysWhyAndKeepsTheOldFile)
 {
+    const FileSystemCalls systemCalls = fileSystemCalls();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const auto entries = [&] { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); };
@@ -447,7 +448,8 @@ TEST_F(DiagramOutputTest, AFailedExportSaysWhyAndKeepsTheOldFile)
 
     const QString missing = dir.filePath(QStringLiteral("нет такой папки/diagram.png"));
     EXPECT_EQ(errorText([&] { page.exportImage(missing); }),
-              "Не удалось записать файл \"" + missing.toStdString() + "\": " + std::strerror(ENOENT));
+              "Не удалось записать файл \"" + missing.toStdString() + "\": папка \"" +
+                  dir.filePath(QStringLiteral("нет такой папки")).toStdString() + "\" не существует");
 
     // A disk that fills half-way leaves the file that was there byte for byte, and no temporary.
     for (const char* name : {"diagram.png", "diagram.pdf"}) {
@@ -458,8 +460,8 @@ TEST_F(DiagramOutputTest, AFailedExportSaysWhyAndKeepsTheOldFile)
             return -1;
         };
         const std::string full = errorText([&] { page.exportImage(target); });
-        fileSystemCalls() = FileSystemCalls{&::write, &::fsync, &::close};
-        EXPECT_EQ(full, "Не удалось записать файл \"" + target.toStdString() + "\": " + std::strerror(ENOSPC));
+        fileSystemCalls() = systemCalls;
+        EXPECT_EQ(full, "Не удалось записать файл \"" + target.toStdString() + "\": на диске недостаточно места");
         EXPECT_EQ(ReadAll(target), "old diagram");
     }
     EXPECT_EQ(entries().size(), 3) << entries().join(QLatin1Char(' ')).toStdString();

@@ -2,6 +2,8 @@
 // is kept, and whatever cannot be read to its end is refused with a message naming the file.
 #include "radargram/qt/radargram_image.h"
 
+#include "base/atomic_file.h"
+#include "platform/qt_text.h"
 #include "support/error_text.h"
 
 #include <QByteArray>
@@ -16,6 +18,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace trassel {
 namespace {
@@ -77,6 +82,30 @@ QByteArray blackRgbPng(quint32 width, quint32 height, bool rows)
     // qCompress puts the length before the zlib stream; PNG wants the stream alone.
     png += pngChunk("IDAT", qCompress(raw, 9).mid(4));
     return png + pngChunk("IEND", {});
+}
+
+QByteArray le(quint32 value, int bytes)
+{
+    QByteArray out;
+    for (int i = 0; i < bytes; ++i)
+        out.append(static_cast<char>((value >> (8 * i)) & 0xFFU));
+    return out;
+}
+
+// A BMP of 8 (or 4) bits a pixel, with a grey palette, whose pixel data are `data` as they
+// are: uncompressed (compression 0) or run-length coded (1 at 8 bits, 2 at 4 bits).
+QByteArray indexedBmp(int width, int height, int bits, int compression, const QByteArray& data)
+{
+    const quint32 colours = 1U << bits;
+    const quint32 start = 14 + 40 + colours * 4;
+    QByteArray out("BM");
+    out += le(start + static_cast<quint32>(data.size()), 4) + le(0, 4) + le(start, 4);
+    out += le(40, 4) + le(static_cast<quint32>(width), 4) + le(static_cast<quint32>(height), 4) + le(1, 2) +
+           le(static_cast<quint32>(bits), 2) + le(static_cast<quint32>(compression), 4) +
+           le(static_cast<quint32>(data.size()), 4) + le(2835, 4) + le(2835, 4) + le(colours, 4) + le(0, 4);
+    for (quint32 i = 0; i < colours; ++i)
+        out += le(i * 0x010101U * (bits == 4 ? 17U : 1U), 4);
+    return out + data;
 }
 
 class RadargramFiles : public ::testing::Test {
@@ -190,6 +219,109 @@ TEST_F(RadargramFiles, MemoryLimitAdmitsLongRadargramsAndRefusesAbsurdOnes)
     writeBytes(huge, blackRgbPng(100'000, 10'000, false));
     const std::string hugeError = errorText([&] { LoadRadargram(huge); });
     EXPECT_NE(hugeError.find("слишком велико: 100000 × 10000 точек"), std::string::npos) << hugeError;
+}
+
+TEST_F(RadargramFiles, OnlyRegularFilesAreOpenedAndNoneIsWaitedOn)
+{
+    // A folder, and on Linux a FIFO no one writes to and a link to a device: each refused at
+    // once in the words the table import uses, never waited on.
+    const QString folder = path("folder.png");
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder.png")));
+    EXPECT_EQ(errorText([&] { LoadRadargram(folder); }), errorText([&] { ReadWholeFile(toLocalPath(folder)); }));
+#ifndef _WIN32
+    const QString fifo = path("радарограмма.png");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(errorText([&] { LoadRadargram(fifo); }),
+              "Не удалось открыть файл \"" + toLocalPath(fifo) + "\": это не обычный файл");
+    const QString device = path("null.bmp");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), device));
+    EXPECT_EQ(errorText([&] { LoadRadargram(device); }),
+              "Не удалось открыть файл \"" + toLocalPath(device) + "\": это не обычный файл");
+#endif
+}
+
+TEST_F(RadargramFiles, APictureCutShortIsRefusedAndNoPixelIsLeftoverMemory)
+{
+    const auto refusedAsCut = [](const QString& file) {
+        const std::string error = errorText([&] { LoadRadargram(file); });
+        return error == "Не удалось прочитать изображение " + QDir::toNativeSeparators(file).toStdString() +
+                            ": файл обрывается раньше конца изображения, изображение неполное.";
+    };
+    // A JPEG cut in half: its decoder would give the lower half grey and call it whole.
+    const QByteArray jpeg = readBytes(save(gradient(300, 200), "whole.jpg", "jpeg"));
+    const QString cutJpeg = path("cut.jpg");
+    writeBytes(cutJpeg, jpeg.left(jpeg.size() / 2));
+    EXPECT_TRUE(refusedAsCut(cutJpeg)) << errorText([&] { LoadRadargram(cutJpeg); });
+    const QString trailer = path("trailer.jpg");  // bytes after the picture's end change nothing
+    writeBytes(trailer, jpeg + QByteArray("camera data"));
+    EXPECT_EQ(LoadRadargram(trailer).size(), QSize(300, 200));
+
+    // Uncompressed rows missing at the end: the decoder would leave them as memory was.
+    QByteArray rows;
+    for (int i = 0; i < 8 * 4; ++i)
+        rows.append(static_cast<char>(i + 1));
+    const QString bmp = path("rows.bmp");
+    writeBytes(bmp, indexedBmp(8, 4, 8, 0, rows));
+    EXPECT_EQ(LoadRadargram(bmp).pixelIndex(0, 3), 1);
+    const QString cutBmp = path("cut-rows.bmp");
+    writeBytes(cutBmp, indexedBmp(8, 4, 8, 0, rows.left(20)));
+    EXPECT_TRUE(refusedAsCut(cutBmp)) << errorText([&] { LoadRadargram(cutBmp); });
+
+    // Run-length codes that end early, at 8 and at 4 bits.
+    const QByteArray rle8("\x04\x07\x00\x00\x08\x03\x00\x00\x00\x02\x02\x01\x00\x03\x05\x06\x07\x00\x00\x01", 20);
+    const QString cutRle8 = path("cut-rle8.bmp");
+    writeBytes(cutRle8, indexedBmp(8, 4, 8, 1, rle8.left(9)));
+    EXPECT_TRUE(refusedAsCut(cutRle8)) << errorText([&] { LoadRadargram(cutRle8); });
+    const QByteArray rle4("\x00\x05\x12\x34\x50\x00\x00\x00\x08\x77\x00\x00", 12);
+    const QString cutRle4 = path("cut-rle4.bmp");
+    writeBytes(cutRle4, indexedBmp(8, 2, 4, 2, rle4.left(7)));
+    EXPECT_TRUE(refusedAsCut(cutRle4)) << errorText([&] { LoadRadargram(cutRle4); });
+
+    // Whole codes that skip pixels (the rest of a line, a jump, the end before the last line):
+    // those pixels are colour 0 every time, never what the memory held before.
+    const QString rle8File = path("rle8.bmp");
+    writeBytes(rle8File, indexedBmp(8, 4, 8, 1, rle8));
+    const QImage first = LoadRadargram(rle8File);
+    ASSERT_EQ(first.size(), QSize(8, 4));
+    // Rows count from the bottom: row 0 of the codes is the picture's last.
+    const char* const expected[] = {"00567000", "00000000", "33333333", "77770000"};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(first.pixelIndex(x, y), expected[y][x] - '0') << x << ", " << y;
+    EXPECT_EQ(LoadRadargram(rle8File), first);
+    const QString rle4File = path("rle4.bmp");
+    writeBytes(rle4File, indexedBmp(8, 2, 4, 2, rle4));
+    const QImage four = LoadRadargram(rle4File);
+    ASSERT_EQ(four.size(), QSize(8, 2));
+    const char* const expected4[] = {"77777777", "12345000"};
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(four.pixelIndex(x, y), expected4[y][x] - '0') << x << ", " << y;
+}
+
+TEST_F(RadargramFiles, GreyscaleCountsOneByteAPixelAgainstTheLimitAndBeyondItTheSizeIsNamed)
+{
+    // Qt's decoders count four bytes a pixel: a greyscale picture within the limit at one byte
+    // a pixel loads, in its own format, and the program-wide limit is put back.
+    constexpr qint64 kLimit = 5 * 1024 * 1024;
+    const QString grey = save(gradient(4000, 1000), "grey.png", "png");
+    const int qtLimit = QImageReader::allocationLimit();
+    QImage loaded;
+    EXPECT_EQ(errorText([&] { loaded = LoadRadargram(grey, {}, kLimit); }), "(no error)");
+    EXPECT_EQ(loaded.size(), QSize(4000, 1000));
+    EXPECT_EQ(loaded.format(), QImage::Format_Grayscale8);
+    EXPECT_EQ(QImageReader::allocationLimit(), qtLimit);
+
+    // Past the limit: the size and the limit in the user's words, not the decoder's.
+    const QString bigger = save(gradient(8000, 1000), "bigger.png", "png");
+    EXPECT_EQ(errorText([&] { LoadRadargram(bigger, {}, kLimit); }),
+              "Изображение " + QDir::toNativeSeparators(bigger).toStdString() +
+                  " слишком велико: 8000 × 1000 точек заняли бы в памяти 7 МБ, а допустимо не более 5 МБ.");
+    // Colour takes four bytes a pixel: 2000 × 1000 is already past it.
+    const QString colour = path("colour.png");
+    writeBytes(colour, blackRgbPng(2000, 1000, true));
+    EXPECT_NE(errorText([&] { LoadRadargram(colour, {}, kLimit); }).find("слишком велико: 2000 × 1000 точек"),
+              std::string::npos);
 }
 
 TEST_F(RadargramFiles, ReportsHowFarTheFileIsRead)

@@ -27,7 +27,10 @@
 #include <windows.h>
 #else
 #include <sys/mount.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 #endif
 
@@ -149,11 +152,11 @@ TEST_F(FileSafety, ExportKeepsLinksPermissionsAndTheUsersOwnFiles)
     const fs::path target = dir / "model.txt";
     put(target, "old");
 #ifdef _WIN32
-    // The read-only mark stays, and the file is replaced all the same, as on Linux.
+    // Once the user agreed, a read-only file is replaced and keeps its read-only mark.
     const fs::path users = dir / "model.txt.~1.tmp";  // a file of the user's that looks like a temporary
     put(users, "mine");
     fs::permissions(target, fs::perms::owner_read);
-    ExportGridToTextFile(grid, PathToUtf8(target));
+    ExportGridToTextFile(grid, PathToUtf8(target), {}, ReadOnlyTarget::Overwrite);
     EXPECT_EQ(slurp(target), "a\tb\r\n1\t2\r\n");
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
     fs::permissions(target, fs::perms::owner_all);
@@ -193,8 +196,7 @@ TEST_F(FileSafety, AFailedWriteLeavesTheOldFileAndNoTemporaryBehind)
         return -1;
     };
     std::string text = errorText([&] { ExportGridToTextFile(grid, target.string()); });
-    EXPECT_NE(text.find("model.txt"), std::string::npos) << text;
-    EXPECT_NE(text.find(std::strerror(ENOSPC)), std::string::npos) << text;
+    EXPECT_EQ(text, "Не удалось записать файл \"" + target.string() + "\": на диске недостаточно места");
     EXPECT_EQ(slurp(target), "the old table");
     EXPECT_EQ(entries(dir), 1u);
 
@@ -239,16 +241,166 @@ TEST_F(FileSafety, AFullOrReadOnlyFileSystemIsReportedAndChangesNothing)
     for (int r = 1; r <= 20'000; ++r)
         big.setCell(1, r, std::string(40, 'z'));
     const std::string text = errorText([&] { ExportGridToTextFile(big, target.string()); });
-    EXPECT_NE(text.find(std::strerror(ENOSPC)), std::string::npos) << text;
+    EXPECT_NE(text.find("на диске недостаточно места"), std::string::npos) << text;
     EXPECT_EQ(slurp(target), "the old table");
     EXPECT_EQ(entries(small), 1u);
 
     ASSERT_EQ(::mount("tmpfs", small.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "size=64k"), 0);
     const std::string readOnly = errorText([&] { ExportGridToTextFile(big, target.string()); });
-    EXPECT_NE(readOnly.find(std::strerror(EROFS)), std::string::npos) << readOnly;
+    EXPECT_NE(readOnly.find("файловая система доступна только для чтения"), std::string::npos) << readOnly;
     EXPECT_EQ(slurp(target), "the old table");
 }
 #endif
+
+TEST(FileSafetyRule, OnlyTheOwnerMayReplaceAReadOnlyFileAndOthersNeverOneTheyMayNotWrite)
+{
+    // The owner (or the superuser), who could make the file writable, is asked first.
+    EXPECT_EQ(ClassifyTarget(true, true, true), TargetAccess::Writable);
+    EXPECT_EQ(ClassifyTarget(true, false, true), TargetAccess::ReadOnly);   // the superuser over 0444
+    EXPECT_EQ(ClassifyTarget(true, false, false), TargetAccess::ReadOnly);  // the owner over 0444
+    // Anyone else replaces only what the system lets them write (a shared, group-writable file).
+    EXPECT_EQ(ClassifyTarget(false, false, true), TargetAccess::Writable);
+    EXPECT_EQ(ClassifyTarget(false, false, false), TargetAccess::Protected);
+    EXPECT_EQ(ClassifyTarget(false, true, false), TargetAccess::Protected);
+}
+
+TEST_F(FileSafety, AReadOnlyFileIsReplacedOnlyOnceTheUserAgreed)
+{
+    const std::unique_ptr<Grid> table = tableOf("a\tb\r\n1\t2\r\n");
+    const fs::path target = dir / "модель.txt";
+    put(target, "the old table");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(CheckTargetAccess(PathToUtf8(target)), TargetAccess::ReadOnly);
+    EXPECT_EQ(CheckTargetAccess(PathToUtf8(dir / "missing.txt")), TargetAccess::Writable);
+
+    // Asked of no one (trassel-render, a writer told nothing): refused in so many words.
+    EXPECT_EQ(errorText([&] { ExportGridToTextFile(*table, PathToUtf8(target)); }),
+              "Файл защищён от записи: " + PathToUtf8(target));
+    EXPECT_EQ(errorText([&] { WriteFileAtomically(PathToUtf8(target), "new"); }),
+              "Файл защищён от записи: " + PathToUtf8(target));
+    EXPECT_EQ(slurp(target), "the old table");
+    EXPECT_EQ(entries(dir), 1u);
+
+    // The user agreed: replaced, and still read-only.
+    ExportGridToTextFile(*table, PathToUtf8(target), {}, ReadOnlyTarget::Overwrite);
+    EXPECT_EQ(slurp(target), "a\tb\r\n1\t2\r\n");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
+    EXPECT_EQ(entries(dir), 1u);
+
+    // A writable file needs no consent.
+    const fs::path plain = dir / "plain.txt";
+    put(plain, "old");
+    EXPECT_EQ(CheckTargetAccess(PathToUtf8(plain)), TargetAccess::Writable);
+    WriteFileAtomically(PathToUtf8(plain), "new");
+    EXPECT_EQ(slurp(plain), "new");
+    fs::permissions(target, fs::perms::owner_all);
+
+#ifndef _WIN32
+    // A file of another user's that this user may not write is never replaced, agreed or not.
+    // Only a user whom the permission bits stop can show it; the superuser could write it.
+    if (test::PermissionBitsRefuse()) {
+        struct stat st {};
+        ASSERT_EQ(::stat("/etc/passwd", &st), 0);
+        ASSERT_NE(st.st_uid, ::geteuid());
+        EXPECT_EQ(CheckTargetAccess("/etc/passwd"), TargetAccess::Protected);
+        EXPECT_EQ(errorText([&] { WriteFileAtomically("/etc/passwd", "x", ReadOnlyTarget::Overwrite); }),
+                  "Файл защищён от записи: /etc/passwd");
+    }
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(FileSafety, OnlyARegularFileOrNoneIsReplaced)
+{
+    const std::unique_ptr<Grid> table = tableOf("a\tb\r\n1\t2\r\n");
+    const fs::path fifo = dir / "pipe.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path link = dir / "link.png";  // as a link to a device, written through to what it names
+    fs::create_symlink(fifo, link);
+    const fs::path socketPath = dir / "socket.txt";
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    for (const fs::path& target : {fifo, link, socketPath}) {
+        EXPECT_EQ(errorText([&] { ExportGridToTextFile(*table, target.string(), {}, ReadOnlyTarget::Overwrite); }),
+                  "Не удалось записать файл \"" + target.string() + "\": это не обычный файл");
+    }
+    ::close(sock);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_socket(socketPath));
+    EXPECT_EQ(entries(dir), 3u);  // no temporary left
+    // A device of its own where the system lets the test make one (the superuser, outside
+    // containers that forbid it); never the system's own.
+    const fs::path device = dir / "null.png";
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0) {
+        EXPECT_EQ(errorText([&] { WriteFileAtomically(device.string(), "x"); }),
+                  "Не удалось записать файл \"" + device.string() + "\": это не обычный файл");
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
+}
+
+TEST_F(FileSafety, AFolderThatTakesNoNewFileIsNamedAsTheCause)
+{
+    const fs::path target = dir / "model.txt";
+    put(target, "the old table");
+    // The temporary file beside the target cannot be made: the folder is named, not the file.
+    fileSystemCalls().mkstemp = [](char*) -> int {
+        errno = EACCES;
+        return -1;
+    };
+    EXPECT_EQ(errorText([&] { WriteFileAtomically(target.string(), "new"); }),
+              "Не удалось записать файл \"" + target.string() + "\": нет прав на запись в папку \"" + dir.string() + "\"");
+    fileSystemCalls() = systemCalls;
+    EXPECT_EQ(slurp(target), "the old table");
+
+    const fs::path nowhere = dir / "нет такой папки" / "model.txt";
+    EXPECT_EQ(errorText([&] { WriteFileAtomically(nowhere.string(), "new"); }),
+              "Не удалось записать файл \"" + nowhere.string() + "\": папка \"" + (dir / "нет такой папки").string() +
+                  "\" не существует");
+
+    if (test::PermissionBitsRefuse()) {
+        // The same with the bits of a real folder: the file could be written, the folder not.
+        fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+        const std::string refused = errorText([&] { WriteFileAtomically(target.string(), "new"); });
+        fs::permissions(dir, fs::perms::owner_all);
+        EXPECT_EQ(refused, "Не удалось записать файл \"" + target.string() + "\": нет прав на запись в папку \"" +
+                               dir.string() + "\"");
+        EXPECT_EQ(slurp(target), "the old table");
+    }
+}
+#endif
+
+TEST_F(FileSafety, TheSystemsCommonReasonsAreToldInRussianWhateverItsLanguage)
+{
+    const fs::path target = dir / "model.txt";
+    put(target, "the old table");
+    struct Case {
+        int err;
+        const char* words;
+    };
+    for (const Case c : {Case{ENOSPC, "на диске недостаточно места"}, Case{EROFS, "файловая система доступна только для чтения"},
+                         Case{EACCES, "нет прав на запись"}, Case{EPERM, "нет прав на запись"},
+                         Case{ENOENT, "папка не существует"}}) {
+        static int injected = 0;
+        injected = c.err;
+        fileSystemCalls().fsync = [](int) -> int {
+            errno = injected;
+            return -1;
+        };
+        EXPECT_EQ(errorText([&] { WriteFileAtomically(PathToUtf8(target), "new"); }),
+                  "Не удалось записать файл \"" + PathToUtf8(target) + "\": " + c.words);
+        EXPECT_EQ(WriteFailureReason(c.err), c.words);
+    }
+    fileSystemCalls() = systemCalls;
+    EXPECT_EQ(slurp(target), "the old table");
+    EXPECT_EQ(entries(dir), 1u);
+    // Others keep the system's own words.
+    EXPECT_EQ(WriteFailureReason(EIO), std::strerror(EIO));
+}
 
 TEST_F(FileSafety, HostileTablesGiveAClearMessageOrAFairTable)
 {

@@ -64,7 +64,7 @@ void DiagramPage::print(QPrinter& printer)
         throw Error("Не удалось завершить печать диаграммы");
 }
 
-void DiagramPage::exportImage(const QString& path)
+void DiagramPage::exportImage(const QString& path, ReadOnlyTarget readOnly)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const bool png = suffix == QStringLiteral("png");
@@ -86,8 +86,8 @@ void DiagramPage::exportImage(const QString& path)
     } else {
         bytes = DiagramPdf(picture, size);
     }
-    WriteFileAtomically(toLocalPath(path),
-                        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    WriteFileAtomically(toLocalPath(path), std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                        readOnly);
 }
 
 } // namespace trassel

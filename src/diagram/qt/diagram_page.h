@@ -1,6 +1,7 @@
 #pragma once
 // The page "Диаграммы": the interpretation diagram. Keys and clicks on it go to the
 // document, whose corrections are undoable edits of the depth table.
+#include "base/atomic_file.h"
 #include "diagram/diagram.h"
 #include "widgets/command_guard.h"
 
@@ -30,7 +31,7 @@ public:
     // ".pdf" a vector page of its size. The file is written beside the target and renamed
     // into place, so a failure leaves an existing file as it was. Throws Error for another
     // extension, naming the kinds there are, and with the system's reason when it cannot write.
-    void exportImage(const QString& path);
+    void exportImage(const QString& path, ReadOnlyTarget readOnly = ReadOnlyTarget::Refuse);
 
 Q_SIGNALS:
     // A key changed a cell: what it did, for the status bar.

@@ -1,6 +1,9 @@
 #include "radargram/qt/radargram_image.h"
 
+#include "base/atomic_file.h"
 #include "base/error.h"
+#include "platform/qt_text.h"
+#include "radargram/picture_end.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -10,12 +13,21 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <optional>
 #include <utility>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace trassel {
 namespace {
 
-constexpr int kByteLimitMb = static_cast<int>(kRadargramByteLimit / (1024 * 1024));
+constexpr qint64 kMb = 1024 * 1024;
 
 // The decoder each accepted extension names.
 QByteArray decoderFor(const QString& suffix)
@@ -48,6 +60,8 @@ public:
     ProgressFile(const QString& name, const LoadProgress& progress) : QFile(name), progress_(progress) {}
 
     bool cancelled() const { return cancelled_; }
+    // Whether reads are told to the progress (not while the file is checked before decoding).
+    void setReporting(bool reporting) { reporting_ = reporting; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override
@@ -55,7 +69,7 @@ protected:
         if (cancelled_)
             return -1;
         const qint64 got = QFile::readData(data, maxSize);
-        if (progress_ && got > 0) {
+        if (progress_ && reporting_ && got > 0) {
             // pos() lags the file by what is buffered, which is close enough for a progress bar.
             furthest_ = std::max(furthest_, pos() + got);
             try {
@@ -72,10 +86,12 @@ private:
     const LoadProgress& progress_;
     qint64 furthest_ = 0;
     bool cancelled_ = false;
+    bool reporting_ = true;
 };
 
 // Qt's decoders refuse pictures beyond a program-wide allocation limit (256 MB by default, less
-// than a long greyscale radargram); this raises it for one read and puts it back afterwards.
+// than a long greyscale radargram), counting four bytes a pixel whatever the format; this sets
+// it for one read and puts it back afterwards.
 class AllocationLimit {
 public:
     explicit AllocationLimit(int mbytes) : saved_(QImageReader::allocationLimit())
@@ -97,9 +113,48 @@ qint64 pictureBytes(QSize size, QImage::Format format)
     return bytesPerLine * size.height();
 }
 
+// Qt's allocation limit (whole megabytes, counted at four bytes a pixel) that lets through
+// what `byteLimit` lets through in the picture's own format: a greyscale picture may have
+// four times the pixels of a colour one. 0 for no limit.
+int qtAllocationLimit(qint64 byteLimit, QImage::Format format)
+{
+    const qint64 bits = format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+    const qint64 megabytes = (byteLimit * 32 / std::clamp<qint64>(bits, 1, 32) + kMb - 1) / kMb;
+    return static_cast<int>(std::clamp<qint64>(megabytes, 1, INT_MAX));
+}
+
+QString megabytes(qint64 bytes)
+{
+    return QString::number((bytes + kMb - 1) / kMb);
+}
+
+// Whether a BMP or JPEG file holds its whole picture (the decoders call a cut one whole); read
+// through, then back to its start. Other kinds are left to their decoders, which refuse them.
+bool wholePicture(ProgressFile& file, const QByteArray& decoder)
+{
+    std::optional<PictureEndCheck::Kind> kind;
+    if (decoder == "bmp")
+        kind = PictureEndCheck::Kind::Bmp;
+    else if (decoder == "jpeg")
+        kind = PictureEndCheck::Kind::Jpeg;
+    if (!kind)
+        return true;
+    PictureEndCheck check(*kind, static_cast<std::uint64_t>(file.size()));
+    file.setReporting(false);
+    QByteArray chunk(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const qint64 got = file.read(chunk.data(), chunk.size());
+        if (got <= 0 || check.feed(reinterpret_cast<const unsigned char*>(chunk.constData()), static_cast<std::size_t>(got)))
+            break;
+    }
+    file.setReporting(true);
+    file.seek(0);
+    return check.complete();
+}
+
 } // namespace
 
-QImage LoadRadargram(const QString& path, const LoadProgress& progress)
+QImage LoadRadargram(const QString& path, const LoadProgress& progress, qint64 byteLimit)
 {
     const QString shown = QDir::toNativeSeparators(path);
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -116,30 +171,63 @@ QImage LoadRadargram(const QString& path, const LoadProgress& progress)
     }
 
     ProgressFile file(path, progress);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opened as tables are: a FIFO is refused at once rather than waited on, and so is any
+    // other file that is not a regular one.
+    const int fd = OpenRegularFile(toLocalPath(path));
+    if (fd < 0) {
+        const int err = errno;
+        // Refused by the system: Qt's own words for it, as before.
+        if (!file.open(QIODevice::ReadOnly))
+            throw Error(text(QStringLiteral("Не удалось открыть файл ") + shown + QStringLiteral(": ") + file.errorString()));
+        throw Error(text(QStringLiteral("Не удалось открыть файл ") + shown + QStringLiteral(": ") +
+                         QString::fromLocal8Bit(std::strerror(err))));
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+#ifdef _WIN32
+        ::_close(fd);
+#else
+        ::close(fd);
+#endif
         throw Error(text(QStringLiteral("Не удалось открыть файл ") + shown + QStringLiteral(": ") + file.errorString()));
+    }
 
-    const AllocationLimit limit(kByteLimitMb);
+    if (!wholePicture(file, decoder)) {
+        throw Error(text(QStringLiteral("Не удалось прочитать изображение ") + shown +
+                         QStringLiteral(": файл обрывается раньше конца изображения, изображение неполное.")));
+    }
+
     QImageReader reader(&file, decoder);
     // The kind is the one the name gives: a file whose content is of another kind is refused
     // as undecodable rather than read by whichever decoder recognises it.
     reader.setAutoDetectImageFormat(false);
     const QSize size = reader.size();
     const QImage::Format format = reader.imageFormat();
-    if (size.isValid() && format != QImage::Format_Invalid) {
+    const bool known = size.isValid() && !size.isEmpty() && format != QImage::Format_Invalid;
+    if (known) {
         const qint64 bytes = pictureBytes(size, format);
-        if (bytes > kRadargramByteLimit) {
+        if (bytes > byteLimit) {
             throw Error(text(QStringLiteral("Изображение ") + shown + QStringLiteral(" слишком велико: ") +
                              QString::number(size.width()) + QStringLiteral(" × ") + QString::number(size.height()) +
-                             QStringLiteral(" точек заняли бы в памяти ") + QString::number(bytes / (1024 * 1024)) +
-                             QStringLiteral(" МБ, а допустимо не более ") + QString::number(kByteLimitMb) +
+                             QStringLiteral(" точек заняли бы в памяти ") + QString::number(bytes / kMb) +
+                             QStringLiteral(" МБ, а допустимо не более ") + megabytes(byteLimit) +
                              QStringLiteral(" МБ.")));
         }
     }
-    QImage image = reader.read();
+    const AllocationLimit limit(qtAllocationLimit(byteLimit, known ? format : QImage::Format_Invalid));
+    // The decoders leave pixels they never reach as the memory was (a BMP's run-length codes
+    // may skip any of them): the picture is made and cleared here, and the decoder writes into
+    // it, since it keeps a picture of its own size and format.
+    QImage image;
+    if (known) {
+        image = QImage(size, format);
+        if (image.isNull())
+            throw std::bad_alloc();
+        image.fill(0);
+    }
+    const bool read = reader.read(&image);
     if (file.cancelled())
         throw Cancelled();
-    if (image.isNull()) {
+    if (!read || image.isNull()) {
         throw Error(text(QStringLiteral("Не удалось прочитать изображение ") + shown + QStringLiteral(": ") +
                          reader.errorString()));
     }

@@ -20,8 +20,11 @@ inline constexpr qint64 kRadargramByteLimit = qint64{2048} * 1024 * 1024;
 // case ("bmp", "jpg", "jpeg", "png", "tif", "tiff", "ico"), whatever the content, and the
 // picture keeps the file's pixel format (an 8-bit greyscale file stays Format_Grayscale8).
 // Throws trassel::Error naming the file for any other extension (the metafiles "wmf" and "emf"
-// included), a file that cannot be opened or decoded to its end, or a picture that would take
-// more than kRadargramByteLimit; so a caller's former picture stays when this throws.
-QImage LoadRadargram(const QString& path, const LoadProgress& progress = {});
+// included), anything but a regular file (a FIFO is refused at once, never waited on), a file
+// that cannot be opened or decoded to its end (a JPEG or BMP cut short included), or a picture
+// that would take more than `byteLimit` bytes in its own pixel format; so a caller's former
+// picture stays when this throws. Every pixel of the picture returned was decoded or is 0
+// (pixels a run-length coded BMP legitimately skips), never memory left from before.
+QImage LoadRadargram(const QString& path, const LoadProgress& progress = {}, qint64 byteLimit = kRadargramByteLimit);
 
 } // namespace trassel

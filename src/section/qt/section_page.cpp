@@ -179,10 +179,10 @@ void SectionPage::imgSectionMouseUp(QPoint, Qt::MouseButton button)
         doc_->commit(std::move(stroke));
 }
 
-void SectionPage::exportImage(const QString& fileName)
+void SectionPage::exportImage(const QString& fileName, ReadOnlyTarget readOnly)
 {
     StatusProgress progress(this, QStringLiteral("Экспорт разреза"));
-    ExportSectionRecord(record(), fileName, progress.report());
+    ExportSectionRecord(record(), fileName, progress.report(), readOnly);
 }
 
 SectionPrintSource SectionPage::printSource() const

@@ -2,6 +2,7 @@
 // The page "Разрез": the document's section scene in its white scroll box, the commands that
 // draw, export and print it, and the annotation tools. The page shows the scene's record and
 // runs the redraws the document asks for with a progress bar; it keeps no picture of its own.
+#include "base/atomic_file.h"
 #include "base/signal.h"
 #include "document/section_scene.h"
 #include "platform/qt_print_pages.h"
@@ -63,7 +64,7 @@ public:
     bool drawn() const;
     bool boreholesDrawn() const;
     // By the name's extension: PDF and SVG as vectors, JPEG, PNG and BMP as the bitmap.
-    void exportImage(const QString& fileName);
+    void exportImage(const QString& fileName, ReadOnlyTarget readOnly = ReadOnlyTarget::Refuse);
     // The section as the printing needs it: its size, its transform and how to paint a part.
     SectionPrintSource printSource() const;
     // How the last printout met the sheets; the next preview starts from it.
