@@ -4,7 +4,7 @@
 // made as the table says.
 #include "app/command_table.h"
 #include "app/mainform.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "app/ribbon.h"
 #include "fake_services.h"
 

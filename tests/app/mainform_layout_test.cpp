@@ -2,7 +2,7 @@
 // and every ribbon command can be brought into view and is drawn whole, and the panels share
 // the width sensibly.
 #include "app/mainform.h"
-#include "controls.h"
+#include "support/controls.h"
 #include "app/ribbon.h"
 #include "fake_services.h"
 #include "layers/qt/layer_panel.h"
