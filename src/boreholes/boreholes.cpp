@@ -41,12 +41,15 @@ void PlotSkv(Canvas& canvas, const Grid& depthTable, const Grid& boreholes, cons
 {
     if (boreholes.rowCount() <= 2)
         return;
+    // A margin, scale or label depth may be any integer the spin edits hold: the sums are made
+    // in floating point and held to the section's coordinates.
     const double H = params.H;
     const double SX = params.SX;
     const double SY = params.SY;
-    const double L = params.Lleft + 60;
-    const int T = params.ISSO;
-    const int surface = params.H;
+    const double L = static_cast<double>(params.Lleft) + 60;
+    const int surface = SectionPixel(H);
+    const int labelY = SectionPixel(static_cast<long double>(params.ISSO) + params.H);
+    const int secondLabelY = SectionPixel(static_cast<long double>(params.ISSO) + params.H + 25);
     // The first picket of the working range serves every borehole; a bad cell stops the
     // command before anything is drawn.
     const int colX = ReadInteger(picketColumnText);
@@ -58,6 +61,10 @@ void PlotSkv(Canvas& canvas, const Grid& depthTable, const Grid& boreholes, cons
         const double yf = d * SY + H;
         if (yf == 0.0)
             continue;
+        // A borehole beyond the farthest coordinate of the section lies off any bitmap: skipped
+        // (its ends, 7 pixels either side, stay within int).
+        if (!(std::fabs(xf) <= kSectionCoordLimit) || !(std::fabs(yf) <= kSectionCoordLimit))
+            continue;
         const int x = static_cast<int>(std::trunc(xf));
         const int y = static_cast<int>(std::trunc(yf));
         DrawRazrezLine(canvas, x, surface, x, y, 5, kBlack, PenStyle::Solid);
@@ -65,8 +72,8 @@ void PlotSkv(Canvas& canvas, const Grid& depthTable, const Grid& boreholes, cons
         canvas.setBrushColor(kWhite);
         canvas.setFontSize(12);
         canvas.textOut(x + 10, y, boreholes.cellView(5, r));
-        canvas.textOut(x, T + surface, boreholes.cellView(2, r));
-        canvas.textOut(x, T + surface + 25, boreholes.cellView(3, r));
+        canvas.textOut(x, labelY, boreholes.cellView(2, r));
+        canvas.textOut(x, secondLabelY, boreholes.cellView(3, r));
     }
 }
 

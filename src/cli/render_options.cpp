@@ -4,8 +4,10 @@
 #include "table/grid.h"
 #include "table/grid_io.h"
 #include "base/numbers.h"
+#include "layers/layers.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -16,6 +18,9 @@ namespace {
 // Pickets read from text differ from their sheet boundaries by rounding only; a picket this
 // close to a boundary belongs to the sheet that starts there.
 constexpr double kPicketTolerance = 1e-9;
+
+// The last column a table has: its columns after the label column.
+constexpr int kLastColumn = Grid::kMaxColumns - 1;
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -121,6 +126,9 @@ SectionLayer ParseLayerOption(std::string_view text, int picketColumn)
     layer.depthColumn = IntegerOf("--layer", text.substr(0, colon));
     if (layer.depthColumn < 1)
         Refuse("--layer", "номер столбца глубин должен быть не меньше 1, а не " + Quoted(text.substr(0, colon)));
+    if (layer.depthColumn > kLastColumn)
+        Refuse("--layer", "номер столбца глубин должен быть не больше " + IntToText(kLastColumn) + ", а не " +
+                              Quoted(text.substr(0, colon)));
     while (colon != std::string_view::npos) {
         const std::size_t next = text.find(':', colon + 1);
         const std::string_view item = text.substr(colon + 1, next == std::string_view::npos ? std::string_view::npos : next - colon - 1);
@@ -132,8 +140,10 @@ SectionLayer ParseLayerOption(std::string_view text, int picketColumn)
             Refuse("--layer", "ожидается свойство=значение, а не " + Quoted(item));
         if (key == "width") {
             layer.lineWidth = IntegerOf("--layer width", value);
-            if (layer.lineWidth < 1)
-                Refuse("--layer width", "толщина линии должна быть не меньше 1");
+            if (layer.lineWidth < kMinLineWidth)
+                Refuse("--layer width", "толщина линии должна быть не меньше " + IntToText(kMinLineWidth));
+            if (layer.lineWidth > kMaxLineWidth)
+                Refuse("--layer width", "толщина линии должна быть не больше " + IntToText(kMaxLineWidth));
         } else if (key == "line") {
             layer.lineColor = ColorOf("--layer line", value);
         } else if (key == "fill") {
@@ -211,18 +221,33 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
             o.headerRows = IntegerOf(name, value());
             if (o.headerRows < 0)
                 Refuse(name, "число строк заголовка не может быть отрицательным");
+            if (o.headerRows > kMaxHeaderRows)
+                Refuse(name, "число строк заголовка не может быть больше " + IntToText(kMaxHeaderRows));
         } else if (name == "--delimiter") {
             o.delimiter = DelimiterOf(value());
         } else if (name == "--picket-column") {
             o.picketColumn = IntegerOf(name, value());
             if (o.picketColumn < 1)
                 Refuse(name, "номер столбца пикетов должен быть не меньше 1");
+            if (o.picketColumn > kLastColumn)
+                Refuse(name, "номер столбца пикетов должен быть не больше " + IntToText(kLastColumn));
         } else if (name == "--layer") {
             layerTexts.push_back(value());
+            // The window's layer list holds no more; each layer is a drawing of the whole range.
+            if (layerTexts.size() > static_cast<std::size_t>(LayerManager::kLayerSlots))
+                Refuse(name, "слоёв не может быть больше " + IntToText(LayerManager::kLayerSlots));
         } else if (name == "--scale-x") {
             o.params.scaleX = IntegerOf(name, value());
+            if (*o.params.scaleX < 1)
+                Refuse(name, "масштаб X должен быть не меньше 1");
         } else if (name == "--scale-y") {
-            o.params.scaleY = static_cast<float>(NumberOf(name, value()));
+            const double scale = NumberOf(name, value());
+            if (!(scale > 0))
+                Refuse(name, "масштаб Y должен быть больше нуля");
+            // The most the window's "Масштаб Y" holds; a float holds it too.
+            if (scale > INT_MAX)
+                Refuse(name, "масштаб Y должен быть не больше " + IntToText(INT_MAX));
+            o.params.scaleY = static_cast<float>(scale);
         } else if (name == "--max-depth") {
             o.params.maxDepth = IntegerOf(name, value());
         } else if (name == "--depth-step") {
@@ -230,7 +255,11 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
             if (*o.params.depthStep < 1)
                 Refuse(name, "шаг шкалы глубин должен быть не меньше 1");
         } else if (name == "--surface") {
-            o.params.surface = IntegerOf(name, value());
+            const std::string text = value();
+            o.params.surface = IntegerOf(name, text);
+            if (*o.params.surface < kMinSurface || *o.params.surface > kMaxSurface)
+                Refuse(name, "глубина поверхности задаётся числом от " + IntToText(kMinSurface) + " до " +
+                                 IntToText(kMaxSurface) + ", а не " + Quoted(text));
         } else if (name == "--left") {
             o.params.left = IntegerOf(name, value());
         } else if (name == "--right") {
@@ -241,6 +270,10 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
             o.sheetPickets = NumberOf(name, value());
             if (!(o.sheetPickets > 0))
                 Refuse(name, "длина листа в пикетах должна быть больше нуля");
+            if (o.sheetPickets < kMinSheetPickets)
+                Refuse(name, "длина листа в пикетах должна быть не меньше " + NumberToText(kMinSheetPickets));
+            if (o.sheetPickets > kMaxSheetPickets)
+                Refuse(name, "длина листа в пикетах должна быть не больше " + NumberToText(kMaxSheetPickets));
         } else {
             throw Error("Неизвестный параметр " + Quoted(name) + " (параметры см. trassel-render --help)");
         }
@@ -386,7 +419,13 @@ std::vector<Sheet> PlanSheets(const Grid& grid, int picketColumn, RowSpan rows, 
             throw Error("Пикеты убывают (строка " + IntToText(row - 1) + ": " + NumberToText(previous) + ", строка " +
                         IntToText(row) + ": " + NumberToText(p) + "); листы не нарезаны");
         previous = p;
-        const auto index = static_cast<long long>(std::floor((p - start) / sheetPickets + kPicketTolerance));
+        // Checked before it becomes an integer: a picket far along the line, or a sheet too short
+        // for the line, gives more sheets than any number names.
+        const double place = std::floor((p - start) / sheetPickets + kPicketTolerance);
+        if (!(place < static_cast<double>(kMaxSheetNumber)))
+            throw Error("Пикет " + NumberToText(p) + " (строка " + IntToText(row) + ") лежит дальше " +
+                        IntToText(kMaxSheetNumber) + " листов от начала диапазона; листы не нарезаны");
+        const auto index = static_cast<long long>(place);
         const int number = static_cast<int>(index + 1);
         if (sheets.empty() || sheets.back().number != number) {
             Sheet sheet;
@@ -405,6 +444,9 @@ std::vector<Sheet> PlanSheets(const Grid& grid, int picketColumn, RowSpan rows, 
 
 std::string KilometreText(double picket)
 {
+    // Metres of 1e15 and more are no longer exact in a double, nor far from a long long's end.
+    if (!(std::fabs(picket) < 1e13))
+        return NumberToText(picket / 10);
     const long long metres = std::llround(picket * 100.0);
     const long long whole = std::llabs(metres);
     std::string rest = IntToText(whole % 1000);

@@ -50,6 +50,13 @@ struct RenderOptions {
     double sheetPickets = 0;  // 0: one picture of the whole range
 };
 
+// The length of a sheet, in pickets: from a metre (pickets are drawn to two decimals) to a
+// hundred thousand kilometres, longer than any line.
+inline constexpr double kMinSheetPickets = 0.01;
+inline constexpr double kMaxSheetPickets = 1'000'000;
+// The most sheets a range is cut into, counted from its first picket (gaps included).
+inline constexpr long long kMaxSheetNumber = 1'000'000;
+
 // Reads the arguments after the program's name. Throws Error with one line naming the option
 // for anything malformed, unknown or missing (no input, no output, a table without layers).
 RenderOptions ParseRenderOptions(std::span<const std::string> args);
@@ -97,7 +104,8 @@ struct Sheet {
 
 // Cuts `rows` into sheets of `sheetPickets` pickets from the first row's picket on. Sheets
 // without rows (a gap in the survey) are left out; the others keep their place's number.
-// Error for a picket that is not a number or pickets that decrease.
+// Error for a picket that is not a number, pickets that decrease, or a picket that would lie on a
+// sheet numbered beyond kMaxSheetNumber.
 std::vector<Sheet> PlanSheets(const Grid& grid, int picketColumn, RowSpan rows, double sheetPickets,
                               const std::string& output);
 
@@ -105,7 +113,8 @@ std::vector<Sheet> PlanSheets(const Grid& grid, int picketColumn, RowSpan rows, 
 // number has as many digits as the last sheet's, at least two.
 std::string SheetFileName(const std::string& output, int number, int lastNumber, double fromPicket, double toPicket);
 
-// A picket as kilometres with three decimals: 123.05 -> "12.305".
+// A picket as kilometres with three decimals: 123.05 -> "12.305"; a picket whose metres no
+// integer holds exactly (1e13 pickets and more) as the number of kilometres.
 std::string KilometreText(double picket);
 
 } // namespace trassel

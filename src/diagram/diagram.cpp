@@ -5,16 +5,20 @@
 #include "table/grid.h"
 #include "base/numbers.h"
 
+#include <algorithm>
+
 namespace trassel {
 namespace {
 
 constexpr Color kRed = 255;
 
-std::size_t rangeSize(const DiagramParams& params)
+// The rows of the working range the table has, to reserve for: the range's spin edits take any
+// integer, and rows beyond the table stop the filling anyway.
+std::size_t rangeSize(const DiagramParams& params, const Grid& grid)
 {
-    return params.LastDataRow >= params.FirstDataRow
-               ? static_cast<std::size_t>(params.LastDataRow - params.FirstDataRow) + 1
-               : 0;
+    const long long first = std::max<long long>(params.FirstDataRow, 0);
+    const long long last = std::min<long long>(params.LastDataRow, static_cast<long long>(grid.rowCount()) - 1);
+    return last >= first ? static_cast<std::size_t>(last - first + 1) : 0;
 }
 
 MarkFont boldFont(const ChartSeries& series, int size)
@@ -51,12 +55,12 @@ void Diagram::FillPicketSeries(SeriesId id, int picketColumn, const Grid& grid, 
 {
     ChartSeries& series = chart_->series(id);
     series.clear();
-    series.reserve(rangeSize(params));
+    series.reserve(rangeSize(params, grid));
     // The pickets in row order serve the layers that read the same column: a text that
     // passes strict reading reads the same leniently. Valid only once every row has passed.
     picketCacheColumn_ = -1;
     picketCache_.clear();
-    picketCache_.reserve(rangeSize(params));
+    picketCache_.reserve(rangeSize(params, grid));
     series.setMarksVisible(true);
     series.setMarksDrawEvery(20);
     series.setMarksStyle(MarkStyle::XValue);
@@ -64,10 +68,10 @@ void Diagram::FillPicketSeries(SeriesId id, int picketColumn, const Grid& grid, 
     series.setMarksFont(boldFont(series, 14));
     series.setColor(kRed);
     series.setPenWidth(3);
-    for (int r = params.FirstDataRow; r <= params.LastDataRow; ++r) {
-        const double x = RoundTo(ReadStrict(grid.cellView(picketColumn, r)), 2);
+    for (long long r = params.FirstDataRow; r <= params.LastDataRow; ++r) {
+        const double x = RoundTo(ReadStrict(grid.cellView(picketColumn, static_cast<int>(r))), 2);
         picketCache_.push_back(x);
-        series.addXY(x, 0.0, r);
+        series.addXY(x, 0.0, static_cast<int>(r));
     }
     picketCacheColumn_ = picketColumn;
 }
@@ -82,12 +86,13 @@ void Diagram::fillLayerSeries(ChartSeries& series, int picketColumn, int depthCo
                               const DiagramParams& params, const std::vector<double>* pickets)
 {
     series.clear();
-    series.reserve(rangeSize(params));
+    series.reserve(rangeSize(params, grid));
     std::size_t i = 0;
-    for (int r = params.FirstDataRow; r <= params.LastDataRow; ++r, ++i) {
-        const double x = pickets ? (*pickets)[i] : RoundTo(ReadLenient(grid.cellView(picketColumn, r)), 2);
-        const double y = RoundTo(ReadLenient(grid.cellView(depthColumn, r)), 0);
-        series.addXY(x, y, r);
+    for (long long r = params.FirstDataRow; r <= params.LastDataRow; ++r, ++i) {
+        const int row = static_cast<int>(r);
+        const double x = pickets ? (*pickets)[i] : RoundTo(ReadLenient(grid.cellView(picketColumn, row)), 2);
+        const double y = RoundTo(ReadLenient(grid.cellView(depthColumn, row)), 0);
+        series.addXY(x, y, row);
     }
     series.setMarksVisible(params.SeriesMarksVisible);
     series.setMarksDrawEvery(params.SeriesFrequencyMarks);
@@ -140,9 +145,9 @@ void Diagram::BuildChart(const Grid& grid, const DiagramParams& params)
         series.setColor(layer.PointColor);
         if (picketCacheColumn_ != layer.PicketColumn) {
             picketCache_.clear();
-            picketCache_.reserve(rangeSize(params));
-            for (int r = params.FirstDataRow; r <= params.LastDataRow; ++r)
-                picketCache_.push_back(RoundTo(ReadLenient(grid.cellView(layer.PicketColumn, r)), 2));
+            picketCache_.reserve(rangeSize(params, grid));
+            for (long long r = params.FirstDataRow; r <= params.LastDataRow; ++r)
+                picketCache_.push_back(RoundTo(ReadLenient(grid.cellView(layer.PicketColumn, static_cast<int>(r))), 2));
             picketCacheColumn_ = layer.PicketColumn;
         }
         fillLayerSeries(series, layer.PicketColumn, layer.DepthColumn, grid, params, &picketCache_);

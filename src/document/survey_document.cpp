@@ -417,7 +417,8 @@ CellRect SurveyDocument::pasteCellsAt(TableId id, int col, int row, std::string_
 
 void SurveyDocument::insertRow()
 {
-    const int at = std::clamp(selRow_ + 1, 0, depth_.rowCount());
+    // The selection may stand on any row a project gave it, INT_MAX too.
+    const int at = static_cast<int>(std::clamp(selRow_ + 1LL, 0LL, static_cast<long long>(depth_.rowCount())));
     auto edit = std::make_unique<LineEdit>("Вставить строку", TableId::Depth, LineEdit::Kind::InsertRow, at,
                                            CellBlock(), depth_.fixedRows(), depth_.fixedCols());
     try {

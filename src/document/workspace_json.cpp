@@ -103,6 +103,15 @@ double Reader::number(const Json& o, const char* key, const std::string& at) con
     damaged("поле «" + join(at, key) + "» должно быть числом");
 }
 
+double Reader::number(const Json& o, const char* key, const std::string& at, long long lo, long long hi) const
+{
+    const double v = number(o, key, at);
+    // Compared as written, so that NaN and the infinities fall outside.
+    if (!(v >= static_cast<double>(lo) && v <= static_cast<double>(hi)))
+        outOfRange(join(at, key), lo, hi);
+    return v;
+}
+
 const std::string& Reader::string(const Json& o, const char* key, const std::string& at) const
 {
     const Json& v = member(o, key, at);

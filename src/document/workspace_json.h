@@ -42,6 +42,8 @@ public:
     bool boolean(const Json& o, const char* key, const std::string& at) const;
     // A finite number, or the words "inf", "-inf" and "nan" a writer puts for the others.
     double number(const Json& o, const char* key, const std::string& at) const;
+    // A finite number within lo..hi, for a value a control holds as an integer.
+    double number(const Json& o, const char* key, const std::string& at, long long lo, long long hi) const;
     // A JSON string as it is (the table texts).
     const std::string& string(const Json& o, const char* key, const std::string& at) const;
     // A text of any bytes, as workspace_text stores it.

@@ -7,7 +7,9 @@
 #include "document/workspace.h"
 #include "document/workspace_annotations.h"
 #include "document/workspace_text.h"
+#include "table/delimiters.h"
 #include "table/grid.h"
+#include "table/grid_io.h"
 
 #include <algorithm>
 #include <charconv>
@@ -252,8 +254,9 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
 
     const Json& s = in.object(root, "settings", "");
     TableSettings settings;
-    settings.headerRowCount = in.integer(s, "headerRowCount", "settings");
-    settings.delimiterIndex = in.integer(s, "delimiterIndex", "settings");
+    settings.headerRowCount = in.integer(s, "headerRowCount", "settings", 0, kMaxHeaderRows);
+    // An item of the delimiter list, or -1 for a typed text.
+    settings.delimiterIndex = in.integer(s, "delimiterIndex", "settings", -1, kDelimiterCount - 1);
     settings.delimiterText = in.text(s, "delimiterText", "settings");
     settings.picketColumnText = in.text(s, "picketColumnText", "settings");
     doc.setSettings(settings);
@@ -267,6 +270,9 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
     const Json& items = in.array(layers, "items", "layers");
     if (items.size() > static_cast<std::size_t>(LayerManager::kLayerSlots))
         in.damaged("слоёв больше " + std::to_string(LayerManager::kLayerSlots));
+    // A layer reads columns the depth table has (read above): another would only fail later,
+    // naming neither the layer nor the column.
+    const int lastColumn = doc.depthTable().colCount() - 1;
     std::vector<LayerSnapshot> snapshots;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const std::string at = Reader::index("layers.items", i);
@@ -276,12 +282,13 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
         snap.entry.caption = in.text(l, "caption", at);
         snap.entry.checked = in.boolean(l, "checked", at);
         snap.entry.selected = in.boolean(l, "selected", at);
-        snap.record.PicketColumn = in.integer(l, "picketColumn", at);
-        snap.record.DepthColumn = in.integer(l, "depthColumn", at);
-        snap.record.LineWidth = in.integer(l, "lineWidth", at);
+        snap.record.PicketColumn = in.integer(l, "picketColumn", at, 0, lastColumn);
+        snap.record.DepthColumn = in.integer(l, "depthColumn", at, 0, lastColumn);
+        snap.record.LineWidth = in.integer(l, "lineWidth", at, kMinLineWidth, kMaxLineWidth);
         snap.record.LineColor = in.color(l, "lineColor", at);
         snap.record.BrushColor = in.color(l, "brushColor", at);
-        snap.record.BrushStyle = static_cast<std::uint8_t>(in.integer(l, "brushStyle", at, 0, 255));
+        snap.record.BrushStyle =
+            static_cast<std::uint8_t>(in.integer(l, "brushStyle", at, 0, static_cast<int>(BrushStyle::DiagCross)));
         snap.record.PointColor = in.color(l, "pointColor", at);
         snap.seriesName = in.text(l, "seriesName", at);
         snap.attachedAt = in.integer(l, "drawOrder", at, -1, LayerManager::kLayerSlots);
@@ -317,19 +324,21 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
 
     const Json& sj = in.object(root, "section", "");
     SectionParams sp = doc.sectionParams();
-    sp.H = in.integer(sj, "H", "section");
+    sp.H = in.integer(sj, "H", "section", kMinSurface, kMaxSurface);
     sp.Lleft = in.integer(sj, "Lleft", "section");
     sp.R = in.integer(sj, "R", "section");
     sp.SX = in.integer(sj, "SX", "section");
-    sp.SY = static_cast<float>(in.number(sj, "SY", "section"));
+    // "Масштаб Y" holds an integer; a file may keep a fraction, never more than the control's range.
+    sp.SY = static_cast<float>(in.number(sj, "SY", "section", INT_MIN, INT_MAX));
     sp.Dmax = in.integer(sj, "Dmax", "section");
     sp.step = in.integer(sj, "step", "section");
     sp.ISSO = in.integer(sj, "ISSO", "section");
     doc.setSectionParams(sp);
     SectionState& state = doc.sectionState();
-    state.sectionWidth = in.integer(sj, "sectionWidth", "section");
-    state.imageWidth = in.integer(sj, "imageWidth", "section");
-    state.imageHeight = in.integer(sj, "imageHeight", "section");
+    // Sizes of a bitmap the program made.
+    state.sectionWidth = in.integer(sj, "sectionWidth", "section", 0, kMaxBitmapSide);
+    state.imageWidth = in.integer(sj, "imageWidth", "section", 0, kMaxBitmapSide);
+    state.imageHeight = in.integer(sj, "imageHeight", "section", 0, kMaxBitmapSide);
 
     // The section, the soil list, the radargram and the pages (the file calls them "extras").
     const Json& e = in.object(root, "extras", "");

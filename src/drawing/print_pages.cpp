@@ -96,6 +96,10 @@ double RoundedScale(double exact) { return std::max(1.0, std::round(exact)); }
 
 std::string KmText(double km)
 {
+    // Metres of 1e15 and more are no longer exact in a double, nor far from a long long's end
+    // (a picket of 1e300 in the table): the kilometres as a number.
+    if (!(std::fabs(km) < 1e12))
+        return NumberToText(km);
     const long long metres = std::llround(km * 1000.0);
     const long long whole = std::llabs(metres) / 1000;
     const long long rest = std::llabs(metres) % 1000;

@@ -18,6 +18,10 @@ namespace trassel {
 
 using EntryId = int;
 
+// A layer's line width as "толщина" offers it, in pixels.
+inline constexpr int kMinLineWidth = 1;
+inline constexpr int kMaxLineWidth = 100;
+
 // One layer: the columns it reads, its look on the section and its series on the diagram.
 struct TLayer {
     EntryId Item = 0;            // the layer's entry in the manager's list

@@ -14,17 +14,7 @@
 namespace trassel {
 namespace {
 
-// Coordinates are computed in extended precision and truncated toward zero. Values far off
-// the bitmap (a stray picket or depth in the table) are held within +-2^23 so the rasteriser,
-// which works in 24.8 fixed point, still clips them correctly instead of wrapping around.
-constexpr long double kCoordLimit = 8'388'607.0L;
-
-int Px(long double v)
-{
-    if (std::isnan(v))
-        return 0;
-    return static_cast<int>(std::clamp(v, -kCoordLimit, kCoordLimit));
-}
+int Px(long double v) { return SectionPixel(v); }
 
 constexpr Color kGuideColor = kGray;
 constexpr int kScaleLimitCm = 2000;
@@ -47,6 +37,11 @@ SectionGeometry ComputeGeometry(const SectionParams& params, double p1, double p
 {
     const long double w = std::trunc((static_cast<long double>(pn) - p1) * params.SX + LeftOf(params) + params.R);
     const long double h = std::trunc(static_cast<long double>(params.Dmax) * params.SY + params.H);
+    // No number converts to no size: said in words before anything is converted.
+    if (std::isnan(w))
+        throw Error("Ширина разреза не получается числом. Проверьте пикеты, масштаб X и отступы. Разрез не построен.");
+    if (std::isnan(h))
+        throw Error("Высота разреза не получается числом. Проверьте максимальную глубину и масштаб Y. Разрез не построен.");
     if (w < 0) {
         if (params.FirstDataRow > params.LastDataRow)
             throw Error("Начальная строка диапазона (" + IntToText(params.FirstDataRow) + ") стоит после последней (" +
@@ -96,6 +91,13 @@ void DrawDepthScale(Canvas& canvas, const SectionState& state, const SectionPara
 }
 
 } // namespace
+
+int SectionPixel(long double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return static_cast<int>(std::clamp(v, -kSectionCoordLimit, kSectionCoordLimit));
+}
 
 void ClearRazrez(Canvas& canvas, const SectionState& state)
 {

@@ -47,6 +47,21 @@ struct SectionState {
     int imageHeight = 1100;
 };
 
+// The surface line's y as "Глубина поверхности" offers it; a project or a command line giving
+// another is refused.
+inline constexpr int kMinSurface = 25;
+inline constexpr int kMaxSurface = 150;
+
+// The farthest a coordinate of the section goes from 0, either way. Values far off the bitmap (a
+// stray picket or depth in the table, an extreme margin) are held within +-2^23 so the
+// rasteriser, which works in 24.8 fixed point, still clips them correctly instead of wrapping
+// around; a bitmap is never larger (kMaxBitmapSide), so what lies there is never seen.
+inline constexpr long double kSectionCoordLimit = 8'388'607.0L;
+
+// A coordinate computed in extended precision as the canvas takes it: truncated toward zero,
+// held within kSectionCoordLimit, 0 for NaN.
+int SectionPixel(long double v);
+
 // Size of the white bitmap the section starts with.
 inline constexpr int kSectionStartWidth = 1042;
 inline constexpr int kSectionStartHeight = 1100;

@@ -154,9 +154,9 @@ int FindInPicketColumn(const Grid& grid, std::string_view text, int selRow)
 {
     if (text.empty())
         return -1;
-    for (int r = std::max(selRow + 1, 0); r < grid.rowCount(); ++r)
-        if (grid.cellView(1, r).find(text) != std::string_view::npos)
-            return r;
+    for (long long r = std::max(selRow + 1LL, 0LL); r < grid.rowCount(); ++r)
+        if (grid.cellView(1, static_cast<int>(r)).find(text) != std::string_view::npos)
+            return static_cast<int>(r);
     return -1;
 }
 

@@ -15,6 +15,9 @@ namespace trassel {
 
 enum class LoadResult { Loaded, Empty };
 
+// The most title lines a table import takes: the range of "Количество заголовочных строк".
+inline constexpr int kMaxHeaderRows = 10;
+
 // Line n of the text (lines end with CR LF only) goes to row n, field m to column m; the grid
 // only grows. The grid takes over the bytes. An empty text changes nothing and gives Empty.
 // A cancelled read leaves `grid` partly filled: read into a grid of its own.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -115,6 +116,58 @@ TEST(Boreholes, BadPicketsStopBeforeTheFirstBoreholeAndAnEmptyTableReadsNothing)
     EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "x"); }), "'x' is not a valid integer value");
     EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "1"); }), "'км' is not a valid floating point value");
     EXPECT_TRUE(canvas.ops.empty());
+}
+
+TEST(Boreholes, FarOffBoreholesAreSkippedAndExtremeParametersOverflowNothing)
+{
+    Grid depth(3, 5);
+    depth.setCell(1, 2, "10.0");
+    Grid skv(2, 2);
+    // Pickets and depths no coordinate can hold, around one borehole that stands where it should.
+    SetBoreholes(skv, {{"1e300", "far", "", "", "250"},
+                       {"10.5", "deep", "", "", "1e300"},
+                       {"-1e300", "back", "", "", "250"},
+                       {"10.5", "ok", "", "", "250"},
+                       {"10.5", "high", "", "", "-1e300"}});
+    ProbeCanvas canvas(1042, 1100);
+    PlotSkv(canvas, depth, skv, SectionParams{}, "1");
+    const auto lines = canvas.of(ProbeCanvas::Kind::Line);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].points, (std::vector<Point>{{285, 55}, {285, 305}}));
+    EXPECT_EQ(lines[1].points, (std::vector<Point>{{278, 305}, {292, 305}}));
+    for (const char* skipped : {"far", "deep", "back", "high"})
+        EXPECT_EQ(canvas.findText(skipped), nullptr) << skipped;
+    ASSERT_NE(canvas.findText("ok"), nullptr);
+
+    // The label line below the surface takes any depth the spin edit holds; it stands at the
+    // farthest coordinate the canvas draws, as the section's own far-off points do.
+    Grid one(2, 2);
+    SetBoreholes(one, {{"10.5", "ok", "", "", "250"}});
+    for (const int isso : {INT_MAX, INT_MIN}) {
+        SectionParams params;
+        params.ISSO = isso;
+        ProbeCanvas labels(1042, 1100);
+        PlotSkv(labels, depth, one, params, "1");
+        const auto* label = labels.findText("ok");
+        ASSERT_NE(label, nullptr) << isso;
+        EXPECT_EQ(label->points[0], (Point{285, isso > 0 ? 8'388'607 : -8'388'607})) << isso;
+        EXPECT_EQ(labels.of(ProbeCanvas::Kind::Line).size(), 2u) << isso;
+    }
+    // Margins and scales at the ends of their ranges put the borehole off any canvas: skipped.
+    SectionParams wide;
+    wide.Lleft = INT_MAX;
+    SectionParams left;
+    left.SX = INT_MIN;
+    SectionParams tall;
+    tall.SY = 3e38F;
+    SectionParams low;
+    low.H = INT_MIN;
+    for (const SectionParams& params : {wide, left, tall, low}) {
+        ProbeCanvas off(1042, 1100);
+        PlotSkv(off, depth, one, params, "1");
+        EXPECT_TRUE(off.of(ProbeCanvas::Kind::Line).empty());
+        EXPECT_EQ(off.findText("ok"), nullptr);
+    }
 }
 
 TEST(BoreholeImport, TheTableIsNumberedWithTwoFixedRowsAndUndoGivesTheFormerOneBack)

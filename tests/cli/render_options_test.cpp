@@ -5,6 +5,7 @@
 #include "base/cp1251.h"
 #include "table/grid.h"
 #include "base/numbers.h"
+#include "layers/layers.h"
 #include "table/pickets.h"
 
 #include "support/error_text.h"
@@ -185,6 +186,56 @@ TEST(RenderOptions, MalformedCommandLinesAreRefusedWithOneLineNamingTheOption)
               "Параметр --recalc-pickets: относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
 }
 
+TEST(RenderOptions, ValuesBeyondWhatTheWindowHoldsAreRefusedInOneLine)
+{
+    const auto table = [](std::initializer_list<const char*> extra) {
+        std::vector<std::string> args{"--table", "t.txt", "--layer", "3", "-o", "a.png"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return errorText([&] { ParseRenderOptions(args); });
+    };
+    // Sheets from a metre to a hundred thousand kilometres: their numbers and names stay exact.
+    EXPECT_EQ(table({"--sheet", "1e17"}), "Параметр --sheet: длина листа в пикетах должна быть не больше 1000000");
+    EXPECT_EQ(table({"--sheet", "1e-300"}), "Параметр --sheet: длина листа в пикетах должна быть не меньше 0.01");
+    EXPECT_EQ(table({"--sheet", "-1e-300"}), "Параметр --sheet: длина листа в пикетах должна быть больше нуля");
+    EXPECT_EQ(table({"--sheet", "0.01"}), "(no error)");
+    EXPECT_EQ(table({"--sheet", "1000000"}), "(no error)");
+    // "Количество заголовочных строк" runs 0..10.
+    EXPECT_EQ(table({"--header-rows", "2147483647"}), "Параметр --header-rows: число строк заголовка не может быть больше 10");
+    EXPECT_EQ(table({"--header-rows", "11"}), "Параметр --header-rows: число строк заголовка не может быть больше 10");
+    EXPECT_EQ(table({"--header-rows", "10"}), "(no error)");
+    // A table holds columns 1..65535 after its label column.
+    EXPECT_EQ(table({"--layer", "65536"}), "Параметр --layer: номер столбца глубин должен быть не больше 65535, а не \"65536\"");
+    EXPECT_EQ(table({"--layer", "65535"}), "(no error)");
+    EXPECT_EQ(table({"--picket-column", "1000000000"}),
+              "Параметр --picket-column: номер столбца пикетов должен быть не больше 65535");
+    // "толщина" runs 1..100.
+    EXPECT_EQ(table({"--layer", "3:width=101"}), "Параметр --layer width: толщина линии должна быть не больше 100");
+    EXPECT_EQ(table({"--layer", "3:width=100"}), "(no error)");
+    // The scales: at least a pixel a picket; a depth scale above zero that a float holds.
+    EXPECT_EQ(table({"--scale-x", "0"}), "Параметр --scale-x: масштаб X должен быть не меньше 1");
+    EXPECT_EQ(table({"--scale-x", "-1"}), "Параметр --scale-x: масштаб X должен быть не меньше 1");
+    EXPECT_EQ(table({"--scale-x", "1"}), "(no error)");
+    EXPECT_EQ(table({"--scale-y", "0"}), "Параметр --scale-y: масштаб Y должен быть больше нуля");
+    EXPECT_EQ(table({"--scale-y", "-1.5"}), "Параметр --scale-y: масштаб Y должен быть больше нуля");
+    EXPECT_EQ(table({"--scale-y", "1e300"}), "Параметр --scale-y: масштаб Y должен быть не больше 2147483647");
+    EXPECT_EQ(table({"--scale-y", "0.5"}), "(no error)");
+    // "Глубина поверхности" runs 25..150.
+    EXPECT_EQ(table({"--surface", "24"}), "Параметр --surface: глубина поверхности задаётся числом от 25 до 150, а не \"24\"");
+    EXPECT_EQ(table({"--surface", "2147483647"}),
+              "Параметр --surface: глубина поверхности задаётся числом от 25 до 150, а не \"2147483647\"");
+    EXPECT_EQ(table({"--surface", "150"}), "(no error)");
+
+    // As many layers as the window's layer list holds, and not one more.
+    std::vector<std::string> args{"--table", "t.txt", "-o", "a.png"};
+    for (int i = 0; i < LayerManager::kLayerSlots; ++i) {
+        args.push_back("--layer");
+        args.push_back("3");
+    }
+    EXPECT_EQ(ParseRenderOptions(args).layers.size(), static_cast<std::size_t>(LayerManager::kLayerSlots));
+    args.push_back("--layer=4");
+    EXPECT_EQ(errorText([&] { ParseRenderOptions(args); }), "Параметр --layer: слоёв не может быть больше 61");
+}
+
 TEST(RenderTable, LoadingGivesTheTableTheWindowsImportGives)
 {
     const std::string path = TRASSEL_SOURCE_DIR "/examples/survey_depths.txt";
@@ -310,6 +361,28 @@ TEST(RenderSheets, GapsAreLeftOutAndPicketsThatFallOrAreNoNumbersRefused)
     EXPECT_EQ(many[0].path, "l-001_km0.000-1.000.svg");
     EXPECT_EQ(many[99].path, "l-100_km99.000-100.000.svg");
     EXPECT_EQ(many[100].rows, (RowSpan{1002, 1002}));
+}
+
+TEST(RenderSheets, PicketsFarFromTheFirstAreRefusedAndHugeOnesNamedWithoutOverflow)
+{
+    // A picket a sheet number cannot reach: refused before any sheet is planned.
+    Grid far(2, 2);
+    FillPickets(far, {"10", "11", "1e300"});
+    EXPECT_EQ(errorText([&] { PlanSheets(far, 1, {2, 4}, 10, "a.png"); }),
+              "Пикет " + NumberToText(1e300) + " (строка 4) лежит дальше 1000000 листов от начала диапазона; листы не нарезаны");
+    Grid tiny(2, 2);
+    FillPickets(tiny, {"0", "20000"});
+    EXPECT_EQ(errorText([&] { PlanSheets(tiny, 1, {2, 3}, 0.01, "a.png"); }),
+              "Пикет 20000 (строка 3) лежит дальше 1000000 листов от начала диапазона; листы не нарезаны");
+    // A line of pickets too large for metres in a long integer still gets its sheet and a name.
+    Grid huge(2, 2);
+    FillPickets(huge, {"1e300", "1e300"});
+    const std::vector<Sheet> sheets = PlanSheets(huge, 1, {2, 3}, 1000000, "a.png");
+    ASSERT_EQ(sheets.size(), 1U);
+    EXPECT_EQ(sheets[0].rows, (RowSpan{2, 3}));
+    EXPECT_EQ(sheets[0].path, "a-01_km" + NumberToText(1e300 / 10) + "-" + NumberToText(1e300 / 10) + ".png");
+    EXPECT_EQ(KilometreText(-1e17), NumberToText(-1e16));
+    EXPECT_EQ(KilometreText(9e12), "900000000000.000");
 }
 
 TEST(RenderSheets, FileNamesKeepTheFolderAndTheExtension)

@@ -174,6 +174,32 @@ TEST(RenderProcess, APicketRangeWithBoreholesIsTheWindowsSectionOfThoseRows)
     EXPECT_FALSE(actual == WindowSection(survey.doc, ExampleLayers(), SectionParams{}, 42, 172, false));
 }
 
+TEST(RenderProcess, BoreholesNoCoordinateHoldsAreLeftOffTheSheet)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // The example's boreholes and two more: one at picket 1e300, one 1e300 cm deep.
+    QFile example(Q(kBoreholes));
+    ASSERT_TRUE(example.open(QIODevice::ReadOnly));
+    const QString far = dir.filePath(QStringLiteral("far.txt"));
+    QFile farFile(far);
+    ASSERT_TRUE(farFile.open(QIODevice::WriteOnly));
+    farFile.write(example.readAll() + QByteArray("1e300\tfar\tX\t\t250\r\n127\tdeep\tX\t\t1e300\r\n"));
+    farFile.close();
+    const auto render = [&](const QString& boreholes, const QString& out) {
+        QStringList args{QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets"), QStringLiteral("--boreholes"),
+                         boreholes, QStringLiteral("--range"), QStringLiteral("pk:125..131.5"), QStringLiteral("-o"), out};
+        args << kLayerArgs;
+        return RunRender(args);
+    };
+    const QString withFar = dir.filePath(QStringLiteral("far.png"));
+    const Outcome run = render(far, withFar);
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QString plain = dir.filePath(QStringLiteral("plain.png"));
+    ASSERT_EQ(render(Q(kBoreholes), plain).exitCode, 0);
+    EXPECT_TRUE(FileImage(withFar) == FileImage(plain));
+}
+
 TEST(RenderProcess, TheExtensionChoosesTheFormatWithOrWithoutAPlatformGiven)
 {
     QTemporaryDir dir;

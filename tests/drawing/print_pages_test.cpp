@@ -3,6 +3,7 @@
 #include "drawing/print_pages.h"
 
 #include "base/error.h"
+#include "base/numbers.h"
 
 #include <gtest/gtest.h>
 
@@ -332,6 +333,10 @@ TEST(SectionPrintPlan, FooterTexts)
     EXPECT_EQ(FormatKmRange(12.0, 12.45), "км 12,000 – 12,450");
     EXPECT_EQ(FormatKmRange(0.0004, 0.0996), "км 0,000 – 0,100");
     EXPECT_EQ(FormatKmRange(-0.02125, 1.9996), "км -0,021 – 2,000");
+    // Kilometres whose metres no integer holds exactly (a picket of 1e300 in the table) are
+    // written as numbers, not overflowed.
+    EXPECT_EQ(FormatKmRange(-1e16, 1e299), "км " + NumberToText(-1e16) + " – " + NumberToText(1e299));
+    EXPECT_EQ(FormatKmRange(999'999'999'999.5, 0), "км 999999999999,500 – 0,000");
 
     // Without pickets the picture has no km to give.
     SectionGeometry plain = Sized(100, 100);

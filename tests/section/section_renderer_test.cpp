@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <string>
 
 namespace trassel {
@@ -283,6 +284,17 @@ TEST(SectionRenderer, ImpossibleSizesAreRefusedBeforeAnythingChanges)
     margins.params.Lleft = -800;
     EXPECT_NE(margins.errorOfPlot().find("отступы"), std::string::npos);
     expectUntouched(margins);
+
+    // A depth scale that gives no number at all is refused in words, not converted.
+    Section noScale;
+    noScale.params.SY = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_EQ(noScale.errorOfPlot(), "Высота разреза не получается числом. Проверьте максимальную глубину и масштаб Y. "
+                                     "Разрез не построен.");
+    expectUntouched(noScale);
+    Section infiniteScale;
+    infiniteScale.params.SY = std::numeric_limits<float>::infinity();
+    EXPECT_NE(infiniteScale.errorOfPlot().find("слишком велик"), std::string::npos);
+    expectUntouched(infiniteScale);
 }
 
 TEST(SectionRenderer, ReversedRangeWithRoomDrawsTheScaleButNoBand)

@@ -56,7 +56,7 @@ QWidget* LayerPanel::buildLayerProperties()
     auto* layout = new QVBoxLayout(grbLayerProperties);
     auto* lines = new QGroupBox(QStringLiteral("Линии"), grbLayerProperties);
     auto* linesForm = new QFormLayout(lines);
-    seLineWidth = makeSpinEdit(lines, "seLineWidth", 3, 1, 1, 100);
+    seLineWidth = makeSpinEdit(lines, "seLineWidth", 3, 1, kMinLineWidth, kMaxLineWidth);
     clbLineColor = new ColorBox(0x000000, lines);
     clbLineColor->setObjectName(QStringLiteral("clbLineColor"));
     linesForm->addRow(QStringLiteral("толщина"), seLineWidth);

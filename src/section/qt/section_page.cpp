@@ -191,7 +191,7 @@ SectionPrintSource SectionPage::printSource() const
     SectionPrintSource source;
     source.width = record().width();
     source.height = record().height();
-    source.leftX = params.Lleft + 60;
+    source.leftX = SectionPixel(static_cast<long double>(params.Lleft) + 60);  // where the first picket was drawn
     source.pixelsPerCm = params.SY;
     // The pickets of the drawn layers: those of the first checked one in drawing order. A
     // section with no readable first picket prints without km and without a true scale.

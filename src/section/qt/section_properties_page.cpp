@@ -7,6 +7,8 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 namespace trassel {
@@ -20,7 +22,7 @@ SectionPropertiesPage::SectionPropertiesPage(SurveyDocument& doc, CommandGuard g
     seMaxDepth = makeSpinEdit(this, "seMaxDepth", 300, 50);
     seDHL = makeSpinEdit(this, "seDHL", 50, 25);
     seISSO = makeSpinEdit(this, "seISSO", 250, 50);
-    sedH = makeSpinEdit(this, "sedH", 55, 5, 25, 150);
+    sedH = makeSpinEdit(this, "sedH", 55, 5, kMinSurface, kMaxSurface);
     sedLleft = makeSpinEdit(this, "sedLleft", 25, 10);
     sedLright = makeSpinEdit(this, "sedLright", 100, 10);
     form->addRow(QStringLiteral("Масштаб X"), seScaleX);
@@ -55,7 +57,8 @@ void SectionPropertiesPage::show(const SectionParams& p)
     sedLleft->setValue(p.Lleft);
     sedLright->setValue(p.R);
     seScaleX->setValue(p.SX);
-    seScaleY->setValue(static_cast<int>(p.SY));
+    // The scale as a float may lie just past the spin edit's ends (INT_MAX rounds up): held there.
+    seScaleY->setValue(static_cast<int>(std::clamp<double>(p.SY, INT_MIN, INT_MAX)));
     seMaxDepth->setValue(p.Dmax);
     seDHL->setValue(p.step);
 }

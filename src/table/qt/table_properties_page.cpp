@@ -3,6 +3,7 @@
 #include "document/survey_document.h"
 #include "platform/qt_convert.h"
 #include "table/delimiters.h"
+#include "table/grid_io.h"
 #include "table/qt/string_grid_view.h"
 #include "widgets/style_controls.h"
 
@@ -19,7 +20,7 @@ TablePropertiesPage::TablePropertiesPage(SurveyDocument& doc, CommandGuard guard
     : QWidget(parent), doc_(&doc), guard_(std::move(guard))
 {
     auto* form = new QFormLayout(this);
-    seNumberOfHeaderRows = makeSpinEdit(this, "seNumberOfHeaderRows", 1, 1, 0, 10);
+    seNumberOfHeaderRows = makeSpinEdit(this, "seNumberOfHeaderRows", 1, 1, 0, kMaxHeaderRows);
     form->addRow(QStringLiteral("Количество заголовочных строк"), seNumberOfHeaderRows);
     cmbDelimiter = new QComboBox(this);
     cmbDelimiter->setObjectName(QStringLiteral("cmbDelimiter"));
