@@ -270,9 +270,9 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
     const Json& items = in.array(layers, "items", "layers");
     if (items.size() > static_cast<std::size_t>(LayerManager::kLayerSlots))
         in.damaged("слоёв больше " + std::to_string(LayerManager::kLayerSlots));
-    // A layer reads columns the depth table has (read above): another would only fail later,
-    // naming neither the layer nor the column.
-    const int lastColumn = doc.depthTable().colCount() - 1;
+    // A layer names a column a table can have. One the depth table has not (any more) is kept:
+    // the window holds such a layer after "Удалить столбец", saves it, and must open it again.
+    const int lastColumn = Grid::kMaxColumns - 1;
     std::vector<LayerSnapshot> snapshots;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const std::string at = Reader::index("layers.items", i);

@@ -95,15 +95,15 @@ TEST(WorkspaceLimits, ValuesNoControlHoldsAreRefusedNamingTheField)
         {[](nlohmann::json& j) { j["settings"]["headerRowCount"] = -1; }, OutOfRange("settings.headerRowCount", 0, 10)},
         {[](nlohmann::json& j) { j["settings"]["delimiterIndex"] = 4; }, OutOfRange("settings.delimiterIndex", -1, 3)},
         {[](nlohmann::json& j) { j["settings"]["delimiterIndex"] = INT_MIN; }, OutOfRange("settings.delimiterIndex", -1, 3)},
-        // A layer reads columns the depth table has.
+        // A layer names a column a table can have.
         {[](nlohmann::json& j) { j["layers"]["items"][1]["depthColumn"] = 1'000'000'000; },
-         OutOfRange("layers.items[1].depthColumn", 0, lastColumn)},
+         OutOfRange("layers.items[1].depthColumn", 0, Grid::kMaxColumns - 1)},
         {[](nlohmann::json& j) { j["layers"]["items"][0]["depthColumn"] = -5; },
-         OutOfRange("layers.items[0].depthColumn", 0, lastColumn)},
-        {[&](nlohmann::json& j) { j["layers"]["items"][0]["depthColumn"] = lastColumn + 1; },
-         OutOfRange("layers.items[0].depthColumn", 0, lastColumn)},
+         OutOfRange("layers.items[0].depthColumn", 0, Grid::kMaxColumns - 1)},
+        {[](nlohmann::json& j) { j["layers"]["items"][0]["depthColumn"] = Grid::kMaxColumns; },
+         OutOfRange("layers.items[0].depthColumn", 0, Grid::kMaxColumns - 1)},
         {[](nlohmann::json& j) { j["layers"]["items"][0]["picketColumn"] = -5; },
-         OutOfRange("layers.items[0].picketColumn", 0, lastColumn)},
+         OutOfRange("layers.items[0].picketColumn", 0, Grid::kMaxColumns - 1)},
         // "толщина" runs 1..100; the fill is one of the eight patterns.
         {[](nlohmann::json& j) { j["layers"]["items"][0]["lineWidth"] = 0; }, OutOfRange("layers.items[0].lineWidth", 1, 100)},
         {[](nlohmann::json& j) { j["layers"]["items"][1]["lineWidth"] = 101; }, OutOfRange("layers.items[1].lineWidth", 1, 100)},
@@ -136,6 +136,9 @@ TEST(WorkspaceLimits, TheControlsOwnExtremesOpen)
         [](nlohmann::json& j) { j["settings"]["delimiterIndex"] = 3; },
         [](nlohmann::json& j) { j["layers"]["items"][0]["depthColumn"] = 0; },
         [&](nlohmann::json& j) { j["layers"]["items"][0]["picketColumn"] = file.depthColumns() - 1; },
+        // A column the table no longer has: the window saves such a layer after "Удалить столбец".
+        [&](nlohmann::json& j) { j["layers"]["items"][0]["depthColumn"] = file.depthColumns(); },
+        [](nlohmann::json& j) { j["layers"]["items"][1]["picketColumn"] = Grid::kMaxColumns - 1; },
         [](nlohmann::json& j) { j["layers"]["items"][0]["lineWidth"] = 1; },
         [](nlohmann::json& j) { j["layers"]["items"][1]["lineWidth"] = 100; },
         [](nlohmann::json& j) { j["layers"]["items"][1]["brushStyle"] = 7; },
@@ -188,6 +191,16 @@ TEST(WorkspaceLimits, ExtremesTheWindowHoldsOpenAndAreDrawnWithoutOverflow)
     // row it cannot read, after the table's own rows.
     doc.setRange(2, INT_MAX);
     EXPECT_EQ(errorText([&] { doc.buildChart(); }), "'' is not a valid floating point value");
+
+    // A layer on a column the table no longer has opens; building stops on its first cell, in
+    // the words a cell that is no number gets, and nothing reads beyond the table.
+    for (const int column : {file.depthColumns(), Grid::kMaxColumns - 1}) {
+        SCOPED_TRACE(column);
+        LoadedWorkspace missing = ReadWorkspace(file.with([&](nlohmann::json& j) { j["layers"]["items"][0]["depthColumn"] = column; }), "p");
+        SurveyDocument stale;
+        stale.takeOver(*missing.document);
+        EXPECT_EQ(errorText([&] { stale.buildChart(); }), "'' is not a valid floating point value");
+    }
 
     // The selection is kept as the file says: commands after it stay inside the table.
     LoadedWorkspace selected = ReadWorkspace(file.with([](nlohmann::json& j) {
