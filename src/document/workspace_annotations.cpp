@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <map>
+#include <tuple>
 #include <utility>
 
 namespace trassel {
@@ -60,16 +61,31 @@ FontState ReadFont(const Reader& in, const Json& o, const std::string& at)
     return font;
 }
 
+namespace {
+
+// Any strict order of the states, for finding a state among those written so far.
+struct StateOrder {
+    static auto key(const DrawState& s)
+    {
+        return std::tie(s.pen.width, s.pen.color, s.pen.style, s.brush.color, s.brush.style, s.font.name, s.font.size,
+                        s.font.bold, s.font.underline, s.font.color);
+    }
+    bool operator()(const DrawState& a, const DrawState& b) const { return key(a) < key(b); }
+};
+
+} // namespace
+
 OutJson AnnotationsJson(const std::vector<WorkspaceAnnotation>& annotations)
 {
+    // Each state once, in the order of first use; found by a search, not by a walk through
+    // the list, which made saving grow with the square of the steps drawn in many colours.
     std::vector<DrawState> states;
+    std::map<DrawState, int, StateOrder> known;
     auto stateOf = [&](const WorkspaceMark& m) {
-        const DrawState s{m.pen, m.brush, m.font};
-        const auto it = std::find(states.begin(), states.end(), s);
-        if (it != states.end())
-            return static_cast<int>(it - states.begin());
-        states.push_back(s);
-        return static_cast<int>(states.size() - 1);
+        const auto [it, added] = known.try_emplace(DrawState{m.pen, m.brush, m.font}, static_cast<int>(states.size()));
+        if (added)
+            states.push_back(it->first);
+        return it->second;
     };
     OutJson steps = OutJson::array();
     for (const WorkspaceAnnotation& a : annotations) {

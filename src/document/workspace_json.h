@@ -20,12 +20,25 @@ using OutJson = nlohmann::ordered_json;
 // What every workspace file calls itself in its "format" member.
 inline constexpr const char* kFormat = "trassel-workspace";
 
+// How far a file may make its reading go. A reading holds at most about twice the file and
+// `slack` more, as the delimited table reader does: what the parse builds, and then the rows of
+// each table, may cost their text's size and `slack`; a file that would need more is refused
+// before that memory is taken. Nothing this program writes nests deeper than a few levels.
+struct ReadLimits {
+    std::size_t depth = 64;                          // arrays and objects inside one another
+    std::size_t slack = std::size_t{100} << 20;      // bytes beyond the text's own size
+};
+
 // Reads the parsed file; every fault is an Error naming the file and what is wrong where.
 class Reader {
 public:
-    Reader(std::string file, const Progress& report) : progress(report), file_(std::move(file)) {}
+    Reader(std::string file, const Progress& report, ReadLimits bounds = {})
+        : progress(report), limits(bounds), file_(std::move(file))
+    {
+    }
 
     const Progress& progress;
+    const ReadLimits limits;
 
     const std::string& file() const { return file_; }
     // "Файл «…» не является проектом Trassel."
@@ -59,8 +72,9 @@ private:
 
 // The JSON of a workspace file and, when an object of it holds a member twice, the first such
 // member's place ("tables", "layers.items[1].caption"); empty when there is none. Bytes that are
-// no JSON are refused as not a project, or as damaged when they start like a workspace. Strings
-// are nlohmann-json's own, whatever their length.
+// no JSON are refused as not a project, or as damaged when they start like a workspace, and so
+// is JSON nested deeper than the reader's limits or whose values would take more memory than
+// they allow. Strings are nlohmann-json's own, whatever their length.
 struct ParsedJson {
     Json root;
     std::string repeated;
