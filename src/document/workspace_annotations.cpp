@@ -1,6 +1,7 @@
 // The section's annotation steps: taken off a drawing record, drawn back, and to JSON and back.
 #include "document/workspace_annotations.h"
 
+#include "base/error.h"
 #include "document/workspace_text.h"
 #include "drawing/drawing_record.h"
 
@@ -124,10 +125,11 @@ Point ReadPoint(const Reader& in, const Json& o, const char* key, const std::str
 
 } // namespace
 
-std::vector<WorkspaceAnnotation> ReadAnnotations(const Reader& in, const Json& o, const std::string& at)
+namespace {
+
+std::vector<DrawState> ReadStates(const Reader& in, const Json& stateList, const std::string& at)
 {
     std::vector<DrawState> states;
-    const Json& stateList = in.array(o, "states", at);
     for (std::size_t i = 0; i < stateList.size(); ++i) {
         const std::string where = Reader::index(at + ".states", i);
         const Json& s = stateList[i];
@@ -135,6 +137,97 @@ std::vector<WorkspaceAnnotation> ReadAnnotations(const Reader& in, const Json& o
                           ReadBrush(in, in.object(s, "brush", where), where + ".brush"),
                           ReadFont(in, in.object(s, "font", where), where + ".font")});
     }
+    return states;
+}
+
+WorkspaceMark ReadMark(const Reader& in, const Json& mj, const std::string& mat, const std::vector<DrawState>& states)
+{
+    WorkspaceMark m;
+    const std::string kind = in.text(mj, "kind", mat);
+    if (kind == "line")
+        m.kind = WorkspaceMark::Kind::Line;
+    else if (kind == "text")
+        m.kind = WorkspaceMark::Kind::Text;
+    else if (kind == "fillRect")
+        m.kind = WorkspaceMark::Kind::FillRect;
+    else
+        in.damaged("неизвестный вид пометки «" + kind + "» в «" + mat + "»");
+    const int state = in.integer(mj, "state", mat, 0, static_cast<long long>(states.size()) - 1);
+    m.pen = states[static_cast<std::size_t>(state)].pen;
+    m.brush = states[static_cast<std::size_t>(state)].brush;
+    m.font = states[static_cast<std::size_t>(state)].font;
+    m.a = ReadPoint(in, mj, "a", mat);
+    m.b = ReadPoint(in, mj, "b", mat);
+    if (m.kind == WorkspaceMark::Kind::Text)
+        m.text = in.text(mj, "text", mat);
+    return m;
+}
+
+std::string MarkPlace(const std::string& at, std::size_t step, std::size_t mark)
+{
+    return Reader::index(Reader::index(at + ".steps", step) + ".marks", mark);
+}
+
+} // namespace
+
+const std::vector<std::string>& MarkTaker::place() const
+{
+    static const std::vector<std::string> kPlace = {"extras", "annotations", "steps", "[]", "marks", "[]"};
+    return kPlace;
+}
+
+std::optional<std::size_t> MarkTaker::take(const Json& object, const std::vector<const Json*>& containers,
+                                           const std::vector<std::size_t>& elements)
+{
+    if (stopped_)
+        return std::nullopt;
+    try {
+        if (!statesRead_) {
+            // The states are written before the steps; a file that has them after is read as JSON.
+            const Json& annotations = *containers[2];
+            if (!annotations.contains("states")) {
+                stopped_ = true;
+                return std::nullopt;
+            }
+            states_ = ReadStates(in_, in_.array(annotations, "states", kAt), kAt);
+            statesRead_ = true;
+        }
+        const std::size_t step = elements[0];
+        const std::size_t k = elements[1];
+        if (marks_.size() <= step)
+            marks_.resize(step + 1);
+        // Marks are taken in the order of the file, from the first of each step on.
+        if (marks_[step].size() != k) {
+            stopped_ = true;
+            return std::nullopt;
+        }
+        marks_[step].push_back(ReadMark(in_, object, MarkPlace(kAt, step, k), states_));
+        const WorkspaceMark& m = marks_[step].back();
+        return sizeof(WorkspaceMark) + (m.text.size() > 15 ? m.text.capacity() + 1 : 0) +
+               (m.font.name.size() > 15 ? m.font.name.capacity() + 1 : 0);
+    } catch (const Error&) {
+        // Told by ReadAnnotations where the file says it.
+        stopped_ = true;
+        return std::nullopt;
+    }
+}
+
+std::vector<WorkspaceMark> MarkTaker::takenOf(std::size_t step)
+{
+    return step < marks_.size() ? std::move(marks_[step]) : std::vector<WorkspaceMark>{};
+}
+
+void MarkTaker::forget()
+{
+    states_.clear();
+    statesRead_ = false;
+    stopped_ = false;
+    marks_.clear();
+}
+
+std::vector<WorkspaceAnnotation> ReadAnnotations(const Reader& in, const Json& o, const std::string& at, MarkTaker* taken)
+{
+    const std::vector<DrawState> states = ReadStates(in, in.array(o, "states", at), at);
     std::vector<WorkspaceAnnotation> out;
     const Json& steps = in.array(o, "steps", at);
     for (std::size_t i = 0; i < steps.size(); ++i) {
@@ -142,29 +235,12 @@ std::vector<WorkspaceAnnotation> ReadAnnotations(const Reader& in, const Json& o
         WorkspaceAnnotation a;
         a.name = in.text(steps[i], "name", where);
         const Json& marks = in.array(steps[i], "marks", where);
-        for (std::size_t k = 0; k < marks.size(); ++k) {
-            const std::string mat = Reader::index(where + ".marks", k);
-            const Json& mj = marks[k];
-            WorkspaceMark m;
-            const std::string kind = in.text(mj, "kind", mat);
-            if (kind == "line")
-                m.kind = WorkspaceMark::Kind::Line;
-            else if (kind == "text")
-                m.kind = WorkspaceMark::Kind::Text;
-            else if (kind == "fillRect")
-                m.kind = WorkspaceMark::Kind::FillRect;
-            else
-                in.damaged("неизвестный вид пометки «" + kind + "» в «" + mat + "»");
-            const int state = in.integer(mj, "state", mat, 0, static_cast<long long>(states.size()) - 1);
-            m.pen = states[static_cast<std::size_t>(state)].pen;
-            m.brush = states[static_cast<std::size_t>(state)].brush;
-            m.font = states[static_cast<std::size_t>(state)].font;
-            m.a = ReadPoint(in, mj, "a", mat);
-            m.b = ReadPoint(in, mj, "b", mat);
-            if (m.kind == WorkspaceMark::Kind::Text)
-                m.text = in.text(mj, "text", mat);
-            a.marks.push_back(std::move(m));
-        }
+        // The marks taken during the parse come first; the rest are read here.
+        if (taken != nullptr)
+            a.marks = taken->takenOf(i);
+        std::size_t k = a.marks.size();
+        for (; k < marks.size(); ++k)
+            a.marks.push_back(ReadMark(in, marks[k], Reader::index(where + ".marks", k), states));
         out.push_back(std::move(a));
     }
     return out;

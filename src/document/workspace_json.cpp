@@ -309,7 +309,7 @@ class ValueBuilder final : public nlohmann::json_sax<Json> {
 public:
     enum class Passed { None, Depth, Memory };
 
-    ValueBuilder(std::size_t depth, std::size_t budget) : depth_(depth), budget_(budget) {}
+    ValueBuilder(std::size_t depth, std::size_t budget, ObjectTaker* taker) : depth_(depth), budget_(budget), taker_(taker) {}
 
     Json root;
     std::string repeated;           // the place of the first member given twice
@@ -332,9 +332,22 @@ public:
     }
     bool binary(binary_t& v) override { return charge(slot() + kArrayBytes + v.size()) && value(Json(std::move(v))); }
 
-    bool start_object(std::size_t) override { return deeper() && charge(slot() + kObjectBytes) && open(Json::object()); }
-    bool end_object() override { return close(); }
-    bool start_array(std::size_t) override { return deeper() && charge(slot() + kArrayBytes) && open(Json::array()); }
+    bool start_object(std::size_t) override
+    {
+        const std::size_t before = spent_;
+        return deeper() && charge(slot() + kObjectBytes) && open(Json::object(), before);
+    }
+    bool end_object() override
+    {
+        if (taker_ != nullptr && frames_.size() == taker_->place().size() + 1 && atTakersPlace())
+            return offer();
+        return close();
+    }
+    bool start_array(std::size_t) override
+    {
+        const std::size_t before = spent_;
+        return deeper() && charge(slot() + kArrayBytes) && open(Json::array(), before);
+    }
     bool end_array() override { return close(); }
 
     // The strings taken out of the text parsed, to be put back in their places.
@@ -366,9 +379,42 @@ public:
 private:
     struct Frame {
         Json* value;                        // the object or array being filled
+        std::size_t spentBefore = 0;        // the memory counted before it was begun
         const std::string* key = nullptr;   // its member being read, for an object
         Json* member = nullptr;
     };
+
+    // Whether the object being closed lies where the taker looks.
+    bool atTakersPlace() const
+    {
+        const std::vector<std::string>& place = taker_->place();
+        for (std::size_t i = 0; i < place.size(); ++i) {
+            const Frame& f = frames_[i];
+            if (place[i] == "[]" ? !f.value->is_array() : f.value->is_array() || *f.key != place[i])
+                return false;
+        }
+        return true;
+    }
+    // Offers the object being closed to the taker; one taken is left as null, and what it
+    // kept is counted in place of what the object took.
+    bool offer()
+    {
+        std::vector<const Json*> containers;
+        std::vector<std::size_t> elements;
+        for (std::size_t i = 0; i + 1 < frames_.size(); ++i) {
+            containers.push_back(frames_[i].value);
+            if (frames_[i].value->is_array())
+                elements.push_back(frames_[i].value->size() - 1);
+        }
+        const Frame f = frames_.back();
+        frames_.pop_back();
+        const std::optional<std::size_t> kept = taker_->take(*f.value, containers, elements);
+        if (!kept)
+            return true;
+        *f.value = nullptr;
+        spent_ = f.spentBefore;
+        return charge(slot() + *kept);
+    }
 
     // The slot the next value takes: an element of the open array (a member was counted with
     // its name).
@@ -411,9 +457,9 @@ private:
         *f.member = std::move(v);
         return f.member;
     }
-    bool open(Json&& container)
+    bool open(Json&& container, std::size_t spentBefore)
     {
-        frames_.push_back(Frame{put(std::move(container))});
+        frames_.push_back(Frame{put(std::move(container)), spentBefore});
         return true;
     }
     bool close()
@@ -444,6 +490,7 @@ private:
     std::size_t depth_;
     std::size_t budget_;
     std::size_t spent_ = 0;
+    ObjectTaker* taker_;
 };
 
 // Whether bytes that failed to parse still start like a workspace: then the file is a damaged
@@ -461,7 +508,7 @@ bool LooksLikeWorkspace(const char* data, std::size_t size)
 
 } // namespace
 
-ParsedJson ParseJson(std::string_view bytes, const Reader& in)
+ParsedJson ParseJson(std::string_view bytes, const Reader& in, ObjectTaker* taker)
 {
     const std::size_t budget = bytes.size() + std::min(in.limits.slack, SIZE_MAX - bytes.size());
     // A limit passed is told without a second parse: the whole text would pass it too.
@@ -477,7 +524,9 @@ ParsedJson ParseJson(std::string_view bytes, const Reader& in)
     {
         LongStrings taken;
         if (TakeLongStrings(bytes, taken)) {
-            ValueBuilder builder(in.limits.depth, budget);
+            ValueBuilder builder(in.limits.depth, budget, taker);
+            if (taker != nullptr)
+                taker->forget();
             builder.takeBack(taken.strings);
             Json::sax_parse(taken.rest.begin(), taken.rest.end(), &builder);
             if (builder.passed != ValueBuilder::Passed::None)
@@ -487,7 +536,9 @@ ParsedJson ParseJson(std::string_view bytes, const Reader& in)
             // Told again from the whole text below, so that the fault's place is the file's.
         }
     }
-    ValueBuilder builder(in.limits.depth, budget);
+    ValueBuilder builder(in.limits.depth, budget, taker);
+    if (taker != nullptr)
+        taker->forget();
     Json::sax_parse(bytes.begin(), bytes.end(), &builder);
     if (builder.passed != ValueBuilder::Passed::None)
         refuse(builder);

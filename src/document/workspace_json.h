@@ -8,8 +8,10 @@
 
 #include <climits>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace trassel::workspace {
 
@@ -79,6 +81,25 @@ struct ParsedJson {
     Json root;
     std::string repeated;
 };
-ParsedJson ParseJson(std::string_view bytes, const Reader& in);
+
+// Takes the objects of one place of a file out of the parse as each is completed, so that a
+// file of many small ones (the annotation marks) need not hold them all as JSON at once: what
+// the taker keeps of an object is counted against the reader's limit instead of the object,
+// which is left in the tree as null.
+class ObjectTaker {
+public:
+    virtual ~ObjectTaker() = default;
+    // The members on the way from the root, "[]" standing for any element of an array.
+    virtual const std::vector<std::string>& place() const = 0;
+    // Given an object completed there, the containers it lies in from the root on and the
+    // element numbers of the arrays on the way: the bytes kept of it, or nothing to leave the
+    // object in the tree as it is.
+    virtual std::optional<std::size_t> take(const Json& object, const std::vector<const Json*>& containers,
+                                            const std::vector<std::size_t>& elements) = 0;
+    // Drops what it took: a parse begins (again).
+    virtual void forget() = 0;
+};
+
+ParsedJson ParseJson(std::string_view bytes, const Reader& in, ObjectTaker* taker = nullptr);
 
 } // namespace trassel::workspace

@@ -260,7 +260,7 @@ void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out, d
     out.swap(grid);
 }
 
-void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
+void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkTaker* taken)
 {
     ReadTable(in, root, "depth", doc.depthTable(), kParsed, kDepthRead);
     ReadTable(in, root, "boreholes", doc.boreholeTable(), kDepthRead, 1.0);
@@ -371,7 +371,7 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
     choice.right = in.integer(pages, "right", "extras.pages");
     choice.properties = in.integer(pages, "properties", "extras.pages");
     doc.setPages(choice);
-    section.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations");
+    section.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations", taken);
     doc.section().restore(std::move(section));
 }
 
@@ -452,7 +452,7 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
     return root;
 }
 
-LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in)
+LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in, MarkTaker* taken)
 {
     const Json& root = parsed.root;
     if (!root.is_object())
@@ -474,7 +474,7 @@ LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in)
     // A store until it is put in place: nothing is drawn while it is read.
     loaded.document->setPicturesFollow(false);
     try {
-        ReadDocument(in, root, *loaded.document);
+        ReadDocument(in, root, *loaded.document, taken);
     } catch (const Json::exception& e) {
         in.damaged(e.what());
     }

@@ -34,14 +34,19 @@ nlohmann::json EmptyProject()
     return nlohmann::json::parse(WorkspaceText(doc, "p"));
 }
 
-// Reads `text` as the file "p" with the given limits: the message of its refusal, or
-// "(no error)" with the document in `out`.
-std::string Open(const std::string& text, const ReadLimits& limits, LoadedWorkspace* out = nullptr)
+// Reads `text` as the file "p" with the given limits, the annotation marks taken out of the
+// parse as the reader does or left in it: the message of its refusal, or "(no error)" with the
+// document in `out`.
+enum class Marks { Taken, LeftAsJson };
+std::string Open(const std::string& text, const ReadLimits& limits, LoadedWorkspace* out = nullptr, Marks marks = Marks::Taken)
 {
     return errorText([&] {
         const Progress none;
         const Reader in("p", none, limits);
-        LoadedWorkspace loaded = DocumentOf(ParseJson(text, in), in);
+        MarkTaker taker(in);
+        MarkTaker* taken = marks == Marks::Taken ? &taker : nullptr;
+        const ParsedJson parsed = ParseJson(text, in, taken);
+        LoadedWorkspace loaded = DocumentOf(parsed, in, taken);
         if (out != nullptr)
             *out = std::move(loaded);
     });
@@ -93,7 +98,7 @@ TEST(WorkspaceBounds, ValuesNestedDeeperThanTheLimitAreRefused)
 
 TEST(WorkspaceBounds, ValuesThatWouldTakeMoreThanTheFileAndTheSlackAreRefused)
 {
-    // Many small marks cost the parse several times their bytes.
+    // Many small marks cost the parse several times their bytes as JSON.
     SurveyDocument doc;
     SectionScene::Saved section;
     section.drawn = true;
@@ -101,21 +106,86 @@ TEST(WorkspaceBounds, ValuesThatWouldTakeMoreThanTheFileAndTheSlackAreRefused)
     doc.section().restore(section);
     const std::string text = WorkspaceText(doc, "p");
 
-    const std::string refusal = Open(text, ReadLimits{64, 0});
+    const std::string refusal = Open(text, ReadLimits{64, 0}, nullptr, Marks::LeftAsJson);
     EXPECT_EQ(refusal.rfind(kDamaged + "его значения заняли бы в памяти больше ", 0), 0U) << refusal;
     EXPECT_NE(refusal.find(" МБ (размер файла и ещё 0 МБ)."), std::string::npos) << refusal;
     // The same with long strings taken out of the text first (a table's text).
     SurveyDocument table;
     table.setSoils({std::string(10'000, 'x')});
     table.section().restore(section);
-    EXPECT_EQ(Open(WorkspaceText(table, "p"), ReadLimits{64, 0}).rfind(kDamaged + "его значения заняли бы", 0), 0U);
+    EXPECT_EQ(Open(WorkspaceText(table, "p"), ReadLimits{64, 0}, nullptr, Marks::LeftAsJson).rfind(kDamaged + "его значения заняли бы", 0), 0U);
 
-    // With room for them, the file opens with every step.
+    // Taken out of the parse one by one, the marks cost about their bytes: the file opens
+    // within twice its size, with every step as it was.
+    for (const std::string& file : {text, WorkspaceText(table, "p")}) {
+        LoadedWorkspace loaded;
+        ASSERT_EQ(Open(file, ReadLimits{64, file.size()}, &loaded), "(no error)");
+        EXPECT_EQ(loaded.document->section().annotations(), section.annotations);
+    }
+    // With room for them as JSON it opens too, and under the real limits of course.
     LoadedWorkspace loaded;
-    ASSERT_EQ(Open(text, ReadLimits{64, std::size_t{16} << 20}, &loaded), "(no error)");
+    ASSERT_EQ(Open(text, ReadLimits{64, std::size_t{16} << 20}, &loaded, Marks::LeftAsJson), "(no error)");
     EXPECT_EQ(loaded.document->section().annotations(), section.annotations);
-    // And under the real limits, of course.
     EXPECT_EQ(errorText([&] { ReadWorkspace(text, "p"); }), "(no error)");
+    // Values no taker takes are counted as JSON whatever the reader: a thousand objects in a
+    // member the reader does not know.
+    nlohmann::json project = EmptyProject();
+    project["unknown"] = std::vector<nlohmann::json>(1000, nlohmann::json{{"a", 1}, {"b", 2}});
+    EXPECT_EQ(Open(project.dump(), ReadLimits{64, 0}).rfind(kDamaged + "его значения заняли бы", 0), 0U);
+}
+
+TEST(WorkspaceBounds, MarksTakenOutOfTheParseReadAsThoseLeftInIt)
+{
+    // Every fault of a mark is told as before, in the order of the file: the marks before it
+    // were taken, the rest are read from the tree.
+    SurveyDocument doc;
+    SectionScene::Saved section;
+    section.drawn = true;
+    section.annotations = Steps(3, 3, 2);
+    section.annotations[1].marks[1].kind = WorkspaceMark::Kind::Text;
+    section.annotations[1].marks[1].text = "Песок";
+    doc.section().restore(section);
+    const nlohmann::json good = nlohmann::json::parse(WorkspaceText(doc, "p"));
+    const ReadLimits limits;
+    auto both = [&](const nlohmann::json& j) {
+        const std::string taken = Open(j.dump(), limits);
+        EXPECT_EQ(taken, Open(j.dump(), limits, nullptr, Marks::LeftAsJson)) << j["extras"]["annotations"].dump();
+        return taken;
+    };
+    EXPECT_EQ(both(good), "(no error)");
+    nlohmann::json j = good;
+    j["extras"]["annotations"]["steps"][1]["marks"][2]["kind"] = "circle";
+    EXPECT_EQ(both(j), kDamaged + "неизвестный вид пометки «circle» в «extras.annotations.steps[1].marks[2]».");
+    j = good;
+    j["extras"]["annotations"]["steps"][2]["marks"][0]["state"] = 2;
+    EXPECT_NE(both(j), "(no error)");
+    j = good;
+    j["extras"]["annotations"]["steps"][0]["marks"][1]["a"] = {1};
+    EXPECT_EQ(both(j), kDamaged + "поле «extras.annotations.steps[0].marks[1].a» должно быть парой чисел.");
+    j = good;
+    j["extras"]["annotations"]["steps"][2]["name"] = 5;
+    EXPECT_NE(both(j), "(no error)");
+    j = good;
+    j["extras"]["annotations"]["states"][0]["pen"]["style"] = 99;
+    EXPECT_NE(both(j), "(no error)");
+    // A later version is told as such, whatever its marks hold.
+    j = good;
+    j["version"] = 2;
+    j["extras"]["annotations"]["steps"][0]["marks"][0] = {{"shape", "new"}};
+    EXPECT_EQ(both(j), "Файл проекта «p» записан более новой версией программы (версия 2).");
+
+    // States written after the steps (by hand): the marks are read from the tree, the same.
+    std::string text = good.dump();
+    const std::string states = "\"states\":" + good["extras"]["annotations"]["states"].dump() + ",";
+    const std::size_t at = text.find(states);
+    ASSERT_NE(at, std::string::npos);
+    text.erase(at, states.size());
+    const std::string stepsEnd = good["extras"]["annotations"]["steps"].dump();
+    const std::size_t after = text.find(stepsEnd) + stepsEnd.size();
+    text.insert(after, "," + states.substr(0, states.size() - 1));
+    LoadedWorkspace loaded;
+    ASSERT_EQ(Open(text, limits, &loaded), "(no error)");
+    EXPECT_EQ(loaded.document->section().annotations(), section.annotations);
 }
 
 TEST(WorkspaceBounds, TableRowsThatWouldCostMoreThanTheirTextAreRefusedBeforeAnyIsMade)
