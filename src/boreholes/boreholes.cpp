@@ -58,6 +58,11 @@ void PlotSkv(Canvas& canvas, const Grid& depthTable, const Grid& boreholes, cons
         const double yf = d * SY + H;
         if (yf == 0.0)
             continue;
+        // A borehole beyond the farthest coordinate a section bitmap can have (a picket or
+        // depth of 1e9 in the table) lies off any picture: skipped, not wrapped around.
+        constexpr double kCoordLimit = 8'388'607.0;
+        if (!(std::fabs(xf) <= kCoordLimit) || !(std::fabs(yf) <= kCoordLimit))
+            continue;
         const int x = static_cast<int>(std::trunc(xf));
         const int y = static_cast<int>(std::trunc(yf));
         DrawRazrezLine(canvas, x, surface, x, y, 5, kBlack, PenStyle::Solid);
