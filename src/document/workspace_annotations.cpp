@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <map>
 #include <tuple>
 #include <utility>
@@ -168,6 +169,71 @@ std::string MarkPlace(const std::string& at, std::size_t step, std::size_t mark)
     return Reader::index(Reader::index(at + ".steps", step) + ".marks", mark);
 }
 
+// An integer member within [lo, hi], as Reader::integer takes it.
+bool QuickInteger(const Json& v, long long lo, long long hi, long long& out)
+{
+    if (v.is_number_unsigned()) {
+        const auto u = v.get<std::uint64_t>();
+        if (u > static_cast<std::uint64_t>(hi))
+            return false;
+        out = static_cast<long long>(u);
+        return out >= lo;
+    }
+    if (!v.is_number_integer())
+        return false;
+    out = v.get<std::int64_t>();
+    return out >= lo && out <= hi;
+}
+
+bool QuickPoint(const Json& o, const char* key, Point& p)
+{
+    const auto it = o.find(key);
+    if (it == o.end() || !it->is_array() || it->size() != 2)
+        return false;
+    long long x = 0;
+    long long y = 0;
+    if (!QuickInteger((*it)[0], INT_MIN, INT_MAX, x) || !QuickInteger((*it)[1], INT_MIN, INT_MAX, y))
+        return false;
+    p = {static_cast<int>(x), static_cast<int>(y)};
+    return true;
+}
+
+// The common mark (plain strings, members as written) read without making the texts of the
+// messages; false for anything else, which ReadMark then reads or refuses in words.
+bool QuickMark(const Json& mj, const std::vector<DrawState>& states, WorkspaceMark& m)
+{
+    if (!mj.is_object())
+        return false;
+    const auto kind = mj.find("kind");
+    const auto state = mj.find("state");
+    if (kind == mj.end() || !kind->is_string() || state == mj.end() || states.empty())
+        return false;
+    const std::string& k = kind->get_ref<const std::string&>();
+    if (k == "line")
+        m.kind = WorkspaceMark::Kind::Line;
+    else if (k == "text")
+        m.kind = WorkspaceMark::Kind::Text;
+    else if (k == "fillRect")
+        m.kind = WorkspaceMark::Kind::FillRect;
+    else
+        return false;
+    long long index = 0;
+    if (!QuickInteger(*state, 0, static_cast<long long>(states.size()) - 1, index) || !QuickPoint(mj, "a", m.a) ||
+        !QuickPoint(mj, "b", m.b))
+        return false;
+    const DrawState& s = states[static_cast<std::size_t>(index)];
+    m.pen = s.pen;
+    m.brush = s.brush;
+    m.font = s.font;
+    if (m.kind == WorkspaceMark::Kind::Text) {
+        const auto text = mj.find("text");
+        if (text == mj.end() || !text->is_string())
+            return false;
+        m.text = text->get_ref<const std::string&>();
+    }
+    return true;
+}
+
 } // namespace
 
 const std::vector<std::string>& MarkTaker::place() const
@@ -194,17 +260,23 @@ std::optional<std::size_t> MarkTaker::take(const Json& object, const std::vector
         }
         const std::size_t step = elements[0];
         const std::size_t k = elements[1];
-        if (marks_.size() <= step)
-            marks_.resize(step + 1);
+        std::size_t kept = sizeof(WorkspaceMark);
+        if (counts_.size() <= step) {
+            kept += (step + 1 - counts_.size()) * sizeof(std::size_t);
+            counts_.resize(step + 1, 0);
+        }
         // Marks are taken in the order of the file, from the first of each step on.
-        if (marks_[step].size() != k) {
+        if (counts_[step] != k) {
             stopped_ = true;
             return std::nullopt;
         }
-        marks_[step].push_back(ReadMark(in_, object, MarkPlace(kAt, step, k), states_));
-        const WorkspaceMark& m = marks_[step].back();
-        return sizeof(WorkspaceMark) + (m.text.size() > 15 ? m.text.capacity() + 1 : 0) +
-               (m.font.name.size() > 15 ? m.font.name.capacity() + 1 : 0);
+        WorkspaceMark m;
+        if (!QuickMark(object, states_, m))
+            m = ReadMark(in_, object, MarkPlace(kAt, step, k), states_);
+        kept += (m.text.size() > 15 ? m.text.capacity() + 1 : 0) + (m.font.name.size() > 15 ? m.font.name.capacity() + 1 : 0);
+        marks_.push_back(std::move(m));
+        ++counts_[step];
+        return kept;
     } catch (const Error&) {
         // Told by ReadAnnotations where the file says it.
         stopped_ = true;
@@ -214,7 +286,16 @@ std::optional<std::size_t> MarkTaker::take(const Json& object, const std::vector
 
 std::vector<WorkspaceMark> MarkTaker::takenOf(std::size_t step)
 {
-    return step < marks_.size() ? std::move(marks_[step]) : std::vector<WorkspaceMark>{};
+    // The steps are handed over in order: a step's marks are the first of those still held,
+    // each given up as it is moved.
+    const std::size_t n = step < counts_.size() ? std::exchange(counts_[step], 0) : 0;
+    std::vector<WorkspaceMark> out;
+    out.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        out.push_back(std::move(marks_.front()));
+        marks_.pop_front();
+    }
+    return out;
 }
 
 void MarkTaker::forget()
@@ -223,6 +304,7 @@ void MarkTaker::forget()
     statesRead_ = false;
     stopped_ = false;
     marks_.clear();
+    counts_.clear();
 }
 
 std::vector<WorkspaceAnnotation> ReadAnnotations(const Reader& in, const Json& o, const std::string& at, MarkTaker* taken)

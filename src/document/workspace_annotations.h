@@ -6,6 +6,7 @@
 
 #include "drawing/drawing_record.h"
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -34,7 +35,8 @@ public:
     std::optional<std::size_t> take(const Json& object, const std::vector<const Json*>& containers,
                                     const std::vector<std::size_t>& elements) override;
     void forget() override;
-    // The marks taken of a step, the first of its marks (handed over once).
+    // The marks taken of a step, the first of its marks; the steps are asked for in order,
+    // each once.
     std::vector<WorkspaceMark> takenOf(std::size_t step);
 
 private:
@@ -44,7 +46,8 @@ private:
     std::vector<DrawState> states_;
     bool statesRead_ = false;
     bool stopped_ = false;
-    std::vector<std::vector<WorkspaceMark>> marks_;  // by step, the first marks of each
+    std::deque<WorkspaceMark> marks_;  // in the order of the file: no copy of them all as it grows
+    std::vector<std::size_t> counts_;  // by step, how many of its first marks are held
 };
 
 // The steps of `o`; the marks `taken` holds stand for the first marks of their steps.

@@ -144,6 +144,9 @@ TEST(WorkspaceBounds, MarksTakenOutOfTheParseReadAsThoseLeftInIt)
     section.annotations = Steps(3, 3, 2);
     section.annotations[1].marks[1].kind = WorkspaceMark::Kind::Text;
     section.annotations[1].marks[1].text = "Песок";
+    // A text of bytes that are no UTF-8 is written as its bytes: read the long way.
+    section.annotations[2].marks[0].kind = WorkspaceMark::Kind::Text;
+    section.annotations[2].marks[0].text = std::string("\xff\xfe глина", 13);
     doc.section().restore(section);
     const nlohmann::json good = nlohmann::json::parse(WorkspaceText(doc, "p"));
     const ReadLimits limits;
@@ -153,6 +156,9 @@ TEST(WorkspaceBounds, MarksTakenOutOfTheParseReadAsThoseLeftInIt)
         return taken;
     };
     EXPECT_EQ(both(good), "(no error)");
+    LoadedWorkspace opened;
+    ASSERT_EQ(Open(good.dump(), limits, &opened), "(no error)");
+    EXPECT_EQ(opened.document->section().annotations(), section.annotations);
     nlohmann::json j = good;
     j["extras"]["annotations"]["steps"][1]["marks"][2]["kind"] = "circle";
     EXPECT_EQ(both(j), kDamaged + "неизвестный вид пометки «circle» в «extras.annotations.steps[1].marks[2]».");
