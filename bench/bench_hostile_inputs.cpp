@@ -1,10 +1,14 @@
-// Hostile and unlucky input files at full size: for each, the time the import takes and the
-// peak memory it needs above the idle process, or the message it refuses the file with.
+// Hostile and unlucky input files at full size: for each, the time the import (a table), the
+// open (a project) or the load (a soil list) takes and the peak memory it needs above the idle
+// process, or the message it refuses the file with.
 // Each case runs in a child process of its own, so that one case's memory does not hide the
 // next one's. Run by scripts/bench; prints a table.
 #include "base/atomic_file.h"
 #include "base/error.h"
+#include "dialogs/soil_list.h"
+#include "document/section_scene.h"
 #include "document/survey_document.h"
+#include "document/workspace.h"
 
 #include "reference_table.h"
 
@@ -14,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <string>
 #include <sys/resource.h>
@@ -40,8 +45,42 @@ long residentKb()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// Imports `path` into a fresh document in a child process and prints one line of the table.
-void run(const char* name, const fs::path& path)
+// What a case does with its file: the outcome to print.
+using Action = std::function<std::string(const fs::path&)>;
+
+// A table import into a fresh document, as "Открыть" does.
+std::string ImportTable(const fs::path& path)
+{
+    SurveyDocument doc;
+    FileBytes bytes = ReadWholeFile(path.string());
+    const std::size_t size = bytes.size;
+    if (!doc.importTable(std::move(bytes.data), size))
+        return "\"Файл пустой!\"";
+    return std::to_string(doc.depthTable().rowCount() - 1) + " rows x " + std::to_string(doc.depthTable().colCount() - 1) +
+           " cols";
+}
+
+// "Открыть проект": the project read into a document of its own and handed to the window's.
+std::string OpenProject(const fs::path& path)
+{
+    SurveyDocument window;
+    LoadedWorkspace loaded = LoadWorkspace(path.string());
+    window.takeOver(*loaded.document);
+    return std::to_string(window.depthTable().rowCount()) + " rows, " + std::to_string(window.section().annotations().size()) +
+           " annotation steps";
+}
+
+// The soil window's "Загрузить": the list read aside and given to the document.
+std::string LoadSoilList(const fs::path& path)
+{
+    SurveyDocument doc;
+    const FileBytes bytes = ReadWholeFile(path.string());
+    doc.setSoils(ReadSoilList(std::string_view(bytes.data.get(), bytes.size)));
+    return std::to_string(doc.soils().size()) + " soils";
+}
+
+// Runs `action` on `path` in a child process and prints one line of the table.
+void run(const char* name, const fs::path& path, const Action& action = ImportTable)
 {
     std::fflush(stdout);
     const pid_t child = fork();
@@ -50,14 +89,7 @@ void run(const char* name, const fs::path& path)
         const auto start = std::chrono::steady_clock::now();
         std::string outcome;
         try {
-            SurveyDocument doc;
-            FileBytes bytes = ReadWholeFile(path.string());
-            const std::size_t size = bytes.size;
-            if (!doc.importTable(std::move(bytes.data), size))
-                outcome = "\"Файл пустой!\"";
-            else
-                outcome = std::to_string(doc.depthTable().rowCount() - 1) + " rows x " +
-                          std::to_string(doc.depthTable().colCount() - 1) + " cols";
+            outcome = action(path);
         } catch (const Error& e) {
             outcome = std::string("\"") + e.what() + "\"";
         } catch (const std::bad_alloc&) {
@@ -78,6 +110,28 @@ void run(const char* name, const fs::path& path)
     waitpid(child, &status, 0);
     if (!WIFEXITED(status))
         std::printf("%-28s ended by signal %d\n", name, WTERMSIG(status));
+}
+
+// A project file whose member at `place` (a JSON string "@@") is replaced by `count` copies
+// of `piece` between `open` and `close`: a project as the program writes it, with one part
+// blown up.
+void makeProject(const fs::path& path, const SurveyDocument& doc, const std::function<void(nlohmann::ordered_json&)>& mark,
+                 const std::string& open, const std::string& piece, std::size_t count, const std::string& close)
+{
+    auto json = nlohmann::ordered_json::parse(WorkspaceText(doc, path.string()));
+    mark(json);
+    const std::string text = json.dump(1, '\t');
+    const std::size_t at = text.find("\"@@\"");
+    std::ofstream out(path, std::ios::binary);
+    out << text.substr(0, at) << open;
+    std::string chunk;
+    for (std::size_t i = 0; i < count;) {
+        chunk.clear();
+        for (; i < count && chunk.size() < kMB; ++i)
+            chunk += piece;
+        out << chunk;
+    }
+    out << close << text.substr(at + 4);
 }
 
 void make(const fs::path& path, std::size_t size, const std::function<char(std::size_t)>& byte)
@@ -131,6 +185,51 @@ int main()
     mkfifo((dir / "fifo").c_str(), 0600);
     run("a FIFO without writer", dir / "fifo");
     run("a pseudo-file", "/proc/self/status");
+
+    // Projects.
+    {
+        std::ofstream out(dir / "deep.trassel", std::ios::binary);
+        out << "{\"format\": \"trassel-workspace\", \"version\": 1, \"x\": " << std::string(10'000'000, '[')
+            << std::string(10'000'000, ']') << "}";
+    }
+    run("project, 10^7 nested arrays", dir / "deep.trassel", OpenProject);
+    fs::remove(dir / "deep.trassel");
+    {
+        // One step of one mark, so that the file has its state; its marks then multiplied.
+        SurveyDocument doc;
+        SectionScene::Saved section;
+        section.drawn = true;
+        WorkspaceAnnotation step{"Карандаш", {WorkspaceMark{}}};
+        section.annotations = {step};
+        doc.section().restore(section);
+        const std::string mark = "{\"kind\":\"line\",\"state\":0,\"a\":[1,2],\"b\":[3,4]},";
+        const std::size_t marks = 550 * kMB / mark.size();
+        makeProject(dir / "marks.trassel", doc, [](nlohmann::ordered_json& j) { j["extras"]["annotations"]["steps"][0]["marks"] = "@@"; },
+                    "[", mark, marks, "{\"kind\":\"line\",\"state\":0,\"a\":[1,2],\"b\":[3,4]}]");
+        run("project, 550 MB of marks", dir / "marks.trassel", OpenProject);
+        fs::remove(dir / "marks.trassel");
+    }
+    {
+        SurveyDocument doc;
+        makeProject(dir / "rows.trassel", doc, [](nlohmann::ordered_json& j) {
+            auto& t = j["tables"]["depth"];
+            t["rows"] = 100'000'000;
+            t["labels"] = "";
+            t["cells"] = "@@";
+        }, "\"", "\\n", 100'000'000, "\"");
+        run("project, 10^8 empty rows", dir / "rows.trassel", OpenProject);
+        fs::remove(dir / "rows.trassel");
+    }
+
+    // Soil lists.
+    make(dir / "soils", 20'000'000, [](std::size_t i) { return i % 2 == 0 ? '\r' : '\n'; });
+    run("soil list, 10^7 empty lines", dir / "soils", LoadSoilList);
+    {
+        std::ofstream out(dir / "names", std::ios::binary);
+        for (int i = 0; i < 100'000; ++i)
+            out << "\xd1\xf3\xe3\xeb\xe8\xed\xee\xea " << i << "\r\n";  // "Суглинок" in Windows-1251
+    }
+    run("soil list, 10^5 names", dir / "names", LoadSoilList);
     fs::remove_all(dir);
     return 0;
 }

@@ -3,6 +3,7 @@
 //
 // Counters: file_MB is the workspace's size, export_MB the size of the table's own text
 // ("Экспорт таблицы"), size_ratio the one over the other.
+#include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "document/workspace.h"
 #include "table/grid_io.h"
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 using namespace trassel;
 
@@ -88,6 +90,36 @@ void BM_OpenWorkspace(benchmark::State& state)
         state.SkipWithError("the opened table is not the saved one");
 }
 BENCHMARK(BM_OpenWorkspace)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+// Saving a project whose section carries 10^5 annotation steps, each a pen stroke of three
+// lines in a colour of its own, drawn onto the section's record as the tools draw them.
+void BM_SaveAnnotationSteps(benchmark::State& state)
+{
+    const auto count = static_cast<int>(state.range(0));
+    SurveyDocument doc;
+    std::vector<WorkspaceAnnotation> steps;
+    for (int i = 0; i < count; ++i) {
+        WorkspaceAnnotation step{"Карандаш", {}};
+        for (int k = 0; k < 3; ++k) {
+            WorkspaceMark m;
+            m.pen.color = static_cast<Color>(i);
+            m.a = {i % 1000, k};
+            m.b = {i % 1000 + 2, k + 1};
+            step.marks.push_back(m);
+        }
+        steps.push_back(std::move(step));
+    }
+    DrawAnnotations(steps, doc.section().canvas(), 1);
+    if (doc.section().annotations() != steps)
+        state.SkipWithError("the record does not hold the steps drawn");
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("bench-steps-" + std::to_string(::getpid()) + ".trassel")).string();
+    for (auto _ : state)
+        state.SetIterationTime(secondsOf([&] { SaveWorkspace(path, doc); }));
+    state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+    std::filesystem::remove(path);
+}
+BENCHMARK(BM_SaveAnnotationSteps)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 
 } // namespace
 

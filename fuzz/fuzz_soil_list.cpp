@@ -1,6 +1,7 @@
 // The soil list reader: any bytes read without a crash into lines of valid UTF-8 that hold no
 // line end, and those lines, written back as UTF-8 with a byte-order mark and LF, read again
-// as the same lines.
+// as the same lines; under a small memory limit the same bytes are refused exactly when their
+// lines would pass it.
 #include "dialogs/soil_list.h"
 #include "fuzz_support.h"
 
@@ -50,6 +51,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         again += '\n';
     }
     fuzz::Check(ReadSoilList(again) == lines, "written as UTF-8 and read again, the same lines");
+
+    // Under a small memory limit: refused exactly when the lines would pass it, read the same
+    // otherwise.
+    const std::size_t slack = 2048;
+    const bool past = lines.size() * kSoilEntryBytes > size + slack;
+    try {
+        fuzz::Check(ReadSoilList(bytes, slack) == lines, "a limit changes no line");
+        fuzz::Check(!past, "lines past the limit are refused");
+    } catch (const Error& e) {
+        fuzz::Check(past, "refused only past the limit");
+        fuzz::Check(std::string(e.what()).rfind("Недостаточно памяти для списка грунтов из этого файла: ", 0) == 0,
+                    "the refusal says why");
+    }
 
     // Text without a mark is Windows-1251: one line per line end, but for a last one.
     if (bytes.substr(0, 2) != "\xFF\xFE" && bytes.substr(0, 2) != "\xFE\xFF" && bytes.substr(0, 3) != "\xEF\xBB\xBF") {

@@ -5,6 +5,7 @@
 #include "fuzz_support.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 using namespace trassel;
@@ -22,8 +23,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     fuzz::Check(loaded.document != nullptr, "a document is read");
+    // Load, save, load and save again: the two saved texts are the same bytes.
     const std::string text = WorkspaceText(*loaded.document, "f");
-    const LoadedWorkspace again = ReadWorkspace(text, "f");
+    LoadedWorkspace again;
+    try {
+        again = ReadWorkspace(text, "f");
+    } catch (const Error& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        fuzz::Fail("a project written reads again");
+    }
     fuzz::Check(WorkspaceText(*again.document, "f") == text, "written and read again, the same text");
     return 0;
 }

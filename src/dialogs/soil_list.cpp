@@ -1,7 +1,7 @@
 #include "dialogs/soil_list.h"
 
 #include "base/cp1251.h"
-
+#include "base/error.h"
 #include "base/utf8.h"
 
 #include <cstddef>
@@ -93,10 +93,52 @@ bool startsWith(std::string_view bytes, std::string_view mark)
     return bytes.substr(0, mark.size()) == mark;
 }
 
+// The lines the text will give, counted in its own encoding (units of two bytes for UTF-16):
+// the same rule as the reading below, for the memory check before it.
+std::size_t countLines(std::string_view bytes, std::size_t unit, bool bigEndian)
+{
+    const std::size_t n = bytes.size() / unit;
+    auto at = [&](std::size_t i) -> unsigned {
+        if (unit == 1)
+            return static_cast<unsigned char>(bytes[i]);
+        const auto a = static_cast<unsigned char>(bytes[2 * i]);
+        const auto b = static_cast<unsigned char>(bytes[2 * i + 1]);
+        return bigEndian ? (a << 8) | b : (b << 8) | a;
+    };
+    std::size_t lines = 0;
+    bool open = false;  // a line has begun and not ended
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned c = at(i);
+        if (c == '\n' || c == '\r') {
+            ++lines;
+            open = false;
+            if (c == '\r' && i + 1 < n && at(i + 1) == '\n')
+                ++i;
+        } else {
+            open = true;
+        }
+    }
+    // An odd last byte of UTF-16 reads as a character of its own.
+    return lines + (open || bytes.size() % unit != 0 ? 1 : 0);
+}
+
 } // namespace
 
-std::vector<std::string> ReadSoilList(std::string_view bytes)
+std::vector<std::string> ReadSoilList(std::string_view bytes, std::size_t slack)
 {
+    {
+        const bool utf16 = startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF");
+        const std::size_t mark = startsWith(bytes, "\xEF\xBB\xBF") ? 3 : utf16 ? 2 : 0;
+        const std::size_t lines = countLines(bytes.substr(mark), utf16 ? 2 : 1, startsWith(bytes, "\xFE\xFF"));
+        const std::size_t need = lines * kSoilEntryBytes;
+        const std::size_t allowed = bytes.size() + slack;
+        if (need / kSoilEntryBytes != lines || need > allowed) {
+            constexpr std::size_t kMB = std::size_t{1} << 20;
+            throw Error("Недостаточно памяти для списка грунтов из этого файла: " + std::to_string(lines) +
+                        " строк заняли бы " + std::to_string((need + kMB - 1) / kMB) + " МБ, а допускается не больше " +
+                        std::to_string(allowed / kMB) + " МБ (размер файла и ещё " + std::to_string(slack / kMB) + " МБ)");
+        }
+    }
     std::string text;
     text.reserve(bytes.size());
     if (startsWith(bytes, "\xEF\xBB\xBF"))

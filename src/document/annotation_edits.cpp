@@ -15,8 +15,9 @@ AnnotationEdit::AnnotationEdit(std::string text, std::uint64_t drawing, std::uin
 
 bool AnnotationEdit::empty(const SurveyDocument& doc) const
 {
+    // A step's operations are the last ones drawn: looked for from the end.
     const auto ops = doc.section().record().ops();
-    return std::none_of(ops.begin(), ops.end(), [&](const DrawOp& op) { return op.group == group_; });
+    return std::none_of(ops.rbegin(), ops.rend(), [&](const DrawOp& op) { return op.group == group_; });
 }
 
 void AnnotationEdit::show(SurveyDocument& doc, bool shown)

@@ -4,6 +4,7 @@
 #include "base/atomic_file.h"
 #include "base/progress.h"
 #include "document/survey_document.h"
+#include "document/workspace_annotations.h"
 #include "document/workspace_json.h"
 #include "document/workspace_schema.h"
 
@@ -37,22 +38,25 @@ void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Pro
 LoadedWorkspace LoadWorkspace(const std::string& path, const Progress& progress)
 {
     Reader in(path, progress);
+    MarkTaker marks(in);
     ParsedJson parsed;
     {
         // The file's bytes go as soon as they are parsed: a large table is then held twice, not three times.
         ProgressMeter meter(progress, 2, 0.0, kParsed, 1);
         const FileBytes bytes = ReadWholeFile(path);
         meter.at(1);
-        parsed = ParseJson(std::string_view(bytes.data.get(), bytes.size), in);
+        parsed = ParseJson(std::string_view(bytes.data.get(), bytes.size), in, &marks);
         meter.finish();
     }
-    return DocumentOf(parsed, in);
+    return DocumentOf(parsed, in, &marks);
 }
 
 LoadedWorkspace ReadWorkspace(std::string_view bytes, const std::string& fileName, const Progress& progress)
 {
     Reader in(fileName, progress);
-    return DocumentOf(ParseJson(bytes, in), in);
+    MarkTaker marks(in);
+    const ParsedJson parsed = ParseJson(bytes, in, &marks);
+    return DocumentOf(parsed, in, &marks);
 }
 
 } // namespace trassel

@@ -6,6 +6,7 @@
 #include "document/workspace_text.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <utility>
@@ -291,35 +292,71 @@ bool TakeLongStrings(std::string_view bytes, LongStrings& out)
     return true;
 }
 
-// Builds the value of a file as the library's own parser would, with two differences: the
+// The memory a value takes once built, as the library lays it out and the system's allocator
+// hands out blocks (16 bytes of its own on each, sizes rounded up to 16): counted before the
+// value is made, so that a file whose values would pass the limit is refused on the way, not
+// after its memory was taken. An element of an array is counted with its share of the array's
+// spare room; a member of an object is one tree node holding the name and the value.
+constexpr std::size_t kElementBytes = 32;
+constexpr std::size_t kMemberBytes = 96;
+constexpr std::size_t kArrayBytes = 32;
+constexpr std::size_t kObjectBytes = 64;
+constexpr std::size_t kStringBytes = 48;
+
+// The heap block of a string's characters; short ones live inside the string.
+std::size_t CharacterBytes(std::size_t length)
+{
+    return length < 16 ? 0 : (length + 1 + 8 + 15) / 16 * 16;
+}
+
+// Builds the value of a file as the library's own parser would, with these differences: the
 // first member that an object holds twice is noted (the library keeps the last one silently,
-// so a file could open as something its writer never meant), and strings are moved into
-// place rather than copied, which matters for the table texts.
+// so a file could open as something its writer never meant); strings are moved into place
+// rather than copied, which matters for the table texts; and values nested deeper than the
+// reader's limit, or that would take more memory than it allows, stop the parse.
 class ValueBuilder final : public nlohmann::json_sax<Json> {
 public:
+    enum class Passed { None, Depth, Memory };
+
+    ValueBuilder(std::size_t depth, std::size_t budget, ObjectTaker* taker) : depth_(depth), budget_(budget), taker_(taker) {}
+
     Json root;
     std::string repeated;           // the place of the first member given twice
     std::size_t failedAt = 0;       // where the text stopped being JSON
     bool failed = false;
     bool numberOverflow = false;    // a number too large for any field, though the text is JSON
+    Passed passed = Passed::None;   // the limit that stopped the parse
 
-    bool null() override { return value(Json(nullptr)); }
-    bool boolean(bool v) override { return value(Json(v)); }
-    bool number_integer(number_integer_t v) override { return value(Json(v)); }
-    bool number_unsigned(number_unsigned_t v) override { return value(Json(v)); }
-    bool number_float(number_float_t v, const string_t&) override { return value(Json(v)); }
+    bool null() override { return charge(slot()) && value(Json(nullptr)); }
+    bool boolean(bool v) override { return charge(slot()) && value(Json(v)); }
+    bool number_integer(number_integer_t v) override { return charge(slot()) && value(Json(v)); }
+    bool number_unsigned(number_unsigned_t v) override { return charge(slot()) && value(Json(v)); }
+    bool number_float(number_float_t v, const string_t&) override { return charge(slot()) && value(Json(v)); }
     bool string(string_t& v) override
     {
         const std::size_t ordinal = strings_++;
-        if (long_ != nullptr && next_ < long_->size() && (*long_)[next_].first == ordinal)
-            return value(Json(std::move((*long_)[next_++].second)));
-        return value(Json(std::move(v)));
+        const bool taken = long_ != nullptr && next_ < long_->size() && (*long_)[next_].first == ordinal;
+        string_t& s = taken ? (*long_)[next_++].second : v;
+        return charge(slot() + kStringBytes + CharacterBytes(s.size())) && value(Json(std::move(s)));
     }
-    bool binary(binary_t& v) override { return value(Json(std::move(v))); }
+    bool binary(binary_t& v) override { return charge(slot() + kArrayBytes + v.size()) && value(Json(std::move(v))); }
 
-    bool start_object(std::size_t) override { return open(Json::object()); }
-    bool end_object() override { return close(); }
-    bool start_array(std::size_t) override { return open(Json::array()); }
+    bool start_object(std::size_t) override
+    {
+        const std::size_t before = spent_;
+        return deeper() && charge(slot() + kObjectBytes) && open(Json::object(), before);
+    }
+    bool end_object() override
+    {
+        if (taker_ != nullptr && frames_.size() == taker_->place().size() + 1 && atTakersPlace())
+            return offer();
+        return close();
+    }
+    bool start_array(std::size_t) override
+    {
+        const std::size_t before = spent_;
+        return deeper() && charge(slot() + kArrayBytes) && open(Json::array(), before);
+    }
     bool end_array() override { return close(); }
 
     // The strings taken out of the text parsed, to be put back in their places.
@@ -328,6 +365,8 @@ public:
     bool key(string_t& name) override
     {
         ++strings_;
+        if (!charge(kMemberBytes + CharacterBytes(name.size())))
+            return false;
         Frame& f = frames_.back();
         auto& members = f.value->get_ref<Json::object_t&>();
         const auto [it, added] = members.try_emplace(std::move(name));
@@ -349,9 +388,61 @@ public:
 private:
     struct Frame {
         Json* value;                        // the object or array being filled
+        std::size_t spentBefore = 0;        // the memory counted before it was begun
         const std::string* key = nullptr;   // its member being read, for an object
         Json* member = nullptr;
     };
+
+    // Whether the object being closed lies where the taker looks.
+    bool atTakersPlace() const
+    {
+        const std::vector<std::string>& place = taker_->place();
+        for (std::size_t i = 0; i < place.size(); ++i) {
+            const Frame& f = frames_[i];
+            if (place[i] == "[]" ? !f.value->is_array() : f.value->is_array() || *f.key != place[i])
+                return false;
+        }
+        return true;
+    }
+    // Offers the object being closed to the taker; one taken is left as null, and what it
+    // kept is counted in place of what the object took.
+    bool offer()
+    {
+        std::vector<const Json*> containers;
+        std::vector<std::size_t> elements;
+        for (std::size_t i = 0; i + 1 < frames_.size(); ++i) {
+            containers.push_back(frames_[i].value);
+            if (frames_[i].value->is_array())
+                elements.push_back(frames_[i].value->size() - 1);
+        }
+        const Frame f = frames_.back();
+        frames_.pop_back();
+        const std::optional<std::size_t> kept = taker_->take(*f.value, containers, elements);
+        if (!kept)
+            return true;
+        *f.value = nullptr;
+        spent_ = f.spentBefore;
+        return charge(slot() + *kept);
+    }
+
+    // The slot the next value takes: an element of the open array (a member was counted with
+    // its name).
+    std::size_t slot() const { return !frames_.empty() && frames_.back().value->is_array() ? kElementBytes : 0; }
+    bool charge(std::size_t bytes)
+    {
+        spent_ += bytes;
+        if (spent_ <= budget_)
+            return true;
+        passed = Passed::Memory;
+        return false;
+    }
+    bool deeper()
+    {
+        if (frames_.size() < depth_)
+            return true;
+        passed = Passed::Depth;
+        return false;
+    }
 
     bool value(Json&& v)
     {
@@ -375,9 +466,9 @@ private:
         *f.member = std::move(v);
         return f.member;
     }
-    bool open(Json&& container)
+    bool open(Json&& container, std::size_t spentBefore)
     {
-        frames_.push_back(Frame{put(std::move(container))});
+        frames_.push_back(Frame{put(std::move(container)), spentBefore});
         return true;
     }
     bool close()
@@ -405,6 +496,10 @@ private:
     std::vector<std::pair<std::size_t, std::string>>* long_ = nullptr;
     std::size_t next_ = 0;     // the next of them to put back
     std::size_t strings_ = 0;  // names and string values met so far
+    std::size_t depth_;
+    std::size_t budget_;
+    std::size_t spent_ = 0;
+    ObjectTaker* taker_;
 };
 
 // Whether bytes that failed to parse still start like a workspace: then the file is a damaged
@@ -422,21 +517,40 @@ bool LooksLikeWorkspace(const char* data, std::size_t size)
 
 } // namespace
 
-ParsedJson ParseJson(std::string_view bytes, const Reader& in)
+ParsedJson ParseJson(std::string_view bytes, const Reader& in, ObjectTaker* taker)
 {
+    const std::size_t budget = bytes.size() + std::min(in.limits.slack, SIZE_MAX - bytes.size());
+    // A limit passed is told without a second parse: the whole text would pass it too.
+    const auto refuse = [&](const ValueBuilder& builder) {
+        if (!LooksLikeWorkspace(bytes.data(), bytes.size()))
+            throw Error(in.notProject());
+        if (builder.passed == ValueBuilder::Passed::Depth)
+            in.damaged("значения вложены глубже " + std::to_string(in.limits.depth) + " уровней");
+        constexpr std::size_t kMB = std::size_t{1} << 20;
+        in.damaged("его значения заняли бы в памяти больше " + std::to_string((budget + kMB - 1) / kMB) + " МБ (размер файла и ещё " +
+                   std::to_string((in.limits.slack + kMB - 1) / kMB) + " МБ)");
+    };
     {
         LongStrings taken;
         if (TakeLongStrings(bytes, taken)) {
-            ValueBuilder builder;
+            ValueBuilder builder(in.limits.depth, budget, taker);
+            if (taker != nullptr)
+                taker->forget();
             builder.takeBack(taken.strings);
             Json::sax_parse(taken.rest.begin(), taken.rest.end(), &builder);
+            if (builder.passed != ValueBuilder::Passed::None)
+                refuse(builder);
             if (!builder.failed)
                 return {std::move(builder.root), std::move(builder.repeated)};
             // Told again from the whole text below, so that the fault's place is the file's.
         }
     }
-    ValueBuilder builder;
+    ValueBuilder builder(in.limits.depth, budget, taker);
+    if (taker != nullptr)
+        taker->forget();
     Json::sax_parse(bytes.begin(), bytes.end(), &builder);
+    if (builder.passed != ValueBuilder::Passed::None)
+        refuse(builder);
     if (builder.failed) {
         if (!LooksLikeWorkspace(bytes.data(), bytes.size()))
             throw Error(in.notProject());

@@ -2,6 +2,7 @@
 #include "document/workspace_schema.h"
 
 #include "base/error.h"
+#include "dialogs/soil_list.h"
 #include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "document/workspace.h"
@@ -166,6 +167,20 @@ void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out, d
     if (lines != static_cast<std::size_t>(rows) || (!cells.empty() && cells.back() != '\n'))
         in.damaged("текст таблицы «" + at + "» обрывается или не совпадает с её размером (" + std::to_string(rows) +
                    " строк)");
+    // The rows' records cost more than their text when the rows are short (a table of empty
+    // rows): refused, as the delimited reader refuses such a file, before any is made.
+    {
+        const auto tabs = static_cast<std::size_t>(std::count(cells.begin(), cells.end(), '\t'));
+        const std::size_t need = Grid::recordBytes(lines + 1, tabs + lines);
+        const std::size_t allowed = cells.size() + in.limits.slack;
+        if (need > allowed) {
+            constexpr std::size_t kMB = std::size_t{1} << 20;
+            in.damaged("таблица «" + at + "» из " + std::to_string(rows) + " строк заняла бы в памяти " +
+                       std::to_string((need + kMB - 1) / kMB) + " МБ, а допускается не больше " +
+                       std::to_string(allowed / kMB) + " МБ (размер её текста и ещё " +
+                       std::to_string(in.limits.slack / kMB) + " МБ)");
+        }
+    }
 
     Grid grid(cols, rows);
     std::vector<std::string_view> fields;
@@ -247,7 +262,7 @@ void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out, d
     out.swap(grid);
 }
 
-void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
+void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkTaker* taken)
 {
     ReadTable(in, root, "depth", doc.depthTable(), kParsed, kDepthRead);
     ReadTable(in, root, "boreholes", doc.boreholeTable(), kDepthRead, 1.0);
@@ -343,6 +358,12 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
     // The section, the soil list, the radargram and the pages (the file calls them "extras").
     const Json& e = in.object(root, "extras", "");
     const Json& soils = in.array(e, "soils", "extras");
+    // The soil window makes an entry of each: the same bound as a soil list file's.
+    if (soils.size() > in.limits.slack / kSoilEntryBytes) {
+        constexpr std::size_t kMB = std::size_t{1} << 20;
+        in.damaged("список грунтов из " + std::to_string(soils.size()) + " строк занял бы в памяти больше " +
+                   std::to_string(in.limits.slack / kMB) + " МБ");
+    }
     std::vector<std::string> soilList;
     for (std::size_t i = 0; i < soils.size(); ++i)
         soilList.push_back(in.text(soils[i], Reader::index("extras.soils", i)));
@@ -359,7 +380,7 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc)
     choice.right = in.integer(pages, "right", "extras.pages");
     choice.properties = in.integer(pages, "properties", "extras.pages");
     doc.setPages(choice);
-    section.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations");
+    section.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations", taken);
     doc.section().restore(std::move(section));
 }
 
@@ -440,7 +461,7 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
     return root;
 }
 
-LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in)
+LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in, MarkTaker* taken)
 {
     const Json& root = parsed.root;
     if (!root.is_object())
@@ -462,7 +483,7 @@ LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in)
     // A store until it is put in place: nothing is drawn while it is read.
     loaded.document->setPicturesFollow(false);
     try {
-        ReadDocument(in, root, *loaded.document);
+        ReadDocument(in, root, *loaded.document, taken);
     } catch (const Json::exception& e) {
         in.damaged(e.what());
     }

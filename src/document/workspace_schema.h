@@ -19,6 +19,8 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
 // The document of a parsed file: refused as not a project without the format's name, as of a
 // later version above kWorkspaceVersion, as damaged when a member was given twice, else read
 // member by member (the tables report their rows from kParsed on).
-LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in);
+// The marks `taken` during the parse (see MarkTaker) stand for those left null in the tree.
+class MarkTaker;
+LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in, MarkTaker* taken = nullptr);
 
 } // namespace trassel::workspace

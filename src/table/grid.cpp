@@ -574,6 +574,11 @@ std::size_t Grid::memoryBytes() const
     return bytes;
 }
 
+std::size_t Grid::recordBytes(std::size_t rows, std::size_t fields)
+{
+    return rows * sizeof(Row) + fields * sizeof(std::uint16_t);
+}
+
 std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size, char delimiter,
                                 const Progress& progress)
 {

@@ -103,6 +103,9 @@ public:
 
     // Bytes held for the cells (text chunks and per-row records), for benchmarks.
     std::size_t memoryBytes() const;
+    // What the records of `rows` rows holding `fields` cells in all take beside the cells' bytes:
+    // a reader checks it against its limit before it makes the grid.
+    static std::size_t recordBytes(std::size_t rows, std::size_t fields);
 
     // Empties every cell (c, r) with c >= firstCol and r >= firstRow; the size stays.
     void clearRange(int firstCol, int firstRow);

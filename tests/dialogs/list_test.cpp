@@ -1,6 +1,7 @@
 // The soil list window: its start state and layout, the commands of its context menu, loading
 // a list from a file and the label font.
 #include "dialogs/qt/list.h"
+#include "document/survey_document.h"
 
 #include "support/controls.h"
 
@@ -198,6 +199,33 @@ TEST_F(SoilListLoad, CancelOrAFailureKeepsTheList)
     const QString folderError = load(folder);
     EXPECT_TRUE(folderError.contains(folder)) << folderError.toStdString();
     EXPECT_EQ(entries(list), kStartEntries);
+}
+
+TEST_F(SoilListLoad, TheDocumentGetsTheWholeNewListOnceOrKeepsItsOwn)
+{
+    SurveyDocument doc;
+    list.bindDocument(doc);
+    std::vector<std::vector<std::string>> seen;
+    const Subscription watching = doc.subscribe([&](const DocumentChange& change) {
+        if (change.what == DocumentChange::What::Soils)
+            seen.push_back(doc.soils());
+    });
+
+    // Not an empty list first and then every list on the way: one change, the file's list.
+    EXPECT_EQ(load(write("three.txt", "a\nb\nc\n")), QString());
+    ASSERT_EQ(seen.size(), 1U);
+    EXPECT_EQ(seen[0], (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(entries(list), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
+
+    // A file of a million empty lines would take far more than its megabyte as entries: refused
+    // before any entry is made, and the list and the document keep what they had.
+    seen.clear();
+    const QString error = load(write("empty-lines.txt", std::string(1'000'000, '\n')));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("Недостаточно памяти для списка грунтов из этого файла: 1000000 строк")))
+        << error.toStdString();
+    EXPECT_TRUE(seen.empty());
+    EXPECT_EQ(doc.soils(), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(entries(list), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
 }
 
 TEST(SoilListWindow, FontDialogRemembersItsChoiceAndTellsTheCanvas)

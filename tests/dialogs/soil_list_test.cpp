@@ -2,6 +2,8 @@
 // and damaged text that must still read.
 #include "dialogs/soil_list.h"
 
+#include "base/error.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,6 +83,46 @@ TEST(SoilList, DamagedTextReadsWithQuestionMarks)
     EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF\xED\xA0\x80"), (Lines{"???"}));
     EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF\xFF\xF4\x90\x80\x80"), (Lines{"?????"}));
     EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF\xF0\x9F\x98\x80\xF0\x9F\x98"), (Lines{"\xF0\x9F\x98\x80?"}));
+}
+
+TEST(SoilList, AFileWhoseLinesWouldTakeTooMuchMemoryIsRefused)
+{
+    // With a limit of 1 KB beyond the file: four entries fit, five do not, in every encoding
+    // and with every line end.
+    const std::size_t slack = 1024;
+    const std::size_t fit = (slack + 8) / kSoilEntryBytes;
+    EXPECT_EQ(ReadSoilList(std::string(fit, '\n'), slack).size(), fit);
+    const std::string many(fit + 1, '\n');
+    auto refusal = [&](const std::string& text) {
+        try {
+            ReadSoilList(text, slack);
+        } catch (const Error& e) {
+            return std::string(e.what());
+        }
+        return std::string("(read)");
+    };
+    EXPECT_EQ(refusal(many), "Недостаточно памяти для списка грунтов из этого файла: " + std::to_string(fit + 1) +
+                                 " строк заняли бы 1 МБ, а допускается не больше 0 МБ (размер файла и ещё 0 МБ)");
+    std::string crlf;
+    for (std::size_t i = 0; i < fit + 1; ++i)
+        crlf += i % 2 == 0 ? "\r\n" : "\r";
+    EXPECT_NE(refusal(crlf), "(read)");
+    EXPECT_NE(refusal("\xEF\xBB\xBF" + many), "(read)");
+    std::string utf16 = "\xFF\xFE";
+    for (std::size_t i = 0; i < fit + 1; ++i)
+        utf16 += std::string("\n\0", 2);
+    EXPECT_NE(refusal(utf16), "(read)");
+    // A CR LF pair is one line end, and a last line without an end counts too.
+    std::string pairs;
+    for (std::size_t i = 0; i < fit; ++i)
+        pairs += "\r\n";
+    EXPECT_EQ(ReadSoilList(pairs, slack).size(), fit);
+    EXPECT_NE(refusal(pairs + "x"), "(read)");
+    // The default allows a list of ordinary names many times over.
+    std::string names;
+    for (int i = 0; i < 100'000; ++i)
+        names += "Суглинок тугопластичный\r\n";
+    EXPECT_EQ(ReadSoilList(names).size(), 100'000U);
 }
 
 } // namespace

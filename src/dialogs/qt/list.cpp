@@ -20,11 +20,14 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 #include <cmath>
 #include <exception>
+#include <memory>
 #include <new>
+#include <vector>
 
 namespace trassel {
 
@@ -256,15 +259,30 @@ void TFmList::piLoadFromFileClick()
     if (name.isEmpty())
         return;
     guard([&] {
-        // Read the whole file before touching the list, so that a file that cannot be read
-        // leaves the entries the user had.
-        const FileBytes file = ReadWholeFile(toLocalPath(name));
-        const std::vector<std::string> lines = ReadSoilList(std::string_view(file.data.get(), file.size));
-        lbxGrunts->setUpdatesEnabled(false);
-        lbxGrunts->clear();
-        for (const std::string& line : lines)
-            lbxGrunts->addItem(newEntry(toQString(line)));
-        lbxGrunts->setUpdatesEnabled(true);
+        // The new list is read and its entries made aside, so that a file that cannot be read,
+        // or would take too much memory, leaves the entries the user had.
+        std::vector<std::unique_ptr<QListWidgetItem>> entries;
+        {
+            const FileBytes file = ReadWholeFile(toLocalPath(name));
+            const std::vector<std::string> lines = ReadSoilList(std::string_view(file.data.get(), file.size));
+            entries.reserve(lines.size());
+            for (const std::string& line : lines)
+                entries.emplace_back(newEntry(toQString(line)));
+        }
+        // Then the list is replaced at once, and the document gets the whole new list once,
+        // not an empty one and every list in between.
+        {
+            lbxGrunts->setUpdatesEnabled(false);
+            showing_ = true;
+            const auto done = qScopeGuard([this] {
+                showing_ = false;
+                lbxGrunts->setUpdatesEnabled(true);
+            });
+            lbxGrunts->clear();
+            for (auto& entry : entries)
+                lbxGrunts->addItem(entry.release());
+        }
+        pushToDocument();
     });
 }
 
