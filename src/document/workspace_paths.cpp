@@ -3,6 +3,7 @@
 
 #include "base/file_path.h"
 
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
@@ -18,12 +19,8 @@ std::filesystem::path AbsoluteNormal(const std::filesystem::path& p)
     return abs.lexically_normal();
 }
 
-} // namespace
-
-std::string StoredPicturePath(const std::string& workspacePath, const std::string& picturePath)
+std::string StoredPath(const std::string& workspacePath, const std::string& picturePath)
 {
-    if (picturePath.empty())
-        return {};
     const std::filesystem::path folder = AbsoluteNormal(PathFromUtf8(workspacePath)).parent_path();
     const std::filesystem::path picture = AbsoluteNormal(PathFromUtf8(picturePath));
     const std::filesystem::path relative = picture.lexically_relative(folder);
@@ -34,14 +31,39 @@ std::string StoredPicturePath(const std::string& workspacePath, const std::strin
     return PathToUtf8(picture);
 }
 
-std::string ResolvedPicturePath(const std::string& workspacePath, const std::string& storedPath)
+std::string ResolvedPath(const std::string& workspacePath, const std::string& storedPath)
 {
-    if (storedPath.empty())
-        return {};
     const std::filesystem::path stored = PathFromUtf8(storedPath);
     if (stored.is_absolute())
         return PathToUtf8(stored.lexically_normal());
     return PathToUtf8((AbsoluteNormal(PathFromUtf8(workspacePath)).parent_path() / stored).lexically_normal());
+}
+
+} // namespace
+
+// Windows cannot turn text that is no UTF-8 into a file name (the conversion throws): such a
+// path names no file there, and it is kept as the user's text so that a save loses nothing.
+
+std::string StoredPicturePath(const std::string& workspacePath, const std::string& picturePath)
+{
+    if (picturePath.empty())
+        return {};
+    try {
+        return StoredPath(workspacePath, picturePath);
+    } catch (const std::exception&) {
+        return picturePath;
+    }
+}
+
+std::string ResolvedPicturePath(const std::string& workspacePath, const std::string& storedPath)
+{
+    if (storedPath.empty())
+        return {};
+    try {
+        return ResolvedPath(workspacePath, storedPath);
+    } catch (const std::exception&) {
+        return storedPath;
+    }
 }
 
 } // namespace trassel

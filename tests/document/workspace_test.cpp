@@ -575,8 +575,14 @@ struct TextsSample {
         section.annotations = {{next(), {text, line}}, {next(), {line}}};
         // An absolute path comes back as it was given; its folder separators are left out so that
         // nothing in it is a "." or ".." to normalise.
+#ifdef _WIN32
+        // Windows names files in UTF-16: a path is UTF-8 text, under a drive.
+        radargram = "C:\\" + GeneratedText(rnd, length, true);
+        std::replace_if(radargram.begin() + 3, radargram.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '_');
+#else
         radargram = "/" + next();
         std::replace(radargram.begin() + 1, radargram.end(), '/', '_');
+#endif
         doc.setSoils(soils);
         doc.section().restore(section);
         doc.setRadargramPath(radargram);
