@@ -9,10 +9,13 @@
 #include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "document/workspace.h"
+#include "radargram/picture_end.h"
 
 #include "reference_table.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -25,6 +28,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace trassel;
 namespace fs = std::filesystem;
@@ -77,6 +81,74 @@ std::string LoadSoilList(const fs::path& path)
     const FileBytes bytes = ReadWholeFile(path.string());
     doc.setSoils(ReadSoilList(std::string_view(bytes.data.get(), bytes.size)));
     return std::to_string(doc.soils().size()) + " soils";
+}
+
+// The radargram panel's check before a picture is decoded: a regular file only, and the
+// picture's data reaching its end (the decoding itself is bench_radargram's).
+std::string CheckPicture(const fs::path& path)
+{
+    const int fd = OpenRegularFile(path.string());
+    if (fd < 0)
+        return std::string("\"") + std::strerror(errno) + "\"";
+    const auto size = fs::file_size(path);
+    PictureEndCheck check(path.extension() == ".bmp" ? PictureEndCheck::Kind::Bmp : PictureEndCheck::Kind::Jpeg, size);
+    std::vector<unsigned char> block(kMB);
+    bool known = false;
+    while (!known) {
+        const ssize_t n = ::read(fd, block.data(), block.size());
+        if (n <= 0)
+            break;
+        known = check.feed(block.data(), static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return check.complete() ? "whole" : "cut short: refused";
+}
+
+// A JPEG of one greyscale component whose coded data are `codedBytes` of noise (no 0xFF, so no
+// marker), with or without its end-of-image marker.
+void makeJpeg(const fs::path& path, std::size_t codedBytes, bool whole, std::mt19937& rnd)
+{
+    std::ofstream out(path, std::ios::binary);
+    const unsigned char head[] = {0xFF, 0xD8,                                            // start of image
+                                  0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x03, 0xE8, 0xFF, 0xFF, 0x01, 0x01, 0x11, 0x00,  // 65535 x 1000
+                                  0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};  // start of scan
+    out.write(reinterpret_cast<const char*>(head), sizeof head);
+    std::string chunk;
+    for (std::size_t i = 0; i < codedBytes;) {
+        chunk.clear();
+        for (std::size_t k = 0; k < kMB && i < codedBytes; ++k, ++i)
+            chunk += static_cast<char>(rnd() % 0xFF);
+        out << chunk;
+    }
+    if (whole)
+        out << "\xFF\xD9";
+}
+
+// An 8-bit BMP of 1000 x `rows` whose pixel rows stop at `keptRows`.
+void makeBmp(const fs::path& path, std::int32_t rows, std::int32_t keptRows)
+{
+    std::string header(14 + 40 + 1024, '\0');
+    auto put = [&](std::size_t at, std::uint32_t v, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            header[at + k] = static_cast<char>(v >> (8 * k));
+    };
+    const std::uint32_t dataSize = 1000U * static_cast<std::uint32_t>(rows);
+    header[0] = 'B';
+    header[1] = 'M';
+    put(2, static_cast<std::uint32_t>(header.size()) + dataSize, 4);
+    put(10, static_cast<std::uint32_t>(header.size()), 4);
+    put(14, 40, 4);
+    put(18, 1000, 4);
+    put(22, static_cast<std::uint32_t>(rows), 4);
+    put(26, 1, 2);
+    put(28, 8, 2);
+    put(34, dataSize, 4);
+    put(46, 256, 4);
+    std::ofstream out(path, std::ios::binary);
+    out << header;
+    const std::string row(1000, '\x80');
+    for (std::int32_t r = 0; r < keptRows; ++r)
+        out << row;
 }
 
 // Runs `action` on `path` in a child process and prints one line of the table.
@@ -220,6 +292,19 @@ int main()
         run("project, 10^8 empty rows", dir / "rows.trassel", OpenProject);
         fs::remove(dir / "rows.trassel");
     }
+
+    // Radargram pictures, checked before they are decoded.
+    mkfifo((dir / "fifo.jpg").c_str(), 0600);
+    run("picture, a FIFO", dir / "fifo.jpg", CheckPicture);
+    makeJpeg(dir / "cut.jpg", 200 * kMB, false, rnd);
+    run("picture, 200 MB JPEG cut", dir / "cut.jpg", CheckPicture);
+    fs::remove(dir / "cut.jpg");
+    makeJpeg(dir / "whole.jpg", 200 * kMB, true, rnd);
+    run("picture, 200 MB JPEG whole", dir / "whole.jpg", CheckPicture);
+    fs::remove(dir / "whole.jpg");
+    makeBmp(dir / "cut.bmp", 200'000, 100'000);
+    run("picture, BMP half its rows", dir / "cut.bmp", CheckPicture);
+    fs::remove(dir / "cut.bmp");
 
     // Soil lists.
     make(dir / "soils", 20'000'000, [](std::size_t i) { return i % 2 == 0 ? '\r' : '\n'; });
