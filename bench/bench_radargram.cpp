@@ -11,6 +11,7 @@
 // bytes a pixel against their limit); peak_MB is the memory the reading takes at its peak
 // above the process before it, picture_MB the picture's own.
 #include "radargram/qt/radargram_image.h"
+#include "process_status.h"
 #include "radargram/qt/radargram_panel.h"
 
 #include <QApplication>
@@ -135,15 +136,7 @@ const QString& plannedRadargramFile()
     return path;
 }
 
-long statusKb(const char* key)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0)
-            return std::stol(line.substr(std::strlen(key)));
-    return 0;
-}
+using trassel::bench::statusKb;
 
 void BM_LoadPlannedRadargram(benchmark::State& state)
 {

@@ -5,6 +5,7 @@
 // where every cell starts); BM_ImportTable is the real import into the grid. Peak memory of
 // the import above the idle process is reported as the counter peak_over_file (x file size).
 #include "table/grid.h"
+#include "process_status.h"
 #include "table/grid_io.h"
 #include "table/pickets.h"
 
@@ -34,15 +35,7 @@ const std::string& referenceFile()
     return path;
 }
 
-long statusKb(const char* key)
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind(key, 0) == 0)
-            return std::stol(line.substr(std::strlen(key)));
-    return 0;
-}
+using trassel::bench::statusKb;
 
 void resetPeak()
 {
