@@ -82,7 +82,7 @@ void BM_KeyCorrection(benchmark::State& state)
     int key = kVkDown;
     for (auto _ : state) {
         s.diagram.ChartKeyDown(*s.grid, key, s.params);
-        key = key == kVkDown ? kVkUp : kVkDown;   // keeps the depth where it was
+        key = key == kVkDown ? kVkUp : kVkDown; // keeps the depth where it was
     }
 }
 BENCHMARK(BM_KeyCorrection)->Unit(benchmark::kMillisecond);

@@ -89,7 +89,7 @@ struct LoadedDocument {
     {
         doc.setEditSink(&history);
         doc.importTable(copyOfReference(), referenceText().size());
-        history.clear();  // the import's step holds only the empty table it replaced
+        history.clear(); // the import's step holds only the empty table it replaced
         firstCell = doc.depthTable().cell(1, 1);
         middleCell = doc.depthTable().cell(5, kMiddleRow);
     }
@@ -235,7 +235,7 @@ void BM_ImportOverTable(benchmark::State& state)
         if (edit == nullptr)
             break;
         edit->revert(d.doc);
-        edit.reset();  // frees the imported table outside the measured time
+        edit.reset(); // frees the imported table outside the measured time
     }
     d.intact(state);
 }

@@ -60,8 +60,8 @@ std::string ImportTable(const fs::path& path)
     const std::size_t size = bytes.size;
     if (!doc.importTable(std::move(bytes.data), size))
         return "\"Файл пустой!\"";
-    return std::to_string(doc.depthTable().rowCount() - 1) + " rows x " + std::to_string(doc.depthTable().colCount() - 1) +
-           " cols";
+    return std::to_string(doc.depthTable().rowCount() - 1) + " rows x " +
+           std::to_string(doc.depthTable().colCount() - 1) + " cols";
 }
 
 // "Открыть проект": the project read into a document of its own and handed to the window's.
@@ -70,8 +70,8 @@ std::string OpenProject(const fs::path& path)
     SurveyDocument window;
     LoadedWorkspace loaded = LoadWorkspace(path.string());
     window.takeOver(*loaded.document);
-    return std::to_string(window.depthTable().rowCount()) + " rows, " + std::to_string(window.section().annotations().size()) +
-           " annotation steps";
+    return std::to_string(window.depthTable().rowCount()) + " rows, " +
+           std::to_string(window.section().annotations().size()) + " annotation steps";
 }
 
 // The soil window's "Загрузить": the list read aside and given to the document.
@@ -109,9 +109,10 @@ std::string CheckPicture(const fs::path& path)
 void makeJpeg(const fs::path& path, std::size_t codedBytes, bool whole, std::mt19937& rnd)
 {
     std::ofstream out(path, std::ios::binary);
-    const unsigned char head[] = {0xFF, 0xD8,                                            // start of image
-                                  0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x03, 0xE8, 0xFF, 0xFF, 0x01, 0x01, 0x11, 0x00,  // 65535 x 1000
-                                  0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00};  // start of scan
+    const unsigned char head[] = {0xFF, 0xD8, // start of image
+                                  0xFF, 0xC0, 0x00, 0x0B, 0x08, 0x03, 0xE8, 0xFF, 0xFF, 0x01,
+                                  0x01, 0x11, 0x00,                                            // 65535 x 1000
+                                  0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00}; // start of scan
     out.write(reinterpret_cast<const char*>(head), sizeof head);
     std::string chunk;
     for (std::size_t i = 0; i < codedBytes;) {
@@ -167,9 +168,8 @@ void run(const char* name, const fs::path& path, const Action& action = ImportTa
         } catch (const std::bad_alloc&) {
             outcome = "out of memory";
         }
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        rusage usage {};
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         std::error_code ec;
         const auto size = fs::is_regular_file(path, ec) ? fs::file_size(path, ec) : 0;
@@ -187,8 +187,9 @@ void run(const char* name, const fs::path& path, const Action& action = ImportTa
 // A project file whose member at `place` (a JSON string "@@") is replaced by `count` copies
 // of `piece` between `open` and `close`: a project as the program writes it, with one part
 // blown up.
-void makeProject(const fs::path& path, const SurveyDocument& doc, const std::function<void(nlohmann::ordered_json&)>& mark,
-                 const std::string& open, const std::string& piece, std::size_t count, const std::string& close)
+void makeProject(const fs::path& path, const SurveyDocument& doc,
+                 const std::function<void(nlohmann::ordered_json&)>& mark, const std::string& open,
+                 const std::string& piece, std::size_t count, const std::string& close)
 {
     auto json = nlohmann::ordered_json::parse(WorkspaceText(doc, path.string()));
     mark(json);
@@ -247,7 +248,9 @@ int main()
     run("a line of 10^6 fields", dir / "fields");
     make(dir / "binary", 10 * kMB, [&](std::size_t) { return static_cast<char>(rnd()); });
     run("10 MB random binary", dir / "binary");
-    make(dir / "nul", 10 * kMB, [](std::size_t i) { return i % 64 == 62 ? '\r' : i % 64 == 63 ? '\n' : i % 8 == 0 ? '\t' : '\0'; });
+    make(dir / "nul", 10 * kMB, [](std::size_t i) {
+        return i % 64 == 62 ? '\r' : i % 64 == 63 ? '\n' : i % 8 == 0 ? '\t' : '\0';
+    });
     run("10 MB of NUL bytes", dir / "nul");
     make(dir / "cr", 10 * kMB, [](std::size_t i) { return i % 8 == 7 ? '\r' : '5'; });
     run("10 MB with lone CR", dir / "cr");
@@ -276,19 +279,24 @@ int main()
         doc.section().restore(section);
         const std::string mark = "{\"kind\":\"line\",\"state\":0,\"a\":[1,2],\"b\":[3,4]},";
         const std::size_t marks = 550 * kMB / mark.size();
-        makeProject(dir / "marks.trassel", doc, [](nlohmann::ordered_json& j) { j["extras"]["annotations"]["steps"][0]["marks"] = "@@"; },
-                    "[", mark, marks, "{\"kind\":\"line\",\"state\":0,\"a\":[1,2],\"b\":[3,4]}]");
+        makeProject(
+            dir / "marks.trassel", doc,
+            [](nlohmann::ordered_json& j) { j["extras"]["annotations"]["steps"][0]["marks"] = "@@"; }, "[", mark, marks,
+            "{\"kind\":\"line\",\"state\":0,\"a\":[1,2],\"b\":[3,4]}]");
         run("project, 550 MB of marks", dir / "marks.trassel", OpenProject);
         fs::remove(dir / "marks.trassel");
     }
     {
         SurveyDocument doc;
-        makeProject(dir / "rows.trassel", doc, [](nlohmann::ordered_json& j) {
-            auto& t = j["tables"]["depth"];
-            t["rows"] = 100'000'000;
-            t["labels"] = "";
-            t["cells"] = "@@";
-        }, "\"", "\\n", 100'000'000, "\"");
+        makeProject(
+            dir / "rows.trassel", doc,
+            [](nlohmann::ordered_json& j) {
+                auto& t = j["tables"]["depth"];
+                t["rows"] = 100'000'000;
+                t["labels"] = "";
+                t["cells"] = "@@";
+            },
+            "\"", "\\n", 100'000'000, "\"");
         run("project, 10^8 empty rows", dir / "rows.trassel", OpenProject);
         fs::remove(dir / "rows.trassel");
     }
@@ -312,7 +320,7 @@ int main()
     {
         std::ofstream out(dir / "names", std::ios::binary);
         for (int i = 0; i < 100'000; ++i)
-            out << "\xd1\xf3\xe3\xeb\xe8\xed\xee\xea " << i << "\r\n";  // "Суглинок" in Windows-1251
+            out << "\xd1\xf3\xe3\xeb\xe8\xed\xee\xea " << i << "\r\n"; // "Суглинок" in Windows-1251
     }
     run("soil list, 10^5 names", dir / "names", LoadSoilList);
     fs::remove_all(dir);

@@ -128,7 +128,7 @@ const QString& plannedRadargramFile()
                 line[x] = static_cast<uchar>(x >> 12);
         }
         QImageWriter writer(file, "png");
-        writer.setQuality(80);  // the lightest compression: the file is made quickly
+        writer.setQuality(80); // the lightest compression: the file is made quickly
         if (!writer.write(image))
             qFatal("cannot write the benchmark's planned radargram");
         return file;
@@ -144,7 +144,7 @@ void BM_LoadPlannedRadargram(benchmark::State& state)
     double peak = 0;
     qint64 bytes = 0;
     for (auto _ : state) {
-        std::ofstream("/proc/self/clear_refs") << "5";  // the peak starts again from here
+        std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
         const long before = statusKb("VmRSS:");
         {
             const QImage image = LoadRadargram(file);

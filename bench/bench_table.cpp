@@ -37,10 +37,7 @@ const std::string& referenceFile()
 
 using trassel::bench::statusKb;
 
-void resetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+void resetPeak() { std::ofstream("/proc/self/clear_refs") << "5"; }
 
 void BM_ReadAndSplitBaseline(benchmark::State& state)
 {

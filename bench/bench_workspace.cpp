@@ -86,7 +86,8 @@ void BM_OpenWorkspace(benchmark::State& state)
         }));
     }
     if (window.depthTable().rowCount() != s.doc.depthTable().rowCount() ||
-        window.depthTable().cell(7, 500'000) != s.doc.depthTable().cell(7, 500'000) || window.layers().LayerCount() != 3)
+        window.depthTable().cell(7, 500'000) != s.doc.depthTable().cell(7, 500'000) ||
+        window.layers().LayerCount() != 3)
         state.SkipWithError("the opened table is not the saved one");
 }
 BENCHMARK(BM_OpenWorkspace)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
@@ -119,7 +120,12 @@ void BM_SaveAnnotationSteps(benchmark::State& state)
     state.counters["file_MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
     std::filesystem::remove(path);
 }
-BENCHMARK(BM_SaveAnnotationSteps)->Arg(10'000)->Arg(100'000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(BM_SaveAnnotationSteps)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(1);
 
 } // namespace
 

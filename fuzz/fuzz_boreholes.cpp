@@ -43,9 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         doc.importBoreholes(std::move(bytes), text.size());
     } catch (const Error& e) {
         const std::string message = e.what();
-        const bool tooBig = message.rfind("Слишком много полей в строке ", 0) == 0 || message.rfind("Недостаточно памяти", 0) == 0;
+        const bool tooBig = message.rfind("Слишком много полей в строке ", 0) == 0 ||
+                            message.rfind("Недостаточно памяти", 0) == 0;
         // The fixed rows are refused by a table of two rows or fewer, which is then in place.
-        fuzz::Check(tooBig || (message == "Fixed row count must be less than row count" && doc.boreholeTable().rowCount() <= 2),
+        fuzz::Check(tooBig || (message == "Fixed row count must be less than row count" &&
+                               doc.boreholeTable().rowCount() <= 2),
                     "a refusal is one of the reader's");
         if (tooBig)
             return 0;
@@ -57,7 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < rows.size(); ++i) {
         fuzz::Check(table.colCount() >= static_cast<int>(rows[i].size()) + 1, "a column for every field");
         for (std::size_t j = 0; j < rows[i].size(); ++j)
-            fuzz::Check(table.cellView(static_cast<int>(j) + 1, static_cast<int>(i) + 1) == rows[i][j], "cell as split");
+            fuzz::Check(table.cellView(static_cast<int>(j) + 1, static_cast<int>(i) + 1) == rows[i][j],
+                        "cell as split");
     }
 
     // "Построить скв", whatever the cells say.

@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < rows.size(); ++i) {
         widest = std::max(widest, rows[i].size());
         for (std::size_t j = 0; j < rows[i].size(); ++j)
-            fuzz::Check(grid->cellView(static_cast<int>(j) + 1, static_cast<int>(i) + 1) == rows[i][j], "cell as split");
+            fuzz::Check(grid->cellView(static_cast<int>(j) + 1, static_cast<int>(i) + 1) == rows[i][j],
+                        "cell as split");
         fuzz::Check(grid->cellView(static_cast<int>(rows[i].size()) + 1, static_cast<int>(i) + 1).empty(),
                     "nothing after the last field");
     }

@@ -31,7 +31,7 @@ struct Model {
 
 class Input {
 public:
-    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+    Input(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) { }
     bool more() const { return pos_ < size_; }
     int byte() { return pos_ < size_ ? data_[pos_++] : 0; }
     std::string text()
@@ -80,7 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 3:
             if (b <= grid.rowCount()) {
                 grid.insertRow(b);
-                model.rows.insert(model.rows.begin() + b, std::vector<std::string>(static_cast<std::size_t>(model.cols)));
+                model.rows.insert(model.rows.begin() + b,
+                                  std::vector<std::string>(static_cast<std::size_t>(model.cols)));
             }
             break;
         case 4:

@@ -18,7 +18,11 @@ bool validUtf8(std::string_view s)
     std::size_t i = 0;
     while (i < s.size()) {
         const auto b0 = static_cast<unsigned char>(s[i]);
-        std::size_t length = b0 < 0x80 ? 1 : b0 >= 0xC2 && b0 <= 0xDF ? 2 : b0 >= 0xE0 && b0 <= 0xEF ? 3 : b0 >= 0xF0 && b0 <= 0xF4 ? 4 : 0;
+        std::size_t length = b0 < 0x80                  ? 1
+                             : b0 >= 0xC2 && b0 <= 0xDF ? 2
+                             : b0 >= 0xE0 && b0 <= 0xEF ? 3
+                             : b0 >= 0xF0 && b0 <= 0xF4 ? 4
+                                                        : 0;
         if (length == 0 || i + length > s.size())
             return false;
         char32_t cp = length == 1 ? b0 : static_cast<char32_t>(b0 & (0x7F >> length));

@@ -39,8 +39,7 @@ inline std::unique_ptr<Grid> Load(std::string_view text, char delimiter)
         grid->loadDelimited(std::move(bytes), text.size(), delimiter);
     } catch (const Error& e) {
         const std::string message = e.what();
-        Check(message.rfind("Слишком много полей в строке ", 0) == 0 ||
-                  message.rfind("Недостаточно памяти", 0) == 0,
+        Check(message.rfind("Слишком много полей в строке ", 0) == 0 || message.rfind("Недостаточно памяти", 0) == 0,
               "the reader refused with a message of its own");
         return nullptr;
     }
@@ -62,7 +61,8 @@ inline std::vector<std::vector<std::string>> NaiveSplit(std::string_view text, c
         std::size_t f = 0;
         for (;;) {
             const std::size_t d = line.find(delimiter, f);
-            fields.push_back(DecodeCp1251(line.substr(f, d == std::string_view::npos ? std::string_view::npos : d - f)));
+            fields.push_back(
+                DecodeCp1251(line.substr(f, d == std::string_view::npos ? std::string_view::npos : d - f)));
             if (d == std::string_view::npos)
                 break;
             f = d + 1;

@@ -35,17 +35,11 @@
 namespace trassel {
 namespace {
 
-QString ProjectFilter()
-{
-    return QStringLiteral("Проект Trassel (*.trassel)");
-}
+QString ProjectFilter() { return QStringLiteral("Проект Trassel (*.trassel)"); }
 
 } // namespace
 
-QString importTableFilter()
-{
-    return QStringLiteral("Все файлы(*.*);;Текстовые файлы(*.txt)");
-}
+QString importTableFilter() { return QStringLiteral("Все файлы(*.*);;Текстовые файлы(*.txt)"); }
 
 QString exportTableFilter()
 {
@@ -86,20 +80,14 @@ QAction* ActionHandler::makeAction(const CommandRow& row)
     return action;
 }
 
-QAction* ActionHandler::action(const char* name) const
-{
-    return actions_.value(QLatin1String(name));
-}
+QAction* ActionHandler::action(const char* name) const { return actions_.value(QLatin1String(name)); }
 
 void ActionHandler::placeCommands(Ribbon& ribbon, const QHash<QString, QMenu*>& menus)
 {
     PlaceCommands(ribbon, menus, [this](const CommandRow& row) { return action(row.name); });
 }
 
-void ActionHandler::setRecentProjectsMenu(QMenu* menu)
-{
-    action("acnRecentProjects")->setMenu(menu);
-}
+void ActionHandler::setRecentProjectsMenu(QMenu* menu) { action("acnRecentProjects")->setMenu(menu); }
 
 void ActionHandler::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* about)
 {
@@ -148,10 +136,7 @@ bool ActionHandler::looksLikeTable(const FileBytes& bytes)
     return services_.confirm(&window_, QStringLiteral("Файл не похож на текстовую таблицу. Импортировать всё равно?"));
 }
 
-std::string ActionHandler::optionsFile() const
-{
-    return optionsPath_.empty() ? OptionsFilePath() : optionsPath_;
-}
+std::string ActionHandler::optionsFile() const { return optionsPath_.empty() ? OptionsFilePath() : optionsPath_; }
 
 // ---- the commands ----
 
@@ -180,7 +165,7 @@ void ActionHandler::importTableFile(const QString& name)
 void ActionHandler::acnExportTableExecute()
 {
     const QString name = services_.saveFileName(&window_, QStringLiteral("ЦифроваяМодель.txt"), exportTableFilter(),
-                                                 QStringLiteral("txt"));
+                                                QStringLiteral("txt"));
     if (name.isEmpty())
         return;
     const std::optional<ReadOnlyTarget> readOnly = AskOverwriteReadOnly(services_, &window_, name);
@@ -190,7 +175,8 @@ void ActionHandler::acnExportTableExecute()
         StatusProgress progress(&window_, QStringLiteral("Экспорт таблицы"));
         ExportGridToTextFile(document_.depthTable(), toLocalPath(name), progress.report(), *readOnly);
     }
-    services_.information(&window_, QStringLiteral("Экспорт таблицы"), QStringLiteral("Таблица успешно экспортирована"));
+    services_.information(&window_, QStringLiteral("Экспорт таблицы"),
+                          QStringLiteral("Таблица успешно экспортирована"));
 }
 
 void ActionHandler::acnReCalcPKExecute()
@@ -219,7 +205,7 @@ void ActionHandler::acnLoadPictureExecute()
     const QString name = askOpenName();
     if (name.isEmpty())
         return;
-    pages_.radargram->loadFile(name);  // a file that fails leaves the former picture
+    pages_.radargram->loadFile(name); // a file that fails leaves the former picture
     window_.showWholeRadargram();
 }
 
@@ -242,7 +228,8 @@ void ActionHandler::acnSaveProjectExecute()
 
 void ActionHandler::acnSaveProjectAsExecute()
 {
-    const QString proposed = window_.projectPath().isEmpty() ? QStringLiteral("Интерпретация.trassel") : window_.projectPath();
+    const QString proposed = window_.projectPath().isEmpty() ? QStringLiteral("Интерпретация.trassel")
+                                                             : window_.projectPath();
     const QString name = services_.saveFileName(&window_, proposed, ProjectFilter(), QStringLiteral("trassel"));
     if (name.isEmpty())
         return;
@@ -265,7 +252,7 @@ void ActionHandler::acnPrintOverviewChartExecute()
 void ActionHandler::acnExportChartExecute()
 {
     const QString name = services_.saveFileName(&window_, QStringLiteral("Диаграмма.png"),
-                                                 QStringLiteral("PNG (*.png);;PDF (*.pdf)"), QStringLiteral("png"));
+                                                QStringLiteral("PNG (*.png);;PDF (*.pdf)"), QStringLiteral("png"));
     if (name.isEmpty())
         return;
     if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name))
@@ -282,8 +269,8 @@ void ActionHandler::acnPlotRazrezPoligonExecute() { pages_.section->plotPolygons
 
 void ActionHandler::acnExportDiagrammToJpgExecute()
 {
-    const QString name = services_.saveFileName(&window_, QStringLiteral("ГеологическаяМодель.jpg"), SectionImageFilter(),
-                                                 QStringLiteral("jpg"));
+    const QString name = services_.saveFileName(&window_, QStringLiteral("ГеологическаяМодель.jpg"),
+                                                SectionImageFilter(), QStringLiteral("jpg"));
     if (name.isEmpty())
         return;
     if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name))

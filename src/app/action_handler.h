@@ -128,7 +128,7 @@ private:
     QPointer<QWidget> fmAbout_;
     QString lastOpenName_;
     QString lastOpenFilter_;
-    std::string optionsPath_;  // set by tests; empty: chosen when a settings command runs
+    std::string optionsPath_; // set by tests; empty: chosen when a settings command runs
 };
 
 // The filter of the table import's open dialog, in Qt's form.

@@ -26,10 +26,7 @@
 namespace trassel {
 namespace {
 
-void showFatal(const QString& text)
-{
-    QMessageBox::critical(nullptr, QStringLiteral("Trassel"), text);
-}
+void showFatal(const QString& text) { QMessageBox::critical(nullptr, QStringLiteral("Trassel"), text); }
 
 #ifdef _WIN32
 // The section is drawn in DejaVu Sans on every system: the fonts that come with the program
@@ -48,7 +45,8 @@ std::string OptionsFilePath()
 {
 #ifdef _WIN32
     const wchar_t* appData = ::_wgetenv(L"APPDATA");
-    const std::filesystem::path config = AppDataConfigDir(appData != nullptr ? std::filesystem::path(appData) : std::filesystem::path());
+    const std::filesystem::path config = AppDataConfigDir(appData != nullptr ? std::filesystem::path(appData)
+                                                                             : std::filesystem::path());
 #else
     const std::filesystem::path config = UserConfigDir(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
 #endif
@@ -116,7 +114,8 @@ int RunTrassel(int argc, char** argv)
         if (arguments.size() > 1) {
             const QString file = arguments.at(1);
             QTimer::singleShot(0, &mainForm, [&mainForm, file, quitAfterStart] {
-                const bool opened = mainForm.runGuarded([&] { mainForm.openDroppedFile(file); }, QStringLiteral("Открыть файл"));
+                const bool opened = mainForm.runGuarded([&] { mainForm.openDroppedFile(file); },
+                                                        QStringLiteral("Открыть файл"));
                 if (quitAfterStart)
                     QCoreApplication::exit(opened ? 0 : 3);
             });

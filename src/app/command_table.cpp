@@ -19,6 +19,8 @@ using H = ActionHandler;
 // The tips of the section and diagram commands share their closing sentence.
 #define BY_CHECKED_COLUMNS "Границы отстраиваются по данным из колонок, отмеченных галочками в диспетчере слоев"
 
+// A table laid out by hand, a row or two per command, so that it reads as a table.
+// clang-format off
 const CommandRow kCommands[] = {
     // ---- Файл ----
     {.name = "acnLoadPicture", .caption = "Открыть изображение", .category = "", .slot = &H::acnLoadPictureExecute,
@@ -134,6 +136,7 @@ const CommandRow kCommands[] = {
     {.name = "acnLayerDelete", .caption = "Удалить слой", .category = "Таблица", .slot = &H::acnLayerDeleteExecute,
      .menu = "PopupMenuLV"},
 };
+// clang-format on
 
 #undef BY_CHECKED_COLUMNS
 
@@ -144,8 +147,8 @@ const RibbonGroupRow kRibbonLayout[] = {
     {"Диаграмма", "Диаграмма"},
     {"Диаграмма", "Радарограмма"},
     {"Разрез", "Разрез"},
-    {"Разрез", "Инструменты"},  // the section's tools
-    {"Параметры", "Дата компиляции"},  // the build date
+    {"Разрез", "Инструменты"},        // the section's tools
+    {"Параметры", "Дата компиляции"}, // the build date
     {"Параметры", "Параметры"},
     {"Справка", "Сведения"},
 };
@@ -158,7 +161,8 @@ std::span<const CommandRow> CommandTable() { return kCommands; }
 
 const CommandRow* FindCommand(std::string_view name)
 {
-    const auto* row = std::find_if(std::begin(kCommands), std::end(kCommands), [name](const CommandRow& r) { return r.name == name; });
+    const auto* row = std::find_if(std::begin(kCommands), std::end(kCommands),
+                                   [name](const CommandRow& r) { return r.name == name; });
     return row == std::end(kCommands) ? nullptr : row;
 }
 

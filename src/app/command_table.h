@@ -28,10 +28,10 @@ using CommandSlot = void (ActionHandler::*)();
 // One command. Rows without a place exist with their handler (and tip) for whatever starts them:
 // a shortcut, another window, the program itself.
 struct CommandRow {
-    const char* name;      // the action's object name, the users' manual's name of the command
-    const char* caption;   // '&' marks the access key
-    const char* category;  // the group the command belongs to in the command list
-    CommandSlot slot;      // null for a command whose button only opens its menu
+    const char* name;     // the action's object name, the users' manual's name of the command
+    const char* caption;  // '&' marks the access key
+    const char* category; // the group the command belongs to in the command list
+    CommandSlot slot;     // null for a command whose button only opens its menu
     // Keys: a standard key of the platform and/or key sequences in Qt's portable text,
     // several separated by "; ". A command with keys answers them anywhere in the window.
     QKeySequence::StandardKey standardKey = QKeySequence::UnknownKey;

@@ -94,7 +94,8 @@ private:
         };
         QList<QWidget*> result;
         for (QWidget* w : content->findChildren<QWidget*>()) {
-            const bool field = qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QLineEdit*>(w);
+            const bool field = qobject_cast<QAbstractSpinBox*>(w) || qobject_cast<QComboBox*>(w) ||
+                               qobject_cast<QLineEdit*>(w);
             bool inner = false;
             for (QWidget* up = w->parentWidget(); up != nullptr && up != content; up = up->parentWidget())
                 inner = inner || holdsEditors(up);
@@ -134,10 +135,7 @@ private:
     }
 };
 
-QWidget* scrollPage(QWidget* content)
-{
-    return new ParameterPage(content);
-}
+QWidget* scrollPage(QWidget* content) { return new ParameterPage(content); }
 
 // Gives the right-hand panels of the splitter a width chosen from the splitter's: on a small
 // screen what their controls need with the labels above the fields, on a large one no more than
@@ -243,7 +241,8 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     // A parameter or a layer style redraws what the document's rules say; a key typed into these
     // panels stops a long drawing that it makes stale.
     sectionPage->setParameterEditors({sectionProperties, layerPanel});
-    connect(sectionPage, &SectionPage::soilLabelRequested, this, [this](QPoint at) { runGuarded([this, at] { imgSectionSoilLabel(at); }); });
+    connect(sectionPage, &SectionPage::soilLabelRequested, this,
+            [this](QPoint at) { runGuarded([this, at] { imgSectionSoilLabel(at); }); });
 }
 
 TFmMainForm::~TFmMainForm()
@@ -265,7 +264,8 @@ void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* 
     // The soil list reports through the one reporter, and its font is the section canvas's.
     if (auto* soils = qobject_cast<TFmList*>(list)) {
         soils->guard = [this](const std::function<void()>& command) { return runGuarded(command); };
-        connect(soils, &TFmList::fontChosen, this, [this](const FontState& font) { Document.section().canvas().setFont(font); });
+        connect(soils, &TFmList::fontChosen, this,
+                [this](const FontState& font) { Document.section().canvas().setFont(font); });
         soils->bindDocument(Document);
     }
     fmList_ = list;
@@ -306,8 +306,9 @@ void TFmMainForm::buildRibbon()
     mnuRecentProjects->setObjectName(QStringLiteral("mnuRecentProjects"));
     connect(mnuRecentProjects, &QMenu::aboutToShow, this, &TFmMainForm::fillRecentMenu);
     handler_->setRecentProjectsMenu(mnuRecentProjects);
-    handler_->placeCommands(*Ribbon1, {{tablePage->PopupMenuSgSourceData->objectName(), tablePage->PopupMenuSgSourceData},
-                                       {layerPanel->PopupMenuLV->objectName(), layerPanel->PopupMenuLV}});
+    handler_->placeCommands(*Ribbon1,
+                            {{tablePage->PopupMenuSgSourceData->objectName(), tablePage->PopupMenuSgSourceData},
+                             {layerPanel->PopupMenuLV->objectName(), layerPanel->PopupMenuLV}});
     // The groups that hold widgets rather than commands.
     Ribbon1->group(QStringLiteral("Разрез"), QStringLiteral("Инструменты"))->addWidget(buildToolBar());
     lblDateCompilation1 = new QLabel;
@@ -333,7 +334,8 @@ QWidget* TFmMainForm::buildWorkPages()
     pageIsso->setObjectName(QStringLiteral("TabSheet2"));
     PageControl1->addTab(pageIsso, QStringLiteral("ИССО"));
     diagramPage = new DiagramPage(Document, guard);
-    connect(diagramPage, &DiagramPage::corrected, this, [this](const QString& text) { statusBar()->showMessage(text); });
+    connect(diagramPage, &DiagramPage::corrected, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
     pageDiagram = diagramPage;
     PageControl1->addTab(diagramPage, QStringLiteral("Диаграммы"));
     sectionPage = new SectionPage(Document);
@@ -435,7 +437,8 @@ void TFmMainForm::imgSectionSoilLabel(QPoint at)
     sectionPage->canvas().setBrushColor(kWhite);
     auto* soils = qobject_cast<TFmList*>(fmList_.data());
     if (soils == nullptr || !soils->soilSelected()) {
-        services_->information(this, QStringLiteral("Подпись грунтов"), QStringLiteral("Выберете название грунта из списка"));
+        services_->information(this, QStringLiteral("Подпись грунтов"),
+                               QStringLiteral("Выберете название грунта из списка"));
         return;
     }
     sectionPage->writeSoil(at, toStdString(soils->selectedSoil()));
@@ -472,8 +475,9 @@ void TFmMainForm::showPageByCommand(QWidget* page)
 QWidget* TFmMainForm::partnerPage(QWidget* page) const
 {
     // The working pages and their parameter pages; "Выработки" and "ИССО" have no partner.
-    const std::pair<QWidget*, QWidget*> partners[] = {
-        {pageDepthTable, pagePropTable}, {pageDiagram, pagePropDiagram}, {pageSection, pagePropSection}};
+    const std::pair<QWidget*, QWidget*> partners[] = {{pageDepthTable, pagePropTable},
+                                                      {pageDiagram, pagePropDiagram},
+                                                      {pageSection, pagePropSection}};
     for (const auto& [work, properties] : partners) {
         if (page == work)
             return properties;

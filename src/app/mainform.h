@@ -126,7 +126,7 @@ private:
     Ribbon* Ribbon1 = nullptr;
     QSplitter* Splitter1 = nullptr;
     QSplitter* Splitter2 = nullptr;
-    RadargramPanel* pnlRadarogramma = nullptr;  // the radargram, its scroll box and SpeedButton1
+    RadargramPanel* pnlRadarogramma = nullptr; // the radargram, its scroll box and SpeedButton1
     QTabWidget* PageControl1 = nullptr;
     QTabWidget* PageControl2 = nullptr;
     QLabel* lblDateCompilation1 = nullptr;
@@ -136,7 +136,7 @@ private:
     QToolButton* tbtnPen = nullptr;
     QToolButton* tbtnLastik = nullptr;
     QMenu* mnuRecentProjects = nullptr;
-    QLabel* lblProject = nullptr;  // the status bar's word on the project and unsaved changes
+    QLabel* lblProject = nullptr; // the status bar's word on the project and unsaved changes
 
     // ---- pages ----
     TablePage* tablePage = nullptr;

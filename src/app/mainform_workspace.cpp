@@ -164,7 +164,8 @@ void TFmMainForm::fillRecentMenu()
         QAction* item = mnuRecentProjects->addAction(QFileInfo(path).fileName());
         item->setToolTip(path);
         item->setData(path);
-        connect(item, &QAction::triggered, this, [this, path] { runGuarded([&] { openProject(path); }, QStringLiteral("Открыть проект")); });
+        connect(item, &QAction::triggered, this,
+                [this, path] { runGuarded([&] { openProject(path); }, QStringLiteral("Открыть проект")); });
     }
 }
 
@@ -197,7 +198,8 @@ void TFmMainForm::dropEvent(QDropEvent* event)
         return;
     event->acceptProposedAction();
     // After the drop has finished, so that a long import does not keep the dragging program waiting.
-    QTimer::singleShot(0, this, [this, path] { runGuarded([&] { openDroppedFile(path); }, QStringLiteral("Открыть файл")); });
+    QTimer::singleShot(0, this,
+                       [this, path] { runGuarded([&] { openDroppedFile(path); }, QStringLiteral("Открыть файл")); });
 }
 
 } // namespace trassel

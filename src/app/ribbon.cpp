@@ -18,10 +18,7 @@
 // The pictures are compiled into a static library, so their registration has to be pulled in
 // by hand (the macro must be used outside any namespace). QIcon draws them through the SVG
 // icon engine of Qt's SVG module.
-static void InitCommandIcons()
-{
-    Q_INIT_RESOURCE(icons);
-}
+static void InitCommandIcons() { Q_INIT_RESOURCE(icons); }
 
 namespace trassel {
 namespace {
@@ -84,7 +81,8 @@ QStringList commandIconNames()
 {
     InitCommandIcons();
     QStringList names;
-    for (const QString& file : QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name))
+    for (const QString& file :
+         QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name))
         names.append(file.chopped(4));
     return names;
 }
@@ -290,10 +288,7 @@ Ribbon::~Ribbon()
         disconnect(it.key(), &QObject::destroyed, this, nullptr);
 }
 
-QString Ribbon::caption() const
-{
-    return caption_->text();
-}
+QString Ribbon::caption() const { return caption_->text(); }
 
 QToolButton* Ribbon::addQuickAccess(QAction* action)
 {
@@ -337,20 +332,11 @@ RibbonTab* Ribbon::addTab(const QString& title)
     return page;
 }
 
-int Ribbon::currentIndex() const
-{
-    return tabs_->currentIndex();
-}
+int Ribbon::currentIndex() const { return tabs_->currentIndex(); }
 
-void Ribbon::setCurrentIndex(int index)
-{
-    tabs_->setCurrentIndex(index);
-}
+void Ribbon::setCurrentIndex(int index) { tabs_->setCurrentIndex(index); }
 
-RibbonTab* Ribbon::currentTab() const
-{
-    return qobject_cast<RibbonTab*>(tabs_->currentWidget());
-}
+RibbonTab* Ribbon::currentTab() const { return qobject_cast<RibbonTab*>(tabs_->currentWidget()); }
 
 QStringList Ribbon::tabTitles() const
 {
@@ -401,15 +387,9 @@ void Ribbon::setScreenTip(QAction* action, const QString& header, const QString&
     action->setToolTip(screenTipHtml(tip));
 }
 
-bool Ribbon::hasScreenTip(const QAction* action) const
-{
-    return tips_.contains(action);
-}
+bool Ribbon::hasScreenTip(const QAction* action) const { return tips_.contains(action); }
 
-ScreenTip Ribbon::screenTip(const QAction* action) const
-{
-    return tips_.value(action);
-}
+ScreenTip Ribbon::screenTip(const QAction* action) const { return tips_.value(action); }
 
 QString Ribbon::screenTipHtml(const ScreenTip& tip)
 {

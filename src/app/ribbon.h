@@ -115,8 +115,7 @@ public:
     QList<QAction*> actionsOf(const QString& tabTitle, const QString& groupTitle) const;
 
     // Gives the action its screen tip; every button of the action shows it on hover.
-    void setScreenTip(QAction* action, const QString& header, const QString& description,
-                      bool footer = true);
+    void setScreenTip(QAction* action, const QString& header, const QString& description, bool footer = true);
     bool hasScreenTip(const QAction* action) const;
     ScreenTip screenTip(const QAction* action) const;
     // The tooltip text of a screen tip: rich text with the header in bold; the texts are

@@ -87,7 +87,8 @@ UiServices::SaveAnswer DialogServices::askSave(QWidget* parent, const QString& t
 // when it is shown, never at start.
 QStringList DialogServices::recentProjects()
 {
-    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Trassel"), QStringLiteral("recent"));
+    const QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Trassel"),
+                             QStringLiteral("recent"));
     return settings.value(QStringLiteral("projects")).toStringList();
 }
 

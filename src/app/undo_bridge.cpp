@@ -27,7 +27,7 @@ void EditCommand::undo()
 void EditCommand::redo()
 {
     if (!pushed_) {
-        pushed_ = true;  // the document applied the edit before it reached the stack
+        pushed_ = true; // the document applied the edit before it reached the stack
         return;
     }
     if (!edit_)
@@ -59,10 +59,7 @@ UndoBridge::UndoBridge(SurveyDocument& doc, QUndoStack* stack, EditCommand::Fail
     connect(stack_, &QUndoStack::redoTextChanged, this, &UndoBridge::changed);
 }
 
-UndoBridge::~UndoBridge()
-{
-    doc_->setEditSink(nullptr);
-}
+UndoBridge::~UndoBridge() { doc_->setEditSink(nullptr); }
 
 void UndoBridge::push(std::unique_ptr<Edit> applied)
 {

@@ -33,7 +33,6 @@ constexpr std::size_t kWriteBuffer = std::size_t{1} << 20;
 
 std::string reason(int err) { return std::strerror(err); }
 
-
 [[noreturn]] void failRead(const std::string& path, int err)
 {
     throw Error("Не удалось прочитать файл \"" + path + "\": " + reason(err));
@@ -96,7 +95,7 @@ std::string resolveTarget(const std::string& path)
 {
     std::string current = path;
     for (int hops = 0; hops < 40; ++hops) {
-        struct stat st {};
+        struct stat st { };
         if (::lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return current;
         std::string link(PATH_MAX, '\0');
@@ -122,10 +121,12 @@ std::string resolveTarget(const std::string& path)
     if (file == INVALID_HANDLE_VALUE)
         return path;
     std::wstring resolved(MAX_PATH, L'\0');
-    DWORD n = ::GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED);
+    DWORD n = ::GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()),
+                                          FILE_NAME_NORMALIZED);
     if (n >= resolved.size()) {
         resolved.resize(n + 1);
-        n = ::GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED);
+        n = ::GetFinalPathNameByHandleW(file, resolved.data(), static_cast<DWORD>(resolved.size()),
+                                        FILE_NAME_NORMALIZED);
     }
     ::CloseHandle(file);
     if (n == 0 || n >= resolved.size())
@@ -159,16 +160,12 @@ std::string WriteFailureReason(int err)
     case EDQUOT:
 #endif
         return "на диске недостаточно места";
-    case EROFS:
-        return "файловая система доступна только для чтения";
+    case EROFS: return "файловая система доступна только для чтения";
     case EACCES:
-    case EPERM:
-        return "нет прав на запись";
+    case EPERM: return "нет прав на запись";
     case ENOENT:
-    case ENOTDIR:
-        return "папка не существует";
-    default:
-        return reason(err);
+    case ENOTDIR: return "папка не существует";
+    default: return reason(err);
     }
 }
 
@@ -207,9 +204,9 @@ TargetAccess CheckTargetAccess(const std::string& path)
         return TargetAccess::Writable;
     return (attributes & FILE_ATTRIBUTE_READONLY) != 0 ? TargetAccess::ReadOnly : TargetAccess::Writable;
 #else
-    struct stat st {};
+    struct stat st { };
     if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return TargetAccess::Writable;  // nothing to keep, or refused by the writer for what it is
+        return TargetAccess::Writable; // nothing to keep, or refused by the writer for what it is
     return accessOf(target, st);
 #endif
 }
@@ -219,7 +216,7 @@ int OpenRegularFile(const std::string& path)
 #ifdef _WIN32
     // The C runtime refuses a folder as "Permission denied": say what it is, as on Linux.
     const std::filesystem::path name = PathFromUtf8(path);
-    struct _stat64 st {};
+    struct _stat64 st { };
     if (::_wstat64(name.c_str(), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR)
         throw Error("Не удалось открыть файл \"" + path + "\": " + reason(EISDIR));
     Descriptor file;
@@ -238,7 +235,7 @@ int OpenRegularFile(const std::string& path)
     file.fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (file.fd < 0)
         return -1;
-    struct stat st {};
+    struct stat st { };
     if (::fstat(file.fd, &st) != 0)
         failRead(path, errno);
     if (S_ISDIR(st.st_mode))
@@ -259,11 +256,11 @@ FileBytes ReadWholeFile(const std::string& path)
     if (file.fd < 0)
         throw Error("Не удалось открыть файл \"" + path + "\": " + reason(errno));
 #ifdef _WIN32
-    struct _stat64 st {};
+    struct _stat64 st { };
     if (::_fstat64(file.fd, &st) != 0)
         failRead(path, errno);
 #else
-    struct stat st {};
+    struct stat st { };
     if (::fstat(file.fd, &st) != 0)
         failRead(path, errno);
 #endif
@@ -282,7 +279,8 @@ FileBytes ReadWholeFile(const std::string& path)
             capacity = bigger;
         }
 #ifdef _WIN32
-        const int n = ::_read(file.fd, out.data.get() + got, static_cast<unsigned>(std::min<std::size_t>(capacity - got, INT_MAX)));
+        const int n = ::_read(file.fd, out.data.get() + got,
+                              static_cast<unsigned>(std::min<std::size_t>(capacity - got, INT_MAX)));
 #else
         const ssize_t n = ::read(file.fd, out.data.get() + got, capacity - got);
 #endif
@@ -304,7 +302,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, ReadOnlyTarget readO
     : path_(path), target_(resolveTarget(path))
 {
     const std::filesystem::path target = PathFromUtf8(target_);
-    struct _stat64 st {};
+    struct _stat64 st { };
     if (::_wstat64(target.c_str(), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFDIR)
         fail(EISDIR);
     if (readOnly == ReadOnlyTarget::Refuse && CheckTargetAccess(target_) == TargetAccess::ReadOnly)
@@ -325,7 +323,7 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, ReadOnlyTarget readO
 AtomicFileWriter::AtomicFileWriter(const std::string& path, ReadOnlyTarget readOnly)
     : path_(path), target_(resolveTarget(path))
 {
-    struct stat st {};
+    struct stat st { };
     const bool exists = ::stat(target_.c_str(), &st) == 0;
     if (exists && S_ISDIR(st.st_mode))
         fail(EISDIR);
@@ -335,7 +333,8 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path, ReadOnlyTarget readO
         failBecause("это не обычный файл");
     if (exists) {
         const TargetAccess access = accessOf(target_, st);
-        if (access == TargetAccess::Protected || (access == TargetAccess::ReadOnly && readOnly == ReadOnlyTarget::Refuse))
+        if (access == TargetAccess::Protected ||
+            (access == TargetAccess::ReadOnly && readOnly == ReadOnlyTarget::Refuse))
             throw WriteProtectedError(path_);
     }
     // A short name of our own beside the target: it fits wherever the target's name fits and
@@ -470,8 +469,9 @@ void AtomicFileWriter::commit()
     } else {
         // A program holding the file open without sharing it (a spreadsheet, say) refuses here,
         // before anything is moved; Wine's ReplaceFileW would leave a file of its own behind.
-        const HANDLE held = ::CreateFileW(target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        const HANDLE held = ::CreateFileW(target.c_str(), DELETE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
         if (held == INVALID_HANDLE_VALUE)
             failWindows(::GetLastError());
         ::CloseHandle(held);

@@ -38,9 +38,9 @@ int OpenRegularFile(const std::string& path);
 
 // How an existing file stands for a writer that would replace it.
 enum class TargetAccess {
-    Writable,   // missing, or the user may write it
-    ReadOnly,   // the user's own, without write permission: replaced only once the user agrees
-    Protected,  // not the user's to replace (another user's file the user may not write)
+    Writable,  // missing, or the user may write it
+    ReadOnly,  // the user's own, without write permission: replaced only once the user agrees
+    Protected, // not the user's to replace (another user's file the user may not write)
 };
 
 // The rule on plain facts, so that it holds whoever runs it: `mayChangeMode` when the process
@@ -55,15 +55,15 @@ TargetAccess CheckTargetAccess(const std::string& path);
 
 // What a writer does with a read-only file of the user's in its way.
 enum class ReadOnlyTarget {
-    Refuse,     // leave it and say so
-    Overwrite,  // the user agreed: replace it; it stays read-only
+    Refuse,    // leave it and say so
+    Overwrite, // the user agreed: replace it; it stays read-only
 };
 
 // A write refused because the target is protected (or read-only without the user's consent):
 // "Файл защищён от записи: <path>".
 class WriteProtectedError : public Error {
 public:
-    explicit WriteProtectedError(const std::string& path) : Error("Файл защищён от записи: " + path) {}
+    explicit WriteProtectedError(const std::string& path) : Error("Файл защищён от записи: " + path) { }
 };
 
 // Writes a file in pieces of any size with bounded memory, as described above. Nothing
@@ -90,8 +90,8 @@ private:
 #endif
     void flushBuffer();
 
-    std::string path_;    // as the user named it, for messages
-    std::string target_;  // the file that is replaced (a link's target)
+    std::string path_;   // as the user named it, for messages
+    std::string target_; // the file that is replaced (a link's target)
     std::string temp_;
     int fd_ = -1;
     std::string buffer_;

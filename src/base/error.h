@@ -8,7 +8,7 @@ namespace trassel {
 
 class Error : public std::runtime_error {
 public:
-    explicit Error(const std::string& message) : std::runtime_error(message) {}
+    explicit Error(const std::string& message) : std::runtime_error(message) { }
 };
 
 // A long command stopped by the user: not a failure, nothing to report.

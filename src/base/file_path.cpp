@@ -43,7 +43,7 @@ std::string GenericPathToUtf8(const std::filesystem::path& path)
 
 bool PathExists(const std::string& path)
 {
-    struct _stat64 st {};
+    struct _stat64 st { };
     return ::_wstat64(PathFromUtf8(path).c_str(), &st) == 0;
 }
 
@@ -58,7 +58,7 @@ std::filesystem::path ExecutableDir()
             name.resize(n);
             return std::filesystem::path(name).parent_path();
         }
-        name.resize(name.size() * 2);  // a long path: the name was cut short
+        name.resize(name.size() * 2); // a long path: the name was cut short
     }
     std::error_code ec;
     return std::filesystem::current_path(ec);
@@ -83,14 +83,16 @@ int CreateUniqueFile(const std::filesystem::path& dir, std::string_view prefix, 
 {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device seed;
-    std::mt19937 random(seed() ^ static_cast<unsigned>(::GetCurrentProcessId()) ^ static_cast<unsigned>(::GetTickCount()));
+    std::mt19937 random(seed() ^ static_cast<unsigned>(::GetCurrentProcessId()) ^
+                        static_cast<unsigned>(::GetTickCount()));
     std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name(prefix);
         for (int i = 0; i < 6; ++i)
             name += kLetters[pick(random)];
         const std::filesystem::path path = dir / PathFromUtf8(name);
-        const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+        const int fd = ::_wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                                _S_IREAD | _S_IWRITE);
         if (fd >= 0) {
             created = path;
             return fd;
@@ -105,13 +107,15 @@ int CreateUniqueFile(const std::filesystem::path& dir, std::string_view prefix, 
 std::string WindowsErrorText(unsigned long code)
 {
     wchar_t* text = nullptr;
-    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+    const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                         FORMAT_MESSAGE_IGNORE_INSERTS,
                                      nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
     std::wstring message = n > 0 && text != nullptr ? std::wstring(text, n) : std::wstring();
     if (text != nullptr)
         ::LocalFree(text);
     // The system's texts end in a full stop and a line break; ours go on after a colon.
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ' || message.back() == L'.'))
+    while (!message.empty() &&
+           (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ' || message.back() == L'.'))
         message.pop_back();
     if (message.empty())
         return "ошибка Windows " + std::to_string(code);
@@ -128,7 +132,7 @@ std::string GenericPathToUtf8(const std::filesystem::path& path) { return path.g
 
 bool PathExists(const std::string& path)
 {
-    struct stat st {};
+    struct stat st { };
     return ::stat(path.c_str(), &st) == 0;
 }
 
@@ -146,7 +150,7 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv)
     return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 }
 
-void UseUtf8Console() {}
+void UseUtf8Console() { }
 
 #endif
 

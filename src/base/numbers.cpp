@@ -213,7 +213,8 @@ std::string NumberToText(double value)
             const double scaled = std::rint(value * kPow10[k]);
             if (std::fabs(scaled) < 1e15 && scaled / kPow10[k] == value) {
                 char digits[24];
-                const auto r = std::to_chars(digits, digits + sizeof digits, static_cast<std::int64_t>(std::fabs(scaled)));
+                const auto r = std::to_chars(digits, digits + sizeof digits,
+                                             static_cast<std::int64_t>(std::fabs(scaled)));
                 std::string text(digits, r.ptr);
                 if (k > 0) {
                     if (text.size() <= static_cast<std::size_t>(k))

@@ -14,8 +14,8 @@ namespace trassel {
 class Subscription {
 public:
     Subscription() = default;
-    explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
-    Subscription(Subscription&& other) noexcept : cancel_(std::exchange(other.cancel_, {})) {}
+    explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) { }
+    Subscription(Subscription&& other) noexcept : cancel_(std::exchange(other.cancel_, {})) { }
     Subscription& operator=(Subscription&& other) noexcept
     {
         if (this != &other) {
@@ -74,7 +74,7 @@ public:
             if (next == state->entries.end() || next->id >= newest)
                 return;
             last = next->id;
-            const auto function = next->function;  // alive while it runs, even if unsubscribed
+            const auto function = next->function; // alive while it runs, even if unsubscribed
             (*function)(args...);
         }
     }

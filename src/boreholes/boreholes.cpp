@@ -24,8 +24,8 @@ void BuildSkv(ChartModel& chart, SeriesId skvSeries, const Grid& boreholes)
         const double p = RoundTo(ReadLenient(boreholes.cellView(1, r)), 4);
         const double d = RoundTo(ReadLenient(boreholes.cellView(5, r)), 0);
         if (d == 0.0)
-            continue;  // a borehole without a depth is not shown
-        series.addXY(p, d);  // no depth-table row: a click on a borehole moves no cursor
+            continue;       // a borehole without a depth is not shown
+        series.addXY(p, d); // no depth-table row: a click on a borehole moves no cursor
     }
     // The borehole look: depth marks in bold blue above a flat bar.
     series.setBrushColor(kBoreholeBlue);

@@ -23,10 +23,7 @@ bool assign(T& field, const T& value)
 
 // ---- ChartSeries ----
 
-ChartSeries::ChartSeries(ChartModel& model, SeriesId id, SeriesKind kind)
-    : model_(&model), id_(id), kind_(kind)
-{
-}
+ChartSeries::ChartSeries(ChartModel& model, SeriesId id, SeriesKind kind) : model_(&model), id_(id), kind_(kind) { }
 
 void ChartSeries::styleChanged() { model_->changed(); }
 
@@ -196,8 +193,7 @@ void ChartSeries::reserve(std::size_t count)
 
 // ---- ChartAxis ----
 
-ChartAxis::ChartAxis(ChartModel& model, double minimum, double maximum)
-    : model_(&model), min_(minimum), max_(maximum)
+ChartAxis::ChartAxis(ChartModel& model, double minimum, double maximum) : model_(&model), min_(minimum), max_(maximum)
 {
 }
 

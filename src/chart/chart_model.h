@@ -44,7 +44,7 @@ struct SeriesMarks {
 // The marker drawn on each point: a rectangle 2 * horizSize wide and 2 * vertSize high.
 struct SeriesPointer {
     bool visible = true;
-    bool hasColor = false;   // without a colour of its own the marker takes the series colour
+    bool hasColor = false; // without a colour of its own the marker takes the series colour
     Color color = 0;
     int horizSize = 4;
     int vertSize = 4;
@@ -197,7 +197,10 @@ public:
     // Grows by one on every change of anything the view shows.
     std::uint64_t revision() const { return revision_; }
     // `listener` runs after each change; keep it cheap (a view should only note that it must resync).
-    [[nodiscard]] Subscription subscribe(std::function<void()> listener) { return changed_.subscribe(std::move(listener)); }
+    [[nodiscard]] Subscription subscribe(std::function<void()> listener)
+    {
+        return changed_.subscribe(std::move(listener));
+    }
 
 private:
     friend class ChartSeries;
@@ -205,7 +208,7 @@ private:
     void changed();
     std::vector<std::unique_ptr<ChartSeries>>::const_iterator find(SeriesId id) const;
 
-    std::vector<std::unique_ptr<ChartSeries>> series_;   // by ascending id
+    std::vector<std::unique_ptr<ChartSeries>> series_; // by ascending id
     std::vector<SeriesId> attached_;
     ChartAxis bottom_;
     ChartAxis left_;

@@ -51,8 +51,8 @@ double NumberOf(std::string_view option, std::string_view text)
 Color ColorOf(std::string_view option, std::string_view text)
 {
     const bool hex = text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-    });
+                         return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+                     });
     if (!hex)
         Refuse(option, "цвет " + Quoted(text) + " нужно задать шестью шестнадцатеричными цифрами RRGGBB");
     const auto rgb = static_cast<Color>(std::strtoul(std::string(text).c_str(), nullptr, 16));
@@ -108,13 +108,14 @@ std::string LowerExtension(std::string_view path)
     if (dot == std::string_view::npos)
         return {};
     std::string ext(name.substr(dot + 1));
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
     return ext;
 }
 
 // The options that only a table on the command line reads; a workspace brings its own.
-constexpr std::string_view kTableOnly[] = {"--header-rows", "--delimiter", "--picket-column", "--recalc-pickets",
-                                           "--layer", "--boreholes"};
+constexpr std::string_view kTableOnly[] = {"--header-rows",    "--delimiter", "--picket-column",
+                                           "--recalc-pickets", "--layer",     "--boreholes"};
 
 } // namespace
 
@@ -131,7 +132,8 @@ SectionLayer ParseLayerOption(std::string_view text, int picketColumn)
                               Quoted(text.substr(0, colon)));
     while (colon != std::string_view::npos) {
         const std::size_t next = text.find(':', colon + 1);
-        const std::string_view item = text.substr(colon + 1, next == std::string_view::npos ? std::string_view::npos : next - colon - 1);
+        const std::string_view item = text.substr(colon + 1, next == std::string_view::npos ? std::string_view::npos
+                                                                                            : next - colon - 1);
         colon = next;
         const std::size_t eq = item.find('=');
         const std::string_view key = item.substr(0, eq);
@@ -373,13 +375,17 @@ void LoadDepthTable(Grid& grid, FileBytes bytes, char delimiter, int headerRows)
         throw Error(refusal);
 }
 
-void LoadBoreholeTable(Grid& grid, FileBytes bytes, char delimiter) { LoadDepthTable(grid, std::move(bytes), delimiter, 1); }
+void LoadBoreholeTable(Grid& grid, FileBytes bytes, char delimiter)
+{
+    LoadDepthTable(grid, std::move(bytes), delimiter, 1);
+}
 
 RowSpan ResolveRange(const Grid& grid, int picketColumn, const RangeOption& range, RowSpan whole)
 {
     const auto rowsText = [](double a, double b) { return NumberToText(a) + ".." + NumberToText(b); };
     if (whole.first > whole.last)
-        throw Error("В таблице нет строк данных (строки " + IntToText(whole.first) + ".." + IntToText(whole.last) + ")");
+        throw Error("В таблице нет строк данных (строки " + IntToText(whole.first) + ".." + IntToText(whole.last) +
+                    ")");
     switch (range.kind) {
     case RangeOption::Kind::Whole: return whole;
     case RangeOption::Kind::Rows: {

@@ -47,7 +47,7 @@ struct RenderOptions {
     std::vector<SectionLayer> layers;
     ParamOptions params;
     RangeOption range;
-    double sheetPickets = 0;  // 0: one picture of the whole range
+    double sheetPickets = 0; // 0: one picture of the whole range
 };
 
 // The length of a sheet, in pickets: from a metre (pickets are drawn to two decimals) to a
@@ -94,7 +94,7 @@ RowSpan ResolveRange(const Grid& grid, int picketColumn, const RangeOption& rang
 
 // One sheet: the rows whose pickets lie in [fromPicket, toPicket) and the file it is written to.
 struct Sheet {
-    int number = 0;  // 1 for the sheet starting at the range's first picket, counted along the line
+    int number = 0; // 1 for the sheet starting at the range's first picket, counted along the line
     RowSpan rows;
     double fromPicket = 0;
     double toPicket = 0;

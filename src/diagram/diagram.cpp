@@ -31,8 +31,7 @@ MarkFont boldFont(const ChartSeries& series, int size)
 
 } // namespace
 
-Diagram::Diagram(ChartModel& chart, LayerManager& layers, int firstDataRow)
-    : chart_(&chart), layers_(&layers)
+Diagram::Diagram(ChartModel& chart, LayerManager& layers, int firstDataRow) : chart_(&chart), layers_(&layers)
 {
     picketSeries_ = chart.createSeries(SeriesKind::Line);
     chart.attach(picketSeries_);
@@ -182,7 +181,7 @@ void Diagram::BuildChart(const Grid& grid, const DiagramParams& params)
     horz.setPointerSize(params.CursorHorzSize, 2);
 
     if (params.DinamicDiapazonAxes) {
-        const int halfWidth = params.WindowWidth / 2;    // integer halves, truncated toward zero
+        const int halfWidth = params.WindowWidth / 2; // integer halves, truncated toward zero
         const int halfHeight = params.WindowHeight / 2;
         setAxisWindow(chart_->bottomAxis(), cursor_.X - halfWidth, cursor_.X + halfWidth);
         setAxisWindow(chart_->leftAxis(), cursor_.Y - halfHeight, cursor_.Y + halfHeight);
@@ -220,12 +219,8 @@ void Diagram::ChartKeyDown(const Grid& grid, DiagramKey key, const DiagramParams
         const double v = RoundTo(ReadStrict(grid.cellView(cursor_.Col, cursor_.Row)), 0);
         const double step = ReadStrict(params.VertIncrement);
         switch (key) {
-        case DiagramKey::Up:
-            write(cursor_.Col, cursor_.Row, NumberToText(v - step));
-            return;
-        case DiagramKey::Down:
-            write(cursor_.Col, cursor_.Row, NumberToText(v + step));
-            return;
+        case DiagramKey::Up: write(cursor_.Col, cursor_.Row, NumberToText(v - step)); return;
+        case DiagramKey::Down: write(cursor_.Col, cursor_.Row, NumberToText(v + step)); return;
         case DiagramKey::Left:
             if (params.FirstDataRow < cursor_.Row)
                 --cursor_.Row;
@@ -234,11 +229,8 @@ void Diagram::ChartKeyDown(const Grid& grid, DiagramKey key, const DiagramParams
             if (cursor_.Row < params.LastDataRow)
                 ++cursor_.Row;
             break;
-        case DiagramKey::Delete:
-            write(cursor_.Col, cursor_.Row, std::string());
-            return;
-        case DiagramKey::Other:
-            break;
+        case DiagramKey::Delete: write(cursor_.Col, cursor_.Row, std::string()); return;
+        case DiagramKey::Other: break;
         }
         BuildChart(grid, params);
     } catch (const Error&) {
@@ -265,11 +257,8 @@ void Diagram::ChartClickSeries(const Grid& grid, SeriesId id, std::size_t index,
         BuildChart(grid, params);
         break;
     }
-    case ChartButton::Right:
-        series.remove(index);
-        break;
-    case ChartButton::Other:
-        break;
+    case ChartButton::Right: series.remove(index); break;
+    case ChartButton::Other: break;
     }
 }
 

@@ -15,32 +15,32 @@ class LayerManager;
 
 // The diagram settings as the controls hold them when a command runs.
 struct DiagramParams {
-    std::string ColX = "1";              // the picket column as typed
-    int FirstDataRow = 2;                // working range of the depth table, inclusive
+    std::string ColX = "1"; // the picket column as typed
+    int FirstDataRow = 2;   // working range of the depth table, inclusive
     int LastDataRow = 19;
-    bool SeriesMarksVisible = true;      // marks of the layer series
-    int SeriesFrequencyMarks = 10;       // a mark on every n-th layer point
-    bool CursorHorizMarkVisible = true;  // the depth mark of the cursor
-    bool CursorVertMarkVisible = true;   // the picket mark of the cursor
-    int CursorHorzSize = 10;             // pixels, width of the horizontal bar
-    int CursorVertSize = 10;             // pixels, height of the vertical bar
-    bool DinamicDiapazonAxes = true;     // the axes follow the cursor
-    int WindowWidth = 2;                 // visible window, in pickets
-    int WindowHeight = 200;              // visible window, in depth units
-    std::string VertIncrement = "1";     // step of a depth correction, as typed
+    bool SeriesMarksVisible = true;     // marks of the layer series
+    int SeriesFrequencyMarks = 10;      // a mark on every n-th layer point
+    bool CursorHorizMarkVisible = true; // the depth mark of the cursor
+    bool CursorVertMarkVisible = true;  // the picket mark of the cursor
+    int CursorHorzSize = 10;            // pixels, width of the horizontal bar
+    int CursorVertSize = 10;            // pixels, height of the vertical bar
+    bool DinamicDiapazonAxes = true;    // the axes follow the cursor
+    int WindowWidth = 2;                // visible window, in pickets
+    int WindowHeight = 200;             // visible window, in depth units
+    std::string VertIncrement = "1";    // step of a depth correction, as typed
 };
 
 // The cell being edited and its cross on the diagram.
 struct ChartCursor {
-    SeriesId VertSeries = 0;   // vertical bar; its mark shows the picket
-    SeriesId HorzSeries = 0;   // horizontal bar; its mark shows the depth
+    SeriesId VertSeries = 0; // vertical bar; its mark shows the picket
+    SeriesId HorzSeries = 0; // horizontal bar; its mark shows the depth
     int Col = 2;
     int Row = 2;
     // Until a key or a project chooses the column, a build puts the cursor on a layer's depths
     // (the selected layer's, else the first checked one's), never on the pickets.
     bool ColChosen = false;
-    double X = 0.0;            // picket of Row, from the last build
-    double Y = 0.0;            // depth of (Col, Row), from the last build
+    double X = 0.0; // picket of Row, from the last build
+    double Y = 0.0; // depth of (Col, Row), from the last build
 };
 
 // The keys the diagram reacts to; the window maps its toolkit's keys to these.

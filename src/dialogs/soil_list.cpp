@@ -23,8 +23,8 @@ void decodeUtf8(std::string_view bytes, std::string& out)
             continue;
         }
         int length = 0;
-        unsigned char low = 0x80;   // range of the first continuation byte: excludes overlong
-        unsigned char high = 0xBF;  // forms, surrogates and code points past U+10FFFF
+        unsigned char low = 0x80;  // range of the first continuation byte: excludes overlong
+        unsigned char high = 0xBF; // forms, surrogates and code points past U+10FFFF
         if (b0 >= 0xC2 && b0 <= 0xDF) {
             length = 2;
         } else if (b0 >= 0xE0 && b0 <= 0xEF) {
@@ -88,10 +88,7 @@ void decodeUtf16(std::string_view bytes, bool bigEndian, std::string& out)
         out += '?';
 }
 
-bool startsWith(std::string_view bytes, std::string_view mark)
-{
-    return bytes.substr(0, mark.size()) == mark;
-}
+bool startsWith(std::string_view bytes, std::string_view mark) { return bytes.substr(0, mark.size()) == mark; }
 
 // The lines the text will give, counted in its own encoding (units of two bytes for UTF-16):
 // the same rule as the reading below, for the memory check before it.
@@ -106,7 +103,7 @@ std::size_t countLines(std::string_view bytes, std::size_t unit, bool bigEndian)
         return bigEndian ? (a << 8) | b : (b << 8) | a;
     };
     std::size_t lines = 0;
-    bool open = false;  // a line has begun and not ended
+    bool open = false; // a line has begun and not ended
     for (std::size_t i = 0; i < n; ++i) {
         const unsigned c = at(i);
         if (c == '\n' || c == '\r') {
@@ -136,7 +133,8 @@ std::vector<std::string> ReadSoilList(std::string_view bytes, std::size_t slack)
             constexpr std::size_t kMB = std::size_t{1} << 20;
             throw Error("Недостаточно памяти для списка грунтов из этого файла: " + std::to_string(lines) +
                         " строк заняли бы " + std::to_string((need + kMB - 1) / kMB) + " МБ, а допускается не больше " +
-                        std::to_string(allowed / kMB) + " МБ (размер файла и ещё " + std::to_string(slack / kMB) + " МБ)");
+                        std::to_string(allowed / kMB) + " МБ (размер файла и ещё " + std::to_string(slack / kMB) +
+                        " МБ)");
         }
     }
     std::string text;

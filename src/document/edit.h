@@ -11,7 +11,7 @@ class SurveyDocument;
 
 class Edit {
 public:
-    explicit Edit(std::string text) : text_(std::move(text)) {}
+    explicit Edit(std::string text) : text_(std::move(text)) { }
     virtual ~Edit() = default;
     Edit(const Edit&) = delete;
     Edit& operator=(const Edit&) = delete;

@@ -6,16 +6,11 @@ namespace {
 std::string StyleText(SurveyDocument::Style style)
 {
     switch (style) {
-    case SurveyDocument::Style::LineWidth:
-        return "Толщина линии";
-    case SurveyDocument::Style::LineColor:
-        return "Цвет линии";
-    case SurveyDocument::Style::BrushStyle:
-        return "Заливка";
-    case SurveyDocument::Style::BrushColor:
-        return "Цвет на разрезе";
-    case SurveyDocument::Style::PointColor:
-        return "Цвет на диаграмме";
+    case SurveyDocument::Style::LineWidth: return "Толщина линии";
+    case SurveyDocument::Style::LineColor: return "Цвет линии";
+    case SurveyDocument::Style::BrushStyle: return "Заливка";
+    case SurveyDocument::Style::BrushColor: return "Цвет на разрезе";
+    case SurveyDocument::Style::PointColor: return "Цвет на диаграмме";
     }
     return {};
 }
@@ -90,16 +85,11 @@ bool LayerStyleEdit::mergeWith(const Edit& next)
 std::uint32_t LayerStyleEdit::read(const TLayer& layer, SurveyDocument::Style style)
 {
     switch (style) {
-    case SurveyDocument::Style::LineWidth:
-        return static_cast<std::uint32_t>(layer.LineWidth);
-    case SurveyDocument::Style::LineColor:
-        return layer.LineColor;
-    case SurveyDocument::Style::BrushStyle:
-        return layer.BrushStyle;
-    case SurveyDocument::Style::BrushColor:
-        return layer.BrushColor;
-    case SurveyDocument::Style::PointColor:
-        return layer.PointColor;
+    case SurveyDocument::Style::LineWidth: return static_cast<std::uint32_t>(layer.LineWidth);
+    case SurveyDocument::Style::LineColor: return layer.LineColor;
+    case SurveyDocument::Style::BrushStyle: return layer.BrushStyle;
+    case SurveyDocument::Style::BrushColor: return layer.BrushColor;
+    case SurveyDocument::Style::PointColor: return layer.PointColor;
     }
     return 0;
 }
@@ -107,21 +97,11 @@ std::uint32_t LayerStyleEdit::read(const TLayer& layer, SurveyDocument::Style st
 void LayerStyleEdit::write(TLayer& layer, SurveyDocument::Style style, std::uint32_t value)
 {
     switch (style) {
-    case SurveyDocument::Style::LineWidth:
-        layer.LineWidth = static_cast<int>(value);
-        break;
-    case SurveyDocument::Style::LineColor:
-        layer.LineColor = value;
-        break;
-    case SurveyDocument::Style::BrushStyle:
-        layer.BrushStyle = static_cast<std::uint8_t>(value);
-        break;
-    case SurveyDocument::Style::BrushColor:
-        layer.BrushColor = value;
-        break;
-    case SurveyDocument::Style::PointColor:
-        layer.PointColor = value;
-        break;
+    case SurveyDocument::Style::LineWidth: layer.LineWidth = static_cast<int>(value); break;
+    case SurveyDocument::Style::LineColor: layer.LineColor = value; break;
+    case SurveyDocument::Style::BrushStyle: layer.BrushStyle = static_cast<std::uint8_t>(value); break;
+    case SurveyDocument::Style::BrushColor: layer.BrushColor = value; break;
+    case SurveyDocument::Style::PointColor: layer.PointColor = value; break;
     }
 }
 
@@ -133,8 +113,10 @@ void LayerStyleEdit::put(SurveyDocument& doc, std::uint32_t value)
     }
     doc.notify({DocumentChange::What::Layers, TableId::Depth, {}});
     // The point colour shows only on the diagram; the other styles on the section too.
-    doc.notify({style_ == SurveyDocument::Style::PointColor ? DocumentChange::What::PointColor : DocumentChange::What::LayerStyle,
-                TableId::Depth, {}});
+    doc.notify({style_ == SurveyDocument::Style::PointColor ? DocumentChange::What::PointColor
+                                                            : DocumentChange::What::LayerStyle,
+                TableId::Depth,
+                {}});
 }
 
 } // namespace trassel

@@ -13,23 +13,23 @@ enum class TableId { Depth, Boreholes };
 // What a change event says changed.
 struct DocumentChange {
     enum class What {
-        Cells,           // cells of `rect` were written
-        TableShape,      // rows or columns inserted, removed or moved, the size or fixed rows changed
-        TableReplaced,   // the whole table was exchanged (an import, "Очистить", an open)
-        Settings,        // header-row count, delimiter, picket column text
-        Range,           // FirstDataRow / LastDataRow
-        Selection,       // SelCol / SelRow
-        Layers,          // layers added, removed, checked or restyled
+        Cells,         // cells of `rect` were written
+        TableShape,    // rows or columns inserted, removed or moved, the size or fixed rows changed
+        TableReplaced, // the whole table was exchanged (an import, "Очистить", an open)
+        Settings,      // header-row count, delimiter, picket column text
+        Range,         // FirstDataRow / LastDataRow
+        Selection,     // SelCol / SelRow
+        Layers,        // layers added, removed, checked or restyled
         DiagramParams,
         SectionParams,
-        SectionPicture,  // the section's record changed: drawn, widened, boreholes, annotations
-        Corrected,       // a depth corrected on the diagram (told after its Cells)
-        LayerStyle,      // a layer's line or fill (told after Layers)
-        PointColor,      // a layer's point colour (told after Layers)
-        Soils,           // the soil list
-        Radargram,       // the radargram's file
-        Pages,           // the pages in front
-        DiagramBuilt,    // the diagram was built again from the table
+        SectionPicture, // the section's record changed: drawn, widened, boreholes, annotations
+        Corrected,      // a depth corrected on the diagram (told after its Cells)
+        LayerStyle,     // a layer's line or fill (told after Layers)
+        PointColor,     // a layer's point colour (told after Layers)
+        Soils,          // the soil list
+        Radargram,      // the radargram's file
+        Pages,          // the pages in front
+        DiagramBuilt,   // the diagram was built again from the table
     };
     What what = What::Cells;
     TableId table = TableId::Depth;
@@ -59,14 +59,10 @@ inline Redraws RedrawsFor(const DocumentChange& change)
         return {};
     switch (change.what) {
     case DocumentChange::What::Corrected:
-    case DocumentChange::What::PointColor:
-        return {false, true};
-    case DocumentChange::What::LayerStyle:
-        return {true, true};
-    case DocumentChange::What::SectionParams:
-        return {true, false};
-    default:
-        return {};
+    case DocumentChange::What::PointColor: return {false, true};
+    case DocumentChange::What::LayerStyle: return {true, true};
+    case DocumentChange::What::SectionParams: return {true, false};
+    default: return {};
     }
 }
 

@@ -29,7 +29,8 @@ public:
 } // namespace
 
 SectionScene::SectionScene(SurveyDocument& doc)
-    : doc_(&doc), record_(kSectionStartWidth, kSectionStartHeight), plainServices_(std::make_unique<PlainCanvasServices>()),
+    : doc_(&doc), record_(kSectionStartWidth, kSectionStartHeight),
+      plainServices_(std::make_unique<PlainCanvasServices>()),
       canvas_(std::make_unique<RecordingCanvas>(record_, *plainServices_))
 {
 }
@@ -55,7 +56,8 @@ void SectionScene::draw(const SectionProgress& progress)
     draw(doc_->sectionParams(), SectionLayersOf(doc_->layers()), progress);
 }
 
-void SectionScene::draw(const SectionParams& params, const std::vector<SectionLayer>& layers, const SectionProgress& progress)
+void SectionScene::draw(const SectionParams& params, const std::vector<SectionLayer>& layers,
+                        const SectionProgress& progress)
 {
     const RecordingCanvas::Snapshot before = canvas_->snapshot();
     const SectionState stateBefore = doc_->sectionState();

@@ -53,7 +53,8 @@ public:
     // annotation steps of the project are drawn over it as they were.
     void draw(const SectionProgress& progress = {});
     // The same over `params` and `layers` rather than the document's (a batch sheet).
-    void draw(const SectionParams& params, const std::vector<SectionLayer>& layers, const SectionProgress& progress = {});
+    void draw(const SectionParams& params, const std::vector<SectionLayer>& layers,
+              const SectionProgress& progress = {});
     // "Построить разрез": the bitmap gets the width SectionWidth, nothing is drawn.
     void applyWidth();
     // "Выработки": the boreholes over the section as it stands, placed by the document's
@@ -95,7 +96,7 @@ private:
     std::uint64_t drawing_ = 0;
     bool drawn_ = false;
     bool boreholesDrawn_ = false;
-    Saved restored_;  // a project's section waiting for its redraw
+    Saved restored_; // a project's section waiting for its redraw
 };
 
 } // namespace trassel

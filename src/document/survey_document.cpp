@@ -218,7 +218,7 @@ void SurveyDocument::setSectionParams(const SectionParams& params)
     if (wanted == sectionParams_)
         return;
     SectionParams drawnPart = wanted;
-    drawnPart.ISSO = sectionParams_.ISSO;  // the boreholes' label line is drawn only by "Выработки"
+    drawnPart.ISSO = sectionParams_.ISSO; // the boreholes' label line is drawn only by "Выработки"
     const bool redraws = !(drawnPart == sectionParams_);
     sectionParams_ = wanted;
     notify({DocumentChange::What::SectionParams, TableId::Depth, {}, redraws});
@@ -268,7 +268,7 @@ void SurveyDocument::recordCells(TableId id, std::string text, const std::vector
         for (const CellRect& r : rects)
             cellsAfter.push_back(CellBlock::capture(grid, r.left, r.top, r.cols(), r.rows()));
         if (after == before && cellsAfter == cellsBefore)
-            return;  // nothing changed: no step in the history
+            return; // nothing changed: no step in the history
         if (after.cols != before.cols || after.rows != before.rows || after.fixedRows != before.fixedRows ||
             after.fixedCols != before.fixedCols) {
             notify({DocumentChange::What::TableShape, id, {}});
@@ -352,7 +352,7 @@ bool SurveyDocument::pasteTable(std::string_view text, const Progress& progress)
     if (any) {
         const int fields = WidestLine(lines);
         if (fields + 1 > Grid::kMaxColumns)
-            PasteGridText(depth_, lines);  // refuses with its message, nothing changed
+            PasteGridText(depth_, lines); // refuses with its message, nothing changed
         rects.push_back({1, 1, fields, static_cast<int>(lines.size())});
         cols = std::max(cols, fields + 1);
         rows = std::max(rows, static_cast<int>(lines.size()) + 1);
@@ -395,7 +395,7 @@ CellRect SurveyDocument::pasteCellsAt(TableId id, int col, int row, std::string_
     row = std::max(row, 1);
     const int fields = WidestLine(lines);
     if (static_cast<long long>(col) + fields > Grid::kMaxColumns)
-        PasteTextAt(grid, col, row, lines);  // refuses with its message, nothing changed
+        PasteTextAt(grid, col, row, lines); // refuses with its message, nothing changed
     const CellRect rect{col, row, col + fields - 1, row + static_cast<int>(lines.size()) - 1};
     const int oldCols = grid.colCount();
     const int oldRows = grid.rowCount();
@@ -424,7 +424,7 @@ void SurveyDocument::insertRow()
     try {
         edit->apply(*this);
     } catch (const Error&) {
-        return;  // the grid's refusal is swallowed
+        return; // the grid's refusal is swallowed
     }
     commit(std::move(edit));
 }
@@ -432,11 +432,11 @@ void SurveyDocument::insertRow()
 void SurveyDocument::deleteRow()
 {
     if (depth_.rowCount() <= 1)
-        return;  // the grid keeps one row; its refusal is swallowed
+        return; // the grid keeps one row; its refusal is swallowed
     const int at = std::clamp(selRow_, 0, depth_.rowCount() - 1);
     auto edit = std::make_unique<LineEdit>("Удалить строку", TableId::Depth, LineEdit::Kind::RemoveRow, at,
-                                           CellBlock::capture(depth_, 0, at, depth_.colCount(), 1),
-                                           depth_.fixedRows(), depth_.fixedCols());
+                                           CellBlock::capture(depth_, 0, at, depth_.colCount(), 1), depth_.fixedRows(),
+                                           depth_.fixedCols());
     edit->apply(*this);
     commit(std::move(edit));
 }
@@ -458,8 +458,8 @@ void SurveyDocument::deleteColumn()
         return;
     const int at = std::clamp(selCol_, 0, depth_.colCount() - 1);
     auto edit = std::make_unique<LineEdit>("Удалить столбец", TableId::Depth, LineEdit::Kind::RemoveColumn, at,
-                                           CellBlock::capture(depth_, at, 0, 1, depth_.rowCount()),
-                                           depth_.fixedRows(), depth_.fixedCols());
+                                           CellBlock::capture(depth_, at, 0, 1, depth_.rowCount()), depth_.fixedRows(),
+                                           depth_.fixedCols());
     edit->apply(*this);
     commit(std::move(edit));
 }
@@ -492,7 +492,8 @@ void SurveyDocument::recalcPickets(const Progress& progress)
     std::vector<CellRect> rects;
     if (first < depth_.rowCount())
         rects.push_back({1, first, 2, depth_.rowCount() - 1});
-    recordCells(TableId::Depth, "Пересчет в ПК", rects, [&] { RecalcPickets(depth_, settings_.headerRowCount, progress); });
+    recordCells(TableId::Depth, "Пересчет в ПК", rects,
+                [&] { RecalcPickets(depth_, settings_.headerRowCount, progress); });
 }
 
 void SurveyDocument::numberAfterLoad(std::string text)
@@ -541,7 +542,8 @@ bool SurveyDocument::importBoreholes(std::unique_ptr<char[]> bytes, std::size_t 
         file.size = size;
     } else {
         // Nothing to read: the cells stay, the numbering and the fixed rows are redone.
-        const CellBlock cells = CellBlock::capture(boreholes_, 1, 1, boreholes_.colCount() - 1, boreholes_.rowCount() - 1);
+        const CellBlock cells = CellBlock::capture(boreholes_, 1, 1, boreholes_.colCount() - 1,
+                                                   boreholes_.rowCount() - 1);
         cells.restore(*fresh);
     }
     // A borehole file always has exactly one title line, whatever the depth table's setting.
@@ -574,7 +576,8 @@ bool SurveyDocument::deleteSelectedLayer()
     if (!selected)
         return false;
     const std::uint32_t colors = layers_.colorState();
-    auto edit = std::make_unique<LayerPresenceEdit>("Удалить слой", layers_.snapshotOf(*selected), false, colors, colors);
+    auto edit = std::make_unique<LayerPresenceEdit>("Удалить слой", layers_.snapshotOf(*selected), false, colors,
+                                                    colors);
     edit->apply(*this);
     commit(std::move(edit));
     return true;
@@ -593,7 +596,8 @@ void SurveyDocument::setSelectedLayerStyle(Style style, std::uint32_t value)
 {
     // A style control redraws its pictures whether or not a layer took the value.
     if (picturesFollow_)
-        pending_ |= RedrawsFor({style == Style::PointColor ? DocumentChange::What::PointColor : DocumentChange::What::LayerStyle});
+        pending_ |= RedrawsFor(
+            {style == Style::PointColor ? DocumentChange::What::PointColor : DocumentChange::What::LayerStyle});
     for (int slot = layers_.LayerCount() - 1; slot >= 0; --slot) {
         const TLayer& layer = layers_.Layers(slot);
         if (!layers_.isSelected(layer.Item))
@@ -770,8 +774,9 @@ std::optional<Correction> SurveyDocument::chartKeyDown(DiagramKey key)
         // Said before it is recorded: the rebuild the correction asks for may fail, the
         // correction stays done.
         done = Correction{col, row, depth_.cell(col, row), value};
-        recordCells(TableId::Depth, text, {{col, row, col, row}}, [&] { depth_.setCell(col, row, value); },
-                    DocumentChange::What::Corrected, mergeKey);
+        recordCells(
+            TableId::Depth, text, {{col, row, col, row}}, [&] { depth_.setCell(col, row, value); },
+            DocumentChange::What::Corrected, mergeKey);
     });
     return done;
 }

@@ -31,10 +31,10 @@ class SectionScene;
 
 // The table settings the import and the layers read.
 struct TableSettings {
-    int headerRowCount = 1;                   // seNumberOfHeaderRows
-    int delimiterIndex = -1;                  // item of cmbDelimiter, -1 when a text was typed
-    std::string delimiterText = "табуляция";  // the text cmbDelimiter shows
-    std::string picketColumnText = "1";       // cmbX
+    int headerRowCount = 1;                  // seNumberOfHeaderRows
+    int delimiterIndex = -1;                 // item of cmbDelimiter, -1 when a text was typed
+    std::string delimiterText = "табуляция"; // the text cmbDelimiter shows
+    std::string picketColumnText = "1";      // cmbX
     bool operator==(const TableSettings&) const = default;
 };
 

@@ -29,8 +29,8 @@ CellRect Bounds(const std::vector<CellBlock>& cells)
 TableShape CaptureShape(const SurveyDocument& doc, TableId id)
 {
     const Grid& grid = doc.table(id);
-    return TableShape{grid.colCount(), grid.rowCount(), grid.fixedRows(), grid.fixedCols(), doc.firstDataRow(),
-                      doc.lastDataRow()};
+    return TableShape{grid.colCount(),  grid.rowCount(),    grid.fixedRows(),
+                      grid.fixedCols(), doc.firstDataRow(), doc.lastDataRow()};
 }
 
 CellsEdit::CellsEdit(std::string text, TableId id, TableShape before, std::vector<CellBlock> cellsBefore,
@@ -59,7 +59,8 @@ void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const TableSha
     // size allows.
     const int wantRows = shape.fixedRows != other.fixedRows ? shape.fixedRows : fixedRows;
     const int wantCols = shape.fixedCols != other.fixedCols ? shape.fixedCols : fixedCols;
-    grid.restoreFixed(std::min(wantRows, std::max(grid.rowCount() - 1, 0)), std::min(wantCols, std::max(grid.colCount() - 1, 0)));
+    grid.restoreFixed(std::min(wantRows, std::max(grid.rowCount() - 1, 0)),
+                      std::min(wantCols, std::max(grid.colCount() - 1, 0)));
     const bool reshaped = grid.colCount() != cols || grid.rowCount() != rows || grid.fixedRows() != fixedRows ||
                           grid.fixedCols() != fixedCols;
     if (reshaped)
@@ -118,7 +119,7 @@ void ReplaceTableEdit::swap(SurveyDocument& doc, const Side& target)
     Grid& grid = doc.table(id_);
     const Side now{doc.firstDataRow(), doc.lastDataRow(), grid.fixedRows()};
     if (&target == &applied_)
-        reverted_ = now;  // the state the command meets is what an undo puts back
+        reverted_ = now; // the state the command meets is what an undo puts back
     const Side& source = &target == &applied_ ? reverted_ : applied_;
     grid.swap(*other_);
     // A part the user changed since (a range, header rows) keeps the user's value.

@@ -40,14 +40,15 @@ public:
 private:
     // Puts `shape`'s parts that the edit changed (those that differ from `other`); the rest,
     // such as a range or header rows the user set since, stays as it is now.
-    void put(SurveyDocument& doc, const TableShape& shape, const TableShape& other, const std::vector<CellBlock>& cells);
+    void put(SurveyDocument& doc, const TableShape& shape, const TableShape& other,
+             const std::vector<CellBlock>& cells);
 
     TableId id_;
     TableShape before_;
     std::vector<CellBlock> cellsBefore_;
     TableShape after_;
     std::vector<CellBlock> cellsAfter_;
-    std::optional<DocumentChange::What> also_;  // told after the cells (a correction on the diagram)
+    std::optional<DocumentChange::What> also_; // told after the cells (a correction on the diagram)
     int mergeKey_;
 };
 
@@ -73,8 +74,8 @@ private:
 
     TableId id_;
     std::unique_ptr<Grid> other_;
-    Side applied_;   // what the command set
-    Side reverted_;  // what there was before it
+    Side applied_;  // what the command set
+    Side reverted_; // what there was before it
 };
 
 // A row or a column inserted (empty) or removed at an index; a removal keeps the cells it

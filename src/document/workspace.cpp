@@ -19,7 +19,8 @@ std::string WorkspaceText(const SurveyDocument& doc, const std::string& path, co
     return text;
 }
 
-void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Progress& progress, ReadOnlyTarget readOnly)
+void SaveWorkspace(const std::string& path, const SurveyDocument& doc, const Progress& progress,
+                   ReadOnlyTarget readOnly)
 {
     // The text is made first and written in pieces, each a step of the progress; a cancel
     // between them leaves the temporary file to the writer, which removes it.

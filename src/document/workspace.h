@@ -30,13 +30,13 @@ struct WorkspaceMark {
     PenState pen;
     BrushState brush;
     FontState font;
-    Point a;  // line start, text top-left, rectangle top-left
-    Point b;  // line end, rectangle bottom-right (excluded)
+    Point a; // line start, text top-left, rectangle top-left
+    Point b; // line end, rectangle bottom-right (excluded)
     std::string text;
     bool operator==(const WorkspaceMark&) const = default;
 };
 struct WorkspaceAnnotation {
-    std::string name;  // the undo step's name: "Подпись грунта", "Карандаш", "Ластик"
+    std::string name; // the undo step's name: "Подпись грунта", "Карандаш", "Ластик"
     std::vector<WorkspaceMark> marks;
     bool operator==(const WorkspaceAnnotation&) const = default;
 };
@@ -66,7 +66,8 @@ LoadedWorkspace ReadWorkspace(std::string_view bytes, const std::string& fileNam
 // The annotation steps of a section record (its groups other than 0 that are not hidden), and
 // drawing them back onto a canvas, each as a group of its own numbered from `firstGroup`.
 std::vector<WorkspaceAnnotation> AnnotationsOf(const DrawingRecord& record);
-void DrawAnnotations(const std::vector<WorkspaceAnnotation>& annotations, RecordingCanvas& canvas, std::uint32_t firstGroup);
+void DrawAnnotations(const std::vector<WorkspaceAnnotation>& annotations, RecordingCanvas& canvas,
+                     std::uint32_t firstGroup);
 
 // The radargram's path as stored (relative when the picture lies in the workspace's folder or
 // below it) and back to an absolute path.

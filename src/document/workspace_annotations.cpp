@@ -93,13 +93,10 @@ OutJson AnnotationsJson(const std::vector<WorkspaceAnnotation>& annotations)
     for (const WorkspaceAnnotation& a : annotations) {
         OutJson marks = OutJson::array();
         for (const WorkspaceMark& m : a.marks) {
-            const char* kind = m.kind == WorkspaceMark::Kind::Line ? "line"
+            const char* kind = m.kind == WorkspaceMark::Kind::Line   ? "line"
                                : m.kind == WorkspaceMark::Kind::Text ? "text"
                                                                      : "fillRect";
-            OutJson mark{{"kind", kind},
-                         {"state", stateOf(m)},
-                         {"a", {m.a.x, m.a.y}},
-                         {"b", {m.b.x, m.b.y}}};
+            OutJson mark{{"kind", kind}, {"state", stateOf(m)}, {"a", {m.a.x, m.a.y}}, {"b", {m.b.x, m.b.y}}};
             if (m.kind == WorkspaceMark::Kind::Text)
                 mark["text"] = TextJson(m.text);
             marks.push_back(std::move(mark));
@@ -273,7 +270,8 @@ std::optional<std::size_t> MarkTaker::take(const Json& object, const std::vector
         WorkspaceMark m;
         if (!QuickMark(object, states_, m))
             m = ReadMark(in_, object, MarkPlace(kAt, step, k), states_);
-        kept += (m.text.size() > 15 ? m.text.capacity() + 1 : 0) + (m.font.name.size() > 15 ? m.font.name.capacity() + 1 : 0);
+        kept += (m.text.size() > 15 ? m.text.capacity() + 1 : 0) +
+                (m.font.name.size() > 15 ? m.font.name.capacity() + 1 : 0);
         marks_.push_back(std::move(m));
         ++counts_[step];
         return kept;
@@ -307,7 +305,8 @@ void MarkTaker::forget()
     counts_.clear();
 }
 
-std::vector<WorkspaceAnnotation> ReadAnnotations(const Reader& in, const Json& o, const std::string& at, MarkTaker* taken)
+std::vector<WorkspaceAnnotation> ReadAnnotations(const Reader& in, const Json& o, const std::string& at,
+                                                 MarkTaker* taken)
 {
     const std::vector<DrawState> states = ReadStates(in, in.array(o, "states", at), at);
     std::vector<WorkspaceAnnotation> out;
@@ -333,24 +332,19 @@ std::vector<WorkspaceAnnotation> ReadAnnotations(const Reader& in, const Json& o
 std::vector<WorkspaceAnnotation> AnnotationsOf(const DrawingRecord& record)
 {
     std::vector<WorkspaceAnnotation> out;
-    std::map<std::uint32_t, std::size_t> byGroup;  // group -> index in `out`, in order of first appearance
+    std::map<std::uint32_t, std::size_t> byGroup; // group -> index in `out`, in order of first appearance
     for (const DrawOp& op : record.ops()) {
         if (op.group == 0 || record.groupHidden(op.group))
             continue;
         WorkspaceMark mark;
         switch (op.kind) {
-        case DrawOpKind::Line:
-            mark.kind = WorkspaceMark::Kind::Line;
-            break;
+        case DrawOpKind::Line: mark.kind = WorkspaceMark::Kind::Line; break;
         case DrawOpKind::Text:
             mark.kind = WorkspaceMark::Kind::Text;
             mark.text = std::string(record.text(op));
             break;
-        case DrawOpKind::FillRect:
-            mark.kind = WorkspaceMark::Kind::FillRect;
-            break;
-        default:
-            continue;  // the annotation tools make no other operation
+        case DrawOpKind::FillRect: mark.kind = WorkspaceMark::Kind::FillRect; break;
+        default: continue; // the annotation tools make no other operation
         }
         const DrawState& state = record.state(op);
         mark.pen = state.pen;
@@ -378,7 +372,8 @@ std::vector<WorkspaceAnnotation> AnnotationsOf(const DrawingRecord& record)
     return out;
 }
 
-void DrawAnnotations(const std::vector<WorkspaceAnnotation>& annotations, RecordingCanvas& canvas, std::uint32_t firstGroup)
+void DrawAnnotations(const std::vector<WorkspaceAnnotation>& annotations, RecordingCanvas& canvas,
+                     std::uint32_t firstGroup)
 {
     // The canvas's own state (the soil font above all) is put back afterwards.
     const PenState pen = canvas.pen();
@@ -403,12 +398,8 @@ void DrawAnnotations(const std::vector<WorkspaceAnnotation>& annotations, Record
                 canvas.moveTo(m.a.x, m.a.y);
                 canvas.lineTo(m.b.x, m.b.y);
                 break;
-            case WorkspaceMark::Kind::Text:
-                canvas.textOut(m.a.x, m.a.y, m.text);
-                break;
-            case WorkspaceMark::Kind::FillRect:
-                canvas.fillRect(m.a.x, m.a.y, m.b.x, m.b.y);
-                break;
+            case WorkspaceMark::Kind::Text: canvas.textOut(m.a.x, m.a.y, m.text); break;
+            case WorkspaceMark::Kind::FillRect: canvas.fillRect(m.a.x, m.a.y, m.b.x, m.b.y); break;
             }
         }
     }

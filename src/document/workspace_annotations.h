@@ -30,7 +30,7 @@ OutJson AnnotationsJson(const std::vector<WorkspaceAnnotation>& annotations);
 // after its steps) is left to ReadAnnotations, which says what is wrong where, in file order.
 class MarkTaker final : public ObjectTaker {
 public:
-    explicit MarkTaker(const Reader& in) : in_(in) {}
+    explicit MarkTaker(const Reader& in) : in_(in) { }
     const std::vector<std::string>& place() const override;
     std::optional<std::size_t> take(const Json& object, const std::vector<const Json*>& containers,
                                     const std::vector<std::size_t>& elements) override;
@@ -46,8 +46,8 @@ private:
     std::vector<DrawState> states_;
     bool statesRead_ = false;
     bool stopped_ = false;
-    std::deque<WorkspaceMark> marks_;  // in the order of the file: no copy of them all as it grows
-    std::vector<std::size_t> counts_;  // by step, how many of its first marks are held
+    std::deque<WorkspaceMark> marks_; // in the order of the file: no copy of them all as it grows
+    std::vector<std::size_t> counts_; // by step, how many of its first marks are held
 };
 
 // The steps of `o`; the marks `taken` holds stand for the first marks of their steps.

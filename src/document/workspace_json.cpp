@@ -14,10 +14,7 @@
 
 namespace trassel::workspace {
 
-std::string Reader::notProject() const
-{
-    return "Файл «" + file_ + "» не является проектом Trassel.";
-}
+std::string Reader::notProject() const { return "Файл «" + file_ + "» не является проектом Trassel."; }
 
 void Reader::damaged(const std::string& why) const
 {
@@ -141,7 +138,8 @@ std::string Reader::text(const Json& o, const char* key, const std::string& at) 
 
 void Reader::outOfRange(const std::string& where, long long lo, long long hi) const
 {
-    damaged("значение поля «" + where + "» вне допустимых пределов (" + std::to_string(lo) + "…" + std::to_string(hi) + ")");
+    damaged("значение поля «" + where + "» вне допустимых пределов (" + std::to_string(lo) + "…" + std::to_string(hi) +
+            ")");
 }
 
 namespace {
@@ -229,8 +227,7 @@ bool DecodeJsonString(std::string_view body, std::string& out)
             AppendUtf8(out, static_cast<char32_t>(cp));
             break;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
     return true;
@@ -239,8 +236,8 @@ bool DecodeJsonString(std::string_view body, std::string& out)
 // The long string values taken out of a text, each with its place among the file's strings
 // (member names and values alike, counted from 0 in the order they stand).
 struct LongStrings {
-    std::string rest;                                          // the text with "" in their places
-    std::vector<std::pair<std::size_t, std::string>> strings;  // in the order of the file
+    std::string rest;                                         // the text with "" in their places
+    std::vector<std::pair<std::size_t, std::string>> strings; // in the order of the file
 };
 
 // False when the text has no long string value or holds something that is not valid JSON
@@ -271,7 +268,8 @@ bool TakeLongStrings(std::string_view bytes, LongStrings& out)
             ++close;
         }
         std::size_t after = close + 1;
-        while (after < bytes.size() && (bytes[after] == ' ' || bytes[after] == '\t' || bytes[after] == '\r' || bytes[after] == '\n'))
+        while (after < bytes.size() &&
+               (bytes[after] == ' ' || bytes[after] == '\t' || bytes[after] == '\r' || bytes[after] == '\n'))
             ++after;
         const bool isName = after < bytes.size() && bytes[after] == ':';
         if (!isName && close - open - 1 >= kLongString) {
@@ -304,10 +302,7 @@ constexpr std::size_t kObjectBytes = 64;
 constexpr std::size_t kStringBytes = 48;
 
 // The heap block of a string's characters; short ones live inside the string.
-std::size_t CharacterBytes(std::size_t length)
-{
-    return length < 16 ? 0 : (length + 1 + 8 + 15) / 16 * 16;
-}
+std::size_t CharacterBytes(std::size_t length) { return length < 16 ? 0 : (length + 1 + 8 + 15) / 16 * 16; }
 
 // Builds the value of a file as the library's own parser would, with these differences: the
 // first member that an object holds twice is noted (the library keeps the last one silently,
@@ -318,14 +313,17 @@ class ValueBuilder final : public nlohmann::json_sax<Json> {
 public:
     enum class Passed { None, Depth, Memory };
 
-    ValueBuilder(std::size_t depth, std::size_t budget, ObjectTaker* taker) : depth_(depth), budget_(budget), taker_(taker) {}
+    ValueBuilder(std::size_t depth, std::size_t budget, ObjectTaker* taker)
+        : depth_(depth), budget_(budget), taker_(taker)
+    {
+    }
 
     Json root;
-    std::string repeated;           // the place of the first member given twice
-    std::size_t failedAt = 0;       // where the text stopped being JSON
+    std::string repeated;     // the place of the first member given twice
+    std::size_t failedAt = 0; // where the text stopped being JSON
     bool failed = false;
-    bool numberOverflow = false;    // a number too large for any field, though the text is JSON
-    Passed passed = Passed::None;   // the limit that stopped the parse
+    bool numberOverflow = false;  // a number too large for any field, though the text is JSON
+    Passed passed = Passed::None; // the limit that stopped the parse
 
     bool null() override { return charge(slot()) && value(Json(nullptr)); }
     bool boolean(bool v) override { return charge(slot()) && value(Json(v)); }
@@ -387,9 +385,9 @@ public:
 
 private:
     struct Frame {
-        Json* value;                        // the object or array being filled
-        std::size_t spentBefore = 0;        // the memory counted before it was begun
-        const std::string* key = nullptr;   // its member being read, for an object
+        Json* value;                      // the object or array being filled
+        std::size_t spentBefore = 0;      // the memory counted before it was begun
+        const std::string* key = nullptr; // its member being read, for an object
         Json* member = nullptr;
     };
 
@@ -487,15 +485,15 @@ private:
             if (f.value->is_array())
                 at = Reader::index(at, f.value->size() - 1);
             else
-                at = Reader::join(at, f.key->c_str());  // a name with a NUL byte is shown up to it
+                at = Reader::join(at, f.key->c_str()); // a name with a NUL byte is shown up to it
         }
         return at;
     }
 
     std::vector<Frame> frames_;
     std::vector<std::pair<std::size_t, std::string>>* long_ = nullptr;
-    std::size_t next_ = 0;     // the next of them to put back
-    std::size_t strings_ = 0;  // names and string values met so far
+    std::size_t next_ = 0;    // the next of them to put back
+    std::size_t strings_ = 0; // names and string values met so far
     std::size_t depth_;
     std::size_t budget_;
     std::size_t spent_ = 0;
@@ -527,8 +525,8 @@ ParsedJson ParseJson(std::string_view bytes, const Reader& in, ObjectTaker* take
         if (builder.passed == ValueBuilder::Passed::Depth)
             in.damaged("значения вложены глубже " + std::to_string(in.limits.depth) + " уровней");
         constexpr std::size_t kMB = std::size_t{1} << 20;
-        in.damaged("его значения заняли бы в памяти больше " + std::to_string((budget + kMB - 1) / kMB) + " МБ (размер файла и ещё " +
-                   std::to_string((in.limits.slack + kMB - 1) / kMB) + " МБ)");
+        in.damaged("его значения заняли бы в памяти больше " + std::to_string((budget + kMB - 1) / kMB) +
+                   " МБ (размер файла и ещё " + std::to_string((in.limits.slack + kMB - 1) / kMB) + " МБ)");
     };
     {
         LongStrings taken;

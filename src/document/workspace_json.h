@@ -27,8 +27,8 @@ inline constexpr const char* kFormat = "trassel-workspace";
 // each table, may cost their text's size and `slack`; a file that would need more is refused
 // before that memory is taken. Nothing this program writes nests deeper than a few levels.
 struct ReadLimits {
-    std::size_t depth = 64;                          // arrays and objects inside one another
-    std::size_t slack = std::size_t{100} << 20;      // bytes beyond the text's own size
+    std::size_t depth = 64;                     // arrays and objects inside one another
+    std::size_t slack = std::size_t{100} << 20; // bytes beyond the text's own size
 };
 
 // Reads the parsed file; every fault is an Error naming the file and what is wrong where.
@@ -52,7 +52,8 @@ public:
     const Json& object(const Json& o, const char* key, const std::string& at) const;
     const Json& array(const Json& o, const char* key, const std::string& at) const;
     long long integer(const Json& v, const std::string& where, long long lo, long long hi) const;
-    int integer(const Json& o, const char* key, const std::string& at, long long lo = INT_MIN, long long hi = INT_MAX) const;
+    int integer(const Json& o, const char* key, const std::string& at, long long lo = INT_MIN,
+                long long hi = INT_MAX) const;
     std::uint32_t color(const Json& o, const char* key, const std::string& at) const;
     bool boolean(const Json& o, const char* key, const std::string& at) const;
     // A finite number, or the words "inf", "-inf" and "nan" a writer puts for the others.
@@ -65,7 +66,10 @@ public:
     std::string text(const Json& v, const std::string& where) const;
     std::string text(const Json& o, const char* key, const std::string& at) const;
 
-    static std::string join(const std::string& at, const char* key) { return at.empty() ? std::string(key) : at + "." + key; }
+    static std::string join(const std::string& at, const char* key)
+    {
+        return at.empty() ? std::string(key) : at + "." + key;
+    }
     static std::string index(const std::string& at, std::size_t i) { return at + "[" + std::to_string(i) + "]"; }
 
 private:

@@ -130,7 +130,8 @@ OutJson LayersJson(const SurveyDocument& doc)
     for (const LayerSnapshot& s : snapshots) {
         const int order = s.attachedAt < 0
                               ? -1
-                              : static_cast<int>(std::lower_bound(drawn.begin(), drawn.end(), s.attachedAt) - drawn.begin());
+                              : static_cast<int>(std::lower_bound(drawn.begin(), drawn.end(), s.attachedAt) -
+                                                 drawn.begin());
         const TLayer& l = s.record;
         items.push_back({{"caption", TextJson(s.entry.caption)},
                          {"checked", s.entry.checked},
@@ -202,7 +203,8 @@ void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out, d
             std::size_t start = 0;
             for (;;) {
                 const std::size_t tab = line.find('\t', start);
-                fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+                fields.push_back(
+                    line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
                 if (tab == std::string_view::npos)
                     break;
                 start = tab + 1;
@@ -214,10 +216,11 @@ void ReadTable(const Reader& in, const Json& root, const char* key, Grid& out, d
             std::size_t start = 0;
             for (;;) {
                 const std::size_t tab = line.find('\t', start);
-                const std::string_view raw =
-                    line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
+                const std::string_view raw = line.substr(start, tab == std::string_view::npos ? std::string_view::npos
+                                                                                              : tab - start);
                 if (!AppendUnescaped(decoded, raw))
-                    in.damaged("неверная escape-последовательность в строке " + std::to_string(r) + " таблицы «" + at + "»");
+                    in.damaged("неверная escape-последовательность в строке " + std::to_string(r) + " таблицы «" + at +
+                               "»");
                 bounds.push_back(decoded.size());
                 if (tab == std::string_view::npos)
                     break;
@@ -302,8 +305,8 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
         snap.record.LineWidth = in.integer(l, "lineWidth", at, kMinLineWidth, kMaxLineWidth);
         snap.record.LineColor = in.color(l, "lineColor", at);
         snap.record.BrushColor = in.color(l, "brushColor", at);
-        snap.record.BrushStyle =
-            static_cast<std::uint8_t>(in.integer(l, "brushStyle", at, 0, static_cast<int>(BrushStyle::DiagCross)));
+        snap.record.BrushStyle = static_cast<std::uint8_t>(
+            in.integer(l, "brushStyle", at, 0, static_cast<int>(BrushStyle::DiagCross)));
         snap.record.PointColor = in.color(l, "pointColor", at);
         snap.seriesName = in.text(l, "seriesName", at);
         snap.attachedAt = in.integer(l, "drawOrder", at, -1, LayerManager::kLayerSlots);
@@ -407,19 +410,21 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
     // What has been built, also of a project read and not yet shown.
     const bool built = doc.diagramBuilt();
     const bool boreholes = doc.diagramBoreholesShown();
-    root["diagram"] = {{"seriesMarksVisible", p.SeriesMarksVisible},
-                       {"seriesFrequencyMarks", p.SeriesFrequencyMarks},
-                       {"cursorHorizMarkVisible", p.CursorHorizMarkVisible},
-                       {"cursorVertMarkVisible", p.CursorVertMarkVisible},
-                       {"cursorHorzSize", p.CursorHorzSize},
-                       {"cursorVertSize", p.CursorVertSize},
-                       {"dinamicDiapazonAxes", p.DinamicDiapazonAxes},
-                       {"windowWidth", p.WindowWidth},
-                       {"windowHeight", p.WindowHeight},
-                       {"vertIncrement", TextJson(p.VertIncrement)},
-                       {"built", built},
-                       {"boreholesShown", boreholes},
-                       {"cursor", {{"col", cursor.Col}, {"row", cursor.Row}, {"x", DoubleJson(cursor.X)}, {"y", DoubleJson(cursor.Y)}}}};
+    root["diagram"] = {
+        {"seriesMarksVisible", p.SeriesMarksVisible},
+        {"seriesFrequencyMarks", p.SeriesFrequencyMarks},
+        {"cursorHorizMarkVisible", p.CursorHorizMarkVisible},
+        {"cursorVertMarkVisible", p.CursorVertMarkVisible},
+        {"cursorHorzSize", p.CursorHorzSize},
+        {"cursorVertSize", p.CursorVertSize},
+        {"dinamicDiapazonAxes", p.DinamicDiapazonAxes},
+        {"windowWidth", p.WindowWidth},
+        {"windowHeight", p.WindowHeight},
+        {"vertIncrement", TextJson(p.VertIncrement)},
+        {"built", built},
+        {"boreholesShown", boreholes},
+        {"cursor",
+         {{"col", cursor.Col}, {"row", cursor.Row}, {"x", DoubleJson(cursor.X)}, {"y", DoubleJson(cursor.Y)}}}};
 
     const SectionParams sp = doc.sectionParams();
     const SectionState& state = doc.sectionState();
@@ -440,7 +445,8 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
         soils.push_back(TextJson(soil));
     const SectionScene::Saved section = doc.section().saved();
     const PageChoice& pages = doc.pages();
-    const std::string radargram = doc.radargramPath().empty() ? std::string() : StoredPicturePath(path, doc.radargramPath());
+    const std::string radargram = doc.radargramPath().empty() ? std::string()
+                                                              : StoredPicturePath(path, doc.radargramPath());
     root["extras"] = {{"soils", std::move(soils)},
                       {"soilFont", FontJson(section.soilFont)},
                       {"sectionDrawn", section.drawn},
@@ -472,8 +478,8 @@ LoadedWorkspace DocumentOf(const ParsedJson& parsed, const Reader& in, MarkTaker
     // The version first: a later file may be built differently from here on.
     const int version = in.integer(root, "version", "", 1, INT_MAX);
     if (version > kWorkspaceVersion)
-        throw Error("Файл проекта «" + in.file() + "» записан более новой версией программы (версия " + std::to_string(version) +
-                    ").");
+        throw Error("Файл проекта «" + in.file() + "» записан более новой версией программы (версия " +
+                    std::to_string(version) + ").");
     // Whichever of two values a reader kept, it could open something the writer never meant.
     if (!parsed.repeated.empty())
         in.damaged("поле «" + parsed.repeated + "» повторяется");

@@ -97,15 +97,9 @@ bool AppendUnescaped(std::string& out, std::string_view text)
         if (++i >= text.size())
             return false;
         switch (text[i]) {
-        case '\\':
-            out += '\\';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'n':
-            out += '\n';
-            break;
+        case '\\': out += '\\'; break;
+        case 't': out += '\t'; break;
+        case 'n': out += '\n'; break;
         case 'x': {
             if (i + 2 >= text.size())
                 return false;
@@ -117,8 +111,7 @@ bool AppendUnescaped(std::string& out, std::string_view text)
             i += 2;
             break;
         }
-        default:
-            return false;
+        default: return false;
         }
     }
     return true;

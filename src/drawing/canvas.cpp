@@ -137,10 +137,7 @@ void Canvas::textOut(int x, int y, std::string_view utf8)
     pos_ = {static_cast<int>(std::clamp<long long>(right, INT_MIN, INT_MAX)), y};
 }
 
-int Canvas::textWidth(std::string_view utf8)
-{
-    return measureText(utf8);
-}
+int Canvas::textWidth(std::string_view utf8) { return measureText(utf8); }
 
 void Canvas::draw(int x, int y, const Picture& picture)
 {

@@ -61,7 +61,10 @@ struct Picture {
     int height = 0;
     std::vector<Color> pixels;
 
-    Color pixel(int x, int y) const { return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)]; }
+    Color pixel(int x, int y) const
+    {
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+    }
 };
 
 // The largest bitmap a canvas agrees to hold. A side of a million pixels (100 km of line at

@@ -27,18 +27,17 @@ Rect DrawingRecord::bounds(const DrawOp& op) const
 {
     const int pen = states_[op.state].pen.width / 2 + 2;
     switch (op.kind) {
-    case DrawOpKind::Resize:
-        return {-kEverywhere, -kEverywhere, kEverywhere, kEverywhere};
+    case DrawOpKind::Resize: return {-kEverywhere, -kEverywhere, kEverywhere, kEverywhere};
     case DrawOpKind::Line:
     case DrawOpKind::Polygon:
         return {Grow(std::min(op.a.x, op.b.x), -pen), Grow(std::min(op.a.y, op.b.y), -pen),
                 Grow(std::max(op.a.x, op.b.x), pen + 1), Grow(std::max(op.a.y, op.b.y), pen + 1)};
     case DrawOpKind::Text:
-        return {Grow(op.a.x, -kTextMargin), Grow(op.a.y, -kTextMargin), Grow(op.b.x, kTextMargin), Grow(op.b.y, kTextMargin)};
+        return {Grow(op.a.x, -kTextMargin), Grow(op.a.y, -kTextMargin), Grow(op.b.x, kTextMargin),
+                Grow(op.b.y, kTextMargin)};
     case DrawOpKind::Picture:
     case DrawOpKind::FillRect:
-    case DrawOpKind::WhiteFill:
-        return {op.a.x, op.a.y, op.b.x, op.b.y};
+    case DrawOpKind::WhiteFill: return {op.a.x, op.a.y, op.b.x, op.b.y};
     }
     return {};
 }
@@ -187,20 +186,15 @@ std::uint32_t DrawingRecord::addPicture(const Picture& picture)
     return static_cast<std::uint32_t>(pictures_.size() - 1);
 }
 
-RecordingCanvas::RecordingCanvas(DrawingRecord& record, CanvasServices& services) : record_(&record), services_(&services)
+RecordingCanvas::RecordingCanvas(DrawingRecord& record, CanvasServices& services)
+    : record_(&record), services_(&services)
 {
     initSize(record.width(), record.height());
 }
 
-Picture RecordingCanvas::resourceBitmap(std::string_view name)
-{
-    return services_->resourceBitmap(name);
-}
+Picture RecordingCanvas::resourceBitmap(std::string_view name) { return services_->resourceBitmap(name); }
 
-int RecordingCanvas::measureTextHeight()
-{
-    return services_->textHeight(font());
-}
+int RecordingCanvas::measureTextHeight() { return services_->textHeight(font()); }
 
 RecordingCanvas::Snapshot RecordingCanvas::snapshot() const
 {
@@ -276,10 +270,7 @@ int RecordingCanvas::drawText(int x, int y, std::string_view utf8)
     return w;
 }
 
-int RecordingCanvas::measureText(std::string_view utf8)
-{
-    return services_->textWidth(font(), utf8);
-}
+int RecordingCanvas::measureText(std::string_view utf8) { return services_->textWidth(font(), utf8); }
 
 void RecordingCanvas::drawPicture(int x, int y, const Picture& picture)
 {

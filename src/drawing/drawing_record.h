@@ -58,21 +58,24 @@ struct DrawState {
 
 struct DrawOp {
     DrawOpKind kind = DrawOpKind::Line;
-    std::uint32_t state = 0;  // index of the pen, brush and font it was drawn with
-    std::uint32_t group = 0;  // 0 for the drawing itself, one number per annotation step
+    std::uint32_t state = 0; // index of the pen, brush and font it was drawn with
+    std::uint32_t group = 0; // 0 for the drawing itself, one number per annotation step
     // Line: from (a.x, a.y) to (b.x, b.y). FillRect, WhiteFill: left, top, right, bottom.
     // Text, Picture: top-left, and right, bottom of its box. Resize: new width, height, and
     // the size before it in b.
     Point a;
     Point b;
-    std::uint32_t offset = 0;  // first vertex (Polygon), first byte (Text), picture index
-    std::uint32_t count = 0;   // vertices (Polygon), bytes (Text)
+    std::uint32_t offset = 0; // first vertex (Polygon), first byte (Text), picture index
+    std::uint32_t count = 0;  // vertices (Polygon), bytes (Text)
 };
 
 class DrawingRecord {
 public:
     // A record of a white bitmap of this size.
-    DrawingRecord(int width = 0, int height = 0) : startWidth_(width), startHeight_(height), width_(width), height_(height) {}
+    DrawingRecord(int width = 0, int height = 0)
+        : startWidth_(width), startHeight_(height), width_(width), height_(height)
+    {
+    }
 
     // The size of the white bitmap the operations start from, and the size they end with.
     int startWidth() const { return startWidth_; }
@@ -127,7 +130,7 @@ private:
     std::vector<Point> points_;
     std::string chars_;
     std::vector<Picture> pictures_;
-    std::vector<std::uint32_t> hidden_;  // sorted
+    std::vector<std::uint32_t> hidden_; // sorted
     std::uint64_t revision_ = 0;
 };
 

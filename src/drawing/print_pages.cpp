@@ -12,7 +12,7 @@ namespace trassel {
 namespace {
 
 constexpr double kMmPerInch = 25.4;
-constexpr double kLineMmPerPicket = 100000.0;  // one picket is 100 m of line
+constexpr double kLineMmPerPicket = 100000.0; // one picket is 100 m of line
 constexpr double kDepthMmPerCm = 10.0;
 // Tolerance of the floating-point comparisons of device extents, in device pixels.
 constexpr double kEpsilon = 1e-6;
@@ -20,11 +20,11 @@ constexpr double kEpsilon = 1e-6;
 // The sheets along one direction: the section's extent is laid out as one long strip of
 // device pixels, cut into tiles of `content` pixels that start `step` pixels apart.
 struct AxisPlan {
-    double scale = 0;    // device pixels per section pixel
-    double extent = 0;   // the section's length in device pixels at that scale
-    int content = 0;     // device pixels a sheet has for the picture in this direction
-    int overlap = 0;     // device pixels repeated from one sheet on the next
-    int step = 0;        // content - overlap
+    double scale = 0;  // device pixels per section pixel
+    double extent = 0; // the section's length in device pixels at that scale
+    int content = 0;   // device pixels a sheet has for the picture in this direction
+    int overlap = 0;   // device pixels repeated from one sheet on the next
+    int step = 0;      // content - overlap
     long long count = 0;
 };
 
@@ -42,7 +42,7 @@ AxisPlan PlanAxis(int length, double scale, int content, int overlap)
         return axis;
     }
     const double more = (axis.extent - content) / axis.step;
-    if (more > 1e9) {  // beyond any limit; the count only has to say so
+    if (more > 1e9) { // beyond any limit; the count only has to say so
         axis.count = 1'000'000'000LL;
         return axis;
     }
@@ -89,7 +89,8 @@ bool Positive(double value) { return std::isfinite(value) && value > 0; }
 int DevicePixels(double mm, double dpi)
 {
     const double pixels = mm * dpi / kMmPerInch;
-    return pixels < std::numeric_limits<int>::max() ? static_cast<int>(std::lround(pixels)) : std::numeric_limits<int>::max();
+    return pixels < std::numeric_limits<int>::max() ? static_cast<int>(std::lround(pixels))
+                                                    : std::numeric_limits<int>::max();
 }
 
 double RoundedScale(double exact) { return std::max(1.0, std::round(exact)); }
@@ -154,7 +155,7 @@ SectionPrintPlan PlanSectionPrint(const SectionGeometry& section, const PrintShe
             return plan;
         const double sx = kLineMmPerPicket / (n * section.pixelsPerPicket) * sheet.dpiX / kMmPerInch;
         const double sy = kDepthMmPerCm / (m * section.pixelsPerCm) * sheet.dpiY / kMmPerInch;
-        if (!Positive(sx) || !Positive(sy))  // scales beyond what a double can tell apart from nothing
+        if (!Positive(sx) || !Positive(sy)) // scales beyond what a double can tell apart from nothing
             return plan;
         // No overlap exceeds half a sheet; the cap only keeps the arithmetic in range.
         const double overlapMm = std::isfinite(options.overlapMm) ? std::clamp(options.overlapMm, 0.0, 1000.0) : 0.0;
@@ -218,10 +219,7 @@ SectionPrintPlan PlanSectionPrint(const SectionGeometry& section, const PrintShe
     return plan;
 }
 
-std::string FormatKmRange(double firstKm, double lastKm)
-{
-    return "км " + KmText(firstKm) + " – " + KmText(lastKm);
-}
+std::string FormatKmRange(double firstKm, double lastKm) { return "км " + KmText(firstKm) + " – " + KmText(lastKm); }
 
 std::string SheetLabel(const SectionPrintPage& page)
 {

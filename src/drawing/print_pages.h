@@ -82,11 +82,11 @@ struct SectionPrintOptions {
 
 // The printer's sheet: the printable area and the band kept free at its bottom for the footer.
 struct PrintSheet {
-    int width = 0;          // printable area, device pixels
+    int width = 0; // printable area, device pixels
     int height = 0;
-    double dpiX = 96;       // device pixels per inch of paper
+    double dpiX = 96; // device pixels per inch of paper
     double dpiY = 96;
-    int footerHeight = 0;   // device pixels at the bottom of the printable area
+    int footerHeight = 0; // device pixels at the bottom of the printable area
 };
 
 struct PrintRect {
@@ -126,9 +126,9 @@ struct SectionPrintPage {
     PrintRect sourcePixels;
     // Where `source` lands, in device pixels of the printable area.
     PrintRect destination;
-    int number = 1;   // 1-based, in printing order: rows top to bottom, each left to right
+    int number = 1; // 1-based, in printing order: rows top to bottom, each left to right
     int count = 1;
-    int row = 0;      // 0-based place in the grid of sheets
+    int row = 0; // 0-based place in the grid of sheets
     int column = 0;
     int rows = 1;
     int columns = 1;
@@ -142,7 +142,7 @@ struct SectionPrintPage {
 // The sheets in printing order, with the scales they are drawn at.
 struct SectionPrintPlan {
     std::vector<SectionPrintPage> pages;
-    double scaleX = 0;   // device pixels per section pixel
+    double scaleX = 0; // device pixels per section pixel
     double scaleY = 0;
     int rows = 0;
     int columns = 0;

@@ -13,7 +13,7 @@ namespace trassel {
 
 int LayerColorGenerator::draw()
 {
-    state_ = state_ * 22695477u + 1u;   // modulo 2^32 by unsigned wrap-around
+    state_ = state_ * 22695477u + 1u; // modulo 2^32 by unsigned wrap-around
     return static_cast<int>((state_ >> 16) & 0x7FFFu);
 }
 
@@ -33,7 +33,7 @@ std::string LayerPropertiesCaption(int position) { return "Свойства (С�
 
 // ---- LayerManager ----
 
-LayerManager::LayerManager(ChartModel& chart) : chart_(&chart) {}
+LayerManager::LayerManager(ChartModel& chart) : chart_(&chart) { }
 
 LayerManager::~LayerManager() = default;
 
@@ -57,7 +57,9 @@ int LayerManager::addLayer(std::string_view picketColumnText, int selCol)
     entry.checked = true;
     // Byte order of UTF-8 is code point order; equal captions keep their order of creation.
     const auto at = std::upper_bound(entries_.begin(), entries_.end(), entry.caption,
-                                     [](const std::string& caption, const LayerEntry& e) { return caption < e.caption; });
+                                     [](const std::string& caption, const LayerEntry& e) {
+                                         return caption < e.caption;
+                                     });
     entries_.insert(at, entry);
 
     layer->Item = entry.id;
@@ -244,8 +246,8 @@ std::vector<SectionLayer> SectionLayersOf(const LayerManager& layers)
     result.reserve(static_cast<std::size_t>(layers.LayerCount()));
     for (int slot = 0; slot < layers.LayerCount(); ++slot) {
         const TLayer& layer = layers.Layers(slot);
-        result.push_back(SectionLayer{layer.PicketColumn, layer.DepthColumn, layer.LineWidth, layer.LineColor, layer.BrushColor,
-                                      layer.BrushStyle, layers.isChecked(layer.Item)});
+        result.push_back(SectionLayer{layer.PicketColumn, layer.DepthColumn, layer.LineWidth, layer.LineColor,
+                                      layer.BrushColor, layer.BrushStyle, layers.isChecked(layer.Item)});
     }
     return result;
 }

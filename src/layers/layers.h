@@ -24,13 +24,14 @@ inline constexpr int kMaxLineWidth = 100;
 
 // One layer: the columns it reads, its look on the section and its series on the diagram.
 struct TLayer {
-    EntryId Item = 0;            // the layer's entry in the manager's list
+    EntryId Item = 0; // the layer's entry in the manager's list
     int PicketColumn = 0;
     int DepthColumn = 0;
     int LineWidth = 3;
     Color LineColor = 0;
     Color BrushColor = 0xFFFFFF;
-    std::uint8_t BrushStyle = 0; // fill pattern 0..7: solid, none, horizontal, vertical, two diagonals, cross, diagonal cross
+    std::uint8_t BrushStyle =
+        0; // fill pattern 0..7: solid, none, horizontal, vertical, two diagonals, cross, diagonal cross
     SeriesId Series = 0;
     Color PointColor = 0;
 };
@@ -66,7 +67,7 @@ struct LayerSnapshot {
     TLayer record;
     LayerEntry entry;
     std::string seriesName;
-    int attachedAt = -1;   // position in the chart's drawing order, -1 when not attached
+    int attachedAt = -1; // position in the chart's drawing order, -1 when not attached
 };
 
 // Owns the layer records (creation order, at most 61) and the entry list (sorted by caption
@@ -127,7 +128,10 @@ public:
     ChartModel& chart() { return *chart_; }
 
     // `listener` runs after every change of the entries or the records' number.
-    [[nodiscard]] Subscription subscribe(std::function<void()> listener) { return changed_.subscribe(std::move(listener)); }
+    [[nodiscard]] Subscription subscribe(std::function<void()> listener)
+    {
+        return changed_.subscribe(std::move(listener));
+    }
 
 private:
     std::size_t checkedSlot(int slot) const;

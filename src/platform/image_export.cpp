@@ -36,7 +36,7 @@ constexpr int kMaxJpegSide = 65535;
 // its permissions, flushed, renamed into place only when complete.
 class AtomicFileDevice : public QIODevice {
 public:
-    AtomicFileDevice(const QString& path, ReadOnlyTarget readOnly) : path_(path), readOnly_(readOnly) {}
+    AtomicFileDevice(const QString& path, ReadOnlyTarget readOnly) : path_(path), readOnly_(readOnly) { }
 
     bool open(OpenMode mode) override
     {
@@ -80,7 +80,7 @@ protected:
 private:
     QString path_;
     ReadOnlyTarget readOnly_;
-    std::optional<AtomicFileWriter> writer_;  // destroyed without commit: its temporary goes
+    std::optional<AtomicFileWriter> writer_; // destroyed without commit: its temporary goes
     QString error_;
 };
 
@@ -176,10 +176,11 @@ void ExportSectionRecord(const DrawingRecord& record, const QString& path, const
     if (IsJpeg(path))
         CheckJpegSize(path, width, height);
     // The picture is most of the work; its encoding follows as one step.
-    ExportSectionImage(RenderRecord(record, [&progress](long long done, long long total) {
-                           if (progress)
-                               progress(done * 4 / 5, total);
-                       }),
+    ExportSectionImage(RenderRecord(record,
+                                    [&progress](long long done, long long total) {
+                                        if (progress)
+                                            progress(done * 4 / 5, total);
+                                    }),
                        path, readOnly);
     if (progress)
         progress(ProgressMeter::kWhole, ProgressMeter::kWhole);

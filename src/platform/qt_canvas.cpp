@@ -18,10 +18,7 @@
 
 // The resource file is compiled into a static library, so its registration has to be pulled
 // in by hand (the macro must be used outside any namespace).
-static void InitSectionBitmaps()
-{
-    Q_INIT_RESOURCE(bitmaps);
-}
+static void InitSectionBitmaps() { Q_INIT_RESOURCE(bitmaps); }
 
 namespace trassel {
 namespace {
@@ -66,10 +63,7 @@ bool SamePicture(const Picture& a, const Picture& b)
     return a.width == b.width && a.height == b.height && a.pixels == b.pixels;
 }
 
-Rect ToRect(const QRect& r)
-{
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
+Rect ToRect(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 } // namespace
 
@@ -140,10 +134,7 @@ int QtCanvasServices::textWidth(const FontState& font, std::string_view utf8)
     return w;
 }
 
-int QtCanvasServices::textHeight(const FontState& font)
-{
-    return metricsOf(font).metrics->height();
-}
+int QtCanvasServices::textHeight(const FontState& font) { return metricsOf(font).metrics->height(); }
 
 Picture QtCanvasServices::resourceBitmap(std::string_view name)
 {
@@ -174,7 +165,7 @@ void PainterCanvas::setPainter(QPainter* painter)
     painter_->setBackgroundMode(Qt::TransparentMode);
 }
 
-void PainterCanvas::applyClip() {}
+void PainterCanvas::applyClip() { }
 
 void PainterCanvas::fillAdded(int oldWidth, int oldHeight, int width, int height)
 {
@@ -405,7 +396,8 @@ int PainterCanvas::drawText(int x, int y, std::string_view utf8)
     useTextPen(font);
     painter_->drawStaticText(x, y, text.text);
     if (font.state.underline)
-        painter_->fillRect(QRect(x, y + font.underlineTop, text.width, font.underlineHeight), ToQColor(font.state.color));
+        painter_->fillRect(QRect(x, y + font.underlineTop, text.width, font.underlineHeight),
+                           ToQColor(font.state.color));
     return text.width;
 }
 
@@ -415,10 +407,7 @@ int PainterCanvas::measureText(std::string_view utf8)
     return layOut(font, utf8).width;
 }
 
-int PainterCanvas::measureTextHeight()
-{
-    return currentFont().height;
-}
+int PainterCanvas::measureTextHeight() { return currentFont().height; }
 
 const QImage& PainterCanvas::imageOf(const Picture& picture)
 {
@@ -464,10 +453,7 @@ ImageCanvas::ImageCanvas(int width, int height) : PainterCanvas(nullptr, QRect(0
     begin();
 }
 
-ImageCanvas::~ImageCanvas()
-{
-    end();
-}
+ImageCanvas::~ImageCanvas() { end(); }
 
 void ImageCanvas::begin()
 {

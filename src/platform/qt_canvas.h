@@ -97,9 +97,9 @@ private:
     };
     struct FontEntry {
         FontState state;
-        QFont font;  // without its underline, which is drawn by hand (below)
+        QFont font; // without its underline, which is drawn by hand (below)
         int height = 0;
-        int underlineTop = 0;  // from the text's top
+        int underlineTop = 0; // from the text's top
         int underlineHeight = 0;
         std::unique_ptr<QFontMetrics> metrics;
         std::unordered_map<std::string, CachedText> texts;

@@ -29,13 +29,11 @@ inline QColor ToQColor(Color c)
 
 inline Color FromQRgb(QRgb rgb)
 {
-    return static_cast<Color>(qRed(rgb)) | (static_cast<Color>(qGreen(rgb)) << 8) | (static_cast<Color>(qBlue(rgb)) << 16);
+    return static_cast<Color>(qRed(rgb)) | (static_cast<Color>(qGreen(rgb)) << 8) |
+           (static_cast<Color>(qBlue(rgb)) << 16);
 }
 
-inline Color FromQColor(const QColor& c)
-{
-    return FromQRgb(c.rgb());
-}
+inline Color FromQColor(const QColor& c) { return FromQRgb(c.rgb()); }
 
 inline Qt::BrushStyle ToQtBrushStyle(BrushStyle style)
 {

@@ -21,14 +21,15 @@ namespace {
 
 constexpr double kMmPerInch = 25.4;
 constexpr double kFooterPoints = 8;
-constexpr double kFooterGapMm = 2;    // between the picture's space and the footer's text
+constexpr double kFooterGapMm = 2; // between the picture's space and the footer's text
 constexpr double kMarkLengthMm = 4;
 constexpr double kMarkHeadMm = 1.5;
 constexpr double kMarkPenMm = 0.2;
 
 std::string PrinterName(const QPrinter& printer)
 {
-    const QString name = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : printer.printerName();
+    const QString name = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName()
+                                                                       : printer.printerName();
     return name.toStdString();
 }
 
@@ -139,8 +140,8 @@ PrintSheet SheetOf(const QPrinter& printer)
 void PrintSection(QPrinter& printer, const SectionPrintSource& source, const SectionPrintOptions& options)
 {
     const PrintSheet sheet = SheetOf(printer);
-    const SectionPrintPlan plan =
-        source.paint ? PlanSectionPrint(GeometryOf(source), sheet, options) : SectionPrintPlan{};
+    const SectionPrintPlan plan = source.paint ? PlanSectionPrint(GeometryOf(source), sheet, options)
+                                               : SectionPrintPlan{};
     if (plan.pages.empty())
         throw Error("Печатать нечего: разрез пуст или у страницы нет области печати.");
 

@@ -15,12 +15,12 @@ namespace trassel {
 
 // The section to print: its size and scales, and how to paint any part of it.
 struct SectionPrintSource {
-    int width = 0;            // section size in section pixels
+    int width = 0; // section size in section pixels
     int height = 0;
-    double firstPicket = 0;   // P1: picket value at x = leftX
-    int leftX = 85;           // L
-    double pixelsPerPicket = 400;  // SX (one picket = 100 m); 0 when the picture has no pickets
-    double pixelsPerCm = 1;        // SY
+    double firstPicket = 0;       // P1: picket value at x = leftX
+    int leftX = 85;               // L
+    double pixelsPerPicket = 400; // SX (one picket = 100 m); 0 when the picture has no pickets
+    double pixelsPerCm = 1;       // SY
     // Paints the part of the section inside `sourceRect` (section pixels) through `painter`, whose
     // transform the caller has already set so that one unit is one section pixel.
     std::function<void(QPainter& painter, const QRect& sourceRect)> paint;

@@ -11,12 +11,12 @@ enum State : int {
     // JPEG
     kJpegStart0,
     kJpegStart1,
-    kJpegMarker,  // between segments: looking for the next marker
-    kJpegCode,    // after 0xFF: the marker's code (or more fill bytes)
+    kJpegMarker, // between segments: looking for the next marker
+    kJpegCode,   // after 0xFF: the marker's code (or more fill bytes)
     kJpegLength1,
     kJpegLength2,
-    kJpegEntropy,    // coded data after a start of scan
-    kJpegEntropyFF,  // 0xFF in coded data: stuffing, a restart or the next marker
+    kJpegEntropy,   // coded data after a start of scan
+    kJpegEntropyFF, // 0xFF in coded data: stuffing, a restart or the next marker
     // BMP
     kBmpHeader,
     kBmpCode,
@@ -66,7 +66,9 @@ bool PictureEndCheck::feed(const unsigned char* data, std::size_t size)
         if (state_ == kJpegEntropy) {
             // Coded data is most of a JPEG: passed over up to the next 0xFF at once.
             const void* ff = std::memchr(data + at, 0xFF, size - at);
-            const std::size_t end = ff == nullptr ? size : static_cast<std::size_t>(static_cast<const unsigned char*>(ff) - data);
+            const std::size_t end = ff == nullptr
+                                        ? size
+                                        : static_cast<std::size_t>(static_cast<const unsigned char*>(ff) - data);
             position_ += end - at;
             at = end;
             if (at == size)
@@ -98,7 +100,7 @@ void PictureEndCheck::feedJpeg(unsigned char byte)
     switch (state_) {
     case kJpegStart0:
         if (byte != 0xFF)
-            decide(true);  // not a JPEG: the decoder says what it is
+            decide(true); // not a JPEG: the decoder says what it is
         else
             state_ = kJpegStart1;
         break;
@@ -131,12 +133,11 @@ void PictureEndCheck::feedJpeg(unsigned char byte)
         break;
     case kJpegEntropyFF:
         if (byte == 0x00 || (byte >= 0xD0 && byte <= 0xD7))
-            state_ = kJpegEntropy;  // a stuffed 0xFF or a restart marker: the scan goes on
+            state_ = kJpegEntropy; // a stuffed 0xFF or a restart marker: the scan goes on
         else if (byte != 0xFF)
             jpegMarker(byte);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -163,18 +164,14 @@ void PictureEndCheck::feedBmp(unsigned char byte)
         if (position_ == sizeof header_)
             bmpHeaderRead();
         break;
-    case kBmpCode:
-        state_ = byte == 0 ? kBmpEscape : kBmpColour;
-        break;
-    case kBmpColour:
-        state_ = kBmpCode;
-        break;
+    case kBmpCode: state_ = byte == 0 ? kBmpEscape : kBmpColour; break;
+    case kBmpColour: state_ = kBmpCode; break;
     case kBmpEscape:
         if (byte == 1) {
-            decide(true);  // end of the picture
+            decide(true); // end of the picture
         } else if (byte == 0) {
             if (++row_ >= rows_)
-                decide(true);  // end of the last line
+                decide(true); // end of the last line
             else
                 state_ = kBmpCode;
         } else if (byte == 2) {
@@ -185,23 +182,20 @@ void PictureEndCheck::feedBmp(unsigned char byte)
             skipThen(bytes, kBmpCode);
         }
         break;
-    case kBmpDeltaX:
-        state_ = kBmpDeltaY;
-        break;
+    case kBmpDeltaX: state_ = kBmpDeltaY; break;
     case kBmpDeltaY:
         // A jump past the last row stops at the last row, as in the decoder.
         row_ = std::min(row_ + byte, rows_ - 1);
         state_ = kBmpCode;
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
 void PictureEndCheck::bmpHeaderRead()
 {
     if (header_[0] != 'B' || header_[1] != 'M') {
-        decide(true);  // not a BMP: the decoder says what it is
+        decide(true); // not a BMP: the decoder says what it is
         return;
     }
     const std::uint64_t dataStart = le32(header_ + 10);
@@ -210,7 +204,7 @@ void PictureEndCheck::bmpHeaderRead()
     std::int64_t height = 0;
     std::uint32_t bits = 0;
     std::uint32_t compression = 0;
-    if (infoSize == 12) {  // the oldest header: 16-bit sizes, never compressed
+    if (infoSize == 12) { // the oldest header: 16-bit sizes, never compressed
         width = le16(header_ + 18);
         height = le16(header_ + 20);
         bits = le16(header_ + 24);
@@ -222,7 +216,7 @@ void PictureEndCheck::bmpHeaderRead()
     }
     rows_ = std::llabs(height);
     if (width <= 0 || rows_ == 0) {
-        decide(true);  // nothing to draw: the decoder refuses or shows nothing
+        decide(true); // nothing to draw: the decoder refuses or shows nothing
         return;
     }
     if (compression == 1 || compression == 2) {

@@ -34,13 +34,13 @@ private:
 
     Kind kind_;
     std::uint64_t fileSize_;
-    std::uint64_t position_ = 0;  // bytes taken so far
+    std::uint64_t position_ = 0; // bytes taken so far
     bool decided_ = false;
     bool whole_ = false;
     int state_ = 0;
     std::uint64_t skip_ = 0;        // bytes still to pass over
     int afterSkip_ = 0;             // the state once they are passed
-    unsigned char header_[34] = {};  // the start of a BMP, up to its compression field
+    unsigned char header_[34] = {}; // the start of a BMP, up to its compression field
     unsigned length_ = 0;           // a JPEG segment's length as it is read
     unsigned char marker_ = 0;      // the JPEG marker whose segment is being passed
     // BMP run-length codes

@@ -28,10 +28,7 @@ struct SectionGeometry {
     int height = 0;
 };
 
-long double LeftOf(const SectionParams& params)
-{
-    return static_cast<long double>(params.Lleft) + 60.0L;
-}
+long double LeftOf(const SectionParams& params) { return static_cast<long double>(params.Lleft) + 60.0L; }
 
 SectionGeometry ComputeGeometry(const SectionParams& params, double p1, double pn)
 {
@@ -41,11 +38,13 @@ SectionGeometry ComputeGeometry(const SectionParams& params, double p1, double p
     if (std::isnan(w))
         throw Error("Ширина разреза не получается числом. Проверьте пикеты, масштаб X и отступы. Разрез не построен.");
     if (std::isnan(h))
-        throw Error("Высота разреза не получается числом. Проверьте максимальную глубину и масштаб Y. Разрез не построен.");
+        throw Error(
+            "Высота разреза не получается числом. Проверьте максимальную глубину и масштаб Y. Разрез не построен.");
     if (w < 0) {
         if (params.FirstDataRow > params.LastDataRow)
             throw Error("Начальная строка диапазона (" + IntToText(params.FirstDataRow) + ") стоит после последней (" +
-                        IntToText(params.LastDataRow) + "), и ширина разреза получается отрицательной. Разрез не построен.");
+                        IntToText(params.LastDataRow) +
+                        "), и ширина разреза получается отрицательной. Разрез не построен.");
         if (pn < p1 && params.SX > 0)
             throw Error("Пикеты убывают от первой строки диапазона к последней (строка " +
                         IntToText(params.FirstDataRow) + ": " + NumberToText(p1) + ", строка " +
@@ -147,13 +146,13 @@ constexpr long long kProgressEvery = 8192;
 struct PicketRow {
     bool readable = false;
     double strict = 0.0;
-    double rounded = 0.0;  // round2 of the strict reading, or of the lenient one if unreadable
+    double rounded = 0.0; // round2 of the strict reading, or of the lenient one if unreadable
     PicketParts parts;
 };
 struct PicketCache {
     int column = -1;
     long long first = 0;
-    std::vector<PicketRow> rows;  // filled row by row by the first layer that reads the column
+    std::vector<PicketRow> rows; // filled row by row by the first layer that reads the column
 };
 
 PicketRow ReadPicketRow(std::string_view cell)
@@ -248,7 +247,7 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
         }
 
         if (!readable)
-            ReadStrict(picketCell);  // the conversion error of this row's picket
+            ReadStrict(picketCell); // the conversion error of this row's picket
         const PicketParts parts = picketRow->parts;
         if (!parts.whole) {
             const int y = Px(static_cast<long double>(h) - 15);
@@ -306,7 +305,8 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
     }
 
     ClearRazrez(canvas, state);
-    const long long count = std::count_if(layers.begin(), layers.end(), [](const SectionLayer& l) { return l.checked; });
+    const long long count = std::count_if(layers.begin(), layers.end(),
+                                          [](const SectionLayer& l) { return l.checked; });
     long long done = 0;
     PicketCache cache;
     for (auto it = layers.rbegin(); it != layers.rend(); ++it) {

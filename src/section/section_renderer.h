@@ -15,14 +15,14 @@ class Grid;
 // The section parameters as the spin edits of the section page hold them, plus the working
 // range of the depth table. L, the x of the first picket, is Lleft + 60.
 struct SectionParams {
-    int H = 55;         // y of the surface line
-    int Lleft = 25;     // left margin; the scale labels stand at this x
-    int R = 100;        // right margin after the last picket
-    int SX = 400;       // pixels per picket
-    float SY = 1.0F;    // pixels per centimetre of depth
-    int Dmax = 300;     // depth at the bottom edge, cm
-    int step = 50;      // depth step of the scale, cm
-    int ISSO = 250;     // offset below the surface of the boreholes' label line
+    int H = 55;      // y of the surface line
+    int Lleft = 25;  // left margin; the scale labels stand at this x
+    int R = 100;     // right margin after the last picket
+    int SX = 400;    // pixels per picket
+    float SY = 1.0F; // pixels per centimetre of depth
+    int Dmax = 300;  // depth at the bottom edge, cm
+    int step = 50;   // depth step of the scale, cm
+    int ISSO = 250;  // offset below the surface of the boreholes' label line
     int FirstDataRow = 2;
     int LastDataRow = 19;
     bool operator==(const SectionParams&) const = default;
@@ -35,8 +35,8 @@ struct SectionLayer {
     int lineWidth = 3;
     Color lineColor = kBlack;
     Color brushColor = kWhite;
-    int brushStyle = 0;   // ordinal 0..7 of BrushStyle
-    bool checked = true;  // only checked layers are drawn by PlotRazrezPoligon
+    int brushStyle = 0;  // ordinal 0..7 of BrushStyle
+    bool checked = true; // only checked layers are drawn by PlotRazrezPoligon
 };
 
 // What the drawing shares with the window that shows it: SectionWidth and the size of the

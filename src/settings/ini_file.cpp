@@ -106,8 +106,8 @@ std::string IniWithKey(std::string_view text, std::string_view section, std::str
 {
     const std::vector<Line> lines = splitLines(text);
     const std::string keyLine = std::string(key) + "=" + std::string(value);
-    std::optional<std::size_t> sectionAt;  // the line opening the section
-    std::optional<std::size_t> lastInSection;  // its last non-empty line
+    std::optional<std::size_t> sectionAt;     // the line opening the section
+    std::optional<std::size_t> lastInSection; // its last non-empty line
     std::optional<std::size_t> keyAt;
     bool inSection = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -156,7 +156,7 @@ std::string IniWithKey(std::string_view text, std::string_view section, std::str
 std::optional<std::string> IniFile::read(std::string_view section, std::string_view key) const
 {
     if (!PathExists(path_))
-        return std::nullopt;  // no file: every key reads its default
+        return std::nullopt; // no file: every key reads its default
     FileBytes bytes;
     try {
         bytes = ReadWholeFile(path_);
@@ -208,7 +208,7 @@ void IniFile::write(std::string_view section, std::string_view key, std::string_
     try {
         WriteFileAtomically(path_, updated, readOnly_);
     } catch (const WriteProtectedError&) {
-        throw;  // the user is told why, in the words every writer uses
+        throw; // the user is told why, in the words every writer uses
     } catch (const Error&) {
         throw Error("Unable to write to " + path_);
     }
@@ -219,6 +219,9 @@ void IniFile::writeInteger(std::string_view section, std::string_view key, int v
     write(section, key, IntToText(value));
 }
 
-void IniFile::writeBool(std::string_view section, std::string_view key, bool value) { write(section, key, value ? "1" : "0"); }
+void IniFile::writeBool(std::string_view section, std::string_view key, bool value)
+{
+    write(section, key, value ? "1" : "0");
+}
 
 } // namespace trassel

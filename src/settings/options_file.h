@@ -8,13 +8,13 @@
 namespace trassel {
 
 struct OptionValues {
-    int delimiterIndex = 0;            // item of cmbDelimiter, -1 for none
-    std::string picketColumnText = "1";  // cmbX
+    int delimiterIndex = 0;             // item of cmbDelimiter, -1 for none
+    std::string picketColumnText = "1"; // cmbX
     int cursorHorzSize = 20;
     int cursorVertSize = 20;
     bool cursorHorizMarkVisible = true;
     bool cursorVertMarkVisible = true;
-    std::string vertIncrement = "100";  // ltxtVertIncrementDecrement, as typed
+    std::string vertIncrement = "100"; // ltxtVertIncrementDecrement, as typed
 };
 
 // Writes the keys in their order, each as a write of its own. The picket column is read as an

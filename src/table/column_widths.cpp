@@ -27,7 +27,7 @@ std::size_t decimalDigits(long long value)
 // The rows of the longest texts of one column, kept while scanning the grid once.
 class LongestCells {
 public:
-    explicit LongestCells(int capacity) : entries_(static_cast<std::size_t>(std::max(capacity, 0))) {}
+    explicit LongestCells(int capacity) : entries_(static_cast<std::size_t>(std::max(capacity, 0))) { }
 
     void offer(std::size_t byteLength, std::string_view text, int row)
     {

@@ -10,14 +10,8 @@ bool IsItem(int itemIndex) { return itemIndex >= 0 && itemIndex < kDelimiterCoun
 
 } // namespace
 
-std::string_view DelimiterName(int itemIndex)
-{
-    return IsItem(itemIndex) ? kNames[itemIndex] : std::string_view();
-}
+std::string_view DelimiterName(int itemIndex) { return IsItem(itemIndex) ? kNames[itemIndex] : std::string_view(); }
 
-char SelectedDelimiter(int itemIndex)
-{
-    return IsItem(itemIndex) ? kCharacters[itemIndex] : '\t';
-}
+char SelectedDelimiter(int itemIndex) { return IsItem(itemIndex) ? kCharacters[itemIndex] : '\t'; }
 
 } // namespace trassel

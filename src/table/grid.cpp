@@ -209,13 +209,13 @@ void Grid::rewriteRow(int row, int firstCol, const std::string_view* texts, std:
     Row& r = rows_[static_cast<std::size_t>(row)];
     const std::size_t fit = std::min(count, static_cast<std::size_t>(colCount_ - firstCol));
     const auto a = static_cast<std::size_t>(firstCol - 1); // first replaced cell, 0-based
-    const std::size_t b = a + fit;                          // one past the last
+    const std::size_t b = a + fit;                         // one past the last
     if (fit > 0 && b < r.count && !r.wide) {
         // Replacing cells in the middle of a stored row: splice the new cells into the row's
         // block and shift the ends after them. No per-cell work for the untouched cells.
         const std::uint16_t* oldEnds = ends16_.data() + r.endsAt;
-        const std::size_t headLen = a == 0 ? 0 : oldEnds[a - 1] + 1u;   // bytes before cell a
-        const std::size_t tailStart = oldEnds[b - 1];                      // the separator after cell b-1
+        const std::size_t headLen = a == 0 ? 0 : oldEnds[a - 1] + 1u; // bytes before cell a
+        const std::size_t tailStart = oldEnds[b - 1];                 // the separator after cell b-1
         const std::size_t oldTotal = oldEnds[r.count - 1u];
         std::size_t mid = fit - 1;
         for (std::size_t i = 0; i < fit; ++i)
@@ -540,9 +540,7 @@ void Grid::removeColumn(int at)
     for (std::size_t r = 0; r < rows_.size(); ++r) {
         if (at >= 1 && rows_[r].count < at)
             continue;
-        rebuildRow(r, [at](std::vector<std::string_view>& cells) {
-            cells.erase(cells.begin() + at);
-        });
+        rebuildRow(r, [at](std::vector<std::string_view>& cells) { cells.erase(cells.begin() + at); });
     }
     --colCount_;
     if (fixedCols_ >= colCount_)
@@ -604,10 +602,11 @@ std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size,
             const std::size_t need = (lines + 1) * sizeof(Row) + (delimiters + lines) * sizeof(std::uint16_t);
             const std::size_t allowed = size + (std::size_t{64} << 20);
             if (need > allowed)
-                throw Error("Недостаточно памяти для таблицы из этого файла: " + IntToText(static_cast<long long>(lines)) +
-                            " строк и " + IntToText(static_cast<long long>(delimiters + lines)) + " полей заняли бы " +
-                            IntToText(static_cast<long long>(need >> 20)) + " МБ, а допускается не больше " +
-                            IntToText(static_cast<long long>(allowed >> 20)) + " МБ (размер файла и ещё 64 МБ)");
+                throw Error(
+                    "Недостаточно памяти для таблицы из этого файла: " + IntToText(static_cast<long long>(lines)) +
+                    " строк и " + IntToText(static_cast<long long>(delimiters + lines)) + " полей заняли бы " +
+                    IntToText(static_cast<long long>(need >> 20)) + " МБ, а допускается не больше " +
+                    IntToText(static_cast<long long>(allowed >> 20)) + " МБ (размер файла и ещё 64 МБ)");
             rows_.reserve(std::max(rows_.size(), lines + 1));
             ends16_.reserve(ends16_.size() + delimiters + lines);
         }
@@ -637,7 +636,8 @@ std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size,
         const char* lineEnd = p;
         const char* next = end;
         for (;;) {
-            const auto* cr = static_cast<const char*>(std::memchr(lineEnd, '\r', static_cast<std::size_t>(end - lineEnd)));
+            const auto* cr = static_cast<const char*>(
+                std::memchr(lineEnd, '\r', static_cast<std::size_t>(end - lineEnd)));
             if (cr == nullptr) {
                 lineEnd = end;
                 break;
@@ -719,9 +719,6 @@ void NumberGridHeaders(Grid& grid)
         grid.setCells(0, 1, views.data(), views.size());
 }
 
-void ClearGridCells(Grid& grid, int firstCol, int firstRow)
-{
-    grid.clearRange(firstCol, firstRow);
-}
+void ClearGridCells(Grid& grid, int firstCol, int firstRow) { grid.clearRange(firstCol, firstRow); }
 
 } // namespace trassel

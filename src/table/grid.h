@@ -118,11 +118,11 @@ private:
     // where end = ends[i] and start = previous end + 1 (a separator byte sits between cells).
     struct Row {
         const char* text = nullptr;
-        std::uint32_t endsAt = 0;   // index of the first end in ends16_ or ends32_
-        std::uint16_t count = 0;    // stored cells (columns 1..count)
-        std::uint8_t wide = 0;      // ends kept in ends32_ (a row longer than 65535 bytes)
-        char separator = '\t';     // the byte between two cells of `text`
-        std::int64_t label = -1;    // column 0: >= 0 the number; -1 empty; <= -2 labelTexts_[-label-2]
+        std::uint32_t endsAt = 0; // index of the first end in ends16_ or ends32_
+        std::uint16_t count = 0;  // stored cells (columns 1..count)
+        std::uint8_t wide = 0;    // ends kept in ends32_ (a row longer than 65535 bytes)
+        char separator = '\t';    // the byte between two cells of `text`
+        std::int64_t label = -1;  // column 0: >= 0 the number; -1 empty; <= -2 labelTexts_[-label-2]
     };
     struct Chunk {
         std::unique_ptr<char[]> bytes;
@@ -150,10 +150,10 @@ private:
     std::vector<std::uint32_t> ends32_;
     std::vector<Chunk> chunks_;
     std::vector<std::string> labelTexts_;
-    std::vector<std::string_view> scratchCells_;  // reused by row rewrites: no allocation per cell write
+    std::vector<std::string_view> scratchCells_; // reused by row rewrites: no allocation per cell write
     std::size_t liveBytes_ = 0;
     std::size_t deadBytes_ = 0;
-    std::size_t nextChunk_ = 4096;  // edit chunks start small (a short edit of a small table) and grow
+    std::size_t nextChunk_ = 4096; // edit chunks start small (a short edit of a small table) and grow
     mutable char labelRing_[4][24] = {};
     mutable unsigned labelRingNext_ = 0;
 };

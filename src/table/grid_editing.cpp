@@ -90,7 +90,8 @@ int WidestLine(const std::vector<std::string_view>& lines)
 {
     std::size_t widest = 0;
     for (const std::string_view line : lines)
-        widest = std::max<std::size_t>(widest, static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) + 1);
+        widest = std::max<std::size_t>(widest,
+                                       static_cast<std::size_t>(std::count(line.begin(), line.end(), '\t')) + 1);
     return static_cast<int>(std::min<std::size_t>(widest, static_cast<std::size_t>(Grid::kMaxColumns) + 1));
 }
 

@@ -97,7 +97,8 @@ std::string GridExportText(const Grid& grid)
 void ExportGridToTextFile(const Grid& grid, const std::string& path, const Progress& progress, ReadOnlyTarget readOnly)
 {
     AtomicFileWriter writer(path, readOnly);
-    WriteGridExport(grid, [&writer](std::string_view piece) { writer.write(piece); }, progress);
+    WriteGridExport(
+        grid, [&writer](std::string_view piece) { writer.write(piece); }, progress);
     writer.commit();
 }
 

@@ -35,7 +35,8 @@ LoadResult ImportTableFile(Grid& fresh, FileBytes bytes, char delimiter, int tit
 std::string GridExportText(const Grid& grid);
 // The same text handed to `sink` in pieces of about a megabyte, so that a table whose text
 // would be gigabytes (tens of thousands of empty columns) is written with bounded memory.
-void WriteGridExport(const Grid& grid, const std::function<void(std::string_view)>& sink, const Progress& progress = {});
+void WriteGridExport(const Grid& grid, const std::function<void(std::string_view)>& sink,
+                     const Progress& progress = {});
 
 // Streams the export text into `path` through an AtomicFileWriter: a failed or cancelled
 // export leaves a former file of that name as it was. A read-only file is replaced only with

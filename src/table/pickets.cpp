@@ -34,10 +34,7 @@ void RecalcPickets(Grid& grid, int headerRowCount, const Progress& progress)
     meter.finish();
 }
 
-PicketParts SplitPicket(double value)
-{
-    return SplitPicket(value, RoundTo(value, 2));
-}
+PicketParts SplitPicket(double value) { return SplitPicket(value, RoundTo(value, 2)); }
 
 PicketParts SplitPicket(double value, double p)
 {

@@ -12,9 +12,23 @@ bool LooksBinary(std::string_view head)
         return true;
     using namespace std::string_view_literals;
     static constexpr std::array kSignatures = {
-        "\x89PNG"sv,            "\xFF\xD8\xFF"sv,       "GIF87a"sv,         "GIF89a"sv,      "PK\x03\x04"sv,
-        "\x1F\x8B"sv,           "%PDF-"sv,              "\xD0\xCF\x11\xE0"sv, "7z\xBC\xAF"sv, "Rar!"sv,
-        "\x7F" "ELF"sv,         "BZh"sv,                "\xFD" "7zXZ"sv,    "RIFF"sv,        "MZ"sv,
+        "\x89PNG"sv,
+        "\xFF\xD8\xFF"sv,
+        "GIF87a"sv,
+        "GIF89a"sv,
+        "PK\x03\x04"sv,
+        "\x1F\x8B"sv,
+        "%PDF-"sv,
+        "\xD0\xCF\x11\xE0"sv,
+        "7z\xBC\xAF"sv,
+        "Rar!"sv,
+        "\x7F"
+        "ELF"sv,
+        "BZh"sv,
+        "\xFD"
+        "7zXZ"sv,
+        "RIFF"sv,
+        "MZ"sv,
     };
     for (std::string_view signature : kSignatures) {
         // Short signatures that a text could begin with count only when more of the file agrees.

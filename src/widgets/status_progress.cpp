@@ -97,7 +97,7 @@ void StatusProgress::tell(long long done, long long total)
 void StatusProgress::setTypingStops(const QList<QPointer<QWidget>>& editors)
 {
     if (outer_ != nullptr)
-        return;  // the outer command decides what stops it
+        return; // the outer command decides what stops it
     typingStops_ = editors;
 }
 
@@ -144,7 +144,7 @@ void StatusProgress::show()
 {
     if (bar_ == nullptr)
         return;
-    bar_->clearMessage();  // a message would hide the bar
+    bar_->clearMessage(); // a message would hide the bar
     label_ = new QLabel(labelText());
     label_->setObjectName(QStringLiteral("lblProgress"));
     meter_ = new QProgressBar;
@@ -210,10 +210,8 @@ bool StatusProgress::eventFilter(QObject* watched, QEvent* event)
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
     case QEvent::TabletPress:
-    case QEvent::InputMethod:
-        return true;
-    default:
-        return QObject::eventFilter(watched, event);
+    case QEvent::InputMethod: return true;
+    default: return QObject::eventFilter(watched, event);
     }
 }
 

@@ -54,7 +54,7 @@ private:
     QString labelText() const;
     bool typingStops() const;
 
-    StatusProgress* outer_ = nullptr;  // a command inside another shows through the outer one
+    StatusProgress* outer_ = nullptr; // a command inside another shows through the outer one
     QPointer<QStatusBar> bar_;
     QString caption_;
     QLabel* label_ = nullptr;
@@ -66,7 +66,7 @@ private:
     bool cancellable_ = true;
     bool cancelled_ = false;
     QList<QPointer<QWidget>> typingStops_;
-    std::vector<std::unique_ptr<QKeyEvent>> typed_;  // keys to hand on at the end
+    std::vector<std::unique_ptr<QKeyEvent>> typed_; // keys to hand on at the end
 };
 
 } // namespace trassel

@@ -43,6 +43,7 @@ public:
 };
 
 // A named spin edit; without bounds of its own it accepts any integer.
-QSpinBox* makeSpinEdit(QWidget* parent, const char* name, int value, int step = 1, int min = INT_MIN, int max = INT_MAX);
+QSpinBox* makeSpinEdit(QWidget* parent, const char* name, int value, int step = 1, int min = INT_MIN,
+                       int max = INT_MAX);
 
 } // namespace trassel

@@ -21,9 +21,9 @@ struct Command {
     const char* name;
     const char* caption;
     const char* category;
-    const char* tab;    // "" when no ribbon button starts it
+    const char* tab; // "" when no ribbon button starts it
     const char* group;
-    const char* tipHeader;  // "" without a screen tip
+    const char* tipHeader; // "" without a screen tip
     const char* tipText;
 };
 
@@ -35,7 +35,8 @@ const Command kCommands[] = {
     {"acnReCalcPK", "Пересчет в ПК", "Таблица", "Таблицы", "Цифровая модель", "Пересчет в ПК",
      "Пересчет пикетов производится для файлов, содержащих колонку \"км\"  и \"м\". При этом данные в колонке "
      "\"км\" заменяются на линейную координату по 100-метровой базе"},
-    {"acnImportSkv", "Импорт выработок", "Таблица", "Таблицы", "Скважины", "Импорт скважин", "Импорт цифровой модели скважин"},
+    {"acnImportSkv", "Импорт выработок", "Таблица", "Таблицы", "Скважины", "Импорт скважин",
+     "Импорт цифровой модели скважин"},
     {"acnLayerAdd", "Добавить слой", "Таблица", "", "", "", ""},
     {"acnLayerDelete", "Удалить слой", "Таблица", "", "", "", ""},
     {"acnMadeRowFirst", "Сделать строку начальной", "Таблица", "", "", "", ""},
@@ -158,7 +159,8 @@ TEST(CommandMap, EveryActionHasItsCaptionCategoryPlaceAndTip)
     EXPECT_EQ(recent->popupMode(), QToolButton::InstantPopup);
     EXPECT_EQ(test::Action(&form, "acnRecentProjects")->menu(), test::Control<QMenu>(&form, "mnuRecentProjects"));
     // The layer list's menu deletes the layer.
-    EXPECT_EQ(test::Control<QMenu>(&form, "PopupMenuLV")->actions(), QList<QAction*>{test::Action(&form, "acnLayerDelete")});
+    EXPECT_EQ(test::Control<QMenu>(&form, "PopupMenuLV")->actions(),
+              QList<QAction*>{test::Action(&form, "acnLayerDelete")});
 }
 
 TEST(CommandMap, KeysWorkAnywhereInTheWindow)
@@ -181,7 +183,8 @@ TEST(CommandMap, KeysWorkAnywhereInTheWindow)
     }
     // "Save as" has the platform's key for it, where the platform has one.
     const QKeySequence saveAs(QKeySequence::SaveAs);
-    EXPECT_EQ(test::Action(&form, "acnSaveProjectAs")->shortcuts(), saveAs.isEmpty() ? QList<QKeySequence>() : QList{saveAs});
+    EXPECT_EQ(test::Action(&form, "acnSaveProjectAs")->shortcuts(),
+              saveAs.isEmpty() ? QList<QKeySequence>() : QList{saveAs});
     // The others have none.
     EXPECT_TRUE(test::Action(&form, "acnImportTable")->shortcuts().isEmpty());
     EXPECT_TRUE(test::Action(&form, "J1")->shortcuts().isEmpty());
@@ -194,7 +197,8 @@ TEST(CommandMap, TabsGroupsAndTheQuickAccessBarInOrder)
     Ribbon* ribbon = test::Control<Ribbon>(&form, "Ribbon1");
     ASSERT_NE(ribbon, nullptr);
     const auto action = [&form](const char* name) { return test::Action(&form, name); };
-    EXPECT_EQ(ribbon->tabTitles(), (QStringList{q("Файл"), q("Таблицы"), q("Диаграмма"), q("Разрез"), q("Параметры"), q("Справка")}));
+    EXPECT_EQ(ribbon->tabTitles(),
+              (QStringList{q("Файл"), q("Таблицы"), q("Диаграмма"), q("Разрез"), q("Параметры"), q("Справка")}));
     EXPECT_EQ(ribbon->groupTitles(q("Таблицы")), (QStringList{q("Цифровая модель"), q("Скважины")}));
     EXPECT_EQ(ribbon->groupTitles(q("Диаграмма")), (QStringList{q("Диаграмма"), q("Радарограмма")}));
     EXPECT_EQ(ribbon->groupTitles(q("Разрез")), (QStringList{q("Разрез"), q("Инструменты")}));
@@ -203,19 +207,22 @@ TEST(CommandMap, TabsGroupsAndTheQuickAccessBarInOrder)
               (QList<QAction*>{action("acnLoadPicture"), action("acnOpenProject"), action("acnSaveProject"),
                                action("acnSaveProjectAs"), action("acnRecentProjects")}));
     EXPECT_EQ(ribbon->actionsOf(q("Разрез"), q("Разрез")),
-              (QList<QAction*>{action("acnPlotRazrezLine"), action("acnPlotRazrezPoligon"), action("acnExportDiagrammToJpg"),
-                               action("acnPlotSkv")}));
-    EXPECT_EQ(ribbon->actionsOf(q("Диаграмма"), q("Диаграмма")), (QList<QAction*>{action("acnBuildChart"), action("acnBuildSkv")}));
+              (QList<QAction*>{action("acnPlotRazrezLine"), action("acnPlotRazrezPoligon"),
+                               action("acnExportDiagrammToJpg"), action("acnPlotSkv")}));
+    EXPECT_EQ(ribbon->actionsOf(q("Диаграмма"), q("Диаграмма")),
+              (QList<QAction*>{action("acnBuildChart"), action("acnBuildSkv")}));
     EXPECT_EQ(ribbon->actionsOf(q("Диаграмма"), q("Радарограмма")),
               (QList<QAction*>{action("acnPrintOverviewChart"), action("acnExportChart")}));
     EXPECT_EQ(ribbon->actionsOf(q("Параметры"), q("Параметры")),
               (QList<QAction*>{action("acnShowOptions"), action("acnSaveOptions"), action("acnLoadOptions")}));
     EXPECT_EQ(ribbon->quickAccessActions(),
-              (QList<QAction*>{action("acnImportTable"), action("acnExportTable"), action("acnReCalcPK"), action("acnLoadPicture"),
-                               action("acnBuildChart"), action("acnPrintOverviewChart"), action("acnPlotRazrezPoligon"),
-                               action("acnExportDiagrammToJpg"), action("acnUndo"), action("acnRedo")}));
+              (QList<QAction*>{action("acnImportTable"), action("acnExportTable"), action("acnReCalcPK"),
+                               action("acnLoadPicture"), action("acnBuildChart"), action("acnPrintOverviewChart"),
+                               action("acnPlotRazrezPoligon"), action("acnExportDiagrammToJpg"), action("acnUndo"),
+                               action("acnRedo")}));
     // The widget groups hold the section's tools and the build date.
     EXPECT_NE(ribbon->group(q("Разрез"), q("Инструменты"))->findChild<QToolButton*>(q("tbtnCursor")), nullptr);
-    EXPECT_NE(ribbon->group(q("Параметры"), q("Дата компиляции"))->findChild<QLabel*>(q("lblDateCompilation1")), nullptr);
+    EXPECT_NE(ribbon->group(q("Параметры"), q("Дата компиляции"))->findChild<QLabel*>(q("lblDateCompilation1")),
+              nullptr);
     EXPECT_EQ(ribbon->currentIndex(), 1);
 }

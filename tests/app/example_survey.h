@@ -33,9 +33,14 @@ protected:
     // Selects the entry of the layer made for `column` in the layer manager.
     void selectLayerOfColumn(int column)
     {
-        for (int row = 0; row < test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount(); ++row)
-            if (form->document().layers().recordOf(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->entryAtRow(row))->DepthColumn == column)
-                test::Control<LayerManagerView>(form.get(), "lwLayerManager")->setCurrentItem(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItem(row));
+        for (int row = 0; row < test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount();
+             ++row)
+            if (form->document()
+                    .layers()
+                    .recordOf(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->entryAtRow(row))
+                    ->DepthColumn == column)
+                test::Control<LayerManagerView>(form.get(), "lwLayerManager")
+                    ->setCurrentItem(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItem(row));
     }
 
     FakeServices services;

@@ -16,7 +16,7 @@ public:
     QString nextOpenName;
     QString nextSaveName;
     bool acceptPrinter = true;
-    QString printFile;  // when set, the printer writes a PDF there
+    QString printFile; // when set, the printer writes a PDF there
     QStringList messages;
     QStringList informations;
     QStringList errors;
@@ -35,7 +35,10 @@ public:
         return nextSaveName;
     }
     void message(QWidget*, const QString& text) override { messages << text; }
-    void information(QWidget*, const QString& caption, const QString& text) override { informations << caption + QStringLiteral("|") + text; }
+    void information(QWidget*, const QString& caption, const QString& text) override
+    {
+        informations << caption + QStringLiteral("|") + text;
+    }
     void error(QWidget*, const QString& text) override { errors << text; }
     bool printerSetup(QWidget*, QPrinter& printer) override
     {
@@ -78,7 +81,7 @@ public:
     QStringList questions;
     QStringList recent;
     int previews = 0;
-    std::optional<SectionPrintOptions> previewOptions;  // chosen "in the preview" before printing
+    std::optional<SectionPrintOptions> previewOptions; // chosen "in the preview" before printing
 };
 
 } // namespace trassel::test

@@ -39,11 +39,21 @@ protected:
 
 TEST_F(BoreholeFormTest, CommandsSitInTheirGroupsAndTheImportUsesTheSharedDialog)
 {
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Таблицы"), QStringLiteral("Скважины")), QList<QAction*>{test::Action(form.get(), "acnImportSkv")});
-    EXPECT_TRUE(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Диаграмма"), QStringLiteral("Диаграмма")).contains(test::Action(form.get(), "acnBuildSkv")));
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Разрез"), QStringLiteral("Разрез")).last(), test::Action(form.get(), "acnPlotSkv"));
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnImportSkv")).header, QStringLiteral("Импорт скважин"));
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnImportSkv")).description, QStringLiteral("Импорт цифровой модели скважин"));
+    EXPECT_EQ(
+        test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Таблицы"), QStringLiteral("Скважины")),
+        QList<QAction*>{test::Action(form.get(), "acnImportSkv")});
+    EXPECT_TRUE(test::Control<Ribbon>(form.get(), "Ribbon1")
+                    ->actionsOf(QStringLiteral("Диаграмма"), QStringLiteral("Диаграмма"))
+                    .contains(test::Action(form.get(), "acnBuildSkv")));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")
+                  ->actionsOf(QStringLiteral("Разрез"), QStringLiteral("Разрез"))
+                  .last(),
+              test::Action(form.get(), "acnPlotSkv"));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnImportSkv")).header,
+              QStringLiteral("Импорт скважин"));
+    EXPECT_EQ(
+        test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnImportSkv")).description,
+        QStringLiteral("Импорт цифровой модели скважин"));
     // The borehole import sets no filter of its own: the dialog keeps the table import's.
     EXPECT_EQ(services.lastFilter, importTableFilter());
 
@@ -60,12 +70,12 @@ TEST_F(BoreholeFormTest, CommandsSitInTheirGroupsAndTheImportUsesTheSharedDialog
     const int steps = form->undoStack()->count();
     Q_EMIT test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(3, 0);
     Q_EMIT test::Control<StringGridView>(form.get(), "sgSkv")->fixedCellClicked(0, 4);
-    EXPECT_EQ(skv.cell(3, 1), third);  // elsewhere nothing is written
+    EXPECT_EQ(skv.cell(3, 1), third); // elsewhere nothing is written
     EXPECT_EQ(form->undoStack()->count(), steps);
     test::Action(form.get(), "acnUndo")->trigger();
     EXPECT_EQ(skv.cell(1, 1), title);
-    test::Action(form.get(), "acnUndo")->trigger();  // the typed title
-    test::Action(form.get(), "acnUndo")->trigger();  // the import itself
+    test::Action(form.get(), "acnUndo")->trigger(); // the typed title
+    test::Action(form.get(), "acnUndo")->trigger(); // the import itself
     EXPECT_EQ(skv.rowCount(), 2);
 }
 
@@ -77,7 +87,7 @@ TEST_F(BoreholeFormTest, BoreholesGoOnTheDiagramAndOverTheSection)
     const ChartSeries& skvSeries = form->document().chart().series(form->document().diagram().SkvSeries());
     EXPECT_GT(skvSeries.count(), 0u);
     EXPECT_LT(skvSeries.count(), static_cast<std::size_t>(form->document().boreholeTable().rowCount()));
-    test::Action(form.get(), "acnBuildChart")->trigger();  // the diagram build leaves the boreholes alone
+    test::Action(form.get(), "acnBuildChart")->trigger(); // the diagram build leaves the boreholes alone
     EXPECT_GT(form->document().chart().series(form->document().diagram().SkvSeries()).count(), 0u);
 
     test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
@@ -85,7 +95,8 @@ TEST_F(BoreholeFormTest, BoreholesGoOnTheDiagramAndOverTheSection)
     const QImage before = test::Control<SectionPage>(form.get(), "Разрез")->image().copy();
     test::Action(form.get(), "acnPlotSkv")->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "ТаблицаГлубин"));  // the page is not switched
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(),
+              test::Control(form.get(), "ТаблицаГлубин")); // the page is not switched
     const QImage& after = test::Control<SectionPage>(form.get(), "Разрез")->image();
     ASSERT_EQ(after.size(), before.size());
     EXPECT_NE(after, before);
@@ -98,17 +109,20 @@ TEST_F(BoreholeFormTest, BoreholesGoOnTheDiagramAndOverTheSection)
 
 TEST_F(BoreholeFormTest, TheRadargramLoadsThroughTheSharedDialogAndAlignsTheSection)
 {
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->quickAccessActions().value(3), test::Action(form.get(), "acnLoadPicture"));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->quickAccessActions().value(3),
+              test::Action(form.get(), "acnLoadPicture"));
     EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Файл"), QStringLiteral("Файл")),
-              (QList<QAction*>{test::Action(form.get(), "acnLoadPicture"), test::Action(form.get(), "acnOpenProject"), test::Action(form.get(), "acnSaveProject"), test::Action(form.get(), "acnSaveProjectAs"),
+              (QList<QAction*>{test::Action(form.get(), "acnLoadPicture"), test::Action(form.get(), "acnOpenProject"),
+                               test::Action(form.get(), "acnSaveProject"), test::Action(form.get(), "acnSaveProjectAs"),
                                test::Action(form.get(), "acnRecentProjects")}));
-    EXPECT_FALSE(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnLoadPicture")).footer);
+    EXPECT_FALSE(
+        test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnLoadPicture")).footer);
     form->resize(1400, 900);
     form->show();
     services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/radargram.png");
     test::Action(form.get(), "acnLoadPicture")->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
-    EXPECT_EQ(services.lastFilter, importTableFilter());  // the filter the table import left
+    EXPECT_EQ(services.lastFilter, importTableFilter()); // the filter the table import left
     RadargramPanel* panel = test::Control<RadargramPanel>(form.get(), "pnlRadarogramma");
     EXPECT_GT(panel->picture().width(), 8000);
     EXPECT_EQ(panel->picture().format(), QImage::Format_Grayscale8);

@@ -37,7 +37,10 @@ protected:
         test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentWidget(test::Control(form.get(), "Диаграммы"));
     }
     Diagram& diagram() { return form->document().diagram(); }
-    const ChartSeries& layerSeries(int slot) { return form->document().chart().series(form->document().layers().Layers(slot).Series); }
+    const ChartSeries& layerSeries(int slot)
+    {
+        return form->document().chart().series(form->document().layers().Layers(slot).Series);
+    }
 };
 
 } // namespace
@@ -46,7 +49,8 @@ TEST_F(DiagramFormTest, BuildDrawsEveryCheckedLayerAndTheCursorWindow)
 {
     EXPECT_EQ(form->document().layers().LayerCount(), 3);
     EXPECT_EQ(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount(), 3);
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesDiagramma"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(),
+              test::Control(form.get(), "scrbxPropertiesDiagramma"));
     test::Action(form.get(), "acnBuildChart")->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     const int rows = form->document().lastDataRow() - form->document().firstDataRow() + 1;
@@ -59,7 +63,9 @@ TEST_F(DiagramFormTest, BuildDrawsEveryCheckedLayerAndTheCursorWindow)
     EXPECT_DOUBLE_EQ(form->document().chart().bottomAxis().maximum(), 124.0);
     EXPECT_TRUE(form->document().chart().isAttached(diagram().cursor().HorzSeries));
     test::Control<ChartView>(form.get(), "chtOverviewChart")->syncFromModel();
-    EXPECT_NE(test::Control<ChartView>(form.get(), "chtOverviewChart")->graphOf(form->document().layers().Layers(0).Series), nullptr);
+    EXPECT_NE(
+        test::Control<ChartView>(form.get(), "chtOverviewChart")->graphOf(form->document().layers().Layers(0).Series),
+        nullptr);
 }
 
 TEST_F(DiagramFormTest, ArrowKeysOnTheChartCorrectTheTable)
@@ -79,12 +85,14 @@ TEST_F(DiagramFormTest, ArrowKeysOnTheChartCorrectTheTable)
     QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Up);
     EXPECT_DOUBLE_EQ(std::stod(form->document().depthTable().cell(4, 3)), std::nearbyint(at3) - 1);
     QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Left);
-    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Left); // already at the first row: stays
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"),
+                    Qt::Key_Left); // already at the first row: stays
     EXPECT_EQ(diagram().cursor().Row, 2);
     EXPECT_EQ(form->document().depthTable().cell(4, 2), before);
     QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Delete);
     EXPECT_EQ(form->document().depthTable().cell(4, 2), "");
-    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::Key_Right); // an empty cell stops every key silently
+    QTest::keyClick(test::Control<ChartView>(form.get(), "chtOverviewChart"),
+                    Qt::Key_Right); // an empty cell stops every key silently
     EXPECT_EQ(diagram().cursor().Row, 2);
     EXPECT_TRUE(services.errors.isEmpty());
     (void)value;
@@ -99,14 +107,16 @@ TEST_F(DiagramFormTest, ClicksOnPointsMoveTheCursorOrHideThePoint)
     // The point of the cursor's next row lies inside the window around the cursor.
     const std::size_t index = 1;
     const int row = points.rows()[index];
-    QTest::mouseClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::LeftButton, {}, test::Control<ChartView>(form.get(), "chtOverviewChart")->pixelOf(layer, index).toPoint());
+    QTest::mouseClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::LeftButton, {},
+                      test::Control<ChartView>(form.get(), "chtOverviewChart")->pixelOf(layer, index).toPoint());
     EXPECT_EQ(diagram().cursor().Row, row);
     EXPECT_EQ(row, 3);
     EXPECT_TRUE(test::Control<ChartView>(form.get(), "chtOverviewChart")->hasFocus());
 
     test::Control<ChartView>(form.get(), "chtOverviewChart")->syncFromModel();
     const std::size_t before = points.count();
-    QTest::mouseClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::RightButton, {}, test::Control<ChartView>(form.get(), "chtOverviewChart")->pixelOf(layer, 3).toPoint());
+    QTest::mouseClick(test::Control<ChartView>(form.get(), "chtOverviewChart"), Qt::RightButton, {},
+                      test::Control<ChartView>(form.get(), "chtOverviewChart")->pixelOf(layer, 3).toPoint());
     EXPECT_EQ(points.count(), before - 1);
     test::Action(form.get(), "acnBuildChart")->trigger();
     EXPECT_EQ(points.count(), before);
@@ -117,8 +127,12 @@ TEST_F(DiagramFormTest, LayersAreDeletedFromTheSelectedEntryOnly)
     test::Control<LayerManagerView>(form.get(), "lwLayerManager")->clearSelection();
     test::Action(form.get(), "acnLayerDelete")->trigger();
     EXPECT_EQ(form->document().layers().LayerCount(), 3);
-    test::Control<LayerManagerView>(form.get(), "lwLayerManager")->setCurrentItem(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItem(1));
-    const SeriesId removed = form->document().layers().recordOf(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->entryAtRow(1))->Series;
+    test::Control<LayerManagerView>(form.get(), "lwLayerManager")
+        ->setCurrentItem(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItem(1));
+    const SeriesId removed = form->document()
+                                 .layers()
+                                 .recordOf(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->entryAtRow(1))
+                                 ->Series;
     test::Action(form.get(), "acnLayerDelete")->trigger();
     EXPECT_EQ(form->document().layers().LayerCount(), 2);
     EXPECT_EQ(test::Control<LayerManagerView>(form.get(), "lwLayerManager")->topLevelItemCount(), 2);
@@ -185,8 +199,9 @@ TEST_F(DiagramFormTest, CtrlZUndoesACorrectionInTheTableAndOnTheDiagram)
     // The status bar says what the last key did.
     const QString said = form->statusBar()->currentMessage();
     EXPECT_TRUE(said.startsWith(QStringLiteral("Слой по К№4, строка 2: "))) << said.toStdString();
-    EXPECT_TRUE(said.endsWith(QStringLiteral(" → ") + QString::fromStdString(form->document().depthTable().cell(4, 2)))) << said.toStdString();
-    QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);  // the three steps are one
+    EXPECT_TRUE(said.endsWith(QStringLiteral(" → ") + QString::fromStdString(form->document().depthTable().cell(4, 2))))
+        << said.toStdString();
+    QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier); // the three steps are one
     EXPECT_EQ(form->document().depthTable().cell(4, 2), before);
     EXPECT_DOUBLE_EQ(pointY(), shown);
     EXPECT_EQ(form->undoStack()->index(), steps);

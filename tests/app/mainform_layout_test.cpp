@@ -73,8 +73,9 @@ QString whatHides(QWidget* control)
             area->ensureWidgetVisible(control, 0, 0);
     QApplication::processEvents();
     QString problems;
-    const QSize needed = control->minimumSize().width() > 0 ? QSize(control->minimumWidth(), control->minimumSizeHint().height())
-                                                            : control->minimumSizeHint();
+    const QSize needed = control->minimumSize().width() > 0
+                             ? QSize(control->minimumWidth(), control->minimumSizeHint().height())
+                             : control->minimumSizeHint();
     if (control->width() < needed.width() || control->height() < needed.height())
         problems += QStringLiteral(" squeezed to %1x%2 below %3x%4")
                         .arg(control->width())
@@ -94,10 +95,7 @@ QString whatHides(QWidget* control)
     return problems.isEmpty() ? QString() : describe(control) + problems;
 }
 
-std::string lines(const QStringList& list)
-{
-    return list.join(QLatin1Char('\n')).toStdString();
-}
+std::string lines(const QStringList& list) { return list.join(QLatin1Char('\n')).toStdString(); }
 
 QScrollArea* scrollAreaOf(QWidget* content)
 {
@@ -138,7 +136,8 @@ protected:
                 hidden << QStringLiteral("page %1 has only %2 controls").arg(i).arg(inputs.size());
             for (QWidget* control : inputs)
                 if (const QString what = whatHides(control); !what.isEmpty())
-                    hidden << test::Control<QTabWidget>(form.get(), "PageControl2")->tabText(i) + QStringLiteral(": ") + what;
+                    hidden << test::Control<QTabWidget>(form.get(), "PageControl2")->tabText(i) + QStringLiteral(": ") +
+                                  what;
         }
         if (scrollAreaOf(test::Control<LayerPanel>(form.get(), "ScrollBox3")) == nullptr)
             hidden << QStringLiteral("the layer panel does not scroll");
@@ -216,8 +215,10 @@ TEST_F(MainFormLayoutTest, OnASmallScreenEveryControlOfThePanelsAndEveryCommandC
         test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentIndex(i);
         QApplication::processEvents();
         const QWidget* page = test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget();
-        EXPECT_GE(page->width(), 450) << test::Control<QTabWidget>(form.get(), "PageControl1")->tabText(i).toStdString();
-        EXPECT_GE(page->height(), 300) << test::Control<QTabWidget>(form.get(), "PageControl1")->tabText(i).toStdString();
+        EXPECT_GE(page->width(), 450)
+            << test::Control<QTabWidget>(form.get(), "PageControl1")->tabText(i).toStdString();
+        EXPECT_GE(page->height(), 300)
+            << test::Control<QTabWidget>(form.get(), "PageControl1")->tabText(i).toStdString();
     }
     EXPECT_GT(test::Control<QSplitter>(form.get(), "Splitter2")->sizes().value(0), 0);
 }
@@ -240,7 +241,8 @@ TEST_F(MainFormLayoutTest, OnAFullHdScreenTheFieldsKeepAModestWidthAndThePagesKe
     for (int i = 0; i < test::Control<QTabWidget>(form.get(), "PageControl2")->count(); ++i) {
         test::Control<QTabWidget>(form.get(), "PageControl2")->setCurrentIndex(i);
         QApplication::processEvents();
-        fields += inputsOf(qobject_cast<QScrollArea*>(test::Control<QTabWidget>(form.get(), "PageControl2")->widget(i))->widget());
+        fields += inputsOf(
+            qobject_cast<QScrollArea*>(test::Control<QTabWidget>(form.get(), "PageControl2")->widget(i))->widget());
     }
     int checked = 0;
     for (QWidget* field : fields) {

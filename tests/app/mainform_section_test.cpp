@@ -48,14 +48,16 @@ TEST_F(SectionFormTest, PolygonsSizeTheSectionFromTheRangeAndParametersRedraw)
     EXPECT_EQ(test::Control<SectionImage>(form.get(), "imgSection")->width(), form->document().sectionWidth());
     EXPECT_EQ(test::Control<SectionImage>(form.get(), "imgSection")->height(), 355);
     // The command itself does not switch pages.
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "ТаблицаГлубин"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(),
+              test::Control(form.get(), "ТаблицаГлубин"));
     // Left of the first picket the section stays white (the fill opens at the first picket).
     EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->image().pixel(40, 200) & 0xFFFFFF, 0xFFFFFFu);
 
     test::Control<QSpinBox>(form.get(), "sedH")->stepUp();
     EXPECT_EQ(test::Control<QSpinBox>(form.get(), "sedH")->value(), 60);
     EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->image().height(), 360);
-    test::Control<QSpinBox>(form.get(), "seISSO")->setValue(300); // not a section parameter of the drawing: nothing redraws
+    test::Control<QSpinBox>(form.get(), "seISSO")
+        ->setValue(300); // not a section parameter of the drawing: nothing redraws
     EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->image().height(), 360);
     test::Control<QSpinBox>(form.get(), "sedH")->setValue(500);
     EXPECT_EQ(test::Control<QSpinBox>(form.get(), "sedH")->value(), 150);
@@ -64,8 +66,10 @@ TEST_F(SectionFormTest, PolygonsSizeTheSectionFromTheRangeAndParametersRedraw)
 TEST_F(SectionFormTest, LineCommandShowsTheSectionPageWithoutMovingTheParameters)
 {
     test::Action(form.get(), "acnPlotRazrezLine")->trigger();
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "Разрез"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesTable"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(),
+              test::Control(form.get(), "Разрез"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(),
+              test::Control(form.get(), "scrbxPropertiesTable"));
     EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->image().width(), 200);
     EXPECT_EQ(test::Control<SectionImage>(form.get(), "imgSection")->width(), 200);
 }
@@ -128,9 +132,15 @@ TEST_F(SectionFormTest, ExportWritesTheFormatTheNameAsksFor)
 {
     QTemporaryDir dir;
     test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
-    struct Case { const char* name; QByteArray magic; };
-    const Case cases[] = {{"s.jpg", QByteArray("\xFF\xD8", 2)}, {"s.png", QByteArray("\x89PNG", 4)}, {"s.bmp", QByteArray("BM", 2)},
-                          {"s.pdf", QByteArray("%PDF", 4)}, {"s.svg", QByteArray("<?xml", 5)}};
+    struct Case {
+        const char* name;
+        QByteArray magic;
+    };
+    const Case cases[] = {{"s.jpg", QByteArray("\xFF\xD8", 2)},
+                          {"s.png", QByteArray("\x89PNG", 4)},
+                          {"s.bmp", QByteArray("BM", 2)},
+                          {"s.pdf", QByteArray("%PDF", 4)},
+                          {"s.svg", QByteArray("<?xml", 5)}};
     for (const Case& c : cases) {
         services.nextSaveName = dir.filePath(QLatin1String(c.name));
         test::Action(form.get(), "acnExportDiagrammToJpg")->trigger();
@@ -196,7 +206,7 @@ TEST_F(SectionFormTest, ACancelledDrawingLeavesTheFormerSectionAndItsAnnotations
             return;
         throw Cancelled();
     });
-    EXPECT_EQ(calls, 2);  // the second layer's start reported the cancel
+    EXPECT_EQ(calls, 2); // the second layer's start reported the cancel
     EXPECT_EQ(form->document().sectionWidth(), width);
     EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->image(), before);
     EXPECT_EQ(test::Control<SectionPage>(form.get(), "Разрез")->canvas().pen(), state.state.pen);

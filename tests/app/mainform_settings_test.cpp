@@ -43,7 +43,11 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    template <class T> T* control(const char* name) { return test::Control<T>(form.get(), name); }
+    template <class T>
+    T* control(const char* name)
+    {
+        return test::Control<T>(form.get(), name);
+    }
 
     test::FakeServices services;
     std::unique_ptr<TFmMainForm> form;
@@ -55,8 +59,10 @@ protected:
 
 TEST_F(SettingsFormTest, SaveChangeLoadGivesTheSavedControlsBack)
 {
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Параметры"), QStringLiteral("Параметры")),
-              (QList<QAction*>{test::Action(form.get(), "acnShowOptions"), test::Action(form.get(), "acnSaveOptions"), test::Action(form.get(), "acnLoadOptions")}));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")
+                  ->actionsOf(QStringLiteral("Параметры"), QStringLiteral("Параметры")),
+              (QList<QAction*>{test::Action(form.get(), "acnShowOptions"), test::Action(form.get(), "acnSaveOptions"),
+                               test::Action(form.get(), "acnLoadOptions")}));
     test::Action(form.get(), "acnSaveOptions")->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     EXPECT_EQ(bytes(), "[SourceTable]\r\nDelimiter=-1\r\nNamberColX=1\r\n"
@@ -81,8 +87,8 @@ TEST_F(SettingsFormTest, SaveChangeLoadGivesTheSavedControlsBack)
     EXPECT_EQ(control<QSpinBox>("seCursorHorzSize")->value(), 15);
     EXPECT_FALSE(control<QCheckBox>("chkCursorHorizMarkVisible")->isChecked());
     EXPECT_EQ(control<QLineEdit>("ltxtVertIncrementDecrement")->text(), QStringLiteral("5"));
-    EXPECT_EQ(form->document().diagramParams().CursorHorzSize, 15);  // the next build reads it
-    EXPECT_EQ(form->document().chart().revision(), revision);              // nothing was drawn
+    EXPECT_EQ(form->document().diagramParams().CursorHorzSize, 15); // the next build reads it
+    EXPECT_EQ(form->document().chart().revision(), revision);       // nothing was drawn
     EXPECT_EQ(form->document().delimiter(), ';');
 }
 
@@ -103,7 +109,7 @@ TEST_F(SettingsFormTest, NoFileLoadsTheDefaultsAndAFileThatCannotBeWrittenIsRepo
     form->handler().setOptionsFile(path);
     test::Action(form.get(), "acnSaveOptions")->trigger();
     EXPECT_EQ(services.errors.last(), QStringLiteral("'x' is not a valid integer value"));
-    EXPECT_EQ(bytes(), "[SourceTable]\r\nDelimiter=0\r\n");  // written before the bad column
+    EXPECT_EQ(bytes(), "[SourceTable]\r\nDelimiter=0\r\n"); // written before the bad column
 }
 
 TEST_F(SettingsFormTest, TheOptionsWindowsButtonsRunTheCommands)
@@ -123,7 +129,7 @@ TEST_F(SettingsFormTest, TheOptionsWindowsButtonsRunTheCommands)
     options.btnLoadOptions->click();
     EXPECT_EQ(control<QSpinBox>("seCursorVertSize")->value(), 10);
     test::Action(form.get(), "acnShowOptions")->trigger();
-    test::Action(form.get(), "acnShowOptions")->trigger();  // the same window comes forward
+    test::Action(form.get(), "acnShowOptions")->trigger(); // the same window comes forward
     EXPECT_TRUE(options.isVisible());
     EXPECT_EQ(form->findChildren<TFmOptions*>().size(), 1);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
@@ -154,7 +160,7 @@ TEST_F(SettingsFormTest, TheSoilListsFontBecomesTheSectionCanvasFont)
 
 namespace {
 
-class AnnotationFormTest : public test::ExampleSurveyTest {};
+class AnnotationFormTest : public test::ExampleSurveyTest { };
 
 } // namespace
 
@@ -178,7 +184,7 @@ TEST_F(AnnotationFormTest, LabelsPenAndEraserAreUndoableAndVanishWithTheNextDraw
     EXPECT_EQ(page.image(), drawn);
     list.lbxGrunts->setCurrentRow(1);
     const std::string soil = list.selectedSoil().toStdString();
-    Q_EMIT image->mousePressed(QPoint(100, 40), Qt::RightButton);  // any button writes
+    Q_EMIT image->mousePressed(QPoint(100, 40), Qt::RightButton); // any button writes
     EXPECT_NE(page.image(), drawn);
     EXPECT_EQ(page.image().pixel(100, 40) & 0xFFFFFF, 0xFFFFFFu);
     EXPECT_EQ(test::Action(form.get(), "acnUndo")->text(), QStringLiteral("Отменить: Подпись грунта"));
@@ -207,8 +213,8 @@ TEST_F(AnnotationFormTest, LabelsPenAndEraserAreUndoableAndVanishWithTheNextDraw
     test::Control<QToolButton>(form.get(), "tbtnLastik")->click();
     EXPECT_FALSE(test::Control<QToolButton>(form.get(), "tbtnLastik")->isChecked());
     EXPECT_FALSE(test::Control<QToolButton>(form.get(), "tbtnCursor")->isChecked());
-    test::Action(form.get(), "acnUndo")->trigger();  // the erasure
-    test::Action(form.get(), "acnUndo")->trigger();  // the stroke
+    test::Action(form.get(), "acnUndo")->trigger(); // the erasure
+    test::Action(form.get(), "acnUndo")->trigger(); // the stroke
     EXPECT_EQ(page.image(), labelled);
 
     // The next drawing removes every annotation; its steps then leave the new picture alone.

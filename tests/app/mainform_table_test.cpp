@@ -55,19 +55,31 @@ TEST_F(TableFormTest, DepthTableMenuHoldsTheFourteenItemsInOrder)
     QStringList seen;
     for (QAction* item : items)
         seen << (item->isSeparator() ? QStringLiteral("—") : item->text());
-    const QStringList expected{QStringLiteral("Очистить"), QStringLiteral("—"), QStringLiteral("Копировать"),
-                               QStringLiteral("Вставить"), QStringLiteral("Очистить ячейки"), QStringLiteral("—"),
-                               QStringLiteral("Вставить строку"), QStringLiteral("Удалить строку"), QStringLiteral("—"),
-                               QStringLiteral("Вставить столбец"), QStringLiteral("Удалить столбец"), QStringLiteral("—"),
-                               QStringLiteral("Добавить слой"), QStringLiteral("Сделать строку начальной"),
+    const QStringList expected{QStringLiteral("Очистить"),
+                               QStringLiteral("—"),
+                               QStringLiteral("Копировать"),
+                               QStringLiteral("Вставить"),
+                               QStringLiteral("Очистить ячейки"),
+                               QStringLiteral("—"),
+                               QStringLiteral("Вставить строку"),
+                               QStringLiteral("Удалить строку"),
+                               QStringLiteral("—"),
+                               QStringLiteral("Вставить столбец"),
+                               QStringLiteral("Удалить столбец"),
+                               QStringLiteral("—"),
+                               QStringLiteral("Добавить слой"),
+                               QStringLiteral("Сделать строку начальной"),
                                QStringLiteral("Сделать строку последней")};
     EXPECT_EQ(seen, expected);
     EXPECT_EQ(items[2], test::Action(form.get(), "acnCopySG"));
     EXPECT_EQ(items[12], test::Action(form.get(), "acnLayerAdd"));
     EXPECT_EQ(items[1]->objectName(), QStringLiteral("N9"));
     EXPECT_EQ(items[11]->objectName(), QStringLiteral("N11"));
-    for (QAction* action : {test::Action(form.get(), "acnCopySG"), test::Action(form.get(), "acnPasteToSG"), test::Action(form.get(), "acnClearRange"), test::Action(form.get(), "acnMadeRowFirst"), test::Action(form.get(), "acnMadeRowLast")})
-        EXPECT_EQ(action->property("category").toString(), QStringLiteral("Таблица")) << action->objectName().toStdString();
+    for (QAction* action : {test::Action(form.get(), "acnCopySG"), test::Action(form.get(), "acnPasteToSG"),
+                            test::Action(form.get(), "acnClearRange"), test::Action(form.get(), "acnMadeRowFirst"),
+                            test::Action(form.get(), "acnMadeRowLast")})
+        EXPECT_EQ(action->property("category").toString(), QStringLiteral("Таблица"))
+            << action->objectName().toStdString();
 }
 
 TEST_F(TableFormTest, RowCommandsAreUndoneAndRedoneWithTheirNames)
@@ -80,7 +92,7 @@ TEST_F(TableFormTest, RowCommandsAreUndoneAndRedoneWithTheirNames)
     EXPECT_EQ(form->document().depthTable().cell(0, 7), "6");
     EXPECT_EQ(test::Action(form.get(), "acnUndo")->text(), QStringLiteral("Отменить: Вставить строку"));
     EXPECT_TRUE(test::Action(form.get(), "acnUndo")->isEnabled());
-    test::Action(form.get(), "N2")->trigger();  // column 3 goes
+    test::Action(form.get(), "N2")->trigger(); // column 3 goes
     EXPECT_EQ(form->document().depthTable().cell(3, 1), "4:1");
     EXPECT_EQ(test::Action(form.get(), "acnUndo")->text(), QStringLiteral("Отменить: Удалить столбец"));
     test::Action(form.get(), "acnUndo")->trigger();
@@ -93,7 +105,8 @@ TEST_F(TableFormTest, RowCommandsAreUndoneAndRedoneWithTheirNames)
     EXPECT_EQ(form->document().depthTable().rowCount(), 21);
     EXPECT_EQ(test::Action(form.get(), "acnUndo")->shortcut(), QKeySequence(QKeySequence::Undo));
     EXPECT_TRUE(test::Action(form.get(), "acnRedo")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::Key_Y)));
-    EXPECT_TRUE(test::Action(form.get(), "acnRedo")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
+    EXPECT_TRUE(
+        test::Action(form.get(), "acnRedo")->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)));
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
 }
 
@@ -113,7 +126,8 @@ TEST_F(TableFormTest, SpreadsheetKeysCopyPasteAndClearTheSelection)
     const QString copied = QGuiApplication::clipboard()->text();
     EXPECT_EQ(copied, QStringLiteral("2:3\t3:3\t4:3\r\n2:4\t3:4\t4:4\r\n2:5\t3:5\t4:5\r\n"));
 
-    test::Control<StringGridView>(form.get(), "sgSourceData")->setCurrentCell(8, 18);  // the block reaches past the table's edge
+    test::Control<StringGridView>(form.get(), "sgSourceData")
+        ->setCurrentCell(8, 18); // the block reaches past the table's edge
     QTest::keyClick(body, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(form->document().depthTable().cell(8, 18), "2:3");
     EXPECT_EQ(form->document().depthTable().cell(10, 20), "4:5");
@@ -151,7 +165,7 @@ TEST_F(TableFormTest, WholeTableCopyPasteAndTheEmptyClipboard)
     test::Control<QSpinBox>(form.get(), "seLastRow")->setValue(7);
     test::Action(form.get(), "acnPasteToSG")->trigger();
     EXPECT_EQ(services.messages, QStringList{QStringLiteral("Необходимо скопировать данные!")});
-    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLastRow")->value(), 19);  // applied after the message too
+    EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLastRow")->value(), 19); // applied after the message too
 }
 
 TEST_F(TableFormTest, ControlsFollowTheDocumentAndTheDocumentFollowsTheControls)
@@ -201,14 +215,14 @@ TEST_F(TableFormTest, FindSelectsTheNextMatchBelowTheSelection)
 {
     form->document().depthTable().setCell(1, 6, "112.5");
     form->document().depthTable().setCell(1, 9, "12.0");
-    form->document().depthTable().setCell(2, 7, "12.0");  // only column 1 is searched
+    form->document().depthTable().setCell(2, 7, "12.0"); // only column 1 is searched
     test::Control<QLineEdit>(form.get(), "txtTargetText")->setText(QStringLiteral("12."));
     test::Control<QPushButton>(form.get(), "btnFindTarget")->click();
     EXPECT_EQ(form->document().selRow(), 6);
     EXPECT_EQ(test::Control<StringGridView>(form.get(), "sgSourceData")->currentCell(), QPoint(1, 6));
     test::Control<QPushButton>(form.get(), "btnFindTarget")->click();
     EXPECT_EQ(form->document().selRow(), 9);
-    test::Control<QPushButton>(form.get(), "btnFindTarget")->click();  // nothing further down, no wrap
+    test::Control<QPushButton>(form.get(), "btnFindTarget")->click(); // nothing further down, no wrap
     EXPECT_EQ(form->document().selRow(), 9);
     EXPECT_TRUE(services.messages.isEmpty());
 }
@@ -216,7 +230,7 @@ TEST_F(TableFormTest, FindSelectsTheNextMatchBelowTheSelection)
 TEST_F(TableFormTest, TypedCellsAndDraggedRowsAreUndoable)
 {
     GridTableModel* model = test::Control<StringGridView>(form.get(), "sgSourceData")->bodyModel();
-    model->setData(model->index(2, 0), QStringLiteral("новое"), Qt::EditRole);  // grid row 3, column 1
+    model->setData(model->index(2, 0), QStringLiteral("новое"), Qt::EditRole); // grid row 3, column 1
     EXPECT_EQ(form->document().depthTable().cell(1, 3), "новое");
     EXPECT_EQ(test::Action(form.get(), "acnUndo")->text(), QStringLiteral("Отменить: Ввод в ячейку"));
     test::Control<StringGridView>(form.get(), "sgSourceData")->moveRow(3, 8);
@@ -238,7 +252,7 @@ TEST_F(TableFormTest, RowNumberColumnFitsLongNumbers)
 
 namespace {
 
-class LayerUndoTest : public test::ExampleSurveyTest {};
+class LayerUndoTest : public test::ExampleSurveyTest { };
 
 } // namespace
 
@@ -262,7 +276,7 @@ TEST_F(LayerUndoTest, DeletedLayerComesBackAndStyleChangesAreUndone)
     test::Control<QSpinBox>(form.get(), "seLineWidth")->setValue(9);
     EXPECT_EQ(form->document().layers().Layers(0).LineWidth, 9);
     EXPECT_EQ(test::Action(form.get(), "acnUndo")->text(), QStringLiteral("Отменить: Толщина линии"));
-    test::Action(form.get(), "acnUndo")->trigger();  // the two steps of the spin edit are one
+    test::Action(form.get(), "acnUndo")->trigger(); // the two steps of the spin edit are one
     EXPECT_EQ(form->document().layers().Layers(0).LineWidth, 3);
     EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seLineWidth")->value(), 3);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
@@ -300,14 +314,14 @@ TEST_F(TableFormTest, ParametersSetInTheDocumentShowInTheirControlsWithoutRedraw
     form->document().setSectionParams(section);
     EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seScaleX")->value(), 250);
     EXPECT_EQ(test::Control<QSpinBox>(form.get(), "sedH")->value(), 70);
-    EXPECT_EQ(form->document().sectionWidth(), 200);  // shown, not drawn
+    EXPECT_EQ(form->document().sectionWidth(), 200); // shown, not drawn
     DiagramParams diagram = form->document().diagramParams();
     diagram.WindowHeight = 120;
     diagram.VertIncrement = "5";
     form->document().setDiagramParams(diagram);
     EXPECT_EQ(test::Control<QSpinBox>(form.get(), "seChtOverviewChartHeight")->value(), 120);
     EXPECT_EQ(test::Control<QLineEdit>(form.get(), "ltxtVertIncrementDecrement")->text(), QStringLiteral("5"));
-    test::Control<QSpinBox>(form.get(), "seCursorHorzSize")->setValue(14);  // and the other way
+    test::Control<QSpinBox>(form.get(), "seCursorHorzSize")->setValue(14); // and the other way
     EXPECT_EQ(form->document().diagramParams().CursorHorzSize, 14);
     EXPECT_EQ(form->document().diagramParams().WindowHeight, 120);
     form->document().setPicketColumnText("3");
@@ -318,7 +332,8 @@ TEST_F(TableFormTest, RunningOutOfMemoryIsToldInWordsAndTheProgramGoesOn)
 {
     EXPECT_FALSE(form->runGuarded([] { throw std::bad_alloc(); }, QStringLiteral("Импорт таблицы")));
     ASSERT_EQ(services.errors.size(), 1);
-    EXPECT_EQ(services.errors[0], QStringLiteral("Недостаточно памяти: команда «Импорт таблицы» не выполнена до конца."));
+    EXPECT_EQ(services.errors[0],
+              QStringLiteral("Недостаточно памяти: команда «Импорт таблицы» не выполнена до конца."));
     EXPECT_FALSE(services.errors[0].contains(QStringLiteral("bad_alloc")));
     EXPECT_FALSE(form->runGuarded([] { throw std::length_error("vector"); }));
     EXPECT_EQ(services.errors.last(), QStringLiteral("Недостаточно памяти: действие не выполнено до конца."));
@@ -330,16 +345,17 @@ TEST(ImportQuestion, AFileThatIsPlainlyNotTextIsAskedAboutAndNoChangesNothing)
     TFmMainForm form(&services);
     services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
     test::Action(&form, "acnImportTable")->trigger();
-    ASSERT_TRUE(services.confirmations.isEmpty());  // a real table is not asked about
+    ASSERT_TRUE(services.confirmations.isEmpty()); // a real table is not asked about
     const int rows = form.document().depthTable().rowCount();
     const std::string cell = form.document().depthTable().cell(3, 2);
 
     services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/radargram.png");
     test::Action(&form, "acnImportTable")->trigger();
-    EXPECT_EQ(services.confirmations, QStringList{QStringLiteral("Файл не похож на текстовую таблицу. Импортировать всё равно?")});
+    EXPECT_EQ(services.confirmations,
+              QStringList{QStringLiteral("Файл не похож на текстовую таблицу. Импортировать всё равно?")});
     EXPECT_EQ(form.document().depthTable().rowCount(), rows);
     EXPECT_EQ(form.document().depthTable().cell(3, 2), cell);
-    test::Action(&form, "acnImportSkv")->trigger();  // the borehole import asks too
+    test::Action(&form, "acnImportSkv")->trigger(); // the borehole import asks too
     EXPECT_EQ(services.confirmations.size(), 2);
 
     // "Да" imports it all the same, as one undoable step.
@@ -379,7 +395,7 @@ TEST_F(TableFormTest, EscDuringALongCommandStopsItWithNothingChangedAndSaysSo)
     pressEsc();
     test::Action(form.get(), "acnExportTable")->trigger();
     EXPECT_FALSE(QFile::exists(exported));
-    EXPECT_TRUE(services.informations.isEmpty());  // no "успешно" for a stopped export
+    EXPECT_TRUE(services.informations.isEmpty()); // no "успешно" for a stopped export
 
     const QString project = dir.filePath(QStringLiteral("p.trassel"));
     services.nextSaveName = project;

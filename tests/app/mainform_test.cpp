@@ -49,9 +49,11 @@ protected:
 TEST_F(MainFormTest, StartsWithTheNumberedTableAndItsRange)
 {
     const QString date = QString::fromLatin1(BuildDate());
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z][a-z]{2} [ 123][0-9] [0-9]{4}$")).match(date).hasMatch()) << std::string(BuildDate());
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z][a-z]{2} [ 123][0-9] [0-9]{4}$")).match(date).hasMatch())
+        << std::string(BuildDate());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Trassel_v2  ") + date);
-    EXPECT_EQ(test::Control<QLabel>(form.get(), "lblDateCompilation1")->text(), QStringLiteral("Дата компиляции \n") + date);
+    EXPECT_EQ(test::Control<QLabel>(form.get(), "lblDateCompilation1")->text(),
+              QStringLiteral("Дата компиляции \n") + date);
     EXPECT_EQ(form->document().depthTable().cell(0, 0), "0/0");
     EXPECT_EQ(form->document().depthTable().cell(0, 19), "19");
     EXPECT_EQ(form->document().depthTable().cell(9, 0), "9");
@@ -66,33 +68,50 @@ TEST_F(MainFormTest, StartsWithTheNumberedTableAndItsRange)
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbX")->currentText(), QStringLiteral("1"));
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbDelimiter")->currentIndex(), -1);
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbDelimiter")->currentText(), QStringLiteral("табуляция"));
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->tabTitles(), (QStringList{QStringLiteral("Файл"), QStringLiteral("Таблицы"), QStringLiteral("Диаграмма"),
-                                                       QStringLiteral("Разрез"), QStringLiteral("Параметры"), QStringLiteral("Справка")}));
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель")),
-              (QList<QAction*>{test::Action(form.get(), "acnImportTable"), test::Action(form.get(), "acnExportTable"), test::Action(form.get(), "acnReCalcPK")}));
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Справка"), QStringLiteral("Сведения")), QList<QAction*>{test::Action(form.get(), "acnAbout")});
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->tabTitles(),
+              (QStringList{QStringLiteral("Файл"), QStringLiteral("Таблицы"), QStringLiteral("Диаграмма"),
+                           QStringLiteral("Разрез"), QStringLiteral("Параметры"), QStringLiteral("Справка")}));
+    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")
+                  ->actionsOf(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель")),
+              (QList<QAction*>{test::Action(form.get(), "acnImportTable"), test::Action(form.get(), "acnExportTable"),
+                               test::Action(form.get(), "acnReCalcPK")}));
+    EXPECT_EQ(
+        test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Справка"), QStringLiteral("Сведения")),
+        QList<QAction*>{test::Action(form.get(), "acnAbout")});
     EXPECT_EQ(test::Action(form.get(), "acnAbout")->text(), QStringLiteral("О прогамме"));
-    EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnExportTable")).description,
-              QStringLiteral("Экспорт таблицы, содержащей цифровую модель среды ПК/глубина,  в текстовый файл"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "ТаблицаГлубин"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesTable"));
+    EXPECT_EQ(
+        test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnExportTable")).description,
+        QStringLiteral("Экспорт таблицы, содержащей цифровую модель среды ПК/глубина,  в текстовый файл"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(),
+              test::Control(form.get(), "ТаблицаГлубин"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(),
+              test::Control(form.get(), "scrbxPropertiesTable"));
 }
 
 TEST_F(MainFormTest, PageControlsFollowEachOtherOnlyForTheUsersSwitch)
 {
     test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentWidget(test::Control(form.get(), "Диаграммы"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesDiagramma"));
-    test::Control<QTabWidget>(form.get(), "PageControl2")->setCurrentWidget(test::Control(form.get(), "scrbxPropertiesTrassel"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "Разрез"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(),
+              test::Control(form.get(), "scrbxPropertiesDiagramma"));
+    test::Control<QTabWidget>(form.get(), "PageControl2")
+        ->setCurrentWidget(test::Control(form.get(), "scrbxPropertiesTrassel"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(),
+              test::Control(form.get(), "Разрез"));
     test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentWidget(test::Control(form.get(), "TabSheet1"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesTrassel"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(),
+              test::Control(form.get(), "scrbxPropertiesTrassel"));
     test::Control<QTabWidget>(form.get(), "PageControl1")->setCurrentWidget(test::Control(form.get(), "TabSheet2"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesTrassel"));
-    test::Control<QTabWidget>(form.get(), "PageControl2")->setCurrentWidget(test::Control(form.get(), "scrbxPropertiesTable"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "ТаблицаГлубин"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(),
+              test::Control(form.get(), "scrbxPropertiesTrassel"));
+    test::Control<QTabWidget>(form.get(), "PageControl2")
+        ->setCurrentWidget(test::Control(form.get(), "scrbxPropertiesTable"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(),
+              test::Control(form.get(), "ТаблицаГлубин"));
     form->showPageByCommand(test::Control(form.get(), "Разрез"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(), test::Control(form.get(), "Разрез"));
-    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(), test::Control(form.get(), "scrbxPropertiesTable"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl1")->currentWidget(),
+              test::Control(form.get(), "Разрез"));
+    EXPECT_EQ(test::Control<QTabWidget>(form.get(), "PageControl2")->currentWidget(),
+              test::Control(form.get(), "scrbxPropertiesTable"));
 }
 
 TEST_F(MainFormTest, ImportRecalculateExportAndImportAgain)
@@ -126,7 +145,8 @@ TEST_F(MainFormTest, ImportRecalculateExportAndImportAgain)
     ASSERT_EQ(second.document().depthTable().rowCount(), form->document().depthTable().rowCount());
     for (int r = 1; r < form->document().depthTable().rowCount(); ++r)
         for (int c = 1; c < form->document().depthTable().colCount(); ++c)
-            ASSERT_EQ(second.document().depthTable().cell(c, r), form->document().depthTable().cell(c, r)) << c << "," << r;
+            ASSERT_EQ(second.document().depthTable().cell(c, r), form->document().depthTable().cell(c, r))
+                << c << "," << r;
 }
 
 TEST_F(MainFormTest, AFileThatCannotBeReadLeavesTheTableAsItWas)
@@ -215,11 +235,20 @@ TEST_F(MainFormTest, TheAboutBoxIsOneWindowShownAgain)
 
 TEST_F(MainFormTest, SpinEditsKeepTheirRangesAndSteps)
 {
-    struct Case { QSpinBox* spin; int value; int step; int min; int max; };
+    struct Case {
+        QSpinBox* spin;
+        int value;
+        int step;
+        int min;
+        int max;
+    };
     const Case cases[] = {
-        {test::Control<QSpinBox>(form.get(), "sedH"), 55, 5, 25, 150},          {test::Control<QSpinBox>(form.get(), "seLineWidth"), 3, 1, 1, 100},
-        {test::Control<QSpinBox>(form.get(), "seNumberOfHeaderRows"), 1, 1, 0, 10}, {test::Control<QSpinBox>(form.get(), "seScaleX"), 400, 50, INT_MIN, INT_MAX},
-        {test::Control<QSpinBox>(form.get(), "seDHL"), 50, 25, INT_MIN, INT_MAX},   {test::Control<QSpinBox>(form.get(), "seChtOverviewChartHeight"), 200, 1, INT_MIN, INT_MAX},
+        {test::Control<QSpinBox>(form.get(), "sedH"), 55, 5, 25, 150},
+        {test::Control<QSpinBox>(form.get(), "seLineWidth"), 3, 1, 1, 100},
+        {test::Control<QSpinBox>(form.get(), "seNumberOfHeaderRows"), 1, 1, 0, 10},
+        {test::Control<QSpinBox>(form.get(), "seScaleX"), 400, 50, INT_MIN, INT_MAX},
+        {test::Control<QSpinBox>(form.get(), "seDHL"), 50, 25, INT_MIN, INT_MAX},
+        {test::Control<QSpinBox>(form.get(), "seChtOverviewChartHeight"), 200, 1, INT_MIN, INT_MAX},
         {test::Control<QSpinBox>(form.get(), "seFirstRow"), 2, 1, INT_MIN, INT_MAX},
     };
     for (const Case& c : cases) {

@@ -68,7 +68,7 @@ TEST_F(WorkspaceFormTest, AnInterpretationSavedAndOpenedInANewWindowComesBackWho
 
     const QString path = dir.filePath(QStringLiteral("линия 12.trassel"));
     services.nextSaveName = path;
-    test::Action(form.get(), "acnSaveProject")->trigger();  // no project yet: asks for the name
+    test::Action(form.get(), "acnSaveProject")->trigger(); // no project yet: asks for the name
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     EXPECT_TRUE(QFile::exists(path));
     EXPECT_TRUE(form->undoStack()->isClean());
@@ -100,7 +100,8 @@ TEST_F(WorkspaceFormTest, AnInterpretationSavedAndOpenedInANewWindowComesBackWho
     EXPECT_EQ(otherSoils.lbxGrunts->item(soils.lbxGrunts->count() - 1)->text(), QStringLiteral("суглинок"));
     EXPECT_EQ(test::Control<QTabWidget>(&other, "PageControl1")->currentWidget(), test::Control(&other, "Разрез"));
     // The section is drawn again, the soil label on it: pixel for pixel the saved picture.
-    EXPECT_EQ(test::Control<SectionPage>(&other, "Разрез")->image(), test::Control<SectionPage>(form.get(), "Разрез")->image());
+    EXPECT_EQ(test::Control<SectionPage>(&other, "Разрез")->image(),
+              test::Control<SectionPage>(form.get(), "Разрез")->image());
     EXPECT_TRUE(other.undoStack()->isClean());
     EXPECT_EQ(other.projectPath(), path);
     // The diagram is built again: the same points in every layer's series.
@@ -136,7 +137,7 @@ TEST_F(WorkspaceFormTest, ADamagedFileOrACancelLeavesTheWorkAsItIs)
     test::Action(form.get(), "acnOpenProject")->trigger();
     EXPECT_EQ(services.questions.size(), asked + 1);
     EXPECT_EQ(form->document().depthTable().cell(3, 5), "99");
-    EXPECT_FALSE(form->close());  // closing asks too, and stays open
+    EXPECT_FALSE(form->close()); // closing asks too, and stays open
     EXPECT_EQ(services.questions.size(), asked + 2);
     // "Сохранить" saves to the project's file first, then goes on.
     services.saveAnswer = UiServices::SaveAnswer::Save;
@@ -178,7 +179,8 @@ TEST_F(WorkspaceFormTest, ASaveOnClosingThatFailsSaysWhyAndKeepsTheWindowOpen)
     services.nextSaveName = dir.filePath(QStringLiteral("нет такой папки/p.trassel"));
     EXPECT_FALSE(form->close());
     ASSERT_EQ(services.errors.size(), 1);
-    EXPECT_TRUE(services.errors[0].startsWith(QStringLiteral("Не удалось записать файл"))) << services.errors[0].toStdString();
+    EXPECT_TRUE(services.errors[0].startsWith(QStringLiteral("Не удалось записать файл")))
+        << services.errors[0].toStdString();
     EXPECT_EQ(form->document().depthTable().cell(3, 5), "99");
     EXPECT_FALSE(form->undoStack()->isClean());
 }
@@ -225,7 +227,7 @@ TEST_F(WorkspaceFormTest, AProjectWhoseSectionCannotBeDrawnOpensNamedAndSaysWhy)
     QTemporaryDir dir;
     test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
-    form->document().writeCell(TableId::Depth, 1, 3, "123,5");  // a picket no drawing can read
+    form->document().writeCell(TableId::Depth, 1, 3, "123,5"); // a picket no drawing can read
     const QString broken = dir.filePath(QStringLiteral("b.trassel"));
     form->saveProject(broken);
 
@@ -303,7 +305,7 @@ TEST_F(WorkspaceFormTest, AProjectWhoseRadargramIsAFifoOpensAtOnceWithoutIt)
 
     test::FakeServices otherServices;
     TFmMainForm other(&otherServices);
-    other.openProject(project);  // would wait for a writer for good if the FIFO were opened as a file
+    other.openProject(project); // would wait for a writer for good if the FIFO were opened as a file
     auto* panel = test::Control<RadargramPanel>(&other, "pnlRadarogramma");
     EXPECT_TRUE(panel->picture().isNull());
     ASSERT_EQ(otherServices.messages.size(), 1);

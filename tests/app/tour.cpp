@@ -48,7 +48,8 @@ int main(int argc, char** argv)
     }
     auto* pages = form.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
     pages->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("Диаграммы")));
-    form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->setCurrentItem(form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->topLevelItem(1));
+    form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))
+        ->setCurrentItem(form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->topLevelItem(1));
     form.findChild<QAction*>(QStringLiteral("acnBuildChart"))->trigger();
     form.findChild<ChartView*>(QStringLiteral("chtOverviewChart"))->setFocus();
     for (int i = 0; i < 6; ++i)
@@ -60,7 +61,8 @@ int main(int argc, char** argv)
     const int fills[] = {4, 0, 6};
     const std::uint32_t colours[] = {0x2060A0, 0x40C0E0, 0x5080B0};
     for (int row = 0; row < 3; ++row) {
-        form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->setCurrentItem(form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->topLevelItem(row));
+        form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))
+            ->setCurrentItem(form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->topLevelItem(row));
         form.findChild<BrushStyleBox*>(QStringLiteral("cmbBrushStyle"))->setCurrentIndex(fills[row]);
         form.findChild<ColorBox*>(QStringLiteral("clbBrushColor"))->setColor(colours[row]);
     }

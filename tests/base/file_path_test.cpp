@@ -61,7 +61,7 @@ TEST(FilePath, FilesInCyrillicFoldersAreWrittenFoundAndReadWhole)
     const FileBytes again = ReadWholeFile(file);
     EXPECT_EQ(std::string(again.data.get(), again.size), "новое");
     EXPECT_EQ(entries(dir / PathFromUtf8("Обследования 2026")), 1u);
-    EXPECT_TRUE(PathExists(PathToUtf8(dir)));  // a folder is found too
+    EXPECT_TRUE(PathExists(PathToUtf8(dir))); // a folder is found too
     fs::remove_all(dir);
 }
 

@@ -16,7 +16,8 @@ using namespace trassel;
 
 namespace {
 
-[[maybe_unused]] auto* const kApp = ::testing::AddGlobalTestEnvironment(new trassel::testing::QtAppEnvironment<QGuiApplication>);
+[[maybe_unused]] auto* const kApp = ::testing::AddGlobalTestEnvironment(
+    new trassel::testing::QtAppEnvironment<QGuiApplication>);
 
 bool IsBlack(const QImage& image, int x, int y) { return (image.pixel(x, y) & 0xFFFFFF) == 0; }
 
@@ -30,15 +31,15 @@ TEST(BoreholePixels, StemTickAndTextsOfTheWorkedExample)
     const std::string_view row[] = {"10.5", "Скв.1", "супесь", "", "250"};
     skv.setCells(2, 1, row, 5);
     ImageCanvas canvas(1042, 1100);
-    canvas.fillRect(0, 0, 1042, 1100);  // white
+    canvas.fillRect(0, 0, 1042, 1100); // white
     PlotSkv(canvas, depth, skv, SectionParams{}, "1");
     const QImage& image = canvas.image();
     // The stem, 5 pixels wide around x 285, from the surface (55) to the bottom (305).
     for (const int y : {60, 150, 300})
         for (const int x : {284, 285, 286})
             EXPECT_TRUE(IsBlack(image, x, y)) << x << "," << y;
-    EXPECT_FALSE(IsBlack(image, 285, 40));   // nothing above the surface
-    EXPECT_FALSE(IsBlack(image, 291, 150));  // nor beside the stem
+    EXPECT_FALSE(IsBlack(image, 285, 40));  // nothing above the surface
+    EXPECT_FALSE(IsBlack(image, 291, 150)); // nor beside the stem
     // The tick, 4 pixels thick, from x 278 at y 305; from x 285 on the first label's white
     // box, written after it at (285, 305), covers it.
     for (const int x : {279, 282})
@@ -53,8 +54,8 @@ TEST(BoreholePixels, StemTickAndTextsOfTheWorkedExample)
                 ink += qGray(image.pixel(x, y)) < 128;
         return ink;
     };
-    EXPECT_GT(inkIn(296, 306, 30, 18), 10);  // "250"
-    EXPECT_GT(inkIn(288, 331, 60, 18), 10);  // "супесь", the second label at y 330
+    EXPECT_GT(inkIn(296, 306, 30, 18), 10); // "250"
+    EXPECT_GT(inkIn(288, 331, 60, 18), 10); // "супесь", the second label at y 330
     EXPECT_EQ(inkIn(600, 600, 100, 100), 0);
 }
 
@@ -82,6 +83,6 @@ TEST(AnnotationPixels, TheEraserWhitensExactlyItsSquareAndALabelStandsAtItsCorne
     int ink = 0;
     for (int y = 140; y < 140 + canvas.textHeight(); ++y)
         for (int x = 100; x < 100 + canvas.textWidth("Песок"); ++x)
-            ink += white(x, y) ? 0 : 1;  // the letters, smoothed at their edges
+            ink += white(x, y) ? 0 : 1; // the letters, smoothed at their edges
     EXPECT_GT(ink, 10);
 }

@@ -80,18 +80,18 @@ TEST(Boreholes, DepthsRoundHalfToEvenEmptyDepthsStandAtTheSurfaceAndCommasStopTh
     PlotSkv(canvas, depth, skv, SectionParams{}, "1");
     const auto lines = canvas.of(ProbeCanvas::Kind::Line);
     ASSERT_EQ(lines.size(), 8u);
-    EXPECT_EQ(lines[0].points[1].y, 57);   // 2.5 rounds to 2
-    EXPECT_EQ(lines[2].points[1].y, 59);   // 3.5 rounds to 4
-    EXPECT_EQ(lines[4].points[0].x, 885);  // "12,5" reads as 12: (12 - 10) x 400 + 85
-    EXPECT_EQ(lines[4].points[1].y, 55);   // an empty depth: a stem of no length at the surface
+    EXPECT_EQ(lines[0].points[1].y, 57);  // 2.5 rounds to 2
+    EXPECT_EQ(lines[2].points[1].y, 59);  // 3.5 rounds to 4
+    EXPECT_EQ(lines[4].points[0].x, 885); // "12,5" reads as 12: (12 - 10) x 400 + 85
+    EXPECT_EQ(lines[4].points[1].y, 55);  // an empty depth: a stem of no length at the surface
     EXPECT_EQ(lines[6].points[1].y, 55);
 
     ChartModel chart;
     const SeriesId series = chart.createSeries(SeriesKind::Point);
     BuildSkv(chart, series, skv);
-    BuildSkv(chart, series, skv);  // twice: one point per borehole still
+    BuildSkv(chart, series, skv); // twice: one point per borehole still
     const ChartSeries& s = chart.series(series);
-    ASSERT_EQ(s.count(), 2u);      // the empty and the zero depth are not on the diagram
+    ASSERT_EQ(s.count(), 2u); // the empty and the zero depth are not on the diagram
     EXPECT_DOUBLE_EQ(s.ys()[0], 2);
     EXPECT_DOUBLE_EQ(s.ys()[1], 4);
     EXPECT_TRUE(s.marks().visible);
@@ -102,7 +102,7 @@ TEST(Boreholes, DepthsRoundHalfToEvenEmptyDepthsStandAtTheSurfaceAndCommasStopTh
     EXPECT_EQ(s.pointer().vertSize, 1);
     EXPECT_EQ(s.brushColor(), 0xFF0000u);
     EXPECT_EQ(s.markText(0), "2");
-    EXPECT_EQ(s.rows()[0], -1);  // no depth-table row behind a borehole
+    EXPECT_EQ(s.rows()[0], -1); // no depth-table row behind a borehole
 }
 
 TEST(Boreholes, BadPicketsStopBeforeTheFirstBoreholeAndAnEmptyTableReadsNothing)
@@ -111,10 +111,13 @@ TEST(Boreholes, BadPicketsStopBeforeTheFirstBoreholeAndAnEmptyTableReadsNothing)
     depth.setCell(1, 2, "км");
     Grid skv(2, 2);
     ProbeCanvas canvas(500, 500);
-    EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "x"); }), "(no error)");  // two rows: nothing read
+    EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "x"); }),
+              "(no error)"); // two rows: nothing read
     SetBoreholes(skv, {{"10", "a", "b", "", "100"}});
-    EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "x"); }), "'x' is not a valid integer value");
-    EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "1"); }), "'км' is not a valid floating point value");
+    EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "x"); }),
+              "'x' is not a valid integer value");
+    EXPECT_EQ(errorText([&] { PlotSkv(canvas, depth, skv, SectionParams{}, "1"); }),
+              "'км' is not a valid floating point value");
     EXPECT_TRUE(canvas.ops.empty());
 }
 
@@ -196,7 +199,7 @@ TEST(BoreholeImport, TheTableIsNumberedWithTwoFixedRowsAndUndoGivesTheFormerOneB
     EXPECT_EQ(skv.fixedRows(), 1);
     sink.edits.back()->apply(doc);
     EXPECT_EQ(skv.cell(5, 4), "300");
-    EXPECT_EQ(doc.lastDataRow(), 19);  // the depth table's range is not the borehole table's
+    EXPECT_EQ(doc.lastDataRow(), 19); // the depth table's range is not the borehole table's
 
     // A longer file, then a shorter one: the extra rows stay, emptied.
     std::string ten;
@@ -213,7 +216,8 @@ TEST(BoreholeImport, TheTableIsNumberedWithTwoFixedRowsAndUndoGivesTheFormerOneB
     // The start table has two rows: a one-line file cannot have two fixed rows. The table
     // is in place and the grid's refusal is reported.
     SurveyDocument fresh;
-    EXPECT_EQ(errorText([&] { fresh.importBoreholes(Bytes("only\r\n"), 6); }), "Fixed row count must be less than row count");
+    EXPECT_EQ(errorText([&] { fresh.importBoreholes(Bytes("only\r\n"), 6); }),
+              "Fixed row count must be less than row count");
     EXPECT_EQ(fresh.boreholeTable().cell(1, 1), "only");
     EXPECT_EQ(fresh.boreholeTable().fixedRows(), 1);
     // A file the reader refuses changes nothing.

@@ -18,7 +18,7 @@ TEST(ChartModel, PointsStayInXOrderAndRememberTheirRows)
     ChartModel chart;
     ChartSeries& s = chart.series(chart.createSeries(SeriesKind::Point));
     EXPECT_EQ(s.addXY(5.0, 50.0, 5), 0u);
-    EXPECT_EQ(s.addXY(3.0, 30.0, 3), 0u);   // decreasing X goes in front
+    EXPECT_EQ(s.addXY(3.0, 30.0, 3), 0u); // decreasing X goes in front
     EXPECT_EQ(s.addXY(4.0, 40.0, 4), 1u);
     EXPECT_EQ(s.addXY(7.0, 70.0, 7), 3u);
     // An equal X goes after the points that already have it.
@@ -73,7 +73,7 @@ TEST(ChartModel, AttachOrderIsDrawOrderAndAttachingTwiceChangesNothing)
     const SeriesId a = chart.createSeries(SeriesKind::Line);
     const SeriesId b = chart.createSeries(SeriesKind::Point);
     const SeriesId c = chart.createSeries(SeriesKind::Point);
-    EXPECT_TRUE(chart.attached().empty());   // new series are not drawn until attached
+    EXPECT_TRUE(chart.attached().empty()); // new series are not drawn until attached
     EXPECT_FALSE(chart.series(a).hasColor());
     chart.attach(b);
     chart.attach(a);
@@ -85,16 +85,16 @@ TEST(ChartModel, AttachOrderIsDrawOrderAndAttachingTwiceChangesNothing)
     chart.detach(a);
     EXPECT_EQ(chart.attached(), (std::vector<SeriesId>{b, c}));
     EXPECT_TRUE(chart.exists(a));
-    chart.attach(a);   // re-attached on top
+    chart.attach(a); // re-attached on top
     EXPECT_EQ(chart.attached(), (std::vector<SeriesId>{b, c, a}));
 
     chart.destroySeries(c);
     EXPECT_FALSE(chart.exists(c));
     EXPECT_EQ(chart.attached(), (std::vector<SeriesId>{b, a}));
     EXPECT_THROW(chart.series(c), Error);
-    chart.attach(c);   // a destroyed series cannot come back
+    chart.attach(c); // a destroyed series cannot come back
     EXPECT_EQ(chart.attached(), (std::vector<SeriesId>{b, a}));
-    chart.destroySeries(c);   // twice is harmless
+    chart.destroySeries(c); // twice is harmless
     EXPECT_TRUE(chart.exists(a));
     EXPECT_TRUE(chart.exists(b));
 }
@@ -105,7 +105,7 @@ TEST(ChartModel, MarksFollowDrawEveryAndStyle)
     ChartSeries& s = chart.series(chart.createSeries(SeriesKind::Point));
     for (int i = 0; i < 7; ++i)
         s.addXY(10.25 + i, 100.0 + i);
-    EXPECT_FALSE(s.hasMark(0));   // hidden by default
+    EXPECT_FALSE(s.hasMark(0)); // hidden by default
 
     s.setMarksVisible(true);
     s.setMarksDrawEvery(3);

@@ -52,8 +52,9 @@ void FillPickets(Grid& grid, const std::vector<std::string>& pickets)
 
 TEST(RenderOptions, TheExampleCommandLineGivesLayersInSlotOrderWithTheirStyles)
 {
-    const RenderOptions o = Parse({"--table", "examples/survey_depths.txt", "--recalc-pickets", "--layer", "3", "--layer",
-                                   "4:fill=4:color=2060A0", "--layer=5:width=1:line=FF0000", "-o", "section.png"});
+    const RenderOptions o = Parse({"--table", "examples/survey_depths.txt", "--recalc-pickets", "--layer", "3",
+                                   "--layer", "4:fill=4:color=2060A0", "--layer=5:width=1:line=FF0000", "-o",
+                                   "section.png"});
     EXPECT_FALSE(o.help);
     EXPECT_EQ(o.table, "examples/survey_depths.txt");
     EXPECT_TRUE(o.recalcPickets);
@@ -81,10 +82,37 @@ TEST(RenderOptions, TheExampleCommandLineGivesLayersInSlotOrderWithTheirStyles)
 
 TEST(RenderOptions, SettingsReachTheirFieldsWhateverTheirOrder)
 {
-    const RenderOptions o = Parse({"--layer", "7", "--picket-column", "2", "--delimiter", "semicolon", "--header-rows=3",
-                                   "--table", "t.csv", "--boreholes", "b.txt", "--scale-x", "200", "--scale-y", "1.5",
-                                   "--max-depth", "400", "--depth-step", "25", "--surface", "80", "--left", "40",
-                                   "--right", "60", "--range", "pk:125..131.5", "--sheet", "10", "--output", "out/s.PDF"});
+    const RenderOptions o = Parse({"--layer",
+                                   "7",
+                                   "--picket-column",
+                                   "2",
+                                   "--delimiter",
+                                   "semicolon",
+                                   "--header-rows=3",
+                                   "--table",
+                                   "t.csv",
+                                   "--boreholes",
+                                   "b.txt",
+                                   "--scale-x",
+                                   "200",
+                                   "--scale-y",
+                                   "1.5",
+                                   "--max-depth",
+                                   "400",
+                                   "--depth-step",
+                                   "25",
+                                   "--surface",
+                                   "80",
+                                   "--left",
+                                   "40",
+                                   "--right",
+                                   "60",
+                                   "--range",
+                                   "pk:125..131.5",
+                                   "--sheet",
+                                   "10",
+                                   "--output",
+                                   "out/s.PDF"});
     // The picket column given after a layer still is that layer's.
     ASSERT_EQ(o.layers.size(), 1U);
     EXPECT_EQ(o.layers[0].picketColumn, 2);
@@ -130,10 +158,10 @@ TEST(RenderOptions, HelpAndDiagramNeedNothingElse)
     EXPECT_TRUE(Parse({"--diagram"}).diagram);
     // Every option the parser takes is described in the help with an example.
     const std::string usage = RenderUsage();
-    for (const char* option : {"--table", "--workspace", "--header-rows", "--delimiter", "--picket-column",
-                               "--recalc-pickets", "--layer", "--boreholes", "--scale-x", "--scale-y", "--max-depth",
-                               "--depth-step", "--surface", "--left", "--right", "--range", "--sheet", "--output",
-                               "--diagram", "--help"})
+    for (const char* option : {"--table",          "--workspace",  "--header-rows", "--delimiter", "--picket-column",
+                               "--recalc-pickets", "--layer",      "--boreholes",   "--scale-x",   "--scale-y",
+                               "--max-depth",      "--depth-step", "--surface",     "--left",      "--right",
+                               "--range",          "--sheet",      "--output",      "--diagram",   "--help"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
 }
 
@@ -159,31 +187,38 @@ TEST(RenderOptions, MalformedCommandLinesAreRefusedWithOneLineNamingTheOption)
     EXPECT_EQ(table({"--layer", "3:line=GG0000"}),
               "Параметр --layer line: цвет \"GG0000\" нужно задать шестью шестнадцатеричными цифрами RRGGBB");
     EXPECT_EQ(table({"--layer", "3:width=0"}), "Параметр --layer width: толщина линии должна быть не меньше 1");
-    EXPECT_EQ(table({"--layer", "3:hatch=2"}), "Параметр --layer: неизвестное свойство \"hatch\" (width, line, fill, color)");
+    EXPECT_EQ(table({"--layer", "3:hatch=2"}),
+              "Параметр --layer: неизвестное свойство \"hatch\" (width, line, fill, color)");
     EXPECT_EQ(table({"--layer", "3:fill"}), "Параметр --layer: ожидается свойство=значение, а не \"fill\"");
     EXPECT_EQ(table({"--delimiter", "pipe"}),
               "Параметр --delimiter: ожидается tab, comma, semicolon, space или один символ, а не \"pipe\"");
-    EXPECT_EQ(table({"--range", "5-9"}), "Параметр --range: ожидается A..B (строки) или pk:A..B (пикеты), а не \"5-9\"");
+    EXPECT_EQ(table({"--range", "5-9"}),
+              "Параметр --range: ожидается A..B (строки) или pk:A..B (пикеты), а не \"5-9\"");
     EXPECT_EQ(table({"--range", "9..5"}), "Параметр --range: начало \"9\" стоит после конца \"5\"");
     EXPECT_EQ(table({"--range", "pk:1..x"}), "Параметр --range: 'x' is not a valid floating point value");
     EXPECT_EQ(table({"--sheet", "0"}), "Параметр --sheet: длина листа в пикетах должна быть больше нуля");
-    EXPECT_EQ(table({"--header-rows", "-1"}), "Параметр --header-rows: число строк заголовка не может быть отрицательным");
-    EXPECT_EQ(table({"--picket-column", "0"}), "Параметр --picket-column: номер столбца пикетов должен быть не меньше 1");
+    EXPECT_EQ(table({"--header-rows", "-1"}),
+              "Параметр --header-rows: число строк заголовка не может быть отрицательным");
+    EXPECT_EQ(table({"--picket-column", "0"}),
+              "Параметр --picket-column: номер столбца пикетов должен быть не меньше 1");
     EXPECT_EQ(table({"--depth-step", "0"}), "Параметр --depth-step: шаг шкалы глубин должен быть не меньше 1");
     EXPECT_EQ(table({"-o", "a.gif"}),
               "Параметр --output: формат файла \"a.gif\" определяется расширением: png, jpg, jpeg, bmp, pdf или svg");
-    EXPECT_EQ(table({"-o", "dir.png/section"}),
-              "Параметр --output: формат файла \"dir.png/section\" определяется расширением: png, jpg, jpeg, bmp, pdf или svg");
+    EXPECT_EQ(table({"-o", "dir.png/section"}), "Параметр --output: формат файла \"dir.png/section\" определяется "
+                                                "расширением: png, jpg, jpeg, bmp, pdf или svg");
 
     const std::string noInput = "Задайте что рисовать: --table ФАЙЛ со слоями --layer или --workspace ФАЙЛ.trassel";
     EXPECT_EQ(ParseError({"-o", "a.png"}), noInput);
     EXPECT_EQ(ParseError({"--table", "t", "--workspace", "w", "-o", "a.png"}), noInput);
-    EXPECT_EQ(ParseError({"--table", "t", "--layer", "3"}), "Не задан файл результата: -o ФАЙЛ (png, jpg, bmp, pdf или svg)");
-    EXPECT_EQ(ParseError({"--table", "t", "-o", "a.png"}), "Не задано ни одного слоя: --layer СТОЛБЕЦ (например, --layer 3)");
+    EXPECT_EQ(ParseError({"--table", "t", "--layer", "3"}),
+              "Не задан файл результата: -o ФАЙЛ (png, jpg, bmp, pdf или svg)");
+    EXPECT_EQ(ParseError({"--table", "t", "-o", "a.png"}),
+              "Не задано ни одного слоя: --layer СТОЛБЕЦ (например, --layer 3)");
     EXPECT_EQ(ParseError({"--workspace", "w", "--layer", "3", "-o", "a.png"}),
               "Параметр --layer: относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
-    EXPECT_EQ(ParseError({"--workspace", "w", "--recalc-pickets", "-o", "a.png"}),
-              "Параметр --recalc-pickets: относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
+    EXPECT_EQ(
+        ParseError({"--workspace", "w", "--recalc-pickets", "-o", "a.png"}),
+        "Параметр --recalc-pickets: относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
 }
 
 TEST(RenderOptions, ValuesBeyondWhatTheWindowHoldsAreRefusedInOneLine)
@@ -200,11 +235,13 @@ TEST(RenderOptions, ValuesBeyondWhatTheWindowHoldsAreRefusedInOneLine)
     EXPECT_EQ(table({"--sheet", "0.01"}), "(no error)");
     EXPECT_EQ(table({"--sheet", "1000000"}), "(no error)");
     // "Количество заголовочных строк" runs 0..10.
-    EXPECT_EQ(table({"--header-rows", "2147483647"}), "Параметр --header-rows: число строк заголовка не может быть больше 10");
+    EXPECT_EQ(table({"--header-rows", "2147483647"}),
+              "Параметр --header-rows: число строк заголовка не может быть больше 10");
     EXPECT_EQ(table({"--header-rows", "11"}), "Параметр --header-rows: число строк заголовка не может быть больше 10");
     EXPECT_EQ(table({"--header-rows", "10"}), "(no error)");
     // A table holds columns 1..65535 after its label column.
-    EXPECT_EQ(table({"--layer", "65536"}), "Параметр --layer: номер столбца глубин должен быть не больше 65535, а не \"65536\"");
+    EXPECT_EQ(table({"--layer", "65536"}),
+              "Параметр --layer: номер столбца глубин должен быть не больше 65535, а не \"65536\"");
     EXPECT_EQ(table({"--layer", "65535"}), "(no error)");
     EXPECT_EQ(table({"--picket-column", "1000000000"}),
               "Параметр --picket-column: номер столбца пикетов должен быть не больше 65535");
@@ -220,7 +257,8 @@ TEST(RenderOptions, ValuesBeyondWhatTheWindowHoldsAreRefusedInOneLine)
     EXPECT_EQ(table({"--scale-y", "1e300"}), "Параметр --scale-y: масштаб Y должен быть не больше 2147483647");
     EXPECT_EQ(table({"--scale-y", "0.5"}), "(no error)");
     // "Глубина поверхности" runs 25..150.
-    EXPECT_EQ(table({"--surface", "24"}), "Параметр --surface: глубина поверхности задаётся числом от 25 до 150, а не \"24\"");
+    EXPECT_EQ(table({"--surface", "24"}),
+              "Параметр --surface: глубина поверхности задаётся числом от 25 до 150, а не \"24\"");
     EXPECT_EQ(table({"--surface", "2147483647"}),
               "Параметр --surface: глубина поверхности задаётся числом от 25 до 150, а не \"2147483647\"");
     EXPECT_EQ(table({"--surface", "150"}), "(no error)");
@@ -261,7 +299,7 @@ TEST(RenderTable, LoadingGivesTheTableTheWindowsImportGives)
     Grid grid(2, 2);
     LoadDepthTable(grid, BytesOf("a;b;c\r\n1;2;3\r\n"), ';', 1);
     EXPECT_EQ(grid.cell(3, 2), "3");
-    EXPECT_EQ(grid.cell(0, 2), "2");  // numbered
+    EXPECT_EQ(grid.cell(0, 2), "2"); // numbered
     EXPECT_EQ(errorText([] {
                   Grid g(2, 2);
                   LoadDepthTable(g, FileBytes{}, '\t', 1);
@@ -278,7 +316,7 @@ TEST(RenderTable, LoadingGivesTheTableTheWindowsImportGives)
 TEST(RenderRange, RowsAndPicketsChooseTheRowsToDraw)
 {
     Grid grid(2, 2);
-    FillPickets(grid, {"10", "10.5", "11", "11.25", "12", "13"});  // rows 2..7
+    FillPickets(grid, {"10", "10.5", "11", "11.25", "12", "13"}); // rows 2..7
     const RowSpan whole{2, 7};
     EXPECT_EQ(ResolveRange(grid, 1, RangeOption{}, whole), whole);
     EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Rows, 3, 5}, whole), (RowSpan{3, 5}));
@@ -288,20 +326,32 @@ TEST(RenderRange, RowsAndPicketsChooseTheRowsToDraw)
     EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 0.1 * 3 * 40, 13}, whole), (RowSpan{6, 7}));
     EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 12.5, 13}, whole), (RowSpan{7, 7}));
     EXPECT_EQ(ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 0, 100}, whole), whole);
-    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 13.5, 20}, whole); }),
+    EXPECT_EQ(errorText([&] {
+                  ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 13.5, 20}, whole);
+              }),
               "В диапазоне пикетов 13.5..20 нет ни одной строки таблицы");
-    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 11.5, 11.9}, whole); }),
+    EXPECT_EQ(errorText([&] {
+                  ResolveRange(grid, 1, {RangeOption::Kind::Pickets, 11.5, 11.9}, whole);
+              }),
               "В диапазоне пикетов 11.5..11.9 нет ни одной строки таблицы");
-    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, {RangeOption::Kind::Rows, 1, 5}, whole); }),
+    EXPECT_EQ(errorText([&] {
+                  ResolveRange(grid, 1, {RangeOption::Kind::Rows, 1, 5}, whole);
+              }),
               "Диапазон строк 1..5 выходит за строки данных таблицы 2..7");
-    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, {RangeOption::Kind::Rows, 5, 8}, whole); }),
+    EXPECT_EQ(errorText([&] {
+                  ResolveRange(grid, 1, {RangeOption::Kind::Rows, 5, 8}, whole);
+              }),
               "Диапазон строк 5..8 выходит за строки данных таблицы 2..7");
-    EXPECT_EQ(errorText([&] { ResolveRange(grid, 1, RangeOption{}, RowSpan{2, 1}); }),
+    EXPECT_EQ(errorText([&] {
+                  ResolveRange(grid, 1, RangeOption{}, RowSpan{2, 1});
+              }),
               "В таблице нет строк данных (строки 2..1)");
 
     Grid bad(2, 2);
     FillPickets(bad, {"10", "1O.5", "11"});
-    EXPECT_EQ(errorText([&] { ResolveRange(bad, 1, {RangeOption::Kind::Pickets, 10.2, 11}, {2, 4}); }),
+    EXPECT_EQ(errorText([&] {
+                  ResolveRange(bad, 1, {RangeOption::Kind::Pickets, 10.2, 11}, {2, 4});
+              }),
               errorText([] { ReadStrict("1O.5"); }));
 }
 
@@ -328,7 +378,7 @@ TEST(RenderSheets, TheExampleLineIsCutIntoKilometresNamedByTheirRange)
 TEST(RenderSheets, GapsAreLeftOutAndPicketsThatFallOrAreNoNumbersRefused)
 {
     Grid grid(2, 2);
-    FillPickets(grid, {"0.05", "0.95", "1.05", "3.5", "3.5", "4.05"});  // rows 2..7
+    FillPickets(grid, {"0.05", "0.95", "1.05", "3.5", "3.5", "4.05"}); // rows 2..7
     const std::vector<Sheet> sheets = PlanSheets(grid, 1, {2, 7}, 1, "a.png");
     ASSERT_EQ(sheets.size(), 4U);
     EXPECT_EQ(sheets[0].rows, (RowSpan{2, 3}));
@@ -344,7 +394,9 @@ TEST(RenderSheets, GapsAreLeftOutAndPicketsThatFallOrAreNoNumbersRefused)
 
     Grid falling(2, 2);
     FillPickets(falling, {"10", "11", "10.5"});
-    EXPECT_EQ(errorText([&] { PlanSheets(falling, 1, {2, 4}, 10, "a.png"); }),
+    EXPECT_EQ(errorText([&] {
+                  PlanSheets(falling, 1, {2, 4}, 10, "a.png");
+              }),
               "Пикеты убывают (строка 3: 11, строка 4: 10.5); листы не нарезаны");
     Grid text(2, 2);
     FillPickets(text, {"10", "ПК11"});
@@ -368,11 +420,16 @@ TEST(RenderSheets, PicketsFarFromTheFirstAreRefusedAndHugeOnesNamedWithoutOverfl
     // A picket a sheet number cannot reach: refused before any sheet is planned.
     Grid far(2, 2);
     FillPickets(far, {"10", "11", "1e300"});
-    EXPECT_EQ(errorText([&] { PlanSheets(far, 1, {2, 4}, 10, "a.png"); }),
-              "Пикет " + NumberToText(1e300) + " (строка 4) лежит дальше 1000000 листов от начала диапазона; листы не нарезаны");
+    EXPECT_EQ(errorText([&] {
+                  PlanSheets(far, 1, {2, 4}, 10, "a.png");
+              }),
+              "Пикет " + NumberToText(1e300) +
+                  " (строка 4) лежит дальше 1000000 листов от начала диапазона; листы не нарезаны");
     Grid tiny(2, 2);
     FillPickets(tiny, {"0", "20000"});
-    EXPECT_EQ(errorText([&] { PlanSheets(tiny, 1, {2, 3}, 0.01, "a.png"); }),
+    EXPECT_EQ(errorText([&] {
+                  PlanSheets(tiny, 1, {2, 3}, 0.01, "a.png");
+              }),
               "Пикет 20000 (строка 3) лежит дальше 1000000 листов от начала диапазона; листы не нарезаны");
     // A line of pickets too large for metres in a long integer still gets its sheet and a name.
     Grid huge(2, 2);

@@ -78,8 +78,8 @@ struct ExampleSurvey {
 
 // The section over `first` .. `last` as "Построить разрез полигонами" and "Выработки" draw it on a
 // fresh section page, replayed into the bitmap the window shows and exports.
-QImage WindowSection(SurveyDocument& doc, const std::vector<SectionLayer>& layers, SectionParams params, int first, int last,
-                     bool boreholes)
+QImage WindowSection(SurveyDocument& doc, const std::vector<SectionLayer>& layers, SectionParams params, int first,
+                     int last, bool boreholes)
 {
     params.FirstDataRow = first;
     params.LastDataRow = last;
@@ -105,9 +105,9 @@ QByteArray Head(const QString& path, int bytes)
 }
 
 // Slot 0 on top: a plain layer over a hatched one over a thin striped one.
-const QStringList kLayerArgs{QStringLiteral("--layer"), QStringLiteral("3"), QStringLiteral("--layer"),
-                             QStringLiteral("4:fill=4:color=2060A0"), QStringLiteral("--layer"),
-                             QStringLiteral("5:width=1:line=A02020:fill=2:color=E0C080")};
+const QStringList kLayerArgs{QStringLiteral("--layer"), QStringLiteral("3"),
+                             QStringLiteral("--layer"), QStringLiteral("4:fill=4:color=2060A0"),
+                             QStringLiteral("--layer"), QStringLiteral("5:width=1:line=A02020:fill=2:color=E0C080")};
 std::vector<SectionLayer> ExampleLayers()
 {
     return {SectionLayer{1, 3, 3, 0, 0xFFFFFF, 0, true}, SectionLayer{1, 4, 3, 0, 0xA06020, 4, true},
@@ -119,18 +119,20 @@ TEST(RenderProcess, KilometreSheetsArePixelForPixelTheWindowsSectionOverTheirRow
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     QStringList args{QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets")};
-    args << kLayerArgs
-         << QStringList{QStringLiteral("--scale-x"), QStringLiteral("150"), QStringLiteral("--max-depth"),
-                        QStringLiteral("350"), QStringLiteral("--sheet"), QStringLiteral("10"), QStringLiteral("-o"),
-                        dir.filePath(QStringLiteral("section.png"))};
+    args << kLayerArgs << QStringList{QStringLiteral("--scale-x"),   QStringLiteral("150"),
+                                      QStringLiteral("--max-depth"), QStringLiteral("350"),
+                                      QStringLiteral("--sheet"),     QStringLiteral("10"),
+                                      QStringLiteral("-o"),          dir.filePath(QStringLiteral("section.png"))};
     const Outcome run = RunRender(args);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 
-    const QStringList names{QStringLiteral("section-01_km12.300-13.300.png"), QStringLiteral("section-02_km13.300-14.300.png"),
+    const QStringList names{QStringLiteral("section-01_km12.300-13.300.png"),
+                            QStringLiteral("section-02_km13.300-14.300.png"),
                             QStringLiteral("section-03_km14.300-15.300.png")};
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name), names);
-    EXPECT_EQ(run.out, dir.filePath(names[0]) + u'\n' + dir.filePath(names[1]) + u'\n' + dir.filePath(names[2]) + u'\n');
+    EXPECT_EQ(run.out,
+              dir.filePath(names[0]) + u'\n' + dir.filePath(names[1]) + u'\n' + dir.filePath(names[2]) + u'\n');
 
     ExampleSurvey survey;
     SectionParams params;
@@ -156,8 +158,9 @@ TEST(RenderProcess, APicketRangeWithBoreholesIsTheWindowsSectionOfThoseRows)
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString out = dir.filePath(QStringLiteral("range.png"));
-    QStringList args{QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets"), QStringLiteral("--boreholes"),
-                     Q(kBoreholes), QStringLiteral("--range"), QStringLiteral("pk:125..131.5"), QStringLiteral("-o"), out};
+    QStringList args{QStringLiteral("--table"),       Q(kSurvey),           QStringLiteral("--recalc-pickets"),
+                     QStringLiteral("--boreholes"),   Q(kBoreholes),        QStringLiteral("--range"),
+                     QStringLiteral("pk:125..131.5"), QStringLiteral("-o"), out};
     args << kLayerArgs;
     const Outcome run = RunRender(args);
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -187,8 +190,15 @@ TEST(RenderProcess, BoreholesNoCoordinateHoldsAreLeftOffTheSheet)
     farFile.write(example.readAll() + QByteArray("1e300\tfar\tX\t\t250\r\n127\tdeep\tX\t\t1e300\r\n"));
     farFile.close();
     const auto render = [&](const QString& boreholes, const QString& out) {
-        QStringList args{QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets"), QStringLiteral("--boreholes"),
-                         boreholes, QStringLiteral("--range"), QStringLiteral("pk:125..131.5"), QStringLiteral("-o"), out};
+        QStringList args{QStringLiteral("--table"),
+                         Q(kSurvey),
+                         QStringLiteral("--recalc-pickets"),
+                         QStringLiteral("--boreholes"),
+                         boreholes,
+                         QStringLiteral("--range"),
+                         QStringLiteral("pk:125..131.5"),
+                         QStringLiteral("-o"),
+                         out};
         args << kLayerArgs;
         return RunRender(args);
     };
@@ -210,11 +220,14 @@ TEST(RenderProcess, TheExtensionChoosesTheFormatWithOrWithoutAPlatformGiven)
         const char* name;
         QByteArray magic;
     };
-    const Case cases[] = {{"s.pdf", QByteArray("%PDF-")}, {"s.svg", QByteArray("<?xml")}, {"s.JPG", QByteArray("\xFF\xD8\xFF", 3)},
+    const Case cases[] = {{"s.pdf", QByteArray("%PDF-")},
+                          {"s.svg", QByteArray("<?xml")},
+                          {"s.JPG", QByteArray("\xFF\xD8\xFF", 3)},
                           {"s.bmp", QByteArray("BM")}};
     for (const Case& c : cases) {
         const QString out = dir.filePath(QString::fromLatin1(c.name));
-        QStringList args{QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets"), QStringLiteral("-o"), out};
+        QStringList args{QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets"),
+                         QStringLiteral("-o"), out};
         args << kLayerArgs;
         // The renderer picks the offscreen platform itself when none is set.
         const Outcome run = RunRender(args, false);
@@ -280,8 +293,8 @@ QImage WindowWorkspaceSection(const std::string& path, int first = 0, int last =
     std::vector<SectionLayer> layers;
     for (int slot = 0; slot < doc.layers().LayerCount(); ++slot) {
         const TLayer& l = doc.layers().Layers(slot);
-        layers.push_back(SectionLayer{l.PicketColumn, l.DepthColumn, l.LineWidth, l.LineColor, l.BrushColor, l.BrushStyle,
-                                      doc.layers().isChecked(l.Item)});
+        layers.push_back(SectionLayer{l.PicketColumn, l.DepthColumn, l.LineWidth, l.LineColor, l.BrushColor,
+                                      l.BrushStyle, doc.layers().isChecked(l.Item)});
     }
     SectionParams params = doc.sectionParams();
     if (first != 0) {
@@ -320,7 +333,8 @@ TEST(RenderProcess, AWorkspaceIsDrawnAsTheWindowOpensItAndCutIntoSheetsWithoutIt
     EXPECT_EQ(expected.pixel(310, 160), QColor(Qt::red).rgb()) << "the pencil stroke";
 
     const Outcome sheets = RunRender({QStringLiteral("--workspace"), Q(workspace), QStringLiteral("--sheet"),
-                                      QStringLiteral("10"), QStringLiteral("-o"), dir.filePath(QStringLiteral("ws.png"))});
+                                      QStringLiteral("10"), QStringLiteral("-o"),
+                                      dir.filePath(QStringLiteral("ws.png"))});
     ASSERT_EQ(sheets.exitCode, 0) << sheets.err.toStdString();
     EXPECT_EQ(sheets.out.count(u'\n'), 3);
     const QImage first = FileImage(dir.filePath(QStringLiteral("ws-01_km12.300-13.300.png")));
@@ -431,8 +445,9 @@ TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
     kept.close();
     QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 #ifndef _WIN32
-    EXPECT_EQ(QDir(dir.path() + QStringLiteral("/kept")).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
-                                                                    QDir::NoDotAndDotDot).size(),
+    EXPECT_EQ(QDir(dir.path() + QStringLiteral("/kept"))
+                  .entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot)
+                  .size(),
               2);
 #endif
 }

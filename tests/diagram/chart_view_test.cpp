@@ -20,7 +20,7 @@ struct ChartViewTest : ::testing::Test {
     SeriesId line = 0;
     SeriesId points = 0;
     QWidget window;
-    QLineEdit* edit = nullptr;   // holds the focus before the chart is pressed
+    QLineEdit* edit = nullptr; // holds the focus before the chart is pressed
     ChartView* view = nullptr;
 
     ChartViewTest()
@@ -150,7 +150,7 @@ TEST_F(ChartViewTest, TheNearestPointWinsAndABigMarkerWidensItsReach)
     view->syncFromModel();
 
     // Nearer to another point than to the bar's centre: the other point wins.
-    model.series(points).addXY(12.02, 200.0, 9);   // a few pixels right of the bar's centre
+    model.series(points).addXY(12.02, 200.0, 9); // a few pixels right of the bar's centre
     view->syncFromModel();
     hit = view->pointAt(at(points, 2) + QPoint(1, 0));
     ASSERT_TRUE(hit);
@@ -177,17 +177,17 @@ TEST_F(ChartViewTest, APressAFewPixelsOffASquareIsAPressOnItsPoint)
 TEST_F(ChartViewTest, KeysAreReportedAsTheDiagramsOwnKeys)
 {
     QSignalSpy keys(view, &ChartView::keyDown);
-    QWidget* const focused = nullptr;   // QTest then delivers to the focus widget
+    QWidget* const focused = nullptr; // QTest then delivers to the focus widget
     QTest::keyClick(focused, Qt::Key_Left);
-    EXPECT_EQ(keys.count(), 0);   // the line edit has the focus
+    EXPECT_EQ(keys.count(), 0); // the line edit has the focus
 
     // A press anywhere on the chart gives it the keys.
     QTest::mouseClick(view, Qt::LeftButton, {}, view->axisRect()->rect().center() + QPoint(3, 7));
     for (Qt::Key key : {Qt::Key_Left, Qt::Key_Up, Qt::Key_Right, Qt::Key_Down, Qt::Key_Delete, Qt::Key_A})
         QTest::keyClick(focused, key);
     ASSERT_EQ(keys.count(), 6);
-    const DiagramKey expected[] = {DiagramKey::Left, DiagramKey::Up, DiagramKey::Right, DiagramKey::Down, DiagramKey::Delete,
-                                   DiagramKey::Other};
+    const DiagramKey expected[] = {DiagramKey::Left, DiagramKey::Up,     DiagramKey::Right,
+                                   DiagramKey::Down, DiagramKey::Delete, DiagramKey::Other};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(keys[i][0].value<DiagramKey>(), expected[i]);
 }
@@ -213,7 +213,7 @@ TEST_F(ChartViewTest, WheelZoomAndRangeChangesGoBackIntoTheModel)
 TEST_F(ChartViewTest, CursorPointerIsDrawnAsARedRectangleOfItsOwnSize)
 {
     const SeriesId cursor = model.createSeries(SeriesKind::Point);
-    model.series(cursor).addXY(12.3, 235.0);   // away from the grid lines
+    model.series(cursor).addXY(12.3, 235.0); // away from the grid lines
     model.series(cursor).setPointerColor(255);
     model.series(cursor).setPointerSize(10, 2);
     model.attach(cursor);

@@ -158,11 +158,14 @@ PdfPage ReadPdfPage(const QByteArray& pdf)
     page.pages = static_cast<int>(text.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?![s])"))));
     page.hasImages = text.contains(QRegularExpression(QStringLiteral("/Subtype\\s*/Image")));
     const QRegularExpressionMatch box =
-        QRegularExpression(QStringLiteral("/MediaBox\\s*\\[\\s*([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)\\s*\\]")).match(text);
+        QRegularExpression(
+            QStringLiteral("/MediaBox\\s*\\[\\s*([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)\\s+([-\\d.]+)\\s*\\]"))
+            .match(text);
     if (box.hasMatch())
         page.mediaBox = QSizeF(box.captured(3).toDouble() - box.captured(1).toDouble(),
                                box.captured(4).toDouble() - box.captured(2).toDouble());
-    const QRegularExpressionMatch contents = QRegularExpression(QStringLiteral("/Contents\\s+(\\d+)\\s+0\\s+R")).match(text);
+    const QRegularExpressionMatch contents = QRegularExpression(QStringLiteral("/Contents\\s+(\\d+)\\s+0\\s+R"))
+                                                 .match(text);
     if (!contents.hasMatch())
         return page;
     const QByteArray stream = ObjectStream(pdf, contents.captured(1).toInt());
@@ -170,7 +173,7 @@ PdfPage ReadPdfPage(const QByteArray& pdf)
     // The graphics state q and Q save: the transformation and the clip.
     struct State {
         QTransform ctm;
-        QRectF clip;  // null: none
+        QRectF clip; // null: none
     };
     std::vector<State> saved;
     QTransform ctm;
@@ -187,11 +190,11 @@ PdfPage ReadPdfPage(const QByteArray& pdf)
             ++i;
             continue;
         }
-        if (c == '<') {  // a hex string (the glyphs): skipped
+        if (c == '<') { // a hex string (the glyphs): skipped
             i = stream.indexOf('>', i) + 1;
             continue;
         }
-        if (c == '(') {  // a literal string, nested and escaped
+        if (c == '(') { // a literal string, nested and escaped
             int depth = 0;
             for (; i < stream.size(); ++i) {
                 if (stream.at(i) == '\\')
@@ -210,7 +213,7 @@ PdfPage ReadPdfPage(const QByteArray& pdf)
         const QByteArray token = stream.mid(i, j - i);
         i = j;
         if (token.startsWith('/'))
-            continue;  // a name operand (font, colour space)
+            continue; // a name operand (font, colour space)
         bool number = false;
         const double value = token.toDouble(&number);
         if (number) {
@@ -359,8 +362,10 @@ TEST_F(DiagramOutputTest, AHighResolutionDeviceGetsTheScreenPictureScaled)
         const QRect got = DarkBox(printed, Scaled(text.region, k));
         ASSERT_FALSE(shown.isEmpty()) << text.what;
         ASSERT_FALSE(got.isEmpty()) << text.what;
-        EXPECT_TRUE(Similar(got.width(), shown.width() * k)) << text.what << ": " << got.width() << " vs " << shown.width();
-        EXPECT_TRUE(Similar(got.height(), shown.height() * k)) << text.what << ": " << got.height() << " vs " << shown.height();
+        EXPECT_TRUE(Similar(got.width(), shown.width() * k))
+            << text.what << ": " << got.width() << " vs " << shown.width();
+        EXPECT_TRUE(Similar(got.height(), shown.height() * k))
+            << text.what << ": " << got.height() << " vs " << shown.height();
         EXPECT_TRUE(Similar(got.center().x(), shown.center().x() * k)) << text.what;
         EXPECT_TRUE(Similar(got.center().y(), shown.center().y() * k)) << text.what;
     }
@@ -427,7 +432,7 @@ TEST_F(DiagramOutputTest, ExportsABitmapOrAVectorPageByTheExtension)
     ASSERT_GE(vector.textSizes.size(), 10u);
     const double largest = largestFontPixels();
     for (double size : vector.textSizes)
-        EXPECT_LE(size / 0.75, largest + 1.0) << size;   // a screen pixel is 0.75 pt on this page
+        EXPECT_LE(size / 0.75, largest + 1.0) << size; // a screen pixel is 0.75 pt on this page
 }
 
 TEST_F(DiagramOutputTest, AFailedExportSaysWhyAndKeepsTheOldFile)
@@ -435,7 +440,9 @@ TEST_F(DiagramOutputTest, AFailedExportSaysWhyAndKeepsTheOldFile)
     const FileSystemCalls systemCalls = fileSystemCalls();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    const auto entries = [&] { return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); };
+    const auto entries = [&] {
+        return QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    };
 
     const QString bmp = dir.filePath(QStringLiteral("diagram.bmp"));
     WriteText(bmp, "old picture");

@@ -106,7 +106,7 @@ TEST_F(Survey, LayersReadTheirOwnPicketColumnAndFollowTheirCheckBoxes)
         grid.setCell(4, r, std::to_string(r));
     layers.addLayer("1", 2);
     const TLayer& first = layers.Layers(0);
-    layers.addLayer("4", 3);   // its pickets in column 4
+    layers.addLayer("4", 3); // its pickets in column 4
     params.ColX = "4";
     grid.setCell(4, 3, "3");
     build();
@@ -166,14 +166,14 @@ TEST_F(Survey, CursorIsACrossOfTwoRedPointsAttachedOnceAboveEarlierLayers)
     layers.addLayer("1", 3);
     build();
     const ChartCursor& c = diagram.cursor();
-    EXPECT_EQ(chart.attached(), (std::vector<SeriesId>{diagram.PicketSeries(), diagram.SkvSeries(),
-                                                       layers.Layers(0).Series, c.HorzSeries, c.VertSeries,
-                                                       layers.Layers(1).Series}));
+    EXPECT_EQ(chart.attached(),
+              (std::vector<SeriesId>{diagram.PicketSeries(), diagram.SkvSeries(), layers.Layers(0).Series, c.HorzSeries,
+                                     c.VertSeries, layers.Layers(1).Series}));
 }
 
 TEST_F(Survey, DynamicAxesCentreAWindowOnTheCursorInEitherDirection)
 {
-    cursorAt(5, 2);   // picket 12.5, depth 150
+    cursorAt(5, 2); // picket 12.5, depth 150
     build();
     EXPECT_EQ(chart.bottomAxis().minimum(), 11.5);
     EXPECT_EQ(chart.bottomAxis().maximum(), 13.5);
@@ -227,7 +227,7 @@ TEST_F(Survey, NegativeWindowFailsWithTheAxisErrorBeforeTheCursorIsAttached)
     // The maximum was assigned before the minimum failed.
     EXPECT_EQ(chart.bottomAxis().maximum(), 10.5);
     EXPECT_EQ(chart.bottomAxis().minimum(), ChartModel::kInitialBottomMinimum);
-    EXPECT_EQ(horz().count(), 1u);   // the cursor series themselves were filled
+    EXPECT_EQ(horz().count(), 1u); // the cursor series themselves were filled
 }
 
 TEST_F(Survey, FailuresLeaveWhatWasDoneBeforeThem)
@@ -266,7 +266,7 @@ TEST_F(Survey, FailuresLeaveWhatWasDoneBeforeThem)
 
 TEST_F(Survey, FirstBuildWithABadCursorCellLeavesTheCursorUnattached)
 {
-    cursorAt(7, 3);   // empty depth
+    cursorAt(7, 3); // empty depth
     EXPECT_THROW(build(), Error);
     EXPECT_EQ(picket().count(), 6u);
     EXPECT_FALSE(chart.isAttached(diagram.cursor().HorzSeries));
@@ -333,12 +333,12 @@ TEST_F(Survey, ArrowsMoveWithinTheRangeAndRebuildEvenWhenTheyCannot)
     key(DiagramKey::Left);
     EXPECT_EQ(diagram.cursor().Row, 3);
     grid.setCell(2, 4, "222");
-    key(DiagramKey::Left);   // stays, but the diagram is rebuilt
+    key(DiagramKey::Left); // stays, but the diagram is rebuilt
     EXPECT_EQ(diagram.cursor().Row, 3);
     EXPECT_EQ(series(0).ys()[1], 222);
 
     grid.setCell(2, 4, "223");
-    key(DiagramKey::Other);   // any other key only rebuilds
+    key(DiagramKey::Other); // any other key only rebuilds
     EXPECT_EQ(series(0).ys()[1], 223);
     EXPECT_EQ(grid.cell(2, 3), "2.5");
 }
@@ -350,8 +350,8 @@ TEST_F(Survey, AfterDeleteEveryKeyDoesNothingUntilTheCursorMoves)
     build();
     key(DiagramKey::Delete);
     EXPECT_EQ(grid.cell(2, 5), "");
-    EXPECT_EQ(diagram.cursor().Y, 150);   // the build failed silently at the cursor
-    EXPECT_EQ(series(0).ys()[3], 0);      // but the layers were rebuilt
+    EXPECT_EQ(diagram.cursor().Y, 150); // the build failed silently at the cursor
+    EXPECT_EQ(series(0).ys()[3], 0);    // but the layers were rebuilt
 
     grid.setCell(2, 4, "999");
     for (DiagramKey vk : {DiagramKey::Left, DiagramKey::Right, DiagramKey::Up, DiagramKey::Down, DiagramKey::Delete}) {
@@ -359,7 +359,7 @@ TEST_F(Survey, AfterDeleteEveryKeyDoesNothingUntilTheCursorMoves)
         EXPECT_EQ(diagram.cursor().Row, 5);
         EXPECT_EQ(grid.cell(2, 5), "");
     }
-    EXPECT_EQ(series(0).ys()[2], 4);   // no rebuild happened
+    EXPECT_EQ(series(0).ys()[2], 4); // no rebuild happened
 
     // A left click elsewhere brings the keys back.
     diagram.ChartClickSeries(grid, layers.Layers(0).Series, 2, ChartButton::Left, params);
@@ -373,7 +373,7 @@ TEST_F(Survey, KeysEditTheSelectedLayersColumnOrKeepTheCursorsColumn)
     layers.addLayer("1", 3);
     layers.addLayer("1", 2);
     cursorAt(4, 2);
-    key(DiagramKey::Down);   // nothing selected: column 2
+    key(DiagramKey::Down); // nothing selected: column 2
     EXPECT_EQ(grid.cell(2, 4), "5");
     EXPECT_EQ(grid.cell(3, 4), "320");
 
@@ -409,7 +409,7 @@ TEST_F(Survey, LeftClickMovesTheCursorToThePointsOwnRow)
     diagram.ChartClickSeries(grid, layer, 3, ChartButton::Left, params);
     EXPECT_EQ(diagram.cursor().Row, 5);
     EXPECT_EQ(diagram.cursor().Col, 2);
-    EXPECT_EQ(diagram.cursor().Y, 150);   // rebuilt at the new row
+    EXPECT_EQ(diagram.cursor().Y, 150); // rebuilt at the new row
 
     // With a later working range the fourth point is still the row it was built from.
     params.FirstDataRow = 4;

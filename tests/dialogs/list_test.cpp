@@ -78,7 +78,8 @@ TEST(SoilListWindow, ContextMenuItemsInOrder)
     ASSERT_TRUE(menu);
     QStringList shown;
     for (const QAction* action : menu->actions())
-        shown << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + QLatin1Char('=') + action->text());
+        shown << (action->isSeparator() ? QStringLiteral("-")
+                                        : action->objectName() + QLatin1Char('=') + action->text());
     EXPECT_EQ(shown, (QStringList{QStringLiteral("piLoadFromFile=Загрузить"), QStringLiteral("piClear=Очистить"),
                                   QStringLiteral("-"), QStringLiteral("piRedact=Редактировать строку"),
                                   QStringLiteral("piDelete=Удалить строку"), QStringLiteral("-"),
@@ -97,7 +98,8 @@ TEST(SoilListWindow, AddDeleteClearAndSelection)
     // Twice with the same text: two equal entries at the end, and the edit keeps its text.
     QTest::mouseClick(list.btnAddGround, Qt::LeftButton);
     QTest::mouseClick(list.btnAddGround, Qt::LeftButton);
-    EXPECT_EQ(entries(list), (kStartEntries + QStringList{QStringLiteral("Новый грунт"), QStringLiteral("Новый грунт")}));
+    EXPECT_EQ(entries(list),
+              (kStartEntries + QStringList{QStringLiteral("Новый грунт"), QStringLiteral("Новый грунт")}));
     EXPECT_EQ(list.txtAddGround->text(), QStringLiteral("Новый грунт"));
     // An empty text is appended as well.
     list.txtAddGround->clear();
@@ -221,7 +223,8 @@ TEST_F(SoilListLoad, TheDocumentGetsTheWholeNewListOnceOrKeepsItsOwn)
     // before any entry is made, and the list and the document keep what they had.
     seen.clear();
     const QString error = load(write("empty-lines.txt", std::string(1'000'000, '\n')));
-    EXPECT_TRUE(error.startsWith(QStringLiteral("Недостаточно памяти для списка грунтов из этого файла: 1000000 строк")))
+    EXPECT_TRUE(
+        error.startsWith(QStringLiteral("Недостаточно памяти для списка грунтов из этого файла: 1000000 строк")))
         << error.toStdString();
     EXPECT_TRUE(seen.empty());
     EXPECT_EQ(doc.soils(), (std::vector<std::string>{"a", "b", "c"}));

@@ -14,10 +14,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-std::string bytes(std::initializer_list<unsigned char> list)
-{
-    return std::string(list.begin(), list.end());
-}
+std::string bytes(std::initializer_list<unsigned char> list) { return std::string(list.begin(), list.end()); }
 
 TEST(SoilList, LineEndsAndTheLastLine)
 {
@@ -52,16 +49,20 @@ TEST(SoilList, ByteOrderMarksSelectTheEncoding)
     // The same bytes without the mark are Windows-1251 (each byte one letter).
     EXPECT_EQ(ReadSoilList("\xD0\x9F"), (Lines{"Рџ"}));
     // UTF-16 little endian: "Ил", CR LF, "Торф" with a character outside the basic plane.
-    EXPECT_EQ(ReadSoilList(bytes({0xFF, 0xFE, 0x18, 0x04, 0x3B, 0x04, 0x0D, 0x00, 0x0A, 0x00,
-                                  0x22, 0x04, 0x3E, 0x04, 0x40, 0x04, 0x44, 0x04, 0x3D, 0xD8, 0x00, 0xDE})),
+    EXPECT_EQ(ReadSoilList(bytes({0xFF, 0xFE, 0x18, 0x04, 0x3B, 0x04, 0x0D, 0x00, 0x0A, 0x00, 0x22,
+                                  0x04, 0x3E, 0x04, 0x40, 0x04, 0x44, 0x04, 0x3D, 0xD8, 0x00, 0xDE})),
               (Lines{"Ил", "Торф\xF0\x9F\x98\x80"}));
     // UTF-16 big endian, lines ended by CR and by LF; the bytes 0x0D and 0x0A inside a
     // character ("č" U+010D, "Ċ" U+010A) end no line.
     EXPECT_EQ(ReadSoilList(bytes({0xFE, 0xFF, 0x04, 0x1F, 0x00, 0x0D, 0x01, 0x0D, 0x00, 0x0A, 0x01, 0x0A})),
               (Lines{"П", "č", "Ċ"}));
     // Only the first mark is taken off: a second one is a character of the line (U+FEFF).
-    EXPECT_EQ(ReadSoilList(bytes({0xFF, 0xFE, 0xFF, 0xFE, 0x41, 0x00})), (Lines{"\xEF\xBB\xBF" "A"}));
-    EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF\xEF\xBB\xBF" "a"), (Lines{"\xEF\xBB\xBF" "a"}));
+    EXPECT_EQ(ReadSoilList(bytes({0xFF, 0xFE, 0xFF, 0xFE, 0x41, 0x00})), (Lines{"\xEF\xBB\xBF"
+                                                                                "A"}));
+    EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF\xEF\xBB\xBF"
+                           "a"),
+              (Lines{"\xEF\xBB\xBF"
+                     "a"}));
     // Windows-1251 letters that are not Cyrillic: "№", and 0x98, which the code page leaves
     // unassigned and which is kept as U+0098.
     EXPECT_EQ(ReadSoilList(bytes({0xB9, 0x31, 0x98})), (Lines{"№1\xC2\x98"}));
@@ -77,7 +78,10 @@ TEST(SoilList, DamagedTextReadsWithQuestionMarks)
     EXPECT_EQ(ReadSoilList(bytes({0xFE, 0xFF, 0x00})), (Lines{"?"}));
     // UTF-8 after its mark: a stray continuation byte, a truncated sequence before a line end
     // (which still ends the line), an overlong form, an encoded surrogate, a byte never used.
-    EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF" "a\x80" "b"), (Lines{"a?b"}));
+    EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF"
+                           "a\x80"
+                           "b"),
+              (Lines{"a?b"}));
     EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF\xD0\r\n\xE2\x82\nz"), (Lines{"?", "?", "z"}));
     EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF\xC0\xAF"), (Lines{"??"}));
     EXPECT_EQ(ReadSoilList("\xEF\xBB\xBF\xED\xA0\x80"), (Lines{"???"}));

@@ -21,7 +21,7 @@ namespace {
 // A report that stops the command at its n-th call (counting from 1; 0 never stops) and keeps
 // what it was told.
 struct StopAt {
-    explicit StopAt(int n) : stopAt(n) {}
+    explicit StopAt(int n) : stopAt(n) { }
     Progress report()
     {
         return [this](long long done, long long total) {
@@ -55,8 +55,8 @@ std::string SurveyText(int rows)
 {
     std::string text = "km\tm\tA\tB\tC\r\n";
     for (int r = 1; r <= rows; ++r)
-        text += std::to_string(r / 1000) + "\t" + std::to_string(r % 1000) + "\t0." +
-                std::to_string(r % 90 + 10) + "\t1.2\t2.75\r\n";
+        text += std::to_string(r / 1000) + "\t" + std::to_string(r % 1000) + "\t0." + std::to_string(r % 90 + 10) +
+                "\t1.2\t2.75\r\n";
     return text;
 }
 
@@ -186,7 +186,7 @@ TEST(CancelledCommand, PicketRecalculationStoppedHalfWayPutsEveryCellBackAndReco
     StopAt never(0);
     doc.recalcPickets(never.report());
     EXPECT_TRUE(never.climbsToTheWhole());
-    EXPECT_EQ(doc.depthTable().cell(1, 1501), "15");  // 1 km 500 m
+    EXPECT_EQ(doc.depthTable().cell(1, 1501), "15"); // 1 km 500 m
     EXPECT_EQ(doc.depthTable().cell(2, 1502), "15+01");
     EXPECT_EQ(sink.edits.size(), steps + 1);
 }
@@ -231,14 +231,18 @@ TEST(CancelledCommand, StoppedExportsAndSavesLeaveTheFormerFileAndNoTemporaryOne
     ASSERT_TRUE(doc.importTable(Bytes(text), text.size()));
 
     const std::string table = dir.file("table.txt");
-    { std::ofstream(table, std::ios::binary) << "former export"; }
+    {
+        std::ofstream(table, std::ios::binary) << "former export";
+    }
     StopAt stopExport(3);
     EXPECT_THROW(ExportGridToTextFile(doc.depthTable(), table, stopExport.report()), Cancelled);
     EXPECT_EQ(ReadBytes(table), "former export");
     EXPECT_EQ(dir.names(), std::vector<std::string>{"table.txt"});
 
     const std::string project = dir.file("p.trassel");
-    { std::ofstream(project, std::ios::binary) << "former project"; }
+    {
+        std::ofstream(project, std::ios::binary) << "former project";
+    }
     // The last report before the file is renamed into place: the whole text has been made and
     // most of it written to the temporary file.
     StopAt count(0);

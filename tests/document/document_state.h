@@ -45,7 +45,7 @@ public:
 // column 0 included), the size, the fixed rows and columns and the working range.
 struct TableState {
     std::string exportText;
-    std::vector<std::string> cells;  // row by row
+    std::vector<std::string> cells; // row by row
     int cols = 0;
     int rows = 0;
     int fixedRows = 0;

@@ -182,7 +182,7 @@ public:
             failure = what + " handed over " + std::to_string(pushes) + " edits";
             return false;
         }
-        if (pushes == 0)  // nothing recorded: nothing may have changed
+        if (pushes == 0) // nothing recorded: nothing may have changed
             return expect(states_[history_.index()], what + " without an edit", failure);
         // A new step, or the newest one grown by a merge: either way the state at the new index.
         states_.resize(history_.index() + 1);
@@ -217,8 +217,9 @@ private:
 
     std::string text()
     {
-        static const char* const pool[] = {"", "", "", "0", "7", "12.5", " 3 ", "-4", "км", "м", "Глубина",
-                                           "ПК12+50", "ёЁ", "x", "a b", "1e2", "12,5", "€", "щебень", "99"};
+        static const char* const pool[] = {"",    "",    "",     "0",       "7",       "12.5", " 3 ",
+                                           "-4",  "км",  "м",    "Глубина", "ПК12+50", "ёЁ",   "x",
+                                           "a b", "1e2", "12,5", "€",       "щебень",  "99"};
         return pool[pick(0, static_cast<int>(std::size(pool)) - 1)];
     }
 
@@ -245,7 +246,7 @@ private:
     void selectSomewhere()
     {
         const Grid& t = doc_.depthTable();
-        if (pick(0, 4) > 0)  // sometimes the selection is left where it was, maybe past the table now
+        if (pick(0, 4) > 0) // sometimes the selection is left where it was, maybe past the table now
             doc_.select(pick(0, std::max(t.colCount() - 1, 0)), pick(0, std::max(t.rowCount() - 1, 0)));
     }
 
@@ -359,7 +360,9 @@ private:
                 return "setHeaderRowCount(" + std::to_string(count) + ")";
             }
             if (kind < 80) {
-                static const DiagramKey keys[] = {DiagramKey::Up, DiagramKey::Up, DiagramKey::Down, DiagramKey::Down, DiagramKey::Delete, DiagramKey::Left, DiagramKey::Right};
+                static const DiagramKey keys[] = {DiagramKey::Up,   DiagramKey::Up,     DiagramKey::Down,
+                                                  DiagramKey::Down, DiagramKey::Delete, DiagramKey::Left,
+                                                  DiagramKey::Right};
                 selectLayer();
                 doc_.chartKeyDown(keys[pick(0, 6)]);
                 return "chartKeyDown";
@@ -391,8 +394,9 @@ private:
                 if (pick(0, 2) == 0)
                     style_ = static_cast<Style>(pick(0, 4));
                 const std::uint32_t value = style_ == Style::BrushStyle ? static_cast<std::uint32_t>(pick(0, 7))
-                                          : style_ == Style::LineWidth  ? static_cast<std::uint32_t>(pick(1, 100))
-                                                                        : static_cast<std::uint32_t>(pick(0, 0xFFFFFF));
+                                            : style_ == Style::LineWidth
+                                                ? static_cast<std::uint32_t>(pick(1, 100))
+                                                : static_cast<std::uint32_t>(pick(0, 0xFFFFFF));
                 doc_.setSelectedLayerStyle(style_, value);
                 return "setSelectedLayerStyle";
             }
@@ -415,7 +419,7 @@ private:
     std::mt19937 rng_;
     SurveyDocument doc_;
     History history_;
-    std::vector<DocState> states_;  // states_[i]: the document with i edits of the history applied
+    std::vector<DocState> states_; // states_[i]: the document with i edits of the history applied
     Style style_ = Style::LineWidth;
     int lastKind_ = -1;
 };
@@ -455,7 +459,7 @@ TEST(EditHistory, EditsOfSingleCellsStaySmallOnALargeTable)
                 std::to_string(100 + i % 50) + "\r\n";
     ASSERT_TRUE(Import(doc, EncodeCp1251(file)));
     ASSERT_EQ(doc.depthTable().rowCount(), 100001);
-    doc.setLastDataRow(60);  // keeps each rebuild of the diagram short
+    doc.setLastDataRow(60); // keeps each rebuild of the diagram short
     doc.select(3, 2);
     doc.addLayer();
     doc.layers().select(doc.layers().Layers(0).Item);
@@ -474,7 +478,7 @@ TEST(EditHistory, EditsOfSingleCellsStaySmallOnALargeTable)
     doc.pasteTable("a\tb");
     ASSERT_EQ(history.size(), 3u);
     EXPECT_LT(lastBytes(), kKilobyte) << "pasteTable";
-    doc.setLastDataRow(60);  // the paste set it to the last row
+    doc.setLastDataRow(60); // the paste set it to the last row
     doc.pasteCellsAt(TableId::Depth, 2, 99999, "p\tq\r\nr\ts");
     ASSERT_EQ(history.size(), 4u);
     EXPECT_LT(lastBytes(), kKilobyte) << "pasteCellsAt";

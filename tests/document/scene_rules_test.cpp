@@ -43,7 +43,7 @@ void MakeSurvey(SurveyDocument& doc)
     auto bytes = std::make_unique<char[]>(text.size());
     std::memcpy(bytes.get(), text.data(), text.size());
     ASSERT_TRUE(doc.importTable(std::move(bytes), text.size()));
-    doc.setRange(2, 13);  // the table keeps the empty rows it had below the file's
+    doc.setRange(2, 13); // the table keeps the empty rows it had below the file's
     for (int col : {2, 3}) {
         doc.select(col, 2);
         doc.addLayer();
@@ -83,7 +83,7 @@ TEST(RedrawRules, ACorrectionItsUndoAndRedoRebuildTheDiagramAlone)
     doc.undo(sink.last());
     EXPECT_EQ(doc.depthTable().cell(2, 2), "40");
     EXPECT_EQ(redrawn.take(), "d");
-    EXPECT_DOUBLE_EQ(doc.diagram().cursor().Y, 40.0);  // the picture follows the undone cell
+    EXPECT_DOUBLE_EQ(doc.diagram().cursor().Y, 40.0); // the picture follows the undone cell
     doc.redo(sink.last());
     EXPECT_EQ(redrawn.take(), "d");
     EXPECT_DOUBLE_EQ(doc.diagram().cursor().Y, 41.0);
@@ -105,7 +105,7 @@ TEST(RedrawRules, StylesAndSectionParametersRedrawByTheirRules)
     Redrawn redrawn(doc);
 
     doc.setSelectedLayerStyle(SurveyDocument::Style::BrushStyle, 4);
-    EXPECT_EQ(redrawn.take(), "sd");  // the section first, then the diagram
+    EXPECT_EQ(redrawn.take(), "sd"); // the section first, then the diagram
     EXPECT_TRUE(doc.section().drawn());
     doc.setSelectedLayerStyle(SurveyDocument::Style::PointColor, 0x123456);
     EXPECT_EQ(redrawn.take(), "d");
@@ -120,10 +120,10 @@ TEST(RedrawRules, StylesAndSectionParametersRedrawByTheirRules)
     doc.setSectionParams(params);
     EXPECT_EQ(redrawn.take(), "s");
     EXPECT_EQ(doc.sectionWidth(), 11 * 200 + 85 + 100);
-    params.ISSO = 300;  // only "Выработки" reads it
+    params.ISSO = 300; // only "Выработки" reads it
     doc.setSectionParams(params);
     EXPECT_EQ(redrawn.take(), "");
-    doc.setSectionParams(params);  // no change, no drawing
+    doc.setSectionParams(params); // no change, no drawing
     EXPECT_EQ(redrawn.take(), "");
 }
 
@@ -168,7 +168,7 @@ TEST(RedrawRules, APictureThatFailsAfterAnOpenLeavesTheProjectInPlace)
     SurveyDocument doc;
     MakeSurvey(doc);
     doc.section().draw();
-    doc.depthTable().setCell(1, 4, "123,5");  // no picket: the section cannot be drawn again
+    doc.depthTable().setCell(1, 4, "123,5"); // no picket: the section cannot be drawn again
     const std::string text = WorkspaceText(doc, "/tmp/p.trassel");
 
     SurveyDocument window;

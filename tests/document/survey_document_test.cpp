@@ -81,7 +81,7 @@ TEST(DocumentCopy, CopyThenPasteOnTheSameTablePutsBackEveryCell)
     doc.writeCell(TableId::Depth, 3, 4, "  ёлка ");
     doc.writeCell(TableId::Depth, 9, 19, "");
     doc.writeCell(TableId::Depth, 9, 7, "12,5");
-    doc.clearCells(TableId::Depth, {1, 15, 9, 19});  // empty trailing rows must come back empty
+    doc.clearCells(TableId::Depth, {1, 15, 9, 19}); // empty trailing rows must come back empty
     doc.writeCell(TableId::Depth, 4, 17, "№ 3");
     const TableState copied = CaptureTable(doc);
     const std::string text = doc.copyTable();
@@ -147,7 +147,7 @@ TEST(DocumentPaste, AnEmptyTextPastesNothingButStillNumbersAndSetsRowsAndRange)
     EditRecorder sink;
     FillWithPositions(doc.depthTable());
     doc.setHeaderRowCount(2);
-    doc.clearTable();  // one fixed row while two header rows are set
+    doc.clearTable(); // one fixed row while two header rows are set
     doc.moveRow(TableId::Depth, 3, 7);
     doc.setLastDataRow(5);
     const TableState before = CaptureTable(doc);
@@ -190,7 +190,7 @@ TEST(DocumentRowsAndColumns, BeforeAnySelectionTheyActAtRowAndColumnZero)
         doc.deleteRow();
         const Grid& t = doc.depthTable();
         EXPECT_EQ(t.rowCount(), 19);
-        EXPECT_EQ(t.cell(0, 0), "1");  // row 0 itself went
+        EXPECT_EQ(t.cell(0, 0), "1"); // row 0 itself went
         EXPECT_EQ(t.cell(2, 0), "2:1");
     }
     {
@@ -203,7 +203,7 @@ TEST(DocumentRowsAndColumns, BeforeAnySelectionTheyActAtRowAndColumnZero)
         EXPECT_EQ(doc.depthTable().cell(2, 5), "1:5");
         doc.deleteColumn();
         EXPECT_EQ(doc.depthTable().colCount(), 10);
-        EXPECT_EQ(doc.depthTable().cell(0, 0), "");  // column 0 went, the inserted one took its place
+        EXPECT_EQ(doc.depthTable().cell(0, 0), ""); // column 0 went, the inserted one took its place
         EXPECT_EQ(doc.depthTable().cell(1, 3), "1:3");
     }
 }
@@ -238,10 +238,10 @@ TEST(DocumentRowsAndColumns, NumbersMoveWithTheirLinesAndTheNewLineHasNone)
         EXPECT_EQ(doc.depthTable().cell(5, r), "") << r;
     EXPECT_EQ(doc.depthTable().cell(6, 1), "5:1");
 
-    doc.deleteColumn();  // column 4 itself
+    doc.deleteColumn(); // column 4 itself
     EXPECT_EQ(row0(doc), (std::vector<std::string>{"0/0", "1", "2", "3", "", "5", "6", "7", "8", "9"}));
     doc.select(3, 7);
-    doc.deleteRow();  // the row that was 6
+    doc.deleteRow(); // the row that was 6
     EXPECT_EQ(doc.depthTable().cell(0, 7), "7");
     EXPECT_EQ(doc.depthTable().cell(1, 7), "1:7");
 
@@ -259,22 +259,22 @@ TEST(DocumentFind, SearchesColumnOneBelowTheSelectionWithoutWrapping)
 {
     SurveyDocument doc;
     doc.writeCell(TableId::Depth, 1, 3, "112.5");
-    doc.writeCell(TableId::Depth, 2, 4, "12");  // another column: never found
+    doc.writeCell(TableId::Depth, 2, 4, "12"); // another column: never found
     doc.writeCell(TableId::Depth, 1, 5, "12");
     doc.writeCell(TableId::Depth, 1, 8, "ПК12+50");
     doc.writeCell(TableId::Depth, 1, 10, "Км");
 
     EXPECT_EQ(doc.find(""), -1);
-    EXPECT_EQ(doc.find("12"), 3);  // nothing selected yet: from row 1 on
-    EXPECT_EQ(doc.selRow(), 0);    // finding does not select; the view does
+    EXPECT_EQ(doc.find("12"), 3); // nothing selected yet: from row 1 on
+    EXPECT_EQ(doc.selRow(), 0);   // finding does not select; the view does
     doc.select(1, 3);
     EXPECT_EQ(doc.find("12"), 5);
     doc.select(1, 5);
     EXPECT_EQ(doc.find("12"), 8);
     doc.select(1, 8);
-    EXPECT_EQ(doc.find("12"), -1);  // row 3 above matches, but there is no wrap-around
+    EXPECT_EQ(doc.find("12"), -1); // row 3 above matches, but there is no wrap-around
     doc.select(1, 0);
-    EXPECT_EQ(doc.find("км"), -1);  // case-sensitive
+    EXPECT_EQ(doc.find("км"), -1); // case-sensitive
     EXPECT_EQ(doc.find("Км"), 10);
     EXPECT_EQ(doc.find("12+"), 8);
 }
@@ -287,7 +287,7 @@ TEST(DocumentRange, FirstRowNotBelowTheLastMovesTheLastAndTheCommandsUseSelRow)
     doc.setFirstDataRow(19);
     EXPECT_EQ(doc.firstDataRow(), 19);
     EXPECT_EQ(doc.lastDataRow(), 20);
-    doc.setLastDataRow(3);  // below the first row: accepted as it is
+    doc.setLastDataRow(3); // below the first row: accepted as it is
     EXPECT_EQ(doc.firstDataRow(), 19);
     EXPECT_EQ(doc.lastDataRow(), 3);
     doc.setFirstDataRow(2);
@@ -298,14 +298,14 @@ TEST(DocumentRange, FirstRowNotBelowTheLastMovesTheLastAndTheCommandsUseSelRow)
     doc.select(2, 7);
     doc.madeRowFirst();
     EXPECT_EQ(doc.firstDataRow(), 7);
-    EXPECT_EQ(doc.lastDataRow(), 8);  // the first-row rule holds for the command too
-    doc.select(1, 12);                 // as the borehole table selects
+    EXPECT_EQ(doc.lastDataRow(), 8); // the first-row rule holds for the command too
+    doc.select(1, 12);               // as the borehole table selects
     doc.madeRowLast();
     EXPECT_EQ(doc.lastDataRow(), 12);
     doc.madeRowFirst();
     EXPECT_EQ(doc.firstDataRow(), 12);
     EXPECT_EQ(doc.lastDataRow(), 13);
-    doc.select(4, 30);                 // past the table: not bounded
+    doc.select(4, 30); // past the table: not bounded
     doc.madeRowLast();
     EXPECT_EQ(doc.lastDataRow(), 30);
 }
@@ -316,7 +316,7 @@ TEST(DocumentHeaderRows, ClearingKeepsOneFixedRowAndTheCountBringsThemBack)
     EditRecorder sink;
     FillWithPositions(doc.depthTable());
     doc.moveColumn(TableId::Depth, 2, 5);
-    doc.writeCell(TableId::Depth, 0, 6, "ПК 5");  // a label that is no number
+    doc.writeCell(TableId::Depth, 0, 6, "ПК 5"); // a label that is no number
     doc.setHeaderRowCount(2);
     EXPECT_EQ(doc.depthTable().fixedRows(), 3);
     doc.setLastDataRow(11);
@@ -334,7 +334,7 @@ TEST(DocumentHeaderRows, ClearingKeepsOneFixedRowAndTheCountBringsThemBack)
     for (int r = 1; r < t.rowCount(); ++r)
         for (int c = 1; c < t.colCount(); ++c)
             ASSERT_EQ(t.cell(c, r), "") << c << "," << r;
-    EXPECT_EQ(row0(doc), labels);  // the numbering survives as it was, moved column included
+    EXPECT_EQ(row0(doc), labels); // the numbering survives as it was, moved column included
     EXPECT_EQ(t.cell(0, 6), "ПК 5");
     EXPECT_EQ(t.cell(0, 19), "19");
     EXPECT_EQ(doc.lastDataRow(), 11);
@@ -346,7 +346,7 @@ TEST(DocumentHeaderRows, ClearingKeepsOneFixedRowAndTheCountBringsThemBack)
     EXPECT_EQ(t.fixedRows(), 1);
     EXPECT_EQ(t.cell(1, 1), "");
 
-    doc.setHeaderRowCount(2);  // the same count again still restores the fixed rows
+    doc.setHeaderRowCount(2); // the same count again still restores the fixed rows
     EXPECT_EQ(t.fixedRows(), 3);
     doc.setHeaderRowCount(0);
     EXPECT_EQ(t.fixedRows(), 1);
@@ -459,7 +459,7 @@ TEST(DocumentImport, UndoingAnImportGivesTheFormerTableAndRangeBack)
     EXPECT_EQ(t.cell(1, 1), "Участок");
     EXPECT_EQ(t.cell(3, 2), "глубина");
     EXPECT_EQ(t.cell(3, 26), "123");
-    EXPECT_EQ(t.cell(5, 5), "");  // the import starts from an empty body
+    EXPECT_EQ(t.cell(5, 5), ""); // the import starts from an empty body
     EXPECT_EQ(t.cell(0, 26), "26");
     EXPECT_EQ(t.cell(1, 0), "1");
     EXPECT_EQ(t.fixedRows(), 3);
@@ -539,9 +539,9 @@ TEST(DocumentPickets, RecalculationRewritesColumnsOneAndTwoAndTakesBackExactly)
     SurveyDocument doc;
     EditRecorder sink;
     const char* rows[][3] = {
-        {"км", "м", "h"},        {"12", "345.6", "100"}, {"12", "300", "110"}, {"7", "1250", "120"},
-        {"-1", "50", "130"},     {"12,5", "40", "140"},  {"", "", "150"},      {"abc", "5", "160"},
-        {"12.3", " 45 ", "170"},
+        {"км", "м", "h"},     {"12", "345.6", "100"}, {"12", "300", "110"},
+        {"7", "1250", "120"}, {"-1", "50", "130"},    {"12,5", "40", "140"},
+        {"", "", "150"},      {"abc", "5", "160"},    {"12.3", " 45 ", "170"},
     };
     for (int i = 0; i < 9; ++i)
         for (int c = 0; c < 3; ++c)
@@ -551,7 +551,7 @@ TEST(DocumentPickets, RecalculationRewritesColumnsOneAndTwoAndTakesBackExactly)
 
     doc.recalcPickets();
     const Grid& t = doc.depthTable();
-    EXPECT_EQ(t.cell(1, 1), "км");  // the header row stays
+    EXPECT_EQ(t.cell(1, 1), "км"); // the header row stays
     EXPECT_EQ(t.cell(2, 1), "м");
     EXPECT_EQ(t.cell(1, 2), "123.46");
     EXPECT_EQ(t.cell(2, 2), "123+46");
@@ -561,9 +561,9 @@ TEST(DocumentPickets, RecalculationRewritesColumnsOneAndTwoAndTakesBackExactly)
     EXPECT_EQ(t.cell(2, 5), "-9+5");
     EXPECT_EQ(t.cell(1, 6), "120.4");
     EXPECT_EQ(t.cell(1, 7), "0");
-    EXPECT_EQ(t.cell(1, 8), "0.05");  // a text that is no number reads 0 and does not stop the rows after it
+    EXPECT_EQ(t.cell(1, 8), "0.05"); // a text that is no number reads 0 and does not stop the rows after it
     EXPECT_EQ(t.cell(2, 9), "123+45");
-    EXPECT_EQ(t.cell(1, 19), "0");    // rows past the data too
+    EXPECT_EQ(t.cell(1, 19), "0"); // rows past the data too
     EXPECT_EQ(t.cell(3, 5), "130");
     const TableState after = CaptureTable(doc);
 
@@ -593,7 +593,7 @@ TEST(DocumentDiagram, KeysCorrectTheCellUnderTheCursorAndRunsOfOneCellAreOneStep
     fillSurvey(doc);
     doc.select(3, 4);
     doc.addLayer();
-    doc.layers().select(doc.layers().Layers(0).Item);  // the cursor follows the selected layer's column
+    doc.layers().select(doc.layers().Layers(0).Item); // the cursor follows the selected layer's column
     doc.buildChart();
     const TableState before = CaptureTable(doc);
     doc.setEditSink(&sink);
@@ -605,19 +605,19 @@ TEST(DocumentDiagram, KeysCorrectTheCellUnderTheCursorAndRunsOfOneCellAreOneStep
     EXPECT_EQ(doc.chartKeyDown(DiagramKey::Down), (Correction{3, 2, "98", "99"}));
     EXPECT_EQ(t.cell(3, 2), "99");
     EXPECT_EQ(doc.diagram().cursor().Col, 3);
-    EXPECT_DOUBLE_EQ(doc.diagram().cursor().Y, 99.0);  // rebuilt after each key
+    EXPECT_DOUBLE_EQ(doc.diagram().cursor().Y, 99.0); // rebuilt after each key
     ASSERT_EQ(sink.size(), 1u);
 
-    EXPECT_EQ(doc.chartKeyDown(DiagramKey::Right), std::nullopt);  // moves the cursor, changes no cell
+    EXPECT_EQ(doc.chartKeyDown(DiagramKey::Right), std::nullopt); // moves the cursor, changes no cell
     EXPECT_EQ(sink.size(), 1u);
     doc.chartKeyDown(DiagramKey::Down);
     EXPECT_EQ(t.cell(3, 3), "111");
-    ASSERT_EQ(sink.size(), 2u);  // another cell: another step, though the key is the same
+    ASSERT_EQ(sink.size(), 2u); // another cell: another step, though the key is the same
     doc.chartKeyDown(DiagramKey::Left);
     EXPECT_EQ(doc.chartKeyDown(DiagramKey::Delete), (Correction{3, 2, "99", ""}));
     EXPECT_EQ(t.cell(3, 2), "");
-    ASSERT_EQ(sink.size(), 3u);  // Delete is a step of its own
-    EXPECT_EQ(doc.chartKeyDown(DiagramKey::Up), std::nullopt);  // an empty cell has no depth to correct
+    ASSERT_EQ(sink.size(), 3u);                                // Delete is a step of its own
+    EXPECT_EQ(doc.chartKeyDown(DiagramKey::Up), std::nullopt); // an empty cell has no depth to correct
     EXPECT_EQ(sink.size(), 3u);
 
     sink.edits[2]->revert(doc);
@@ -635,7 +635,7 @@ TEST(DocumentDiagram, KeysCorrectTheCellUnderTheCursorAndRunsOfOneCellAreOneStep
 TEST(DocumentLayers, ADeletedLayerComesBackInItsSlotWithEverythingItHad)
 {
     SurveyDocument doc;
-    doc.setPicturesFollow(false);  // the edits alone: this table has nothing to draw
+    doc.setPicturesFollow(false); // the edits alone: this table has nothing to draw
     EditRecorder sink;
     LayerManager& layers = doc.layers();
     doc.setPicketColumnText("2");
@@ -689,7 +689,7 @@ TEST(DocumentLayers, ADeletedLayerComesBackInItsSlotWithEverythingItHad)
     sink.last().apply(doc);
     EXPECT_EQ(layers.LayerCount(), 2);
     EXPECT_EQ(layers.positionOf(middle), -1);
-    EXPECT_FALSE(doc.deleteSelectedLayer());  // nothing is selected any more
+    EXPECT_FALSE(doc.deleteSelectedLayer()); // nothing is selected any more
     EXPECT_EQ(sink.size(), 1u);
 }
 
@@ -711,7 +711,7 @@ TEST(DocumentLayers, UndoingAnAddedLayerGivesBackItsColour)
     EXPECT_EQ(layers.Layers(0).PointColor, first);
     EXPECT_TRUE(doc.chart().isAttached(layers.Layers(0).Series));
     doc.addLayer();
-    EXPECT_EQ(layers.Layers(1).PointColor, 0x11885Au);  // the generator went on from the redone layer
+    EXPECT_EQ(layers.Layers(1).PointColor, 0x11885Au); // the generator went on from the redone layer
 
     // Undone, the colours are drawn again from where they were before.
     sink.edits[1]->revert(doc);
@@ -723,7 +723,7 @@ TEST(DocumentLayers, UndoingAnAddedLayerGivesBackItsColour)
 TEST(DocumentLayers, CheckAndStyleChangesRevertExactlyAndStepsOfOneStyleMerge)
 {
     SurveyDocument doc;
-    doc.setPicturesFollow(false);  // the edits alone: this table has nothing to draw
+    doc.setPicturesFollow(false); // the edits alone: this table has nothing to draw
     EditRecorder sink;
     LayerManager& layers = doc.layers();
     doc.select(3, 2);
@@ -737,7 +737,7 @@ TEST(DocumentLayers, CheckAndStyleChangesRevertExactlyAndStepsOfOneStyleMerge)
 
     doc.setLayerChecked(a, false);
     ASSERT_EQ(sink.size(), 1u);
-    doc.setLayerChecked(a, false);  // no change, no step
+    doc.setLayerChecked(a, false); // no change, no step
     EXPECT_EQ(sink.size(), 1u);
     sink.last().revert(doc);
     EXPECT_TRUE(layers.isChecked(a));
@@ -746,7 +746,7 @@ TEST(DocumentLayers, CheckAndStyleChangesRevertExactlyAndStepsOfOneStyleMerge)
     EXPECT_TRUE(layers.isChecked(b));
     sink.edits.clear();
 
-    doc.setSelectedLayerStyle(Style::LineWidth, 9);  // nothing selected: nothing to restyle
+    doc.setSelectedLayerStyle(Style::LineWidth, 9); // nothing selected: nothing to restyle
     EXPECT_EQ(sink.size(), 0u);
     layers.select(a);
     doc.setSelectedLayerStyle(Style::LineWidth, 4);
@@ -757,10 +757,10 @@ TEST(DocumentLayers, CheckAndStyleChangesRevertExactlyAndStepsOfOneStyleMerge)
     doc.setSelectedLayerStyle(Style::LineColor, 0xFF);
     doc.setSelectedLayerStyle(Style::BrushStyle, 6);
     doc.setSelectedLayerStyle(Style::PointColor, 0xABCDEF);
-    ASSERT_EQ(sink.size(), 4u);  // a different style is a different step
+    ASSERT_EQ(sink.size(), 4u); // a different style is a different step
     layers.select(b);
     doc.setSelectedLayerStyle(Style::PointColor, 0x111111);
-    ASSERT_EQ(sink.size(), 5u);  // the same style of another layer too
+    ASSERT_EQ(sink.size(), 5u); // the same style of another layer too
     EXPECT_EQ(layers.Layers(0).PointColor, 0xABCDEFu);
 
     sink.revertAll(doc);
@@ -795,7 +795,7 @@ TEST(DocumentCellBlocks, CopiedRectanglesAreTabbedLinesAndPastesPastTheEndGrowNu
     EXPECT_EQ(t.cell(8, 18), "a");
     EXPECT_EQ(t.cell(10, 18), "c");
     EXPECT_EQ(t.cell(10, 20), "i");
-    EXPECT_EQ(t.cell(0, 20), "20");  // the new row and column are numbered
+    EXPECT_EQ(t.cell(0, 20), "20"); // the new row and column are numbered
     EXPECT_EQ(t.cell(10, 0), "10");
     EXPECT_EQ(t.cell(7, 18), "7:18");
     EXPECT_EQ(t.cell(10, 5), "");
@@ -811,7 +811,7 @@ TEST(DocumentCellBlocks, CopiedRectanglesAreTabbedLinesAndPastesPastTheEndGrowNu
     const CellRect moved = doc.pasteCellsAt(TableId::Depth, 5, 10, doc.copyCells(TableId::Depth, {2, 3, 4, 5}));
     EXPECT_EQ(moved, (CellRect{5, 10, 7, 12}));
     EXPECT_EQ(doc.copyCells(TableId::Depth, moved), doc.copyCells(TableId::Depth, {2, 3, 4, 5}));
-    doc.pasteCellsAt(TableId::Depth, 0, 0, "x\ny");  // the numbering is not pasted over
+    doc.pasteCellsAt(TableId::Depth, 0, 0, "x\ny"); // the numbering is not pasted over
     EXPECT_EQ(t.cell(1, 1), "x");
     EXPECT_EQ(t.cell(1, 2), "y");
     EXPECT_EQ(t.cell(0, 1), "1");
@@ -872,7 +872,8 @@ TEST(CorrectionText, NamesTheLayerTheRowAndWhatChanged)
     EXPECT_EQ(DescribeCorrection(doc.layers(), {3, 57, "54", "52"}), "Слой по К№3, строка 57: 54 → 52");
     EXPECT_EQ(DescribeCorrection(doc.layers(), {3, 8, "", "1"}), "Слой по К№3, строка 8: (пусто) → 1");
     EXPECT_EQ(DescribeCorrection(doc.layers(), {3, 9, "40", ""}),
-              "Слой по К№3, строка 9: значение 40 удалено, ячейка пуста. Стрелки правят снова после щелчка по точке диаграммы.");
+              "Слой по К№3, строка 9: значение 40 удалено, ячейка пуста. Стрелки правят снова после щелчка по точке "
+              "диаграммы.");
     // A column no layer shows is named as a column.
     EXPECT_EQ(DescribeCorrection(doc.layers(), {6, 2, "1", "2"}), "Столбец 6, строка 2: 1 → 2");
 }

@@ -38,7 +38,8 @@ nlohmann::json EmptyProject()
 // parse as the reader does or left in it: the message of its refusal, or "(no error)" with the
 // document in `out`.
 enum class Marks { Taken, LeftAsJson };
-std::string Open(const std::string& text, const ReadLimits& limits, LoadedWorkspace* out = nullptr, Marks marks = Marks::Taken)
+std::string Open(const std::string& text, const ReadLimits& limits, LoadedWorkspace* out = nullptr,
+                 Marks marks = Marks::Taken)
 {
     return errorText([&] {
         const Progress none;
@@ -86,7 +87,8 @@ TEST(WorkspaceBounds, ValuesNestedDeeperThanTheLimitAreRefused)
     EXPECT_EQ(Open(withNested(64), limits), kDamaged + "значения вложены глубже 64 уровней.");
     // Ten million levels are refused at the 65th, whatever follows; bytes that are no
     // workspace are not one, however deep.
-    EXPECT_EQ(errorText([&] { ReadWorkspace(withNested(1'000'000), "p"); }), kDamaged + "значения вложены глубже 64 уровней.");
+    EXPECT_EQ(errorText([&] { ReadWorkspace(withNested(1'000'000), "p"); }),
+              kDamaged + "значения вложены глубже 64 уровней.");
     EXPECT_EQ(errorText([&] { ReadWorkspace(std::string(1'000'000, '[') + std::string(1'000'000, ']'), "p"); }),
               "Файл «p» не является проектом Trassel.");
     // Objects count as arrays do; a smaller limit refuses sooner.
@@ -113,7 +115,9 @@ TEST(WorkspaceBounds, ValuesThatWouldTakeMoreThanTheFileAndTheSlackAreRefused)
     SurveyDocument table;
     table.setSoils({std::string(10'000, 'x')});
     table.section().restore(section);
-    EXPECT_EQ(Open(WorkspaceText(table, "p"), ReadLimits{64, 0}, nullptr, Marks::LeftAsJson).rfind(kDamaged + "его значения заняли бы", 0), 0U);
+    EXPECT_EQ(Open(WorkspaceText(table, "p"), ReadLimits{64, 0}, nullptr, Marks::LeftAsJson)
+                  .rfind(kDamaged + "его значения заняли бы", 0),
+              0U);
 
     // Taken out of the parse one by one, the marks cost about their bytes: the file opens
     // within twice its size, with every step as it was.

@@ -41,7 +41,7 @@ void BuildSurvey(SurveyDocument& doc)
     doc.importTable(Bytes(table), table.size());
     const std::string boreholes = "PK\tN\tName\t\tDepth\r\n10.2\t1\tSkv1\t\t250\r\n";
     doc.importBoreholes(Bytes(boreholes), boreholes.size());
-    doc.setRange(2, 4);  // the table keeps the start table's empty rows below
+    doc.setRange(2, 4); // the table keeps the start table's empty rows below
     for (const int col : {2, 3}) {
         doc.select(col, 2);
         doc.addLayer();
@@ -84,7 +84,7 @@ TEST(WorkspaceLimits, ValuesNoControlHoldsAreRefusedNamingTheField)
 {
     const EditedFile file;
     const int lastColumn = file.depthColumns() - 1;
-    ASSERT_GE(lastColumn, 3);  // the pickets and the two layers' columns, and any the table kept
+    ASSERT_GE(lastColumn, 3); // the pickets and the two layers' columns, and any the table kept
     struct Case {
         std::function<void(nlohmann::json&)> change;
         std::string message;
@@ -94,7 +94,8 @@ TEST(WorkspaceLimits, ValuesNoControlHoldsAreRefusedNamingTheField)
         {[](nlohmann::json& j) { j["settings"]["headerRowCount"] = 11; }, OutOfRange("settings.headerRowCount", 0, 10)},
         {[](nlohmann::json& j) { j["settings"]["headerRowCount"] = -1; }, OutOfRange("settings.headerRowCount", 0, 10)},
         {[](nlohmann::json& j) { j["settings"]["delimiterIndex"] = 4; }, OutOfRange("settings.delimiterIndex", -1, 3)},
-        {[](nlohmann::json& j) { j["settings"]["delimiterIndex"] = INT_MIN; }, OutOfRange("settings.delimiterIndex", -1, 3)},
+        {[](nlohmann::json& j) { j["settings"]["delimiterIndex"] = INT_MIN; },
+         OutOfRange("settings.delimiterIndex", -1, 3)},
         // A layer names a column a table can have.
         {[](nlohmann::json& j) { j["layers"]["items"][1]["depthColumn"] = 1'000'000'000; },
          OutOfRange("layers.items[1].depthColumn", 0, Grid::kMaxColumns - 1)},
@@ -105,9 +106,12 @@ TEST(WorkspaceLimits, ValuesNoControlHoldsAreRefusedNamingTheField)
         {[](nlohmann::json& j) { j["layers"]["items"][0]["picketColumn"] = -5; },
          OutOfRange("layers.items[0].picketColumn", 0, Grid::kMaxColumns - 1)},
         // "толщина" runs 1..100; the fill is one of the eight patterns.
-        {[](nlohmann::json& j) { j["layers"]["items"][0]["lineWidth"] = 0; }, OutOfRange("layers.items[0].lineWidth", 1, 100)},
-        {[](nlohmann::json& j) { j["layers"]["items"][1]["lineWidth"] = 101; }, OutOfRange("layers.items[1].lineWidth", 1, 100)},
-        {[](nlohmann::json& j) { j["layers"]["items"][0]["brushStyle"] = 8; }, OutOfRange("layers.items[0].brushStyle", 0, 7)},
+        {[](nlohmann::json& j) { j["layers"]["items"][0]["lineWidth"] = 0; },
+         OutOfRange("layers.items[0].lineWidth", 1, 100)},
+        {[](nlohmann::json& j) { j["layers"]["items"][1]["lineWidth"] = 101; },
+         OutOfRange("layers.items[1].lineWidth", 1, 100)},
+        {[](nlohmann::json& j) { j["layers"]["items"][0]["brushStyle"] = 8; },
+         OutOfRange("layers.items[0].brushStyle", 0, 7)},
         // "Глубина поверхности" runs 25..150.
         {[](nlohmann::json& j) { j["section"]["H"] = 24; }, OutOfRange("section.H", 25, 150)},
         {[](nlohmann::json& j) { j["section"]["H"] = 151; }, OutOfRange("section.H", 25, 150)},
@@ -117,9 +121,12 @@ TEST(WorkspaceLimits, ValuesNoControlHoldsAreRefusedNamingTheField)
         {[](nlohmann::json& j) { j["section"]["SY"] = "-inf"; }, OutOfRange("section.SY", INT_MIN, INT_MAX)},
         {[](nlohmann::json& j) { j["section"]["SY"] = 1e10; }, OutOfRange("section.SY", INT_MIN, INT_MAX)},
         // The section's sizes are those of a bitmap the program can make.
-        {[](nlohmann::json& j) { j["section"]["sectionWidth"] = -1; }, OutOfRange("section.sectionWidth", 0, kMaxBitmapSide)},
-        {[](nlohmann::json& j) { j["section"]["imageWidth"] = INT_MAX; }, OutOfRange("section.imageWidth", 0, kMaxBitmapSide)},
-        {[](nlohmann::json& j) { j["section"]["imageHeight"] = 1'000'001; }, OutOfRange("section.imageHeight", 0, kMaxBitmapSide)},
+        {[](nlohmann::json& j) { j["section"]["sectionWidth"] = -1; },
+         OutOfRange("section.sectionWidth", 0, kMaxBitmapSide)},
+        {[](nlohmann::json& j) { j["section"]["imageWidth"] = INT_MAX; },
+         OutOfRange("section.imageWidth", 0, kMaxBitmapSide)},
+        {[](nlohmann::json& j) { j["section"]["imageHeight"] = 1'000'001; },
+         OutOfRange("section.imageHeight", 0, kMaxBitmapSide)},
     };
     for (const Case& c : cases)
         EXPECT_EQ(file.open(c.change), c.message);
@@ -180,7 +187,8 @@ TEST(WorkspaceLimits, ExtremesTheWindowHoldsOpenAndAreDrawnWithoutOverflow)
     LoadedWorkspace loaded = ReadWorkspace(file.with([](nlohmann::json& j) {
         j["range"]["first"] = INT_MIN;
         j["range"]["last"] = INT_MAX;
-    }), "p");
+    }),
+                                           "p");
     SurveyDocument doc;
     doc.takeOver(*loaded.document);
     EXPECT_EQ(doc.firstDataRow(), INT_MIN);
@@ -196,7 +204,10 @@ TEST(WorkspaceLimits, ExtremesTheWindowHoldsOpenAndAreDrawnWithoutOverflow)
     // the words a cell that is no number gets, and nothing reads beyond the table.
     for (const int column : {file.depthColumns(), Grid::kMaxColumns - 1}) {
         SCOPED_TRACE(column);
-        LoadedWorkspace missing = ReadWorkspace(file.with([&](nlohmann::json& j) { j["layers"]["items"][0]["depthColumn"] = column; }), "p");
+        LoadedWorkspace missing = ReadWorkspace(file.with([&](nlohmann::json& j) {
+            j["layers"]["items"][0]["depthColumn"] = column;
+        }),
+                                                "p");
         SurveyDocument stale;
         stale.takeOver(*missing.document);
         EXPECT_EQ(errorText([&] { stale.buildChart(); }), "'' is not a valid floating point value");
@@ -206,13 +217,14 @@ TEST(WorkspaceLimits, ExtremesTheWindowHoldsOpenAndAreDrawnWithoutOverflow)
     LoadedWorkspace selected = ReadWorkspace(file.with([](nlohmann::json& j) {
         j["selection"]["col"] = INT_MAX;
         j["selection"]["row"] = INT_MAX;
-    }), "p");
+    }),
+                                             "p");
     SurveyDocument window;
     window.takeOver(*selected.document);
     const int rows = window.depthTable().rowCount();
-    EXPECT_EQ(window.find("10"), -1);  // searched from the row after the selection: none
+    EXPECT_EQ(window.find("10"), -1); // searched from the row after the selection: none
     window.writeCell(TableId::Depth, 1, rows - 1, "end");
-    window.insertRow();  // after the selection: at the table's end
+    window.insertRow(); // after the selection: at the table's end
     EXPECT_EQ(window.depthTable().rowCount(), rows + 1);
     EXPECT_EQ(window.depthTable().cell(1, rows - 1), "end");
     EXPECT_EQ(window.depthTable().cell(1, rows), "");

@@ -215,9 +215,9 @@ const std::vector<std::string> kOddCells = {
     "\r\n",
     std::string("nul\0byte", 8),
     "Суглинок ПК12+00",
-    std::string("\xd0", 1),          // a cut two-byte sequence
-    std::string("\xed\xa0\x80", 3),  // a surrogate, not UTF-8
-    std::string("\xc0\xaf", 2),      // an overlong slash
+    std::string("\xd0", 1),         // a cut two-byte sequence
+    std::string("\xed\xa0\x80", 3), // a surrogate, not UTF-8
+    std::string("\xc0\xaf", 2),     // an overlong slash
     "\t",
     "\\",
 };
@@ -241,14 +241,14 @@ void BuildSample(SurveyDocument& doc)
                 "1.5;50;;;\r\n");
     for (std::size_t i = 0; i < kOddCells.size(); ++i)
         doc.writeCell(TableId::Depth, 1 + static_cast<int>(i % 5), 12 + static_cast<int>(i / 5), kOddCells[i]);
-    doc.writeCell(TableId::Depth, 2, 3, "5;6");  // the row's own separator inside a cell
-    doc.writeCell(TableId::Depth, 0, 13, "X");      // labels that are not their rows' numbers
+    doc.writeCell(TableId::Depth, 2, 3, "5;6"); // the row's own separator inside a cell
+    doc.writeCell(TableId::Depth, 0, 13, "X");  // labels that are not their rows' numbers
     doc.writeCell(TableId::Depth, 0, 14, "");
     doc.writeCell(TableId::Depth, 0, 15, "007");
     doc.writeCell(TableId::Depth, 0, 16, std::string("\xfe\\", 2));
     doc.moveRow(TableId::Depth, 17, 18);
     doc.select(6, 1);
-    doc.insertColumn();  // an empty column among the others
+    doc.insertColumn(); // an empty column among the others
 
     auto boreholes = FileOf("ПК;Скв;Название;;Глубина\r\n"
                             "1.1;1;Скв. 1;;250\r\n"
@@ -330,7 +330,7 @@ void DrawSampleAnnotations(RecordingCanvas& canvas)
     canvas.setGroup(3);
     EraserStroke(canvas, 100, 100);
     EraserStroke(canvas, 104, 101);
-    canvas.setGroup(4);  // undone: not kept
+    canvas.setGroup(4); // undone: not kept
     WriteSoilLabel(canvas, 200, 200, "Глина");
     canvas.record().setGroupHidden(4, true);
     canvas.setGroup(5);
@@ -362,7 +362,8 @@ SampleExtras PutSampleExtras(SurveyDocument& doc, const std::string& path)
     e.section.soilFont = {"Liberation Serif", 13, true, true, 0x0000AA};
     e.section.annotations = AnnotationsOf(record);
     // In the form the reader gives back: the system's separators.
-    e.radargram = PathToUtf8(PathFromUtf8(PathToUtf8(PathFromUtf8(path).parent_path()) + "/pictures/радарограмма.png").lexically_normal());
+    e.radargram = PathToUtf8(
+        PathFromUtf8(PathToUtf8(PathFromUtf8(path).parent_path()) + "/pictures/радарограмма.png").lexically_normal());
     doc.setSoils(e.soils);
     doc.section().restore(e.section);
     doc.setRadargramPath(e.radargram);
@@ -437,7 +438,7 @@ TEST(Workspace, RoundTripRestoresTheWholeInterpretation)
     EXPECT_EQ(section.annotations, extras.section.annotations);
     EXPECT_EQ(back.radargramPath(), extras.radargram);
     EXPECT_EQ(back.pages(), extras.pages);
-    EXPECT_TRUE(back.diagramBuilt());  // as the sample's document shows it
+    EXPECT_TRUE(back.diagramBuilt()); // as the sample's document shows it
     EXPECT_TRUE(back.diagramBoreholesShown());
 
     // The same document written twice gives the same bytes, and a reloaded one the same again.
@@ -488,12 +489,16 @@ TEST(Workspace, TablesOfRandomBytesComeBackCellForCell)
     const std::string cut = dir.file("cut.trassel");
     for (const std::size_t size : {bytes.size() / 2, bytes.size() - 300, bytes.size() - 3}) {
         WriteBytes(cut, std::string_view(bytes).substr(0, size));
-        EXPECT_EQ(errorText([&] { LoadWorkspace(cut); }), "Файл проекта «" + cut + "» повреждён: файл обрывается.") << size;
+        EXPECT_EQ(errorText([&] { LoadWorkspace(cut); }), "Файл проекта «" + cut + "» повреждён: файл обрывается.")
+            << size;
     }
     // A raw control character inside the long text is no JSON.
     std::string raw = bytes;
     raw[bytes.size() / 2] = '\x01';
-    EXPECT_EQ(errorText([&] { ReadWorkspace(raw, "r"); }).rfind("Файл проекта «r» повреждён: ошибка в записи около байта ", 0), 0U);
+    EXPECT_EQ(errorText([&] {
+                  ReadWorkspace(raw, "r");
+              }).rfind("Файл проекта «r» повреждён: ошибка в записи около байта ", 0),
+              0U);
 }
 
 // A text of exactly `length` bytes from pieces that test the writer and the reader: every
@@ -501,8 +506,10 @@ TEST(Workspace, TablesOfRandomBytesComeBackCellForCell)
 // `utf8`) bytes that are not UTF-8 at all, one of them at least.
 std::string GeneratedText(std::mt19937& rnd, std::size_t length, bool utf8)
 {
-    static const std::vector<std::string> kPieces = {"a", "7", " ", "\"", "\\", "/", "\t", "\n", "\r", std::string(1, '\0'),
-                                                      "\x01", "\x1f", "Ж", "€", "\xf0\x9f\x98\x80", "\\x41", "\\u0041"};
+    static const std::vector<std::string> kPieces = {"a",     "7",      " ",  "\"", "\\",
+                                                     "/",     "\t",     "\n", "\r", std::string(1, '\0'),
+                                                     "\x01",  "\x1f",   "Ж",  "€",  "\xf0\x9f\x98\x80",
+                                                     "\\x41", "\\u0041"};
     std::string text;
     text.reserve(length);
     while (text.size() < length) {
@@ -531,7 +538,7 @@ struct TextsSample {
         std::mt19937 rnd(seed);
         bool utf8 = false;
         auto next = [&] {
-            utf8 = !utf8;  // the fields take valid and invalid texts in turn
+            utf8 = !utf8; // the fields take valid and invalid texts in turn
             return GeneratedText(rnd, length, utf8);
         };
         TableSettings settings;
@@ -571,14 +578,15 @@ struct TextsSample {
         text.font.name = next();
         WorkspaceMark line;
         line.b = {3, 4};
-        section.drawn = true;  // annotation steps are kept with a drawn section only
+        section.drawn = true; // annotation steps are kept with a drawn section only
         section.annotations = {{next(), {text, line}}, {next(), {line}}};
         // An absolute path comes back as it was given; its folder separators are left out so that
         // nothing in it is a "." or ".." to normalise.
 #ifdef _WIN32
         // Windows names files in UTF-16: a path is UTF-8 text, under a drive.
         radargram = "C:\\" + GeneratedText(rnd, length, true);
-        std::replace_if(radargram.begin() + 3, radargram.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '_');
+        std::replace_if(
+            radargram.begin() + 3, radargram.end(), [](char c) { return c == '/' || c == '\\' || c == ':'; }, '_');
 #else
         radargram = "/" + next();
         std::replace(radargram.begin() + 1, radargram.end(), '/', '_');
@@ -610,7 +618,8 @@ TEST(Workspace, TextsOfAnyLengthAndBytesComeBackByteForByte)
         const std::vector<LayerPicture> layers = LayersOf(back);
         ASSERT_EQ(layers.size(), 2U);
         for (int slot = 0; slot < 2; ++slot) {
-            EXPECT_EQ(layers[slot].caption, doc.layers().entryAt(doc.layers().positionOf(doc.layers().Layers(slot).Item)).caption);
+            EXPECT_EQ(layers[slot].caption,
+                      doc.layers().entryAt(doc.layers().positionOf(doc.layers().Layers(slot).Item)).caption);
             EXPECT_EQ(layers[slot].seriesName, doc.chart().series(doc.layers().Layers(slot).Series).name());
         }
         EXPECT_EQ(back.diagramParams().VertIncrement, doc.diagramParams().VertIncrement);
@@ -648,7 +657,8 @@ TEST(Workspace, AMemberGivenTwiceIsRefusedByName)
     EXPECT_EQ(read(insertedAfter("\"marks\": [\n\t\t\t\t\t\t{", "\"state\": 0,")),
               damaged + "поле «extras.annotations.steps[0].marks[0].state» повторяется.");
     // The first repeated member is named, whatever follows.
-    EXPECT_EQ(read(insertedAfter("\"range\": {", "\"last\": 1, \"last\": 2,")), damaged + "поле «range.last» повторяется.");
+    EXPECT_EQ(read(insertedAfter("\"range\": {", "\"last\": 1, \"last\": 2,")),
+              damaged + "поле «range.last» повторяется.");
     // The same name in different objects is no repetition.
     EXPECT_EQ(read(bytes), "(no error)");
     // Other JSON with a member twice is still no project; a later version is told as such.
@@ -727,23 +737,29 @@ TEST(Workspace, DamagedFilesAreRefusedWithTheirMessageAndChangeNothing)
     });
     EXPECT_EQ(open(cutTable), damaged + "текст таблицы «tables.depth» обрывается или не совпадает с её размером (" +
                                   std::to_string(source.depthTable().rowCount()) + " строк).");
-    const std::string longTable = edited([](nlohmann::json& j) { j["tables"]["boreholes"]["cells"].get_ref<std::string&>() += "\n"; });
-    EXPECT_EQ(open(longTable),
-              damaged + "текст таблицы «tables.boreholes» обрывается или не совпадает с её размером (" +
-                  std::to_string(source.boreholeTable().rowCount()) + " строк).");
-    EXPECT_EQ(open(edited([](nlohmann::json& j) { j["tables"]["depth"]["cells"].get_ref<std::string&>().insert(0, "\\q"); })),
+    const std::string longTable = edited(
+        [](nlohmann::json& j) { j["tables"]["boreholes"]["cells"].get_ref<std::string&>() += "\n"; });
+    EXPECT_EQ(open(longTable), damaged +
+                                   "текст таблицы «tables.boreholes» обрывается или не совпадает с её размером (" +
+                                   std::to_string(source.boreholeTable().rowCount()) + " строк).");
+    EXPECT_EQ(open(edited(
+                  [](nlohmann::json& j) { j["tables"]["depth"]["cells"].get_ref<std::string&>().insert(0, "\\q"); })),
               damaged + "неверная escape-последовательность в строке 0 таблицы «tables.depth».");
     EXPECT_EQ(open(edited([](nlohmann::json& j) { j["tables"]["depth"]["cols"] = 2; })),
               damaged + "в строке 0 таблицы «tables.depth» больше ячеек, чем столбцов (2).");
     EXPECT_EQ(open(edited([](nlohmann::json& j) { j["tables"]["depth"]["labels"] = "99\tX\n"; })),
               damaged + "список подписей строк таблицы «tables.depth» повреждён.");
-    EXPECT_EQ(open(edited([](nlohmann::json& j) { j["extras"]["annotations"]["steps"][0]["marks"][0]["state"] = 99; })).rfind(damaged, 0),
+    EXPECT_EQ(open(edited([](nlohmann::json& j) {
+                  j["extras"]["annotations"]["steps"][0]["marks"][0]["state"] = 99;
+              })).rfind(damaged, 0),
               0U);
     // A file that cannot be written is reported by the writer, and the former file stays.
     const std::string unwritable = dir.file("no-such-folder/p.trassel");
-    EXPECT_EQ(errorText([&] { SaveWorkspace(unwritable, source); }).rfind("Не удалось записать файл \"" + unwritable + "\": ", 0),
+    EXPECT_EQ(errorText([&] {
+                  SaveWorkspace(unwritable, source);
+              }).rfind("Не удалось записать файл \"" + unwritable + "\": ", 0),
               0U);
-    if (test::PermissionBitsRefuse()) {  // root writes into any folder, Windows ignores the bits
+    if (test::PermissionBitsRefuse()) { // root writes into any folder, Windows ignores the bits
         fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
         const std::string refused = errorText([&] { SaveWorkspace(good, window); });
         fs::permissions(dir.path(), fs::perms::owner_all);
@@ -801,7 +817,8 @@ TEST(Workspace, TakeOverReplacesEverythingAndTellsEveryPage)
     };
     EXPECT_TRUE(told(What::TableReplaced, TableId::Depth));
     EXPECT_TRUE(told(What::TableReplaced, TableId::Boreholes));
-    for (const What what : {What::Settings, What::Range, What::Selection, What::Layers, What::DiagramParams, What::SectionParams})
+    for (const What what :
+         {What::Settings, What::Range, What::Selection, What::Layers, What::DiagramParams, What::SectionParams})
         EXPECT_TRUE(told(what, TableId::Depth)) << static_cast<int>(what);
     EXPECT_GT(layerSignals, 0);
 
@@ -835,7 +852,7 @@ TEST(Workspace, TakeOverReplacesEverythingAndTellsEveryPage)
     EXPECT_TRUE(chart.isAttached(window.diagram().cursor().VertSeries));
     EXPECT_EQ(chart.series(window.diagram().PicketSeries()).count(), 8U);
     EXPECT_EQ(chart.series(window.layers().Layers(0).Series).count(), 8U);
-    EXPECT_EQ(chart.series(window.layers().Layers(2).Series).count(), 0U);  // unchecked
+    EXPECT_EQ(chart.series(window.layers().Layers(2).Series).count(), 0U); // unchecked
     EXPECT_EQ(window.diagram().cursor().Y, source.diagram().cursor().Y);
 
     // The next layer gets a fresh entry and the colour the source would have given it.
@@ -897,7 +914,8 @@ TEST(Workspace, AnnotationsComeBackAsTheSameOperations)
         EXPECT_EQ(g.b, w.b) << i;
         EXPECT_TRUE(fresh.state(g) == original.state(w)) << i;
         EXPECT_EQ(fresh.text(g), original.text(w)) << i;
-        const auto step = static_cast<std::uint32_t>(std::find(std::begin(groups), std::end(groups), w.group) - std::begin(groups));
+        const auto step = static_cast<std::uint32_t>(std::find(std::begin(groups), std::end(groups), w.group) -
+                                                     std::begin(groups));
         EXPECT_EQ(g.group, 7U + step) << i;
     }
     // And read off the fresh record they are the same steps.
@@ -924,13 +942,15 @@ TEST(Workspace, PicturePathIsRelativeInsideTheWorkspaceFolderOnly)
     EXPECT_EQ(ResolvedPicturePath(ws, ""), "");
     // Names in Cyrillic with spaces: UTF-8 in the file, whole on every system.
     const std::string russian = root + "/Обследования 2026/линия 7/работа.trassel";
-    EXPECT_EQ(StoredPicturePath(russian, root + "/Обследования 2026/линия 7/снимки/радарограмма 1.png"), "снимки/радарограмма 1.png");
+    EXPECT_EQ(StoredPicturePath(russian, root + "/Обследования 2026/линия 7/снимки/радарограмма 1.png"),
+              "снимки/радарограмма 1.png");
     EXPECT_EQ(ResolvedPicturePath(russian, "снимки/радарограмма 1.png"),
               native(root + "/Обследования 2026/линия 7/снимки/радарограмма 1.png"));
     // A relative workspace path is taken from the working folder.
     const std::string cwd = PathToUtf8(fs::current_path());
     EXPECT_EQ(StoredPicturePath("w.trassel", cwd + "/sub/r.png"), "sub/r.png");
-    EXPECT_EQ(ResolvedPicturePath("w.trassel", "sub/r.png"), PathToUtf8((fs::current_path() / "sub/r.png").lexically_normal()));
+    EXPECT_EQ(ResolvedPicturePath("w.trassel", "sub/r.png"),
+              PathToUtf8((fs::current_path() / "sub/r.png").lexically_normal()));
 }
 
 } // namespace

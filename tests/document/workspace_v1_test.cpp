@@ -54,7 +54,8 @@ TEST(WorkspaceVersion1, GoldenFileOpensFieldByField)
     EXPECT_EQ(depth.fixedRows(), 2);
     EXPECT_EQ(depth.fixedCols(), 1);
     EXPECT_EQ(Row(depth, 0), (std::vector<std::string>{"0/0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}));
-    EXPECT_EQ(Row(depth, 1), (std::vector<std::string>{"1", "км", "м", "Балласт", "Песок", "Суглинок", "", "", "", ""}));
+    EXPECT_EQ(Row(depth, 1),
+              (std::vector<std::string>{"1", "км", "м", "Балласт", "Песок", "Суглинок", "", "", "", ""}));
     EXPECT_EQ(Row(depth, 2), (std::vector<std::string>{"2", "1", "0", "30", "60", "90", "", "", "", ""}));
     EXPECT_EQ(Row(depth, 3), (std::vector<std::string>{"3", "1.05", "5", "31", "61", "a\tb\\n", "", "", "", ""}));
     EXPECT_EQ(Row(depth, 4), (std::vector<std::string>{"ПК", "1.1", "10", "32", "", "92", "", "", "", ""}));
@@ -107,7 +108,8 @@ TEST(WorkspaceVersion1, GoldenFileOpensFieldByField)
     for (const SeriesId id : doc.chart().attached())
         if (id == layers.Layers(0).Series || id == layers.Layers(1).Series || id == layers.Layers(2).Series)
             drawn.push_back(id);
-    EXPECT_EQ(drawn, (std::vector<SeriesId>{layers.Layers(0).Series, layers.Layers(1).Series, layers.Layers(2).Series}));
+    EXPECT_EQ(drawn,
+              (std::vector<SeriesId>{layers.Layers(0).Series, layers.Layers(1).Series, layers.Layers(2).Series}));
 
     const DiagramParams p = doc.diagramParams();
     EXPECT_FALSE(p.SeriesMarksVisible);
@@ -139,7 +141,8 @@ TEST(WorkspaceVersion1, GoldenFileOpensFieldByField)
     EXPECT_EQ(doc.sectionState().imageWidth, 1042);
     EXPECT_EQ(doc.sectionState().imageHeight, 1100);
 
-    EXPECT_EQ(doc.soils(), (std::vector<std::string>{"Песок", "Суглинок тугопластичный", std::string("\xc3\xeb\xe8\xed\xe0", 5)}));
+    EXPECT_EQ(doc.soils(),
+              (std::vector<std::string>{"Песок", "Суглинок тугопластичный", std::string("\xc3\xeb\xe8\xed\xe0", 5)}));
     const SectionScene::Saved e = doc.section().saved();
     EXPECT_EQ(e.soilFont, (FontState{"Liberation Serif", 13, true, false, 0x0000AA}));
     EXPECT_TRUE(e.drawn);

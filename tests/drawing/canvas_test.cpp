@@ -112,7 +112,7 @@ TEST(CanvasSize, LimitsAreCheckedBeforeAnythingChanges)
     EXPECT_EQ(canvas.height(), 50);
 
     EXPECT_THROW(canvas.setWidth(static_cast<int>(kMaxBitmapSide) + 1), Error);
-    EXPECT_THROW(canvas.setSize(1'000'000, 300), Error);  // 300 M pixels
+    EXPECT_THROW(canvas.setSize(1'000'000, 300), Error); // 300 M pixels
     EXPECT_THROW(canvas.setHeight(-1), Error);
     EXPECT_EQ(canvas.width(), 80000);
     EXPECT_EQ(canvas.height(), 50);

@@ -43,7 +43,7 @@ void DrawSample(Canvas& canvas)
     canvas.textOut(120, 30, "ПК12+00");
     canvas.draw(200, 40, canvas.resourceBitmap("Bitmap_2"));
     canvas.setBrushStyle(BrushStyle::Clear);
-    canvas.setBrushColor(0x123456);  // the no-fill brush turns solid
+    canvas.setBrushColor(0x123456); // the no-fill brush turns solid
     canvas.fillRect(5, 5, 25, 15);
     canvas.setPenStyle(PenStyle::Dashed);
     canvas.lineTo(250, 150);
@@ -206,7 +206,8 @@ TEST(DrawingGeometry, DashesFallAlongThePathWhateverPartIsAskedFor)
     DashPieces(line, false, {13, 0, 20, 10}, part);
     ASSERT_FALSE(part.empty());
     for (const Segment& s : part) {
-        const auto same = std::find_if(all.begin(), all.end(), [&](const Segment& a) { return a.x1 == s.x1 && a.x2 == s.x2; });
+        const auto same = std::find_if(all.begin(), all.end(),
+                                       [&](const Segment& a) { return a.x1 == s.x1 && a.x2 == s.x2; });
         EXPECT_NE(same, all.end()) << s.x1;
     }
 
@@ -217,7 +218,7 @@ TEST(DrawingGeometry, DashesFallAlongThePathWhateverPartIsAskedFor)
     double drawn = 0;
     for (const Segment& s : closed)
         drawn += std::hypot(s.x2 - s.x1, s.y2 - s.y1);
-    EXPECT_NEAR(drawn, 4 + 3 + 1 + 4 + 2, 1e-9);  // 20 pixels of path: dashes at 0-4, 6-10, 12-16, 18-20
+    EXPECT_NEAR(drawn, 4 + 3 + 1 + 4 + 2, 1e-9); // 20 pixels of path: dashes at 0-4, 6-10, 12-16, 18-20
     std::vector<Segment> none;
     DashPieces(line, false, {0, 50, 100, 60}, none);
     EXPECT_TRUE(none.empty());

@@ -86,7 +86,8 @@ void ExpectSoundPlan(const SectionPrintPlan& plan, const SectionGeometry& sectio
         EXPECT_LE(p.sourcePixels.left, p.source.left + 1e-9);
         EXPECT_LE(p.sourcePixels.top, p.source.top + 1e-9);
         EXPECT_GE(p.sourcePixels.left + p.sourcePixels.width, std::min<double>(Right(p.source), section.width) - 1e-6);
-        EXPECT_GE(p.sourcePixels.top + p.sourcePixels.height, std::min<double>(Bottom(p.source), section.height) - 1e-6);
+        EXPECT_GE(p.sourcePixels.top + p.sourcePixels.height,
+                  std::min<double>(Bottom(p.source), section.height) - 1e-6);
 
         // Against the neighbour on the left and the one above.
         if (p.column == 0) {
@@ -126,14 +127,14 @@ TEST(SectionPrintPlan, PageHeightFillsTheHeightAndRunsOnOverTheWidth)
     EXPECT_DOUBLE_EQ(plan.scaleY, plan.scaleX);
     for (const SectionPrintPage& p : plan.pages) {
         EXPECT_EQ(p.destination.height, 2173);
-        EXPECT_EQ(p.destination.width, p.number < 16 ? 3272 : 1022);  // 0.3122 * 3272 = 1021.4
-        EXPECT_TRUE(p.marks.empty());  // sheets meet edge to edge
+        EXPECT_EQ(p.destination.width, p.number < 16 ? 3272 : 1022); // 0.3122 * 3272 = 1021.4
+        EXPECT_TRUE(p.marks.empty());                                // sheets meet edge to edge
     }
     // Portrait: s = 3201 / 355 = 9.0169, 73803 px is 32.89 sheets of 2244: 33, none blank.
     plan = PlanSectionPrint(TwoKilometres(), kPortrait, Fit(PrintFit::PageHeight));
     ExpectSoundPlan(plan, TwoKilometres(), kPortrait);
     EXPECT_EQ(plan.pages.size(), 33U);
-    EXPECT_EQ(plan.pages.back().destination.width, 1996);  // 0.8892 * 2244 = 1995.3
+    EXPECT_EQ(plan.pages.back().destination.width, 1996); // 0.8892 * 2244 = 1995.3
     EXPECT_EQ(plan.pages.back().sourcePixels.left + plan.pages.back().sourcePixels.width, 8185);
 }
 
@@ -148,10 +149,10 @@ TEST(SectionPrintPlan, ASectionThatFitsUpToRoundingTakesOneSheetAndNoSliverIsPri
         double scale;
     };
     const Case cases[] = {
-        {200, 1, 1000, 5.0},                // exactly one sheet
-        {201, 1, 1000, 1000.0 / 201},       // 5 px over (0.5 %): shrunk onto one sheet
-        {203, 2, 15, 5.0},                  // 15 px over (1.5 %): a real second sheet
-        {601, 3, 1000, 3000.0 / 601},       // three sheets and a 5 px sliver: three sheets
+        {200, 1, 1000, 5.0},          // exactly one sheet
+        {201, 1, 1000, 1000.0 / 201}, // 5 px over (0.5 %): shrunk onto one sheet
+        {203, 2, 15, 5.0},            // 15 px over (1.5 %): a real second sheet
+        {601, 3, 1000, 3000.0 / 601}, // three sheets and a 5 px sliver: three sheets
         {610, 4, 50, 5.0},
         {150, 1, 750, 5.0},
     };
@@ -200,7 +201,8 @@ TEST(SectionPrintPlan, WholeOnOnePageKeepsTheProportions)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
-        const SectionPrintPlan plan = PlanSectionPrint(Sized(c.width, c.height), kLandscape, Fit(PrintFit::WholeOnOnePage));
+        const SectionPrintPlan plan = PlanSectionPrint(Sized(c.width, c.height), kLandscape,
+                                                       Fit(PrintFit::WholeOnOnePage));
         ExpectSoundPlan(plan, Sized(c.width, c.height), kLandscape);
         ASSERT_EQ(plan.pages.size(), 1U);
         EXPECT_EQ(plan.pages[0].destination, (PrintRect{0, 0, c.destinationWidth, c.destinationHeight}));
@@ -263,14 +265,14 @@ TEST(SectionPrintPlan, TrueScaleRunsAsABannerWithMarkedOverlaps)
     sliver = PlanSectionPrint(Sized(4450, 355), kLandscape, Fit(PrintFit::TrueScale, 2000, 100));
     ExpectSoundPlan(sliver, Sized(4450, 355), kLandscape);
     ASSERT_EQ(sliver.pages.size(), 3U);
-    EXPECT_EQ(sliver.pages[2].destination.width, 144);  // 85 new px after the 59 repeated
+    EXPECT_EQ(sliver.pages[2].destination.width, 144); // 85 new px after the 59 repeated
 
     // Without an overlap the sheets meet edge to edge and carry no marks.
     SectionPrintOptions flush = Fit(PrintFit::TrueScale, 2000, 100);
     flush.overlapMm = 0;
     const SectionPrintPlan edgeToEdge = PlanSectionPrint(TwoKilometres(), kLandscape, flush);
     ExpectSoundPlan(edgeToEdge, TwoKilometres(), kLandscape);
-    EXPECT_EQ(edgeToEdge.pages.size(), 4U);  // 12084 / 3272 = 3.69
+    EXPECT_EQ(edgeToEdge.pages.size(), 4U); // 12084 / 3272 = 3.69
     EXPECT_TRUE(edgeToEdge.pages[1].marks.empty());
     EXPECT_DOUBLE_EQ(edgeToEdge.pages[1].source.left, Right(edgeToEdge.pages[0].source));
 }
@@ -289,7 +291,7 @@ TEST(SectionPrintPlan, ATallSectionAtTrueScaleGoesOverRowsOfSheets)
     EXPECT_EQ(SheetLabel(plan.pages[2]), "Лист 3 из 4, ряд 2 из 2");
     EXPECT_EQ(SheetKmText(plan.pages[0]), SheetKmText(plan.pages[2]));
     EXPECT_EQ(plan.pages[0].destination.height, 2173);
-    EXPECT_EQ(plan.pages[2].destination.height, 1430);  // the rest, 3543.3 - 2114 px, rounded up
+    EXPECT_EQ(plan.pages[2].destination.height, 1430); // the rest, 3543.3 - 2114 px, rounded up
     EXPECT_NEAR((Bottom(plan.pages[0].source) - plan.pages[2].source.top) * plan.scaleY, 59, 1e-6);
 
     using M = OverlapMark;
@@ -316,7 +318,8 @@ TEST(SectionPrintPlan, NothingToPrintGivesNoSheetsAndTooManyAreRefused)
     flat.pixelsPerPicket = 0;
     EXPECT_TRUE(PlanSectionPrint(flat, kLandscape, Fit(PrintFit::TrueScale)).pages.empty());
     EXPECT_FALSE(PlanSectionPrint(flat, kLandscape, Fit(PrintFit::PageHeight)).pages.empty());
-    EXPECT_TRUE(PlanSectionPrint(TwoKilometres(), PrintSheet{3272, 2244, 0, 300, 71}, Fit(PrintFit::TrueScale)).pages.empty());
+    EXPECT_TRUE(
+        PlanSectionPrint(TwoKilometres(), PrintSheet{3272, 2244, 0, 300, 71}, Fit(PrintFit::TrueScale)).pages.empty());
 
     // 1 : 1 would need 24 million device px of banner: 7523 sheets are refused, not planned.
     try {
@@ -355,7 +358,7 @@ TEST(SectionPrintPlan, FooterTexts)
     EXPECT_DOUBLE_EQ(PicketAtX(section, 60), 57.5);
     EXPECT_DOUBLE_EQ(PicketAtX(section, 885), 60.8);
     const SectionPrintPlan whole = PlanSectionPrint(section, kLandscape, Fit(PrintFit::WholeOnOnePage));
-    EXPECT_EQ(SheetKmText(whole.pages[0]), "км 5,726 – 6,080");  // pickets 57.26 .. 60.8
+    EXPECT_EQ(SheetKmText(whole.pages[0]), "км 5,726 – 6,080"); // pickets 57.26 .. 60.8
 }
 
 } // namespace

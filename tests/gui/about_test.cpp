@@ -12,10 +12,7 @@ using trassel::TFmAbout;
 
 namespace {
 
-QLabel* label(const TFmAbout& box, const char* name)
-{
-    return box.findChild<QLabel*>(QString::fromLatin1(name));
-}
+QLabel* label(const TFmAbout& box, const char* name) { return box.findChild<QLabel*>(QString::fromLatin1(name)); }
 
 TEST(AboutBox, ShowsItsTextsInTheirFontsAndPlaces)
 {
@@ -94,8 +91,8 @@ TEST(AboutBox, StaysOnTheScreenOfAMainWindowThatHangsOffIt)
     main.setGeometry(area.right() - 100, area.bottom() - 50, 600, 400);
     TFmAbout box(QString(), &main);
     box.showCentredOn(&main);
-    EXPECT_TRUE(area.contains(box.frameGeometry()))
-        << box.frameGeometry().x() << "," << box.frameGeometry().y() << " area " << area.width() << "x" << area.height();
+    EXPECT_TRUE(area.contains(box.frameGeometry())) << box.frameGeometry().x() << "," << box.frameGeometry().y()
+                                                    << " area " << area.width() << "x" << area.height();
 }
 
 } // namespace

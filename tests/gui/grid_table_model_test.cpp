@@ -15,15 +15,9 @@ using trassel::GridTableModel;
 
 namespace {
 
-void fill(Grid& grid)
-{
-    trassel::FillWithPositions(grid);
-}
+void fill(Grid& grid) { trassel::FillWithPositions(grid); }
 
-QString text(const GridTableModel& model, int row, int col)
-{
-    return model.data(model.index(row, col)).toString();
-}
+QString text(const GridTableModel& model, int row, int col) { return model.data(model.index(row, col)).toString(); }
 
 TEST(GridTableModel, MapsModelPositionsToGridCellsAndHeaders)
 {
@@ -160,7 +154,7 @@ TEST(GridTableModel, MovesGoIntoTheGridWithTheirHeaderCells)
     EXPECT_EQ(grid.cell(0, 4), "2");
     EXPECT_EQ(grid.cell(1, 4), "1:2");
     EXPECT_EQ(grid.cell(0, 2), "3");
-    EXPECT_EQ(grid.cell(1, 1), "1:1");  // the header band is untouched
+    EXPECT_EQ(grid.cell(1, 1), "1:1"); // the header band is untouched
     ASSERT_TRUE(body.moveRows(QModelIndex(), 2, 1, QModelIndex(), 0));
     EXPECT_EQ(grid.cell(0, 2), "2");
 

@@ -93,7 +93,8 @@ TEST_F(RibbonTest, EveryButtonHasAnIconAndRunsItsAction)
     ribbon.show();
     ribbon.setCurrentIndex(1);
     QSignalSpy triggered(importTable, &QAction::triggered);
-    QToolButton* button = ribbon.group(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель"))->buttonFor(importTable);
+    QToolButton* button = ribbon.group(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель"))
+                              ->buttonFor(importTable);
     ASSERT_NE(button, nullptr);
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_EQ(triggered.count(), 1);
@@ -104,7 +105,8 @@ TEST_F(RibbonTest, EveryButtonHasAnIconAndRunsItsAction)
 
 TEST_F(RibbonTest, ButtonsFollowTheirActionsStateAndCaption)
 {
-    QToolButton* button = ribbon.group(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель"))->buttonFor(exportTable);
+    QToolButton* button = ribbon.group(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель"))
+                              ->buttonFor(exportTable);
     ASSERT_NE(button, nullptr);
     EXPECT_EQ(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
     EXPECT_EQ(button->text(), QStringLiteral("Экспорт\nтаблицы"));
@@ -129,7 +131,8 @@ TEST_F(RibbonTest, ButtonsFollowTheirActionsStateAndCaption)
 
 TEST_F(RibbonTest, ScreenTipShowsBoldHeaderDescriptionAndOptionalFooter)
 {
-    const QString description = QStringLiteral("Экспорт таблицы, содержащей цифровую модель среды ПК/глубина,  в текстовый файл");
+    const QString description = QStringLiteral(
+        "Экспорт таблицы, содержащей цифровую модель среды ПК/глубина,  в текстовый файл");
     ribbon.setScreenTip(exportTable, QStringLiteral("Экспорт таблицы"), description);
     ribbon.setScreenTip(importTable, QStringLiteral("Открыть изображение"),
                         QStringLiteral("Загрузить изображение радарограммы в растровом формате"), false);
@@ -150,8 +153,9 @@ TEST_F(RibbonTest, ScreenTipShowsBoldHeaderDescriptionAndOptionalFooter)
 
     // Every button of the action shows the same tip.
     EXPECT_EQ(ribbon.quickAccessButtonFor(exportTable)->toolTip(), tip);
-    EXPECT_EQ(ribbon.group(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель"))->buttonFor(exportTable)->toolTip(),
-              tip);
+    EXPECT_EQ(
+        ribbon.group(QStringLiteral("Таблицы"), QStringLiteral("Цифровая модель"))->buttonFor(exportTable)->toolTip(),
+        tip);
 
     const QString noFooter = importTable->toolTip();
     EXPECT_FALSE(noFooter.contains(QStringLiteral("<hr")));

@@ -63,19 +63,19 @@ TEST_F(StatusProgressTest, EscStopsTheCommandWhileOtherInputAndClosingWaitForIts
         StatusProgress progress(button, QStringLiteral("Импорт таблицы"));
         const Progress report = progress.report();
         postClick();
-        postKey(Qt::Key_Space);  // clicks the focused button, but only once the command is over
+        postKey(Qt::Key_Space); // clicks the focused button, but only once the command is over
         button->setFocus();
-        report(0, 1000);  // the first report lets the window repaint at once
+        report(0, 1000); // the first report lets the window repaint at once
         EXPECT_EQ(clicks, 0);
         EXPECT_FALSE(progress.cancelled());
-        EXPECT_FALSE(window.close());  // the window stays until the command is over
+        EXPECT_FALSE(window.close()); // the window stays until the command is over
         EXPECT_TRUE(window.isVisible());
 
         postKey(Qt::Key_Escape);
-        QThread::msleep(60);  // past the pause between two repaints
+        QThread::msleep(60); // past the pause between two repaints
         EXPECT_THROW(report(10, 1000), Cancelled);
         EXPECT_TRUE(progress.cancelled());
-        EXPECT_THROW(report(20, 1000), Cancelled);  // and it stays stopped
+        EXPECT_THROW(report(20, 1000), Cancelled); // and it stays stopped
     }
     // Over: the key typed meanwhile takes effect (the click meanwhile does not), and input
     // and closing work again.
@@ -103,12 +103,13 @@ TEST_F(StatusProgressTest, KeysTypedMeanwhileReachTheirFieldAfterwardsAndTypingI
     {
         StatusProgress progress(button, QStringLiteral("Импорт таблицы"));
         progress.setTypingStops({panel});
-        for (const auto& [key, text] : {std::pair{Qt::Key_A, QStringLiteral("a")}, std::pair{Qt::Key_B, QStringLiteral("b")}}) {
+        for (const auto& [key, text] :
+             {std::pair{Qt::Key_A, QStringLiteral("a")}, std::pair{Qt::Key_B, QStringLiteral("b")}}) {
             QCoreApplication::postEvent(edit, new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
             QCoreApplication::postEvent(edit, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier, text));
         }
         progress.tell(0, 10);
-        EXPECT_FALSE(progress.cancelled());  // the field is no parameter
+        EXPECT_FALSE(progress.cancelled()); // the field is no parameter
         EXPECT_TRUE(edit->text().isEmpty());
     }
     QApplication::processEvents();
@@ -121,7 +122,8 @@ TEST_F(StatusProgressTest, KeysTypedMeanwhileReachTheirFieldAfterwardsAndTypingI
     {
         StatusProgress progress(button, QStringLiteral("Построение разреза"));
         progress.setTypingStops({panel});
-        QCoreApplication::postEvent(spin, new QKeyEvent(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7")));
+        QCoreApplication::postEvent(spin,
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7")));
         EXPECT_THROW(progress.tell(0, 10), Cancelled);
     }
     QApplication::processEvents();
@@ -166,7 +168,7 @@ TEST_F(StatusProgressTest, TheBarShowsInTheStatusBarOnceTheCommandTakesAWhileAnd
         EXPECT_TRUE(bar->isVisible());
         EXPECT_EQ(bar->value(), 500);
         EXPECT_EQ(label->text(), QStringLiteral("Открытие проекта  (Esc — отмена)"));
-        EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());  // a message would hide the bar
+        EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty()); // a message would hide the bar
 
         // A command run by this one shows through the same bar, under its own name, and past
         // the point of no return Esc no longer stops either.

@@ -28,10 +28,7 @@ using trassel::StringGridView;
 
 namespace {
 
-void fill(Grid& grid)
-{
-    trassel::FillWithPositions(grid);
-}
+void fill(Grid& grid) { trassel::FillWithPositions(grid); }
 
 // Presses at `from`, drags to `to` with the button held and releases, as a user's drag does.
 void drag(QWidget* target, QPoint from, QPoint to)

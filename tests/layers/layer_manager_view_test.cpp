@@ -36,7 +36,7 @@ struct LayerManagerViewTest : WithApplication, ::testing::Test {
         view = std::make_unique<LayerManagerView>(manager);
         view->resize(300, 300);
         view->show();
-        manager.addLayer("1", 10);   // after the view exists: it follows by itself
+        manager.addLayer("1", 10); // after the view exists: it follows by itself
     }
 
     QStringList texts() const
@@ -46,10 +46,7 @@ struct LayerManagerViewTest : WithApplication, ::testing::Test {
             out << view->topLevelItem(i)->text(0);
         return out;
     }
-    QPoint centreOf(int row) const
-    {
-        return view->visualItemRect(view->topLevelItem(row)).center();
-    }
+    QPoint centreOf(int row) const { return view->visualItemRect(view->topLevelItem(row)).center(); }
 };
 
 TEST_F(LayerManagerViewTest, ShowsTheEntriesInTheManagersOrderWithCheckBoxes)

@@ -32,8 +32,8 @@ std::vector<int> depthColumnsBySlot(const LayerManager& m)
 TEST(LayerColors, SequenceStartsAfreshWithEachGenerator)
 {
     LayerColorGenerator g;
-    EXPECT_EQ(g.nextPointColor(), 0x528292u);   // red 146, green 130, blue 82
-    EXPECT_EQ(g.nextPointColor(), 0x11885Au);   // red 90, green 136, blue 17
+    EXPECT_EQ(g.nextPointColor(), 0x528292u); // red 146, green 130, blue 82
+    EXPECT_EQ(g.nextPointColor(), 0x11885Au); // red 90, green 136, blue 17
     for (int i = 0; i < 1000; ++i) {
         const Color c = g.nextPointColor();
         EXPECT_LT(c & 0xFF, 200u);
@@ -41,7 +41,7 @@ TEST(LayerColors, SequenceStartsAfreshWithEachGenerator)
         EXPECT_LT(c >> 16, 100u);
     }
     LayerColorGenerator fresh;
-    EXPECT_EQ(fresh.draw(), 346);   // (1 * 22695477 + 1) >> 16
+    EXPECT_EQ(fresh.draw(), 346); // (1 * 22695477 + 1) >> 16
 }
 
 TEST(LayerManager, AddMakesACheckedLayerWithItsSeries)
@@ -116,7 +116,7 @@ TEST(LayerManager, EntriesSortByCaptionBytesWhileSlotsKeepCreationOrder)
     m.addLayer("1", 2);
     EXPECT_EQ(m.LayerCount(), 4);
     EXPECT_EQ(captions(m), (std::vector<std::string>{"Слой по К№10", "Слой по К№2", "Слой по К№2", "Слой по К№3"}));
-    EXPECT_EQ(m.entryAt(1).id, second);   // the older of two equal captions stays first
+    EXPECT_EQ(m.entryAt(1).id, second); // the older of two equal captions stays first
     EXPECT_NE(m.recordOf(m.entryAt(1).id)->Series, m.recordOf(m.entryAt(2).id)->Series);
 }
 
@@ -134,7 +134,7 @@ TEST(LayerManager, SelectionIsSingleAndChecksAreKeptPerEntry)
     m.setSelected(b, true);
     EXPECT_EQ(m.selectedEntry(), b);
     EXPECT_FALSE(m.isSelected(a));
-    m.setSelected(a, false);   // deselecting another entry keeps b
+    m.setSelected(a, false); // deselecting another entry keeps b
     EXPECT_EQ(m.selectedEntry(), b);
     m.setSelected(b, false);
     EXPECT_FALSE(m.selectedEntry());
@@ -203,7 +203,7 @@ TEST(LayerManager, The62ndLayerIsRefusedWithNothingChanged)
     m.deleteSelectedLayer();
     EXPECT_EQ(m.addLayer("1", 99), 60);
     EXPECT_EQ(m.LayerCount(), 61);
-    EXPECT_EQ(heard, 3);   // selection, deletion, addition
+    EXPECT_EQ(heard, 3); // selection, deletion, addition
 }
 
 } // namespace

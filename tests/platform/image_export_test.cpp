@@ -60,7 +60,8 @@ TEST(ImageExport, TheExtensionChoosesTheFileType)
         ExportSectionImage(image, path);
         return ReadAll(path);
     };
-    for (const QString& name : {QStringLiteral("ГеологическаяМодель.jpg"), QStringLiteral("a.jpeg"), QStringLiteral("b.JPG")}) {
+    for (const QString& name :
+         {QStringLiteral("ГеологическаяМодель.jpg"), QStringLiteral("a.jpeg"), QStringLiteral("b.JPG")}) {
         const QByteArray bytes = write(name);
         ASSERT_GE(bytes.size(), 2) << name.toStdString();
         EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF) << name.toStdString();
@@ -139,8 +140,8 @@ TEST(ImageExport, APictureIsWrittenWithTheCareOfTheTable)
     ExportSectionImage(image, link);
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_TRUE(ReadAll(target).startsWith("\x89PNG"));
-    EXPECT_EQ(QFile::permissions(target) & (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                           QFileDevice::ReadOther),
+    EXPECT_EQ(QFile::permissions(target) &
+                  (QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther),
               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
     // A name of 251 bytes still fits.

@@ -19,10 +19,7 @@ constexpr Color kGreen = 0x00FF00;
 constexpr Color kRed = 0x0000FF;
 constexpr Color kBlue = 0xFF0000;
 
-Color At(const ImageCanvas& canvas, int x, int y)
-{
-    return FromQRgb(canvas.image().pixel(x, y));
-}
+Color At(const ImageCanvas& canvas, int x, int y) { return FromQRgb(canvas.image().pixel(x, y)); }
 
 void Paint(ImageCanvas& canvas, Color color)
 {
@@ -57,10 +54,7 @@ bool RedIsPattern(const ImageCanvas& canvas, const Pattern& pattern)
     return false;
 }
 
-int Mod8(int v)
-{
-    return ((v % 8) + 8) % 8;
-}
+int Mod8(int v) { return ((v % 8) + 8) % 8; }
 
 TEST(ImageCanvas, HatchesDrawTheirLinesInTheBrushColourOverTheKeptBackground)
 {
@@ -105,7 +99,7 @@ TEST(ImageCanvas, PolygonInteriorFollowsTheEvenOddRule)
     canvas.setBrushColor(kBlue);
     canvas.setPenColor(kBlue);
     // An outer and an inner square traced the same way round: the inner one is a hole.
-    const std::vector<Point> frame = {{0, 0}, {40, 0}, {40, 40}, {0, 40}, {0, 0},
+    const std::vector<Point> frame = {{0, 0},   {40, 0},  {40, 40}, {0, 40},  {0, 0},
                                       {10, 10}, {30, 10}, {30, 30}, {10, 30}, {10, 10}};
     canvas.polygon(frame);
     EXPECT_EQ(At(canvas, 5, 20), kBlue);
@@ -162,7 +156,9 @@ TEST(ImageCanvas, ThinLinesLeaveTheirEndPixelAndWideDashedLinesAreContinuous)
 
 TEST(ImageCanvas, TextStandsOnABoxOnlyUnderASolidBrush)
 {
-    const auto dark = [](Color c) { return (c & 0xFFU) < 0x80 && ((c >> 8) & 0xFFU) < 0x80 && ((c >> 16) & 0xFFU) < 0x80; };
+    const auto dark = [](Color c) {
+        return (c & 0xFFU) < 0x80 && ((c >> 8) & 0xFFU) < 0x80 && ((c >> 16) & 0xFFU) < 0x80;
+    };
     const auto green = [](Color c) { return c == kGreen; };
     const std::string text = "Песок 50";
 

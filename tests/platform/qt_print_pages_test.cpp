@@ -31,12 +31,13 @@ using test::SetUpPdf;
 // What the painting was asked for on one sheet, and the painter's state at that moment.
 struct PaintCall {
     QRect sourceRect;
-    QRectF mappedSource;   // plan's exact source through the painter's transform, device px
-    QRectF clip;           // the clip, device px
+    QRectF mappedSource; // plan's exact source through the painter's transform, device px
+    QRectF clip;         // the clip, device px
 };
 
 // A section of grey bands and picket lines that records every call of its painting.
-SectionPrintSource SyntheticSection(int width, int height, std::vector<PaintCall>& calls, const std::vector<SectionPrintPage>* plan)
+SectionPrintSource SyntheticSection(int width, int height, std::vector<PaintCall>& calls,
+                                    const std::vector<SectionPrintPage>* plan)
 {
     SectionPrintSource source;
     source.width = width;
@@ -70,7 +71,8 @@ void ExpectPaintedAsPlanned(const std::vector<PaintCall>& calls, const SectionPr
         const SectionPrintPage& page = plan.pages[i];
         const PrintRect& px = page.sourcePixels;
         EXPECT_EQ(calls[i].sourceRect, QRect(px.left, px.top, px.width, px.height));
-        const QRectF destination(page.destination.left, page.destination.top, page.destination.width, page.destination.height);
+        const QRectF destination(page.destination.left, page.destination.top, page.destination.width,
+                                 page.destination.height);
         EXPECT_NEAR(calls[i].mappedSource.left(), destination.left(), 1e-6);
         EXPECT_NEAR(calls[i].mappedSource.top(), destination.top(), 1e-6);
         EXPECT_NEAR(calls[i].mappedSource.right(), destination.right(), 1e-6);
@@ -93,13 +95,12 @@ TEST(PrintSection, EverySheetIsPaintedThroughTheSectionAtItsPlace)
     SetUpPdf(printer, banner);
     const PrintSheet sheet = SheetOf(printer);
     EXPECT_EQ(sheet.dpiX, printer.resolution());
-    EXPECT_GT(sheet.footerHeight, 8);  // room for an 8 pt line
+    EXPECT_GT(sheet.footerHeight, 8); // room for an 8 pt line
     EXPECT_LT(sheet.footerHeight, sheet.height / 10);
 
     SectionPrintOptions options;
     std::vector<PaintCall> calls;
-    SectionPrintPlan plan = PlanSectionPrint(
-        GeometryOf(SyntheticSection(8185, 355, calls, nullptr)), sheet, options);
+    SectionPrintPlan plan = PlanSectionPrint(GeometryOf(SyntheticSection(8185, 355, calls, nullptr)), sheet, options);
     ASSERT_GT(plan.pages.size(), 3U);
     PrintSection(printer, SyntheticSection(8185, 355, calls, &plan.pages), options);
     EXPECT_EQ(PdfPageCount(banner), static_cast<int>(plan.pages.size()));

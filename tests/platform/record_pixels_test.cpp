@@ -50,9 +50,9 @@ std::unique_ptr<Grid> MakeSurvey(int rows, double spacing)
 }
 
 const std::vector<SectionLayer> kLayers = {
-    {1, 2, 3, 0x000000, 0x40C0FF, 0, true},   // solid fill, wide outline
-    {1, 3, 1, 0x0000FF, 0x2060A0, 4, true},   // hatch, thin outline: dashed after the guide lines
-    {1, 4, 5, 0x008000, 0x808000, 1, true},   // no fill, wider outline
+    {1, 2, 3, 0x000000, 0x40C0FF, 0, true}, // solid fill, wide outline
+    {1, 3, 1, 0x0000FF, 0x2060A0, 4, true}, // hatch, thin outline: dashed after the guide lines
+    {1, 4, 5, 0x008000, 0x808000, 1, true}, // no fill, wider outline
 };
 
 SectionParams ParamsFor(int rows)
@@ -82,7 +82,7 @@ int Differences(const QImage& a, const QImage& b, QPoint at = {})
     return n;
 }
 
-class RecordPixels : public ::testing::TestWithParam<std::pair<int, double>> {};
+class RecordPixels : public ::testing::TestWithParam<std::pair<int, double>> { };
 
 TEST_P(RecordPixels, ReplayedBitmapAndEveryTileAreTheDirectDrawing)
 {
@@ -120,8 +120,8 @@ TEST_P(RecordPixels, ReplayedBitmapAndEveryTileAreTheDirectDrawing)
 }
 
 INSTANTIATE_TEST_SUITE_P(SparseAndDense, RecordPixels,
-                         ::testing::Values(std::pair{400, 1.0},    // a row every metre: few vertices
-                                           std::pair{6000, 0.1}),  // a row every 10 cm: 2.5 per pixel column
+                         ::testing::Values(std::pair{400, 1.0},   // a row every metre: few vertices
+                                           std::pair{6000, 0.1}), // a row every 10 cm: 2.5 per pixel column
                          [](const auto& param) { return param.param.second < 0.5 ? "Dense" : "Sparse"; });
 
 TEST(RecordPixels, AnnotationsAndSizeChangesReplayToo)
@@ -132,15 +132,15 @@ TEST(RecordPixels, AnnotationsAndSizeChangesReplayToo)
     ImageCanvas direct(200, 100);
     const auto draw = [](Canvas& c) {
         c.setBrushColor(0x00FFFF);
-        c.setSize(260, 80);  // wider and lower: the added strip takes the brush colour
+        c.setSize(260, 80); // wider and lower: the added strip takes the brush colour
         c.setPenStyle(PenStyle::Dashed);
         c.moveTo(0, 10);
-        c.lineTo(250, 70);  // a thin dashed line
+        c.lineTo(250, 70); // a thin dashed line
         c.setBrushStyle(BrushStyle::Solid);
         c.setBrushColor(kWhite);
         c.textOut(30, 30, "суглинок");
-        c.fillRect(100, 20, 124, 44);  // the eraser's square
-        c.setSize(120, 80);  // cut, then grown again: the cut part comes back in the brush colour
+        c.fillRect(100, 20, 124, 44); // the eraser's square
+        c.setSize(120, 80);           // cut, then grown again: the cut part comes back in the brush colour
         c.setBrushColor(0xFF00FF);
         c.setSize(240, 90);
     };
@@ -210,7 +210,8 @@ TEST(RecordPixels, PdfOfARecordKeepsItsTextsAsText)
     QFile svgFile(svgPath);
     ASSERT_TRUE(svgFile.open(QIODevice::ReadOnly));
     const QByteArray svg = svgFile.readAll();
-    EXPECT_TRUE(svg.contains(QStringLiteral("viewBox=\"0 0 %1 %2\"").arg(record.width()).arg(record.height()).toUtf8()));
+    EXPECT_TRUE(
+        svg.contains(QStringLiteral("viewBox=\"0 0 %1 %2\"").arg(record.width()).arg(record.height()).toUtf8()));
     EXPECT_TRUE(svg.contains("<pattern"));
     EXPECT_TRUE(svg.contains(QStringLiteral(">ПК11+00<").toUtf8()));
     // A name the vector writers cannot take fails with the file's name and leaves nothing.
@@ -220,16 +221,18 @@ TEST(RecordPixels, PdfOfARecordKeepsItsTextsAsText)
     // Stopped half-way, an export of any kind leaves the former file and no temporary one;
     // told to the end, it climbs to the whole.
     const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
-    for (const QString& name : {QStringLiteral("section.pdf"), QStringLiteral("section.svg"), QStringLiteral("new.png")}) {
+    for (const QString& name :
+         {QStringLiteral("section.pdf"), QStringLiteral("section.svg"), QStringLiteral("new.png")}) {
         const QString target = dir.filePath(name);
         QByteArray former;
         if (QFile f(target); f.open(QIODevice::ReadOnly))
             former = f.readAll();
         int calls = 0;
-        EXPECT_THROW(ExportSectionRecord(record, target, [&](long long, long long) {
-                         if (++calls == 2)
-                             throw Cancelled();
-                     }),
+        EXPECT_THROW(ExportSectionRecord(record, target,
+                                         [&](long long, long long) {
+                                             if (++calls == 2)
+                                                 throw Cancelled();
+                                         }),
                      Cancelled)
             << name.toStdString();
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before) << name.toStdString();

@@ -64,8 +64,8 @@ Bytes jpeg()
 {
     Bytes out{0xFF, 0xD8};
     out += Bytes{0xFF, 0xE0, 0x00, 0x06, 'J', 'F', 'I', 'F'};
-    out += Bytes{0xFF, 0xDB, 0x00, 0x05, 0xFF, 0xD9, 0x01};  // an end marker's bytes inside a segment
-    out += Bytes{0xFF, 0xFF, 0xC0, 0x00, 0x03, 0x08};        // a fill byte before the marker
+    out += Bytes{0xFF, 0xDB, 0x00, 0x05, 0xFF, 0xD9, 0x01}; // an end marker's bytes inside a segment
+    out += Bytes{0xFF, 0xFF, 0xC0, 0x00, 0x03, 0x08};       // a fill byte before the marker
     out += Bytes{0xFF, 0xDA, 0x00, 0x04, 0x01, 0x00};
     out += Bytes{0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD0, 0x56, 0xFF, 0x00, 0xFF, 0xD7, 0x78};
     out += Bytes{0xFF, 0xDA, 0x00, 0x03, 0x02, 0x9A, 0xBC};
@@ -83,7 +83,8 @@ TEST(PictureEnd, EveryCutOfAJpegIsShortAndTheWholeOneWhole)
         // Bytes after the end marker (a camera's trailer) change nothing.
         EXPECT_TRUE(whole(PictureEndCheck::Kind::Jpeg, file + Bytes{0, 1, 2, 0xFF}, piece)) << piece;
         for (std::size_t cut = 0; cut < file.size(); ++cut)
-            EXPECT_FALSE(whole(PictureEndCheck::Kind::Jpeg, file.substr(0, cut), piece)) << cut << " in pieces of " << piece;
+            EXPECT_FALSE(whole(PictureEndCheck::Kind::Jpeg, file.substr(0, cut), piece))
+                << cut << " in pieces of " << piece;
     }
     // Not a JPEG at all: its decoder says so.
     EXPECT_TRUE(whole(PictureEndCheck::Kind::Jpeg, Bytes{'B', 'M', 0, 0}, 1));
@@ -116,7 +117,7 @@ TEST(PictureEnd, UncompressedRowsMustAllBeInTheFile)
     const Bytes file8 = bmp(5, 3, 8, 0, Bytes(24, 0x11));
     EXPECT_TRUE(whole(PictureEndCheck::Kind::Bmp, file8, 4096));
     EXPECT_FALSE(whole(PictureEndCheck::Kind::Bmp, file8.substr(0, file8.size() - 1), 4096));
-    const Bytes file24 = bmp(5, -3, 24, 0, Bytes(48, 0x22));  // top-down rows count the same
+    const Bytes file24 = bmp(5, -3, 24, 0, Bytes(48, 0x22)); // top-down rows count the same
     EXPECT_TRUE(whole(PictureEndCheck::Kind::Bmp, file24, 1));
     EXPECT_FALSE(whole(PictureEndCheck::Kind::Bmp, file24.substr(0, file24.size() - 16), 1));
     // A header cut short, and a file that is no BMP (left to its decoder).

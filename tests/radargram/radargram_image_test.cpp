@@ -162,11 +162,13 @@ TEST_F(RadargramFiles, OtherExtensionsAndMetafilesAreRefusedByName)
     const QString emf = path("profile.EMF");
     writeBytes(wmf, QByteArray("\xD7\xCD\xC6\x9A", 4));
     writeBytes(emf, QByteArray("\x01\x00\x00\x00", 4));
-    EXPECT_EQ(errorText([&] { LoadRadargram(wmf); }).rfind(
-                  "Формат WMF не поддерживается: " + QDir::toNativeSeparators(wmf).toStdString(), 0),
+    EXPECT_EQ(errorText([&] {
+                  LoadRadargram(wmf);
+              }).rfind("Формат WMF не поддерживается: " + QDir::toNativeSeparators(wmf).toStdString(), 0),
               0U);
-    EXPECT_EQ(errorText([&] { LoadRadargram(emf); }).rfind(
-                  "Формат EMF не поддерживается: " + QDir::toNativeSeparators(emf).toStdString(), 0),
+    EXPECT_EQ(errorText([&] {
+                  LoadRadargram(emf);
+              }).rfind("Формат EMF не поддерживается: " + QDir::toNativeSeparators(emf).toStdString(), 0),
               0U);
 
     // The content is read with the decoder the extension names, not one that recognises it.
@@ -252,7 +254,7 @@ TEST_F(RadargramFiles, APictureCutShortIsRefusedAndNoPixelIsLeftoverMemory)
     const QString cutJpeg = path("cut.jpg");
     writeBytes(cutJpeg, jpeg.left(jpeg.size() / 2));
     EXPECT_TRUE(refusedAsCut(cutJpeg)) << errorText([&] { LoadRadargram(cutJpeg); });
-    const QString trailer = path("trailer.jpg");  // bytes after the picture's end change nothing
+    const QString trailer = path("trailer.jpg"); // bytes after the picture's end change nothing
     writeBytes(trailer, jpeg + QByteArray("camera data"));
     EXPECT_EQ(LoadRadargram(trailer).size(), QSize(300, 200));
 

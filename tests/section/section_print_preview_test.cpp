@@ -94,7 +94,8 @@ TEST(SectionPrintPreview, TheControlsChooseTheFitAndTheScales)
     QStringList labels;
     for (const QLabel* label : controls.findChildren<QLabel*>())
         labels << label->text();
-    EXPECT_EQ(labels, (QStringList{QStringLiteral("Горизонтальный масштаб 1 :"), QStringLiteral("Вертикальный масштаб 1 :")}));
+    EXPECT_EQ(labels,
+              (QStringList{QStringLiteral("Горизонтальный масштаб 1 :"), QStringLiteral("Вертикальный масштаб 1 :")}));
     EXPECT_EQ(controls.seHorizontalScale->value(), 1890);
     EXPECT_EQ(controls.seVerticalScale->value(), 19);
     EXPECT_FALSE(controls.seHorizontalScale->isEnabled());
@@ -141,8 +142,8 @@ TEST(SectionPrintPreview, ThePreviewFollowsTheChoice)
     SetUpPdf(printer, path);
     int paints = 0;
     SectionPrintPreview preview(Section(&paints));
-    const int heightPages =
-        static_cast<int>(PlanSectionPrint(GeometryOf(Section()), SheetOf(printer), preview.options()).pages.size());
+    const int heightPages = static_cast<int>(
+        PlanSectionPrint(GeometryOf(Section()), SheetOf(printer), preview.options()).pages.size());
     ASSERT_GT(heightPages, 1);
 
     int shown = -1;
@@ -157,7 +158,8 @@ TEST(SectionPrintPreview, ThePreviewFollowsTheChoice)
         auto* fit = dialog->findChild<QComboBox*>(QStringLiteral("cbPrintFit"));
         auto* scale = dialog->findChild<QSpinBox*>(QStringLiteral("seHorizontalScale"));
         if (view && fit && scale) {
-            aboveThePreview = fit->isVisible() && fit->mapTo(dialog, QPoint(0, 0)).y() < view->mapTo(dialog, QPoint(0, 0)).y();
+            aboveThePreview = fit->isVisible() &&
+                              fit->mapTo(dialog, QPoint(0, 0)).y() < view->mapTo(dialog, QPoint(0, 0)).y();
             shown = view->pageCount();
             fit->setCurrentIndex(1);
             whole = view->pageCount();

@@ -195,7 +195,7 @@ TEST(SectionRenderer, OneRowAndTheDepthScaleLimits)
     EXPECT_EQ(s.state.sectionWidth, 185);
     EXPECT_EQ(s.canvas.of(Kind::Polygon).at(0).points, (Points{{85, 55}, {85, 75}, {85, 55}}));
     auto lines = s.canvas.of(Kind::Line);
-    ASSERT_EQ(lines.size(), 2U);  // the whole picket's guide line and the 0 cm line
+    ASSERT_EQ(lines.size(), 2U); // the whole picket's guide line and the 0 cm line
     EXPECT_EQ(lines[1].points, (Points{{85, 55}, {85, 55}}));
     EXPECT_TRUE(HasText(s.canvas, "0см", {25, 55}));
 
@@ -356,7 +356,7 @@ TEST(SectionRenderer, RowLabelsCloserThanTheirWidthAreThinnedWholePicketsNever)
     Grid grid(3, rows + 2);
     for (int i = 0; i < rows; ++i) {
         grid.setCell(1, 2 + i, NumberToText(RoundTo(10 + i * 0.001, 3)));
-        grid.setCell(2, 2 + i, NumberToText(40 + (i * 7) % 5));  // depths 40..44 in turn
+        grid.setCell(2, 2 + i, NumberToText(40 + (i * 7) % 5)); // depths 40..44 in turn
     }
     SectionParams params;
     params.FirstDataRow = 2;
@@ -388,7 +388,8 @@ TEST(SectionRenderer, RowLabelsCloserThanTheirWidthAreThinnedWholePicketsNever)
             const auto& a = (*kind)[i - 1];
             const auto& b = (*kind)[i];
             const bool apartVertically = std::abs(a.points[0].y - b.points[0].y) >= ProbeCanvas::kTextHeight;
-            EXPECT_TRUE(b.points[0].x >= a.points[0].x + a.width || apartVertically) << b.text << " at " << b.points[0].x;
+            EXPECT_TRUE(b.points[0].x >= a.points[0].x + a.width || apartVertically)
+                << b.text << " at " << b.points[0].x;
         }
     // The first row always gets its labels; the band keeps every row's vertex.
     EXPECT_EQ(depths.front().points[0], (Point{85, 55 + 40 + 5}));
@@ -449,9 +450,9 @@ TEST(SectionPolygons, CheckedLayersAreDrawnFromTheLastSlotToTheFirst)
     SetColumn(s.grid, 3, 2, {"40", "50", "60"});
     SetColumn(s.grid, 4, 2, {"80", "90", "100"});
     const std::vector<SectionLayer> layers = {
-        {1, 2, 3, 0x000001, 0x0000FF, 0, true},   // slot 0: drawn last, over the others
-        {1, 3, 3, 0x000002, 0xFF0000, 4, true},   // slot 1
-        {1, 4, 3, 0x000003, 0x00FF00, 0, false},  // slot 2: not checked
+        {1, 2, 3, 0x000001, 0x0000FF, 0, true},  // slot 0: drawn last, over the others
+        {1, 3, 3, 0x000002, 0xFF0000, 4, true},  // slot 1
+        {1, 4, 3, 0x000003, 0x00FF00, 0, false}, // slot 2: not checked
     };
     PlotRazrezPoligon(s.canvas, s.state, s.grid, s.params, layers);
 
@@ -482,7 +483,8 @@ TEST(SectionPolygons, CheckedLayersAreDrawnFromTheLastSlotToTheFirst)
     ASSERT_EQ(tPolygons.size(), 2U);
     EXPECT_EQ(tPolygons[0].brush.style, BrushStyle::Clear);
     const auto tTexts = t.canvas.of(Kind::Text);
-    const auto slot0Depth = std::find_if(tTexts.rbegin(), tTexts.rend(), [](const auto& op) { return op.text == "20"; });
+    const auto slot0Depth = std::find_if(tTexts.rbegin(), tTexts.rend(),
+                                         [](const auto& op) { return op.text == "20"; });
     ASSERT_NE(slot0Depth, tTexts.rend());
     EXPECT_EQ(slot0Depth->brush.style, BrushStyle::Solid);
 }

@@ -79,8 +79,8 @@ TEST(SectionView, ReportsPressesAndMovesInControlCoordinates)
         held = b;
     });
 
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 40), image->mapToGlobal(QPointF(100, 40)),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(100, 40), image->mapToGlobal(QPointF(100, 40)), Qt::RightButton,
+                      Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(image, &press);
     EXPECT_EQ(pressed, QPoint(100, 40));
     EXPECT_EQ(button, Qt::RightButton);

@@ -68,7 +68,7 @@ TEST_F(SettingsFile, ASaveFromTheStartWritesThreeSectionsTheLastWithACyrillicEs)
 TEST_F(SettingsFile, MissingAndUnreadableValuesGiveTheirDefaults)
 {
     IniFile file(path);
-    OptionValues v = LoadOptions(file);  // no file at all
+    OptionValues v = LoadOptions(file); // no file at all
     EXPECT_EQ(v.delimiterIndex, 0);
     EXPECT_EQ(v.picketColumnText, "1");
     EXPECT_EQ(v.cursorHorzSize, 20);
@@ -76,7 +76,7 @@ TEST_F(SettingsFile, MissingAndUnreadableValuesGiveTheirDefaults)
     EXPECT_TRUE(v.cursorHorizMarkVisible);
     EXPECT_TRUE(v.cursorVertMarkVisible);
     EXPECT_EQ(v.vertIncrement, "100");
-    EXPECT_FALSE(fs::exists(path));  // reading creates nothing
+    EXPECT_FALSE(fs::exists(path)); // reading creates nothing
 
     // Names in any letter case, blanks around values, a flag of 2, a size that is not a number.
     put("[sourcetable]\nDELIMITER = 2 \n[CURSOR]\nHorizSize=abc\nHorizMarkVisible=2\nVertMarkVisible=0\n"
@@ -96,11 +96,12 @@ TEST_F(SettingsFile, AWriteChangesOnlyItsKeyAndKeepsEveryOtherLine)
 {
     put("; notes of the user\n[SourceTable]\nOther=x\nnambercolx=4\n\n[Cursor]\nHorizSize=3\n");
     IniFile file(path);
-    file.writeInteger("SourceTable", "NamberColX", 9);     // in place, its name as written now
-    file.writeInteger("SourceTable", "Delimiter", 1);      // appended to its section
-    file.write("\xD0\xA1ursor", "VertIncrementDecrement", "Ж");  // a new section at the end
-    EXPECT_EQ(bytes(), "; notes of the user\n[SourceTable]\nOther=x\nNamberColX=9\nDelimiter=1\r\n\n[Cursor]\nHorizSize=3\n"
-                       "[\xD1ursor]\r\nVertIncrementDecrement=\xC6\r\n");
+    file.writeInteger("SourceTable", "NamberColX", 9);          // in place, its name as written now
+    file.writeInteger("SourceTable", "Delimiter", 1);           // appended to its section
+    file.write("\xD0\xA1ursor", "VertIncrementDecrement", "Ж"); // a new section at the end
+    EXPECT_EQ(bytes(),
+              "; notes of the user\n[SourceTable]\nOther=x\nNamberColX=9\nDelimiter=1\r\n\n[Cursor]\nHorizSize=3\n"
+              "[\xD1ursor]\r\nVertIncrementDecrement=\xC6\r\n");
     EXPECT_EQ(file.readString("\xD0\xA1ursor", "VertIncrementDecrement", ""), "Ж");
 }
 

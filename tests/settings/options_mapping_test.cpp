@@ -114,8 +114,8 @@ TEST(OptionsMapping, ADelimiterOutsideTheItemsChoosesNone)
 
 TEST(OptionsMapping, ASavedFileBringsTheSameSettingsIntoAnotherDocument)
 {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("trassel-options-mapping-" + std::to_string(::getpid()) + ".ini");
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("trassel-options-mapping-" + std::to_string(::getpid()) + ".ini");
     std::filesystem::remove(path);
     SurveyDocument first;
     ApplyOptions(first, Chosen());

@@ -16,9 +16,9 @@ public:
 
     struct Op {
         Kind kind;
-        std::vector<Point> points;  // line ends, polygon vertices, or the top-left of a text/picture
+        std::vector<Point> points; // line ends, polygon vertices, or the top-left of a text/picture
         std::string text;
-        int width = 0;              // new size, picture size or rectangle size
+        int width = 0; // new size, picture size or rectangle size
         int height = 0;
         PenState pen;
         BrushState brush;

@@ -24,7 +24,7 @@ private:
 };
 
 // Registered before main() runs, so the application exists for every test.
-[[maybe_unused]] testing::Environment* const environment =
-    testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+[[maybe_unused]] testing::Environment* const environment = testing::AddGlobalTestEnvironment(
+    new QtApplicationEnvironment);
 
 } // namespace

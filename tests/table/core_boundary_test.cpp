@@ -66,7 +66,8 @@ std::set<std::string> includes(const std::string& text)
 bool isToolkitHeader(const std::string& header)
 {
     const std::string base = header.substr(header.find_last_of('/') + 1);
-    return header.rfind("Qt", 0) == 0 || (base.size() > 1 && base[0] == 'Q' && std::isupper(static_cast<unsigned char>(base[1]))) ||
+    return header.rfind("Qt", 0) == 0 ||
+           (base.size() > 1 && base[0] == 'Q' && std::isupper(static_cast<unsigned char>(base[1]))) ||
            (base.size() > 2 && base[0] == 'q' && base.ends_with(".h") && header.find('/') == std::string::npos &&
             !fs::exists(kSrc / header));
 }

@@ -19,10 +19,13 @@ TEST(Cp1251, DecodesAndEncodesTheWholeCodePage)
 
 TEST(Cp1251, CharactersTheCodePageLacksBecomeQuestionMarks)
 {
-    EXPECT_EQ(EncodeCp1251("a€b"), "a\x88" "b");  // the euro sign is in the code page
+    EXPECT_EQ(EncodeCp1251("a€b"), "a\x88"
+                                   "b"); // the euro sign is in the code page
     EXPECT_EQ(EncodeCp1251("日本"), "??");
-    EXPECT_EQ(EncodeCp1251("x\xC3"), "x?");        // truncated UTF-8 sequence
-    EXPECT_EQ(EncodeCp1251("\xFF" "a"), "?a");     // not UTF-8 at all
+    EXPECT_EQ(EncodeCp1251("x\xC3"), "x?"); // truncated UTF-8 sequence
+    EXPECT_EQ(EncodeCp1251("\xFF"
+                           "a"),
+              "?a"); // not UTF-8 at all
     EXPECT_EQ(EncodeCp1251("😀"), "?");
     EXPECT_TRUE(IsAscii("12.5\t3"));
     EXPECT_FALSE(IsAscii("\xEA"));
@@ -30,9 +33,12 @@ TEST(Cp1251, CharactersTheCodePageLacksBecomeQuestionMarks)
 
 TEST(Cp1251, MalformedUtf8BecomesAQuestionMarkNeverANul)
 {
-    EXPECT_EQ(EncodeCp1251(std::string("a\xC0\x80" "b", 4)), "a?b");           // overlong NUL
-    EXPECT_EQ(EncodeCp1251("\xE0\x80\xAF"), "?");                              // overlong "/"
-    EXPECT_EQ(EncodeCp1251("\xED\xA0\x80"), "?");                              // a surrogate
-    EXPECT_EQ(EncodeCp1251("\xF4\x90\x80\x80"), "?");                          // past U+10FFFF
-    EXPECT_EQ(EncodeCp1251("\xD0\x96"), "\xC6");                               // "Ж" still encodes
+    EXPECT_EQ(EncodeCp1251(std::string("a\xC0\x80"
+                                       "b",
+                                       4)),
+              "a?b");                                 // overlong NUL
+    EXPECT_EQ(EncodeCp1251("\xE0\x80\xAF"), "?");     // overlong "/"
+    EXPECT_EQ(EncodeCp1251("\xED\xA0\x80"), "?");     // a surrogate
+    EXPECT_EQ(EncodeCp1251("\xF4\x90\x80\x80"), "?"); // past U+10FFFF
+    EXPECT_EQ(EncodeCp1251("\xD0\x96"), "\xC6");      // "Ж" still encodes
 }

@@ -102,7 +102,8 @@ std::unique_ptr<Grid> tableOf(const std::string& text)
 TEST_F(FileSafety, OnlyRegularFilesAreReadAndPseudoFilesToTheirEnd)
 {
     EXPECT_NE(errorText([&] { ReadWholeFile(PathToUtf8(dir)); }).find("Is a directory"), std::string::npos);
-    EXPECT_NE(errorText([&] { ReadWholeFile(PathToUtf8(dir / "missing.txt")); }).find("missing.txt"), std::string::npos);
+    EXPECT_NE(errorText([&] { ReadWholeFile(PathToUtf8(dir / "missing.txt")); }).find("missing.txt"),
+              std::string::npos);
 #ifdef _WIN32
     // A device is no file to read a table from.
     EXPECT_NE(errorText([&] { ReadWholeFile("NUL"); }).find("это не обычный файл"), std::string::npos);
@@ -112,7 +113,7 @@ TEST_F(FileSafety, OnlyRegularFilesAreReadAndPseudoFilesToTheirEnd)
     // No writer ever comes: the read must refuse at once instead of waiting for one.
     EXPECT_NE(errorText([&] { ReadWholeFile(fifo.string()); }).find("это не обычный файл"), std::string::npos);
     EXPECT_NE(errorText([&] { ReadWholeFile("/dev/null"); }).find("это не обычный файл"), std::string::npos);
-    const FileBytes status = ReadWholeFile("/proc/self/status");  // says it is empty, is not
+    const FileBytes status = ReadWholeFile("/proc/self/status"); // says it is empty, is not
     EXPECT_GT(status.size, 10u);
 #endif
     if (test::PermissionBitsRefuse()) {
@@ -153,7 +154,7 @@ TEST_F(FileSafety, ExportKeepsLinksPermissionsAndTheUsersOwnFiles)
     put(target, "old");
 #ifdef _WIN32
     // Once the user agreed, a read-only file is replaced and keeps its read-only mark.
-    const fs::path users = dir / "model.txt.~1.tmp";  // a file of the user's that looks like a temporary
+    const fs::path users = dir / "model.txt.~1.tmp"; // a file of the user's that looks like a temporary
     put(users, "mine");
     fs::permissions(target, fs::perms::owner_read);
     ExportGridToTextFile(grid, PathToUtf8(target), {}, ReadOnlyTarget::Overwrite);
@@ -161,10 +162,10 @@ TEST_F(FileSafety, ExportKeepsLinksPermissionsAndTheUsersOwnFiles)
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::owner_write, fs::perms::none);
     fs::permissions(target, fs::perms::owner_all);
     EXPECT_EQ(slurp(users), "mine");
-    EXPECT_EQ(entries(dir), 3u);  // the long name, the target, the user's file
+    EXPECT_EQ(entries(dir), 3u); // the long name, the target, the user's file
 #else
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    const fs::path users = dir / "model.txt.~1.tmp";  // a file of the user's that looks like a temporary
+    const fs::path users = dir / "model.txt.~1.tmp"; // a file of the user's that looks like a temporary
     put(users, "mine");
     const fs::path link = dir / "link.txt";
     fs::create_symlink("model.txt", link);
@@ -174,7 +175,7 @@ TEST_F(FileSafety, ExportKeepsLinksPermissionsAndTheUsersOwnFiles)
     EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(slurp(users), "mine");
-    EXPECT_EQ(entries(dir), 4u);  // the long name, the target, the user's file, the link
+    EXPECT_EQ(entries(dir), 4u); // the long name, the target, the user's file, the link
 #endif
 
     // A directory in the way is refused and stays a directory.
@@ -215,7 +216,8 @@ TEST_F(FileSafety, AFileHeldByAnotherProgramIsReportedAndStaysAsItWas)
     const fs::path target = dir / "занятая таблица.txt";
     put(target, "the old table");
     // Held as a spreadsheet program holds an open file: others may read it, not replace it.
-    const HANDLE held = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE held = ::CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                      nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::string text = errorText([&] { ExportGridToTextFile(*table, PathToUtf8(target)); });
     ::CloseHandle(held);
@@ -256,8 +258,8 @@ TEST(FileSafetyRule, OnlyTheOwnerMayReplaceAReadOnlyFileAndOthersNeverOneTheyMay
 {
     // The owner (or the superuser), who could make the file writable, is asked first.
     EXPECT_EQ(ClassifyTarget(true, true, true), TargetAccess::Writable);
-    EXPECT_EQ(ClassifyTarget(true, false, true), TargetAccess::ReadOnly);   // the superuser over 0444
-    EXPECT_EQ(ClassifyTarget(true, false, false), TargetAccess::ReadOnly);  // the owner over 0444
+    EXPECT_EQ(ClassifyTarget(true, false, true), TargetAccess::ReadOnly);  // the superuser over 0444
+    EXPECT_EQ(ClassifyTarget(true, false, false), TargetAccess::ReadOnly); // the owner over 0444
     // Anyone else replaces only what the system lets them write (a shared, group-writable file).
     EXPECT_EQ(ClassifyTarget(false, false, true), TargetAccess::Writable);
     EXPECT_EQ(ClassifyTarget(false, false, false), TargetAccess::Protected);
@@ -299,7 +301,7 @@ TEST_F(FileSafety, AReadOnlyFileIsReplacedOnlyOnceTheUserAgreed)
     // A file of another user's that this user may not write is never replaced, agreed or not.
     // Only a user whom the permission bits stop can show it; the superuser could write it.
     if (test::PermissionBitsRefuse()) {
-        struct stat st {};
+        struct stat st { };
         ASSERT_EQ(::stat("/etc/passwd", &st), 0);
         ASSERT_NE(st.st_uid, ::geteuid());
         EXPECT_EQ(CheckTargetAccess("/etc/passwd"), TargetAccess::Protected);
@@ -315,12 +317,12 @@ TEST_F(FileSafety, OnlyARegularFileOrNoneIsReplaced)
     const std::unique_ptr<Grid> table = tableOf("a\tb\r\n1\t2\r\n");
     const fs::path fifo = dir / "pipe.txt";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const fs::path link = dir / "link.png";  // as a link to a device, written through to what it names
+    const fs::path link = dir / "link.png"; // as a link to a device, written through to what it names
     fs::create_symlink(fifo, link);
     const fs::path socketPath = dir / "socket.txt";
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_GE(sock, 0);
-    sockaddr_un address {};
+    sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
     ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
@@ -332,7 +334,7 @@ TEST_F(FileSafety, OnlyARegularFileOrNoneIsReplaced)
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_TRUE(fs::is_socket(socketPath));
-    EXPECT_EQ(entries(dir), 3u);  // no temporary left
+    EXPECT_EQ(entries(dir), 3u); // no temporary left
     // A device of its own where the system lets the test make one (the superuser, outside
     // containers that forbid it); never the system's own.
     const fs::path device = dir / "null.png";
@@ -353,7 +355,8 @@ TEST_F(FileSafety, AFolderThatTakesNoNewFileIsNamedAsTheCause)
         return -1;
     };
     EXPECT_EQ(errorText([&] { WriteFileAtomically(target.string(), "new"); }),
-              "Не удалось записать файл \"" + target.string() + "\": нет прав на запись в папку \"" + dir.string() + "\"");
+              "Не удалось записать файл \"" + target.string() + "\": нет прав на запись в папку \"" + dir.string() +
+                  "\"");
     fileSystemCalls() = systemCalls;
     EXPECT_EQ(slurp(target), "the old table");
 
@@ -382,9 +385,9 @@ TEST_F(FileSafety, TheSystemsCommonReasonsAreToldInRussianWhateverItsLanguage)
         int err;
         const char* words;
     };
-    for (const Case c : {Case{ENOSPC, "на диске недостаточно места"}, Case{EROFS, "файловая система доступна только для чтения"},
-                         Case{EACCES, "нет прав на запись"}, Case{EPERM, "нет прав на запись"},
-                         Case{ENOENT, "папка не существует"}}) {
+    for (const Case c :
+         {Case{ENOSPC, "на диске недостаточно места"}, Case{EROFS, "файловая система доступна только для чтения"},
+          Case{EACCES, "нет прав на запись"}, Case{EPERM, "нет прав на запись"}, Case{ENOENT, "папка не существует"}}) {
         static int injected = 0;
         injected = c.err;
         fileSystemCalls().fsync = [](int) -> int {

@@ -20,7 +20,7 @@ TEST(GridEditing, PasteLinesSplitOnlyAtCrLfUnlessLfIsAllowed)
     EXPECT_EQ(SplitPasteLines("a\tb\r\nc", false), (Lines{"a\tb", "c"}));
     EXPECT_EQ(SplitPasteLines("a\r\n", false), (Lines{"a"}));
     EXPECT_EQ(SplitPasteLines("a\r\n\r\n", false), (Lines{"a", ""}));
-    EXPECT_EQ(SplitPasteLines("a\nb\rc\r\nd", false), (Lines{"a\nb\rc", "d"}));  // a lone LF or CR is text
+    EXPECT_EQ(SplitPasteLines("a\nb\rc\r\nd", false), (Lines{"a\nb\rc", "d"})); // a lone LF or CR is text
     EXPECT_EQ(SplitPasteLines("a\nb\r\nc\n", true), (Lines{"a", "b", "c"}));
     EXPECT_TRUE(SplitPasteLines("", false).empty());
     EXPECT_EQ(WidestLine({"a", "a\t\tb", ""}), 3);
@@ -35,9 +35,9 @@ TEST(GridEditing, RowsAndColumnsInsertedAndRemovedCarryTheirLabels)
     EXPECT_EQ(g.cell(0, 2), "");
     EXPECT_EQ(g.cell(1, 3), "1:2");
     EXPECT_EQ(g.cell(0, 3), "2");
-    g.removeRow(0);  // the numbering row goes; row 1 becomes the top
+    g.removeRow(0); // the numbering row goes; row 1 becomes the top
     EXPECT_EQ(g.cell(1, 0), "1:1");
-    g.insertColumn(0);  // every row's label becomes its first data cell
+    g.insertColumn(0); // every row's label becomes its first data cell
     EXPECT_EQ(g.colCount(), 5);
     EXPECT_EQ(g.cell(0, 0), "");
     EXPECT_EQ(g.cell(1, 0), "1");
@@ -55,14 +55,14 @@ TEST(GridEditing, RowsAndColumnsInsertedAndRemovedCarryTheirLabels)
     Grid fixed(3, 3);
     fixed.setFixedRows(2);
     fixed.removeRow(1);
-    EXPECT_EQ(fixed.fixedRows(), 1);  // stays below the row count
+    EXPECT_EQ(fixed.fixedRows(), 1); // stays below the row count
 }
 
 TEST(GridEditing, CellBlocksPutBackExactlyWhatTheyKept)
 {
     Grid g(5, 6);
     FillWithPositions(g);
-    g.setCell(2, 2, std::string(300, 'x'));  // a length past one varint byte
+    g.setCell(2, 2, std::string(300, 'x')); // a length past one varint byte
     g.setCell(3, 3, "Песок");
     const CellBlock block = CellBlock::capture(g, 0, 1, 5, 4);
     g.clearRange(0, 0);
@@ -70,10 +70,10 @@ TEST(GridEditing, CellBlocksPutBackExactlyWhatTheyKept)
     EXPECT_EQ(g.cell(2, 2), std::string(300, 'x'));
     EXPECT_EQ(g.cell(3, 3), "Песок");
     EXPECT_EQ(g.cell(0, 4), "4");
-    EXPECT_EQ(g.cell(1, 5), "");  // outside the block
-    const CellBlock outside = CellBlock::capture(g, 3, 4, 4, 4);  // reaches past the grid
+    EXPECT_EQ(g.cell(1, 5), "");                                 // outside the block
+    const CellBlock outside = CellBlock::capture(g, 3, 4, 4, 4); // reaches past the grid
     Grid small(2, 2);
-    outside.restore(small);  // places outside are skipped
+    outside.restore(small); // places outside are skipped
     EXPECT_EQ(small.cell(1, 1), "");
 }
 
@@ -84,7 +84,7 @@ TEST(GridEditing, CopyGoesThroughTheEightBitCodePage)
     g.setCell(2, 1, "✓");
     g.setCell(1, 2, "12.5");
     EXPECT_EQ(CopyGridText(g), "Суглинок\t?\r\n12.5\t\r\n");
-    Grid narrow(1, 3);  // no data column: each row's end takes the last character before it
+    Grid narrow(1, 3); // no data column: each row's end takes the last character before it
     EXPECT_EQ(CopyGridText(narrow), "\r\r\n");
 }
 
@@ -109,12 +109,12 @@ TEST(ColumnWidths, LongestTextsAreTheOnesMeasured)
     NumberGridHeaders(g);
     for (int r = 1; r < 200; ++r)
         g.setCell(1, r, std::string(static_cast<std::size_t>(r % 50), 'a'));
-    g.setCell(1, 77, "ЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖ");  // 56 letters, 112 bytes
+    g.setCell(1, 77, "ЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖЖ"); // 56 letters, 112 bytes
     const auto rows = LongestCellRows(g, 3);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].size(), 3u);
     EXPECT_NE(std::find(rows[1].begin(), rows[1].end(), 77), rows[1].end());
-    EXPECT_EQ(rows[2], std::vector<int>{0});  // only its number in row 0 has text
+    EXPECT_EQ(rows[2], std::vector<int>{0}); // only its number in row 0 has text
     ASSERT_EQ(rows[0].size(), 3u);
     for (const int r : rows[0])
         EXPECT_TRUE(r == 0 || r >= 100) << r << ": only \"0/0\" and three-digit numbers are the longest";

@@ -58,7 +58,8 @@ TEST(NumberReading, IntegerReadingAndItsMessage)
 TEST(NumberReading, TheQuestionFormsAnswerAsTheReadersDo)
 {
     // Asking "is this a number?" gives what the throwing reader gives, for numbers and not.
-    for (const char* text : {" 12.5 ", "-3", "1e2", ".5", "12,5", "", "abc", "1e", "1e999999", "\t1", "99999999999", " -12 ", "3a"}) {
+    for (const char* text :
+         {" 12.5 ", "-3", "1e2", ".5", "12,5", "", "abc", "1e", "1e999999", "\t1", "99999999999", " -12 ", "3a"}) {
         SCOPED_TRACE(text);
         const std::optional<double> strict = TryReadStrict(text);
         try {

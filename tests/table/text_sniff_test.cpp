@@ -12,9 +12,11 @@ using namespace std::string_literals;
 
 TEST(TextSniff, PicturesArchivesAndProgramsAreNotTextTablesAre)
 {
-    for (const std::string& binary : {"\x89PNG\r\n\x1A\n"s, "\xFF\xD8\xFF\xE0"s, "GIF89a\x01"s, "PK\x03\x04\x14"s, "\x1F\x8B\x08"s,
-                                      "%PDF-1.7\n"s, "\xD0\xCF\x11\xE0\xA1\xB1"s, "\x7F" "ELF\x02"s, "MZ\x90\x00\x03"s,
-                                      "km\tm\r\n12\t0\0\r\n"s})
+    for (const std::string& binary : {"\x89PNG\r\n\x1A\n"s, "\xFF\xD8\xFF\xE0"s, "GIF89a\x01"s, "PK\x03\x04\x14"s,
+                                      "\x1F\x8B\x08"s, "%PDF-1.7\n"s, "\xD0\xCF\x11\xE0\xA1\xB1"s,
+                                      "\x7F"
+                                      "ELF\x02"s,
+                                      "MZ\x90\x00\x03"s, "km\tm\r\n12\t0\0\r\n"s})
         EXPECT_TRUE(LooksBinary(binary)) << binary.substr(0, 4);
     // Tables in Windows-1251 and in UTF-8, with tabs and CR LF; a table whose first word only
     // looks like a signature; an empty file.

@@ -20,7 +20,7 @@ public:
     ~BoreholePage() override;
 
     StringGridView* sgSkv = nullptr;
-    QMenu* PopupMenuSgSkv = nullptr;  // without items
+    QMenu* PopupMenuSgSkv = nullptr; // without items
 
     void sgSkvSelectCell(int col, int row);
     // A click on the number cell of column 1 titles that column "ПК", the picket mark.

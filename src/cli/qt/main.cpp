@@ -43,7 +43,8 @@ void DrawSection(const SectionSource& source, const SectionParams& params, bool 
 
 void Render(const RenderOptions& options)
 {
-    const SectionSource source = options.workspace.empty() ? LoadTableSource(options) : LoadWorkspaceSource(options.workspace);
+    const SectionSource source = options.workspace.empty() ? LoadTableSource(options)
+                                                           : LoadWorkspaceSource(options.workspace);
     const Grid& depth = source.document->depthTable();
     const RowSpan rows = options.range.kind == RangeOption::Kind::Whole
                              ? ResolveRange(depth, source.picketColumn, options.range, source.workingRange)
@@ -98,7 +99,8 @@ int main(int argc, char** argv)
             return 0;
         }
         if (options.diagram)
-            throw Error("Диаграмма строится только в окне Trassel (Диаграмма → Экспорт диаграммы); trassel-render рисует разрез");
+            throw Error("Диаграмма строится только в окне Trassel (Диаграмма → Экспорт диаграммы); trassel-render "
+                        "рисует разрез");
         // Fonts and painters need a GUI application; no screen is ever needed.
         qInstallMessageHandler(QuietQtNotes);
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -13,11 +13,11 @@ namespace trassel {
 struct SectionSource {
     std::unique_ptr<SurveyDocument> document;
     std::vector<SectionLayer> layers;
-    bool boreholes = false;        // "Выработки" drawn over the section
-    bool annotations = false;      // the workspace's annotation steps, over the window's picture
-    int picketColumn = 1;          // the column the range and the sheets are read from
-    RowSpan dataRows;              // the rows a range may name
-    RowSpan workingRange;          // the rows drawn when no range is given
+    bool boreholes = false;   // "Выработки" drawn over the section
+    bool annotations = false; // the workspace's annotation steps, over the window's picture
+    int picketColumn = 1;     // the column the range and the sheets are read from
+    RowSpan dataRows;         // the rows a range may name
+    RowSpan workingRange;     // the rows drawn when no range is given
 };
 
 // A depth table (and boreholes) as the command line describes them.

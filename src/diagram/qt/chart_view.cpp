@@ -43,7 +43,7 @@ QCPScatterStyle pointerStyle(const SeriesPointer& pointer, const QColor& fill)
 // Draws the marks of the attached series above the graphs, visible points only.
 class ChartMarksLayer : public QCPLayerable {
 public:
-    explicit ChartMarksLayer(ChartView* view) : QCPLayerable(view, QStringLiteral("marks")), view_(view) {}
+    explicit ChartMarksLayer(ChartView* view) : QCPLayerable(view, QStringLiteral("marks")), view_(view) { }
 
 protected:
     void applyDefaultAntialiasingHint(QCPPainter* painter) const override
@@ -88,30 +88,21 @@ ChartView::~ChartView() = default;
 DiagramKey ChartView::diagramKeyFor(int qtKey)
 {
     switch (qtKey) {
-    case Qt::Key_Left:
-        return DiagramKey::Left;
-    case Qt::Key_Up:
-        return DiagramKey::Up;
-    case Qt::Key_Right:
-        return DiagramKey::Right;
-    case Qt::Key_Down:
-        return DiagramKey::Down;
-    case Qt::Key_Delete:
-        return DiagramKey::Delete;
-    default:
-        return DiagramKey::Other;
+    case Qt::Key_Left: return DiagramKey::Left;
+    case Qt::Key_Up: return DiagramKey::Up;
+    case Qt::Key_Right: return DiagramKey::Right;
+    case Qt::Key_Down: return DiagramKey::Down;
+    case Qt::Key_Delete: return DiagramKey::Delete;
+    default: return DiagramKey::Other;
     }
 }
 
 ChartButton ChartView::buttonFor(Qt::MouseButton button)
 {
     switch (button) {
-    case Qt::LeftButton:
-        return ChartButton::Left;
-    case Qt::RightButton:
-        return ChartButton::Right;
-    default:
-        return ChartButton::Other;
+    case Qt::LeftButton: return ChartButton::Left;
+    case Qt::RightButton: return ChartButton::Right;
+    default: return ChartButton::Other;
     }
 }
 
@@ -120,7 +111,8 @@ void ChartView::scheduleSync()
     if (syncQueued_ || syncing_)
         return;
     syncQueued_ = true;
-    QMetaObject::invokeMethod(this, [this] { syncFromModel(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { syncFromModel(); }, Qt::QueuedConnection);
 }
 
 QColor ChartView::displayColor(const ChartSeries& series) const
@@ -287,7 +279,7 @@ void ChartView::keyPressEvent(QKeyEvent* event)
     const DiagramKey key = diagramKeyFor(event->key());
     Q_EMIT keyDown(key);
     if (key != DiagramKey::Other)
-        event->accept();   // arrows and Delete belong to the diagram, not to scrolling parents
+        event->accept(); // arrows and Delete belong to the diagram, not to scrolling parents
     else
         QCustomPlot::keyPressEvent(event);
 }
@@ -332,7 +324,7 @@ void ChartView::drawMarks(QCPPainter* painter)
         const auto hi = static_cast<std::size_t>(std::upper_bound(xs.begin(), xs.end(), xr.upper) - xs.begin());
         const double angle = marks.angle;
         const double radians = angle * std::numbers::pi / 180.0;
-        const double direction = marks.arrowLength >= 0 ? -1.0 : 1.0;   // screen y grows downward
+        const double direction = marks.arrowLength >= 0 ? -1.0 : 1.0; // screen y grows downward
 
         for (std::size_t i = (lo + n - 1) / n * n; i < hi; i += n) {
             if (!yr.contains(ys[i]))
@@ -340,8 +332,8 @@ void ChartView::drawMarks(QCPPainter* painter)
             const QPointF point(xAxis->coordToPixel(xs[i]), yAxis->coordToPixel(ys[i]));
             const int cx = std::clamp(static_cast<int>(point.x() - area.left()) / cellW, 0, cols - 1);
             const int cy = std::clamp(static_cast<int>(point.y() - area.top()) / cellH, 0, rows - 1);
-            std::uint8_t& used =
-                markCells_[static_cast<std::size_t>(cy) * static_cast<std::size_t>(cols) + static_cast<std::size_t>(cx)];
+            std::uint8_t& used = markCells_[static_cast<std::size_t>(cy) * static_cast<std::size_t>(cols) +
+                                            static_cast<std::size_t>(cx)];
             if (used)
                 continue;
             used = 1;
@@ -350,8 +342,10 @@ void ChartView::drawMarks(QCPPainter* painter)
             const QString text = toQString(series.markText(i));
             const QSizeF box(metrics.horizontalAdvance(text) + 4.0, metrics.height());
             // The box lies beyond the arrow's end, whatever its rotation.
-            const double extentX = std::abs(box.width() * std::cos(radians)) + std::abs(box.height() * std::sin(radians));
-            const double extentY = std::abs(box.width() * std::sin(radians)) + std::abs(box.height() * std::cos(radians));
+            const double extentX = std::abs(box.width() * std::cos(radians)) +
+                                   std::abs(box.height() * std::sin(radians));
+            const double extentY = std::abs(box.width() * std::sin(radians)) +
+                                   std::abs(box.height() * std::cos(radians));
             const QPointF centre(end.x(), end.y() + direction * extentY / 2.0);
             const QRectF bounds(centre.x() - extentX / 2.0, centre.y() - extentY / 2.0, extentX, extentY);
             if (marks.arrowLength != 0) {
@@ -359,7 +353,7 @@ void ChartView::drawMarks(QCPPainter* painter)
                 painter->drawLine(point, end);
             }
             if (!bounds.intersects(QRectF(area)))
-                continue;   // clipped away entirely
+                continue; // clipped away entirely
             const QTransform saved = painter->transform();
             painter->translate(centre);
             painter->rotate(-angle);

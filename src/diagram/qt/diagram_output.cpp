@@ -62,8 +62,8 @@ QRectF FitDiagram(QSize size, const QRectF& area)
         return {};
     const double scale = std::min(area.width() / size.width(), area.height() / size.height());
     const QSizeF fitted(size.width() * scale, size.height() * scale);
-    return QRectF(area.left() + (area.width() - fitted.width()) / 2.0, area.top() + (area.height() - fitted.height()) / 2.0,
-                  fitted.width(), fitted.height());
+    return QRectF(area.left() + (area.width() - fitted.width()) / 2.0,
+                  area.top() + (area.height() - fitted.height()) / 2.0, fitted.width(), fitted.height());
 }
 
 void PaintDiagram(QPainter& painter, const QPicture& picture, QSize size, const QRectF& area)

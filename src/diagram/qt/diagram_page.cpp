@@ -46,7 +46,8 @@ void DiagramPage::chtOverviewChartClickSeries(int series, int index, Qt::MouseBu
 {
     if (index < 0)
         return;
-    doc_->chartClickSeries(static_cast<SeriesId>(series), static_cast<std::size_t>(index), ChartView::buttonFor(button));
+    doc_->chartClickSeries(static_cast<SeriesId>(series), static_cast<std::size_t>(index),
+                           ChartView::buttonFor(button));
 }
 
 void DiagramPage::print(QPrinter& printer)
@@ -81,8 +82,8 @@ void DiagramPage::exportImage(const QString& path, ReadOnlyTarget readOnly)
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, "PNG");
         if (!writer.write(image))
-            throw Error("Не удалось сохранить диаграмму в файл «" + path.toStdString() + "»: " +
-                        writer.errorString().toStdString());
+            throw Error("Не удалось сохранить диаграмму в файл «" + path.toStdString() +
+                        "»: " + writer.errorString().toStdString());
     } else {
         bytes = DiagramPdf(picture, size);
     }

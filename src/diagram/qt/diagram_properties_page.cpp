@@ -57,7 +57,7 @@ DiagramPropertiesPage::DiagramPropertiesPage(SurveyDocument& doc, QWidget* paren
     chkCursorVertMarkVisible = checkBox(marks, "chkCursorVertMarkVisible", QStringLiteral("ординаты"));
     marksLayout->addWidget(chkCursorHorizMarkVisible);
     marksLayout->addWidget(chkCursorVertMarkVisible);
-    marksLayout->addStretch(1);  // the two boxes side by side, not spread over a wide page
+    marksLayout->addStretch(1); // the two boxes side by side, not spread over a wide page
     cursorLayout->addWidget(marks);
     auto* size = new QGroupBox(QStringLiteral("Размер курсора"), cursor);
     auto* sizeForm = new QFormLayout(size);
@@ -69,9 +69,11 @@ DiagramPropertiesPage::DiagramPropertiesPage(SurveyDocument& doc, QWidget* paren
     layout->addWidget(cursor);
     layout->addStretch(1);
 
-    for (QCheckBox* box : {chkDinamicDiapazonAxes, chkSeriesMarksVisible, chkCursorHorizMarkVisible, chkCursorVertMarkVisible})
+    for (QCheckBox* box :
+         {chkDinamicDiapazonAxes, chkSeriesMarksVisible, chkCursorHorizMarkVisible, chkCursorVertMarkVisible})
         connect(box, &QCheckBox::toggled, this, [this] { push(); });
-    for (QSpinBox* spin : {seChtOverviewChartHeight, seChtOverviewChartWidth, seSeriesFrequencyMarks, seCursorHorzSize, seCursorVertSize})
+    for (QSpinBox* spin : {seChtOverviewChartHeight, seChtOverviewChartWidth, seSeriesFrequencyMarks, seCursorHorzSize,
+                           seCursorVertSize})
         connect(spin, &QSpinBox::valueChanged, this, [this] { push(); });
     connect(ltxtVertIncrementDecrement, &QLineEdit::textChanged, this, [this] { push(); });
     push();

@@ -87,9 +87,9 @@ TFmList::TFmList(QWidget* parent) : QDialog(parent)
     lbxGrunts->setObjectName(QStringLiteral("lbxGrunts"));
     lbxGrunts->setFont(QFont(QStringLiteral("Times New Roman"), 12));
     lbxGrunts->setEditTriggers(QAbstractItemView::EditKeyPressed);
-    for (const QString& name : {QStringLiteral("Щебеночный балласт"), QStringLiteral("Асбестовый балласт"),
-                                QStringLiteral("Песок"), QStringLiteral("Песчано-гравийно-галечниковый грунт"),
-                                QStringLiteral("Суглинок")})
+    for (const QString& name :
+         {QStringLiteral("Щебеночный балласт"), QStringLiteral("Асбестовый балласт"), QStringLiteral("Песок"),
+          QStringLiteral("Песчано-гравийно-галечниковый грунт"), QStringLiteral("Суглинок")})
         lbxGrunts->addItem(newEntry(name));
 
     txtAddGround = new QLineEdit(QStringLiteral("Новый грунт"), this);
@@ -215,10 +215,7 @@ QString TFmList::selectedSoil() const
     return item ? item->text() : QString();
 }
 
-bool TFmList::soilSelected() const
-{
-    return selectedItem() != nullptr;
-}
+bool TFmList::soilSelected() const { return selectedItem() != nullptr; }
 
 void TFmList::showWindow()
 {
@@ -227,10 +224,7 @@ void TFmList::showWindow()
     activateWindow();
 }
 
-void TFmList::btnAddGroundClick()
-{
-    lbxGrunts->addItem(newEntry(txtAddGround->text()));
-}
+void TFmList::btnAddGroundClick() { lbxGrunts->addItem(newEntry(txtAddGround->text())); }
 
 void TFmList::piDeleteClick()
 {
@@ -240,10 +234,7 @@ void TFmList::piDeleteClick()
     lbxGrunts->clearSelection();
 }
 
-void TFmList::piClearClick()
-{
-    lbxGrunts->clear();
-}
+void TFmList::piClearClick() { lbxGrunts->clear(); }
 
 void TFmList::piRedactClick()
 {
@@ -315,7 +306,8 @@ FontState CanvasFontOf(const ChosenFont& chosen)
 {
     FontState state;
     state.name = toStdString(chosen.font.family());
-    const double points = chosen.font.pointSizeF() > 0 ? chosen.font.pointSizeF() : chosen.font.pixelSize() * 72.0 / 96.0;
+    const double points = chosen.font.pointSizeF() > 0 ? chosen.font.pointSizeF()
+                                                       : chosen.font.pixelSize() * 72.0 / 96.0;
     state.size = static_cast<int>(std::lround(points));
     state.bold = chosen.font.bold();
     state.underline = chosen.font.underline();

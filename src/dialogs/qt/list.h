@@ -109,7 +109,7 @@ private:
     ChosenFont lastFont_;
     SurveyDocument* doc_ = nullptr;
     Subscription subscription_;
-    bool showing_ = false;  // the list is being filled from the document
+    bool showing_ = false; // the list is being filled from the document
 };
 
 // The canvas font of a chosen font: its name, size in points, bold and underline, and colour.

@@ -14,8 +14,7 @@ constexpr int kEntryRole = Qt::UserRole;
 
 } // namespace
 
-LayerManagerView::LayerManagerView(LayerManager& manager, QWidget* parent)
-    : QTreeWidget(parent), manager_(&manager)
+LayerManagerView::LayerManagerView(LayerManager& manager, QWidget* parent) : QTreeWidget(parent), manager_(&manager)
 {
     setObjectName(QStringLiteral("lwLayerManager"));
     setColumnCount(1);
@@ -100,8 +99,9 @@ void LayerManagerView::onSelectionChanged()
         return;
     const std::optional<EntryId> before = manager_->selectedEntry();
     const QList<QTreeWidgetItem*> items = selectedItems();
-    const std::optional<EntryId> after =
-        items.isEmpty() ? std::nullopt : std::optional<EntryId>(items.front()->data(0, kEntryRole).toInt());
+    const std::optional<EntryId> after = items.isEmpty()
+                                             ? std::nullopt
+                                             : std::optional<EntryId>(items.front()->data(0, kEntryRole).toInt());
     if (before == after)
         return;
     updating_ = true;

@@ -41,7 +41,8 @@ LayerPanel::LayerPanel(SurveyDocument& doc, CommandGuard guard, QWidget* parent)
 
     connect(cmbX, &QComboBox::editTextChanged, this,
             [this](const QString& text) { doc_->setPicketColumnText(toStdString(text)); });
-    lwLayerManager->setCheckHandler([this](EntryId id, bool checked) { guard_([&] { doc_->setLayerChecked(id, checked); }); });
+    lwLayerManager->setCheckHandler(
+        [this](EntryId id, bool checked) { guard_([&] { doc_->setLayerChecked(id, checked); }); });
     connect(lwLayerManager, &LayerManagerView::entrySelectionChanged, this,
             [this](int entry, bool) { guard_([this, entry] { lwLayerManagerSelectItem(entry); }); });
     subscription_ = doc.subscribe([this](const DocumentChange& change) { onDocumentChange(change); });
@@ -77,7 +78,9 @@ QWidget* LayerPanel::buildLayerProperties()
     pointForm->addRow(QStringLiteral("Цвет на диаграмме"), clbColorOfSeriesPoint);
     layout->addLayout(pointForm);
 
-    auto guarded = [this](void (LayerPanel::*handler)()) { return [this, handler] { guard_([this, handler] { (this->*handler)(); }); }; };
+    auto guarded = [this](void (LayerPanel::*handler)()) {
+        return [this, handler] { guard_([this, handler] { (this->*handler)(); }); };
+    };
     connect(seLineWidth, &QSpinBox::valueChanged, this, guarded(&LayerPanel::seLineWidthChange));
     connect(clbLineColor, &ColorBox::colorChanged, this, guarded(&LayerPanel::clbLineColorChange));
     connect(cmbBrushStyle, &QComboBox::currentIndexChanged, this, guarded(&LayerPanel::cmbBrushStyleChange));
@@ -112,7 +115,8 @@ void LayerPanel::lwLayerManagerSelectItem(int entry)
     if (layer == nullptr)
         return;
     // Showing a layer's values changes no layer and draws nothing.
-    const QSignalBlocker b1(seLineWidth), b2(clbLineColor), b3(cmbBrushStyle), b4(clbBrushColor), b5(clbColorOfSeriesPoint);
+    const QSignalBlocker b1(seLineWidth), b2(clbLineColor), b3(cmbBrushStyle), b4(clbBrushColor),
+        b5(clbColorOfSeriesPoint);
     seLineWidth->setValue(layer->LineWidth);
     clbLineColor->setColor(layer->LineColor);
     clbBrushColor->setColor(layer->BrushColor);
@@ -132,7 +136,8 @@ void LayerPanel::clbLineColorChange()
 
 void LayerPanel::cmbBrushStyleChange()
 {
-    doc_->setSelectedLayerStyle(SurveyDocument::Style::BrushStyle, static_cast<std::uint32_t>(cmbBrushStyle->brushStyle()));
+    doc_->setSelectedLayerStyle(SurveyDocument::Style::BrushStyle,
+                                static_cast<std::uint32_t>(cmbBrushStyle->brushStyle()));
 }
 
 void LayerPanel::clbBrushColorChange()

@@ -29,7 +29,7 @@ public:
 
     QComboBox* cmbX = nullptr;
     LayerManagerView* lwLayerManager = nullptr;
-    QMenu* PopupMenuLV = nullptr;  // filled with "Удалить слой" by the window that makes the actions
+    QMenu* PopupMenuLV = nullptr; // filled with "Удалить слой" by the window that makes the actions
     QGroupBox* grbLayerProperties = nullptr;
     QSpinBox* seLineWidth = nullptr;
     ColorBox* clbLineColor = nullptr;

@@ -47,17 +47,14 @@ QByteArray decoderFor(const QString& suffix)
     return {};
 }
 
-std::string text(const QString& message)
-{
-    return message.toStdString();
-}
+std::string text(const QString& message) { return message.toStdString(); }
 
 // The file as its decoder reads it, telling how far the reading has come. A cancel cannot
 // unwind through the decoders' C code: the file turns unreadable instead, and the caller
 // raises the cancel once the decoder has given up.
 class ProgressFile : public QFile {
 public:
-    ProgressFile(const QString& name, const LoadProgress& progress) : QFile(name), progress_(progress) {}
+    ProgressFile(const QString& name, const LoadProgress& progress) : QFile(name), progress_(progress) { }
 
     bool cancelled() const { return cancelled_; }
     // Whether reads are told to the progress (not while the file is checked before decoding).
@@ -123,10 +120,7 @@ int qtAllocationLimit(qint64 byteLimit, QImage::Format format)
     return static_cast<int>(std::clamp<qint64>(megabytes, 1, INT_MAX));
 }
 
-QString megabytes(qint64 bytes)
-{
-    return QString::number((bytes + kMb - 1) / kMb);
-}
+QString megabytes(qint64 bytes) { return QString::number((bytes + kMb - 1) / kMb); }
 
 // Whether a BMP or JPEG file holds its whole picture (the decoders call a cut one whole); read
 // through, then back to its start. Other kinds are left to their decoders, which refuse them.
@@ -144,7 +138,8 @@ bool wholePicture(ProgressFile& file, const QByteArray& decoder)
     QByteArray chunk(1 << 20, Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(chunk.data(), chunk.size());
-        if (got <= 0 || check.feed(reinterpret_cast<const unsigned char*>(chunk.constData()), static_cast<std::size_t>(got)))
+        if (got <= 0 ||
+            check.feed(reinterpret_cast<const unsigned char*>(chunk.constData()), static_cast<std::size_t>(got)))
             break;
     }
     file.setReporting(true);
@@ -178,7 +173,8 @@ QImage LoadRadargram(const QString& path, const LoadProgress& progress, qint64 b
         const int err = errno;
         // Refused by the system: Qt's own words for it, as before.
         if (!file.open(QIODevice::ReadOnly))
-            throw Error(text(QStringLiteral("Не удалось открыть файл ") + shown + QStringLiteral(": ") + file.errorString()));
+            throw Error(
+                text(QStringLiteral("Не удалось открыть файл ") + shown + QStringLiteral(": ") + file.errorString()));
         throw Error(text(QStringLiteral("Не удалось открыть файл ") + shown + QStringLiteral(": ") +
                          QString::fromLocal8Bit(std::strerror(err))));
     }
@@ -188,7 +184,8 @@ QImage LoadRadargram(const QString& path, const LoadProgress& progress, qint64 b
 #else
         ::close(fd);
 #endif
-        throw Error(text(QStringLiteral("Не удалось открыть файл ") + shown + QStringLiteral(": ") + file.errorString()));
+        throw Error(
+            text(QStringLiteral("Не удалось открыть файл ") + shown + QStringLiteral(": ") + file.errorString()));
     }
 
     if (!wholePicture(file, decoder)) {

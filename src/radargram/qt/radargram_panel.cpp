@@ -77,12 +77,12 @@ RadargramBox::RadargramBox(QWidget* parent)
     horizontalScrollBar()->setSingleStep(16);
     verticalScrollBar()->setSingleStep(16);
     // The vertical bar is a narrow flat strip: the panel is low, and its height goes to the picture.
-    verticalScrollBar()->setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { width: 10px; margin: 0; border: none; background: #e6e9ee; }"
-        "QScrollBar::handle:vertical { min-height: 16px; background: #aab3c0; }"
-        "QScrollBar::handle:vertical:hover { background: #8d98a8; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
+    verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { width: 10px; margin: 0; border: none; background: #e6e9ee; }"
+                       "QScrollBar::handle:vertical { min-height: 16px; background: #aab3c0; }"
+                       "QScrollBar::handle:vertical:hover { background: #8d98a8; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"));
     image_->move(kImageOffset, kImageOffset);
     fitImage();
     setWidget(content_);
@@ -141,10 +141,7 @@ RadargramPanel::RadargramPanel(QWidget* parent) : QWidget(parent)
     connect(scrbxRadarogramma, &RadargramBox::clicked, this, [this] { Q_EMIT alignRequested(imageLeft()); });
 }
 
-void RadargramPanel::setPicture(QImage image)
-{
-    scrbxRadarogramma->setPicture(std::move(image));
-}
+void RadargramPanel::setPicture(QImage image) { scrbxRadarogramma->setPicture(std::move(image)); }
 
 void RadargramPanel::loadFile(const QString& path)
 {
@@ -188,7 +185,8 @@ void RadargramPanel::dropEvent(QDropEvent* event)
     if (path.isEmpty())
         return;
     event->acceptProposedAction();
-    QMetaObject::invokeMethod(this, [this, path] { Q_EMIT fileDropped(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { Q_EMIT fileDropped(path); }, Qt::QueuedConnection);
 }
 
 } // namespace trassel

@@ -35,9 +35,12 @@ SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
     scrbxTrassel->setRecord(&scene().record());
     showSizes();
     layout->addWidget(scrbxTrassel);
-    connect(imgSection, &SectionImage::mousePressed, this, [this](QPoint at, Qt::MouseButton b) { imgSectionMouseDown(at, b); });
-    connect(imgSection, &SectionImage::mouseMoved, this, [this](QPoint at, Qt::MouseButtons b) { imgSectionMouseMove(at, b); });
-    connect(imgSection, &SectionImage::mouseReleased, this, [this](QPoint at, Qt::MouseButton b) { imgSectionMouseUp(at, b); });
+    connect(imgSection, &SectionImage::mousePressed, this,
+            [this](QPoint at, Qt::MouseButton b) { imgSectionMouseDown(at, b); });
+    connect(imgSection, &SectionImage::mouseMoved, this,
+            [this](QPoint at, Qt::MouseButtons b) { imgSectionMouseMove(at, b); });
+    connect(imgSection, &SectionImage::mouseReleased, this,
+            [this](QPoint at, Qt::MouseButton b) { imgSectionMouseUp(at, b); });
     subscription_ = doc.subscribe([this](const DocumentChange& change) {
         if (change.what != DocumentChange::What::SectionPicture)
             return;
@@ -191,7 +194,7 @@ SectionPrintSource SectionPage::printSource() const
     SectionPrintSource source;
     source.width = record().width();
     source.height = record().height();
-    source.leftX = SectionPixel(static_cast<long double>(params.Lleft) + 60);  // where the first picket was drawn
+    source.leftX = SectionPixel(static_cast<long double>(params.Lleft) + 60); // where the first picket was drawn
     source.pixelsPerCm = params.SY;
     // The pickets of the drawn layers: those of the first checked one in drawing order. A
     // section with no readable first picket prints without km and without a true scale.

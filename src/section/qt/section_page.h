@@ -96,12 +96,12 @@ private:
     std::unique_ptr<QtCanvasServices> services_;
     SectionPrintOptions printOptions_;
     QList<QPointer<QWidget>> parameterEditors_;
-    bool drawing_ = false;      // a drawing is under way (it lets the window repaint)
-    bool redrawAgain_ = false;  // asked for again meanwhile
-    std::uint64_t strokeDrawing_ = 0;  // the drawing the stroke below was begun on
+    bool drawing_ = false;            // a drawing is under way (it lets the window repaint)
+    bool redrawAgain_ = false;        // asked for again meanwhile
+    std::uint64_t strokeDrawing_ = 0; // the drawing the stroke below was begun on
     SectionTool tool_ = SectionTool::Cursor;
     Subscription subscription_;
-    std::unique_ptr<AnnotationEdit> stroke_;  // the pen or eraser stroke being drawn
+    std::unique_ptr<AnnotationEdit> stroke_; // the pen or eraser stroke being drawn
 };
 
 } // namespace trassel

@@ -180,14 +180,8 @@ void SectionView::setImageLeft(int left)
     horizontalScrollBar()->setValue(left < 0 ? -left : 0);
 }
 
-int SectionView::imageLeft() const
-{
-    return image_->mapTo(viewport(), QPoint(0, 0)).x();
-}
+int SectionView::imageLeft() const { return image_->mapTo(viewport(), QPoint(0, 0)).x(); }
 
-void SectionView::refresh()
-{
-    image_->recordChanged();
-}
+void SectionView::refresh() { image_->recordChanged(); }
 
 } // namespace trassel

@@ -51,7 +51,7 @@ private:
     struct Tile {
         int index = 0;
         std::unique_ptr<TileCanvas> canvas;
-        std::size_t ops = 0;  // operations of the record replayed onto it
+        std::size_t ops = 0; // operations of the record replayed onto it
     };
     Tile& tile(int index);
     // Makes the missing tiles of a range at once, side by side.
@@ -59,7 +59,7 @@ private:
     void dropTiles();
 
     const DrawingRecord* record_ = nullptr;
-    std::list<Tile> tiles_;  // most recently used first
+    std::list<Tile> tiles_; // most recently used first
     std::uint64_t revision_ = 0;
     int tileHeight_ = 0;
 };

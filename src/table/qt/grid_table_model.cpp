@@ -19,10 +19,7 @@ int GridTableModel::gridRowsInWindow() const
     return std::max(0, end - firstRow_);
 }
 
-int GridTableModel::gridColumnsShown() const
-{
-    return std::max(0, grid_->colCount() - 1);
-}
+int GridTableModel::gridColumnsShown() const { return std::max(0, grid_->colCount() - 1); }
 
 void GridTableModel::setRowWindow(int firstRow, int endRow)
 {
@@ -78,15 +75,9 @@ void GridTableModel::refresh()
         Q_EMIT headerDataChanged(Qt::Vertical, 0, rows_ - 1);
 }
 
-int GridTableModel::rowCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : rows_;
-}
+int GridTableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
-int GridTableModel::columnCount(const QModelIndex& parent) const
-{
-    return parent.isValid() ? 0 : cols_;
-}
+int GridTableModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : cols_; }
 
 QVariant GridTableModel::data(const QModelIndex& index, int role) const
 {
@@ -173,8 +164,7 @@ bool GridTableModel::moveColumns(const QModelIndex& sourceParent, int sourceColu
             mover_(false, dest > from ? from : from + i, dest > from ? dest - 1 : dest + i);
         return true;
     }
-    if (!beginMoveColumns(sourceParent, sourceColumn, sourceColumn + count - 1, destinationParent,
-                          destinationChild))
+    if (!beginMoveColumns(sourceParent, sourceColumn, sourceColumn + count - 1, destinationParent, destinationChild))
         return false;
     for (int i = 0; i < count; ++i) {
         if (dest > from)

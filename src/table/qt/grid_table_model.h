@@ -51,8 +51,8 @@ public:
     // Moves go into the grid itself: its header cells travel with the row or column.
     bool moveRows(const QModelIndex& sourceParent, int sourceRow, int count, const QModelIndex& destinationParent,
                   int destinationChild) override;
-    bool moveColumns(const QModelIndex& sourceParent, int sourceColumn, int count,
-                     const QModelIndex& destinationParent, int destinationChild) override;
+    bool moveColumns(const QModelIndex& sourceParent, int sourceColumn, int count, const QModelIndex& destinationParent,
+                     int destinationChild) override;
 
     // Cell reads since the last reset, with the lowest and highest model row read; lets a
     // test or benchmark see that only the rows on screen are read.

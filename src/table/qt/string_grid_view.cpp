@@ -41,7 +41,7 @@ void configureHeaderSections(QHeaderView* header, int defaultSize)
 // step with clicks and key presses.
 class StringGridView::BodyView : public QTableView {
 public:
-    BodyView(StringGridView* owner, QWidget* parent) : QTableView(parent), owner_(owner) {}
+    BodyView(StringGridView* owner, QWidget* parent) : QTableView(parent), owner_(owner) { }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override
@@ -111,8 +111,7 @@ protected:
         QTableView::mouseDoubleClickEvent(event);
     }
 
-    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
-                                                         const QEvent* event) const override
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index, const QEvent* event) const override
     {
         // The selection is one rectangle from the anchor: Shift extends it, every other click
         // or key starts it anew at the cell (Ctrl adds no second area).
@@ -273,15 +272,9 @@ void StringGridView::reportCellSelected(const QModelIndex& index)
     Q_EMIT cellSelected(GridTableModel::gridColumn(index.column()), bodyModel_->gridRow(index.row()));
 }
 
-QTableView* StringGridView::bodyView() const
-{
-    return body_;
-}
+QTableView* StringGridView::bodyView() const { return body_; }
 
-QTableView* StringGridView::headerRowsView() const
-{
-    return top_;
-}
+QTableView* StringGridView::headerRowsView() const { return top_; }
 
 void StringGridView::refresh()
 {
@@ -358,27 +351,18 @@ StringGridView::CellRect StringGridView::selectionRect() const
 void StringGridView::setAlwaysEditable(bool on)
 {
     alwaysEditable_ = on;
-    QAbstractItemView::EditTriggers triggers =
-        QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed;
+    QAbstractItemView::EditTriggers triggers = QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                                               QAbstractItemView::AnyKeyPressed;
     if (on)
         triggers |= QAbstractItemView::SelectedClicked;
     body_->setEditTriggers(triggers);
 }
 
-bool StringGridView::tabNavigation() const
-{
-    return body_->tabKeyNavigation();
-}
+bool StringGridView::tabNavigation() const { return body_->tabKeyNavigation(); }
 
-void StringGridView::setTabNavigation(bool on)
-{
-    body_->setTabKeyNavigation(on);
-}
+void StringGridView::setTabNavigation(bool on) { body_->setTabKeyNavigation(on); }
 
-bool StringGridView::liveScrolling() const
-{
-    return body_->verticalScrollBar()->hasTracking();
-}
+bool StringGridView::liveScrolling() const { return body_->verticalScrollBar()->hasTracking(); }
 
 void StringGridView::setLiveScrolling(bool on)
 {

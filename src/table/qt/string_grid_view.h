@@ -147,7 +147,7 @@ private:
     QWidget* scrollBarSpacer_ = nullptr;
     QAbstractButton* corner_ = nullptr;
     int fixedRows_ = 1;
-    int rowHeaderWidth_ = -1;  // set by autoSizeColumns(); otherwise the numbers decide
+    int rowHeaderWidth_ = -1; // set by autoSizeColumns(); otherwise the numbers decide
     int pressedRowNumber_ = -1;
     bool rowDraggedSincePress_ = false;
     bool editingOption_ = false;

@@ -42,10 +42,13 @@ TablePropertiesPage::TablePropertiesPage(SurveyDocument& doc, CommandGuard guard
     rangeForm->addRow(QStringLiteral("Конечная строка"), seLastRow);
     form->addRow(range);
 
-    connect(seNumberOfHeaderRows, &QSpinBox::valueChanged, this, [this] { guard_([this] { seNumberOfHeaderRowsChange(); }); });
+    connect(seNumberOfHeaderRows, &QSpinBox::valueChanged, this,
+            [this] { guard_([this] { seNumberOfHeaderRowsChange(); }); });
     connect(seFirstRow, &QSpinBox::valueChanged, this, [this] { guard_([this] { seFirstRowChange(); }); });
     connect(seLastRow, &QSpinBox::valueChanged, this, [this] { guard_([this] { seLastRowChange(); }); });
-    auto delimiterChanged = [this] { doc_->setDelimiter(cmbDelimiter->currentIndex(), toStdString(cmbDelimiter->currentText())); };
+    auto delimiterChanged = [this] {
+        doc_->setDelimiter(cmbDelimiter->currentIndex(), toStdString(cmbDelimiter->currentText()));
+    };
     connect(cmbDelimiter, &QComboBox::currentIndexChanged, this, delimiterChanged);
     connect(cmbDelimiter, &QComboBox::editTextChanged, this, delimiterChanged);
     connect(btnAutoSizeCol, &QCommandLinkButton::clicked, this, [this] { guard_([this] { btnAutoSizeColClick(); }); });
