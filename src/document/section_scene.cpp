@@ -63,7 +63,7 @@ void SectionScene::draw(const SectionParams& params, const std::vector<SectionLa
     const SectionState stateBefore = doc_->sectionState();
     canvas_->setGroup(0);
     try {
-        PlotRazrezPoligon(*canvas_, doc_->sectionState(), doc_->depthTable(), params, layers, progress);
+        PlotRazrezPoligon(*canvas_, doc_->sectionState(), doc_->depthTable(), params, layers, readings_, progress);
     } catch (const Cancelled&) {
         // A stopped drawing leaves the section as it was, annotations and all.
         canvas_->restore(before);

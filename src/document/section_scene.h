@@ -89,6 +89,8 @@ private:
 
     SurveyDocument* doc_;
     DrawingRecord record_;
+    // The table's numbers the last drawings read: a parameter change draws from them at once.
+    SectionReadings readings_;
     std::unique_ptr<CanvasServices> plainServices_;
     std::unique_ptr<RecordingCanvas> canvas_;
     Runner runner_;

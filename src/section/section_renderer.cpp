@@ -142,46 +142,51 @@ struct LabelBox {
 
 constexpr long long kProgressEvery = 8192;
 
-// What a row's picket cell reads as, kept while the layers of one drawing share the column.
-struct PicketRow {
-    bool readable = false;
-    double strict = 0.0;
-    double rounded = 0.0; // round2 of the strict reading, or of the lenient one if unreadable
-    PicketParts parts;
-};
-struct PicketCache {
-    int column = -1;
-    long long first = 0;
-    std::vector<PicketRow> rows; // filled row by row by the first layer that reads the column
-};
+using Picket = SectionReadings::Picket;
 
-PicketRow ReadPicketRow(std::string_view cell)
+Picket ReadPicket(std::string_view cell)
 {
-    PicketRow row;
+    Picket picket;
     const std::optional<double> strict = TryReadStrict(cell);
-    row.readable = strict.has_value();
-    row.strict = strict.value_or(0.0);
-    row.rounded = RoundTo(row.readable ? row.strict : ReadLenient(cell), 2);
-    if (row.readable)
-        row.parts = SplitPicket(row.strict, row.rounded);
-    return row;
+    picket.readable = strict.has_value();
+    picket.rounded = RoundTo(picket.readable ? *strict : ReadLenient(cell), 2);
+    if (picket.readable) {
+        const PicketParts parts = SplitPicket(*strict, picket.rounded);
+        picket.whole = parts.whole;
+        picket.metres = parts.metres;
+    }
+    return picket;
+}
+
+// The reading of row `index` of a range: from `kept` when a drawing got that far before, else
+// read now and kept when it is the next one.
+template <class T, class Read>
+T ReadingAt(std::vector<T>& kept, std::size_t index, Read&& read)
+{
+    if (index < kept.size())
+        return kept[index];
+    T value = read();
+    if (index == kept.size())
+        kept.push_back(value);
+    return value;
 }
 
 void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
-               const SectionLayer& layer, const SectionProgress& progress, PicketCache* cache);
+               const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings);
 
 } // namespace
 
 void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                      const SectionLayer& layer, const SectionProgress& progress)
 {
-    PlotLayer(canvas, state, grid, params, layer, progress, nullptr);
+    SectionReadings readings;
+    PlotLayer(canvas, state, grid, params, layer, progress, readings);
 }
 
 namespace {
 
 void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
-               const SectionLayer& layer, const SectionProgress& progress, PicketCache* cache)
+               const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings)
 {
     const SectionGeometry geometry = ReadGeometry(grid, params, layer);
     canvas.setSize(geometry.width, geometry.height);
@@ -198,8 +203,14 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
     const long long first = params.FirstDataRow;
     const long long last = params.LastDataRow;
     std::vector<Point> vertices;
-    if (last >= first)
-        vertices.reserve(static_cast<std::size_t>(std::min<long long>(last - first, grid.rowCount()) + 3));
+    std::vector<Picket>& pickets = readings.pickets(grid, layer.picketColumn, first);
+    std::vector<double>& depths = readings.depths(grid, layer.depthColumn, first);
+    if (last >= first) {
+        const auto rows = static_cast<std::size_t>(std::min<long long>(last - first, grid.rowCount()) + 1);
+        vertices.reserve(rows + 2);
+        pickets.reserve(rows);
+        depths.reserve(rows);
+    }
     // The band starts on the surface line at the first picket, not at picket 0: with pickets in
     // the hundreds that point lies far off the bitmap and would drag the fill across its left edge.
     vertices.push_back({Px(left), surfaceY});
@@ -216,20 +227,13 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
         canvas.setFontSize(kRowFontSize);
         if (rowTextHeight < 0)
             rowTextHeight = canvas.textHeight();
-        const std::string_view picketCell = grid.cellView(layer.picketColumn, row);
-        PicketRow read;
-        const PicketRow* picketRow = &read;
         const auto index = static_cast<std::size_t>(r - first);
-        if (cache != nullptr && index < cache->rows.size()) {
-            picketRow = &cache->rows[index];
-        } else {
-            read = ReadPicketRow(picketCell);
-            if (cache != nullptr && index == cache->rows.size())
-                cache->rows.push_back(read);
-        }
-        const bool readable = picketRow->readable;
-        const double picket = picketRow->rounded;
-        const double depth = RoundTo(ReadLenient(grid.cellView(layer.depthColumn, row)), 0);
+        const Picket picketRow = ReadingAt(pickets, index,
+                                           [&] { return ReadPicket(grid.cellView(layer.picketColumn, row)); });
+        const bool readable = picketRow.readable;
+        const double picket = picketRow.rounded;
+        const double depth = ReadingAt(depths, index,
+                                       [&] { return RoundTo(ReadLenient(grid.cellView(layer.depthColumn, row)), 0); });
         const long double offset = (static_cast<long double>(picket) - p1) * sx + left;
         const int x = Px(offset);
         vertices.push_back({x, Px(sy * depth + h)});
@@ -247,13 +251,12 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
         }
 
         if (!readable)
-            ReadStrict(picketCell); // the conversion error of this row's picket
-        const PicketParts parts = picketRow->parts;
-        if (!parts.whole) {
+            ReadStrict(grid.cellView(layer.picketColumn, row)); // the conversion error of this row's picket
+        if (!picketRow.whole) {
             const int y = Px(static_cast<long double>(h) - 15);
             const auto spell = [&] {
                 text = "+";
-                text += NumberToText(parts.metres);
+                text += NumberToText(picketRow.metres);
                 return text;
             };
             if (!metreBox.overlaps(x, y, rowTextHeight, [&] { return canvas.textWidth(spell()); })) {
@@ -263,7 +266,7 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
             continue;
         }
         text = "ПК";
-        text += picketCell;
+        text += grid.cellView(layer.picketColumn, row);
         text += "+00";
         canvas.setFontStyle(true, true);
         canvas.textOut(x, Px(static_cast<long double>(h) - 35), text);
@@ -292,6 +295,13 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
 void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                        std::span<const SectionLayer> layers, const SectionProgress& progress)
 {
+    SectionReadings readings;
+    PlotRazrezPoligon(canvas, state, grid, params, layers, readings, progress);
+}
+
+void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
+                       std::span<const SectionLayer> layers, SectionReadings& readings, const SectionProgress& progress)
+{
     // Refuse an impossible size before the section is cleared. A picket cell that cannot be read
     // is left to the drawing itself, which reports it at its turn after the earlier layers.
     for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
@@ -308,7 +318,6 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
     const long long count = std::count_if(layers.begin(), layers.end(),
                                           [](const SectionLayer& l) { return l.checked; });
     long long done = 0;
-    PicketCache cache;
     for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
         if (!it->checked)
             continue;
@@ -317,12 +326,60 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
         if (progress)
             layerProgress = [&](long long rows, long long total) { progress(done * total + rows, count * total); };
         // Layers on the same picket column read its cells once.
-        if (cache.column != it->picketColumn)
-            cache = PicketCache{it->picketColumn, params.FirstDataRow, {}};
-        PlotLayer(canvas, state, grid, params, *it, layerProgress, &cache);
+        PlotLayer(canvas, state, grid, params, *it, layerProgress, readings);
         ++done;
     }
     ApplySectionWidth(canvas, state);
+}
+
+void SectionReadings::check(const Grid& grid)
+{
+    if (grid_ != &grid || revision_ != grid.revision()) {
+        clear();
+        grid_ = &grid;
+        revision_ = grid.revision();
+    }
+}
+
+template <class T>
+std::vector<T>& SectionReadings::column(std::map<int, Column<T>>& columns, int column, long long first)
+{
+    Column<T>& c = columns[column];
+    if (c.first != first) {
+        c.first = first;
+        c.values.clear();
+    }
+    return c.values;
+}
+
+std::vector<SectionReadings::Picket>& SectionReadings::pickets(const Grid& grid, int column, long long first)
+{
+    check(grid);
+    return SectionReadings::column(pickets_, column, first);
+}
+
+std::vector<double>& SectionReadings::depths(const Grid& grid, int column, long long first)
+{
+    check(grid);
+    return SectionReadings::column(depths_, column, first);
+}
+
+std::size_t SectionReadings::bytes() const
+{
+    std::size_t bytes = 0;
+    for (const auto& [column, c] : pickets_)
+        bytes += c.values.capacity() * sizeof(Picket);
+    for (const auto& [column, c] : depths_)
+        bytes += c.values.capacity() * sizeof(double);
+    return bytes;
+}
+
+void SectionReadings::clear()
+{
+    grid_ = nullptr;
+    revision_ = 0;
+    pickets_.clear();
+    depths_.clear();
 }
 
 void ApplySectionWidth(Canvas& canvas, SectionState& state)

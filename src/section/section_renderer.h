@@ -5,8 +5,11 @@
 #include "base/progress.h"
 #include "drawing/canvas.h"
 
+#include <cstdint>
 #include <functional>
+#include <map>
 #include <span>
+#include <vector>
 
 namespace trassel {
 
@@ -72,6 +75,43 @@ inline constexpr const char* kPicketGlyphName = "Bitmap_2";
 // drawing (a cancel), which leaves what was drawn so far.
 using SectionProgress = Progress;
 
+// What a drawing reads from the depth table's cells, kept from one drawing to the next: a new
+// scale or margin draws again from these numbers instead of reading a million cells again. The
+// readings of a column are filled row by row as a drawing walks its range, and all of them are
+// dropped as soon as the grid has changed (its revision moved) or another grid is drawn.
+class SectionReadings {
+public:
+    struct Picket {
+        double rounded = 0.0; // the picket rounded to 2 decimals (the lenient reading if unreadable)
+        double metres = 0.0;  // the part after the whole picket
+        bool readable = false;
+        bool whole = false;
+    };
+
+    // Readings of `column` from row `first` on, as far as a drawing got; kept only while the
+    // grid is the one read at the revision read.
+    std::vector<Picket>& pickets(const Grid& grid, int column, long long first);
+    std::vector<double>& depths(const Grid& grid, int column, long long first);
+    // Memory held, for the benchmarks.
+    std::size_t bytes() const;
+    void clear();
+
+private:
+    template <class T>
+    struct Column {
+        long long first = 0;
+        std::vector<T> values;
+    };
+    void check(const Grid& grid);
+    template <class T>
+    static std::vector<T>& column(std::map<int, Column<T>>& columns, int column, long long first);
+
+    const Grid* grid_ = nullptr;
+    std::uint64_t revision_ = 0;
+    std::map<int, Column<Picket>> pickets_;
+    std::map<int, Column<double>> depths_;
+};
+
 // Paints the bitmap white over its width and the image control's height, ignoring pen and brush.
 void ClearRazrez(Canvas& canvas, const SectionState& state);
 
@@ -91,6 +131,10 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
 // A layer whose size would be refused is refused before the section is cleared.
 void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                        std::span<const SectionLayer> layers, const SectionProgress& progress = {});
+// The same, reading the cells through `readings` kept by the caller between drawings.
+void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
+                       std::span<const SectionLayer> layers, SectionReadings& readings,
+                       const SectionProgress& progress = {});
 
 // Gives the image control and the bitmap the width SectionWidth; draws nothing.
 void ApplySectionWidth(Canvas& canvas, SectionState& state);

@@ -5,6 +5,7 @@
 #include "base/numbers.h"
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstring>
 
@@ -29,6 +30,12 @@ bool parseLabelNumber(std::string_view text, std::int64_t& number)
 
 } // namespace
 
+std::uint64_t Grid::NextRevision()
+{
+    static std::atomic<std::uint64_t> last{0};
+    return ++last;
+}
+
 Grid::Grid(int colCount, int rowCount)
 {
     colCount_ = std::max(0, colCount);
@@ -39,6 +46,7 @@ Grid::~Grid() = default;
 
 void Grid::setColCount(int count)
 {
+    touch();
     count = std::max(0, count);
     if (count > kMaxColumns)
         throw Error("Таблица не может иметь больше " + IntToText(kMaxColumns - 1) + " столбцов данных");
@@ -65,6 +73,7 @@ void Grid::setColCount(int count)
 
 void Grid::setRowCount(int count)
 {
+    touch();
     const auto n = static_cast<std::size_t>(std::max(0, count));
     if (n < rows_.size()) {
         for (std::size_t r = n; r < rows_.size(); ++r)
@@ -160,6 +169,7 @@ long long Grid::rowLabelNumber(int row) const
 
 void Grid::setRowLabelNumber(int row, long long number)
 {
+    touch();
     if (row < 0 || row >= rowCount() || colCount_ < 1)
         return;
     rows_[static_cast<std::size_t>(row)].label = number >= 0 ? number : -1;
@@ -167,6 +177,7 @@ void Grid::setRowLabelNumber(int row, long long number)
 
 void Grid::setCell(int col, int row, std::string_view text)
 {
+    touch();
     if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount())
         return;
     if (col == 0) {
@@ -190,6 +201,7 @@ void Grid::setCell(int col, int row, std::string_view text)
 
 void Grid::setCells(int row, int firstCol, const std::string_view* texts, std::size_t count)
 {
+    touch();
     if (row < 0 || row >= rowCount() || count == 0)
         return;
     std::size_t skip = 0;
@@ -400,6 +412,7 @@ void Grid::compact()
 
 void Grid::clearRange(int firstCol, int firstRow)
 {
+    touch();
     firstCol = std::max(0, firstCol);
     firstRow = std::max(0, firstRow);
     for (std::size_t r = static_cast<std::size_t>(firstRow); r < rows_.size(); ++r) {
@@ -433,6 +446,7 @@ void Grid::clearRange(int firstCol, int firstRow)
 
 void Grid::moveRow(int from, int to)
 {
+    touch();
     const int n = rowCount();
     if (from < 0 || to < 0 || from >= n || to >= n || from == to)
         return;
@@ -445,6 +459,7 @@ void Grid::moveRow(int from, int to)
 
 void Grid::moveColumn(int from, int to)
 {
+    touch();
     if (from < 0 || to < 0 || from >= colCount_ || to >= colCount_ || from == to)
         return;
     const int lo = std::min(from, to);
@@ -497,12 +512,14 @@ void Grid::rebuildRow(std::size_t row, Change&& change)
 
 void Grid::insertRow(int at)
 {
+    touch();
     at = std::clamp(at, 0, rowCount());
     rows_.insert(rows_.begin() + at, Row());
 }
 
 void Grid::removeRow(int at)
 {
+    touch();
     if (at < 0 || at >= rowCount())
         return;
     if (rowCount() <= 1)
@@ -516,6 +533,7 @@ void Grid::removeRow(int at)
 
 void Grid::insertColumn(int at)
 {
+    touch();
     if (colCount_ >= kMaxColumns)
         throw Error("Grid index out of range");
     at = std::clamp(at, 0, colCount_);
@@ -533,6 +551,7 @@ void Grid::insertColumn(int at)
 
 void Grid::removeColumn(int at)
 {
+    touch();
     if (at < 0 || at >= colCount_)
         return;
     if (colCount_ <= 1)
@@ -550,6 +569,7 @@ void Grid::removeColumn(int at)
 
 void Grid::swap(Grid& other) noexcept
 {
+    touch();
     std::swap(colCount_, other.colCount_);
     std::swap(fixedRows_, other.fixedRows_);
     std::swap(fixedCols_, other.fixedCols_);
@@ -560,6 +580,7 @@ void Grid::swap(Grid& other) noexcept
     labelTexts_.swap(other.labelTexts_);
     std::swap(liveBytes_, other.liveBytes_);
     std::swap(deadBytes_, other.deadBytes_);
+    other.touch();
 }
 
 std::size_t Grid::memoryBytes() const
@@ -580,6 +601,7 @@ std::size_t Grid::recordBytes(std::size_t rows, std::size_t fields)
 std::size_t Grid::loadDelimited(std::unique_ptr<char[]> bytes, std::size_t size, char delimiter,
                                 const Progress& progress)
 {
+    touch();
     if (size == 0)
         return 0;
     const char* const data = bytes.get();

@@ -113,6 +113,11 @@ public:
     // Drops the bytes no cell refers to any more.
     void compact();
 
+    // Moves on with every change of a cell, the size or the order of rows and columns, and
+    // is never the same for two grids: what was read from a grid at one revision (a section's
+    // numbers) is still true while the revision stays. A swap gives both grids new ones.
+    std::uint64_t revision() const { return revision_; }
+
 private:
     // One row: its stored cells are columns 1..count; cell i spans [start, end) of `text`
     // where end = ends[i] and start = previous end + 1 (a separator byte sits between cells).
@@ -141,10 +146,13 @@ private:
     std::size_t rowBytes(const Row& row) const;
     void markDead(const Row& row);
     void maybeCompact();
+    void touch() { revision_ = NextRevision(); }
+    static std::uint64_t NextRevision();
 
     int colCount_ = 0;
     int fixedRows_ = 1;
     int fixedCols_ = 1;
+
     std::vector<Row> rows_;
     std::vector<std::uint16_t> ends16_;
     std::vector<std::uint32_t> ends32_;
@@ -153,6 +161,7 @@ private:
     std::vector<std::string_view> scratchCells_; // reused by row rewrites: no allocation per cell write
     std::size_t liveBytes_ = 0;
     std::size_t deadBytes_ = 0;
+    std::uint64_t revision_ = NextRevision();
     std::size_t nextChunk_ = 4096; // edit chunks start small (a short edit of a small table) and grow
     mutable char labelRing_[4][24] = {};
     mutable unsigned labelRingNext_ = 0;

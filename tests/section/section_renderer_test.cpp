@@ -519,5 +519,111 @@ TEST(SectionPolygons, RefusalComesBeforeClearingButUnreadableCellsAtTheirTurn)
     EXPECT_EQ(t.state.imageWidth, 1042);
 }
 
+// What a drawing painted, op by op, as text: two drawings are the same when these are equal.
+std::vector<std::string> Painted(const ProbeCanvas& canvas)
+{
+    std::vector<std::string> out;
+    for (const auto& op : canvas.ops) {
+        std::string line = std::to_string(static_cast<int>(op.kind)) + " " + op.text + " " + std::to_string(op.width) +
+                           "x" + std::to_string(op.height) + " pen " + std::to_string(op.pen.width) + "/" +
+                           std::to_string(op.pen.color) + " brush " + std::to_string(op.brush.color) + "/" +
+                           std::to_string(static_cast<int>(op.brush.style)) + " font " + std::to_string(op.font.size) +
+                           ":";
+        for (const Point& p : op.points)
+            line += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+        out.push_back(std::move(line));
+    }
+    return out;
+}
+
+TEST(SectionReadings, KeptReadingsDrawWhatFreshReadingsDraw)
+{
+    // Pickets with whole ones, odd depth texts, and two layers sharing the picket column.
+    Grid grid(6, 300);
+    for (int row = 2; row < 300; ++row) {
+        grid.setCell(1, row, NumberToText(RoundTo(10.0 + (row - 2) * 0.05, 2)));
+        const char* odd[] = {"12,5", " 7", "", "abc", "1e1"};
+        grid.setCell(2, row, row % 7 == 0 ? odd[row % 5] : NumberToText(40 + row % 9));
+        grid.setCell(3, row, NumberToText(90 + (row * 7) % 13));
+    }
+    const std::vector<SectionLayer> layers = {{1, 2, 3, 0x000001, 0x0000FF, 0, true},
+                                              {1, 3, 2, 0x000002, 0xFF0000, 4, true}};
+    SectionParams params;
+    params.FirstDataRow = 2;
+    params.LastDataRow = 150;
+    SectionReadings kept;
+
+    const auto compare = [&](const char* step) {
+        ProbeCanvas withKept(kSectionStartWidth, kSectionStartHeight);
+        ProbeCanvas fresh(kSectionStartWidth, kSectionStartHeight);
+        SectionState a;
+        SectionState b;
+        PlotRazrezPoligon(withKept, a, grid, params, layers, kept);
+        PlotRazrezPoligon(fresh, b, grid, params, layers);
+        EXPECT_EQ(Painted(withKept), Painted(fresh)) << step;
+        EXPECT_EQ(a.sectionWidth, b.sectionWidth) << step;
+    };
+    compare("first drawing");
+    EXPECT_GT(kept.bytes(), 0U);
+    params.SX = 120;
+    params.SY = 1.5F;
+    compare("new scales from kept readings");
+    params.LastDataRow = 299;
+    compare("a longer range goes on reading");
+    params.FirstDataRow = 40;
+    compare("another first row reads again");
+
+    // Every kind of change to the grid is seen: a cell, a moved row, an inserted row, a swap.
+    grid.setCell(2, 60, "250");
+    grid.setCell(1, 100, NumberToText(14.9));
+    compare("cells written");
+    grid.moveRow(120, 80);
+    compare("a row moved");
+    grid.insertRow(90);
+    grid.setCell(1, 90, NumberToText(14.4));
+    compare("a row inserted");
+    Grid other(6, 300);
+    for (int row = 2; row < 300; ++row) {
+        other.setCell(1, row, NumberToText(RoundTo(20.0 + (row - 2) * 0.1, 2)));
+        other.setCell(2, row, NumberToText(30 + row % 5));
+        other.setCell(3, row, NumberToText(70 + row % 4));
+    }
+    grid.swap(other);
+    compare("the table exchanged in place");
+}
+
+TEST(SectionReadings, AFailedDrawingLeavesReadingsThatStayTrue)
+{
+    Section s;
+    SetColumn(s.grid, 1, 2, {"10", "x", "11"});
+    SectionReadings kept;
+    const std::vector<SectionLayer> layers = {s.layer};
+    EXPECT_THROW(PlotRazrezPoligon(s.canvas, s.state, s.grid, s.params, layers, kept), Error);
+    // The same failure again from the kept readings, with the cell's own text in the message.
+    ProbeCanvas again(kSectionStartWidth, kSectionStartHeight);
+    std::string first;
+    std::string second;
+    try {
+        PlotRazrezPoligon(s.canvas, s.state, s.grid, s.params, layers);
+    } catch (const Error& e) {
+        first = e.what();
+    }
+    try {
+        PlotRazrezPoligon(again, s.state, s.grid, s.params, layers, kept);
+    } catch (const Error& e) {
+        second = e.what();
+    }
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(first, second);
+
+    s.grid.setCell(1, 3, "10.5");
+    ProbeCanvas mended(kSectionStartWidth, kSectionStartHeight);
+    ProbeCanvas fresh(kSectionStartWidth, kSectionStartHeight);
+    PlotRazrezPoligon(mended, s.state, s.grid, s.params, layers, kept);
+    PlotRazrezPoligon(fresh, s.state, s.grid, s.params, layers);
+    EXPECT_EQ(Painted(mended), Painted(fresh));
+    EXPECT_TRUE(mended.findText("ПК11+00") != nullptr);
+}
+
 } // namespace
 } // namespace trassel

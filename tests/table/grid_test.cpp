@@ -157,3 +157,42 @@ TEST(Grid, RowsLongerThanSixtyFourKilobytes)
     EXPECT_EQ(g.cell(1, 1), big);
     EXPECT_EQ(g.cell(3, 1), "tail");
 }
+
+TEST(Grid, EveryChangeMovesTheRevisionAndNoTwoGridsShareOne)
+{
+    Grid grid(4, 5);
+    Grid other(4, 5);
+    EXPECT_NE(grid.revision(), other.revision());
+    const auto moves = [&](const char* what, auto&& change) {
+        const auto before = grid.revision();
+        change();
+        EXPECT_NE(grid.revision(), before) << what;
+    };
+    moves("a cell", [&] { grid.setCell(1, 1, "7"); });
+    moves("a row label", [&] { grid.setCell(0, 2, "x"); });
+    moves("cells of a row", [&] {
+        const std::string_view texts[] = {"1", "2"};
+        grid.setCells(2, 1, texts, 2);
+    });
+    moves("a row inserted", [&] { grid.insertRow(1); });
+    moves("a row removed", [&] { grid.removeRow(1); });
+    moves("a row moved", [&] { grid.moveRow(1, 3); });
+    moves("a column inserted", [&] { grid.insertColumn(1); });
+    moves("a column removed", [&] { grid.removeColumn(1); });
+    moves("a column moved", [&] { grid.moveColumn(1, 2); });
+    moves("the row count", [&] { grid.setRowCount(8); });
+    moves("the column count", [&] { grid.setColCount(6); });
+    moves("cleared", [&] { grid.clearRange(1, 1); });
+    const auto mine = grid.revision();
+    const auto theirs = other.revision();
+    grid.swap(other);
+    EXPECT_NE(grid.revision(), mine);
+    EXPECT_NE(grid.revision(), theirs);
+    EXPECT_NE(other.revision(), mine);
+    EXPECT_NE(other.revision(), theirs);
+    // Reading changes nothing.
+    const auto now = grid.revision();
+    (void)grid.cellView(1, 1);
+    grid.compact();
+    EXPECT_EQ(grid.revision(), now);
+}
