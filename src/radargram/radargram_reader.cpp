@@ -4,6 +4,7 @@
 #include "base/numbers.h"
 #include "radargram/dzt_reader.h"
 #include "radargram/radargram_parse.h"
+#include "radargram/segy_reader.h"
 
 #include <algorithm>
 #include <limits>
@@ -168,6 +169,8 @@ std::unique_ptr<RadargramReader> OpenRadargram(const std::string& path)
             ext += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     if (ext == "dzt")
         return DztReader::open(path);
+    if (ext == "sgy" || ext == "segy")
+        return SegyReader::open(path);
     throw Error(FileFault(path, "неизвестный вид файла радарограммы (читаются .dzt, .sgy, .segy, .dt1, .rd3, "
                                 ".rd7, .gpr2)"));
 }
