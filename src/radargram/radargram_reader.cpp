@@ -2,7 +2,10 @@
 
 #include "base/error.h"
 #include "base/numbers.h"
+#include "radargram/dt1_reader.h"
 #include "radargram/dzt_reader.h"
+#include "radargram/gpr2_reader.h"
+#include "radargram/mala_reader.h"
 #include "radargram/radargram_parse.h"
 #include "radargram/segy_reader.h"
 
@@ -171,6 +174,12 @@ std::unique_ptr<RadargramReader> OpenRadargram(const std::string& path)
         return DztReader::open(path);
     if (ext == "sgy" || ext == "segy")
         return SegyReader::open(path);
+    if (ext == "dt1")
+        return Dt1Reader::open(path);
+    if (ext == "rd3" || ext == "rd7")
+        return MalaReader::open(path);
+    if (ext == "gpr2" || ext == "gpr")
+        return Gpr2Reader::open(path);
     throw Error(FileFault(path, "неизвестный вид файла радарограммы (читаются .dzt, .sgy, .segy, .dt1, .rd3, "
                                 ".rd7, .gpr2)"));
 }
