@@ -18,7 +18,8 @@ constexpr std::uint64_t kAntennaBytes = 14;
 
 } // namespace
 
-DztReader::DztReader(RadargramSource file, std::optional<std::string_view> dzx) : RadargramReader(std::move(file))
+DztReader::DztReader(RadargramSource file, std::optional<std::string_view> dzx, const Progress& progress)
+    : RadargramReader(std::move(file))
 {
     const RadargramSource& source = source_;
     RequireHeader(source, kHeaderBytes);
@@ -94,11 +95,11 @@ DztReader::DztReader(RadargramSource file, std::optional<std::string_view> dzx) 
         std::sort(info_.marks.begin(), info_.marks.end());
         info_.marks.erase(std::unique(info_.marks.begin(), info_.marks.end()), info_.marks.end());
     } else if (samples >= 2) {
-        marksFromTraces();
+        marksFromTraces(progress);
     }
 }
 
-void DztReader::marksFromTraces()
+void DztReader::marksFromTraces(const Progress& progress)
 {
     // Files without a DZX flag a mark in the second sample of a trace (the first two samples of
     // a scan are the instrument's words, not the signal): an unmarked trace holds the same word
@@ -116,7 +117,9 @@ void DztReader::marksFromTraces()
     const auto scan = [&](std::uint32_t plain) {
         std::vector<std::int64_t> marks;
         std::uint64_t released = layout_.dataOffset;
+        ProgressMeter meter(progress, info_.traces);
         for (std::int64_t t = 0; t < info_.traces; ++t) {
+            meter.at(t);
             if (wordOf(t) != plain)
                 marks.push_back(t);
             const std::uint64_t at = traceOffset(0, t);
@@ -126,6 +129,7 @@ void DztReader::marksFromTraces()
             }
         }
         source_.release(released, bytes.size() - released);
+        meter.finish();
         return marks;
     };
     info_.marks = scan(wordOf(0));
@@ -136,15 +140,15 @@ void DztReader::marksFromTraces()
         info_.marks.clear();
 }
 
-std::unique_ptr<DztReader> DztReader::open(const std::string& path)
+std::unique_ptr<DztReader> DztReader::open(const std::string& path, const Progress& progress)
 {
     RadargramSource source = RadargramSource::Map(path);
     const std::optional<std::string> dzxPath = FindSidecar(path, "dzx");
     if (!dzxPath)
-        return std::make_unique<DztReader>(std::move(source), std::nullopt);
+        return std::make_unique<DztReader>(std::move(source), std::nullopt, progress);
     const MappedFile dzx(*dzxPath);
     const std::string_view text(reinterpret_cast<const char*>(dzx.bytes().data()), dzx.size());
-    return std::make_unique<DztReader>(std::move(source), text);
+    return std::make_unique<DztReader>(std::move(source), text, progress);
 }
 
 std::vector<std::int64_t> DzxMarkScans(std::string_view xml)

@@ -10,7 +10,7 @@ namespace trassel {
 
 using namespace radargram;
 
-Gpr2Reader::Gpr2Reader(RadargramSource file) : RadargramReader(std::move(file))
+Gpr2Reader::Gpr2Reader(RadargramSource file, const Progress& progress) : RadargramReader(std::move(file))
 {
     const RadargramSource& source = source_;
     const std::string& name = source.name();
@@ -52,17 +52,19 @@ Gpr2Reader::Gpr2Reader(RadargramSource file) : RadargramReader(std::move(file))
     const std::string_view antennaText(antenna, std::find(antenna, antenna + 40, '\0') - antenna);
     if (!antennaText.empty())
         info_.antennas.push_back(DecodeCp1251(antennaText));
-    marksFromLabels();
+    marksFromLabels(progress);
 }
 
-void Gpr2Reader::marksFromLabels()
+void Gpr2Reader::marksFromLabels(const Progress& progress)
 {
     // Every trace's header is read once: pages are handed back as the scan goes, so that a large
     // file is not kept resident by opening it.
     constexpr std::uint64_t kReleaseEvery = std::uint64_t{64} << 20;
     const std::uint8_t* data = source_.bytes().data();
     std::uint64_t released = layout_.dataOffset;
+    ProgressMeter meter(progress, info_.traces);
     for (std::int64_t t = 0; t < info_.traces; ++t) {
+        meter.at(t);
         const std::uint64_t at = traceOffset(0, t);
         if (LoadU32(data + at + 28, false) != 0)
             info_.marks.push_back(t);
@@ -72,11 +74,12 @@ void Gpr2Reader::marksFromLabels()
         }
     }
     source_.release(released, source_.bytes().size() - released);
+    meter.finish();
 }
 
-std::unique_ptr<Gpr2Reader> Gpr2Reader::open(const std::string& path)
+std::unique_ptr<Gpr2Reader> Gpr2Reader::open(const std::string& path, const Progress& progress)
 {
-    return std::make_unique<Gpr2Reader>(RadargramSource::Map(path));
+    return std::make_unique<Gpr2Reader>(RadargramSource::Map(path), progress);
 }
 
 } // namespace trassel

@@ -11,6 +11,7 @@
 //   512     colour table, 256 entries of 4 bytes; then samples x f32 equalisation factors
 //   trace    0 i64 time   8 i32 position   12/16/20 i32 X, Y, Z   24 i32 antenna
 //           28 i32 label id (0: none)   32 i32 label position   36 samples x f32
+#include "base/progress.h"
 #include "radargram/radargram_reader.h"
 
 namespace trassel {
@@ -22,11 +23,12 @@ public:
     static constexpr std::uint64_t kColourTableBytes = 1024;
     static constexpr std::uint64_t kTraceHeaderBytes = 36;
 
-    explicit Gpr2Reader(RadargramSource file);
-    static std::unique_ptr<Gpr2Reader> open(const std::string& path);
+    // Every trace's header is read for its label, which `progress` follows (and may cancel).
+    explicit Gpr2Reader(RadargramSource file, const Progress& progress = {});
+    static std::unique_ptr<Gpr2Reader> open(const std::string& path, const Progress& progress = {});
 
 private:
-    void marksFromLabels();
+    void marksFromLabels(const Progress& progress);
 };
 
 } // namespace trassel

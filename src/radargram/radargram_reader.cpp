@@ -162,7 +162,7 @@ std::vector<float> RadargramReader::readTraces(int channel, std::int64_t first, 
     return out;
 }
 
-std::unique_ptr<RadargramReader> OpenRadargram(const std::string& path)
+std::unique_ptr<RadargramReader> OpenRadargram(const std::string& path, const Progress& progress)
 {
     const std::string_view name = BaseName(path);
     const std::size_t dot = name.find_last_of('.');
@@ -171,7 +171,7 @@ std::unique_ptr<RadargramReader> OpenRadargram(const std::string& path)
         for (char c : name.substr(dot + 1))
             ext += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     if (ext == "dzt")
-        return DztReader::open(path);
+        return DztReader::open(path, progress);
     if (ext == "sgy" || ext == "segy")
         return SegyReader::open(path);
     if (ext == "dt1")
@@ -179,7 +179,7 @@ std::unique_ptr<RadargramReader> OpenRadargram(const std::string& path)
     if (ext == "rd3" || ext == "rd7")
         return MalaReader::open(path);
     if (ext == "gpr2" || ext == "gpr")
-        return Gpr2Reader::open(path);
+        return Gpr2Reader::open(path, progress);
     throw Error(FileFault(path, "неизвестный вид файла радарограммы (читаются .dzt, .sgy, .segy, .dt1, .rd3, "
                                 ".rd7, .gpr2)"));
 }

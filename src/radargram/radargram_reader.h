@@ -5,6 +5,7 @@
 // the place of any trace is computed from its index, since every format here writes traces of
 // one size.
 #include "base/mapped_file.h"
+#include "base/progress.h"
 
 #include <cstdint>
 #include <memory>
@@ -114,8 +115,9 @@ protected:
 
 // Opens a radargram file by its extension (.dzt, .sgy/.segy, .dt1, .rd3, .rd7, .gpr2/.gpr),
 // with its sidecar files beside it. Error naming the file for an unknown extension, a missing
-// sidecar or a damaged file.
-std::unique_ptr<RadargramReader> OpenRadargram(const std::string& path);
+// sidecar or a damaged file. Formats whose marks are found by reading every trace (DZT without a
+// DZX, GPR2) report that pass to `progress`, which may cancel it by throwing Cancelled.
+std::unique_ptr<RadargramReader> OpenRadargram(const std::string& path, const Progress& progress = {});
 
 // The info printed by `trassel-render --radargram FILE --info`: one "key: value" a line.
 std::string RadargramInfoText(const RadargramInfo& info);

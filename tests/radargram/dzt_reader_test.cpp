@@ -162,6 +162,34 @@ TEST(DztReader, AFileCutInATraceKeepsItsWholeTracesAndSaysSo)
     EXPECT_TRUE(HoldsPattern(reader, 1, 0, 5, 2));
 }
 
+TEST(DztReader, TheScanForMarksReportsItsProgressAndCanBeStopped)
+{
+    DztSpec spec;
+    spec.traces = 20'000;
+    spec.samples = 4;
+    const std::string bytes = WriteDzt(spec);
+    long long last = -1;
+    int reports = 0;
+    const Progress follow = [&](long long done, long long total) {
+        EXPECT_EQ(total, ProgressMeter::kWhole);
+        EXPECT_GE(done, last);
+        last = done;
+        ++reports;
+    };
+    DztReader(MemorySource(bytes, "a.dzt"), std::nullopt, follow);
+    EXPECT_EQ(last, ProgressMeter::kWhole);
+    EXPECT_GT(reports, 2);
+    const Progress stop = [](long long done, long long) {
+        if (done > 0)
+            throw Cancelled();
+    };
+    EXPECT_THROW(DztReader(MemorySource(bytes, "a.dzt"), std::nullopt, stop), Cancelled);
+    // With a DZX there is no scan to follow.
+    reports = 0;
+    DztReader(MemorySource(bytes, "a.dzt"), "<DZX/>", follow);
+    EXPECT_EQ(reports, 0);
+}
+
 TEST(DztReader, AHeaderWithoutRangeOrStepKeepsThemUnknown)
 {
     DztSpec spec;
