@@ -44,7 +44,7 @@ MalaReader::MalaReader(RadargramSource data, std::string_view radText, const std
     const auto frequency = Positive(rad.number("FREQUENCY").value_or(0)); // sampling, MHz
     if (window)
         info_.timeWindowNs = *window;
-    else if (frequency)
+    else if (frequency && std::isfinite(samples / *frequency * 1000.0))
         info_.timeWindowNs = samples / *frequency * 1000.0;
     else
         info_.warnings.push_back(

@@ -299,7 +299,9 @@ SegyReader::SegyReader(RadargramSource file) : RadargramReader(std::move(file))
     if (interval > 0) {
         unit_ = SegyIntervalUnit(interval, info_.samples, text_);
         info_.timeWindowNs = interval * NanosecondsPer(unit_) * static_cast<double>(samples);
-    } else {
+    }
+    if (!(info_.timeWindowNs > 0 && std::isfinite(info_.timeWindowNs))) {
+        info_.timeWindowNs = 0;
         info_.warnings.push_back(FileFault(name, "в заголовке не задан шаг по времени"));
     }
 }
