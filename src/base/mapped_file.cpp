@@ -4,7 +4,9 @@
 #include "base/error.h"
 #include "base/file_path.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <utility>
 
@@ -32,8 +34,13 @@ namespace {
     throw Error("Не удалось открыть файл \"" + path + "\": " + why);
 }
 
+[[noreturn]] void failRead(const std::string& path, const std::string& why)
+{
+    throw Error("Не удалось прочитать файл \"" + path + "\": " + why);
+}
+
 // The common reasons in Russian whatever the system's language; the system's text for others.
-std::string openReason(int err)
+std::string reasonOf(int err)
 {
     switch (err) {
     case ENOENT: return "нет такого файла";
@@ -43,6 +50,7 @@ std::string openReason(int err)
     case ENOTDIR: return "в пути есть имя, которое не папка";
     case ENAMETOOLONG: return "слишком длинное имя";
     case ENOMEM: return "недостаточно памяти";
+    case EIO: return "ошибка ввода-вывода";
     default: return std::strerror(err);
     }
 }
@@ -51,91 +59,116 @@ std::string openReason(int err)
 
 #ifdef _WIN32
 
+namespace {
+
+// Closes a handle unless it was handed on.
+struct OwnedHandle {
+    HANDLE handle = nullptr;
+    ~OwnedHandle()
+    {
+        if (handle != nullptr && handle != INVALID_HANDLE_VALUE)
+            ::CloseHandle(handle);
+    }
+    HANDLE release() { return std::exchange(handle, nullptr); }
+};
+
+} // namespace
+
 MappedFile::MappedFile(const std::string& path) : path_(path)
 {
     const std::filesystem::path name = PathFromUtf8(path);
     // Other programs may go on reading, writing or renaming the file: a survey folder is often
     // open in the instrument's own software at the same time.
-    const HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    OwnedHandle file{::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)};
+    if (file.handle == INVALID_HANDLE_VALUE) {
         const DWORD code = ::GetLastError();
         const DWORD attributes = ::GetFileAttributesW(name.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            failOpen(path, openReason(EISDIR));
+            failOpen(path, reasonOf(EISDIR));
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-            failOpen(path, openReason(ENOENT));
+            failOpen(path, reasonOf(ENOENT));
         if (code == ERROR_ACCESS_DENIED)
-            failOpen(path, openReason(EACCES));
+            failOpen(path, reasonOf(EACCES));
         failOpen(path, WindowsErrorText(code));
     }
-    struct Closer {
-        HANDLE handle;
-        ~Closer() { ::CloseHandle(handle); }
-    } closer{file};
     // Devices (NUL, CON, COM1) and pipes are refused like a FIFO on Linux.
-    if (::GetFileType(file) != FILE_TYPE_DISK)
+    if (::GetFileType(file.handle) != FILE_TYPE_DISK)
         failOpen(path, "это не обычный файл");
     BY_HANDLE_FILE_INFORMATION information{};
-    if (!::GetFileInformationByHandle(file, &information))
+    if (!::GetFileInformationByHandle(file.handle, &information))
         failOpen(path, WindowsErrorText(::GetLastError()));
     if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        failOpen(path, openReason(EISDIR));
+        failOpen(path, reasonOf(EISDIR));
     const std::uint64_t size = (std::uint64_t{information.nFileSizeHigh} << 32) | information.nFileSizeLow;
     if (size > SIZE_MAX)
         failOpen(path, "файл слишком велик для этой системы");
-    if (size == 0)
-        return; // a mapping of nothing is refused by the system; there is nothing to read
-    const HANDLE mapping = ::CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (mapping == nullptr)
-        failOpen(path, WindowsErrorText(::GetLastError()));
-    const void* view = ::MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
-    if (view == nullptr) {
-        const DWORD code = ::GetLastError();
-        ::CloseHandle(mapping);
-        failOpen(path, WindowsErrorText(code));
+    // A mapping of nothing is refused by the system; an empty file has nothing to map.
+    if (size > 0) {
+        OwnedHandle mapping{::CreateFileMappingW(file.handle, nullptr, PAGE_READONLY, 0, 0, nullptr)};
+        if (mapping.handle == nullptr)
+            failOpen(path, WindowsErrorText(::GetLastError()));
+        const void* view = ::MapViewOfFile(mapping.handle, FILE_MAP_READ, 0, 0, 0);
+        if (view == nullptr)
+            failOpen(path, WindowsErrorText(::GetLastError()));
+        mapping_ = mapping.release();
+        data_ = static_cast<const std::uint8_t*>(view);
+        size_ = static_cast<std::size_t>(size);
     }
-    mapping_ = mapping;
-    data_ = static_cast<const std::uint8_t*>(view);
-    size_ = static_cast<std::size_t>(size);
+    file_ = file.release();
 }
 
-void MappedFile::unmap() noexcept
+void MappedFile::close() noexcept
 {
     if (data_ != nullptr)
         ::UnmapViewOfFile(data_);
     if (mapping_ != nullptr)
         ::CloseHandle(mapping_);
+    if (file_ != nullptr)
+        ::CloseHandle(file_);
     data_ = nullptr;
     mapping_ = nullptr;
+    file_ = nullptr;
     size_ = 0;
 }
 
-void MappedFile::release(std::uint64_t offset, std::uint64_t size) const noexcept
+std::size_t MappedFile::read(std::uint64_t offset, std::span<std::uint8_t> out) const
 {
-    // Unlocking pages that are not locked takes them out of the working set, which is what
-    // is meant here; the call fails harmlessly otherwise.
-    if (data_ == nullptr || offset >= size_)
-        return;
-    if (size > size_ - offset)
-        size = size_ - offset;
-    ::VirtualUnlock(const_cast<std::uint8_t*>(data_) + offset, static_cast<SIZE_T>(size));
+    std::size_t got = 0;
+    while (got < out.size() && file_ != nullptr) {
+        const std::uint64_t at = offset + got;
+        OVERLAPPED place{};
+        place.Offset = static_cast<DWORD>(at & 0xFFFFFFFFU);
+        place.OffsetHigh = static_cast<DWORD>(at >> 32);
+        DWORD n = 0;
+        const auto ask = static_cast<DWORD>(std::min<std::size_t>(out.size() - got, std::size_t{1} << 30));
+        if (!::ReadFile(file_, out.data() + got, ask, &n, &place)) {
+            const DWORD code = ::GetLastError();
+            if (code == ERROR_HANDLE_EOF)
+                break;
+            failRead(path_, WindowsErrorText(code));
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    return got;
 }
 
 MappedFile::MappedFile(MappedFile&& other) noexcept
     : path_(std::move(other.path_)), data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
-      mapping_(std::exchange(other.mapping_, nullptr))
+      file_(std::exchange(other.file_, nullptr)), mapping_(std::exchange(other.mapping_, nullptr))
 {
 }
 
 MappedFile& MappedFile::operator=(MappedFile&& other) noexcept
 {
     if (this != &other) {
-        unmap();
+        close();
         path_ = std::move(other.path_);
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        file_ = std::exchange(other.file_, nullptr);
         mapping_ = std::exchange(other.mapping_, nullptr);
     }
     return *this;
@@ -149,71 +182,83 @@ MappedFile::MappedFile(const std::string& path) : path_(path)
     // OpenRegularFile, which opens without waiting (a FIFO never hangs the reader).
     struct stat before { };
     if (::stat(path.c_str(), &before) == 0 && S_ISDIR(before.st_mode))
-        failOpen(path, openReason(EISDIR));
-    const int fd = OpenRegularFile(path);
-    if (fd < 0)
-        failOpen(path, openReason(errno));
-    struct Closer {
+        failOpen(path, reasonOf(EISDIR));
+    struct Descriptor {
         int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
+        ~Descriptor()
+        {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    } file{OpenRegularFile(path)};
+    if (file.fd < 0)
+        failOpen(path, reasonOf(errno));
     struct stat st { };
-    if (::fstat(fd, &st) != 0)
-        failOpen(path, openReason(errno));
-    if (st.st_size <= 0)
-        return; // mmap refuses a length of 0; there is nothing to read
+    if (::fstat(file.fd, &st) != 0)
+        failOpen(path, reasonOf(errno));
     if (static_cast<std::uint64_t>(st.st_size) > SIZE_MAX)
         failOpen(path, "файл слишком велик для этой системы");
-    const std::size_t size = static_cast<std::size_t>(st.st_size);
-    void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
-    if (view == MAP_FAILED)
-        failOpen(path, openReason(errno));
-    data_ = static_cast<const std::uint8_t*>(view);
-    size_ = size;
+    // mmap refuses a length of 0: an empty file has nothing to map.
+    if (st.st_size > 0) {
+        const auto size = static_cast<std::size_t>(st.st_size);
+        void* view = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, file.fd, 0);
+        if (view == MAP_FAILED)
+            failOpen(path, reasonOf(errno));
+        data_ = static_cast<const std::uint8_t*>(view);
+        size_ = size;
+    }
+    fd_ = std::exchange(file.fd, -1);
 }
 
-void MappedFile::unmap() noexcept
+void MappedFile::close() noexcept
 {
     if (data_ != nullptr)
         ::munmap(const_cast<std::uint8_t*>(data_), size_);
+    if (fd_ >= 0)
+        ::close(fd_);
     data_ = nullptr;
     size_ = 0;
+    fd_ = -1;
 }
 
-void MappedFile::release(std::uint64_t offset, std::uint64_t size) const noexcept
+std::size_t MappedFile::read(std::uint64_t offset, std::span<std::uint8_t> out) const
 {
-    if (data_ == nullptr || offset >= size_)
-        return;
-    if (size > size_ - offset)
-        size = size_ - offset;
-    // Whole pages only: the first page that starts at or after `offset`, up to the last page
-    // that ends by `offset + size`. A read-only private mapping of a file loses nothing: the
-    // pages come back from the file when touched again.
-    const auto page = static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-    const std::uint64_t from = (offset + page - 1) / page * page;
-    const std::uint64_t to = (offset + size) / page * page;
-    if (to > from)
-        ::madvise(const_cast<std::uint8_t*>(data_) + from, to - from, MADV_DONTNEED);
+    std::size_t got = 0;
+    while (got < out.size() && fd_ >= 0) {
+        const ssize_t n = ::pread(fd_, out.data() + got, std::min<std::size_t>(out.size() - got, SSIZE_MAX),
+                                  static_cast<off_t>(offset + got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            failRead(path_, reasonOf(errno));
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
 }
 
 MappedFile::MappedFile(MappedFile&& other) noexcept
-    : path_(std::move(other.path_)), data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0))
+    : path_(std::move(other.path_)), data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+      fd_(std::exchange(other.fd_, -1))
 {
 }
 
 MappedFile& MappedFile::operator=(MappedFile&& other) noexcept
 {
     if (this != &other) {
-        unmap();
+        close();
         path_ = std::move(other.path_);
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        fd_ = std::exchange(other.fd_, -1);
     }
     return *this;
 }
 
 #endif
 
-MappedFile::~MappedFile() { unmap(); }
+MappedFile::~MappedFile() { close(); }
 
 } // namespace trassel

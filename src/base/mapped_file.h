@@ -1,8 +1,9 @@
 #pragma once
 // A file's bytes mapped into memory read-only, so that a reader of a large instrument file
 // touches only the pages it reads: opening a gigabyte radargram costs its header, and showing a
-// part of it costs that part. The system pages the bytes in and out; the process's memory does
-// not grow with the file.
+// part of it costs that part. The system pages the bytes in and out. A pass over the whole file
+// reads it in blocks instead (read()): faulting in every page of a gigabyte is several times
+// slower than copying it, and would leave it all resident.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -30,19 +31,22 @@ public:
     std::size_t size() const { return size_; }
     const std::string& path() const { return path_; }
 
-    // Tells the system that the pages of [offset, offset + size) were read once and are not
-    // needed again soon, so that a pass over the whole file (a scan for marks) does not keep it
-    // all resident. The bytes stay readable: they are paged in again when touched.
-    void release(std::uint64_t offset, std::uint64_t size) const noexcept;
+    // Copies the bytes from `offset` on into `out` with the system's read calls (pread,
+    // ReadFile), not through the mapping. Returns how many were copied: fewer than asked only at
+    // the file's end. Throws Error naming the file when the system fails.
+    std::size_t read(std::uint64_t offset, std::span<std::uint8_t> out) const;
 
 private:
-    void unmap() noexcept;
+    void close() noexcept;
 
     std::string path_;
     const std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
 #ifdef _WIN32
+    void* file_ = nullptr;    // the file's handle, kept for read()
     void* mapping_ = nullptr; // the section object of the mapping
+#else
+    int fd_ = -1; // kept for read()
 #endif
 };
 

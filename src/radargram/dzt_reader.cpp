@@ -105,31 +105,20 @@ void DztReader::marksFromTraces(const Progress& progress)
     // a scan are the instrument's words, not the signal): an unmarked trace holds the same word
     // there as every other. The word most traces hold is taken as "no mark"; it is the first
     // trace's unless that one is marked, which shows as most traces differing from it.
-    const std::span<const std::uint8_t> bytes = source_.bytes();
     const int width = SampleBytes(layout_.type);
-    const auto wordOf = [&](std::int64_t trace) {
-        const std::uint8_t* p = bytes.data() + traceOffset(0, trace) + static_cast<std::uint64_t>(width);
+    const auto wordAt = [width](const std::uint8_t* p) {
         return width == 1 ? std::uint32_t{*p} : width == 2 ? std::uint32_t{LoadU16(p, false)} : LoadU32(p, false);
     };
-    // The scan touches every page of the file; pages are handed back as it goes, so that
-    // opening a large file does not keep it resident.
-    constexpr std::uint64_t kReleaseEvery = std::uint64_t{64} << 20;
+    const auto wordOf = [&](std::int64_t trace) {
+        return wordAt(source_.bytes().data() + traceOffset(0, trace) + static_cast<std::uint64_t>(width));
+    };
     const auto scan = [&](std::uint32_t plain) {
         std::vector<std::int64_t> marks;
-        std::uint64_t released = layout_.dataOffset;
-        ProgressMeter meter(progress, info_.traces);
-        for (std::int64_t t = 0; t < info_.traces; ++t) {
-            meter.at(t);
-            if (wordOf(t) != plain)
-                marks.push_back(t);
-            const std::uint64_t at = traceOffset(0, t);
-            if (at - released >= kReleaseEvery) {
-                source_.release(released, at - released);
-                released = at;
-            }
-        }
-        source_.release(released, bytes.size() - released);
-        meter.finish();
+        ScanTraceFields(source_, layout_, info_.traces, static_cast<std::uint64_t>(width),
+                        static_cast<std::size_t>(width), progress, [&](std::int64_t t, const std::uint8_t* word) {
+                            if (wordAt(word) != plain)
+                                marks.push_back(t);
+                        });
         return marks;
     };
     info_.marks = scan(wordOf(0));

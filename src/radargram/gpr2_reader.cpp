@@ -57,24 +57,10 @@ Gpr2Reader::Gpr2Reader(RadargramSource file, const Progress& progress) : Radargr
 
 void Gpr2Reader::marksFromLabels(const Progress& progress)
 {
-    // Every trace's header is read once: pages are handed back as the scan goes, so that a large
-    // file is not kept resident by opening it.
-    constexpr std::uint64_t kReleaseEvery = std::uint64_t{64} << 20;
-    const std::uint8_t* data = source_.bytes().data();
-    std::uint64_t released = layout_.dataOffset;
-    ProgressMeter meter(progress, info_.traces);
-    for (std::int64_t t = 0; t < info_.traces; ++t) {
-        meter.at(t);
-        const std::uint64_t at = traceOffset(0, t);
-        if (LoadU32(data + at + 28, false) != 0)
+    ScanTraceFields(source_, layout_, info_.traces, 28, 4, progress, [&](std::int64_t t, const std::uint8_t* label) {
+        if (LoadU32(label, false) != 0)
             info_.marks.push_back(t);
-        if (at - released >= kReleaseEvery) {
-            source_.release(released, at - released);
-            released = at;
-        }
-    }
-    source_.release(released, source_.bytes().size() - released);
-    meter.finish();
+    });
 }
 
 std::unique_ptr<Gpr2Reader> Gpr2Reader::open(const std::string& path, const Progress& progress)

@@ -4,6 +4,7 @@
 #include "base/file_path.h"
 #include "base/numbers.h"
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <limits>
@@ -74,6 +75,43 @@ void CountTraces(const RadargramSource& source, RadargramInfo& info, std::uint64
                                          " байт из " + IntToText(static_cast<long long>(traceBytes)) + "); прочитаны " +
                                          IntToText(info.traces) + " целых трасс, неполная отброшена"));
     }
+}
+
+void ScanTraceFields(const RadargramSource& source, const TraceLayout& layout, std::int64_t traces,
+                     std::uint64_t fieldOffset, std::size_t fieldBytes, const Progress& progress,
+                     const std::function<void(std::int64_t, const std::uint8_t*)>& visit)
+{
+    constexpr std::uint64_t kBlockBytes = std::uint64_t{4} << 20;
+    const std::uint64_t stride = layout.traceStride;
+    const auto changed = [&] { Damaged(source.name(), "файл изменился во время чтения"); };
+    ProgressMeter meter(progress, traces);
+    if (stride > kBlockBytes) {
+        // Traces larger than a block: each field is read alone.
+        std::uint8_t field[16];
+        for (std::int64_t t = 0; t < traces; ++t) {
+            meter.at(t);
+            const std::uint64_t at = layout.dataOffset + static_cast<std::uint64_t>(t) * stride + fieldOffset;
+            if (source.read(at, std::span<std::uint8_t>(field, fieldBytes)) != fieldBytes)
+                changed();
+            visit(t, field);
+        }
+    } else {
+        const auto perBlock = static_cast<std::int64_t>(kBlockBytes / stride);
+        std::vector<std::uint8_t> block(static_cast<std::size_t>(perBlock * static_cast<std::int64_t>(stride)));
+        for (std::int64_t first = 0; first < traces; first += perBlock) {
+            const std::int64_t count = std::min(perBlock, traces - first);
+            // Up to the last field wanted: the last trace's samples beyond it are not needed.
+            const std::uint64_t want = static_cast<std::uint64_t>(count - 1) * stride + fieldOffset + fieldBytes;
+            const std::uint64_t at = layout.dataOffset + static_cast<std::uint64_t>(first) * stride;
+            if (source.read(at, std::span<std::uint8_t>(block.data(), want)) != want)
+                changed();
+            for (std::int64_t i = 0; i < count; ++i) {
+                meter.at(first + i);
+                visit(first + i, block.data() + static_cast<std::uint64_t>(i) * stride + fieldOffset);
+            }
+        }
+    }
+    meter.finish();
 }
 
 std::optional<double> Positive(double value)

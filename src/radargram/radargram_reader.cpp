@@ -10,6 +10,7 @@
 #include "radargram/segy_reader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace trassel {
@@ -62,10 +63,15 @@ RadargramSource RadargramSource::Memory(std::span<const std::uint8_t> bytes, std
     return source;
 }
 
-void RadargramSource::release(std::uint64_t offset, std::uint64_t size) const noexcept
+std::size_t RadargramSource::read(std::uint64_t offset, std::span<std::uint8_t> out) const
 {
     if (mapped_)
-        mapped_->release(offset, size);
+        return mapped_->read(offset, out);
+    if (offset >= bytes_.size())
+        return 0;
+    const std::size_t n = std::min<std::uint64_t>(out.size(), bytes_.size() - offset);
+    std::memcpy(out.data(), bytes_.data() + offset, n);
+    return n;
 }
 
 std::uint64_t RadargramReader::traceOffset(int channel, std::int64_t trace) const

@@ -71,8 +71,9 @@ public:
 
     std::span<const std::uint8_t> bytes() const { return bytes_; }
     const std::string& name() const { return name_; }
-    // Pages read once by a scan over the whole file (see MappedFile::release).
-    void release(std::uint64_t offset, std::uint64_t size) const noexcept;
+    // Copies bytes from `offset` on into `out` (a mapped file with the system's reads, see
+    // MappedFile::read); returns how many, fewer only at the end.
+    std::size_t read(std::uint64_t offset, std::span<std::uint8_t> out) const;
 
 private:
     std::shared_ptr<MappedFile> mapped_;

@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -42,7 +44,7 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(MappedFileTest, MapsTheBytesOfAFileAndKeepsThemThroughMovesAndReleases)
+TEST_F(MappedFileTest, MapsTheBytesOfAFileAndReadsBlocksOfItThroughMoves)
 {
     std::string content(3 * 65536 + 17, '\0');
     for (std::size_t i = 0; i < content.size(); ++i)
@@ -53,11 +55,13 @@ TEST_F(MappedFileTest, MapsTheBytesOfAFileAndKeepsThemThroughMovesAndReleases)
     ASSERT_EQ(file.size(), content.size());
     EXPECT_EQ(file.path(), path);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.bytes().data()), file.size()), content);
-    // Pages handed back come again from the file when read.
-    file.release(0, file.size());
-    file.release(100, 70000);
-    file.release(file.size() + 5, 10);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.bytes().data()), file.size()), content);
+    // Blocks read with the system's calls are the mapped bytes; fewer at the end, none beyond it.
+    std::vector<std::uint8_t> block(70000);
+    ASSERT_EQ(file.read(100, block), block.size());
+    EXPECT_TRUE(std::equal(block.begin(), block.end(), file.bytes().begin() + 100));
+    EXPECT_EQ(file.read(file.size() - 10, block), 10U);
+    EXPECT_EQ(block[9], file.bytes().back());
+    EXPECT_EQ(file.read(file.size() + 5, block), 0U);
 
     MappedFile moved(std::move(file));
     EXPECT_EQ(file.size(), 0U);
@@ -66,10 +70,15 @@ TEST_F(MappedFileTest, MapsTheBytesOfAFileAndKeepsThemThroughMovesAndReleases)
     other = std::move(moved);
     EXPECT_EQ(other.size(), content.size());
     EXPECT_EQ(other.bytes().back(), static_cast<std::uint8_t>(content.back()));
+    std::uint8_t byte = 0;
+    EXPECT_EQ(other.read(1, std::span<std::uint8_t>(&byte, 1)), 1U);
+    EXPECT_EQ(byte, static_cast<std::uint8_t>(content[1]));
+    EXPECT_EQ(moved.read(0, std::span<std::uint8_t>(&byte, 1)), 0U); // a moved-from file reads nothing
 
     const MappedFile empty(write("empty", ""));
     EXPECT_EQ(empty.size(), 0U);
     EXPECT_TRUE(empty.bytes().empty());
+    EXPECT_EQ(empty.read(0, block), 0U);
 }
 
 TEST_F(MappedFileTest, WhatIsNotARegularFileIsRefusedInRussian)

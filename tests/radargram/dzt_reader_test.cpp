@@ -99,6 +99,21 @@ TEST(DztReader, MarksComeFromTheDzxWhenGivenElseFromFlaggedTraces)
     EXPECT_TRUE(Read(bytes, "<DZX></DZX>").info().marks.empty());
 }
 
+TEST(DztReader, MarksAreFoundInScansLargerThanTheScanReadsAtOnce)
+{
+    // 16 channels of 65,535 32-bit samples: a scan of 4 MB, read field by field.
+    DztSpec spec;
+    spec.channels = 16;
+    spec.samples = 65535;
+    spec.bits = 32;
+    spec.traces = 3;
+    spec.flagged = {1};
+    const std::string bytes = WriteDzt(spec);
+    const DztReader reader = Read(bytes);
+    EXPECT_EQ(reader.info().marks, (std::vector<std::int64_t>{1}));
+    EXPECT_TRUE(HoldsPattern(reader, 15, 2, 1, 2));
+}
+
 TEST(DztReader, DzxScanIsTolerantOfWhatIsNotAMarkScan)
 {
     EXPECT_EQ(DzxMarkScans("<WayPt><scan>1</scan></WayPt><WayPt><scan>2</scan></WayPt>"),
