@@ -96,7 +96,8 @@ void ScanTraceFields(const RadargramSource& source, const TraceLayout& layout, s
             visit(t, field);
         }
     } else {
-        const auto perBlock = static_cast<std::int64_t>(kBlockBytes / stride);
+        // A block of 4 MB, or of all the traces when they take less.
+        const std::int64_t perBlock = std::min(static_cast<std::int64_t>(kBlockBytes / stride), traces);
         std::vector<std::uint8_t> block(static_cast<std::size_t>(perBlock * static_cast<std::int64_t>(stride)));
         for (std::int64_t first = 0; first < traces; first += perBlock) {
             const std::int64_t count = std::min(perBlock, traces - first);

@@ -1,7 +1,8 @@
 #pragma once
-// What the radargram readers share while they parse a header: byte-order loads that never read
-// past the bytes they are given, the messages of a damaged file, counting the whole traces a
-// file holds, the text headers and sidecar files beside an instrument file.
+// What the radargram readers share while they parse a header: loads of either byte order (the
+// caller has checked that the bytes are there), the messages of a damaged file, counting the
+// whole traces a file holds, scanning every trace, the text headers and the sidecar files
+// beside an instrument file.
 #include "radargram/radargram_reader.h"
 
 #include <cstdint>
