@@ -10,9 +10,17 @@
 // in greyscale (1 GB at one byte a pixel, which Qt's decoders alone refuse: they count four
 // bytes a pixel against their limit); peak_MB is the memory the reading takes at its peak
 // above the process before it, picture_MB the picture's own.
+//
+// The instrument file at survey scale: a 100 km line at 0.1 m, 1,000,000 traces x 512 samples x
+// 16 bits in a DZT (about 1 GB, written once per run into a temporary folder and removed at the
+// end), with a mark flagged in every thousandth trace and no DZX, so that opening it scans every
+// trace for marks. BM_OpenSurveyDzt opens it (header, trace count, the mark scan) and reports
+// peak_MB, the resident memory the opening added at its peak; BM_ReadVisibleBlock reads the
+// 2,000 traces a window shows at a random place as floats.
 #include "radargram/qt/radargram_image.h"
 #include "process_status.h"
 #include "radargram/qt/radargram_panel.h"
+#include "radargram/radargram_reader.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,8 +35,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
+#include <vector>
+#include <unistd.h>
 
 using namespace trassel;
 
@@ -159,5 +171,103 @@ void BM_LoadPlannedRadargram(benchmark::State& state)
     state.counters["peak_MB"] = peak;
 }
 BENCHMARK(BM_LoadPlannedRadargram)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+constexpr std::int64_t kSurveyTraces = 1'000'000;
+constexpr int kSurveySamples = 512;
+constexpr std::int64_t kVisibleTraces = 2'000;
+
+// The survey file in a folder of the run's own, removed when the run ends.
+class SurveyDzt {
+public:
+    SurveyDzt()
+    {
+        folder_ = std::filesystem::temp_directory_path() / ("trassel-bench-dzt-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder_);
+        path_ = (folder_ / "survey.dzt").string();
+        std::ofstream out(path_, std::ios::binary);
+        std::vector<char> header(1024, 0);
+        const auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(header.data() + at, &v, 2); };
+        const auto putF = [&](std::size_t at, float v) { std::memcpy(header.data() + at, &v, 4); };
+        put16(0, 0x00FF);
+        put16(2, 1024);
+        put16(4, kSurveySamples);
+        put16(6, 16);
+        put16(8, 0x8000);
+        putF(14, 10.0f); // 10 scans a metre
+        putF(26, 60.0f); // 60 ns
+        put16(52, 1);
+        putF(54, 5.0f);
+        out.write(header.data(), static_cast<std::streamsize>(header.size()));
+        // Traces in blocks of a thousand: bands that wander along the line.
+        constexpr int kBlock = 1000;
+        std::vector<std::uint16_t> block(static_cast<std::size_t>(kBlock) * kSurveySamples);
+        for (std::int64_t first = 0; first < kSurveyTraces; first += kBlock) {
+            for (int t = 0; t < kBlock; ++t) {
+                std::uint16_t* trace = block.data() + static_cast<std::size_t>(t) * kSurveySamples;
+                const double shift = 6.0 * std::sin(static_cast<double>(first + t) / 900.0);
+                for (int s = 0; s < kSurveySamples; ++s)
+                    trace[s] = static_cast<std::uint16_t>(32768 +
+                                                          9000.0 * std::sin((s + shift) / 4.0) * std::exp(-s / 300.0));
+                trace[0] = 0x7FFF;
+                trace[1] = t == 0 ? 0xE800 : 0x0000; // a mark in the first trace of each block
+            }
+            out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size() * 2));
+        }
+        if (!out)
+            std::abort();
+    }
+    ~SurveyDzt()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::filesystem::path folder_;
+    std::string path_;
+};
+
+const std::string& SurveyDztPath()
+{
+    static const SurveyDzt file;
+    return file.path();
+}
+
+void BM_OpenSurveyDzt(benchmark::State& state)
+{
+    const std::string& path = SurveyDztPath();
+    double peak = 0;
+    std::int64_t traces = 0;
+    std::size_t marks = 0;
+    for (auto _ : state) {
+        std::ofstream("/proc/self/clear_refs") << "5"; // the peak starts again from here
+        const long before = statusKb("VmRSS:");
+        const std::unique_ptr<RadargramReader> reader = OpenRadargram(path);
+        peak = static_cast<double>(statusKb("VmHWM:") - before) / 1024.0;
+        traces = reader->info().traces;
+        marks = reader->info().marks.size();
+    }
+    if (traces != kSurveyTraces || marks != static_cast<std::size_t>(kSurveyTraces / 1000))
+        state.SkipWithError("the survey was not read whole");
+    state.counters["peak_MB"] = peak;
+    state.counters["traces"] = static_cast<double>(traces);
+    state.counters["marks"] = static_cast<double>(marks);
+}
+BENCHMARK(BM_OpenSurveyDzt)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ReadVisibleBlock(benchmark::State& state)
+{
+    const std::unique_ptr<RadargramReader> reader = OpenRadargram(SurveyDztPath());
+    std::vector<float> block(static_cast<std::size_t>(kVisibleTraces) * kSurveySamples);
+    std::mt19937_64 random(42);
+    std::uniform_int_distribution<std::int64_t> place(0, kSurveyTraces - kVisibleTraces);
+    for (auto _ : state) {
+        reader->readTraces(0, place(random), kVisibleTraces, block);
+        benchmark::DoNotOptimize(block.data());
+    }
+    state.counters["traces"] = static_cast<double>(kVisibleTraces);
+}
+BENCHMARK(BM_ReadVisibleBlock)->Unit(benchmark::kMillisecond);
 
 } // namespace

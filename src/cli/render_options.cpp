@@ -211,6 +211,11 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
         } else if (name == "--diagram") {
             flag();
             o.diagram = true;
+        } else if (name == "--info") {
+            flag();
+            o.info = true;
+        } else if (name == "--radargram") {
+            o.radargram = value();
         } else if (name == "--table") {
             o.table = value();
         } else if (name == "--workspace") {
@@ -282,6 +287,16 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
     }
     if (o.diagram)
         return o;
+    if (!o.radargram.empty() || o.info) {
+        if (o.radargram.empty())
+            Refuse("--info", "описывает файл радарограммы: --radargram ФАЙЛ --info");
+        for (const std::string& s : seen)
+            if (s != "--radargram" && s != "--info")
+                Refuse(s, "не относится к --radargram (задайте --radargram ФАЙЛ --info)");
+        if (!o.info)
+            Refuse("--radargram", "радарограмма пока только описывается: добавьте --info");
+        return o;
+    }
     if (o.table.empty() == o.workspace.empty())
         throw Error("Задайте что рисовать: --table ФАЙЛ со слоями --layer или --workspace ФАЙЛ.trassel");
     if (o.output.empty())
@@ -307,6 +322,7 @@ std::string RenderUsage()
 Использование:
   trassel-render --table ФАЙЛ --layer СТОЛБЕЦ[...] [параметры] -o ФАЙЛ
   trassel-render --workspace ФАЙЛ.trassel [параметры] -o ФАЙЛ
+  trassel-render --radargram ФАЙЛ --info
 
 Что рисовать (одно из двух):
   --table ФАЙЛ           таблица глубин (текст Windows-1251)      --table examples/survey_depths.txt
@@ -340,6 +356,13 @@ std::string RenderUsage()
   --sheet N              разрезать на листы по N пикетов (10 пикетов = 1 км), каждый в
                          свой файл: section.pdf -> section-01_km12.300-13.300.pdf, ...
                                                                   --sheet 10
+Радарограмма:
+  --radargram ФАЙЛ --info
+                         что файл прибора говорит о себе, по строке «ключ: значение»:
+                         format, channels, traces, samples, time_window_ns, sample_bits,
+                         step_m (если задан), marks (число меток), permittivity (если задана);
+                         читаются .dzt, .sgy/.segy, .dt1 (+ .hd), .rd3/.rd7 (+ .rad), .gpr2
+                                                                  --radargram line01.dzt --info
 Результат:
   -o, --output ФАЙЛ      формат по расширению: png, jpg, jpeg, bmp (растр), pdf, svg (вектор)
                                                                   -o section.png

@@ -35,6 +35,8 @@ struct ParamOptions {
 struct RenderOptions {
     bool help = false;
     bool diagram = false;
+    std::string radargram; // --radargram FILE: an instrument file to describe
+    bool info = false;     // --info: print what the radargram file says of itself
     std::string table;
     std::string workspace;
     std::string boreholes;

@@ -453,5 +453,21 @@ TEST(RenderSheets, FileNamesKeepTheFolderAndTheExtension)
     EXPECT_EQ(SheetFileName("runs.2026/line", 3, 1000, 0, 5), "runs.2026/line-0003_km0.000-0.500");
 }
 
+TEST(RenderOptions, RadargramInfoStandsAlone)
+{
+    const RenderOptions o = Parse({"--radargram", "line.dzt", "--info"});
+    EXPECT_EQ(o.radargram, "line.dzt");
+    EXPECT_TRUE(o.info);
+    EXPECT_EQ(Parse({"--info", "--radargram=line.sgy"}).radargram, "line.sgy");
+    EXPECT_EQ(ParseError({"--radargram", "line.dzt"}),
+              "Параметр --radargram: радарограмма пока только описывается: добавьте --info");
+    EXPECT_EQ(ParseError({"--info"}), "Параметр --info: описывает файл радарограммы: --radargram ФАЙЛ --info");
+    EXPECT_EQ(ParseError({"--radargram", "line.dzt", "--info", "-o", "a.png"}),
+              "Параметр --output: не относится к --radargram (задайте --radargram ФАЙЛ --info)");
+    EXPECT_EQ(ParseError({"--radargram", "line.dzt", "--info=1"}), "Параметр --info: у этого параметра нет значения");
+    EXPECT_EQ(ParseError({"--radargram"}), "Параметр --radargram: не задано значение");
+    EXPECT_NE(RenderUsage().find("--radargram ФАЙЛ --info"), std::string::npos);
+}
+
 } // namespace
 } // namespace trassel

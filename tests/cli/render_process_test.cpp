@@ -13,9 +13,11 @@
 #include "base/numbers.h"
 
 #include "support/error_text.h"
+#include "radargram/radargram_writers.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QProcess>
@@ -450,6 +452,51 @@ TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
                   .size(),
               2);
 #endif
+}
+
+TEST(RenderProcess, RadargramInfoPrintsOneFactALineAndAFaultAsOneRussianLine)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    test::DztSpec spec;
+    spec.channels = 2;
+    spec.traces = 12;
+    spec.samples = 32;
+    spec.flagged = {3, 9};
+    const QString dzt = dir.filePath(QStringLiteral("линия 1.dzt"));
+    {
+        QFile file(dzt);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const std::string bytes = test::WriteDzt(spec);
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    }
+    // No platform in the environment: describing a file needs no display.
+    const Outcome info = RunRender({QStringLiteral("--radargram"), dzt, QStringLiteral("--info")}, false);
+    EXPECT_EQ(info.exitCode, 0) << info.err.toStdString();
+    EXPECT_EQ(info.out.toStdString(), "format: DZT\nchannels: 2\ntraces: 12\nsamples: 32\ntime_window_ns: 50\n"
+                                      "sample_bits: 16\nstep_m: 0.1\nmarks: 2\npermittivity: 6.25\n");
+    EXPECT_TRUE(info.err.isEmpty()) << info.err.toStdString();
+
+    // A file cut short: the whole traces are described, the cut one told on stderr.
+    QFile::resize(dzt, QFileInfo(dzt).size() - 7);
+    const Outcome cut = RunRender({QStringLiteral("--radargram"), dzt, QStringLiteral("--info")});
+    EXPECT_EQ(cut.exitCode, 0);
+    EXPECT_TRUE(cut.out.contains(QStringLiteral("traces: 11\n")));
+    EXPECT_TRUE(cut.err.startsWith(QStringLiteral("Предупреждение: Файл «"))) << cut.err.toStdString();
+
+    // A damaged file: status 1, nothing on stdout, one line naming the file.
+    QFile::resize(dzt, 600);
+    const Outcome damaged = RunRender({QStringLiteral("--radargram"), dzt, QStringLiteral("--info")});
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_TRUE(damaged.out.isEmpty());
+    EXPECT_EQ(damaged.err.toStdString(), "Файл «" + dzt.toStdString() + "»: заголовок обрезан (600 байт из 1024)\n");
+
+    const Outcome missing = RunRender(
+        {QStringLiteral("--radargram"), dir.filePath(QStringLiteral("нет.dzt")), QStringLiteral("--info")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_EQ(missing.err.count(QLatin1Char('\n')), 1);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("нет.dzt"))) << missing.err.toStdString();
 }
 
 } // namespace

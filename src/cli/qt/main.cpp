@@ -7,6 +7,7 @@
 #include "document/section_scene.h"
 #include "platform/image_export.h"
 #include "platform/qt_canvas.h"
+#include "radargram/radargram_reader.h"
 
 #include <QGuiApplication>
 
@@ -66,6 +67,17 @@ void Render(const RenderOptions& options)
     DrawSection(source, params, windowsPicture, services, options.output);
 }
 
+// What a radargram file says of itself: the facts on stdout only once the whole file was read,
+// so that a file that cannot be read leaves stdout empty; what was tolerated goes to stderr.
+void DescribeRadargram(const std::string& path)
+{
+    const std::unique_ptr<RadargramReader> reader = OpenRadargram(path);
+    const std::string text = RadargramInfoText(reader->info());
+    for (const std::string& warning : reader->info().warnings)
+        std::cerr << "Предупреждение: " << warning << '\n';
+    std::cout << text;
+}
+
 // The one line an error gets on stderr.
 std::string OneLine(std::string text)
 {
@@ -96,6 +108,10 @@ int main(int argc, char** argv)
         const RenderOptions options = ParseRenderOptions(args);
         if (options.help) {
             std::cout << RenderUsage();
+            return 0;
+        }
+        if (!options.radargram.empty()) {
+            DescribeRadargram(options.radargram);
             return 0;
         }
         if (options.diagram)

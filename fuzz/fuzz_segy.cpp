@@ -1,0 +1,17 @@
+// SEG-Y files: any bytes are read as SEG-Y or refused with a message naming the file; an
+// accepted file reads every block inside its bytes.
+#include "fuzz_radargram.h"
+#include "radargram/segy_reader.h"
+
+using namespace trassel;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    try {
+        const SegyReader reader(fuzz::Source(data, size, "a.sgy"));
+        fuzz::Exercise(reader, size);
+    } catch (const Error& e) {
+        fuzz::CheckRefusal(e);
+    }
+    return 0;
+}
