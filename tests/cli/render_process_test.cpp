@@ -458,16 +458,16 @@ TEST(RenderProcess, RadargramInfoPrintsOneFactALineAndAFaultAsOneRussianLine)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    test::DztSpec spec;
-    spec.channels = 2;
-    spec.traces = 12;
-    spec.samples = 32;
-    spec.flagged = {3, 9};
+    test::DztLayout layout;
+    layout.channels = 2;
+    layout.traces = 12;
+    layout.samples = 32;
+    layout.flagged = {3, 9};
     const QString dzt = dir.filePath(QStringLiteral("линия 1.dzt"));
     {
         QFile file(dzt);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        const std::string bytes = test::WriteDzt(spec);
+        const std::string bytes = test::WriteDzt(layout);
         file.write(bytes.data(), static_cast<qint64>(bytes.size()));
     }
     // No platform in the environment: describing a file needs no display.

@@ -9,7 +9,7 @@
 namespace trassel {
 namespace {
 
-using test::DztSpec;
+using test::DztLayout;
 using test::HoldsPattern;
 using test::MemorySource;
 using test::WriteDzt;
@@ -24,14 +24,14 @@ TEST(DztReader, EverySampleWidthAndChannelCountReadsBackWithTheHeaderFacts)
     for (const int bits : {8, 16, 32})
         for (const int channels : {1, 3}) {
             SCOPED_TRACE("bits " + std::to_string(bits) + ", channels " + std::to_string(channels));
-            DztSpec spec;
-            spec.bits = bits;
-            spec.channels = channels;
-            spec.samples = 24;
-            spec.traces = 13;
-            spec.scansPerMetre = 20.0f;
-            spec.metresPerMark = 5.0f;
-            const std::string bytes = WriteDzt(spec);
+            DztLayout layout;
+            layout.bits = bits;
+            layout.channels = channels;
+            layout.samples = 24;
+            layout.traces = 13;
+            layout.scansPerMetre = 20.0f;
+            layout.metresPerMark = 5.0f;
+            const std::string bytes = WriteDzt(layout);
             const DztReader reader = Read(bytes);
             const RadargramInfo& info = reader.info();
             EXPECT_EQ(info.format, RadargramFormat::Dzt);
@@ -65,30 +65,30 @@ TEST(DztReader, EverySampleWidthAndChannelCountReadsBackWithTheHeaderFacts)
 
 TEST(DztReader, DataStartByTheHeaderCountOrAfterOneHeaderPerChannel)
 {
-    DztSpec spec;
-    spec.dataField = 2; // two headers of 1024 bytes before the data, one channel
-    std::string bytes = WriteDzt(spec);
+    DztLayout layout;
+    layout.dataField = 2; // two headers of 1024 bytes before the data, one channel
+    std::string bytes = WriteDzt(layout);
     EXPECT_EQ(Read(bytes).layout().dataOffset, 2048U);
-    EXPECT_TRUE(HoldsPattern(Read(bytes), 0, 0, spec.traces, 2));
+    EXPECT_TRUE(HoldsPattern(Read(bytes), 0, 0, layout.traces, 2));
 
-    spec.dataField = 2048; // a byte offset: the data follow one header per channel
-    spec.channels = 2;
-    bytes = WriteDzt(spec);
+    layout.dataField = 2048; // a byte offset: the data follow one header per channel
+    layout.channels = 2;
+    bytes = WriteDzt(layout);
     EXPECT_EQ(Read(bytes).layout().dataOffset, 2048U);
-    EXPECT_TRUE(HoldsPattern(Read(bytes), 1, 0, spec.traces, 2));
+    EXPECT_TRUE(HoldsPattern(Read(bytes), 1, 0, layout.traces, 2));
 }
 
 TEST(DztReader, MarksComeFromTheDzxWhenGivenElseFromFlaggedTraces)
 {
-    DztSpec spec;
-    spec.traces = 40;
-    spec.flagged = {3, 17, 39};
-    const std::string bytes = WriteDzt(spec);
+    DztLayout layout;
+    layout.traces = 40;
+    layout.flagged = {3, 17, 39};
+    const std::string bytes = WriteDzt(layout);
     EXPECT_EQ(Read(bytes).info().marks, (std::vector<std::int64_t>{3, 17, 39}));
 
     // The first trace flagged too: the word most traces hold is "no mark".
-    spec.flagged = {0, 17};
-    EXPECT_EQ(Read(WriteDzt(spec)).info().marks, (std::vector<std::int64_t>{0, 17}));
+    layout.flagged = {0, 17};
+    EXPECT_EQ(Read(WriteDzt(layout)).info().marks, (std::vector<std::int64_t>{0, 17}));
 
     // A DZX beside the file decides; its marks beyond the file's traces are left out, the rest
     // sorted once each.
@@ -102,13 +102,13 @@ TEST(DztReader, MarksComeFromTheDzxWhenGivenElseFromFlaggedTraces)
 TEST(DztReader, MarksAreFoundInScansLargerThanTheScanReadsAtOnce)
 {
     // 16 channels of 65,535 32-bit samples: a scan of 4 MB, read field by field.
-    DztSpec spec;
-    spec.channels = 16;
-    spec.samples = 65535;
-    spec.bits = 32;
-    spec.traces = 3;
-    spec.flagged = {1};
-    const std::string bytes = WriteDzt(spec);
+    DztLayout layout;
+    layout.channels = 16;
+    layout.samples = 65535;
+    layout.bits = 32;
+    layout.traces = 3;
+    layout.flagged = {1};
+    const std::string bytes = WriteDzt(layout);
     const DztReader reader = Read(bytes);
     EXPECT_EQ(reader.info().marks, (std::vector<std::int64_t>{1}));
     EXPECT_TRUE(HoldsPattern(reader, 15, 2, 1, 2));
@@ -129,8 +129,8 @@ TEST(DztReader, DzxScanIsTolerantOfWhatIsNotAMarkScan)
 
 TEST(DztReader, DamagedHeadersAreRefusedWithTheFileAndTheFault)
 {
-    DztSpec spec;
-    const std::string good = WriteDzt(spec);
+    DztLayout layout;
+    const std::string good = WriteDzt(layout);
     EXPECT_EQ(errorText([&] { Read(good.substr(0, 1000)); }), "Файл «a.dzt»: заголовок обрезан (1000 байт из 1024)");
     EXPECT_EQ(errorText([&] { Read(""); }), "Файл «a.dzt»: заголовок обрезан (0 байт из 1024)");
 
@@ -163,10 +163,10 @@ TEST(DztReader, DamagedHeadersAreRefusedWithTheFileAndTheFault)
 
 TEST(DztReader, AFileCutInATraceKeepsItsWholeTracesAndSaysSo)
 {
-    DztSpec spec;
-    spec.traces = 6;
-    spec.channels = 2;
-    const std::string bytes = WriteDzt(spec);
+    DztLayout layout;
+    layout.traces = 6;
+    layout.channels = 2;
+    const std::string bytes = WriteDzt(layout);
     const std::string cut = bytes.substr(0, bytes.size() - 10);
     const DztReader reader = Read(cut);
     EXPECT_EQ(reader.info().traces, 5);
@@ -179,10 +179,10 @@ TEST(DztReader, AFileCutInATraceKeepsItsWholeTracesAndSaysSo)
 
 TEST(DztReader, TheScanForMarksReportsItsProgressAndCanBeStopped)
 {
-    DztSpec spec;
-    spec.traces = 20'000;
-    spec.samples = 4;
-    const std::string bytes = WriteDzt(spec);
+    DztLayout layout;
+    layout.traces = 20'000;
+    layout.samples = 4;
+    const std::string bytes = WriteDzt(layout);
     long long last = -1;
     int reports = 0;
     const Progress follow = [&](long long done, long long total) {
@@ -207,11 +207,11 @@ TEST(DztReader, TheScanForMarksReportsItsProgressAndCanBeStopped)
 
 TEST(DztReader, AHeaderWithoutRangeOrStepKeepsThemUnknown)
 {
-    DztSpec spec;
-    spec.range = 0.0f;
-    spec.scansPerMetre = 0.0f;
-    spec.permittivity = -1.0f;
-    const DztReader reader = Read(WriteDzt(spec));
+    DztLayout layout;
+    layout.range = 0.0f;
+    layout.scansPerMetre = 0.0f;
+    layout.permittivity = -1.0f;
+    const DztReader reader = Read(WriteDzt(layout));
     EXPECT_EQ(reader.info().timeWindowNs, 0.0);
     EXPECT_FALSE(reader.info().stepM);
     EXPECT_FALSE(reader.info().permittivity);

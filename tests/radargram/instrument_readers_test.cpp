@@ -128,9 +128,9 @@ TEST(MalaReader, TheFileSizeDecidesTheTraceCountAndLastTraceIsChecked)
 
 TEST(Gpr2Reader, HeaderFactsSamplesAndLabelledTraces)
 {
-    test::Gpr2Spec spec;
-    spec.labelled = {2, 5};
-    const std::string bytes = test::WriteGpr2(spec);
+    test::Gpr2Layout layout;
+    layout.labelled = {2, 5};
+    const std::string bytes = test::WriteGpr2(layout);
     const Gpr2Reader reader(MemorySource(bytes, "a.gpr2"));
     const RadargramInfo& info = reader.info();
     EXPECT_EQ(info.format, RadargramFormat::Gpr2);
@@ -145,8 +145,8 @@ TEST(Gpr2Reader, HeaderFactsSamplesAndLabelledTraces)
     EXPECT_EQ(info.marks, (std::vector<std::int64_t>{2, 5}));
     EXPECT_TRUE(HoldsPattern(reader, 0, 0, 8, 0, 0.5f));
 
-    spec.declaredTraces = 20;
-    const std::string promised = test::WriteGpr2(spec);
+    layout.declaredTraces = 20;
+    const std::string promised = test::WriteGpr2(layout);
     EXPECT_EQ(Gpr2Reader(MemorySource(promised, "a.gpr2")).info().droppedTraces, 12);
 
     test::ByteWriter w;
@@ -168,9 +168,9 @@ TEST(Gpr2Reader, HeaderFactsSamplesAndLabelledTraces)
 
 TEST(RadargramReader, BlocksOutsideTheFileAreRefusedAndEmptyBlocksAreEmpty)
 {
-    test::DztSpec spec;
-    spec.channels = 2;
-    const std::string bytes = test::WriteDzt(spec);
+    test::DztLayout layout;
+    layout.channels = 2;
+    const std::string bytes = test::WriteDzt(layout);
     const std::unique_ptr<RadargramReader> reader = std::make_unique<DztReader>(MemorySource(bytes, "a.dzt"),
                                                                                 std::nullopt);
     EXPECT_TRUE(reader->readTraces(0, 10, 0).empty());
@@ -189,9 +189,9 @@ TEST(RadargramReader, BlocksOutsideTheFileAreRefusedAndEmptyBlocksAreEmpty)
 TEST(OpenRadargram, OpensByExtensionWithSidecarsBesideTheFile)
 {
     test::ReaderDir dir;
-    test::DztSpec spec;
-    spec.flagged = {4};
-    const std::string dzt = dir.write("LINE01.DZT", test::WriteDzt(spec));
+    test::DztLayout layout;
+    layout.flagged = {4};
+    const std::string dzt = dir.write("LINE01.DZT", test::WriteDzt(layout));
     EXPECT_EQ(OpenRadargram(dzt)->info().marks, (std::vector<std::int64_t>{4}));
     dir.write("LINE01.DZX", "<DZX><WayPt><scan>7</scan></WayPt></DZX>");
     EXPECT_EQ(OpenRadargram(dzt)->info().marks, (std::vector<std::int64_t>{7}));

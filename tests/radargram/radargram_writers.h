@@ -48,7 +48,7 @@ public:
 // A DZT file: `channels` headers of 1024 bytes, then scans. Samples 0 and 1 of each trace are
 // the instrument's words (stored as kDztFirstWord and the mark word); the rest follow Pattern,
 // stored unsigned with the zero level for 8 and 16 bits.
-struct DztSpec {
+struct DztLayout {
     int channels = 1;
     int samples = 16;
     int bits = 16;
@@ -66,30 +66,32 @@ inline constexpr std::uint32_t kDztFirstWord = 0x7F;
 inline constexpr std::uint32_t kDztPlainWord = 0x10;
 inline constexpr std::uint32_t kDztMarkWord = 0x20;
 
-inline std::string WriteDzt(const DztSpec& spec)
+inline std::string WriteDzt(const DztLayout& layout)
 {
     ByteWriter w;
-    const int bytes = spec.bits / 8;
-    const std::size_t data = spec.dataField < 0      ? 1024U * static_cast<std::size_t>(spec.channels)
-                             : spec.dataField < 1024 ? 1024U * static_cast<std::size_t>(spec.dataField)
-                                                     : 1024U * static_cast<std::size_t>(spec.channels);
-    for (int c = 0; c < spec.channels; ++c) {
+    const int bytes = layout.bits / 8;
+    const std::size_t data = layout.dataField < 0      ? 1024U * static_cast<std::size_t>(layout.channels)
+                             : layout.dataField < 1024 ? 1024U * static_cast<std::size_t>(layout.dataField)
+                                                       : 1024U * static_cast<std::size_t>(layout.channels);
+    for (int c = 0; c < layout.channels; ++c) {
         const std::size_t h = 1024U * static_cast<std::size_t>(c);
         if (h + 1024 > data)
             break;
         w.put<std::uint16_t>(h + 0, 0x00FF);
-        w.put<std::uint16_t>(h + 2, static_cast<std::uint16_t>(spec.dataField < 0 ? data : spec.dataField));
-        w.put<std::uint16_t>(h + 4, static_cast<std::uint16_t>(spec.samples));
-        w.put<std::uint16_t>(h + 6, static_cast<std::uint16_t>(spec.bits));
-        w.put<std::uint16_t>(h + 8, static_cast<std::uint16_t>(spec.bits == 8 ? 0x80 : spec.bits == 16 ? 0x8000 : 0));
+        w.put<std::uint16_t>(h + 2, static_cast<std::uint16_t>(layout.dataField < 0 ? data : layout.dataField));
+        w.put<std::uint16_t>(h + 4, static_cast<std::uint16_t>(layout.samples));
+        w.put<std::uint16_t>(h + 6, static_cast<std::uint16_t>(layout.bits));
+        w.put<std::uint16_t>(h + 8, static_cast<std::uint16_t>(layout.bits == 8    ? 0x80
+                                                               : layout.bits == 16 ? 0x8000
+                                                                                   : 0));
         w.put<float>(h + 10, 64.0f);
-        w.put<float>(h + 14, spec.scansPerMetre);
-        w.put<float>(h + 18, spec.metresPerMark);
+        w.put<float>(h + 14, layout.scansPerMetre);
+        w.put<float>(h + 18, layout.metresPerMark);
         w.put<float>(h + 22, 0.0f);
-        w.put<float>(h + 26, spec.range);
-        w.put<std::uint16_t>(h + 52, static_cast<std::uint16_t>(spec.channels));
-        w.put<float>(h + 54, spec.permittivity);
-        w.text(h + 98, spec.antenna + "-" + std::to_string(c + 1));
+        w.put<float>(h + 26, layout.range);
+        w.put<std::uint16_t>(h + 52, static_cast<std::uint16_t>(layout.channels));
+        w.put<float>(h + 54, layout.permittivity);
+        w.text(h + 98, layout.antenna + "-" + std::to_string(c + 1));
     }
     w.reserve(data);
     // Samples as stored: unsigned with the zero level for 8 and 16 bits, signed for 32.
@@ -102,12 +104,12 @@ inline std::string WriteDzt(const DztSpec& spec)
             w.append(value);
     };
     const std::int64_t zero = bytes == 1 ? 128 : bytes == 2 ? 32768 : 0;
-    std::vector<bool> marked(static_cast<std::size_t>(spec.traces), false);
-    for (std::int64_t t : spec.flagged)
+    std::vector<bool> marked(static_cast<std::size_t>(layout.traces), false);
+    for (std::int64_t t : layout.flagged)
         marked[static_cast<std::size_t>(t)] = true;
-    for (std::int64_t t = 0; t < spec.traces; ++t)
-        for (int c = 0; c < spec.channels; ++c)
-            for (int s = 0; s < spec.samples; ++s) {
+    for (std::int64_t t = 0; t < layout.traces; ++t)
+        for (int c = 0; c < layout.channels; ++c)
+            for (int s = 0; s < layout.samples; ++s) {
                 if (s == 0)
                     raw(kDztFirstWord);
                 else if (s == 1)
@@ -183,7 +185,7 @@ inline std::string WriteRad(int samples, const std::string& lastTrace, const std
 
 // A GPR2 file in the layout the reader documents: header, colour table, equalisation factors,
 // traces of a 36-byte header and float samples; `labelled` traces carry a label.
-struct Gpr2Spec {
+struct Gpr2Layout {
     int samples = 16;
     std::int64_t traces = 8;
     std::int32_t declaredTraces = -1; // -1: `traces`
@@ -195,36 +197,37 @@ struct Gpr2Spec {
     std::string antenna = "AB-400M";
 };
 
-inline std::string WriteGpr2(const Gpr2Spec& spec)
+inline std::string WriteGpr2(const Gpr2Layout& layout)
 {
     ByteWriter w;
     w.put<std::uint32_t>(0, 0xFEDCBA98U);
-    w.put<std::int32_t>(4, spec.declaredTraces < 0 ? static_cast<std::int32_t>(spec.traces) : spec.declaredTraces);
-    w.put<std::int32_t>(8, spec.samples);
-    w.put<float>(12, spec.window);
-    w.put<float>(16, spec.permittivity);
-    w.put<std::int32_t>(20, spec.stepMm);
-    w.put<std::int64_t>(24, spec.startMm);
+    w.put<std::int32_t>(4,
+                        layout.declaredTraces < 0 ? static_cast<std::int32_t>(layout.traces) : layout.declaredTraces);
+    w.put<std::int32_t>(8, layout.samples);
+    w.put<float>(12, layout.window);
+    w.put<float>(16, layout.permittivity);
+    w.put<std::int32_t>(20, layout.stepMm);
+    w.put<std::int64_t>(24, layout.startMm);
     w.put<std::int32_t>(64, 200);
-    w.text(128, spec.antenna);
+    w.text(128, layout.antenna);
     w.reserve(512);
     for (int i = 0; i < 256; ++i)
         w.append<std::uint32_t>(static_cast<std::uint32_t>(i * 0x010101));
-    for (int s = 0; s < spec.samples; ++s)
+    for (int s = 0; s < layout.samples; ++s)
         w.append<float>(1.0f);
-    for (std::int64_t t = 0; t < spec.traces; ++t) {
+    for (std::int64_t t = 0; t < layout.traces; ++t) {
         bool label = false;
-        for (std::int64_t l : spec.labelled)
+        for (std::int64_t l : layout.labelled)
             label = label || l == t;
         w.append<std::int64_t>(132'000'000'000'000'000LL + t);
-        w.append<std::int32_t>(static_cast<std::int32_t>(t * spec.stepMm));
+        w.append<std::int32_t>(static_cast<std::int32_t>(t * layout.stepMm));
         w.append<std::int32_t>(0);
         w.append<std::int32_t>(0);
         w.append<std::int32_t>(0);
         w.append<std::int32_t>(1);
         w.append<std::int32_t>(label ? 1 : 0);
         w.append<std::int32_t>(label ? static_cast<std::int32_t>(t) : 0);
-        for (int s = 0; s < spec.samples; ++s)
+        for (int s = 0; s < layout.samples; ++s)
             w.append<float>(static_cast<float>(Pattern(0, t, s)) * 0.5f);
     }
     return w.bytes;

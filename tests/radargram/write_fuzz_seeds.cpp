@@ -42,14 +42,14 @@ int main(int argc, char** argv)
     }
     const std::filesystem::path corpus = argv[1];
     for (const int bits : {8, 16, 32}) {
-        DztSpec spec;
-        spec.bits = bits;
-        spec.channels = bits == 16 ? 2 : 1;
-        spec.traces = 6;
-        spec.flagged = {2};
-        Write(corpus / "dzt", "dzt" + std::to_string(bits), std::string(1, '\0') + Framed({}, WriteDzt(spec)));
+        DztLayout layout;
+        layout.bits = bits;
+        layout.channels = bits == 16 ? 2 : 1;
+        layout.traces = 6;
+        layout.flagged = {2};
+        Write(corpus / "dzt", "dzt" + std::to_string(bits), std::string(1, '\0') + Framed({}, WriteDzt(layout)));
     }
-    DztSpec small;
+    DztLayout small;
     small.dataField = 1;
     Write(corpus / "dzt", "dzt-dzx",
           std::string(1, '\1') +
@@ -58,7 +58,7 @@ int main(int argc, char** argv)
     Write(corpus / "dt1", "dt1-feet", Framed(WriteHd(8, 7, "POSITION UNITS = ft\r\n"), WriteDt1(8, 6)));
     Write(corpus / "mala", "rd3", std::string(1, '\0') + Framed(WriteRad(10, "6"), WriteMala(10, 6, false)));
     Write(corpus / "mala", "rd7", std::string(1, '\1') + Framed(WriteRad(10, "4"), WriteMala(10, 5, true)));
-    Gpr2Spec gpr2;
+    Gpr2Layout gpr2;
     gpr2.labelled = {1, 4};
     Write(corpus / "gpr2", "gpr2", WriteGpr2(gpr2));
     gpr2.declaredTraces = 12;

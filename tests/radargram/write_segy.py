@@ -57,12 +57,12 @@ if args.format == 6:
     with open(args.out, "wb") as f:
         f.write(data)
 else:
-    spec = segyio.spec()
-    spec.format = args.format
-    spec.samples = list(range(args.samples))
-    spec.tracecount = args.traces
-    spec.endian = args.endian
-    with segyio.create(args.out, spec) as f:
+    layout = segyio.spec()
+    layout.format = args.format
+    layout.samples = list(range(args.samples))
+    layout.tracecount = args.traces
+    layout.endian = args.endian
+    with segyio.create(args.out, layout) as f:
         for t in range(args.traces):
             f.trace[t] = pattern(t, args.samples).astype(np.float32)
         f.bin.update(hdt=args.interval)
