@@ -7,6 +7,7 @@
 #include "app/undo_bridge.h"
 #include "base/file_path.h"
 #include "diagram/qt/diagram_page.h"
+#include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "platform/image_export.h"
 #include "platform/qt_text.h"
@@ -24,7 +25,10 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QMenu>
 #include <QPrinter>
 #include <QUndoStack>
@@ -34,6 +38,22 @@
 
 namespace trassel {
 namespace {
+
+// "ГеологическаяМодель.png, 2,6 МБ": the file a command wrote and its size, for the status bar.
+QString SavedFileText(const QString& path)
+{
+    const QFileInfo file(path);
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    const qint64 bytes = file.size();
+    QString size;
+    if (bytes < 1024)
+        size = QString::number(bytes) + QStringLiteral(" байт");
+    else if (bytes < 1024 * 1024)
+        size = russian.toString(static_cast<double>(bytes) / 1024.0, 'f', 1) + QStringLiteral(" КБ");
+    else
+        size = russian.toString(static_cast<double>(bytes) / (1024.0 * 1024.0), 'f', 1) + QStringLiteral(" МБ");
+    return QDir::toNativeSeparators(file.absoluteFilePath()) + QStringLiteral(", ") + size;
+}
 
 QString ProjectFilter() { return QStringLiteral("Проект Trassel (*.trassel)"); }
 
@@ -237,7 +257,11 @@ void ActionHandler::acnSaveProjectAsExecute()
         window_.saveProject(name, *readOnly);
 }
 
-void ActionHandler::acnBuildChartExecute() { document_.buildChart(); }
+void ActionHandler::acnBuildChartExecute()
+{
+    document_.buildChart();
+    window_.report(QStringLiteral("Диаграмма построена"), pages_.diagram);
+}
 
 void ActionHandler::acnBuildSkvExecute() { document_.buildSkv(); }
 
@@ -245,8 +269,10 @@ void ActionHandler::acnPrintOverviewChartExecute()
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
-    if (services_.printerSetup(&window_, printer))
+    if (services_.printerSetup(&window_, printer)) {
         pages_.diagram->print(printer);
+        window_.report(QStringLiteral("Диаграмма отправлена на печать"));
+    }
 }
 
 void ActionHandler::acnExportChartExecute()
@@ -255,8 +281,10 @@ void ActionHandler::acnExportChartExecute()
                                                 QStringLiteral("PNG (*.png);;PDF (*.pdf)"), QStringLiteral("png"));
     if (name.isEmpty())
         return;
-    if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name))
+    if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name)) {
         pages_.diagram->exportImage(name, *readOnly);
+        window_.report(QStringLiteral("Диаграмма сохранена: ") + SavedFileText(name));
+    }
 }
 
 void ActionHandler::acnPlotRazrezLineExecute()
@@ -265,7 +293,14 @@ void ActionHandler::acnPlotRazrezLineExecute()
     pages_.section->applyWidth();
 }
 
-void ActionHandler::acnPlotRazrezPoligonExecute() { pages_.section->plotPolygons(); }
+void ActionHandler::acnPlotRazrezPoligonExecute()
+{
+    // A drawing the user stopped leaves the former section and says so itself.
+    const std::uint64_t before = document_.section().drawing();
+    pages_.section->plotPolygons();
+    if (document_.section().drawing() != before && document_.section().drawn())
+        window_.report(QStringLiteral("Разрез построен"), pages_.section);
+}
 
 void ActionHandler::acnExportDiagrammToJpgExecute()
 {
@@ -273,8 +308,10 @@ void ActionHandler::acnExportDiagrammToJpgExecute()
                                                 SectionImageFilter(), QStringLiteral("jpg"));
     if (name.isEmpty())
         return;
-    if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name))
+    if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name)) {
         pages_.section->exportImage(name, *readOnly);
+        window_.report(QStringLiteral("Разрез сохранён: ") + SavedFileText(name));
+    }
 }
 
 void ActionHandler::acnPlotSkvExecute() { pages_.section->plotSkv(); }
@@ -286,8 +323,10 @@ void ActionHandler::acnPrintImageExecute()
     printer.setPageOrientation(QPageLayout::Landscape);
     SectionPrintPreview preview(pages_.section->printSource(), &window_);
     preview.setOptions(pages_.section->printOptions());
-    services_.printPreview(&window_, preview, printer);
+    const bool printed = services_.printPreview(&window_, preview, printer);
     pages_.section->setPrintOptions(preview.options());
+    if (printed)
+        window_.report(QStringLiteral("Разрез отправлен на печать"));
 }
 
 void ActionHandler::acnShowListExecute() { showWindow(fmList_, false); }
@@ -320,14 +359,22 @@ void ActionHandler::acnAboutExecute() { showWindow(fmAbout_, false); }
 
 void ActionHandler::acnUndoExecute()
 {
-    if (history_.canUndo())
-        stack_.undo();
+    if (!history_.canUndo())
+        return;
+    // Said in place of the last command's words (a correction's "строка 14: 119 → 118"),
+    // which no longer describe the table.
+    const QString what = stack_.undoText();
+    stack_.undo();
+    window_.report(QStringLiteral("Отмена: ") + what);
 }
 
 void ActionHandler::acnRedoExecute()
 {
-    if (history_.canRedo())
-        stack_.redo();
+    if (!history_.canRedo())
+        return;
+    const QString what = stack_.redoText();
+    stack_.redo();
+    window_.report(QStringLiteral("Повтор: ") + what);
 }
 
 void ActionHandler::acnCopySGExecute()

@@ -24,13 +24,17 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -230,7 +234,10 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     refreshTables();
 
     pnlRadarogramma->setDocument(&Document);
-    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) { PageControl1Change(i); });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int i) {
+        PageControl1->setTabIcon(i, QIcon()); // its new result is seen now
+        PageControl1Change(i);
+    });
     // A click on the radargram puts the section image at the radargram's left position; a
     // picture dropped on the panel loads like the command.
     connect(pnlRadarogramma, &RadargramPanel::alignRequested, sectionPage->scrbxTrassel, &SectionView::setImageLeft);
@@ -271,6 +278,24 @@ void TFmMainForm::setSecondaryWindows(QWidget* options, QWidget* list, QWidget* 
     fmList_ = list;
     fmSkv_ = skv;
 }
+
+namespace {
+
+// The mark on the tab of a page whose new result has not been looked at yet: a small dot in
+// the selection colour, drawn rather than loaded so it follows the palette.
+QIcon NewResultMark()
+{
+    QPixmap pixmap(10, 10);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QApplication::palette().color(QPalette::Highlight));
+    painter.drawEllipse(QRectF(1, 1, 8, 8));
+    return QIcon(pixmap);
+}
+
+} // namespace
 
 QString OutOfMemoryText(const QString& what)
 {
@@ -470,6 +495,14 @@ void TFmMainForm::showPageByCommand(QWidget* page)
     else if (PageControl2->indexOf(page) >= 0)
         PageControl2->setCurrentWidget(page);
     programPageSwitch_ = false;
+}
+
+void TFmMainForm::report(const QString& text, QWidget* page)
+{
+    statusBar()->showMessage(text);
+    const int index = page != nullptr ? PageControl1->indexOf(page) : -1;
+    if (index >= 0 && PageControl1->currentIndex() != index)
+        PageControl1->setTabIcon(index, NewResultMark());
 }
 
 QWidget* TFmMainForm::partnerPage(QWidget* page) const

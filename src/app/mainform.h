@@ -80,6 +80,9 @@ public:
 
     // Switches a page from program code: unlike a user's switch it is not mirrored.
     void showPageByCommand(QWidget* page);
+    // Says in the status bar what a command did; `page`, when given and not in front, gets a
+    // mark on its tab until the user looks at it, so a result on another page is not missed.
+    void report(const QString& text, QWidget* page = nullptr);
     // Gives the radargram panel room for the whole height of its picture, as far as the
     // working pages keep half.
     void showWholeRadargram();
