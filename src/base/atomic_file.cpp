@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "base/file_path.h"
+#include "base/huge_pages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -269,6 +270,7 @@ FileBytes ReadWholeFile(const std::string& path)
     std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
     FileBytes out;
     out.data = std::make_unique_for_overwrite<char[]>(capacity);
+    AdviseHugePages(out.data.get(), capacity);
     std::size_t got = 0;
     for (;;) {
         if (got == capacity) {
