@@ -341,8 +341,8 @@ std::string RenderUsage()
                          свой файл: section.pdf -> section-01_km12.300-13.300.pdf, ...
                                                                   --sheet 10
 Результат:
-  -o, --output ФАЙЛ      формат по расширению: png, jpg, jpeg, bmp (растр), pdf, svg (вектор)
-                                                                  -o section.png
+  -o, --output ФАЙЛ      формат по расширению: png, jpg, jpeg, bmp (растр), pdf, svg (вектор);
+                         недостающие папки пути создаются         -o листы/section.png
   --diagram              диаграмма строится только в окне Trassel: сообщение и выход с ошибкой
   -h, --help             эта справка
 
