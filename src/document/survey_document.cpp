@@ -45,8 +45,8 @@ std::vector<CellRect> NumberingRects(const Grid& grid, int cols, int rows)
 
 SurveyDocument::SurveyDocument()
 {
+    // The borehole table starts with every cell empty: its numbering comes with its first import.
     NumberGridHeaders(depth_);
-    NumberGridHeaders(boreholes_);
     lastDataRow_ = depth_.rowCount() - 1;
     diagram_ = std::make_unique<Diagram>(chart_, layers_, firstDataRow_);
     section_ = std::make_unique<SectionScene>(*this);
