@@ -177,9 +177,12 @@ void ActionHandler::importTableFile(const QString& name)
     FileBytes bytes = ReadWholeFile(toLocalPath(name));
     if (!looksLikeTable(bytes))
         return;
-    StatusProgress progress(&window_, QStringLiteral("Импорт таблицы"));
-    if (!document_.importTable(std::move(bytes.data), bytes.size, progress.report()))
+    // The reader's word comes first; the numbering and the fixed rows are redone after it, and
+    // a header-row count the table cannot take is reported then.
+    if (bytes.size == 0)
         services_.message(&window_, QStringLiteral("Файл пустой!"));
+    StatusProgress progress(&window_, QStringLiteral("Импорт таблицы"));
+    document_.importTable(std::move(bytes.data), bytes.size, progress.report());
 }
 
 void ActionHandler::acnExportTableExecute()
@@ -214,9 +217,12 @@ void ActionHandler::acnImportSkvExecute()
     FileBytes bytes = ReadWholeFile(toLocalPath(name));
     if (!looksLikeTable(bytes))
         return;
-    StatusProgress progress(&window_, QStringLiteral("Импорт выработок"));
-    if (!document_.importBoreholes(std::move(bytes.data), bytes.size, progress.report()))
+    // As for the depth table: "Файл пустой!" before the fixed rows, which a borehole table
+    // of two rows refuses.
+    if (bytes.size == 0)
         services_.message(&window_, QStringLiteral("Файл пустой!"));
+    StatusProgress progress(&window_, QStringLiteral("Импорт выработок"));
+    document_.importBoreholes(std::move(bytes.data), bytes.size, progress.report());
 }
 
 void ActionHandler::acnLoadPictureExecute()

@@ -39,6 +39,28 @@ void AddBundledFonts()
 }
 #endif
 
+// Qt 6 asks for the file dialog's type names ("Folder", "Drive", "Unknown") in the context
+// QAbstractFileIconProvider, but the Russian catalogue that comes with Qt 6.4 (qtbase_ru.qm of
+// qt6-translations-l10n; qt_ru.qm only includes it) still has them only under QFileDialog,
+// where Qt 5 looked them up. No other catalogue carries them: this translator answers the new
+// context from the old one.
+class FileTypeNames : public QTranslator {
+public:
+    FileTypeNames(const QTranslator& catalogue, QObject* parent) : QTranslator(parent), catalogue_(catalogue) { }
+
+    QString translate(const char* context, const char* sourceText, const char* disambiguation, int n) const override
+    {
+        static_cast<void>(disambiguation);
+        if (qstrcmp(context, "QAbstractFileIconProvider") != 0)
+            return {};
+        return catalogue_.translate("QFileDialog", sourceText, nullptr, n);
+    }
+    bool isEmpty() const override { return false; }
+
+private:
+    const QTranslator& catalogue_;
+};
+
 } // namespace
 
 std::string OptionsFilePath()
@@ -80,7 +102,10 @@ bool InstallQtTranslations(QCoreApplication& app)
         delete translator;
         return false;
     }
-    return QCoreApplication::installTranslator(translator);
+    if (!QCoreApplication::installTranslator(translator))
+        return false;
+    // Owned by the catalogue it reads, so that neither outlives the other.
+    return QCoreApplication::installTranslator(new FileTypeNames(*translator, translator));
 }
 
 int RunTrassel(int argc, char** argv)

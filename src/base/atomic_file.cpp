@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "base/file_path.h"
+#include "base/huge_pages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <system_error>
 #include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,11 +33,48 @@ namespace {
 
 constexpr std::size_t kWriteBuffer = std::size_t{1} << 20;
 
-std::string reason(int err) { return std::strerror(err); }
+std::string reason(int err) { return ReadFailureReason(err); }
 
 [[noreturn]] void failRead(const std::string& path, int err)
 {
     throw Error("Не удалось прочитать файл \"" + path + "\": " + reason(err));
+}
+
+enum class FileUse { Read, Write };
+
+// The system's words follow its language, which on many machines is not the user's: the
+// common reasons a file cannot be read or written are told in Russian, in the words that fit
+// what was being done (a write misses a folder, a read a file or a folder).
+std::string FailureReason(int err, FileUse use)
+{
+    switch (err) {
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return "на диске недостаточно места";
+    case EROFS: return "файловая система доступна только для чтения";
+    case EACCES:
+    case EPERM: return use == FileUse::Write ? "нет прав на запись" : "нет прав на чтение";
+    case ENOENT:
+    case ENOTDIR: return use == FileUse::Write ? "папка не существует" : "нет такого файла или папки";
+    case EISDIR: return "это папка, а не файл";
+    case EIO: return "ошибка ввода-вывода (диск или носитель неисправен или отключён)";
+    case ENAMETOOLONG: return "слишком длинное имя файла";
+#ifdef ELOOP
+    case ELOOP: return "слишком много символических ссылок в пути";
+#endif
+    case EMFILE:
+    case ENFILE: return "открыто слишком много файлов";
+    case EBUSY:
+#ifdef ETXTBSY
+    case ETXTBSY:
+#endif
+        return "файл занят другой программой";
+    case EFBIG: return "файл слишком велик для этой файловой системы";
+    case ENOMEM: return "недостаточно памяти";
+    default: return std::strerror(err);
+    }
 }
 
 void closeDescriptor(int fd)
@@ -151,23 +190,9 @@ FileSystemCalls& fileSystemCalls()
     return calls;
 }
 
-std::string WriteFailureReason(int err)
-{
-    // The system's words follow its language, which on many machines is not the user's.
-    switch (err) {
-    case ENOSPC:
-#ifdef EDQUOT
-    case EDQUOT:
-#endif
-        return "на диске недостаточно места";
-    case EROFS: return "файловая система доступна только для чтения";
-    case EACCES:
-    case EPERM: return "нет прав на запись";
-    case ENOENT:
-    case ENOTDIR: return "папка не существует";
-    default: return reason(err);
-    }
-}
+std::string WriteFailureReason(int err) { return FailureReason(err, FileUse::Write); }
+
+std::string ReadFailureReason(int err) { return FailureReason(err, FileUse::Read); }
 
 TargetAccess ClassifyTarget(bool mayChangeMode, bool writeBit, bool systemAllowsWrite)
 {
@@ -269,6 +294,7 @@ FileBytes ReadWholeFile(const std::string& path)
     std::size_t capacity = static_cast<std::size_t>(st.st_size) + 1;
     FileBytes out;
     out.data = std::make_unique_for_overwrite<char[]>(capacity);
+    AdviseHugePages(out.data.get(), capacity);
     std::size_t got = 0;
     for (;;) {
         if (got == capacity) {
@@ -295,6 +321,36 @@ FileBytes ReadWholeFile(const std::string& path)
     }
     out.size = got;
     return out;
+}
+
+void CreateFoldersFor(const std::string& path)
+{
+    const std::filesystem::path folder = PathFromUtf8(path).parent_path();
+    if (folder.empty())
+        return;
+    std::error_code ec;
+    if (std::filesystem::is_directory(folder, ec))
+        return;
+    // A file where a folder should be is named as the cause, not "папка не существует".
+    for (std::filesystem::path up = folder; !up.empty(); up = up.parent_path()) {
+        std::error_code statError;
+        const std::filesystem::file_status st = std::filesystem::status(up, statError);
+        if (std::filesystem::exists(st)) {
+            if (!std::filesystem::is_directory(st))
+                throw Error("Не удалось создать папку \"" + PathToUtf8(folder) + "\": \"" + PathToUtf8(up) +
+                            "\" — это файл, а не папка");
+            break;
+        }
+        if (up == up.parent_path())
+            break;
+    }
+    std::filesystem::create_directories(folder, ec);
+    if (!ec)
+        return;
+    const std::error_condition condition = ec.default_error_condition();
+    throw Error(
+        "Не удалось создать папку \"" + PathToUtf8(folder) + "\": " +
+        (condition.category() == std::generic_category() ? WriteFailureReason(condition.value()) : ec.message()));
 }
 
 #ifdef _WIN32

@@ -115,8 +115,15 @@ struct FileSystemCalls {
 };
 
 // The Russian words for the system's common reasons a write fails (no such folder, no
-// permission, a full disk, a read-only file system); the system's own text for the others.
+// permission, a full disk, a read-only file system, a folder in the file's place, an
+// input/output error, …); the system's own text for the others.
 std::string WriteFailureReason(int err);
+// The same for a read: no such file or folder, no permission to read, …
+std::string ReadFailureReason(int err);
+
+// Makes the folders that `path` (a file's path) lies in and that do not exist yet. Error
+// "Не удалось создать папку "<folder>": <reason>" when the system refuses.
+void CreateFoldersFor(const std::string& path);
 FileSystemCalls& fileSystemCalls();
 
 } // namespace trassel

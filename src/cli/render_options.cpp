@@ -364,8 +364,8 @@ std::string RenderUsage()
                          читаются .dzt, .sgy/.segy, .dt1 (+ .hd), .rd3/.rd7 (+ .rad), .gpr2
                                                                   --radargram line01.dzt --info
 Результат:
-  -o, --output ФАЙЛ      формат по расширению: png, jpg, jpeg, bmp (растр), pdf, svg (вектор)
-                                                                  -o section.png
+  -o, --output ФАЙЛ      формат по расширению: png, jpg, jpeg, bmp (растр), pdf, svg (вектор);
+                         недостающие папки пути создаются         -o листы/section.png
   --diagram              диаграмма строится только в окне Trassel: сообщение и выход с ошибкой
   -h, --help             эта справка
 

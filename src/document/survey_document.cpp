@@ -45,8 +45,8 @@ std::vector<CellRect> NumberingRects(const Grid& grid, int cols, int rows)
 
 SurveyDocument::SurveyDocument()
 {
+    // The borehole table starts with every cell empty: its numbering comes with its first import.
     NumberGridHeaders(depth_);
-    NumberGridHeaders(boreholes_);
     lastDataRow_ = depth_.rowCount() - 1;
     diagram_ = std::make_unique<Diagram>(chart_, layers_, firstDataRow_);
     section_ = std::make_unique<SectionScene>(*this);
@@ -253,8 +253,10 @@ void SurveyDocument::setPages(const PageChoice& pages)
 
 template <class Change>
 void SurveyDocument::recordCells(TableId id, std::string text, const std::vector<CellRect>& rects, Change&& change,
-                                 std::optional<DocumentChange::What> also, int mergeKey)
+                                 std::optional<DocumentChange::What> also, int mergeKey, CellChanges* changes)
 {
+    CellChanges none;
+    CellChanges& changed = changes != nullptr ? *changes : none;
     Grid& grid = table(id);
     const TableShape before = CaptureShape(*this, id);
     std::vector<CellBlock> cellsBefore;
@@ -267,7 +269,7 @@ void SurveyDocument::recordCells(TableId id, std::string text, const std::vector
         cellsAfter.reserve(rects.size());
         for (const CellRect& r : rects)
             cellsAfter.push_back(CellBlock::capture(grid, r.left, r.top, r.cols(), r.rows()));
-        if (after == before && cellsAfter == cellsBefore)
+        if (after == before && cellsAfter == cellsBefore && changed.empty())
             return; // nothing changed: no step in the history
         if (after.cols != before.cols || after.rows != before.rows || after.fixedRows != before.fixedRows ||
             after.fixedCols != before.fixedCols) {
@@ -275,18 +277,21 @@ void SurveyDocument::recordCells(TableId id, std::string text, const std::vector
         } else {
             for (const CellRect& r : rects)
                 notify({DocumentChange::What::Cells, id, r});
+            if (!changed.empty())
+                notify({DocumentChange::What::Cells, id, changed.bounds()});
         }
         if (also && !rects.empty())
             notify({*also, id, rects.front()});
         commit(std::make_unique<CellsEdit>(std::move(text), id, before, std::move(cellsBefore), after,
-                                           std::move(cellsAfter), also, mergeKey));
+                                           std::move(cellsAfter), also, mergeKey, std::move(changed)));
     };
     try {
         change();
     } catch (const Cancelled&) {
         // Stopped by the user: what the command did so far is undone at once, shape and
         // cells, the views told, and no step is recorded.
-        CellsEdit undo(text, id, before, std::move(cellsBefore), CaptureShape(*this, id), {}, also, mergeKey);
+        CellsEdit undo(text, id, before, std::move(cellsBefore), CaptureShape(*this, id), {}, also, mergeKey,
+                       std::move(changed));
         undo.revert(*this);
         throw;
     } catch (...) {
@@ -348,24 +353,26 @@ bool SurveyDocument::pasteTable(std::string_view text, const Progress& progress)
     const bool any = !text.empty();
     int cols = depth_.colCount();
     int rows = depth_.rowCount();
-    std::vector<CellRect> rects;
     if (any) {
         const int fields = WidestLine(lines);
         if (fields + 1 > Grid::kMaxColumns)
             PasteGridText(depth_, lines); // refuses with its message, nothing changed
-        rects.push_back({1, 1, fields, static_cast<int>(lines.size())});
         cols = std::max(cols, fields + 1);
         rows = std::max(rows, static_cast<int>(lines.size()) + 1);
     }
-    for (const CellRect& r : NumberingRects(depth_, cols, rows))
-        rects.push_back(r);
-    recordCells(TableId::Depth, "Вставить", rects, [&] {
-        if (any)
-            PasteGridText(depth_, lines, progress);
-        NumberGridHeaders(depth_);
-        depth_.setFixedRows(settings_.headerRowCount + 1);
-        setLastDataRow(depth_.rowCount() - 1);
-    });
+    // The pasted block is recorded cell by cell as it is written, only where it changes a cell:
+    // the table pasted back with a correction keeps that correction, not the table twice.
+    CellChanges pasted;
+    recordCells(
+        TableId::Depth, "Вставить", NumberingRects(depth_, cols, rows),
+        [&] {
+            if (any)
+                PasteGridText(depth_, lines, progress, &pasted);
+            NumberGridHeaders(depth_);
+            depth_.setFixedRows(settings_.headerRowCount + 1);
+            setLastDataRow(depth_.rowCount() - 1);
+        },
+        std::nullopt, -1, &pasted);
     return any;
 }
 
@@ -489,11 +496,36 @@ int SurveyDocument::find(std::string_view text) const { return FindInPicketColum
 void SurveyDocument::recalcPickets(const Progress& progress)
 {
     const int first = std::max(settings_.headerRowCount + 1, 1);
-    std::vector<CellRect> rects;
-    if (first < depth_.rowCount())
-        rects.push_back({1, first, 2, depth_.rowCount() - 1});
-    recordCells(TableId::Depth, "Пересчет в ПК", rects,
-                [&] { RecalcPickets(depth_, settings_.headerRowCount, progress); });
+    const int last = depth_.rowCount() - 1;
+    if (first > last)
+        return;
+    // The kilometres and metres are kept packed as they are read, before each row is
+    // rewritten; the pickets need no keeping, a redo computes them again.
+    PackedTexts kilometres;
+    PackedTexts metres;
+    const CellRect rect{1, first, 2, last};
+    int reached = first; // where a failure stopped: the rows read, kept above, say the same
+    bool changed = false;
+    try {
+        changed = RecalcPicketRows(depth_, first, last, reached, progress, &kilometres, &metres);
+    } catch (const Cancelled&) {
+        // Stopped by the user: every row read so far goes back at once, and no step is recorded.
+        PicketsEdit::Restore(depth_, first, first + static_cast<int>(kilometres.size()) - 1, kilometres, metres);
+        notify({DocumentChange::What::Cells, TableId::Depth, rect});
+        throw;
+    } catch (...) {
+        // The rows rewritten before the failure stay, as one step that can be undone.
+        notify({DocumentChange::What::Cells, TableId::Depth, rect});
+        const int read = static_cast<int>(kilometres.size());
+        if (read > 0)
+            commit(std::make_unique<PicketsEdit>("Пересчет в ПК", first, first + read - 1, std::move(kilometres),
+                                                 std::move(metres)));
+        throw;
+    }
+    if (!changed)
+        return;
+    notify({DocumentChange::What::Cells, TableId::Depth, rect});
+    commit(std::make_unique<PicketsEdit>("Пересчет в ПК", first, last, std::move(kilometres), std::move(metres)));
 }
 
 void SurveyDocument::numberAfterLoad(std::string text)

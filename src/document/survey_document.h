@@ -27,6 +27,7 @@
 
 namespace trassel {
 
+class CellChanges;
 class SectionScene;
 
 // The table settings the import and the layers read.
@@ -237,9 +238,11 @@ public:
 private:
     // Records the cells of `rects` and the table's shape around `change`, and commits the
     // difference as one edit, also when `change` fails half-way (then rethrows).
+    // Cells the command records itself as it changes them go into `changes`.
     template <class Change>
     void recordCells(TableId id, std::string text, const std::vector<CellRect>& rects, Change&& change,
-                     std::optional<DocumentChange::What> also = std::nullopt, int mergeKey = -1);
+                     std::optional<DocumentChange::What> also = std::nullopt, int mergeKey = -1,
+                     CellChanges* changes = nullptr);
     // The numbering, fixed rows and LastDataRow an import redoes, as one step named `text`.
     void numberAfterLoad(std::string text);
 

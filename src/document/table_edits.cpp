@@ -1,5 +1,7 @@
 #include "document/table_edits.h"
 
+#include "table/pickets.h"
+
 #include <algorithm>
 
 namespace trassel {
@@ -35,14 +37,14 @@ TableShape CaptureShape(const SurveyDocument& doc, TableId id)
 
 CellsEdit::CellsEdit(std::string text, TableId id, TableShape before, std::vector<CellBlock> cellsBefore,
                      TableShape after, std::vector<CellBlock> cellsAfter, std::optional<DocumentChange::What> also,
-                     int mergeKey)
+                     int mergeKey, CellChanges changes)
     : Edit(std::move(text)), id_(id), before_(before), cellsBefore_(std::move(cellsBefore)), after_(after),
-      cellsAfter_(std::move(cellsAfter)), also_(also), mergeKey_(mergeKey)
+      cellsAfter_(std::move(cellsAfter)), changes_(std::move(changes)), also_(also), mergeKey_(mergeKey)
 {
 }
 
 void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const TableShape& other,
-                    const std::vector<CellBlock>& cells)
+                    const std::vector<CellBlock>& cells, bool after)
 {
     Grid& grid = doc.table(id_);
     const int cols = grid.colCount();
@@ -55,6 +57,7 @@ void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const TableSha
         grid.setRowCount(shape.rows);
     for (const CellBlock& block : cells)
         block.restore(grid);
+    changes_.restore(grid, after);
     // Fixed counts the command did not change keep what they are now, as far as the grid's
     // size allows.
     const int wantRows = shape.fixedRows != other.fixedRows ? shape.fixedRows : fixedRows;
@@ -63,10 +66,14 @@ void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const TableSha
                       std::min(wantCols, std::max(grid.colCount() - 1, 0)));
     const bool reshaped = grid.colCount() != cols || grid.rowCount() != rows || grid.fixedRows() != fixedRows ||
                           grid.fixedCols() != fixedCols;
-    if (reshaped)
+    if (reshaped) {
         doc.notify({DocumentChange::What::TableShape, id_, {}});
-    else
-        doc.notify({DocumentChange::What::Cells, id_, Bounds(cells)});
+    } else {
+        if (!cells.empty() || changes_.empty())
+            doc.notify({DocumentChange::What::Cells, id_, Bounds(cells)});
+        if (!changes_.empty())
+            doc.notify({DocumentChange::What::Cells, id_, changes_.bounds()});
+    }
     if (id_ == TableId::Depth) {
         const int first = shape.firstDataRow != other.firstDataRow ? shape.firstDataRow : doc.firstDataRow();
         const int last = shape.lastDataRow != other.lastDataRow ? shape.lastDataRow : doc.lastDataRow();
@@ -76,13 +83,13 @@ void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const TableSha
         doc.notify({*also_, id_, Bounds(cells)});
 }
 
-void CellsEdit::apply(SurveyDocument& doc) { put(doc, after_, before_, cellsAfter_); }
+void CellsEdit::apply(SurveyDocument& doc) { put(doc, after_, before_, cellsAfter_, true); }
 
-void CellsEdit::revert(SurveyDocument& doc) { put(doc, before_, after_, cellsBefore_); }
+void CellsEdit::revert(SurveyDocument& doc) { put(doc, before_, after_, cellsBefore_, false); }
 
 std::size_t CellsEdit::bytes() const
 {
-    std::size_t n = sizeof(*this) + text().capacity();
+    std::size_t n = sizeof(*this) + text().capacity() + changes_.bytes() - sizeof(changes_);
     for (const CellBlock& b : cellsBefore_)
         n += b.bytes();
     for (const CellBlock& b : cellsAfter_)
@@ -94,7 +101,8 @@ bool CellsEdit::mergeWith(const Edit& next)
 {
     const auto* other = dynamic_cast<const CellsEdit*>(&next);
     if (other == nullptr || other->mergeKey_ != mergeKey_ || mergeKey_ < 0 || other->id_ != id_ ||
-        other->before_ != after_ || other->cellsBefore_.size() != cellsAfter_.size())
+        other->before_ != after_ || other->cellsBefore_.size() != cellsAfter_.size() || !changes_.empty() ||
+        !other->changes_.empty())
         return false;
     for (std::size_t i = 0; i < cellsAfter_.size(); ++i) {
         const CellBlock& mine = cellsAfter_[i];
@@ -106,6 +114,43 @@ bool CellsEdit::mergeWith(const Edit& next)
     after_ = other->after_;
     cellsAfter_ = other->cellsAfter_;
     return true;
+}
+
+PicketsEdit::PicketsEdit(std::string text, int first, int last, PackedTexts kilometres, PackedTexts metres)
+    : Edit(std::move(text)), first_(first), last_(last), kilometres_(std::move(kilometres)), metres_(std::move(metres))
+{
+    kilometres_.shrinkToFit();
+    metres_.shrinkToFit();
+}
+
+void PicketsEdit::apply(SurveyDocument& doc)
+{
+    int reached = first_;
+    RecalcPicketRows(doc.depthTable(), first_, last_, reached);
+    doc.notify({DocumentChange::What::Cells, TableId::Depth, {1, first_, 2, last_}});
+}
+
+void PicketsEdit::revert(SurveyDocument& doc)
+{
+    Restore(doc.depthTable(), first_, last_, kilometres_, metres_);
+    doc.notify({DocumentChange::What::Cells, TableId::Depth, {1, first_, 2, last_}});
+}
+
+void PicketsEdit::Restore(Grid& grid, int first, int last, const PackedTexts& kilometres, const PackedTexts& metres)
+{
+    PackedTexts::Reader km(kilometres);
+    PackedTexts::Reader m(metres);
+    for (int r = first; r <= last && r < grid.rowCount(); ++r) {
+        const std::string_view texts[2] = {km.next(), m.next()};
+        if (grid.cellView(1, r) != texts[0] || grid.cellView(2, r) != texts[1])
+            grid.setCells(r, 1, texts, 2);
+    }
+}
+
+std::size_t PicketsEdit::bytes() const
+{
+    return sizeof(*this) + text().capacity() + kilometres_.bytes() + metres_.bytes() - sizeof(kilometres_) -
+           sizeof(metres_);
 }
 
 ReplaceTableEdit::ReplaceTableEdit(std::string text, TableId id, std::unique_ptr<Grid> other, int first, int last)

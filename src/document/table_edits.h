@@ -4,6 +4,8 @@
 #include "document/edit.h"
 #include "document/survey_document.h"
 #include "table/cell_block.h"
+#include "table/cell_changes.h"
+#include "table/packed_texts.h"
 
 #include <memory>
 #include <optional>
@@ -23,13 +25,15 @@ struct TableShape {
 };
 TableShape CaptureShape(const SurveyDocument& doc, TableId id);
 
-// Cells of some rectangles before and after a command, and the table's shape around it.
-// Applying sets the shape after and writes the cells after; reverting sets the shape
-// before (which drops rows and columns the command added) and writes the cells before.
+// Cells of some rectangles before and after a command, the scattered cells it changed
+// elsewhere (each before and after), and the table's shape around it. Applying sets the shape
+// after and writes the cells after; reverting sets the shape before (which drops rows and
+// columns the command added) and writes the cells before.
 class CellsEdit : public Edit {
 public:
     CellsEdit(std::string text, TableId id, TableShape before, std::vector<CellBlock> cellsBefore, TableShape after,
-              std::vector<CellBlock> cellsAfter, std::optional<DocumentChange::What> also, int mergeKey);
+              std::vector<CellBlock> cellsAfter, std::optional<DocumentChange::What> also, int mergeKey,
+              CellChanges changes = {});
     void apply(SurveyDocument& doc) override;
     void revert(SurveyDocument& doc) override;
     std::size_t bytes() const override;
@@ -40,16 +44,38 @@ public:
 private:
     // Puts `shape`'s parts that the edit changed (those that differ from `other`); the rest,
     // such as a range or header rows the user set since, stays as it is now.
-    void put(SurveyDocument& doc, const TableShape& shape, const TableShape& other,
-             const std::vector<CellBlock>& cells);
+    void put(SurveyDocument& doc, const TableShape& shape, const TableShape& other, const std::vector<CellBlock>& cells,
+             bool after);
 
     TableId id_;
     TableShape before_;
     std::vector<CellBlock> cellsBefore_;
     TableShape after_;
     std::vector<CellBlock> cellsAfter_;
+    CellChanges changes_;
     std::optional<DocumentChange::What> also_; // told after the cells (a correction on the diagram)
     int mergeKey_;
+};
+
+// "Пересчет в ПК" over the rows first .. last of the depth table: only the kilometres and metres
+// it replaced are kept, packed (a survey's columns pack to a few bits a row); the pickets are
+// computed again on a redo from the very texts the undo put back.
+class PicketsEdit : public Edit {
+public:
+    PicketsEdit(std::string text, int first, int last, PackedTexts kilometres, PackedTexts metres);
+    void apply(SurveyDocument& doc) override;
+    void revert(SurveyDocument& doc) override;
+    std::size_t bytes() const override;
+
+    // Writes the kept texts back into columns 1 and 2 of rows first .. last; cells that hold
+    // them already are left alone.
+    static void Restore(Grid& grid, int first, int last, const PackedTexts& kilometres, const PackedTexts& metres);
+
+private:
+    int first_;
+    int last_;
+    PackedTexts kilometres_;
+    PackedTexts metres_;
 };
 
 // A whole table exchanged for another (an import, "Очистить"): the other table is moved

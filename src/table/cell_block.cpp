@@ -32,18 +32,30 @@ CellBlock CellBlock::capture(const Grid& grid, int left, int top, int cols, int 
     block.beginBuild(left, top, cols);
     if (cols <= 0 || rows <= 0)
         return block;
+    // A row is split once into its cells (finding a cell by itself walks the row from its
+    // start); column 0 is read as it is spelled.
+    std::vector<std::string_view> cells;
+    auto cellAt = [&](int c, int r) -> std::string_view {
+        if (c == 0)
+            return grid.cellView(0, r);
+        const auto i = static_cast<std::size_t>(c - 1);
+        return i < cells.size() ? cells[i] : std::string_view();
+    };
     // One pass to size the buffer, one to fill it: a block of a whole million-row table is
     // then allocated once instead of doubling its way up and being copied to fit.
     std::size_t total = 0;
-    for (int r = top; r < top + rows; ++r)
+    for (int r = top; r < top + rows; ++r) {
+        grid.rowCells(r, cells);
         for (int c = left; c < left + cols; ++c) {
-            const std::size_t n = grid.cellView(c, r).size();
+            const std::size_t n = cellAt(c, r).size();
             total += n + 1 + (n >= 0x80) + (n >= 0x4000) + (n >= 0x200000);
         }
+    }
     block.data_.reserve(total + 8);
     for (int r = top; r < top + rows; ++r) {
+        grid.rowCells(r, cells);
         for (int c = left; c < left + cols; ++c)
-            block.append(grid.cellView(c, r));
+            block.append(cellAt(c, r));
         block.endRow();
     }
     return block;

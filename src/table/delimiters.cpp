@@ -14,4 +14,9 @@ std::string_view DelimiterName(int itemIndex) { return IsItem(itemIndex) ? kName
 
 char SelectedDelimiter(int itemIndex) { return IsItem(itemIndex) ? kCharacters[itemIndex] : '\t'; }
 
+int ChosenDelimiterItem(int itemIndex, std::string_view shownText)
+{
+    return IsItem(itemIndex) && kNames[itemIndex] == shownText ? itemIndex : -1;
+}
+
 } // namespace trassel

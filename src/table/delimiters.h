@@ -16,4 +16,8 @@ std::string_view DelimiterName(int itemIndex);
 // no item selected (-1, or a typed text) gives tab.
 char SelectedDelimiter(int itemIndex);
 
+// The item a choice stands for: `itemIndex` while the field shows that item's name, and no
+// item (-1) once another text was typed over it, even if an item was chosen before.
+int ChosenDelimiterItem(int itemIndex, std::string_view shownText);
+
 } // namespace trassel

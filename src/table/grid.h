@@ -4,12 +4,14 @@
 // A rectangle of ColCount x RowCount text cells addressed (column, row) from 0. Row 0 and
 // column 0 normally hold the numbering; rows 1..fixedRows-1 are header rows.
 //
-// Storage is sized for survey tables of a million rows: a row keeps one pointer to its
-// cells' bytes plus 16-bit cell ends, and the bytes of an imported file are used in place
-// (the file buffer becomes a text chunk of the grid), so a loaded table costs little more
-// than its file. Column 0 holds mostly row numbers, so it is kept as a number per row and
-// only spelled out when read. Writing a cell copies that row's bytes into an edit chunk;
-// dead bytes are compacted away when they outweigh the live ones.
+// Storage is sized for survey tables of ten million rows: a row is a record of 16 bytes (where
+// its text is, how long it is, column 0), and the bytes of an imported file are used in place
+// (the file buffer becomes a text chunk of the grid), so a loaded table costs little more than
+// its file. A row of up to 64 short cells is found by its separators; only a wider or longer
+// row, or one whose cells hold the separator, keeps where each cell ends. Column 0 holds mostly
+// row numbers, so it is kept as a number per row and only spelled out when read. Writing a
+// cell copies that row's bytes into an edit chunk; dead bytes are compacted away when they
+// outweigh the live ones.
 #include "base/progress.h"
 
 #include <cstddef>
@@ -64,6 +66,10 @@ public:
     // The stored cells 1..cells of a row as one block of bytes, joined by `separator`; the
     // cells after them are empty. Lets bulk writers copy a row at once.
     std::string_view rowBlock(int row, char& separator, int& cells) const;
+    // The stored cells 1.. of a row, in order, into `cells` (emptied first); the cells after
+    // them are empty. Reading a whole row this way costs one pass over its bytes. The views
+    // stay valid until the grid is next changed.
+    void rowCells(int row, std::vector<std::string_view>& cells) const;
 
     // Moves a whole row (column 0 included) from one index to another, shifting the rows in
     // between; the same for columns (row 0 included).
@@ -90,6 +96,7 @@ public:
     static constexpr int kMaxColumns = 65536;
 
     // Column 0 as a row number, the common case, without spelling it (-1 when it is text).
+    // Numbers past 2^31 - 1 are kept as their text.
     long long rowLabelNumber(int row) const;
     void setRowLabelNumber(int row, long long number);
 
@@ -103,8 +110,9 @@ public:
 
     // Bytes held for the cells (text chunks and per-row records), for benchmarks.
     std::size_t memoryBytes() const;
-    // What the records of `rows` rows holding `fields` cells in all take beside the cells' bytes:
-    // a reader checks it against its limit before it makes the grid.
+    // What the records of `rows` rows holding `fields` cells in all take beside the cells' bytes,
+    // at most (a row of short cells keeps no cell ends): a reader checks it against its limit
+    // before it makes the grid.
     static std::size_t recordBytes(std::size_t rows, std::size_t fields);
 
     // Empties every cell (c, r) with c >= firstCol and r >= firstRow; the size stays.
@@ -119,28 +127,54 @@ public:
     std::uint64_t revision() const { return revision_; }
 
 private:
-    // One row: its stored cells are columns 1..count; cell i spans [start, end) of `text`
-    // where end = ends[i] and start = previous end + 1 (a separator byte sits between cells).
+    // One row: its stored cells are columns 1..n. A plain row keeps only where its text is and
+    // how long it is: its cells are the pieces between separator bytes (no cell holds one).
+    // An ended row points to an Ended record that knows where each cell ends.
     struct Row {
+        std::uintptr_t ref = 0;  // plain: the text's address; ended: index into ended_
+        std::uint32_t info = 0;  // kEnded, kFileSeparator and, for a plain row, its size
+        std::int32_t label = -1; // column 0: >= 0 the number; -1 empty; <= -2 labelTexts_[-label-2]
+    };
+    // An ended row: cell i spans [start, end) of `text` where end = ends[i] and start =
+    // previous end + 1 (a separator byte sits between cells).
+    struct Ended {
         const char* text = nullptr;
+        std::uint32_t size = 0;   // bytes of text
         std::uint32_t endsAt = 0; // index of the first end in ends16_ or ends32_
         std::uint16_t count = 0;  // stored cells (columns 1..count)
         std::uint8_t wide = 0;    // ends kept in ends32_ (a row longer than 65535 bytes)
-        char separator = '\t';    // the byte between two cells of `text`
-        std::int64_t label = -1;  // column 0: >= 0 the number; -1 empty; <= -2 labelTexts_[-label-2]
     };
     struct Chunk {
         std::unique_ptr<char[]> bytes;
         std::size_t size = 0;
         std::size_t used = 0;
     };
+    static constexpr std::uint32_t kEnded = 1u << 31;
+    static constexpr std::uint32_t kFileSeparator = 1u << 30; // separator is fileSeparator_, not tab
+    static constexpr std::uint32_t kSizeMask = kFileSeparator - 1;
+    // The most cells and bytes a plain row holds: finding a cell by its separators stays cheap.
+    static constexpr std::size_t kPlainCells = 64;
+    static constexpr std::size_t kPlainBytes = 0xFFFF;
 
+    static bool isEnded(const Row& row) { return (row.info & kEnded) != 0; }
+    const Ended& ended(const Row& row) const { return ended_[row.ref]; }
+    char separatorOf(const Row& row) const { return (row.info & kFileSeparator) != 0 ? fileSeparator_ : '\t'; }
+    std::string_view textOf(const Row& row) const;
+    std::size_t cellCountOf(const Row& row) const;
+    std::size_t endOf(const Row& row, std::size_t i) const; // ended rows: end of cell i (0-based)
+    void setPlain(Row& row, const char* text, std::size_t size, bool fileSeparator);
+    void setEnded(Row& row, const char* text, std::size_t size, const std::vector<std::size_t>& ends,
+                  bool fileSeparator);
+    void splitRow(const Row& row, std::vector<std::string_view>& cells) const;
+    // Keeps the first `keep` cells of a row; the rest stop being referenced.
+    void truncateRow(Row& row, std::size_t keep);
     void rewriteRow(int row, int firstCol, const std::string_view* texts, std::size_t count);
+    bool splicePlain(Row& row, std::size_t a, const std::string_view* texts, std::size_t fit);
+    bool spliceEnded(Row& row, std::size_t a, const std::string_view* texts, std::size_t fit);
     // Rebuilds one row from its cells 0..n (label first) after `change` edited that list.
     template <class Change>
     void rebuildRow(std::size_t row, Change&& change);
     void storeRow(Row& row, const std::vector<std::string_view>& cells);
-    void setRowEnds(Row& row, const std::vector<std::size_t>& ends, std::size_t total);
     char* allocText(std::size_t bytes);
     std::string_view storedCell(const Row& row, int col) const;
     std::size_t rowBytes(const Row& row) const;
@@ -148,17 +182,21 @@ private:
     void maybeCompact();
     void touch() { revision_ = NextRevision(); }
     static std::uint64_t NextRevision();
+    void storeLabel(Row& row, std::string_view text);
 
     int colCount_ = 0;
     int fixedRows_ = 1;
     int fixedCols_ = 1;
 
+    char fileSeparator_ = 0; // the delimiter of the file whose rows kFileSeparator marks
     std::vector<Row> rows_;
+    std::vector<Ended> ended_;
     std::vector<std::uint16_t> ends16_;
     std::vector<std::uint32_t> ends32_;
     std::vector<Chunk> chunks_;
     std::vector<std::string> labelTexts_;
     std::vector<std::string_view> scratchCells_; // reused by row rewrites: no allocation per cell write
+    std::vector<std::size_t> scratchEnds_;
     std::size_t liveBytes_ = 0;
     std::size_t deadBytes_ = 0;
     std::uint64_t revision_ = NextRevision();

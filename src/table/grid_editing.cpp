@@ -2,6 +2,7 @@
 
 #include "base/error.h"
 #include "base/cp1251.h"
+#include "table/cell_changes.h"
 #include "table/grid_io.h"
 #include "base/numbers.h"
 
@@ -95,7 +96,8 @@ int WidestLine(const std::vector<std::string_view>& lines)
     return static_cast<int>(std::min<std::size_t>(widest, static_cast<std::size_t>(Grid::kMaxColumns) + 1));
 }
 
-void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines, const Progress& progress)
+void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines, const Progress& progress,
+                   CellChanges* changes)
 {
     const int fields = WidestLine(lines);
     CheckWidth(static_cast<long long>(fields) + 1);
@@ -107,11 +109,29 @@ void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines, const
     if (grid.colCount() < fields + 1)
         grid.setColCount(fields + 1);
     std::vector<std::string_view> cells;
+    std::vector<std::string_view> current;
     ProgressMeter meter(progress, static_cast<long long>(lines.size()));
     for (std::size_t i = 0; i < lines.size(); ++i) {
         meter.at(static_cast<long long>(i));
         SplitFields(lines[i], cells);
-        grid.setCells(static_cast<int>(i) + 1, 1, cells.data(), cells.size());
+        const int row = static_cast<int>(i) + 1;
+        // Only the cells from the first to the last that differ are written (and recorded): a
+        // table pasted back over itself with a few corrections costs those few.
+        grid.rowCells(row, current);
+        if (current.size() < cells.size())
+            current.resize(cells.size());
+        std::size_t first = 0;
+        while (first < cells.size() && cells[first] == current[first])
+            ++first;
+        if (first == cells.size())
+            continue;
+        std::size_t last = cells.size() - 1;
+        while (last > first && cells[last] == current[last])
+            --last;
+        const std::size_t count = last - first + 1;
+        if (changes != nullptr)
+            changes->record(row, static_cast<int>(first) + 1, current.data() + first, cells.data() + first, count);
+        grid.setCells(row, static_cast<int>(first) + 1, cells.data() + first, count);
     }
     meter.finish();
 }

@@ -31,10 +31,15 @@ std::vector<std::string_view> SplitPasteLines(std::string_view text, bool lfToo)
 // The number of TAB-separated fields of the widest line.
 int WidestLine(const std::vector<std::string_view>& lines);
 
+class CellChanges;
+
 // Line i (from 1) to row i, field j (from 1) to cell (j, i), the grid growing to hold them;
 // cells outside the pasted block keep their text. Error, before any change, when the text
 // is wider than a grid can be. A cancel through `progress` stops with the lines before it pasted.
-void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines, const Progress& progress = {});
+// Rows whose cells the text leaves as they are are not written; the cells that do change are
+// recorded in `changes` (when given) with their texts before and after.
+void PasteGridText(Grid& grid, const std::vector<std::string_view>& lines, const Progress& progress = {},
+                   CellChanges* changes = nullptr);
 
 // The cells of `rect` as TAB / CR LF text (what Ctrl+C copies).
 std::string RectText(const Grid& grid, const CellRect& rect);

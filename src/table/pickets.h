@@ -2,6 +2,7 @@
 // Positions along the line in pickets (one picket is 100 m; 123.46 is picket 123 plus 46 m).
 #include "base/progress.h"
 #include "table/grid.h"
+#include "table/packed_texts.h"
 
 #include <string>
 #include <string_view>
@@ -13,6 +14,13 @@ namespace trassel {
 // Header rows are never touched. A cancelled recalculation stops with the rows before it
 // rewritten: the caller keeps what to put back.
 void RecalcPickets(Grid& grid, int headerRowCount, const Progress& progress = {});
+
+// The same for the rows first .. last. `reached` follows the row being rewritten, so that a
+// caller learns how far a recalculation that failed got; returns whether any cell changed (a
+// row whose cells already read as its picket is not written). The kilometres and metres each
+// row held are appended to `kilometres` and `metres` when given, as the row is read.
+bool RecalcPicketRows(Grid& grid, int first, int last, int& reached, const Progress& progress = {},
+                      PackedTexts* kilometres = nullptr, PackedTexts* metres = nullptr);
 
 // The picket of a kilometre/metre pair, rounded to 2 decimals.
 double PicketFromKmM(double km, double m);

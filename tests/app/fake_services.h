@@ -20,6 +20,7 @@ public:
     QStringList messages;
     QStringList informations;
     QStringList errors;
+    QStringList shown; // messages and errors in the order the user would see them
     QString lastFilter;
     QString lastProposedName;
 
@@ -34,12 +35,20 @@ public:
         lastProposedName = proposedName;
         return nextSaveName;
     }
-    void message(QWidget*, const QString& text) override { messages << text; }
+    void message(QWidget*, const QString& text) override
+    {
+        messages << text;
+        shown << text;
+    }
     void information(QWidget*, const QString& caption, const QString& text) override
     {
         informations << caption + QStringLiteral("|") + text;
     }
-    void error(QWidget*, const QString& text) override { errors << text; }
+    void error(QWidget*, const QString& text) override
+    {
+        errors << text;
+        shown << text;
+    }
     bool printerSetup(QWidget*, QPrinter& printer) override
     {
         if (!printFile.isEmpty()) {

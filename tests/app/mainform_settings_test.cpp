@@ -11,10 +11,13 @@
 #include "platform/qt_canvas.h"
 #include "section/qt/section_page.h"
 
+#include <QAbstractFileIconProvider>
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -141,6 +144,13 @@ TEST(QtTexts, QtsOwnDialogsSpeakRussian)
     // The standard buttons of a message box and of the file dialog come from Qt's translations.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Отмена"));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("&Открыть"));
+    // Qt 6 names a folder in the file dialog's list through a context its Russian catalogue lacks.
+    const QAbstractFileIconProvider provider;
+    EXPECT_EQ(provider.type(QFileInfo(QDir::tempPath())), QStringLiteral("Папка"));
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Drive"), QStringLiteral("Диск"));
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "Unknown"), QStringLiteral("Неизвестный"));
+    // Other texts are left to the catalogue and to Qt.
+    EXPECT_EQ(QCoreApplication::translate("QAbstractFileIconProvider", "no such text"), QStringLiteral("no such text"));
 }
 
 TEST_F(SettingsFormTest, TheSoilListsFontBecomesTheSectionCanvasFont)

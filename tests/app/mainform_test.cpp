@@ -8,16 +8,19 @@
 #include "base/compile_date.h"
 #include "base/cp1251.h"
 #include "table/grid_io.h"
+#include "table/qt/grid_table_model.h"
 #include "table/qt/string_grid_view.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRegularExpression>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +71,16 @@ TEST_F(MainFormTest, StartsWithTheNumberedTableAndItsRange)
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbX")->currentText(), QStringLiteral("1"));
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbDelimiter")->currentIndex(), -1);
     EXPECT_EQ(test::Control<QComboBox>(form.get(), "cmbDelimiter")->currentText(), QStringLiteral("табуляция"));
+    // The borehole table is 5 x 2 and empty: its numbering comes with its first import.
+    const Grid& skv = form->document().boreholeTable();
+    EXPECT_EQ(skv.colCount(), 5);
+    EXPECT_EQ(skv.rowCount(), 2);
+    for (int r = 0; r < skv.rowCount(); ++r)
+        for (int c = 0; c < skv.colCount(); ++c)
+            EXPECT_EQ(skv.cell(c, r), "") << c << "," << r;
+    StringGridView* sgSkv = test::Control<StringGridView>(form.get(), "sgSkv");
+    EXPECT_EQ(sgSkv->grid(), &skv);
+    EXPECT_EQ(sgSkv->headerModel()->data(sgSkv->headerModel()->index(0, 0)).toString(), QString());
     EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->tabTitles(),
               (QStringList{QStringLiteral("Файл"), QStringLiteral("Таблицы"), QStringLiteral("Диаграмма"),
                            QStringLiteral("Разрез"), QStringLiteral("Параметры"), QStringLiteral("Справка")}));
@@ -169,6 +182,58 @@ TEST_F(MainFormTest, AFileThatCannotBeReadLeavesTheTableAsItWas)
     services.nextOpenName.clear(); // cancelled
     test::Action(form.get(), "acnImportTable")->trigger();
     EXPECT_EQ(form->document().depthTable().cell(1, 2), "kept");
+}
+
+TEST_F(MainFormTest, AnEmptyBoreholeFileIsSaidToBeEmptyBeforeTheFixedRowsAreRefused)
+{
+    form->document().boreholeTable().setCell(2, 1, "kept");
+    services.nextOpenName = write(QStringLiteral("empty.txt"), "");
+    test::Action(form.get(), "acnImportSkv")->trigger();
+    // The reader's word first, then the grid's refusal of two fixed rows in a table of two rows.
+    EXPECT_EQ(services.shown, (QStringList{QStringLiteral("Файл пустой!"),
+                                           QStringLiteral("Fixed row count must be less than row count")}));
+    EXPECT_EQ(form->document().boreholeTable().cell(2, 1), "kept");
+    EXPECT_EQ(form->document().boreholeTable().fixedRows(), 1);
+
+    // The depth table says it the same way, also when its header rows are refused after it.
+    form->document().depthTable().setRowCount(3);
+    form->document().depthTable().setCell(1, 2, "kept");
+    test::Control<QSpinBox>(form.get(), "seNumberOfHeaderRows")->setValue(2); // refused: 3 rows
+    ASSERT_EQ(form->document().settings().headerRowCount, 2);
+    services.shown.clear();
+    test::Action(form.get(), "acnImportTable")->trigger();
+    EXPECT_EQ(services.shown, (QStringList{QStringLiteral("Файл пустой!"),
+                                           QStringLiteral("Fixed row count must be less than row count")}));
+    EXPECT_EQ(form->document().depthTable().cell(1, 2), "kept");
+}
+
+TEST_F(MainFormTest, ATextTypedOverAChosenDelimiterMeansTab)
+{
+    auto* delimiter = test::Control<QComboBox>(form.get(), "cmbDelimiter");
+    delimiter->setCurrentIndex(1);
+    EXPECT_EQ(form->document().delimiter(), ';');
+    // The user types over "точка с запятой": no item is chosen any more, which is tab.
+    delimiter->lineEdit()->selectAll();
+    QTest::keyClicks(delimiter->lineEdit(), QStringLiteral("свой"));
+    EXPECT_EQ(delimiter->currentText(), QStringLiteral("свой"));
+    EXPECT_EQ(form->document().settings().delimiterIndex, -1);
+    EXPECT_EQ(form->document().settings().delimiterText, "свой");
+    EXPECT_EQ(form->document().delimiter(), '\t');
+    const std::string file = "a;b\tc\r\n1;2\t3\r\n";
+    services.nextOpenName = write(QStringLiteral("mixed.txt"), file);
+    test::Action(form.get(), "acnImportTable")->trigger();
+    EXPECT_EQ(form->document().depthTable().cell(1, 1), "a;b");
+    EXPECT_EQ(form->document().depthTable().cell(2, 1), "c");
+    // The borehole import takes the same choice.
+    test::Action(form.get(), "acnImportSkv")->trigger();
+    EXPECT_EQ(form->document().boreholeTable().cell(1, 2), "1;2");
+    EXPECT_EQ(form->document().boreholeTable().cell(2, 2), "3");
+    EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    // Typing the item's name back, or choosing it again, is the item again.
+    delimiter->setCurrentIndex(2);
+    EXPECT_EQ(form->document().delimiter(), ',');
+    delimiter->setCurrentIndex(1);
+    EXPECT_EQ(form->document().delimiter(), ';');
 }
 
 TEST_F(MainFormTest, DelimiterAndHeaderRowsComeFromTheTablePage)

@@ -373,6 +373,23 @@ TEST(RenderProcess, AWorkspaceIsDrawnAsTheWindowOpensItAndCutIntoSheetsWithoutIt
     EXPECT_EQ(broken.err.toStdString(), errorText([&] { LoadWorkspace(damaged.toStdString()); }) + "\n");
 }
 
+TEST(RenderProcess, MissingOutputFoldersAreMade)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString single = dir.filePath(QStringLiteral("разрезы/2026/s.png"));
+    Outcome run = RunRender({QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--layer"), QStringLiteral("3"),
+                             QStringLiteral("-o"), single});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(FileImage(single).width() > 0);
+    const QString sheets = dir.filePath(QStringLiteral("листы/s.pdf"));
+    run = RunRender({QStringLiteral("--table"), Q(kSurvey), QStringLiteral("--recalc-pickets"),
+                     QStringLiteral("--layer"), QStringLiteral("3"), QStringLiteral("--sheet"), QStringLiteral("10"),
+                     QStringLiteral("-o"), sheets});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_GE(QDir(dir.filePath(QStringLiteral("листы"))).entryList(QDir::Files).size(), 2);
+}
+
 TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
 {
     const Outcome help = RunRender({QStringLiteral("--help")});
@@ -380,6 +397,7 @@ TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
     EXPECT_TRUE(help.err.isEmpty());
     for (const char* option : {"--table", "--workspace", "--layer", "--sheet", "--range", "--output", "--boreholes"})
         EXPECT_TRUE(help.out.contains(QLatin1String(option))) << option;
+    EXPECT_TRUE(help.out.contains(QStringLiteral("недостающие папки пути создаются")));
 
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -412,7 +430,11 @@ TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
     const QString three = QStringLiteral("3");
     const QString o = QStringLiteral("-o");
     const std::vector<Case> cases = {
-        {{table, Q(missing), layer, three, o, out}, errorText([&] { ReadWholeFile(missing); })},
+        // The system's reasons in Russian, whatever its language.
+        {{table, Q(missing), layer, three, o, out},
+         "Не удалось открыть файл \"" + missing + "\": нет такого файла или папки"},
+        {{table, Q(dir.path().toStdString()), layer, three, o, out},
+         "Не удалось открыть файл \"" + dir.path().toStdString() + "\": это папка, а не файл"},
         {{table, Q(kSurvey), layer, three, o, out, QStringLiteral("--frobnicate")},
          "Неизвестный параметр \"--frobnicate\" (параметры см. trassel-render --help)"},
         {{table, Q(kSurvey), QStringLiteral("--recalc-pickets"), layer, three, QStringLiteral("--range"),
@@ -422,9 +444,10 @@ TEST(RenderProcess, HelpListsEveryOptionAndEveryErrorIsOneLineAndNoFile)
         {{table, notNumber, layer, QStringLiteral("2"), o, out}, errorText([] { ReadStrict("abc"); })},
         {{QStringLiteral("--diagram")},
          "Диаграмма строится только в окне Trassel (Диаграмма → Экспорт диаграммы); trassel-render рисует разрез"},
-        {{table, Q(kSurvey), layer, three, o, dir.filePath(QStringLiteral("no/such/dir/s.png"))},
-         "Не удалось записать файл \"" + dir.filePath(QStringLiteral("no/such/dir/s.png")).toStdString() +
-             "\": папка \"" + dir.filePath(QStringLiteral("no/such/dir")).toStdString() + "\" не существует"},
+        // A missing folder is made; a file where it should be is named.
+        {{table, Q(kSurvey), layer, three, o, dir.filePath(QStringLiteral("bad.txt/sheets/s.png"))},
+         "Не удалось создать папку \"" + dir.filePath(QStringLiteral("bad.txt/sheets")).toStdString() + "\": \"" +
+             notNumber.toStdString() + "\" — это файл, а не папка"},
         // No one to ask: a read-only sheet stays as it was.
         {{table, Q(kSurvey), layer, three, o, readOnly}, "Файл защищён от записи: " + readOnly.toStdString()},
 #ifndef _WIN32

@@ -150,7 +150,8 @@ TEST(ImageExport, APictureIsWrittenWithTheCareOfTheTable)
     EXPECT_TRUE(ReadAll(longName).startsWith("BM"));
     // A directory in the way, and a disk that fills: the reason, the name, the old file kept.
     QDir(dir.path()).mkdir(QStringLiteral("folder.bmp"));
-    EXPECT_NE(ErrorOf(image, dir.filePath(QStringLiteral("folder.bmp"))).find("Is a directory"), std::string::npos);
+    EXPECT_NE(ErrorOf(image, dir.filePath(QStringLiteral("folder.bmp"))).find("это папка, а не файл"),
+              std::string::npos);
     const FileSystemCalls systemCalls = fileSystemCalls();
     fileSystemCalls().write = [](int, const void*, std::size_t) -> ssize_t {
         errno = ENOSPC;

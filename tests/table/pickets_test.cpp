@@ -1,7 +1,14 @@
 #include "base/error.h"
+#include "base/numbers.h"
 #include "table/pickets.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace trassel;
 
@@ -88,4 +95,37 @@ TEST(PicketLabel, MetreAndWholePicketLabels)
     EXPECT_EQ(PicketLabel("10.004"), "ПК10.004+00");
     EXPECT_EQ(PicketLabel("10.996"), "+100");
     EXPECT_THROW(PicketLabel("123+46"), Error);
+}
+
+TEST(RecalcPickets, WholeKilometresAndMetresGiveTheTextOfTheGeneralRule)
+{
+    // Whole kilometres and metres are spelled from the whole number of metres: every text must
+    // be the general rule's (the picket rounded to two decimals, then its shortest text).
+    std::vector<std::pair<long long, long long>> pairs;
+    for (long long km = -3000; km <= 3000; km += 37)
+        for (long long m = -50; m <= 1100; m += 7)
+            pairs.emplace_back(km, m);
+    std::mt19937_64 rnd(5);
+    for (int i = 0; i < 5000; ++i) {
+        const long long scale = 1LL << (rnd() % 40);
+        pairs.emplace_back(static_cast<long long>(rnd() % (2 * scale)) - scale,
+                           static_cast<long long>(rnd() % (2 * scale)) - scale);
+    }
+    pairs.emplace_back(99'999'999'999LL, 99'999'999'999LL);   // the largest the short way takes
+    pairs.emplace_back(100'000'000'000LL, 5);                 // the general way
+    pairs.emplace_back(999'999'999'999LL, 999'999'999'999LL); // fifteen digits and more: fewer decimals
+    Grid g(3, static_cast<int>(pairs.size()) + 1);
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        g.setCell(1, static_cast<int>(i) + 1, std::to_string(pairs[i].first));
+        g.setCell(2, static_cast<int>(i) + 1, std::to_string(pairs[i].second));
+    }
+    RecalcPickets(g, 0);
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const std::string want = NumberToText(
+            PicketFromKmM(static_cast<double>(pairs[i].first), static_cast<double>(pairs[i].second)));
+        ASSERT_EQ(g.cell(1, static_cast<int>(i) + 1), want) << pairs[i].first << " km " << pairs[i].second << " m";
+        std::string plus = want;
+        std::replace(plus.begin(), plus.end(), '.', '+');
+        ASSERT_EQ(g.cell(2, static_cast<int>(i) + 1), plus);
+    }
 }

@@ -1,5 +1,6 @@
 // trassel-render: the geological section of a survey drawn into files without a window, with
 // the same calls the window makes, so that a picture is the window's section pixel for pixel.
+#include "base/atomic_file.h"
 #include "base/error.h"
 #include "base/file_path.h"
 #include "cli/render_options.h"
@@ -54,7 +55,10 @@ void Render(const RenderOptions& options)
     SectionParams params = ApplyParamOptions(source.document->sectionParams(), options.params);
     if (options.sheetPickets > 0) {
         // Annotations stand at pixels of the window's whole picture; a sheet has other pixels.
-        for (const Sheet& sheet : PlanSheets(depth, source.picketColumn, rows, options.sheetPickets, options.output)) {
+        const std::vector<Sheet> sheets = PlanSheets(depth, source.picketColumn, rows, options.sheetPickets,
+                                                     options.output);
+        CreateFoldersFor(options.output);
+        for (const Sheet& sheet : sheets) {
             params.FirstDataRow = sheet.rows.first;
             params.LastDataRow = sheet.rows.last;
             DrawSection(source, params, false, services, sheet.path);
@@ -64,6 +68,8 @@ void Render(const RenderOptions& options)
     params.FirstDataRow = rows.first;
     params.LastDataRow = rows.last;
     const bool windowsPicture = options.range.kind == RangeOption::Kind::Whole && !options.params.any();
+    // A batch writes where it is told: the folders of the output are made when missing.
+    CreateFoldersFor(options.output);
     DrawSection(source, params, windowsPicture, services, options.output);
 }
 

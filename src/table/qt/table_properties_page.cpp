@@ -46,8 +46,11 @@ TablePropertiesPage::TablePropertiesPage(SurveyDocument& doc, CommandGuard guard
             [this] { guard_([this] { seNumberOfHeaderRowsChange(); }); });
     connect(seFirstRow, &QSpinBox::valueChanged, this, [this] { guard_([this] { seFirstRowChange(); }); });
     connect(seLastRow, &QSpinBox::valueChanged, this, [this] { guard_([this] { seLastRowChange(); }); });
+    // Typing into the field leaves the combo box's current item as it was: a typed text is
+    // no item, whatever was chosen before.
     auto delimiterChanged = [this] {
-        doc_->setDelimiter(cmbDelimiter->currentIndex(), toStdString(cmbDelimiter->currentText()));
+        const std::string text = toStdString(cmbDelimiter->currentText());
+        doc_->setDelimiter(ChosenDelimiterItem(cmbDelimiter->currentIndex(), text), text);
     };
     connect(cmbDelimiter, &QComboBox::currentIndexChanged, this, delimiterChanged);
     connect(cmbDelimiter, &QComboBox::editTextChanged, this, delimiterChanged);
@@ -83,7 +86,10 @@ void TablePropertiesPage::onDocumentChange(const DocumentChange& change)
         const QSignalBlocker b1(seNumberOfHeaderRows), b2(cmbDelimiter);
         if (seNumberOfHeaderRows->value() != s.headerRowCount)
             seNumberOfHeaderRows->setValue(s.headerRowCount);
-        if (cmbDelimiter->currentIndex() != s.delimiterIndex)
+        // A field that shows a typed text already stands for no item: choosing none would
+        // clear the text being typed.
+        const int shown = ChosenDelimiterItem(cmbDelimiter->currentIndex(), toStdString(cmbDelimiter->currentText()));
+        if (shown != s.delimiterIndex)
             cmbDelimiter->setCurrentIndex(s.delimiterIndex);
         if (toStdString(cmbDelimiter->currentText()) != s.delimiterText)
             cmbDelimiter->setEditText(QString::fromStdString(s.delimiterText));
