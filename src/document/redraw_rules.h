@@ -28,6 +28,7 @@ struct DocumentChange {
         PointColor,     // a layer's point colour (told after Layers)
         Soils,          // the soil list
         Radargram,      // the radargram's file
+        RadargramModel, // the instrument radargram: file, channel, ties, time zero, permittivity, display
         Pages,          // the pages in front
         DiagramBuilt,   // the diagram was built again from the table
     };

@@ -3,11 +3,13 @@
 #include "base/error.h"
 #include "boreholes/boreholes.h"
 #include "document/layer_edits.h"
+#include "document/radargram_edits.h"
 #include "document/section_scene.h"
 #include "document/table_edits.h"
 #include "table/grid_io.h"
 #include "base/numbers.h"
 #include "table/pickets.h"
+#include "radargram/radargram_reader.h"
 
 #include <algorithm>
 #include <exception>
@@ -239,6 +241,91 @@ void SurveyDocument::setRadargramPath(std::string path)
         return;
     radargramPath_ = std::move(path);
     notify({DocumentChange::What::Radargram, TableId::Depth, {}});
+}
+
+void SurveyDocument::putRadargramModel(RadargramModel model)
+{
+    radargramModel_ = std::move(model);
+    notify({DocumentChange::What::RadargramModel, TableId::Depth, {}});
+}
+
+void SurveyDocument::changeRadargram(std::string text, RadargramModel model)
+{
+    if (model == radargramModel_)
+        return;
+    CheckModel(model);
+    auto edit = std::make_unique<RadargramEdit>(std::move(text), radargramModel_, std::move(model));
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+void SurveyDocument::openRadargramFile(const std::string& path, const Progress& progress)
+{
+    // Read whole before anything changes: a file refused half-way leaves the former one.
+    const std::unique_ptr<RadargramReader> reader = OpenRadargram(path, progress);
+    RadargramModel model = ModelOfFile(path, reader->info(), MeanTrace(*reader, 0), radargramModel_.display);
+    changeRadargram("Открыть радарограмму", std::move(model));
+}
+
+void SurveyDocument::closeRadargramFile()
+{
+    RadargramModel model;
+    model.display = radargramModel_.display;
+    changeRadargram("Закрыть радарограмму", std::move(model));
+}
+
+void SurveyDocument::setRadargramChannel(int channel)
+{
+    RadargramModel model = radargramModel_;
+    model.channel = channel;
+    changeRadargram("Канал радарограммы", std::move(model));
+}
+
+void SurveyDocument::setRadargramTies(std::vector<TraceTie> ties)
+{
+    RadargramModel model = radargramModel_;
+    model.ties = std::move(ties);
+    changeRadargram("Привязка радарограммы", std::move(model));
+}
+
+void SurveyDocument::addRadargramTie(const TraceTie& tie)
+{
+    RadargramModel model = radargramModel_;
+    model.ties.push_back(tie);
+    changeRadargram("Привязать трассу", std::move(model));
+}
+
+bool SurveyDocument::removeRadargramTie(std::int64_t trace)
+{
+    RadargramModel model = radargramModel_;
+    const auto gone = std::erase_if(model.ties, [&](const TraceTie& tie) { return tie.trace == trace; });
+    if (gone == 0)
+        return false;
+    changeRadargram("Удалить привязку трассы", std::move(model));
+    return true;
+}
+
+void SurveyDocument::setRadargramTimeZero(double ns)
+{
+    RadargramModel model = radargramModel_;
+    model.timeZeroNs = ns;
+    changeRadargram("Нулевое время", std::move(model));
+}
+
+void SurveyDocument::setRadargramPermittivity(double eps) { setRadargramPermittivity(Permittivity{{}, {eps}}); }
+
+void SurveyDocument::setRadargramPermittivity(Permittivity permittivity)
+{
+    RadargramModel model = radargramModel_;
+    model.permittivity = std::move(permittivity);
+    changeRadargram("Диэлектрическая проницаемость", std::move(model));
+}
+
+void SurveyDocument::setRadargramDisplay(const RadargramDisplay& display)
+{
+    RadargramModel model = radargramModel_;
+    model.display = display;
+    changeRadargram("Отображение радарограммы", std::move(model));
 }
 
 void SurveyDocument::setPages(const PageChoice& pages)
@@ -689,6 +776,7 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
     sectionState_ = loaded.sectionState_;
     soils_ = loaded.soils_;
     radargramPath_ = loaded.radargramPath_;
+    radargramModel_ = std::move(loaded.radargramModel_);
     pages_ = loaded.pages_;
     diagramBuilt_ = loaded.diagramBuilt_;
     diagramBoreholes_ = loaded.diagramBoreholes_;
@@ -724,7 +812,7 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
     for (const DocumentChange::What what :
          {DocumentChange::What::TableReplaced, DocumentChange::What::Settings, DocumentChange::What::Range,
           DocumentChange::What::DiagramParams, DocumentChange::What::SectionParams, DocumentChange::What::Soils,
-          DocumentChange::What::Radargram, DocumentChange::What::Pages})
+          DocumentChange::What::Radargram, DocumentChange::What::RadargramModel, DocumentChange::What::Pages})
         notify({what, TableId::Depth, {}, false});
     notify({DocumentChange::What::TableReplaced, TableId::Boreholes, {}, false});
     notify({DocumentChange::What::Selection, TableId::Depth, {selCol_, selRow_, selCol_, selRow_}, false});

@@ -13,6 +13,7 @@
 #include "document/edit.h"
 #include "document/redraw_rules.h"
 #include "layers/layers.h"
+#include "radargram/radargram_model.h"
 #include "section/section_renderer.h"
 #include "table/grid.h"
 #include "table/grid_editing.h"
@@ -152,6 +153,30 @@ public:
     const PageChoice& pages() const { return pages_; }
     void setPages(const PageChoice& pages);
 
+    // ---- the instrument radargram: its file, registration, depth scale and display ----
+    // Each change below is one undoable step, checked first: a refusal (an Error in Russian)
+    // leaves the model as it was.
+    const RadargramModel& radargramModel() const { return radargramModel_; }
+    // Opens an instrument file (its header, and the averaged trace of a few traces for time
+    // zero when the header gives none) in place of the former one: channel 0, no ties, the
+    // header's permittivity, the display kept. A file that cannot be read changes nothing and
+    // its reader's Error goes to the caller.
+    void openRadargramFile(const std::string& path, const Progress& progress = {});
+    void closeRadargramFile();
+    void setRadargramChannel(int channel);
+    void setRadargramTies(std::vector<TraceTie> ties);
+    // A trace tied to a picket; a trace already tied is refused (remove its tie first).
+    void addRadargramTie(const TraceTie& tie);
+    // False when `trace` was not tied.
+    bool removeRadargramTie(std::int64_t trace);
+    void setRadargramTimeZero(double ns);
+    // One permittivity for the whole profile, or one per layer.
+    void setRadargramPermittivity(double eps);
+    void setRadargramPermittivity(Permittivity permittivity);
+    void setRadargramDisplay(const RadargramDisplay& display);
+    // Puts `model` in place as it is, without an edit (an edit's own road, an open project).
+    void putRadargramModel(RadargramModel model);
+
     // ---- table commands (each one undoable step) ----
     // Typing into a cell.
     void writeCell(TableId id, int col, int row, std::string_view text);
@@ -243,6 +268,8 @@ private:
     void recordCells(TableId id, std::string text, const std::vector<CellRect>& rects, Change&& change,
                      std::optional<DocumentChange::What> also = std::nullopt, int mergeKey = -1,
                      CellChanges* changes = nullptr);
+    // Checks `model` and commits the change to it as one step named `text`.
+    void changeRadargram(std::string text, RadargramModel model);
     // The numbering, fixed rows and LastDataRow an import redoes, as one step named `text`.
     void numberAfterLoad(std::string text);
 
@@ -263,6 +290,7 @@ private:
     std::unique_ptr<SectionScene> section_;
     std::vector<std::string> soils_;
     std::string radargramPath_;
+    RadargramModel radargramModel_;
     PageChoice pages_;
     bool diagramBuilt_ = false;
     bool diagramBoreholes_ = false;

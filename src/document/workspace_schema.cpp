@@ -7,6 +7,7 @@
 #include "document/survey_document.h"
 #include "document/workspace.h"
 #include "document/workspace_annotations.h"
+#include "document/workspace_radargram.h"
 #include "document/workspace_text.h"
 #include "table/delimiters.h"
 #include "table/grid.h"
@@ -385,6 +386,11 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
     doc.setPages(choice);
     section.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations", taken);
     doc.section().restore(std::move(section));
+
+    // Files written before the instrument radargram was kept, and projects without one, have none.
+    if (root.contains("instrumentRadargram"))
+        doc.putRadargramModel(
+            ReadRadargramModel(in, in.member(root, "instrumentRadargram", ""), "instrumentRadargram"));
 }
 
 } // namespace
@@ -454,6 +460,12 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
                       {"radargramPath", TextJson(radargram)},
                       {"pages", {{"left", pages.left}, {"right", pages.right}, {"properties", pages.properties}}},
                       {"annotations", AnnotationsJson(section.annotations)}};
+
+    // Only when there is one to keep (a file, a tie or a choice made): a project without it is
+    // written as before. A member of the root of its own, since its ties and marks lie a few
+    // levels below it.
+    if (!(doc.radargramModel() == RadargramModel{}))
+        root["instrumentRadargram"] = RadargramModelJson(doc.radargramModel(), path);
 
     // The tables last: the rest of the file stays readable at its top.
     {
