@@ -546,8 +546,8 @@ void TFmMainForm::showWholeRadargram()
 {
     QList<int> sizes = Splitter2->sizes();
     const int wanted = pnlRadarogramma->picture().height() + 60;
-    if (sizes.size() == 2 && sizes[0] < wanted) {
-        const int total = sizes[0] + sizes[1];
+    const int total = sizes.size() == 2 ? sizes[0] + sizes[1] : 0;
+    if (total > 0 && sizes[0] < wanted) {
         sizes[0] = std::min(wanted, total / 2);
         sizes[1] = total - sizes[0];
         Splitter2->setSizes(sizes);

@@ -133,6 +133,9 @@ void TFmMainForm::showDocumentRadargram()
         return;
     try {
         pnlRadarogramma->loadFile(picture);
+        // The panel may have been pushed small since (another project without a picture):
+        // the picture the project had open is shown as it was when it was loaded.
+        showWholeRadargram();
     } catch (const Error& e) {
         // The interpretation is back and keeps naming its picture; only the picture is missing,
         // and the user is told. The former project's picture does not stay beside it.

@@ -184,6 +184,17 @@ bool ChartSeries::remove(std::size_t index)
     return true;
 }
 
+bool ChartSeries::setY(std::size_t index, double y)
+{
+    if (index >= ys_.size())
+        return false;
+    ys_[index] = y;
+    const std::uint64_t before = dataRevision_;
+    dataChanged();
+    lastY_ = {before, dataRevision_, index};
+    return true;
+}
+
 void ChartSeries::reserve(std::size_t count)
 {
     xs_.reserve(count);

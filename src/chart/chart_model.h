@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <optional>
 #include <vector>
 
 namespace trassel {
@@ -101,10 +102,20 @@ public:
     std::size_t addXY(double x, double y, int row = -1);
     // Removes point `index`; false (and nothing changes) when there is no such point.
     bool remove(std::size_t index);
+    // Gives point `index` a new Y (its X and row stay); false when there is no such point.
+    bool setY(std::size_t index, double y);
     void reserve(std::size_t count);
 
     // Grows by one on every change of the points, so a view copies them only when needed.
     std::uint64_t dataRevision() const { return dataRevision_; }
+    // The point whose Y alone changed since `revision`, when that is all that changed: a view
+    // then updates one point instead of copying them all.
+    std::optional<std::size_t> onlyYChangedSince(std::uint64_t revision) const
+    {
+        if (lastY_.after == dataRevision_ && lastY_.before == revision)
+            return lastY_.index;
+        return std::nullopt;
+    }
 
 private:
     friend class ChartModel;
@@ -127,6 +138,11 @@ private:
     std::vector<double> ys_;
     std::vector<int> rows_;
     std::uint64_t dataRevision_ = 0;
+    struct YChange {
+        std::uint64_t before = 0;
+        std::uint64_t after = 0; // 0: none (revisions after a change are never 0)
+        std::size_t index = 0;
+    } lastY_;
 };
 
 // One axis' range. Each bound is checked against the other when set on its own.

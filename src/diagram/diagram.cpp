@@ -6,6 +6,7 @@
 #include "base/numbers.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace trassel {
 namespace {
@@ -131,8 +132,69 @@ void Diagram::setAxisWindow(ChartAxis& axis, double minimum, double maximum)
     }
 }
 
+std::vector<Diagram::LayerStamp> Diagram::layerStamps() const
+{
+    std::vector<LayerStamp> out;
+    out.reserve(static_cast<std::size_t>(layers_->LayerCount()));
+    for (int slot = 0; slot < layers_->LayerCount(); ++slot) {
+        const TLayer& layer = layers_->Layers(slot);
+        out.push_back({layer.Series, layer.Item, layers_->isChecked(layer.Item), layer.PicketColumn, layer.DepthColumn,
+                       layer.PointColor, chart_->series(layer.Series).dataRevision()});
+    }
+    return out;
+}
+
+bool Diagram::mendChart(const Grid& grid, const DiagramParams& params)
+{
+    if (!stamp_.valid || stamp_.grid != &grid || !(stamp_.params == params))
+        return false;
+    if (chart_->series(picketSeries_).dataRevision() != stamp_.picketRevision || layerStamps() != stamp_.layers)
+        return false;
+    // Nothing written since (a move of the cursor): the points stand as they are.
+    if (grid.revision() == stamp_.gridRevision)
+        return true;
+    const std::optional<Grid::CellAt> cell = grid.onlyCellWrittenSince(stamp_.gridRevision);
+    if (!cell)
+        return false;
+    // A picket moves points along the line and may reorder them: that is a build.
+    if (cell->col == ReadInteger(params.ColX))
+        return false;
+    const bool inRange = cell->row >= params.FirstDataRow && cell->row <= params.LastDataRow;
+    std::vector<std::pair<ChartSeries*, std::size_t>> mended;
+    for (const LayerStamp& layer : stamp_.layers) {
+        if (!layer.checked)
+            continue;
+        if (layer.picketColumn == cell->col)
+            return false;
+        if (layer.depthColumn != cell->col || !inRange)
+            continue;
+        ChartSeries& series = chart_->series(layer.series);
+        // Points stand in picket order: in row order unless the pickets run backwards.
+        const std::vector<int>& rows = series.rows();
+        auto index = static_cast<std::size_t>(cell->row - params.FirstDataRow);
+        if (index >= rows.size() || rows[index] != cell->row)
+            index = static_cast<std::size_t>(std::find(rows.begin(), rows.end(), cell->row) - rows.begin());
+        if (index >= rows.size())
+            return false;
+        mended.emplace_back(&series, index);
+    }
+    const double y = RoundTo(ReadLenient(grid.cellView(cell->col, cell->row)), 0);
+    for (const auto& [series, index] : mended)
+        series->setY(index, y);
+    return true;
+}
+
 void Diagram::BuildChart(const Grid& grid, const DiagramParams& params)
 {
+    if (mendChart(grid, params)) {
+        stamp_.valid = false; // made true again once the cursor is placed
+        placeCursor(grid, params);
+        stamp_.gridRevision = grid.revision();
+        stamp_.layers = layerStamps();
+        stamp_.valid = true;
+        return;
+    }
+    stamp_.valid = false;
     FillPicketSeries(picketSeries_, ReadInteger(params.ColX), grid, params);
 
     for (int slot = layers_->LayerCount() - 1; slot >= 0; --slot) {
@@ -152,6 +214,17 @@ void Diagram::BuildChart(const Grid& grid, const DiagramParams& params)
         fillLayerSeries(series, layer.PicketColumn, layer.DepthColumn, grid, params, &picketCache_);
     }
 
+    placeCursor(grid, params);
+    stamp_.grid = &grid;
+    stamp_.gridRevision = grid.revision();
+    stamp_.params = params;
+    stamp_.picketRevision = chart_->series(picketSeries_).dataRevision();
+    stamp_.layers = layerStamps();
+    stamp_.valid = true;
+}
+
+void Diagram::placeCursor(const Grid& grid, const DiagramParams& params)
+{
     if (!cursor_.ColChosen) {
         int chosen = -1;
         for (int slot = 0; slot < layers_->LayerCount() && chosen < 0; ++slot)

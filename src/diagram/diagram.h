@@ -28,6 +28,7 @@ struct DiagramParams {
     int WindowWidth = 2;                // visible window, in pickets
     int WindowHeight = 200;             // visible window, in depth units
     std::string VertIncrement = "1";    // step of a depth correction, as typed
+    bool operator==(const DiagramParams&) const = default;
 };
 
 // The cell being edited and its cross on the diagram.
@@ -91,6 +92,32 @@ public:
                           const DiagramParams& params);
 
 private:
+    // What a build read and made: while all of it stays, a change of one depth cell (a
+    // correction, its undo) mends the one point it moves instead of building everything again.
+    struct LayerStamp {
+        SeriesId series = 0;
+        int item = 0; // the layer's entry in the manager's list
+        bool checked = false;
+        int picketColumn = 0;
+        int depthColumn = 0;
+        Color pointColor = 0;
+        std::uint64_t dataRevision = 0;
+        bool operator==(const LayerStamp&) const = default;
+    };
+    struct BuildStamp {
+        bool valid = false;
+        const Grid* grid = nullptr;
+        std::uint64_t gridRevision = 0;
+        DiagramParams params;
+        std::uint64_t picketRevision = 0;
+        std::vector<LayerStamp> layers;
+    };
+    std::vector<LayerStamp> layerStamps() const;
+    // Mends the points of the one cell written since the last build; false when anything else
+    // changed, and then nothing was touched.
+    bool mendChart(const Grid& grid, const DiagramParams& params);
+    // The cursor and the axis window, the last part of every build.
+    void placeCursor(const Grid& grid, const DiagramParams& params);
     void fillLayerSeries(ChartSeries& series, int picketColumn, int depthColumn, const Grid& grid,
                          const DiagramParams& params, const std::vector<double>* pickets);
     void setAxisWindow(ChartAxis& axis, double minimum, double maximum);
@@ -104,6 +131,7 @@ private:
     // picket line and the layers of one build that read the same column.
     int picketCacheColumn_ = -1;
     std::vector<double> picketCache_;
+    BuildStamp stamp_;
 };
 
 } // namespace trassel

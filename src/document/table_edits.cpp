@@ -41,6 +41,7 @@ CellsEdit::CellsEdit(std::string text, TableId id, TableShape before, std::vecto
     : Edit(std::move(text)), id_(id), before_(before), cellsBefore_(std::move(cellsBefore)), after_(after),
       cellsAfter_(std::move(cellsAfter)), changes_(std::move(changes)), also_(also), mergeKey_(mergeKey)
 {
+    changes_.shrink();
 }
 
 void CellsEdit::put(SurveyDocument& doc, const TableShape& shape, const TableShape& other,

@@ -10,6 +10,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 #include <atomic>
 #include <climits>
 #include <exception>
@@ -387,13 +388,32 @@ int PainterCanvas::drawText(int x, int y, std::string_view utf8)
     const long long bottom = static_cast<long long>(y) + font.height;
     if (x > visible.right() || y > visible.bottom() || right <= visible.left() || bottom <= visible.top())
         return text.width;
-    if (brush().style == BrushStyle::Solid)
-        painter_->fillRect(QRect(x, y, text.width, font.height), ToQColor(brush().color));
     if (!painterFontSet_) {
         painter_->setFont(font.font);
         painterFontSet_ = true;
     }
     useTextPen(font);
+    const QTransform& world = painter_->worldTransform();
+    if (world.type() == QTransform::TxScale && world.m11() > 0 && world.m22() > 0 &&
+        std::abs(world.m11() - world.m22()) > 1e-9 * std::max(world.m11(), world.m22())) {
+        // A sheet printed at different horizontal and vertical scales: the text keeps its
+        // proportions at the smaller of the two, from the same corner, so it neither stretches
+        // nor grows into its neighbours' room.
+        const double s = std::min(world.m11(), world.m22());
+        const QPointF corner = world.map(QPointF(x, y));
+        painter_->save();
+        painter_->setWorldTransform(QTransform(s, 0, 0, s, corner.x(), corner.y()));
+        if (brush().style == BrushStyle::Solid)
+            painter_->fillRect(QRect(0, 0, text.width, font.height), ToQColor(brush().color));
+        painter_->drawStaticText(0, 0, text.text);
+        if (font.state.underline)
+            painter_->fillRect(QRect(0, font.underlineTop, text.width, font.underlineHeight),
+                               ToQColor(font.state.color));
+        painter_->restore();
+        return text.width;
+    }
+    if (brush().style == BrushStyle::Solid)
+        painter_->fillRect(QRect(x, y, text.width, font.height), ToQColor(brush().color));
     painter_->drawStaticText(x, y, text.text);
     if (font.state.underline)
         painter_->fillRect(QRect(x, y + font.underlineTop, text.width, font.underlineHeight),

@@ -17,7 +17,6 @@ namespace {
 int Px(long double v) { return SectionPixel(v); }
 
 constexpr Color kGuideColor = kGray;
-constexpr int kScaleLimitCm = 2000;
 constexpr int kRowFontSize = 7;
 constexpr int kScaleFontSize = 10;
 
@@ -75,7 +74,7 @@ void DrawDepthScale(Canvas& canvas, const SectionState& state, const SectionPara
     const int x2 = Px(static_cast<long double>(state.sectionWidth) - params.R);
     const int labelX = Px(left - 60.0L);
     std::string text;
-    for (long long d = 0; d <= kScaleLimitCm; d += params.step) {
+    for (long long d = 0; d <= kDepthScaleLimitCm; d += params.step) {
         const int y = Px(static_cast<long double>(params.SY) * static_cast<long double>(d) + params.H);
         DrawRazrezLine(canvas, x1, y, x2, y, 1, kGuideColor, PenStyle::Dashed);
         canvas.setFontSize(kScaleFontSize);
@@ -114,8 +113,9 @@ void DrawRazrezLine(Canvas& canvas, int x1, int y1, int x2, int y2, int width, C
 
 namespace {
 
-// The box of the last row label drawn of one kind on a layer: a label that would overlap it is
-// left out, so that rows closer than a label's width stay readable instead of overprinting.
+// The box of the last row label drawn of one kind on a layer: a label that would overlap it, or
+// come closer to it than a small gap, is left out, so that rows closer than a label's width stay
+// readable instead of overprinting or running into one number ("50" beside "50" reads "5050").
 struct LabelBox {
     bool drawn = false;
     int left = 0;
@@ -127,9 +127,9 @@ struct LabelBox {
     template <class Width>
     bool overlaps(int x, int y, int height, Width&& width) const
     {
-        if (!drawn || y >= top + height || top >= y + height || x >= right)
+        if (!drawn || y >= top + height || top >= y + height || x >= right + kSectionLabelGap)
             return false;
-        return x >= left || static_cast<long long>(x) + width() > left;
+        return x >= left || static_cast<long long>(x) + width() + kSectionLabelGap > left;
     }
     void keep(int x, int y, int endX)
     {

@@ -65,6 +65,12 @@ inline constexpr long double kSectionCoordLimit = 8'388'607.0L;
 // held within kSectionCoordLimit, 0 for NaN.
 int SectionPixel(long double v);
 
+// The depth scale's lines and labels go down to this depth (cm), every SectionParams::step.
+inline constexpr int kDepthScaleLimitCm = 2000;
+
+// The least room (pixels) between two row labels of one kind: closer ones are left out.
+inline constexpr int kSectionLabelGap = 4;
+
 // Size of the white bitmap the section starts with.
 inline constexpr int kSectionStartWidth = 1042;
 inline constexpr int kSectionStartHeight = 1100;

@@ -25,6 +25,8 @@ public:
     const CellRect& bounds() const { return bounds_; }
     // Bytes held, for the history's memory bound.
     std::size_t bytes() const { return data_.capacity() + sizeof(*this); }
+    // Gives back the room the recording grew into: a kept step holds its bytes, no more.
+    void shrink() { data_.shrink_to_fit(); }
 
 private:
     // Each span: row, first column and cell count as base-128 varints, then the texts before,

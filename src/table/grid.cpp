@@ -346,6 +346,7 @@ void Grid::storeLabel(Row& row, std::string_view text)
 
 void Grid::setCell(int col, int row, std::string_view text)
 {
+    const std::uint64_t before = revision_;
     touch();
     if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount())
         return;
@@ -358,14 +359,20 @@ void Grid::setCell(int col, int row, std::string_view text)
             r.label = number;
         else
             storeLabel(r, text);
-        return;
+    } else {
+        rewriteRow(row, col, &text, 1);
+        maybeCompact();
     }
-    rewriteRow(row, col, &text, 1);
-    maybeCompact();
+    lastWrite_ = {before, revision_, col, row};
 }
 
 void Grid::setCells(int row, int firstCol, const std::string_view* texts, std::size_t count)
 {
+    // One cell (an undo of one correction) is told as one cell's write.
+    if (count == 1 && firstCol >= 0 && firstCol < colCount_) {
+        setCell(firstCol, row, texts[0]);
+        return;
+    }
     touch();
     if (row < 0 || row >= rowCount() || count == 0)
         return;

@@ -17,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -125,6 +126,18 @@ public:
     // is never the same for two grids: what was read from a grid at one revision (a section's
     // numbers) is still true while the revision stays. A swap gives both grids new ones.
     std::uint64_t revision() const { return revision_; }
+    // The cell a single write of one cell changed, when that write is all that changed since
+    // `revision`: a picture built at `revision` may then mend that one cell's part of itself.
+    struct CellAt {
+        int col = 0;
+        int row = 0;
+    };
+    std::optional<CellAt> onlyCellWrittenSince(std::uint64_t revision) const
+    {
+        if (lastWrite_.after == revision_ && lastWrite_.before == revision)
+            return CellAt{lastWrite_.col, lastWrite_.row};
+        return std::nullopt;
+    }
 
 private:
     // One row: its stored cells are columns 1..n. A plain row keeps only where its text is and
@@ -200,6 +213,12 @@ private:
     std::size_t liveBytes_ = 0;
     std::size_t deadBytes_ = 0;
     std::uint64_t revision_ = NextRevision();
+    struct Write {
+        std::uint64_t before = 0;
+        std::uint64_t after = 0; // 0: none (no revision is 0)
+        int col = 0;
+        int row = 0;
+    } lastWrite_;
     std::size_t nextChunk_ = 4096; // edit chunks start small (a short edit of a small table) and grow
     mutable char labelRing_[4][24] = {};
     mutable unsigned labelRingNext_ = 0;

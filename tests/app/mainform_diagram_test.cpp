@@ -20,6 +20,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 using namespace trassel;
 
 namespace {
@@ -208,4 +211,40 @@ TEST_F(DiagramFormTest, CtrlZUndoesACorrectionInTheTableAndOnTheDiagram)
     QTest::keyClick(form.get(), Qt::Key_Y, Qt::ControlModifier);
     EXPECT_DOUBLE_EQ(pointY(), std::nearbyint(shown) + 3);
     EXPECT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+}
+
+// Right after an import nobody has chosen a cell: the table view's own move of its current cell
+// is not the user's selection, so "Вставить строку" inserts before the first data row, and the
+// first diagram's cursor reads a depth of the chosen layer (not the picket, which after
+// "Пересчет в ПК" is no number at all).
+TEST(DiagramAfterImport, TheSelectionStaysUnchosenAndTheCursorReadsTheLayersDepth)
+{
+    test::FakeServices services;
+    TFmMainForm form(&services);
+    form.resize(1400, 900);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    const int selRow = form.document().selRow();
+    const int selCol = form.document().selCol();
+    services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_depths.txt");
+    test::Action(&form, "acnImportTable")->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(form.document().selRow(), selRow);
+    EXPECT_EQ(form.document().selCol(), selCol);
+    const std::string firstRow = form.document().depthTable().cell(3, 1);
+    ASSERT_FALSE(firstRow.empty());
+    test::Action(&form, "N5")->trigger();
+    EXPECT_EQ(form.document().depthTable().cell(3, 1), "");
+    EXPECT_EQ(form.document().depthTable().cell(3, 2), firstRow);
+    form.undoStack()->undo();
+    EXPECT_EQ(form.document().depthTable().cell(3, 1), firstRow);
+
+    test::Action(&form, "acnReCalcPK")->trigger();
+    test::Control<StringGridView>(&form, "sgSourceData")->setCurrentCell(4, 2);
+    test::Action(&form, "acnLayerAdd")->trigger();
+    test::Action(&form, "acnBuildChart")->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    const ChartCursor& cursor = form.document().diagram().cursor();
+    EXPECT_EQ(cursor.Col, 4);
+    EXPECT_DOUBLE_EQ(cursor.Y, std::nearbyint(std::stod(form.document().depthTable().cell(4, cursor.Row))));
 }

@@ -9,6 +9,7 @@
 #include "platform/qt_text.h"
 #include "table/grid_io.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -212,8 +214,17 @@ TEST_F(WorkspaceFormTest, AnOpenedProjectShowsItsOwnRadargramOrNone)
     EXPECT_TRUE(saved.readAll().contains("\"radargramPath\": \"\""));
 
     // Its own picture comes back; a missing one is told and leaves no picture of another project.
+    // Shown whole again, though the panel was pushed small in between.
+    form->resize(1200, 800);
+    form->show();
+    QApplication::processEvents();
+    auto* splitter = test::Control<QSplitter>(form.get(), "Splitter2");
+    const QList<int> shown = splitter->sizes();
+    ASSERT_EQ(shown.size(), 2);
+    splitter->setSizes({35, shown[0] + shown[1] - 35});
     form->openProject(withPicture);
     EXPECT_EQ(panel->picture().size(), QSize(40, 30));
+    EXPECT_GE(splitter->sizes().value(0), 30 + 60);
     ASSERT_TRUE(QFile::remove(picture));
     form->openProject(without);
     form->openProject(withPicture);

@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -483,6 +485,84 @@ TEST_F(Survey, ClickBuildErrorsReachTheCaller)
     EXPECT_EQ(errorText([&] { diagram.ChartClickSeries(grid, layers.Layers(0).Series, 5, ChartButton::Left, params); }),
               "'abc' is not a valid floating point value");
     EXPECT_EQ(diagram.cursor().Row, 7);
+}
+
+// A build after one depth cell was written (a correction, its undo) mends that cell's point;
+// everything else a build reads, changed since, makes it a whole build: both give the same chart.
+TEST_F(Survey, OneWrittenDepthIsMendedInPlaceAnythingElseBuildsAgain)
+{
+    layers.addLayer("1", 2);
+    layers.addLayer("1", 3);
+    build();
+    const auto mendedOnly = [&](int slot, std::uint64_t before) { return series(slot).onlyYChangedSince(before); };
+
+    // One cell: its point alone moves, in the layer of its column and nowhere else.
+    std::uint64_t top = series(0).dataRevision();
+    const std::uint64_t bottom = series(1).dataRevision();
+    const std::uint64_t pickets = picket().dataRevision();
+    grid.setCell(2, 4, "41.6");
+    build();
+    EXPECT_EQ(mendedOnly(0, top), std::optional<std::size_t>(2));
+    EXPECT_EQ(series(0).ys(), (std::vector<double>{100, 2, 42, 150, 117, 0}));
+    EXPECT_EQ(series(1).dataRevision(), bottom);
+    EXPECT_EQ(picket().dataRevision(), pickets);
+    // The cursor and its window follow as after a whole build.
+    cursorAt(4, 2);
+    build();
+    EXPECT_DOUBLE_EQ(diagram.cursor().Y, 42.0);
+    EXPECT_DOUBLE_EQ(chart.leftAxis().minimum(), 42.0 - 100);
+    // Written back as an undo does it (one cell of a row's cells).
+    top = series(0).dataRevision();
+    const std::string_view old = "3.5";
+    grid.setCells(4, 2, &old, 1);
+    build();
+    EXPECT_EQ(mendedOnly(0, top), std::optional<std::size_t>(2));
+    EXPECT_DOUBLE_EQ(series(0).ys()[2], 4.0);
+    EXPECT_DOUBLE_EQ(diagram.cursor().Y, 4.0);
+
+    // Two cells written: a whole build.
+    top = series(0).dataRevision();
+    grid.setCell(2, 2, "7");
+    grid.setCell(2, 3, "8");
+    build();
+    EXPECT_EQ(mendedOnly(0, top), std::nullopt);
+    EXPECT_EQ(series(0).ys(), (std::vector<double>{7, 8, 4, 150, 117, 0}));
+    // A point hidden by a right click comes back with the next build, also after one write.
+    diagram.ChartClickSeries(grid, layers.Layers(0).Series, 0, ChartButton::Right, params);
+    EXPECT_EQ(series(0).count(), 5u);
+    grid.setCell(2, 6, "90");
+    build();
+    EXPECT_EQ(series(0).ys(), (std::vector<double>{7, 8, 4, 150, 90, 0}));
+    // A layer unchecked since the last build is emptied, also after one write.
+    layers.setChecked(layers.Layers(1).Item, false);
+    grid.setCell(2, 6, "91");
+    build();
+    EXPECT_EQ(series(1).count(), 0u);
+    EXPECT_DOUBLE_EQ(series(0).ys()[4], 91.0);
+    // Other settings: a whole build with the new range.
+    params.LastDataRow = 6;
+    grid.setCell(2, 6, "92");
+    build();
+    EXPECT_EQ(series(0).ys(), (std::vector<double>{7, 8, 4, 150, 92}));
+    // A picket written moves its points along the line: a whole build puts them in order.
+    top = series(0).dataRevision();
+    grid.setCell(1, 2, "12.6");
+    build();
+    EXPECT_EQ(mendedOnly(0, top), std::nullopt);
+    EXPECT_EQ(series(0).rows(), (std::vector<int>{3, 4, 5, 2, 6}));
+    EXPECT_EQ(picket().xs(), (std::vector<double>{12.12, 12.3, 12.5, 12.6, 12.75}));
+    // With the pickets out of row order a depth still finds its own point.
+    top = series(0).dataRevision();
+    grid.setCell(2, 2, "55");
+    build();
+    EXPECT_EQ(mendedOnly(0, top), std::optional<std::size_t>(3));
+    EXPECT_DOUBLE_EQ(series(0).ys()[3], 55.0);
+    // A move of the cursor alone leaves every point as it is.
+    top = series(0).dataRevision();
+    cursorAt(5, 2);
+    build();
+    EXPECT_EQ(series(0).dataRevision(), top);
+    EXPECT_DOUBLE_EQ(diagram.cursor().Y, 150.0);
 }
 
 } // namespace

@@ -149,7 +149,10 @@ TEST_F(TableSteps, APasteThatChangesEveryRowOrGrowsTheTableComesBackExactly)
     EXPECT_LT(edits.last().bytes(), changedBytes + 8 * static_cast<std::size_t>(rows) + 4096);
 
     // Wider and longer than the table: the added rows and columns go with the undo.
-    ASSERT_TRUE(doc.pasteTable(text + "a\tb\tc\td\te\tf\r\n\r\nlast"));
+    std::string wide; // two fields more than the table has columns after column 0
+    for (int c = 0; c <= everyRow.cols; ++c)
+        wide += (c > 0 ? "\t" : "") + std::string(1, static_cast<char>('a' + c % 26));
+    ASSERT_TRUE(doc.pasteTable(text + wide + "\r\n\r\nlast"));
     ASSERT_EQ(edits.size(), 2u);
     const TableState grown = CaptureTable(doc);
     EXPECT_EQ(grown.cols, everyRow.cols + 2);

@@ -209,11 +209,11 @@ TEST(WorkspaceBounds, TableRowsThatWouldCostMoreThanTheirTextAreRefusedBeforeAny
     depth["cells"] = std::string(rows, '\n');
     const std::string text = project.dump();
 
-    // 200,000 empty rows are 200 KB of text and about 5 MB of rows.
+    // 200,000 empty rows are 200 KB of text and about 3.5 MB of rows.
     const std::size_t need = Grid::recordBytes(rows + 1, rows);
-    ASSERT_GT(need, std::size_t{4} << 20);
+    ASSERT_GT(need, std::size_t{3} << 20);
     EXPECT_EQ(Open(text, ReadLimits{64, std::size_t{1} << 20}),
-              kDamaged + "таблица «tables.depth» из 200000 строк заняла бы в памяти 5 МБ, а допускается не больше 1 МБ "
+              kDamaged + "таблица «tables.depth» из 200000 строк заняла бы в памяти 4 МБ, а допускается не больше 1 МБ "
                          "(размер её текста и ещё 1 МБ).");
     // Rows holding cells of a survey's length pay their records with their text.
     std::string cells;

@@ -5,10 +5,13 @@
 #include "support/qt_app.h"
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 namespace trassel {
 namespace {
@@ -286,6 +289,45 @@ TEST(ImageCanvas, FarOffCoordinatesAreClipped)
     canvas.moveTo(79000, 10);
     canvas.lineTo(79000, 19);
     EXPECT_EQ(At(canvas, 79000, 15), kBlack);
+}
+
+// The ink box of a label drawn through a painter scaled by (sx, sy), in device pixels.
+QRect InkOfLabel(double sx, double sy)
+{
+    QImage image(600, 200, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setTransform(QTransform::fromScale(sx, sy));
+    {
+        VectorCanvas canvas(painter, 200, 100);
+        canvas.setFontSize(10);
+        canvas.setBrushStyle(BrushStyle::Clear);
+        canvas.textOut(10, 20, "Песок 50");
+    }
+    painter.end();
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                ink |= QRect(x, y, 1, 1);
+    return ink;
+}
+
+TEST(VectorCanvas, LabelsKeepTheirProportionsOnASheetScaledUnequally)
+{
+    const QRect plain = InkOfLabel(2.0, 2.0);
+    ASSERT_FALSE(plain.isEmpty());
+    const double aspect = static_cast<double>(plain.width()) / plain.height();
+    for (const auto& [sx, sy] : {std::pair{6.0, 2.0}, std::pair{2.0, 5.0}}) {
+        SCOPED_TRACE(sx / sy);
+        const QRect ink = InkOfLabel(sx, sy);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_NEAR(static_cast<double>(ink.width()) / ink.height(), aspect, aspect * 0.15);
+        // Drawn at the smaller scale from the label's own corner: as large as the plain one.
+        EXPECT_NEAR(ink.height(), plain.height(), 2);
+        EXPECT_NEAR(ink.left(), 10 * sx + (plain.left() - 20), 2);
+        EXPECT_NEAR(ink.top(), 20 * sy + (plain.top() - 40), 2);
+    }
 }
 
 } // namespace

@@ -382,13 +382,14 @@ TEST(SectionRenderer, RowLabelsCloserThanTheirWidthAreThinnedWholePicketsNever)
     EXPECT_EQ(pickets[0].text, "ПК10+00");
     EXPECT_EQ(pickets[4].text, "ПК10.004+00");
     EXPECT_EQ(canvas.of(Kind::Picture).size(), 15u);
-    // No two labels of a kind overlap: each starts at or after the end of the one before it.
+    // No two labels of a kind overlap or touch: each starts a small gap after the end of the one
+    // before it (touching labels "50" "50" would read "5050").
     for (const auto* kind : {&depths, &metres})
         for (std::size_t i = 1; i < kind->size(); ++i) {
             const auto& a = (*kind)[i - 1];
             const auto& b = (*kind)[i];
             const bool apartVertically = std::abs(a.points[0].y - b.points[0].y) >= ProbeCanvas::kTextHeight;
-            EXPECT_TRUE(b.points[0].x >= a.points[0].x + a.width || apartVertically)
+            EXPECT_TRUE(b.points[0].x >= a.points[0].x + a.width + kSectionLabelGap || apartVertically)
                 << b.text << " at " << b.points[0].x;
         }
     // The first row always gets its labels; the band keeps every row's vertex.

@@ -10,8 +10,12 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
 
 namespace trassel {
 namespace {
@@ -90,6 +94,80 @@ TEST(SectionView, ReportsPressesAndMovesInControlCoordinates)
     QApplication::sendEvent(image, &move);
     EXPECT_EQ(moved, QPoint(50, 60));
     EXPECT_EQ(held, Qt::MouseButtons(Qt::LeftButton));
+}
+
+void Wheel(SectionView& view, QPoint at, int delta, Qt::KeyboardModifiers modifiers)
+{
+    QWheelEvent wheel(QPointF(at), QPointF(view.viewport()->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      modifiers, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &wheel);
+}
+
+TEST(SectionView, CtrlWheelZoomsAroundTheMouseTheWheelRunsAlongAndTheDepthsStayInSight)
+{
+    SectionView view;
+    view.resize(600, 400);
+    view.setImageSize(4000, 300); // a long section that fits the height
+    view.setDepthScale({55, 1.0, 50});
+    view.show();
+    QApplication::processEvents();
+    EXPECT_EQ(view.visibleSection().topLeft(), QPointF(0, 0));
+    EXPECT_FALSE(view.depthRuler()->isVisible()); // the drawing's own scale is in sight
+
+    // The wheel runs along the line, back and forth.
+    Wheel(view, {100, 100}, -240, Qt::NoModifier);
+    const double along = view.visibleSection().left();
+    EXPECT_GT(along, 0);
+    EXPECT_EQ(view.visibleSection().top(), 0);
+    Wheel(view, {100, 100}, 120, Qt::NoModifier);
+    EXPECT_LT(view.visibleSection().left(), along);
+    EXPECT_GT(view.visibleSection().left(), 0);
+
+    // Ctrl+wheel: twice as large, the section's point under the mouse stays under it.
+    const QPoint mouse(300, 150);
+    const QPointF under = view.visibleSection().topLeft() + QPointF(mouse);
+    Wheel(view, mouse, 120 * 3, Qt::ControlModifier); // 1.25^3 = 1.953125
+    EXPECT_DOUBLE_EQ(view.zoom(), 1.953125);
+    EXPECT_EQ(view.imageControl()->size(), QSize(7813, 586));
+    const QRectF seen = view.visibleSection();
+    EXPECT_NEAR(seen.left() + mouse.x() / view.zoom(), under.x(), 1.0);
+    EXPECT_NEAR(seen.top() + mouse.y() / view.zoom(), under.y(), 1.0);
+    EXPECT_NEAR(seen.width(), view.viewport()->width() / view.zoom(), 1e-9);
+    // The mouse speaks in the section's coordinates whatever the zoom.
+    QPoint pressed;
+    QObject::connect(view.imageControl(), &SectionImage::mousePressed, [&](QPoint p, Qt::MouseButton) { pressed = p; });
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(391, 196), QPointF(), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(view.imageControl(), &press);
+    EXPECT_EQ(pressed, QPoint(200, 100));
+
+    // Scrolled away from the drawing's own scale, the ruler shows the depths where the section
+    // has them: the surface (0 cm) at 55 px and every 50 cm below, zoomed and scrolled.
+    view.verticalScrollBar()->setValue(0);
+    ASSERT_TRUE(view.depthRuler()->isVisible());
+    EXPECT_EQ(view.depthRuler()->geometry().left(), 0);
+    const int top = view.imageControl()->mapTo(view.viewport(), QPoint(0, 0)).y();
+    const std::vector<DepthRuler::Label> labels = view.depthRuler()->labels();
+    ASSERT_GE(labels.size(), 3U);
+    EXPECT_EQ(labels[0].text, QStringLiteral("0см"));
+    EXPECT_EQ(labels[0].y, std::lround(top + 55 * view.zoom()));
+    EXPECT_EQ(labels[2].text, QStringLiteral("100см"));
+    EXPECT_EQ(labels[2].y, std::lround(top + 155 * view.zoom()));
+    // Scrolled down, the labels move up with the section.
+    view.verticalScrollBar()->setValue(100);
+    EXPECT_EQ(view.depthRuler()->labels()[0].y, labels[0].y - 100);
+
+    // Zoom is held within its limits; back at the left edge the ruler gives way.
+    for (int i = 0; i < 40; ++i)
+        Wheel(view, mouse, -120, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(view.zoom(), SectionView::kMinZoom);
+    view.horizontalScrollBar()->setValue(0);
+    EXPECT_FALSE(view.depthRuler()->isVisible());
+    // Nothing drawn, no ruler.
+    view.setZoom(1.0);
+    view.horizontalScrollBar()->setValue(500);
+    view.setDepthScale({});
+    EXPECT_FALSE(view.depthRuler()->isVisible());
 }
 
 } // namespace

@@ -71,6 +71,13 @@ void SectionPage::showSizes()
     const SectionState& state = doc_->sectionState();
     scrbxTrassel->setImageSize(state.imageWidth, state.imageHeight);
     scrbxTrassel->refresh();
+    // The ruler repeats the drawing's depth scale; a page with nothing drawn has none.
+    DepthRulerScale ruler;
+    if (scene().drawn()) {
+        const SectionParams params = doc_->sectionParams();
+        ruler = {params.H, params.SY, params.step};
+    }
+    scrbxTrassel->setDepthScale(ruler);
 }
 
 QImage SectionPage::image() const { return RenderRecord(record()); }

@@ -4,12 +4,15 @@
 #include "platform/qt_canvas.h"
 #include "section/section_renderer.h"
 
+#include <QApplication>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
+#include <cmath>
 
 namespace trassel {
 
@@ -123,19 +126,76 @@ void SectionImage::paintEvent(QPaintEvent* event)
     }
 }
 
+QPoint SectionImage::unzoomed(QPointF pos) const
+{
+    if (zoom_ == 1.0)
+        return pos.toPoint();
+    return {static_cast<int>(std::floor(pos.x() / zoom_)), static_cast<int>(std::floor(pos.y() / zoom_))};
+}
+
 void SectionImage::mousePressEvent(QMouseEvent* event)
 {
-    Q_EMIT mousePressed(event->position().toPoint(), event->button());
+    Q_EMIT mousePressed(unzoomed(event->position()), event->button());
 }
 
 void SectionImage::mouseMoveEvent(QMouseEvent* event)
 {
-    Q_EMIT mouseMoved(event->position().toPoint(), event->buttons());
+    Q_EMIT mouseMoved(unzoomed(event->position()), event->buttons());
 }
 
 void SectionImage::mouseReleaseEvent(QMouseEvent* event)
 {
-    Q_EMIT mouseReleased(event->position().toPoint(), event->button());
+    Q_EMIT mouseReleased(unzoomed(event->position()), event->button());
+}
+
+DepthRuler::DepthRuler(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("depthRuler"));
+    // Clicks and drags fall through to the section under it (the annotation tools).
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+}
+
+void DepthRuler::setScale(const DepthRulerScale& scale, double zoom, int top)
+{
+    if (scale == scale_ && zoom == zoom_ && top == top_)
+        return;
+    scale_ = scale;
+    zoom_ = zoom;
+    top_ = top;
+    update();
+}
+
+std::vector<DepthRuler::Label> DepthRuler::labels() const
+{
+    std::vector<Label> out;
+    if (scale_.stepCm <= 0 || !(scale_.pixelsPerCm > 0))
+        return out;
+    const int textHeight = fontMetrics().height();
+    for (int d = 0; d <= kDepthScaleLimitCm; d += scale_.stepCm) {
+        const double y = top_ + (scale_.surfaceY + scale_.pixelsPerCm * d) * zoom_;
+        if (y > height())
+            break;
+        if (y + textHeight >= 0)
+            out.push_back({static_cast<int>(std::lround(y)), QString::number(d) + QStringLiteral("см")});
+    }
+    return out;
+}
+
+void DepthRuler::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QFontMetrics metrics = fontMetrics();
+    painter.fillRect(QRect(0, 0, width(), height()), QColor(255, 255, 255, 200));
+    painter.setPen(QColor(0x80, 0x80, 0x80));
+    painter.drawLine(width() - 1, 0, width() - 1, height());
+    for (const Label& label : labels()) {
+        painter.setPen(Qt::black);
+        painter.drawLine(width() - 8, label.y, width() - 1, label.y);
+        painter.drawText(QRect(2, label.y, width() - 10, metrics.height()), Qt::AlignLeft | Qt::AlignTop, label.text);
+    }
 }
 
 SectionView::SectionView(QWidget* parent)
@@ -152,16 +212,105 @@ SectionView::SectionView(QWidget* parent)
     verticalScrollBar()->setTracking(true);
     setWidgetResizable(false);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image_->resize(kSectionStartWidth, kSectionStartHeight);
+    imageSize_ = QSize(kSectionStartWidth, kSectionStartHeight);
+    image_->resize(imageSize_);
     placeImage();
     setWidget(content_);
+    ruler_ = new DepthRuler(viewport());
+    ruler_->hide();
 }
 
 void SectionView::setImageSize(int width, int height)
 {
-    image_->resize(width, height);
+    imageSize_ = QSize(width, height);
+    image_->resize(static_cast<int>(std::lround(width * zoom())), static_cast<int>(std::lround(height * zoom())));
     placeImage();
     image_->update();
+    placeRuler();
+}
+
+void SectionView::setZoom(double zoom, QPoint anchor)
+{
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    const double old = this->zoom();
+    if (zoom == old)
+        return;
+    // The section's point under the anchor, before and after.
+    const QPointF at = QPointF(image_->mapFrom(viewport(), anchor)) / old;
+    image_->setZoom(zoom);
+    setImageSize(imageSize_.width(), imageSize_.height());
+    setWidgetResizable(false); // the scroll ranges of the new size, also on a hidden page
+    const QPointF now = QPointF(image_->mapFrom(viewport(), anchor)) / zoom;
+    horizontalScrollBar()->setValue(horizontalScrollBar()->value() +
+                                    static_cast<int>(std::lround((at.x() - now.x()) * zoom)));
+    verticalScrollBar()->setValue(verticalScrollBar()->value() +
+                                  static_cast<int>(std::lround((at.y() - now.y()) * zoom)));
+    placeRuler();
+}
+
+QRectF SectionView::visibleSection() const
+{
+    const QPointF topLeft = QPointF(image_->mapFrom(viewport(), QPoint(0, 0))) / zoom();
+    return {topLeft, QSizeF(viewport()->width() / zoom(), viewport()->height() / zoom())};
+}
+
+void SectionView::setDepthScale(const DepthRulerScale& scale)
+{
+    depthScale_ = scale;
+    placeRuler();
+}
+
+void SectionView::placeRuler()
+{
+    if (ruler_ == nullptr)
+        return;
+    const QPoint origin = image_->mapTo(viewport(), QPoint(0, 0));
+    // Shown once the drawing's own labels at its left edge have scrolled out of sight.
+    const bool wanted = depthScale_.stepCm > 0 && depthScale_.pixelsPerCm > 0 && origin.x() < 0;
+    if (!wanted) {
+        ruler_->hide();
+        return;
+    }
+    ruler_->setGeometry(0, 0, ruler_->fontMetrics().horizontalAdvance(QStringLiteral("2000см")) + 14,
+                        viewport()->height());
+    ruler_->setScale(depthScale_, zoom(), origin.y());
+    ruler_->show();
+    ruler_->raise();
+}
+
+void SectionView::wheelEvent(QWheelEvent* event)
+{
+    const QPoint delta = event->angleDelta();
+    const int amount = delta.y() != 0 ? delta.y() : delta.x();
+    if (event->modifiers() & Qt::ControlModifier) {
+        if (amount != 0)
+            setZoom(zoom() * std::pow(1.25, amount / 120.0), event->position().toPoint());
+        event->accept();
+        return;
+    }
+    // A section is a long strip: the wheel runs along it unless there is height to scroll.
+    const bool along = (event->modifiers() & Qt::ShiftModifier) || delta.y() == 0 ||
+                       verticalScrollBar()->maximum() <= verticalScrollBar()->minimum();
+    if (!along) {
+        QScrollArea::wheelEvent(event);
+        return;
+    }
+    QScrollBar* bar = horizontalScrollBar();
+    const int pixels = amount * bar->singleStep() * QApplication::wheelScrollLines() / 120;
+    bar->setValue(bar->value() - pixels);
+    event->accept();
+}
+
+void SectionView::scrollContentsBy(int dx, int dy)
+{
+    QScrollArea::scrollContentsBy(dx, dy);
+    placeRuler();
+}
+
+void SectionView::resizeEvent(QResizeEvent* event)
+{
+    QScrollArea::resizeEvent(event);
+    placeRuler();
 }
 
 void SectionView::placeImage()
@@ -174,6 +323,7 @@ void SectionView::setImageLeft(int left)
 {
     inset_ = std::max(left, 0);
     placeImage();
+    placeRuler();
     // A hidden page (the section on a tab not shown) gets the resize of its content only when
     // it is shown; recomputing the scroll ranges now lets the scroll position below take.
     setWidgetResizable(false);

@@ -262,11 +262,13 @@ void StringGridView::configureViews()
     // The spacer stands in for the body's vertical scroll bar so that both parts have the same
     // width of cells and therefore the same horizontal scroll range.
     body_->verticalScrollBar()->installEventFilter(this);
+    body_->installEventFilter(this);
+    body_->viewport()->installEventFilter(this);
 }
 
 void StringGridView::reportCellSelected(const QModelIndex& index)
 {
-    if (!index.isValid())
+    if (!index.isValid() || !(userMoves_ || programMove_))
         return;
     editingOption_ = false;
     Q_EMIT cellSelected(GridTableModel::gridColumn(index.column()), bodyModel_->gridRow(index.row()));
@@ -316,7 +318,9 @@ void StringGridView::setCurrentCell(int col, int row)
     const QModelIndex index = bodyModel_->index(row - fixedRows_, col - 1);
     if (!index.isValid())
         return;
+    programMove_ = true;
     body_->setCurrentIndex(index);
+    programMove_ = false;
     body_->scrollTo(index);
 }
 
@@ -454,6 +458,9 @@ bool StringGridView::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == body_->verticalHeader()->viewport()) {
         watchRowNumberClick(event);
     }
+    if ((watched == body_ || watched == body_->viewport() || watched == body_->verticalHeader()->viewport()) &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::KeyPress))
+        userMoves_ = true;
     return QFrame::eventFilter(watched, event);
 }
 

@@ -151,6 +151,11 @@ private:
     int pressedRowNumber_ = -1;
     bool rowDraggedSincePress_ = false;
     bool editingOption_ = false;
+    // The current cell is the user's choice only once the user has clicked or typed in the
+    // body, or when the program chose it (setCurrentCell): Qt's own move to the first cell when
+    // rows arrive or the view first takes the focus chooses nothing.
+    bool userMoves_ = false;
+    bool programMove_ = false;
     bool alwaysEditable_ = false;
     bool blackBackground_ = false;
 };
