@@ -163,9 +163,15 @@ TEST(SectionView, CtrlWheelZoomsAroundTheMouseTheWheelRunsAlongAndTheDepthsStayI
     EXPECT_DOUBLE_EQ(view.zoom(), SectionView::kMinZoom);
     view.horizontalScrollBar()->setValue(0);
     EXPECT_FALSE(view.depthRuler()->isVisible());
-    // Nothing drawn, no ruler.
+    // Only depths the section reaches, however tall the view: 300 px with the surface at 55
+    // are 0..200 cm.
     view.setZoom(1.0);
+    view.resize(600, 800);
+    QApplication::processEvents();
     view.horizontalScrollBar()->setValue(500);
+    ASSERT_TRUE(view.depthRuler()->isVisible());
+    EXPECT_EQ(view.depthRuler()->labels().back().text, QStringLiteral("200см"));
+    // Nothing drawn, no ruler.
     view.setDepthScale({});
     EXPECT_FALSE(view.depthRuler()->isVisible());
 }

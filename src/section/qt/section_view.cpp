@@ -158,13 +158,14 @@ DepthRuler::DepthRuler(QWidget* parent) : QWidget(parent)
     setFont(small);
 }
 
-void DepthRuler::setScale(const DepthRulerScale& scale, double zoom, int top)
+void DepthRuler::setScale(const DepthRulerScale& scale, double zoom, int top, int bottom)
 {
-    if (scale == scale_ && zoom == zoom_ && top == top_)
+    if (scale == scale_ && zoom == zoom_ && top == top_ && bottom == bottom_)
         return;
     scale_ = scale;
     zoom_ = zoom;
     top_ = top;
+    bottom_ = bottom;
     update();
 }
 
@@ -176,7 +177,8 @@ std::vector<DepthRuler::Label> DepthRuler::labels() const
     const int textHeight = fontMetrics().height();
     for (int d = 0; d <= kDepthScaleLimitCm; d += scale_.stepCm) {
         const double y = top_ + (scale_.surfaceY + scale_.pixelsPerCm * d) * zoom_;
-        if (y > height())
+        // Depths below the drawing's bottom edge have no line in it to label.
+        if (y > height() || y >= bottom_)
             break;
         if (y + textHeight >= 0)
             out.push_back({static_cast<int>(std::lround(y)), QString::number(d) + QStringLiteral("см")});
@@ -273,7 +275,7 @@ void SectionView::placeRuler()
     }
     ruler_->setGeometry(0, 0, ruler_->fontMetrics().horizontalAdvance(QStringLiteral("2000см")) + 14,
                         viewport()->height());
-    ruler_->setScale(depthScale_, zoom(), origin.y());
+    ruler_->setScale(depthScale_, zoom(), origin.y(), origin.y() + image_->height());
     ruler_->show();
     ruler_->raise();
 }

@@ -90,7 +90,8 @@ class DepthRuler : public QWidget {
     Q_OBJECT
 public:
     explicit DepthRuler(QWidget* parent = nullptr);
-    void setScale(const DepthRulerScale& scale, double zoom, int top);
+    // `top` and `bottom`: the section's top and bottom edges in the ruler's coordinates.
+    void setScale(const DepthRulerScale& scale, double zoom, int top, int bottom);
     // Where each label stands (y in the ruler's coordinates) and what it says, top to bottom.
     struct Label {
         int y = 0;
@@ -105,6 +106,7 @@ private:
     DepthRulerScale scale_;
     double zoom_ = 1.0;
     int top_ = 0; // the section's top edge in the ruler's coordinates
+    int bottom_ = 0;
 };
 
 // scrbxTrassel: the white scroll area with tracking scroll bars around imgSection.
