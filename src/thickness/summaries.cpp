@@ -27,6 +27,8 @@ void SummarizeSegments(const LinePoints& p, const LayerLine& layer, const std::v
     std::vector<double> weighted(static_cast<std::size_t>(last - first + 1), 0.0);
     std::vector<std::size_t> counted(weighted.size(), 0);
     std::vector<double> plain(weighted.size(), 0.0);
+    std::vector<double> weightedNorm(weighted.size(), 0.0);
+    std::vector<double> plainNorm(weighted.size(), 0.0);
     for (long long k = first; k <= last; ++k) {
         SegmentSummary& s = out[static_cast<std::size_t>(k - base)];
         s = SegmentSummary{};
@@ -60,6 +62,8 @@ void SummarizeSegments(const LinePoints& p, const LayerLine& layer, const std::v
             s.dataM += w;
             weighted[j] += t * w;
             plain[j] += t;
+            weightedNorm[j] += norm * w;
+            plainNorm[j] += norm;
             ++counted[j];
             if (fails)
                 s.belowM += w;
@@ -72,6 +76,7 @@ void SummarizeSegments(const LinePoints& p, const LayerLine& layer, const std::v
         if (counted[j] == 0)
             continue;
         s.meanCm = s.dataM > 0 ? weighted[j] / s.dataM : plain[j] / static_cast<double>(counted[j]);
+        s.normCm = s.dataM > 0 ? weightedNorm[j] / s.dataM : plainNorm[j] / static_cast<double>(counted[j]);
         s.sharePercent = s.dataM > 0 ? s.belowM / s.dataM * 100.0 : 0.0;
         s.condition = ConditionOf(norms.classes, s.sharePercent);
     }

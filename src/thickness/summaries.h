@@ -19,6 +19,7 @@ struct SegmentSummary {
     double minCm = kNoValue;
     double meanCm = kNoValue;
     double maxCm = kNoValue;
+    double normCm = kNoValue;       // the norm averaged by length over the pieces with data
     double belowM = 0;              // length of failing pieces
     double sharePercent = kNoValue; // belowM / dataM
     int stretches = 0;
