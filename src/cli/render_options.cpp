@@ -5,6 +5,7 @@
 #include "table/grid_io.h"
 #include "base/numbers.h"
 #include "layers/layers.h"
+#include "thickness/thickness.h"
 
 #include <algorithm>
 #include <climits>
@@ -117,7 +118,95 @@ std::string LowerExtension(std::string_view path)
 constexpr std::string_view kTableOnly[] = {"--header-rows",    "--delimiter", "--picket-column",
                                            "--recalc-pickets", "--layer",     "--boreholes"};
 
+// The options that only the thickness report reads, and the section's that it does not.
+constexpr std::string_view kReportOnly[] = {"--norm-stretch", "--layer-norm", "--sleeper-base", "--tolerance",
+                                            "--min-length",   "--join-gap",   "--prism-width"};
+constexpr std::string_view kPictureOnly[] = {"--output",  "--scale-x", "--scale-y", "--max-depth", "--depth-step",
+                                             "--surface", "--left",    "--right",   "--sheet",     "--boreholes"};
+
+double PositionOf(std::string_view option, std::string_view text)
+{
+    const std::optional<double> m = LinePositionMetres(text);
+    if (!m)
+        Refuse(option, "положение " + Quoted(text) + " нужно задать пикетом (123+45, 123.45) или км и м (12км345)");
+    return *m;
+}
+
+double NonNegative(std::string_view option, std::string_view text)
+{
+    const double v = NumberOf(option, text);
+    if (!(v >= 0))
+        Refuse(option, "значение не может быть отрицательным");
+    return v;
+}
+
 } // namespace
+
+DesignStretch ParseNormStretch(std::string_view text)
+{
+    constexpr std::string_view option = "--norm-stretch";
+    DesignStretch s;
+    std::size_t colon = text.find(':');
+    const std::string_view range = text.substr(0, colon);
+    const std::size_t dots = range.find("..");
+    if (dots == std::string_view::npos)
+        Refuse(option, "ожидается ОТ..ДО:class=N:sleeper=wooden|concrete, а не " + Quoted(text));
+    s.fromM = PositionOf(option, range.substr(0, dots));
+    s.toM = PositionOf(option, range.substr(dots + 2));
+    bool hasClass = false;
+    bool hasSleeper = false;
+    while (colon != std::string_view::npos) {
+        const std::size_t next = text.find(':', colon + 1);
+        const std::string_view item = text.substr(colon + 1, next == std::string_view::npos ? std::string_view::npos
+                                                                                            : next - colon - 1);
+        colon = next;
+        const std::size_t eq = item.find('=');
+        const std::string_view key = item.substr(0, eq);
+        const std::string_view value = eq == std::string_view::npos ? std::string_view{} : item.substr(eq + 1);
+        if (key == "class") {
+            s.trackClass = IntegerOf(option, value);
+            if (s.trackClass < 1 || s.trackClass > kTrackClasses)
+                Refuse(option,
+                       "класс пути задаётся числом от 1 до " + IntToText(kTrackClasses) + ", а не " + Quoted(value));
+            hasClass = true;
+        } else if (key == "sleeper") {
+            if (value == "wooden")
+                s.sleeper = Sleeper::Wooden;
+            else if (value == "concrete")
+                s.sleeper = Sleeper::Concrete;
+            else
+                Refuse(option, "шпалы задаются словом wooden или concrete, а не " + Quoted(value));
+            hasSleeper = true;
+        } else {
+            Refuse(option, "неизвестная часть " + Quoted(item) + " (есть class=N и sleeper=wooden|concrete)");
+        }
+    }
+    if (!hasClass || !hasSleeper)
+        Refuse(option, "у участка " + Quoted(text) + " нужно задать class=N и sleeper=wooden|concrete");
+    return s;
+}
+
+DesignNorms ApplyNormOptions(DesignNorms base, const NormOptions& o)
+{
+    if (!o.stretches.empty())
+        base.stretches = o.stretches;
+    for (const LayerNorm& given : o.layers) {
+        auto it = std::find_if(base.layers.begin(), base.layers.end(),
+                               [&](const LayerNorm& l) { return l.column == given.column; });
+        if (it == base.layers.end())
+            base.layers.push_back(given);
+        else
+            it->normCm = given.normCm;
+    }
+    for (const auto& [value, field] :
+         {std::pair{o.sleeperBaseCm, &base.sleeperBaseCm}, std::pair{o.toleranceCm, &base.toleranceCm},
+          std::pair{o.minLengthM, &base.minLengthM}, std::pair{o.joinGapM, &base.joinGapM},
+          std::pair{o.prismWidthM, &base.prismWidthM}})
+        if (value)
+            *field = *value;
+    CheckNorms(base);
+    return base;
+}
 
 SectionLayer ParseLayerOption(std::string_view text, int picketColumn)
 {
@@ -281,12 +370,63 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
                 Refuse(name, "длина листа в пикетах должна быть не меньше " + NumberToText(kMinSheetPickets));
             if (o.sheetPickets > kMaxSheetPickets)
                 Refuse(name, "длина листа в пикетах должна быть не больше " + NumberToText(kMaxSheetPickets));
+        } else if (name == "--report") {
+            o.reportDir = value();
+        } else if (name == "--norm-stretch") {
+            o.norms.stretches.push_back(ParseNormStretch(value()));
+            if (o.norms.stretches.size() > kMaxDesignStretches)
+                Refuse(name, "участков не может быть больше " + IntToText(kMaxDesignStretches));
+        } else if (name == "--layer-norm") {
+            const std::string text = value();
+            const std::size_t eq = text.find('=');
+            if (eq == std::string::npos)
+                Refuse(name, "ожидается СТОЛБЕЦ=СМ (например, 4=20), а не " + Quoted(text));
+            LayerNorm l;
+            l.column = IntegerOf(name, std::string_view(text).substr(0, eq));
+            if (l.column < 1 || l.column > kLastColumn)
+                Refuse(name, "номер столбца должен быть от 1 до " + IntToText(kLastColumn));
+            l.normCm = NonNegative(name, std::string_view(text).substr(eq + 1));
+            o.norms.layers.push_back(l);
+        } else if (name == "--sleeper-base") {
+            o.norms.sleeperBaseCm = NumberOf(name, value());
+        } else if (name == "--tolerance") {
+            o.norms.toleranceCm = NonNegative(name, value());
+        } else if (name == "--min-length") {
+            o.norms.minLengthM = NonNegative(name, value());
+        } else if (name == "--join-gap") {
+            o.norms.joinGapM = NonNegative(name, value());
+        } else if (name == "--prism-width") {
+            o.norms.prismWidthM = NonNegative(name, value());
         } else {
             throw Error("Неизвестный параметр " + Quoted(name) + " (параметры см. trassel-render --help)");
         }
     }
     if (o.diagram)
         return o;
+    if (o.reportDir.empty()) {
+        for (const std::string& s : seen)
+            if (std::find(std::begin(kReportOnly), std::end(kReportOnly), s) != std::end(kReportOnly))
+                Refuse(s, "относится к ведомости толщин: задайте --report ПАПКА");
+    } else {
+        for (const std::string& s : seen)
+            if (std::find(std::begin(kPictureOnly), std::end(kPictureOnly), s) != std::end(kPictureOnly))
+                Refuse(s, "относится к рисунку разреза, а --report пишет ведомость толщин");
+        if (o.table.empty() == o.workspace.empty())
+            throw Error("Задайте, для чего ведомость: --table ФАЙЛ со слоями --layer или --workspace ФАЙЛ.trassel");
+        if (!o.workspace.empty()) {
+            for (const std::string& s : seen)
+                if (std::find(std::begin(kTableOnly), std::end(kTableOnly), s) != std::end(kTableOnly))
+                    Refuse(s, "относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
+            return o;
+        }
+        if (layerTexts.empty())
+            throw Error("Не задано ни одного слоя: --layer СТОЛБЕЦ (например, --layer 3)");
+        for (const std::string& text : layerTexts)
+            o.layers.push_back(ParseLayerOption(text, o.picketColumn));
+        // The check the document makes, before any file is read.
+        ApplyNormOptions(DesignNorms{}, o.norms);
+        return o;
+    }
     if (!o.radargram.empty() || o.info) {
         if (o.radargram.empty())
             Refuse("--info", "описывает файл радарограммы: --radargram ФАЙЛ --info");
@@ -322,6 +462,8 @@ std::string RenderUsage()
 Использование:
   trassel-render --table ФАЙЛ --layer СТОЛБЕЦ[...] [параметры] -o ФАЙЛ
   trassel-render --workspace ФАЙЛ.trassel [параметры] -o ФАЙЛ
+  trassel-render --table ФАЙЛ --layer СТОЛБЕЦ[...] [нормы] --report ПАПКА
+  trassel-render --workspace ФАЙЛ.trassel [нормы] --report ПАПКА
   trassel-render --radargram ФАЙЛ --info
 
 Что рисовать (одно из двух):
@@ -372,6 +514,23 @@ std::string RenderUsage()
 Пример:
   trassel-render --table examples/survey_depths.txt --recalc-pickets --layer 3 \
     --layer 4:fill=4:color=2060A0 --layer 5 -o section.png
+
+Ведомость толщин (вместо рисунка):
+  --report ПАПКА         пишет в папку "Ведомость толщин.xlsx" и те же таблицы в CSV
+                         (по 100 м, по км, участки ниже нормы, нормы)  --report отчёт
+  --norm-stretch ОТ..ДО:class=N:sleeper=wooden|concrete
+                         участок норм (пикеты или км и м); повторяется; норма балласта
+                         из таблицы по классу пути и шпалам  --norm-stretch 0+00..250+00:class=1:sleeper=concrete
+  --layer-norm СТОЛБЕЦ=СМ  норма слоя по столбцу глубин     --layer-norm 4=20
+  --sleeper-base СМ      глубина подошвы шпалы               --sleeper-base 0
+  --tolerance СМ         допуск                              --tolerance 2
+  --min-length М         наименьшая длина участка ниже нормы --min-length 5
+  --join-gap М           разрыв, объединяющий участки        --join-gap 2
+  --prism-width М        ширина призмы для объёма дефицита   --prism-width 3.4
+  Первый слой (--layer) — балласт под шпалой; с --workspace нормы берутся из рабочего
+  файла, а заданные здесь заменяют их.
+  trassel-render --table examples/survey_depths.txt --recalc-pickets --layer 3 --layer 4 \
+    --norm-stretch 0..300+00:class=1:sleeper=concrete --layer-norm 4=20 --report отчёт
 
 Код выхода 0 при успехе; при ошибке не 0 и одна строка в stderr.
 )";

@@ -4,6 +4,7 @@
 // sheets with their file names. The executable only draws what these decide.
 #include "base/atomic_file.h"
 #include "section/section_renderer.h"
+#include "thickness/norms.h"
 
 #include <optional>
 #include <span>
@@ -31,6 +32,14 @@ struct ParamOptions {
     bool any() const { return scaleX || maxDepth || depthStep || surface || left || right || scaleY; }
 };
 
+// The design norms the command line gives for --report; unset ones keep the base's value, and
+// stretches or layer norms given replace the base's.
+struct NormOptions {
+    std::vector<DesignStretch> stretches;
+    std::vector<LayerNorm> layers;
+    std::optional<double> sleeperBaseCm, toleranceCm, minLengthM, joinGapM, prismWidthM;
+};
+
 // Everything the command line says, checked for form (files are not opened here).
 struct RenderOptions {
     bool help = false;
@@ -50,7 +59,16 @@ struct RenderOptions {
     ParamOptions params;
     RangeOption range;
     double sheetPickets = 0; // 0: one picture of the whole range
+    std::string reportDir;   // --report DIR: the thickness report instead of a picture
+    NormOptions norms;
 };
+
+// One --norm-stretch value: "FROM..TO:class=N:sleeper=wooden|concrete", FROM and TO as pickets
+// ("123+45", "123.45") or kilometres and metres ("12км345").
+DesignStretch ParseNormStretch(std::string_view text);
+
+// The base norms with the command line's put over them, checked as the document checks them.
+DesignNorms ApplyNormOptions(DesignNorms base, const NormOptions& options);
 
 // The length of a sheet, in pickets: from a metre (pickets are drawn to two decimals) to a
 // hundred thousand kilometres, longer than any line.

@@ -31,6 +31,7 @@ struct DocumentChange {
         RadargramModel, // the instrument radargram: file, channel, ties, time zero, permittivity, display
         Pages,          // the pages in front
         DiagramBuilt,   // the diagram was built again from the table
+        Norms,          // the design norms the layers' thickness is judged against
     };
     What what = What::Cells;
     TableId table = TableId::Depth;

@@ -3,6 +3,7 @@
 #include "base/error.h"
 #include "boreholes/boreholes.h"
 #include "document/layer_edits.h"
+#include "document/norms_edits.h"
 #include "document/radargram_edits.h"
 #include "document/section_scene.h"
 #include "document/table_edits.h"
@@ -62,6 +63,8 @@ SurveyDocument::~SurveyDocument()
 
 void SurveyDocument::notify(const DocumentChange& change)
 {
+    // Before the listeners hear of it: one may ask for the analysis at once.
+    markStale(change);
     changed_.send(change);
     if (picturesFollow_)
         pending_ |= RedrawsFor(change);
@@ -247,6 +250,90 @@ void SurveyDocument::putRadargramModel(RadargramModel model)
 {
     radargramModel_ = std::move(model);
     notify({DocumentChange::What::RadargramModel, TableId::Depth, {}});
+}
+
+void SurveyDocument::putNorms(DesignNorms norms)
+{
+    norms_ = std::move(norms);
+    notify({DocumentChange::What::Norms, TableId::Depth, {}});
+}
+
+void SurveyDocument::setNorms(DesignNorms norms)
+{
+    if (norms == norms_)
+        return;
+    CheckNorms(norms);
+    auto edit = std::make_unique<NormsEdit>("Нормы проектирования", norms_, std::move(norms));
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+ComplianceSetup SurveyDocument::complianceSetup() const
+{
+    ComplianceSetup setup;
+    setup.firstRow = firstDataRow_;
+    setup.lastRow = lastDataRow_;
+    setup.titleRow = settings_.headerRowCount >= 1 ? 1 : 0;
+    for (int slot = 0; slot < layers_.LayerCount(); ++slot) {
+        const TLayer& layer = layers_.Layers(slot);
+        if (slot == 0)
+            setup.picketColumn = layer.PicketColumn;
+        setup.columns.push_back(layer.DepthColumn);
+    }
+    setup.norms = norms_;
+    return setup;
+}
+
+void SurveyDocument::markStale(const DocumentChange& change)
+{
+    using W = DocumentChange::What;
+    if (stale_ == Stale::Whole)
+        return;
+    switch (change.what) {
+    case W::Cells:
+    case W::Corrected:
+        if (change.table != TableId::Depth)
+            return;
+        // A title names a layer; anything but the body of the range is read whole again.
+        if (change.rect.top <= 1 || change.rect.left <= 0) {
+            stale_ = Stale::Whole;
+            return;
+        }
+        if (stale_ == Stale::No) {
+            stale_ = Stale::Rows;
+            staleFirst_ = change.rect.top;
+            staleLast_ = change.rect.bottom;
+        } else {
+            staleFirst_ = std::min(staleFirst_, change.rect.top);
+            staleLast_ = std::max(staleLast_, change.rect.bottom);
+        }
+        return;
+    case W::TableShape:
+    case W::TableReplaced:
+        if (change.table == TableId::Depth)
+            stale_ = Stale::Whole;
+        return;
+    case W::Settings:
+    case W::Range:
+    case W::Layers:
+    case W::Norms: stale_ = Stale::Whole; return;
+    default: return;
+    }
+}
+
+const Compliance& SurveyDocument::compliance()
+{
+    if (!thickness_)
+        thickness_ = std::make_unique<ThicknessAnalysis>();
+    if (stale_ == Stale::Whole || !thickness_->valid()) {
+        // Marked fresh only once made: a refusal is met again on the next call.
+        thickness_->compute(depth_, complianceSetup());
+        stale_ = Stale::No;
+    } else if (stale_ == Stale::Rows) {
+        thickness_->rowsChanged(depth_, staleFirst_, staleLast_);
+        stale_ = Stale::No;
+    }
+    return thickness_->result();
 }
 
 void SurveyDocument::changeRadargram(std::string text, RadargramModel model)
@@ -777,6 +864,7 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
     soils_ = loaded.soils_;
     radargramPath_ = loaded.radargramPath_;
     radargramModel_ = std::move(loaded.radargramModel_);
+    norms_ = std::move(loaded.norms_);
     pages_ = loaded.pages_;
     diagramBuilt_ = loaded.diagramBuilt_;
     diagramBoreholes_ = loaded.diagramBoreholes_;
@@ -812,7 +900,8 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
     for (const DocumentChange::What what :
          {DocumentChange::What::TableReplaced, DocumentChange::What::Settings, DocumentChange::What::Range,
           DocumentChange::What::DiagramParams, DocumentChange::What::SectionParams, DocumentChange::What::Soils,
-          DocumentChange::What::Radargram, DocumentChange::What::RadargramModel, DocumentChange::What::Pages})
+          DocumentChange::What::Radargram, DocumentChange::What::RadargramModel, DocumentChange::What::Norms,
+          DocumentChange::What::Pages})
         notify({what, TableId::Depth, {}, false});
     notify({DocumentChange::What::TableReplaced, TableId::Boreholes, {}, false});
     notify({DocumentChange::What::Selection, TableId::Depth, {selCol_, selRow_, selCol_, selRow_}, false});

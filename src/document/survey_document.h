@@ -17,6 +17,7 @@
 #include "section/section_renderer.h"
 #include "table/grid.h"
 #include "table/grid_editing.h"
+#include "thickness/analysis.h"
 
 #include <cstdint>
 #include <functional>
@@ -177,6 +178,22 @@ public:
     // Puts `model` in place as it is, without an edit (an edit's own road, an open project).
     void putRadargramModel(RadargramModel model);
 
+    // ---- thickness against the design ----
+    const DesignNorms& norms() const { return norms_; }
+    // The norms as one undoable step "Нормы проектирования", checked first: a refusal (an Error
+    // naming the field) leaves them as they were.
+    void setNorms(DesignNorms norms);
+    // Puts `norms` in place as they are, without an edit (an edit's own road, an open project).
+    void putNorms(DesignNorms norms);
+    // What the analysis reads now: the working range, the first layer's picket column, the
+    // layers' depth columns in slot order (the first layer lies under the sleeper), the title row
+    // (row 1 when the table has a header row) and the norms.
+    ComplianceSetup complianceSetup() const;
+    // The thickness of every layer against the norms, its failing stretches and summaries, as
+    // the document is now: made again on the first call after a change, reading only the changed
+    // rows after a correction of cells. Error (the pickets out of order) when it cannot be made.
+    const Compliance& compliance();
+
     // ---- table commands (each one undoable step) ----
     // Typing into a cell.
     void writeCell(TableId id, int col, int row, std::string_view text);
@@ -291,6 +308,13 @@ private:
     std::vector<std::string> soils_;
     std::string radargramPath_;
     RadargramModel radargramModel_;
+    DesignNorms norms_;
+    // The analysis and what changed since it was made: nothing, rows of cells, or more.
+    std::unique_ptr<ThicknessAnalysis> thickness_;
+    enum class Stale { No, Rows, Whole } stale_ = Stale::Whole;
+    int staleFirst_ = 0;
+    int staleLast_ = 0;
+    void markStale(const DocumentChange& change);
     PageChoice pages_;
     bool diagramBuilt_ = false;
     bool diagramBoreholes_ = false;

@@ -7,6 +7,7 @@
 #include "document/survey_document.h"
 #include "document/workspace.h"
 #include "document/workspace_annotations.h"
+#include "document/workspace_norms.h"
 #include "document/workspace_radargram.h"
 #include "document/workspace_text.h"
 #include "table/delimiters.h"
@@ -391,6 +392,9 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
     if (root.contains("instrumentRadargram"))
         doc.putRadargramModel(
             ReadRadargramModel(in, in.member(root, "instrumentRadargram", ""), "instrumentRadargram"));
+    // Files written before the design norms were kept open with the default norms.
+    if (root.contains("designNorms"))
+        doc.putNorms(ReadNorms(in, in.member(root, "designNorms", ""), "designNorms"));
 }
 
 } // namespace
@@ -466,6 +470,8 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
     // levels below it.
     if (!(doc.radargramModel() == RadargramModel{}))
         root["instrumentRadargram"] = RadargramModelJson(doc.radargramModel(), path);
+    if (!(doc.norms() == DesignNorms{}))
+        root["designNorms"] = NormsJson(doc.norms());
 
     // The tables last: the rest of the file stays readable at its top.
     {

@@ -471,3 +471,88 @@ TEST(RenderOptions, RadargramInfoStandsAlone)
 
 } // namespace
 } // namespace trassel
+
+namespace trassel {
+namespace {
+
+TEST(RenderOptions, TheReportTakesNormsAndRefusesPictureOptions)
+{
+    const RenderOptions o = Parse({"--table",
+                                   "t.txt",
+                                   "--layer",
+                                   "3",
+                                   "--layer",
+                                   "4",
+                                   "--norm-stretch",
+                                   "0..100+00:class=1:sleeper=concrete",
+                                   "--norm-stretch",
+                                   "12км000..14 км 300 м:class=4:sleeper=wooden",
+                                   "--layer-norm",
+                                   "4=20",
+                                   "--tolerance",
+                                   "2",
+                                   "--min-length=10",
+                                   "--join-gap",
+                                   "5",
+                                   "--prism-width",
+                                   "3.2",
+                                   "--sleeper-base",
+                                   "-2",
+                                   "--report",
+                                   "отчёт"});
+    EXPECT_EQ(o.reportDir, "отчёт");
+    ASSERT_EQ(o.norms.stretches.size(), 2u);
+    EXPECT_EQ(o.norms.stretches[0], (DesignStretch{0, 10000, 1, Sleeper::Concrete}));
+    EXPECT_EQ(o.norms.stretches[1].trackClass, 4);
+    EXPECT_EQ(o.norms.stretches[1].sleeper, Sleeper::Wooden);
+    EXPECT_EQ(o.norms.stretches[1].fromM, 12000);
+    EXPECT_EQ(o.norms.stretches[1].toM, 14300);
+    const DesignNorms n = ApplyNormOptions(DesignNorms{}, o.norms);
+    EXPECT_EQ(n.layers, (std::vector<LayerNorm>{{4, "", 20.0}}));
+    EXPECT_EQ(n.toleranceCm, 2);
+    EXPECT_EQ(n.minLengthM, 10);
+    EXPECT_EQ(n.joinGapM, 5);
+    EXPECT_EQ(n.prismWidthM, 3.2);
+    EXPECT_EQ(n.sleeperBaseCm, -2);
+
+    // Given norms replace a workspace's stretches and put layer norms over its own.
+    DesignNorms base;
+    base.stretches = {{0, 10, 3, Sleeper::Wooden}};
+    base.layers = {{4, "Подушка", 15.0}, {5, "", 30.0}};
+    base.toleranceCm = 1;
+    const DesignNorms over = ApplyNormOptions(base, o.norms);
+    EXPECT_EQ(over.stretches, o.norms.stretches);
+    EXPECT_EQ(over.layers, (std::vector<LayerNorm>{{4, "Подушка", 20.0}, {5, "", 30.0}}));
+    NormOptions none;
+    EXPECT_TRUE(ApplyNormOptions(base, none) == base);
+
+    EXPECT_EQ(ParseError({"--table", "t", "--layer", "3", "--report", "d", "-o", "a.png"}),
+              "Параметр --output: относится к рисунку разреза, а --report пишет ведомость толщин");
+    EXPECT_EQ(ParseError({"--table", "t", "--layer", "3", "--tolerance", "2", "-o", "a.png"}),
+              "Параметр --tolerance: относится к ведомости толщин: задайте --report ПАПКА");
+    EXPECT_EQ(ParseError({"--table", "t", "--layer", "3", "--tolerance", "-2", "--report", "d"}),
+              "Параметр --tolerance: значение не может быть отрицательным");
+    EXPECT_EQ(ParseError({"--table", "t", "--report", "d"}),
+              "Не задано ни одного слоя: --layer СТОЛБЕЦ (например, --layer 3)");
+    EXPECT_EQ(ParseError({"--report", "d"}),
+              "Задайте, для чего ведомость: --table ФАЙЛ со слоями --layer или --workspace ФАЙЛ.trassel");
+    EXPECT_EQ(ParseError({"--workspace", "w.trassel", "--layer", "3", "--report", "d"}),
+              "Параметр --layer: относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
+    EXPECT_EQ(ParseError(
+                  {"--table", "t", "--layer", "3", "--norm-stretch", "0..100:class=6:sleeper=wooden", "--report", "d"}),
+              "Параметр --norm-stretch: класс пути задаётся числом от 1 до 5, а не \"6\"");
+    EXPECT_EQ(ParseError({"--table", "t", "--layer", "3", "--norm-stretch", "0..100:class=1", "--report", "d"}),
+              "Параметр --norm-stretch: у участка \"0..100:class=1\" нужно задать class=N и sleeper=wooden|concrete");
+    EXPECT_EQ(ParseError(
+                  {"--table", "t", "--layer", "3", "--norm-stretch", "a..100:class=1:sleeper=wooden", "--report", "d"}),
+              "Параметр --norm-stretch: положение \"a\" нужно задать пикетом (123+45, 123.45) или км и м (12км345)");
+    // Stretches out of order are refused before any file is read, naming the stretch.
+    EXPECT_EQ(ParseError({"--table", "t", "--layer", "3", "--norm-stretch", "2..3:class=1:sleeper=wooden",
+                          "--norm-stretch", "1..2:class=1:sleeper=wooden", "--report", "d"}),
+              "Поле «участок норм 2»: участок начинается (100 м) раньше конца предыдущего (300 м).");
+    EXPECT_EQ(ParseError({"--table", "t", "--layer", "3", "--layer-norm", "4", "--report", "d"}),
+              "Параметр --layer-norm: ожидается СТОЛБЕЦ=СМ (например, 4=20), а не \"4\"");
+}
+
+} // namespace
+} // namespace trassel

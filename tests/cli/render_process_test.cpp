@@ -14,6 +14,7 @@
 
 #include "support/error_text.h"
 #include "radargram/radargram_writers.h"
+#include "thickness/report_files.h"
 
 #include <QDir>
 #include <QFile>
@@ -520,6 +521,80 @@ TEST(RenderProcess, RadargramInfoPrintsOneFactALineAndAFaultAsOneRussianLine)
     EXPECT_TRUE(missing.out.isEmpty());
     EXPECT_EQ(missing.err.count(QLatin1Char('\n')), 1);
     EXPECT_TRUE(missing.err.contains(QStringLiteral("нет.dzt"))) << missing.err.toStdString();
+}
+
+// The thickness report in batch is the document's: the same tables from a table with norms on
+// the command line and from the project that keeps those norms.
+TEST(RenderProcess, TheReportOfATableAndOfAProjectAreTheDocumentsTables)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ExampleSurvey survey;
+    SurveyDocument& doc = survey.doc;
+    for (const int col : {3, 4}) {
+        doc.select(col, 2);
+        doc.addLayer();
+    }
+    DesignNorms norms;
+    norms.stretches = {{0, 13'500, 1, Sleeper::Concrete}, {13'500.001, 30'000, 3, Sleeper::Wooden}};
+    norms.layers = {{4, "", 20.0}};
+    norms.toleranceCm = 2;
+    norms.minLengthM = 10;
+    norms.joinGapM = 5;
+    doc.setNorms(norms);
+    const Compliance& c = doc.compliance();
+    std::size_t stretches = 0;
+    for (const LayerCompliance& l : c.layers)
+        stretches += l.stretches.size();
+    ASSERT_GT(stretches, 0u); // the example has thin ballast somewhere, or the check below is idle
+
+    const QString fromTable = dir.filePath(QStringLiteral("из таблицы"));
+    const Outcome run = RunRender({QStringLiteral("--table"),
+                                   Q(kSurvey),
+                                   QStringLiteral("--recalc-pickets"),
+                                   QStringLiteral("--layer"),
+                                   QStringLiteral("3"),
+                                   QStringLiteral("--layer"),
+                                   QStringLiteral("4"),
+                                   QStringLiteral("--norm-stretch"),
+                                   QStringLiteral("0..135+00:class=1:sleeper=concrete"),
+                                   QStringLiteral("--norm-stretch"),
+                                   QStringLiteral("135.00001..300+00:class=3:sleeper=wooden"),
+                                   QStringLiteral("--layer-norm"),
+                                   QStringLiteral("4=20"),
+                                   QStringLiteral("--tolerance"),
+                                   QStringLiteral("2"),
+                                   QStringLiteral("--min-length"),
+                                   QStringLiteral("10"),
+                                   QStringLiteral("--join-gap"),
+                                   QStringLiteral("5"),
+                                   QStringLiteral("--report"),
+                                   fromTable});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.count(QLatin1Char('\n')), WorkbookAvailable() ? 5 : 4) << run.out.toStdString();
+    for (const ReportTable& t : ReportTables(c, doc.norms(), "survey_depths.txt")) {
+        const FileBytes bytes = ReadWholeFile((fromTable.toStdString() + "/" + t.file));
+        EXPECT_EQ(std::string(bytes.data.get(), bytes.size), CsvText(t)) << t.file;
+    }
+
+    const std::string project = dir.filePath(QStringLiteral("линия.trassel")).toStdString();
+    SaveWorkspace(project, doc);
+    const QString fromProject = dir.filePath(QStringLiteral("из проекта"));
+    const Outcome again = RunRender(
+        {QStringLiteral("--workspace"), Q(project), QStringLiteral("--report"), fromProject});
+    ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    for (const ReportTable& t : ReportTables(c, doc.norms(), "линия.trassel")) {
+        const FileBytes bytes = ReadWholeFile((fromProject.toStdString() + "/" + t.file));
+        EXPECT_EQ(std::string(bytes.data.get(), bytes.size), CsvText(t)) << t.file;
+    }
+
+    // A refusal: status 1, one line, no folder made.
+    const QString refused = dir.filePath(QStringLiteral("нет"));
+    const Outcome bad = RunRender({QStringLiteral("--workspace"), Q(project), QStringLiteral("--tolerance"),
+                                   QStringLiteral("-1"), QStringLiteral("--report"), refused});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.err.toStdString(), "Параметр --tolerance: значение не может быть отрицательным\n");
+    EXPECT_FALSE(QFileInfo::exists(refused));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/image_export.h"
 #include "platform/qt_canvas.h"
 #include "radargram/radargram_reader.h"
+#include "thickness/report_files.h"
 
 #include <QGuiApplication>
 
@@ -73,6 +74,37 @@ void Render(const RenderOptions& options)
     DrawSection(source, params, windowsPicture, services, options.output);
 }
 
+// The thickness report of the table or workspace: the layers in slot order (the first under the
+// sleeper), over the working range, against the norms the workspace keeps with the command
+// line's put over them.
+void Report(const RenderOptions& options)
+{
+    const SectionSource source = options.workspace.empty() ? LoadTableSource(options)
+                                                           : LoadWorkspaceSource(options.workspace);
+    SurveyDocument& doc = *source.document;
+    doc.putNorms(ApplyNormOptions(doc.norms(), options.norms));
+    // A workspace is read as the window reads it; a table by the command line's columns.
+    ComplianceSetup setup = doc.complianceSetup();
+    if (options.workspace.empty()) {
+        setup.picketColumn = source.picketColumn;
+        setup.titleRow = options.headerRows >= 1 ? 1 : 0;
+        setup.columns.clear();
+        for (const SectionLayer& layer : source.layers)
+            setup.columns.push_back(layer.depthColumn);
+    }
+    const RowSpan rows = ResolveRange(doc.depthTable(), setup.picketColumn, options.range,
+                                      options.range.kind == RangeOption::Kind::Whole ? source.workingRange
+                                                                                     : source.dataRows);
+    setup.firstRow = rows.first;
+    setup.lastRow = rows.last;
+    ThicknessAnalysis analysis;
+    analysis.compute(doc.depthTable(), setup);
+    const std::string name = PathToUtf8(
+        PathFromUtf8(options.workspace.empty() ? options.table : options.workspace).filename());
+    for (const std::string& path : WriteReport(options.reportDir, analysis.result(), setup.norms, name))
+        std::cout << path << '\n';
+}
+
 // What a radargram file says of itself: the facts on stdout only once the whole file was read,
 // so that a file that cannot be read leaves stdout empty; what was tolerated goes to stderr.
 void DescribeRadargram(const std::string& path)
@@ -128,7 +160,10 @@ int main(int argc, char** argv)
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         QGuiApplication app(argc, argv);
-        Render(options);
+        if (!options.reportDir.empty())
+            Report(options);
+        else
+            Render(options);
         return 0;
     } catch (const std::bad_alloc&) {
         std::cerr << "Недостаточно памяти для построения разреза\n";

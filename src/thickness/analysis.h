@@ -1,0 +1,66 @@
+#pragma once
+// The thickness of every layer against the design, its failing stretches and its summaries, kept
+// for a table and made again when the table or the norms change. The cells are read once; after
+// a correction only the changed rows are read again and only the segments their shares reach
+// into are summarised again, so a keystroke on a million-row survey costs milliseconds.
+#include "thickness/summaries.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace trassel {
+
+class Grid;
+
+// What the analysis reads: the working range, the picket column, the layers' depth columns
+// (top to bottom), the row of the columns' titles (0: none) and the norms.
+struct ComplianceSetup {
+    int picketColumn = 1;
+    int firstRow = 1;
+    int lastRow = 0;
+    int titleRow = 0;
+    std::vector<int> columns;
+    DesignNorms norms;
+    bool operator==(const ComplianceSetup&) const = default;
+};
+
+struct LayerCompliance {
+    LayerLine line;
+    std::vector<FailingStretch> stretches;
+    std::vector<SegmentSummary> per100m;
+    std::vector<SegmentSummary> perKm;
+};
+
+struct Compliance {
+    LinePoints points;
+    std::vector<LayerCompliance> layers;
+    // The row's point, -1 when the row is outside the range or its picket cannot be read.
+    long long pointOf(int row) const;
+};
+
+class ThicknessAnalysis {
+public:
+    // Everything read and computed afresh. Error (nothing kept) for pickets out of order.
+    const Compliance& compute(const Grid& grid, const ComplianceSetup& setup);
+    // Rows first..last of `grid` changed in their cells, nothing else: those rows are read
+    // again. Falls back to compute() when nothing was computed for this setup yet.
+    const Compliance& rowsChanged(const Grid& grid, int first, int last);
+    const Compliance& result() const { return result_; }
+    const ComplianceSetup& setup() const { return setup_; }
+    bool valid() const { return valid_; }
+    void invalidate() { valid_ = false; }
+
+private:
+    void readRows(const Grid& grid, int first, int last);
+    void thicknessOf(std::size_t layer, std::size_t point);
+
+    ComplianceSetup setup_;
+    bool valid_ = false;
+    // The cells as read: a position per row of the range, the depths per column and row.
+    std::vector<double> positions_;
+    std::vector<std::vector<double>> depths_;
+    Compliance result_;
+};
+
+} // namespace trassel

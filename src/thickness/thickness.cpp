@@ -1,0 +1,136 @@
+#include "thickness/thickness.h"
+
+#include "base/error.h"
+#include "base/numbers.h"
+#include "table/grid.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace trassel {
+namespace {
+
+std::string_view Trimmed(std::string_view t)
+{
+    while (!t.empty() && (t.front() == ' ' || t.front() == '\t'))
+        t.remove_prefix(1);
+    while (!t.empty() && (t.back() == ' ' || t.back() == '\t'))
+        t.remove_suffix(1);
+    return t;
+}
+
+// Millimetres are the finest step a survey's pickets are written in; rounding to them keeps
+// 123.05 (which the double holds slightly off) at exactly 12305 m.
+double ToMillimetre(double metres) { return std::round(metres * 1000.0) / 1000.0; }
+
+bool Digits(std::string_view t)
+{
+    return !t.empty() && std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+std::optional<double> PicketMetres(std::string_view text)
+{
+    text = Trimmed(text);
+    if (text.empty())
+        return std::nullopt;
+    std::optional<double> value;
+    const std::size_t plus = text.find('+');
+    if (plus != std::string_view::npos && plus > 0) {
+        // The plus form is the decimal picket with "+" for the point: both sides digits only.
+        std::string_view whole = text.substr(0, plus);
+        const bool negative = !whole.empty() && whole.front() == '-';
+        if (negative)
+            whole.remove_prefix(1);
+        const std::string_view part = text.substr(plus + 1);
+        if (!Digits(whole) || !Digits(part))
+            return std::nullopt;
+        value = TryReadStrict(std::string(text.substr(0, plus)) + "." + std::string(part));
+    } else {
+        value = TryReadStrict(text);
+    }
+    if (!value || !std::isfinite(*value) || std::fabs(*value) > kMaxLineM / 100)
+        return std::nullopt;
+    return ToMillimetre(*value * 100.0);
+}
+
+std::optional<double> LinePositionMetres(std::string_view text)
+{
+    text = Trimmed(text);
+    const std::size_t km = text.find("км");
+    if (km == std::string_view::npos)
+        return PicketMetres(text);
+    const std::optional<double> k = TryReadStrict(Trimmed(text.substr(0, km)));
+    std::string_view rest = Trimmed(text.substr(km + std::string_view("км").size()));
+    if (rest.size() >= 2 && rest.substr(rest.size() - 2) == "м")
+        rest = Trimmed(rest.substr(0, rest.size() - std::string_view("м").size()));
+    const std::optional<double> m = rest.empty() ? std::optional<double>(0.0) : TryReadStrict(rest);
+    if (!k || !m || *m < 0 || !std::isfinite(*k) || !std::isfinite(*m))
+        return std::nullopt;
+    const double metres = *k * 1000.0 + (*k < 0 ? -*m : *m);
+    if (std::fabs(metres) > kMaxLineM)
+        return std::nullopt;
+    return ToMillimetre(metres);
+}
+
+std::string PicketText(double metres)
+{
+    const bool negative = metres < 0;
+    const double a = std::fabs(metres);
+    const double picket = std::floor(a / 100.0 + 1e-9);
+    double rest = RoundTo(a - picket * 100.0, 3);
+    std::string text = negative ? "-" : "";
+    text += NumberToText(picket) + "+";
+    if (rest < 10)
+        text += "0";
+    text += NumberToText(rest);
+    return text;
+}
+
+LinePoints PointsOf(const std::vector<double>& positions, int first)
+{
+    LinePoints p;
+    for (std::size_t i = 0; i < positions.size(); ++i) {
+        const double x = positions[i];
+        if (std::isnan(x))
+            continue;
+        if (!p.posM.empty() && x < p.posM.back())
+            throw Error("Пикет строки " + IntToText(first + static_cast<long long>(i)) + " (" + PicketText(x) +
+                        ") меньше пикета строки " + IntToText(p.rows.back()) + " (" + PicketText(p.posM.back()) +
+                        "): пикеты должны идти по возрастанию.");
+        p.rows.push_back(first + static_cast<int>(i));
+        p.posM.push_back(x);
+    }
+    const std::size_t n = p.posM.size();
+    p.fromM.resize(n);
+    p.toM.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        p.fromM[i] = i == 0 ? p.posM[i] : (p.posM[i - 1] + p.posM[i]) / 2;
+        p.toM[i] = i + 1 == n ? p.posM[i] : (p.posM[i] + p.posM[i + 1]) / 2;
+    }
+    return p;
+}
+
+std::string LayerName(const DesignNorms& norms, const Grid& grid, int column, int titleRow)
+{
+    if (const LayerNorm* l = norms.layer(column); l != nullptr && !l->name.empty())
+        return l->name;
+    if (titleRow > 0) {
+        const std::string_view title = Trimmed(grid.cellView(column, titleRow));
+        if (!title.empty())
+            return std::string(title);
+    }
+    return "К№" + IntToText(column);
+}
+
+double NormOf(const DesignNorms& norms, std::size_t index, int column, double positionM)
+{
+    if (index == 0)
+        if (const std::optional<double> ballast = BallastNormAt(norms, positionM))
+            return *ballast;
+    const LayerNorm* l = norms.layer(column);
+    return l != nullptr && l->normCm ? *l->normCm : kNoValue;
+}
+
+} // namespace trassel

@@ -1,0 +1,282 @@
+#include "thickness/analysis.h"
+#include "thickness/stretches.h"
+#include "thickness/summaries.h"
+
+#include "thickness/survey_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace trassel {
+namespace {
+
+// A line of points at `positions` metres with one layer of the given thicknesses and norm.
+struct Line {
+    LinePoints points;
+    LayerLine layer;
+};
+
+Line MakeLine(const std::vector<double>& positions, const std::vector<double>& thickness, double norm)
+{
+    Line l{PointsOf(positions, 2), {}};
+    l.layer.column = 2;
+    l.layer.thicknessCm = thickness;
+    l.layer.normCm.assign(thickness.size(), norm);
+    return l;
+}
+
+// 21 points a metre apart (0..20 m), 30 cm thick but where `thin` says otherwise.
+Line Metres(const std::vector<std::pair<std::size_t, double>>& thin)
+{
+    std::vector<double> pos;
+    std::vector<double> t(21, 30.0);
+    for (int i = 0; i <= 20; ++i)
+        pos.push_back(i);
+    for (const auto& [i, v] : thin)
+        t[i] = v;
+    return MakeLine(pos, t, 30);
+}
+
+DesignNorms Rules(double tolerance, double minLength, double joinGap, double width = 3.4)
+{
+    DesignNorms n;
+    n.toleranceCm = tolerance;
+    n.minLengthM = minLength;
+    n.joinGapM = joinGap;
+    n.prismWidthM = width;
+    return n;
+}
+
+TEST(Stretches, ToleranceIsAStrictBound)
+{
+    // Norm 30, tolerance 2: 28 passes, 27.99 fails.
+    const Line l = Metres({{5, 28}, {10, 27.99}});
+    const auto s = FindFailingStretches(l.points, l.layer, Rules(2, 0, 0));
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s[0].first, 10u);
+    EXPECT_EQ(s[0].fromM, 9.5);
+    EXPECT_EQ(s[0].toM, 10.5);
+    EXPECT_EQ(s[0].lengthM, 1);
+}
+
+TEST(Stretches, MinimumLengthKeepsAStretchOfExactlyThatLength)
+{
+    // Points 3, 4, 5 fail: their shares run 2.5 .. 5.5, three metres.
+    const Line l = Metres({{3, 25}, {4, 20}, {5, 25}});
+    auto s = FindFailingStretches(l.points, l.layer, Rules(0, 3, 0, 3.4));
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s[0].fromM, 2.5);
+    EXPECT_EQ(s[0].toM, 5.5);
+    EXPECT_EQ(s[0].lengthM, 3);
+    EXPECT_EQ(s[0].leastCm, 20);
+    // Deficits 5, 10, 5 cm over a metre each.
+    EXPECT_NEAR(s[0].meanDeficitCm, 20.0 / 3.0, 1e-12);
+    EXPECT_NEAR(s[0].volumeM3, 0.20 * 3.4, 1e-12);
+    EXPECT_TRUE(FindFailingStretches(l.points, l.layer, Rules(0, 3.001, 0)).empty());
+}
+
+TEST(Stretches, JoinGapJoinsRunsExactlyThatFarApart)
+{
+    // Runs 3..5 (to 5.5 m) and 8..9 (from 7.5 m): two metres of passing line between them.
+    const Line l = Metres({{3, 25}, {4, 20}, {5, 25}, {8, 26}, {9, 26}});
+    auto joined = FindFailingStretches(l.points, l.layer, Rules(0, 0, 2, 3.4));
+    ASSERT_EQ(joined.size(), 1u);
+    EXPECT_EQ(joined[0].first, 3u);
+    EXPECT_EQ(joined[0].last, 9u);
+    EXPECT_EQ(joined[0].lengthM, 7);
+    // The passing points between count with no deficit: (5 + 10 + 5 + 0 + 0 + 4 + 4) / 7.
+    EXPECT_NEAR(joined[0].meanDeficitCm, 4.0, 1e-12);
+    EXPECT_NEAR(joined[0].volumeM3, 0.28 * 3.4, 1e-12);
+
+    const auto apart = FindFailingStretches(l.points, l.layer, Rules(0, 0, 1.999));
+    ASSERT_EQ(apart.size(), 2u);
+    EXPECT_EQ(apart[1].fromM, 7.5);
+    EXPECT_EQ(apart[1].lengthM, 2);
+    // The minimum length is applied to the joined stretch: 7 m stays, the parts alone would go.
+    EXPECT_EQ(FindFailingStretches(l.points, l.layer, Rules(0, 7, 2)).size(), 1u);
+    EXPECT_TRUE(FindFailingStretches(l.points, l.layer, Rules(0, 3.5, 1.999)).empty());
+}
+
+TEST(Stretches, GapsNeitherFailNorBreakTheMeanDeficit)
+{
+    Line l = Metres({{3, 20}, {5, 20}});
+    l.layer.thicknessCm[4] = kNoValue;
+    const auto s = FindFailingStretches(l.points, l.layer, Rules(0, 0, 1));
+    ASSERT_EQ(s.size(), 1u); // the metre without data is within the join gap
+    EXPECT_EQ(s[0].lengthM, 3);
+    EXPECT_NEAR(s[0].meanDeficitCm, 10.0, 1e-12); // over the two metres with data
+    // Without the join the gap splits them.
+    EXPECT_EQ(FindFailingStretches(l.points, l.layer, Rules(0, 0, 0)).size(), 2u);
+    // A point without a norm is not judged.
+    l.layer.normCm[3] = kNoValue;
+    l.layer.normCm[5] = kNoValue;
+    EXPECT_TRUE(FindFailingStretches(l.points, l.layer, Rules(0, 0, 1)).empty());
+}
+
+TEST(Stretches, StretchesTouchingTheEndsOfTheRange)
+{
+    const Line l = Metres({{0, 10}, {1, 10}, {19, 10}, {20, 10}});
+    const auto s = FindFailingStretches(l.points, l.layer, Rules(0, 1.5, 0, 1));
+    ASSERT_EQ(s.size(), 2u);
+    // The first point's share starts at its own position, the last one's ends at its own.
+    EXPECT_EQ(s[0].fromM, 0);
+    EXPECT_EQ(s[0].toM, 1.5);
+    EXPECT_EQ(s[1].fromM, 18.5);
+    EXPECT_EQ(s[1].toM, 20);
+    EXPECT_NEAR(s[1].volumeM3, 0.2 * 1.5, 1e-12);
+    EXPECT_TRUE(FindFailingStretches(l.points, l.layer, Rules(0, 1.6, 0)).empty());
+
+    // A line of a single failing point has a stretch of no length, kept without a minimum.
+    const Line one = MakeLine({500}, {10}, 30);
+    const auto single = FindFailingStretches(one.points, one.layer, Rules(0, 0, 0));
+    ASSERT_EQ(single.size(), 1u);
+    EXPECT_EQ(single[0].lengthM, 0);
+    EXPECT_EQ(single[0].volumeM3, 0);
+}
+
+TEST(Summaries, HundredMetreSegmentsSplitSharesAtWholePickets)
+{
+    // Points at 90, 100, 110, 120 and 205 m; shares 90-95, 95-105, 105-115, 115-162.5, 162.5-205.
+    const Line l = MakeLine({90, 100, 110, 120, 205}, {40, 20, 30, 10, 50}, 30);
+    const DesignNorms n = Rules(0, 0, 0, 2);
+    const auto stretches = FindFailingStretches(l.points, l.layer, n);
+    ASSERT_EQ(stretches.size(), 2u);
+    const auto seg = Summarize(l.points, l.layer, stretches, n, kHundredMetres);
+    ASSERT_EQ(seg.size(), 3u);
+
+    EXPECT_EQ(seg[0].index, 0);
+    EXPECT_EQ(seg[0].fromM, 0);
+    EXPECT_EQ(seg[0].toM, 100);
+    EXPECT_EQ(seg[0].dataM, 10);
+    EXPECT_EQ(seg[0].minCm, 20);
+    EXPECT_EQ(seg[0].maxCm, 40);
+    EXPECT_EQ(seg[0].meanCm, 30);
+    EXPECT_EQ(seg[0].belowM, 5);
+    EXPECT_EQ(seg[0].sharePercent, 50);
+    EXPECT_NEAR(seg[0].volumeM3, 1.0, 1e-12); // 10 cm over 5 m, 2 m wide
+    EXPECT_EQ(seg[0].stretches, 1);
+    EXPECT_EQ(seg[0].condition, 2);
+
+    EXPECT_EQ(seg[1].index, 1);
+    EXPECT_EQ(seg[1].dataM, 100);
+    EXPECT_EQ(seg[1].minCm, 10);
+    EXPECT_EQ(seg[1].maxCm, 50);
+    EXPECT_NEAR(seg[1].meanCm, 27.5, 1e-12);
+    EXPECT_EQ(seg[1].belowM, 52.5);
+    EXPECT_NEAR(seg[1].sharePercent, 52.5, 1e-12);
+    EXPECT_NEAR(seg[1].volumeM3, 20.0, 1e-12);
+    EXPECT_EQ(seg[1].stretches, 2); // the first stretch runs over picket 1
+
+    EXPECT_EQ(seg[2].dataM, 5);
+    EXPECT_EQ(seg[2].meanCm, 50);
+    EXPECT_EQ(seg[2].sharePercent, 0);
+    EXPECT_EQ(seg[2].stretches, 0);
+    EXPECT_EQ(seg[2].condition, 0);
+
+    const auto km = Summarize(l.points, l.layer, stretches, n, kKilometre);
+    ASSERT_EQ(km.size(), 1u);
+    EXPECT_EQ(km[0].dataM, 115);
+    EXPECT_EQ(km[0].belowM, 57.5);
+    EXPECT_NEAR(km[0].volumeM3, 21.0, 1e-12);
+    EXPECT_NEAR(km[0].volumeM3, stretches[0].volumeM3 + stretches[1].volumeM3, 1e-12);
+    EXPECT_EQ(km[0].stretches, 2);
+}
+
+TEST(Summaries, ALineEndingOnAWholePicketMakesNoEmptySegmentAfterIt)
+{
+    const Line l = MakeLine({0, 100}, {30, 30}, 30);
+    const auto seg = Summarize(l.points, l.layer, {}, Rules(0, 0, 0), kHundredMetres);
+    ASSERT_EQ(seg.size(), 1u);
+    EXPECT_EQ(seg[0].dataM, 100);
+    // Segments without data are listed with nothing in them.
+    const Line far = MakeLine({0, 300}, {30, kNoValue}, 30);
+    const auto gaps = Summarize(far.points, far.layer, {}, Rules(0, 0, 0), kHundredMetres);
+    ASSERT_EQ(gaps.size(), 3u);
+    EXPECT_EQ(gaps[0].dataM, 100);
+    EXPECT_EQ(gaps[0].sharePercent, 0);
+    EXPECT_EQ(gaps[1].dataM, 50);
+    EXPECT_EQ(gaps[2].dataM, 0);
+    EXPECT_TRUE(std::isnan(gaps[2].meanCm));
+    EXPECT_EQ(gaps[2].condition, -1);
+    // Negative positions fall into negative segments.
+    const Line before = MakeLine({-150, -50}, {30, 30}, 30);
+    const auto neg = Summarize(before.points, before.layer, {}, Rules(0, 0, 0), kHundredMetres);
+    ASSERT_EQ(neg.size(), 2u);
+    EXPECT_EQ(neg[0].index, -2);
+    EXPECT_EQ(neg[0].dataM, 50);
+}
+
+bool Same(double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; }
+
+void ExpectSameSegments(const std::vector<SegmentSummary>& a, const std::vector<SegmentSummary>& b)
+{
+    ASSERT_EQ(a.size(), b.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(a[i].index, b[i].index);
+        EXPECT_TRUE(Same(a[i].minCm, b[i].minCm));
+        EXPECT_TRUE(Same(a[i].meanCm, b[i].meanCm));
+        EXPECT_TRUE(Same(a[i].maxCm, b[i].maxCm));
+        EXPECT_TRUE(Same(a[i].sharePercent, b[i].sharePercent));
+        EXPECT_EQ(a[i].dataM, b[i].dataM);
+        EXPECT_EQ(a[i].belowM, b[i].belowM);
+        EXPECT_EQ(a[i].volumeM3, b[i].volumeM3);
+        EXPECT_EQ(a[i].stretches, b[i].stretches);
+        EXPECT_EQ(a[i].condition, b[i].condition);
+    }
+}
+
+TEST(Analysis, ACorrectionGivesWhatAFreshComputationGives)
+{
+    // Three kilometres at 5 m with a ballast and a sand boundary, corrected cell by cell at
+    // random: after each, the kept analysis must equal one made from scratch.
+    std::mt19937 random(7);
+    std::vector<std::vector<std::string>> rows;
+    for (int i = 0; i < 600; ++i)
+        rows.push_back({std::to_string(i * 5 / 100) + "." + (i * 5 % 100 < 10 ? "0" : "") + std::to_string(i * 5 % 100),
+                        std::to_string(40 + static_cast<int>(random() % 12) - 6),
+                        std::to_string(70 + static_cast<int>(random() % 12) - 6)});
+    const auto grid = test::SurveyGrid({"ПК", "Балласт", "Песок"}, rows);
+    ComplianceSetup setup;
+    setup.firstRow = 2;
+    setup.lastRow = grid->rowCount() - 1;
+    setup.titleRow = 1;
+    setup.columns = {2, 3};
+    setup.norms.stretches = {{0, 3000, 1, Sleeper::Wooden}};
+    setup.norms.layers = {{3, "", 28.0}};
+    setup.norms.toleranceCm = 1;
+    setup.norms.minLengthM = 10;
+    setup.norms.joinGapM = 15;
+    ThicknessAnalysis kept;
+    kept.compute(*grid, setup);
+    for (int step = 0; step < 300; ++step) {
+        SCOPED_TRACE(step);
+        const int row = 2 + static_cast<int>(random() % 600);
+        const int col = 2 + static_cast<int>(random() % 2);
+        const int kind = static_cast<int>(random() % 10);
+        const std::string text = kind == 0 ? "" : std::to_string((col == 2 ? 30 : 60) + random() % 20);
+        grid->setCell(col, row, text);
+        const Compliance& a = kept.rowsChanged(*grid, row, row);
+        ThicknessAnalysis fresh;
+        const Compliance& b = fresh.compute(*grid, setup);
+        ASSERT_EQ(a.layers.size(), b.layers.size());
+        for (std::size_t l = 0; l < a.layers.size(); ++l) {
+            ASSERT_EQ(a.layers[l].line.thicknessCm.size(), b.layers[l].line.thicknessCm.size());
+            for (std::size_t i = 0; i < a.layers[l].line.thicknessCm.size(); ++i)
+                ASSERT_TRUE(Same(a.layers[l].line.thicknessCm[i], b.layers[l].line.thicknessCm[i]));
+            EXPECT_EQ(a.layers[l].stretches, b.layers[l].stretches);
+            ExpectSameSegments(a.layers[l].per100m, b.layers[l].per100m);
+            ExpectSameSegments(a.layers[l].perKm, b.layers[l].perKm);
+        }
+    }
+    // A changed picket moves the points; the analysis follows.
+    grid->setCell(1, 300, "");
+    const Compliance& moved = kept.rowsChanged(*grid, 300, 300);
+    EXPECT_EQ(moved.pointOf(300), -1);
+    EXPECT_EQ(moved.points.size(), 599u);
+}
+
+} // namespace
+} // namespace trassel
