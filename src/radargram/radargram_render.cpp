@@ -18,9 +18,10 @@ void HideInstrumentWords(const RadargramReader& reader, std::span<float> trace)
         std::fill(trace.begin(), trace.begin() + kDztWords, trace[kDztWords]);
 }
 
-std::uint32_t Channel(double v) { return static_cast<std::uint32_t>(std::lround(std::clamp(v, 0.0, 255.0))); }
+// Rounds half away from zero as std::lround does, without its call: every pixel goes through it.
+inline std::uint32_t Channel(double v) { return static_cast<std::uint32_t>(std::clamp(v, 0.0, 255.0) + 0.5); }
 
-Color Rgb(double r, double g, double b) { return Channel(r) | (Channel(g) << 8) | (Channel(b) << 16); }
+inline Color Rgb(double r, double g, double b) { return Channel(r) | (Channel(g) << 8) | (Channel(b) << 16); }
 
 // Reads the traces a picture asks for, in increasing order: a block of neighbours at once when
 // the columns are dense, a trace alone when they are far apart.
@@ -154,18 +155,29 @@ Picture RenderRadargram(const RadargramReader& reader, int channel, const Raster
         !(window.sampleCount > 0))
         return picture;
 
-    // The sample each row shows, -1 outside the trace.
+    const bool agc = style.display.gain == GainKind::Agc;
+    const double full = agc ? kAgcFullScale : style.fullScale;
+    const double scale = style.display.contrast / (full > 0 ? full : 1.0);
+    const double dt = style.sampleNs > 0 ? style.sampleNs : 1.0;
+    // The sample each row shows (-1 outside the trace; a DZT's instrument words show the first
+    // sample of signal), and what multiplies it: the gain at its time and the contrast. The
+    // automatic gain depends on the trace, so it is applied to each column instead.
+    const std::size_t words = reader.info().format == RadargramFormat::Dzt && info.samples > 2 ? kDztWords : 0;
     const double samplesPerRow = window.sampleCount / picture.height;
     std::vector<int> rowSample(static_cast<std::size_t>(picture.height));
+    std::vector<double> rowScale(static_cast<std::size_t>(picture.height), scale);
     for (int y = 0; y < picture.height; ++y) {
         const double s = std::floor(window.firstSample + (y + 0.5) * samplesPerRow);
-        rowSample[static_cast<std::size_t>(y)] = s >= 0 && s < info.samples ? static_cast<int>(s) : -1;
+        const int sample = s >= 0 && s < info.samples ? static_cast<int>(s) : -1;
+        rowSample[static_cast<std::size_t>(y)] = sample >= 0 && static_cast<std::size_t>(sample) < words
+                                                     ? static_cast<int>(words)
+                                                     : sample;
+        if (!agc && sample >= 0)
+            rowScale[static_cast<std::size_t>(y)] = scale * GainFactor(style.display, sample * dt - style.timeZeroNs);
     }
-    const double full = style.display.gain == GainKind::Agc ? kAgcFullScale : style.fullScale;
-    const double scale = style.display.contrast / (full > 0 ? full : 1.0);
 
     const double tracesPerColumn = window.traceCount / picture.width;
-    TraceFeed feed(reader, channel, tracesPerColumn <= kMaxTracesPerColumn * 4.0);
+    TraceFeed feed(reader, channel, tracesPerColumn <= kMaxTracesPerColumn);
     const auto samples = static_cast<std::size_t>(info.samples);
     std::vector<float> column(samples);
     for (int x = 0; x < picture.width; ++x) {
@@ -185,22 +197,32 @@ Picture RenderRadargram(const RadargramReader& reader, int channel, const Raster
             continue;
         const std::int64_t span = hi - lo;
         const std::int64_t used = std::min<std::int64_t>(span, kMaxTracesPerColumn);
-        std::fill(column.begin(), column.end(), 0.0f);
-        for (std::int64_t k = 0; k < used; ++k) {
-            const std::int64_t t = used == span ? lo + k : lo + (2 * k + 1) * span / (2 * used);
-            const std::span<const float> trace = feed.trace(t);
-            for (std::size_t s = 0; s < samples; ++s)
-                column[s] += trace[s];
+        std::span<const float> shown;
+        if (used == 1 && !agc) {
+            shown = feed.trace(lo); // nothing to average or change: the samples as read
+        } else {
+            std::fill(column.begin(), column.end(), 0.0f);
+            for (std::int64_t k = 0; k < used; ++k) {
+                const std::int64_t t = used == span ? lo + k : lo + (2 * k + 1) * span / (2 * used);
+                const std::span<const float> trace = feed.trace(t);
+                for (std::size_t s = 0; s < samples; ++s)
+                    column[s] += trace[s];
+            }
+            if (used > 1)
+                for (float& v : column)
+                    v /= static_cast<float>(used);
+            if (agc) {
+                HideInstrumentWords(reader, column);
+                ApplyGain(column, style.display, style.sampleNs, style.timeZeroNs);
+            }
+            shown = column;
         }
-        for (float& v : column)
-            v /= static_cast<float>(used);
-        HideInstrumentWords(reader, column);
-        ApplyGain(column, style.display, style.sampleNs, style.timeZeroNs);
         Color* out = picture.pixels.data() + x;
         for (int y = 0; y < picture.height; ++y, out += picture.width) {
             const int s = rowSample[static_cast<std::size_t>(y)];
             if (s >= 0)
-                *out = LevelColor(column[static_cast<std::size_t>(s)] * scale, style.display.colors);
+                *out = LevelColor(shown[static_cast<std::size_t>(s)] * rowScale[static_cast<std::size_t>(y)],
+                                  style.display.colors);
         }
     }
     return picture;

@@ -44,7 +44,8 @@ struct RasterStyle {
 inline constexpr double kAgcFullScale = 3.0;
 // At most this many traces are averaged into one column; a column that spans more takes this
 // many spread evenly over its span.
-inline constexpr int kMaxTracesPerColumn = 8;
+// Four keep a screen of a 100 km survey seen whole within a frame (bench_radargram_view).
+inline constexpr int kMaxTracesPerColumn = 4;
 
 // The factor of a constant, linear or exponential gain at `tNs` after time zero: the constant
 // factor; 1 + value·t for the linear gain, 10^(value·t / 20) for the exponential one (value in

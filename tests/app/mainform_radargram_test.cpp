@@ -232,3 +232,35 @@ TEST_F(RadargramFormTest, AFileThatCannotBeReadIsReportedAndTheFormerOneStays)
     EXPECT_EQ(services.errors.size(), 2);
     EXPECT_EQ(model().file->path, path.toStdString());
 }
+
+TEST_F(RadargramFormTest, TheDisplayAndTheTiesComeBackWithTheProject)
+{
+    open(path);
+    page->cbGain->setCurrentIndex(3);
+    page->seAgcWindow->setValue(6);
+    page->seContrast->setValue(1.5);
+    page->cbColors->setCurrentIndex(1);
+    page->sePermittivity->setValue(4);
+    page->seTieTrace->setValue(100);
+    page->edTiePicket->setText(QStringLiteral("130"));
+    page->btnTieAdd->click();
+    const QString project = dir.filePath(QStringLiteral("линия.trassel"));
+    services.nextSaveName = project;
+    test::Action(form.get(), "acnSaveProject")->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+
+    test::FakeServices otherServices;
+    TFmMainForm other(&otherServices);
+    other.openProject(project);
+    ASSERT_TRUE(otherServices.errors.isEmpty()) << otherServices.errors.join(QStringLiteral("\n")).toStdString();
+    auto* shown = test::Control<RadargramPage>(&other, "pageRadargram");
+    EXPECT_EQ(other.document().radargramModel(), model());
+    EXPECT_TRUE(shown->scene().ready());
+    EXPECT_EQ(shown->cbGain->currentIndex(), 3);
+    EXPECT_EQ(shown->seAgcWindow->value(), 6);
+    EXPECT_EQ(shown->seContrast->value(), 1.5);
+    EXPECT_EQ(shown->cbColors->currentIndex(), 1);
+    EXPECT_EQ(shown->sePermittivity->value(), 4);
+    ASSERT_EQ(shown->sgTies->rowCount(), 1);
+    EXPECT_EQ(shown->sgTies->item(0, 1)->text(), QStringLiteral("ПК130"));
+}

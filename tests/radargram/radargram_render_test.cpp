@@ -173,10 +173,11 @@ TEST(RadargramRaster, ColumnsAverageTheTracesTheySpanAndRepeatATraceWhenZoomedIn
 
 TEST(RadargramRaster, AFarZoomAveragesAFewTracesSpreadOverEachColumn)
 {
-    // 64 traces into one column: 8 of them, one in every 8, starting in the middle of the
-    // first eighth (traces 4, 12, ..., 60); those are 80, the others -80.
+    // 64 traces into one column: 4 of them, one in every 16, starting in the middle of the
+    // first sixteen (traces 8, 24, 40, 56); those are 80, the others -80.
+    ASSERT_EQ(kMaxTracesPerColumn, 4);
     std::vector<std::vector<std::int16_t>> traces(64, std::vector<std::int16_t>{-80, -80});
-    for (int t = 4; t < 64; t += 8)
+    for (int t = 8; t < 64; t += 16)
         traces[static_cast<std::size_t>(t)][0] = 80;
     const Rd3 file(traces);
     const Picture p = RenderRadargram(file.reader(), 0, Plain(100), {0, 64, 0, 2, 1, 2});

@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -196,23 +197,8 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     seTimeZero = Spin("seTimeZero", -100000, 100000, 2, 0.5);
     lblFile = new QLabel;
     lblFile->setObjectName(QStringLiteral("lblFile"));
-
-    auto* strip = new QHBoxLayout;
-    strip->setContentsMargins(4, 2, 4, 2);
-    const auto labelled = [&](const QString& label, QWidget* control) {
-        auto* l = new QLabel(label);
-        l->setBuddy(control);
-        strip->addWidget(l);
-        strip->addWidget(control);
-    };
-    labelled(QStringLiteral("Усиление"), cbGain);
-    labelled(QStringLiteral("Величина"), seGainValue);
-    labelled(QStringLiteral("Окно АРУ, нс"), seAgcWindow);
-    labelled(QStringLiteral("Контраст"), seContrast);
-    labelled(QStringLiteral("Палитра"), cbColors);
-    labelled(QStringLiteral("ε"), sePermittivity);
-    labelled(QStringLiteral("Время ноль, нс"), seTimeZero);
-    strip->addStretch(1);
+    // A long file name is cut rather than widening the page.
+    lblFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     // The ties: the table, then the fields of a new tie.
     sgTies = new QTableWidget(0, 3);
@@ -240,13 +226,24 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     btnTieRemove = new QPushButton(QStringLiteral("Удалить привязку"));
     btnTieRemove->setObjectName(QStringLiteral("btnTieRemove"));
 
-    auto* ties = new QWidget;
-    ties->setObjectName(QStringLiteral("pnlTies"));
-    ties->setMaximumWidth(260);
-    auto* tiesLayout = new QVBoxLayout(ties);
-    tiesLayout->setContentsMargins(4, 4, 4, 4);
-    tiesLayout->addWidget(new QLabel(QStringLiteral("Привязка трасс к пикетам")));
-    tiesLayout->addWidget(sgTies, 1);
+    // The controls in a column beside the picture, scrolled when the window is small, so that
+    // the page leaves the panels their room on a small screen.
+    auto* side = new QWidget;
+    side->setObjectName(QStringLiteral("pnlRadargramControls"));
+    auto* sideLayout = new QVBoxLayout(side);
+    sideLayout->setContentsMargins(4, 4, 4, 4);
+    auto* shown = new QFormLayout;
+    shown->addRow(QStringLiteral("Усиление"), cbGain);
+    shown->addRow(QStringLiteral("Величина"), seGainValue);
+    shown->addRow(QStringLiteral("Окно АРУ, нс"), seAgcWindow);
+    shown->addRow(QStringLiteral("Контраст"), seContrast);
+    shown->addRow(QStringLiteral("Палитра"), cbColors);
+    shown->addRow(QStringLiteral("ε"), sePermittivity);
+    shown->addRow(QStringLiteral("Время ноль, нс"), seTimeZero);
+    sideLayout->addLayout(shown);
+    sideLayout->addWidget(new QLabel(QStringLiteral("Привязка трасс к пикетам")));
+    sgTies->setMinimumHeight(120);
+    sideLayout->addWidget(sgTies, 1);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Метка"), cbMarks);
     form->addRow(QStringLiteral("Трасса"), seTieTrace);
@@ -257,20 +254,26 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     kmM->addWidget(edTieM);
     kmM->addWidget(new QLabel(QStringLiteral("м")));
     form->addRow(QStringLiteral("или"), kmM);
-    tiesLayout->addLayout(form);
+    sideLayout->addLayout(form);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(btnTieAdd);
     buttons->addWidget(btnTieRemove);
-    tiesLayout->addLayout(buttons);
+    sideLayout->addLayout(buttons);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("scrbxRadargramControls"));
+    scroll->setWidget(side);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setMinimumWidth(120);
+    scroll->setMaximumWidth(side->sizeHint().width() + 24);
 
     auto* body = new QHBoxLayout;
     body->setContentsMargins(0, 0, 0, 0);
     body->addWidget(imgRadargram, 1);
-    body->addWidget(ties);
+    body->addWidget(scroll);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);
     outer->setSpacing(0);
-    outer->addLayout(strip);
     outer->addWidget(lblFile);
     outer->addLayout(body, 1);
 
