@@ -11,6 +11,7 @@
 #include "document/survey_document.h"
 #include "platform/image_export.h"
 #include "platform/qt_text.h"
+#include "radargram/qt/radargram_page.h"
 #include "radargram/qt/radargram_panel.h"
 #include "section/qt/section_page.h"
 #include "section/qt/section_print_preview.h"
@@ -56,6 +57,12 @@ QString SavedFileText(const QString& path)
 }
 
 QString ProjectFilter() { return QStringLiteral("Проект Trassel (*.trassel)"); }
+
+QString RadargramFileFilter()
+{
+    return QStringLiteral("Файлы георадара (*.dzt *.DZT *.sgy *.SGY *.segy *.SEGY *.dt1 *.DT1 *.rd3 *.RD3 *.rd7 "
+                          "*.RD7 *.gpr2 *.GPR2 *.gpr *.GPR);;Все файлы (*)");
+}
 
 } // namespace
 
@@ -233,6 +240,18 @@ void ActionHandler::acnLoadPictureExecute()
         return;
     pages_.radargram->loadFile(name); // a file that fails leaves the former picture
     window_.showWholeRadargram();
+}
+
+void ActionHandler::acnOpenRadargramExecute()
+{
+    const QString name = services_.openFileName(&window_, RadargramFileFilter(), lastRadargramName_);
+    if (name.isEmpty())
+        return;
+    lastRadargramName_ = name;
+    // A file that cannot be read changes nothing: the former radargram stays.
+    StatusProgress progress(&window_, QStringLiteral("Открыть радарограмму"));
+    document_.openRadargramFile(toLocalPath(name), progress.report());
+    window_.showPageByCommand(pages_.instrumentRadargram);
 }
 
 void ActionHandler::acnOpenProjectExecute()

@@ -17,6 +17,7 @@ class QUndoStack;
 namespace trassel {
 
 class DiagramPage;
+class RadargramPage;
 class RadargramPanel;
 class Ribbon;
 class SectionPage;
@@ -33,6 +34,7 @@ struct CommandPages {
     DiagramPage* diagram = nullptr;
     SectionPage* section = nullptr;
     RadargramPanel* radargram = nullptr;
+    RadargramPage* instrumentRadargram = nullptr;
 };
 
 class ActionHandler : public QObject {
@@ -69,6 +71,7 @@ public:
     void acnReCalcPKExecute();
     void acnImportSkvExecute();
     void acnLoadPictureExecute();
+    void acnOpenRadargramExecute();
     void acnOpenProjectExecute();
     void acnSaveProjectExecute();
     void acnSaveProjectAsExecute();
@@ -126,6 +129,7 @@ private:
     QPointer<QWidget> fmOptions_;
     QPointer<QWidget> fmList_;
     QPointer<QWidget> fmAbout_;
+    QString lastRadargramName_;
     QString lastOpenName_;
     QString lastOpenFilter_;
     std::string optionsPath_; // set by tests; empty: chosen when a settings command runs

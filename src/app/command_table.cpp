@@ -27,6 +27,10 @@ const CommandRow kCommands[] = {
      .icon = "open_picture", .tipTitle = "Открыть изображение",
      .tipText = "Загрузить изображение радарограммы в растровом формате", .tipFooter = false, .tab = "Файл",
      .group = "Файл", .quickAccess = 4},
+    {.name = "acnOpenRadargram", .caption = "Открыть радарограмму", .category = "Файл",
+     .slot = &H::acnOpenRadargramExecute, .icon = "open_radargram", .tipTitle = "Открыть радарограмму",
+     .tipText = "Открыть файл георадара (DZT, SEG-Y, DT1, RD3, RD7, GPR2) на странице «Радарограмма»: усиление, "
+                "контраст, масштаб, шкалы пикетов, времени и глубины", .tab = "Файл", .group = "Файл"},
     {.name = "acnOpenProject", .caption = "Открыть проект", .category = "Файл", .slot = &H::acnOpenProjectExecute,
      .standardKey = QKeySequence::Open, .icon = "load_options", .tipTitle = "Открыть проект",
      .tipText = "Открыть сохранённую интерпретацию: таблицы, слои, параметры, подписи разреза (Ctrl+O)",

@@ -14,6 +14,7 @@
 #include "layers/qt/layer_panel.h"
 #include "platform/qt_canvas.h"
 #include "platform/qt_text.h"
+#include "radargram/qt/radargram_page.h"
 #include "radargram/qt/radargram_panel.h"
 #include "section/qt/section_page.h"
 #include "section/qt/section_properties_page.h"
@@ -215,7 +216,7 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
     new PanelShare(Splitter1);
     outer->addWidget(Splitter1, 1);
     setCentralWidget(central);
-    handler_->setPages({tablePage, diagramPage, sectionPage, pnlRadarogramma});
+    handler_->setPages({tablePage, diagramPage, sectionPage, pnlRadarogramma, radargramPage});
     buildRibbon();
 
     // 1. Numbers are converted with "." whatever the system locale says.
@@ -366,6 +367,8 @@ QWidget* TFmMainForm::buildWorkPages()
     sectionPage = new SectionPage(Document);
     pageSection = sectionPage;
     PageControl1->addTab(sectionPage, QStringLiteral("Разрез"));
+    radargramPage = new RadargramPage(Document, guard);
+    PageControl1->addTab(radargramPage, QStringLiteral("Радарограмма"));
 
     auto* holder = new QWidget;
     holder->setObjectName(QStringLiteral("pnlPageControl"));

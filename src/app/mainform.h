@@ -33,6 +33,7 @@ class BoreholePage;
 class DiagramPage;
 class DiagramPropertiesPage;
 class LayerPanel;
+class RadargramPage;
 class RadargramPanel;
 class Ribbon;
 class SectionPage;
@@ -154,6 +155,8 @@ private:
     QWidget* pageDepthTable = nullptr;
     QWidget* pageDiagram = nullptr;
     QWidget* pageSection = nullptr;
+    // "Радарограмма": the instrument file of the document, its display and its ties.
+    RadargramPage* radargramPage = nullptr;
     QWidget* pagePropTable = nullptr;
     QWidget* pagePropDiagram = nullptr;
     QWidget* pagePropSection = nullptr;

@@ -411,6 +411,8 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
         for (const std::string& s : seen)
             if (std::find(std::begin(kPictureOnly), std::end(kPictureOnly), s) != std::end(kPictureOnly))
                 Refuse(s, "относится к рисунку разреза, а --report пишет ведомость толщин");
+        if (!o.radargram.empty() || o.info)
+            Refuse(o.info ? "--info" : "--radargram", "относится к радарограмме, а --report пишет ведомость толщин");
         if (o.table.empty() == o.workspace.empty())
             throw Error("Задайте, для чего ведомость: --table ФАЙЛ со слоями --layer или --workspace ФАЙЛ.trassel");
         if (!o.workspace.empty()) {
@@ -430,11 +432,19 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
     if (!o.radargram.empty() || o.info) {
         if (o.radargram.empty())
             Refuse("--info", "описывает файл радарограммы: --radargram ФАЙЛ --info");
+        if (o.info) {
+            for (const std::string& s : seen)
+                if (s != "--radargram" && s != "--info")
+                    Refuse(s, "не относится к --radargram ФАЙЛ --info");
+            return o;
+        }
+        // The picture of the radargram: the file, the output, and a workspace that registers it.
         for (const std::string& s : seen)
-            if (s != "--radargram" && s != "--info")
-                Refuse(s, "не относится к --radargram (задайте --radargram ФАЙЛ --info)");
-        if (!o.info)
-            Refuse("--radargram", "радарограмма пока только описывается: добавьте --info");
+            if (s != "--radargram" && s != "--output" && s != "--workspace")
+                Refuse(s, "не относится к радарограмме (--radargram ФАЙЛ [--workspace ФАЙЛ.trassel] -o ФАЙЛ)");
+        if (o.output.empty())
+            throw Error("Не задан файл результата: -o ФАЙЛ (png, jpg, bmp, pdf или svg)");
+        OutputFormat(o.output);
         return o;
     }
     if (o.table.empty() == o.workspace.empty())
@@ -464,6 +474,7 @@ std::string RenderUsage()
   trassel-render --workspace ФАЙЛ.trassel [параметры] -o ФАЙЛ
   trassel-render --table ФАЙЛ --layer СТОЛБЕЦ[...] [нормы] --report ПАПКА
   trassel-render --workspace ФАЙЛ.trassel [нормы] --report ПАПКА
+  trassel-render --radargram ФАЙЛ [--workspace ФАЙЛ.trassel] -o ФАЙЛ
   trassel-render --radargram ФАЙЛ --info
 
 Что рисовать (одно из двух):
@@ -505,6 +516,14 @@ std::string RenderUsage()
                          step_m (если задан), marks (число меток), permittivity (если задана);
                          читаются .dzt, .sgy/.segy, .dt1 (+ .hd), .rd3/.rd7 (+ .rad), .gpr2
                                                                   --radargram line01.dzt --info
+  --radargram ФАЙЛ -o ФАЙЛ
+                         радарограмма рисунком: все трассы по длине, всё окно времени
+                         по высоте, шкалы пикетов, времени (нс) и глубины (см); пикеты
+                         по шагу из заголовка файла, без усиления
+                                                                  --radargram line01.dzt -o line01.png
+  --workspace ФАЙЛ       с --radargram: привязка к пикетам, время ноль, ε, канал и
+                         показ (усиление, контраст, палитра) из проекта
+                                                                  --radargram line01.dzt --workspace line.trassel -o r.pdf
 Результат:
   -o, --output ФАЙЛ      формат по расширению: png, jpg, jpeg, bmp (растр), pdf, svg (вектор);
                          недостающие папки пути создаются         -o листы/section.png

@@ -44,7 +44,7 @@ struct NormOptions {
 struct RenderOptions {
     bool help = false;
     bool diagram = false;
-    std::string radargram; // --radargram FILE: an instrument file to describe
+    std::string radargram; // --radargram FILE: an instrument file to describe (--info) or draw (-o)
     bool info = false;     // --info: print what the radargram file says of itself
     std::string table;
     std::string workspace;

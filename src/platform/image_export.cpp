@@ -128,14 +128,14 @@ void WriteVector(const QString& path, ReadOnlyTarget readOnly, Paint&& paint)
 } // namespace
 
 void ExportSectionRecord(const DrawingRecord& record, const QString& path, const Progress& progress,
-                         ReadOnlyTarget readOnly)
+                         ReadOnlyTarget readOnly, const QString& drawingTitle)
 {
     const QString suffix = QFileInfo(path).suffix().toLower();
     const int width = record.width();
     const int height = record.height();
     if (width <= 0 || height <= 0)
         Fail(path, QStringLiteral("рисунок пуст."));
-    const QString title = QStringLiteral("Геологический разрез");
+    const QString title = drawingTitle.isEmpty() ? QStringLiteral("Геологический разрез") : drawingTitle;
     if (suffix == QStringLiteral("pdf")) {
         WriteVector(path, readOnly, [&](QIODevice& file) {
             QPdfWriter pdf(&file);

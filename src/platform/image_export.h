@@ -22,7 +22,8 @@ void ExportSectionImage(const QImage& image, const QString& path, ReadOnlyTarget
 // Writes a recorded drawing: ".pdf" and ".svg" as vector files whose page is the drawing (texts
 // stay texts, hatches patterns), any other name as the bitmap above. Stopped through
 // `progress` (Cancelled), it leaves a former file of that name as it was.
+// `title` names the drawing in a PDF or SVG (the section's when empty).
 void ExportSectionRecord(const DrawingRecord& record, const QString& path, const Progress& progress = {},
-                         ReadOnlyTarget readOnly = ReadOnlyTarget::Refuse);
+                         ReadOnlyTarget readOnly = ReadOnlyTarget::Refuse, const QString& title = {});
 
 } // namespace trassel

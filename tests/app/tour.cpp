@@ -2,6 +2,7 @@
 // each stage, for looking at what the program shows: trassel_tour OUTPUT_DIR [WIDTHxHEIGHT]
 // (1600x1000 when no size is given; 1024x700 shows a small screen).
 #include "app/mainform.h"
+#include "radargram/qt/radargram_page.h"
 #include "section/qt/section_page.h"
 #include "diagram/qt/chart_view.h"
 #include "fake_services.h"
@@ -13,7 +14,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QTabWidget>
+#include <QWheelEvent>
 #include <QTest>
 
 using namespace trassel;
@@ -79,6 +83,23 @@ int main(int argc, char** argv)
         pages->setCurrentIndex(page);
         shot(qPrintable(QStringLiteral("07-page-%1.png").arg(page + 1)));
     }
+    // The example radargram: opened, its first and last marks tied, an exponential gain, zoomed.
+    services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/survey_radargram.dzt");
+    form.findChild<QAction*>(QStringLiteral("acnOpenRadargram"))->trigger();
+    auto* radargram = form.findChild<RadargramPage*>(QStringLiteral("pageRadargram"));
+    const auto& marks = form.document().radargramModel().file->marks;
+    if (!marks.empty()) {
+        form.document().addRadargramTie({marks.front(), 123});
+        form.document().addRadargramTie({marks.back(), 143});
+    }
+    shot("08-radargram.png");
+    radargram->cbGain->setCurrentIndex(2);
+    radargram->seGainValue->setValue(0.6);
+    const QPoint middle(radargram->imgRadargram->width() / 2, radargram->imgRadargram->height() / 2);
+    QWheelEvent zoom(QPointF(middle), QPointF(radargram->imgRadargram->mapToGlobal(middle)), QPoint(), QPoint(0, 480),
+                     Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(radargram->imgRadargram, &zoom);
+    shot("09-radargram-gain-zoom.png");
     const QImage& section = form.findChild<SectionPage*>(QStringLiteral("Разрез"))->image();
     section.copy(0, 0, 1400, section.height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)

@@ -459,14 +459,28 @@ TEST(RenderOptions, RadargramInfoStandsAlone)
     EXPECT_EQ(o.radargram, "line.dzt");
     EXPECT_TRUE(o.info);
     EXPECT_EQ(Parse({"--info", "--radargram=line.sgy"}).radargram, "line.sgy");
-    EXPECT_EQ(ParseError({"--radargram", "line.dzt"}),
-              "Параметр --radargram: радарограмма пока только описывается: добавьте --info");
     EXPECT_EQ(ParseError({"--info"}), "Параметр --info: описывает файл радарограммы: --radargram ФАЙЛ --info");
     EXPECT_EQ(ParseError({"--radargram", "line.dzt", "--info", "-o", "a.png"}),
-              "Параметр --output: не относится к --radargram (задайте --radargram ФАЙЛ --info)");
+              "Параметр --output: не относится к --radargram ФАЙЛ --info");
     EXPECT_EQ(ParseError({"--radargram", "line.dzt", "--info=1"}), "Параметр --info: у этого параметра нет значения");
     EXPECT_EQ(ParseError({"--radargram"}), "Параметр --radargram: не задано значение");
     EXPECT_NE(RenderUsage().find("--radargram ФАЙЛ --info"), std::string::npos);
+
+    // Drawn: the file and the output, registered from a workspace when one is named.
+    const RenderOptions drawn = Parse({"--radargram", "line.dzt", "-o", "r.png"});
+    EXPECT_EQ(drawn.radargram, "line.dzt");
+    EXPECT_EQ(drawn.output, "r.png");
+    EXPECT_FALSE(drawn.info);
+    EXPECT_TRUE(drawn.workspace.empty());
+    EXPECT_EQ(Parse({"--workspace", "a.trassel", "--radargram", "line.dzt", "-o", "r.pdf"}).workspace, "a.trassel");
+    EXPECT_EQ(ParseError({"--radargram", "line.dzt"}),
+              "Не задан файл результата: -o ФАЙЛ (png, jpg, bmp, pdf или svg)");
+    EXPECT_EQ(ParseError({"--radargram", "line.dzt", "-o", "r.gif"}),
+              "Параметр --output: формат файла \"r.gif\" определяется расширением: png, jpg, jpeg, bmp, pdf или svg");
+    EXPECT_EQ(ParseError({"--radargram", "line.dzt", "-o", "r.png", "--layer", "3"}),
+              "Параметр --layer: не относится к радарограмме (--radargram ФАЙЛ [--workspace ФАЙЛ.trassel] -o ФАЙЛ)");
+    EXPECT_EQ(ParseError({"--radargram", "line.dzt", "-o", "r.png", "--sheet", "10"}),
+              "Параметр --sheet: не относится к радарограмме (--radargram ФАЙЛ [--workspace ФАЙЛ.trassel] -o ФАЙЛ)");
 }
 
 } // namespace

@@ -10,8 +10,11 @@
 #include "platform/qt_canvas.h"
 #include "radargram/radargram_reader.h"
 #include "thickness/report_files.h"
+#include "radargram/radargram_scene.h"
 
 #include <QGuiApplication>
+
+#include <algorithm>
 
 #include <iostream>
 #include <new>
@@ -116,6 +119,46 @@ void DescribeRadargram(const std::string& path)
     std::cout << text;
 }
 
+// The picture of a radargram file through the window's scene: every trace across (one a pixel
+// up to 3,000, averaged beyond), the whole time window down, with the scales. Placed by the
+// header's step, or by a workspace's ties, time zero, permittivity, channel and display. The
+// file is read whole before anything is written, so a file that cannot be read leaves no output.
+void DrawRadargram(const RenderOptions& options)
+{
+    std::unique_ptr<RadargramReader> reader = OpenRadargram(options.radargram);
+    for (const std::string& warning : reader->info().warnings)
+        std::cerr << "Предупреждение: " << warning << '\n';
+    RadargramModel model;
+    if (options.workspace.empty()) {
+        model = ModelOfFile(options.radargram, reader->info(), MeanTrace(*reader, 0), RadargramDisplay{});
+    } else {
+        const SectionSource source = LoadWorkspaceSource(options.workspace);
+        model = source.document->radargramModel();
+        if (!model.open())
+            throw Error("В проекте «" + options.workspace + "» нет радарограммы прибора (Файл → Открыть радарограмму)");
+        // The project's registration over the file named here, with that file's own facts.
+        model.file = ModelOfFile(options.radargram, reader->info(), {}, model.display).file;
+        CheckModel(model);
+    }
+    const RadargramInfo& info = reader->info();
+    const auto across = static_cast<int>(std::clamp<std::int64_t>(info.traces, 400, 3000));
+    const int down = std::clamp(info.samples, 300, 1000);
+    RadargramScene scene;
+    scene.setModel(model, std::move(reader));
+    if (!scene.fault().empty())
+        throw Error(scene.fault());
+    scene.setSize(RadargramMargins::kLeft + across + RadargramMargins::kRight,
+                  RadargramMargins::kTop + down + RadargramMargins::kBottom);
+    QtCanvasServices services;
+    DrawingRecord record(scene.width(), scene.height());
+    RecordingCanvas canvas(record, services);
+    scene.draw(canvas);
+    CreateFoldersFor(options.output);
+    ExportSectionRecord(record, QString::fromStdString(options.output), {}, ReadOnlyTarget::Refuse,
+                        QStringLiteral("Радарограмма"));
+    std::cout << options.output << '\n';
+}
+
 // The one line an error gets on stderr.
 std::string OneLine(std::string text)
 {
@@ -148,7 +191,7 @@ int main(int argc, char** argv)
             std::cout << RenderUsage();
             return 0;
         }
-        if (!options.radargram.empty()) {
+        if (!options.radargram.empty() && options.info) {
             DescribeRadargram(options.radargram);
             return 0;
         }
@@ -162,6 +205,8 @@ int main(int argc, char** argv)
         QGuiApplication app(argc, argv);
         if (!options.reportDir.empty())
             Report(options);
+        else if (!options.radargram.empty())
+            DrawRadargram(options);
         else
             Render(options);
         return 0;
