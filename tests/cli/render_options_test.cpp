@@ -542,6 +542,8 @@ TEST(RenderOptions, TheReportTakesNormsAndRefusesPictureOptions)
 
     EXPECT_EQ(ParseError({"--table", "t", "--layer", "3", "--report", "d", "-o", "a.png"}),
               "Параметр --output: относится к рисунку разреза, а --report пишет ведомость толщин");
+    EXPECT_EQ(ParseError({"--workspace", "w.trassel", "--radargram", "r.dzt", "--report", "d"}),
+              "Параметр --radargram: относится к радарограмме, а --report пишет ведомость толщин");
     EXPECT_EQ(ParseError({"--table", "t", "--layer", "3", "--tolerance", "2", "-o", "a.png"}),
               "Параметр --tolerance: относится к ведомости толщин: задайте --report ПАПКА");
     EXPECT_EQ(ParseError({"--table", "t", "--layer", "3", "--tolerance", "-2", "--report", "d"}),

@@ -597,96 +597,97 @@ TEST(RenderProcess, TheReportOfATableAndOfAProjectAreTheDocumentsTables)
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.err.toStdString(), "Параметр --tolerance: значение не может быть отрицательным\n");
     EXPECT_FALSE(QFileInfo::exists(refused));
+}
 
-    TEST(RenderProcess, ARadargramIsDrawnThroughTheWindowsSceneAndAFileThatCannotBeReadWritesNothing)
+TEST(RenderProcess, ARadargramIsDrawnThroughTheWindowsSceneAndAFileThatCannotBeReadWritesNothing)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    test::DztLayout layout;
+    layout.traces = 500;
+    layout.samples = 64;
+    layout.flagged = {100, 400};
+    const QString dzt = dir.filePath(QStringLiteral("линия 2.dzt"));
     {
-        QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
-        test::DztLayout layout;
-        layout.traces = 500;
-        layout.samples = 64;
-        layout.flagged = {100, 400};
-        const QString dzt = dir.filePath(QStringLiteral("линия 2.dzt"));
-        {
-            QFile file(dzt);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            const std::string bytes = test::WriteDzt(layout);
-            file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-        }
-        const QString png = dir.filePath(QStringLiteral("листы/r.png"));
-        const Outcome drawn = RunRender({QStringLiteral("--radargram"), dzt, QStringLiteral("-o"), png});
-        ASSERT_EQ(drawn.exitCode, 0) << drawn.err.toStdString();
-        EXPECT_EQ(drawn.out, png + QLatin1Char('\n'));
-        const QImage picture(png);
-        ASSERT_FALSE(picture.isNull());
-        // All 500 traces across, the time window on at least 300 rows, the scales around them.
-        using M = RadargramMargins;
-        EXPECT_EQ(picture.size(), QSize(M::kLeft + 500 + M::kRight, M::kTop + 300 + M::kBottom));
-
-        // The same scene drawn here, as the page draws it, gives the same pixels.
-        const std::string path = dzt.toStdString();
-        std::unique_ptr<RadargramReader> reader = OpenRadargram(path);
-        const RadargramModel model = ModelOfFile(path, reader->info(), MeanTrace(*reader, 0), RadargramDisplay{});
-        RadargramScene scene;
-        scene.setModel(model, std::move(reader));
-        scene.setSize(picture.width(), picture.height());
-        ImageCanvas canvas(picture.width(), picture.height());
-        scene.draw(canvas);
-        EXPECT_EQ(canvas.image().convertToFormat(QImage::Format_RGB32), picture.convertToFormat(QImage::Format_RGB32));
-
-        // Registered and shown as a project says: its ties, time zero, permittivity and display.
-        SurveyDocument doc;
-        doc.openRadargramFile(path);
-        doc.addRadargramTie({100, 123});
-        doc.addRadargramTie({400, 126});
-        doc.setRadargramPermittivity(9.0);
-        RadargramDisplay display;
-        display.gain = GainKind::Exponential;
-        display.gainValue = 0.5;
-        display.colors = ColorMap::Diverging;
-        doc.setRadargramDisplay(display);
-        const QString project = dir.filePath(QStringLiteral("line.trassel"));
-        SaveWorkspace(project.toStdString(), doc);
-        const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
-        const QString tiedPng = dir.filePath(QStringLiteral("tied.png"));
-        for (const QString& out : {pdf, tiedPng}) {
-            const Outcome tied = RunRender({QStringLiteral("--radargram"), dzt, QStringLiteral("--workspace"), project,
-                                            QStringLiteral("-o"), out});
-            ASSERT_EQ(tied.exitCode, 0) << tied.err.toStdString();
-        }
-        EXPECT_TRUE(QFile(pdf).open(QIODevice::ReadOnly));
-        RadargramScene tiedScene;
-        tiedScene.setModel(doc.radargramModel());
-        tiedScene.setSize(picture.width(), picture.height());
-        ImageCanvas tiedCanvas(picture.width(), picture.height());
-        tiedScene.draw(tiedCanvas);
-        const QImage tiedPicture(tiedPng);
-        EXPECT_EQ(tiedCanvas.image().convertToFormat(QImage::Format_RGB32),
-                  tiedPicture.convertToFormat(QImage::Format_RGB32));
-        EXPECT_NE(tiedPicture.convertToFormat(QImage::Format_RGB32), picture.convertToFormat(QImage::Format_RGB32));
-        // A project without a radargram has nothing to register it with.
-        const QString empty = dir.filePath(QStringLiteral("empty.trassel"));
-        SaveWorkspace(empty.toStdString(), SurveyDocument{});
-        const Outcome bare = RunRender(
-            {QStringLiteral("--radargram"), dzt, QStringLiteral("--workspace"), empty, QStringLiteral("-o"), tiedPng});
-        EXPECT_EQ(bare.exitCode, 1);
-        EXPECT_TRUE(bare.err.contains(QStringLiteral("нет радарограммы прибора"))) << bare.err.toStdString();
-
-        // A damaged file and a missing one: status 1, one line naming the file, no picture.
-        const QString broken = dir.filePath(QStringLiteral("broken.dzt"));
-        QFile::copy(dzt, broken);
-        QFile::resize(broken, 600);
-        const QString none = dir.filePath(QStringLiteral("none.png"));
-        for (const QString& input : {broken, dir.filePath(QStringLiteral("нет.dzt"))}) {
-            SCOPED_TRACE(input.toStdString());
-            const Outcome failed = RunRender({QStringLiteral("--radargram"), input, QStringLiteral("-o"), none});
-            EXPECT_EQ(failed.exitCode, 1);
-            EXPECT_TRUE(failed.out.isEmpty());
-            EXPECT_EQ(failed.err.count(QLatin1Char('\n')), 1);
-            EXPECT_TRUE(failed.err.contains(QFileInfo(input).fileName())) << failed.err.toStdString();
-            EXPECT_FALSE(QFile::exists(none));
-        }
+        QFile file(dzt);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        const std::string bytes = test::WriteDzt(layout);
+        file.write(bytes.data(), static_cast<qint64>(bytes.size()));
     }
+    const QString png = dir.filePath(QStringLiteral("листы/r.png"));
+    const Outcome drawn = RunRender({QStringLiteral("--radargram"), dzt, QStringLiteral("-o"), png});
+    ASSERT_EQ(drawn.exitCode, 0) << drawn.err.toStdString();
+    EXPECT_EQ(drawn.out, png + QLatin1Char('\n'));
+    const QImage picture(png);
+    ASSERT_FALSE(picture.isNull());
+    // All 500 traces across, the time window on at least 300 rows, the scales around them.
+    using M = RadargramMargins;
+    EXPECT_EQ(picture.size(), QSize(M::kLeft + 500 + M::kRight, M::kTop + 300 + M::kBottom));
+
+    // The same scene drawn here, as the page draws it, gives the same pixels.
+    const std::string path = dzt.toStdString();
+    std::unique_ptr<RadargramReader> reader = OpenRadargram(path);
+    const RadargramModel model = ModelOfFile(path, reader->info(), MeanTrace(*reader, 0), RadargramDisplay{});
+    RadargramScene scene;
+    scene.setModel(model, std::move(reader));
+    scene.setSize(picture.width(), picture.height());
+    ImageCanvas canvas(picture.width(), picture.height());
+    scene.draw(canvas);
+    EXPECT_EQ(canvas.image().convertToFormat(QImage::Format_RGB32), picture.convertToFormat(QImage::Format_RGB32));
+
+    // Registered and shown as a project says: its ties, time zero, permittivity and display.
+    SurveyDocument doc;
+    doc.openRadargramFile(path);
+    doc.addRadargramTie({100, 123});
+    doc.addRadargramTie({400, 126});
+    doc.setRadargramPermittivity(9.0);
+    RadargramDisplay display;
+    display.gain = GainKind::Exponential;
+    display.gainValue = 0.5;
+    display.colors = ColorMap::Diverging;
+    doc.setRadargramDisplay(display);
+    const QString project = dir.filePath(QStringLiteral("line.trassel"));
+    SaveWorkspace(project.toStdString(), doc);
+    const QString pdf = dir.filePath(QStringLiteral("r.pdf"));
+    const QString tiedPng = dir.filePath(QStringLiteral("tied.png"));
+    for (const QString& out : {pdf, tiedPng}) {
+        const Outcome tied = RunRender(
+            {QStringLiteral("--radargram"), dzt, QStringLiteral("--workspace"), project, QStringLiteral("-o"), out});
+        ASSERT_EQ(tied.exitCode, 0) << tied.err.toStdString();
+    }
+    EXPECT_TRUE(QFile(pdf).open(QIODevice::ReadOnly));
+    RadargramScene tiedScene;
+    tiedScene.setModel(doc.radargramModel());
+    tiedScene.setSize(picture.width(), picture.height());
+    ImageCanvas tiedCanvas(picture.width(), picture.height());
+    tiedScene.draw(tiedCanvas);
+    const QImage tiedPicture(tiedPng);
+    EXPECT_EQ(tiedCanvas.image().convertToFormat(QImage::Format_RGB32),
+              tiedPicture.convertToFormat(QImage::Format_RGB32));
+    EXPECT_NE(tiedPicture.convertToFormat(QImage::Format_RGB32), picture.convertToFormat(QImage::Format_RGB32));
+    // A project without a radargram has nothing to register it with.
+    const QString empty = dir.filePath(QStringLiteral("empty.trassel"));
+    SaveWorkspace(empty.toStdString(), SurveyDocument{});
+    const Outcome bare = RunRender(
+        {QStringLiteral("--radargram"), dzt, QStringLiteral("--workspace"), empty, QStringLiteral("-o"), tiedPng});
+    EXPECT_EQ(bare.exitCode, 1);
+    EXPECT_TRUE(bare.err.contains(QStringLiteral("нет радарограммы прибора"))) << bare.err.toStdString();
+
+    // A damaged file and a missing one: status 1, one line naming the file, no picture.
+    const QString broken = dir.filePath(QStringLiteral("broken.dzt"));
+    QFile::copy(dzt, broken);
+    QFile::resize(broken, 600);
+    const QString none = dir.filePath(QStringLiteral("none.png"));
+    for (const QString& input : {broken, dir.filePath(QStringLiteral("нет.dzt"))}) {
+        SCOPED_TRACE(input.toStdString());
+        const Outcome failed = RunRender({QStringLiteral("--radargram"), input, QStringLiteral("-o"), none});
+        EXPECT_EQ(failed.exitCode, 1);
+        EXPECT_TRUE(failed.out.isEmpty());
+        EXPECT_EQ(failed.err.count(QLatin1Char('\n')), 1);
+        EXPECT_TRUE(failed.err.contains(QFileInfo(input).fileName())) << failed.err.toStdString();
+        EXPECT_FALSE(QFile::exists(none));
+    }
+}
 
 } // namespace
 } // namespace trassel

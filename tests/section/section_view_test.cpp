@@ -52,6 +52,15 @@ TEST(SectionView, ShowsTheBitmapAtTheImageControlSize)
     EXPECT_EQ(shown.pixel(62, 42), qRgb(255, 255, 255));
     EXPECT_EQ(shown.pixel(21, 21), qRgb(255, 0, 0));
 
+    // While a drawing runs, the former bitmap keeps its own scale in the new size.
+    view.imageControl()->setRedrawing(true);
+    shown = view.imageControl()->grab().toImage();
+    EXPECT_EQ(shown.pixel(25, 15), qRgb(255, 0, 0));
+    EXPECT_EQ(shown.pixel(35, 25), qRgb(255, 255, 255));
+    EXPECT_EQ(shown.pixel(100, 70), qRgb(255, 255, 255));
+    view.imageControl()->setRedrawing(false);
+    EXPECT_EQ(view.imageControl()->grab().toImage().pixel(35, 25), qRgb(255, 0, 0));
+
     // Drawing shows after a refresh.
     canvas.setBrushColor(0x00FF00);
     canvas.fillRect(0, 0, 5, 5);

@@ -108,10 +108,18 @@ void SectionPage::runDrawing(const SectionScene::Job& job)
         return;
     }
     drawing_ = true;
+    // While the drawing runs the image control may already have the new size and the record
+    // the former drawing: shown at its own scale, not stretched to the new size.
+    scrbxTrassel->imageControl()->setRedrawing(true);
     struct Done {
         bool& flag;
-        ~Done() { flag = false; }
-    } done{drawing_};
+        SectionImage* image;
+        ~Done()
+        {
+            flag = false;
+            image->setRedrawing(false);
+        }
+    } done{drawing_, scrbxTrassel->imageControl()};
     do {
         redrawAgain_ = false;
         const SectionParams params = doc_->sectionParams();

@@ -107,8 +107,8 @@ void SectionImage::paintEvent(QPaintEvent* event)
     if (record_->revision() != revision_)
         dropTiles();
     // The bitmap stretched to the control: the exposed part seen in bitmap pixels.
-    const double sx = static_cast<double>(width()) / w;
-    const double sy = static_cast<double>(height()) / h;
+    const double sx = redrawing_ ? zoom_ : static_cast<double>(width()) / w;
+    const double sy = redrawing_ ? zoom_ : static_cast<double>(height()) / h;
     const QRectF source(exposed.left() / sx, exposed.top() / sy, exposed.width() / sx, exposed.height() / sy);
     const QRect bitmap(0, 0, w, h);
     const QRect wanted = source.toAlignedRect().intersected(bitmap);
@@ -124,6 +124,14 @@ void SectionImage::paintEvent(QPaintEvent* event)
         const QRect r = t.canvas->tile().intersected(wanted);
         painter.drawImage(r.topLeft(), t.canvas->image(), r.translated(-t.canvas->tile().topLeft()));
     }
+}
+
+void SectionImage::setRedrawing(bool redrawing)
+{
+    if (redrawing == redrawing_)
+        return;
+    redrawing_ = redrawing;
+    update();
 }
 
 QPoint SectionImage::unzoomed(QPointF pos) const

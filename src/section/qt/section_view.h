@@ -36,6 +36,10 @@ public:
     // tiles already made, anything else makes them again.
     void recordChanged();
 
+    // While a drawing runs, the bitmap is shown at its own scale (times the zoom) instead of
+    // stretched to the control: the control may already have the new drawing's size.
+    void setRedrawing(bool redrawing);
+
     // The view's magnification: the control is this many times its given size.
     void setZoom(double zoom) { zoom_ = zoom; }
     double zoom() const { return zoom_; }
@@ -72,6 +76,7 @@ private:
     std::uint64_t revision_ = 0;
     int tileHeight_ = 0;
     double zoom_ = 1.0;
+    bool redrawing_ = false;
 };
 
 // The section's depths as the drawing placed them: the surface line's y, pixels per centimetre
