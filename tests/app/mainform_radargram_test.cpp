@@ -264,3 +264,27 @@ TEST_F(RadargramFormTest, TheDisplayAndTheTiesComeBackWithTheProject)
     ASSERT_EQ(shown->sgTies->rowCount(), 1);
     EXPECT_EQ(shown->sgTies->item(0, 1)->text(), QStringLiteral("ПК130"));
 }
+
+TEST_F(RadargramFormTest, AChannelOfATwoChannelFileIsChosenAsOneUndoableStep)
+{
+    open(path);
+    // A file of one channel offers no choice.
+    EXPECT_EQ(page->cbChannel->count(), 1);
+    EXPECT_FALSE(page->cbChannel->isEnabled());
+
+    test::DztLayout layout;
+    layout.channels = 2;
+    layout.samples = 32;
+    layout.traces = 300;
+    open(write("two.dzt", test::WriteDzt(layout)));
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    ASSERT_EQ(page->cbChannel->count(), 2);
+    EXPECT_TRUE(page->cbChannel->isEnabled());
+    EXPECT_EQ(page->cbChannel->currentText(), QStringLiteral("1"));
+    page->cbChannel->setCurrentIndex(1);
+    EXPECT_EQ(model().channel, 1);
+    EXPECT_TRUE(page->scene().fault().empty());
+    undo();
+    EXPECT_EQ(model().channel, 0);
+    EXPECT_EQ(page->cbChannel->currentIndex(), 0);
+}

@@ -193,6 +193,8 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     cbColors = new QComboBox;
     cbColors->setObjectName(QStringLiteral("cbColors"));
     cbColors->addItems({QStringLiteral("серая"), QStringLiteral("сине-бело-красная")});
+    cbChannel = new QComboBox;
+    cbChannel->setObjectName(QStringLiteral("cbChannel"));
     sePermittivity = Spin("sePermittivity", kMinPermittivity, kMaxPermittivity, 2, 0.5);
     seTimeZero = Spin("seTimeZero", -100000, 100000, 2, 0.5);
     lblFile = new QLabel;
@@ -233,6 +235,7 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(4, 4, 4, 4);
     auto* shown = new QFormLayout;
+    shown->addRow(QStringLiteral("Канал"), cbChannel);
     shown->addRow(QStringLiteral("Усиление"), cbGain);
     shown->addRow(QStringLiteral("Величина"), seGainValue);
     shown->addRow(QStringLiteral("Окно АРУ, нс"), seAgcWindow);
@@ -283,6 +286,8 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     connect(seAgcWindow, &QDoubleSpinBox::valueChanged, this, display);
     connect(seContrast, &QDoubleSpinBox::valueChanged, this, display);
     connect(cbColors, &QComboBox::currentIndexChanged, this, display);
+    connect(cbChannel, &QComboBox::currentIndexChanged, this,
+            [this](int index) { guard_([this, index] { doc_.setRadargramChannel(index); }); });
     connect(sePermittivity, &QDoubleSpinBox::valueChanged, this,
             [this](double eps) { guard_([this, eps] { doc_.setRadargramPermittivity(eps); }); });
     connect(seTimeZero, &QDoubleSpinBox::valueChanged, this,
@@ -319,7 +324,7 @@ void RadargramPage::showModel()
 {
     // Under blockers: a value coming from the document is not a change of the user's.
     const QSignalBlocker b1(cbGain), b2(seGainValue), b3(seAgcWindow), b4(seContrast), b5(cbColors), b6(sePermittivity),
-        b7(seTimeZero), b8(sgTies), b9(cbMarks), b10(seTieTrace);
+        b7(seTimeZero), b8(sgTies), b9(cbMarks), b10(seTieTrace), b11(cbChannel);
     const RadargramModel& model = doc_.radargramModel();
     const RadargramDisplay& d = model.display;
     cbGain->setCurrentIndex(static_cast<int>(d.gain));
@@ -332,6 +337,15 @@ void RadargramPage::showModel()
     seTimeZero->setValue(model.timeZeroNs);
 
     const bool open = model.open();
+    // One entry a channel of the file, numbered from 1 as the instrument numbers them.
+    const int channels = open ? model.file->channels : 0;
+    if (cbChannel->count() != channels) {
+        cbChannel->clear();
+        for (int c = 1; c <= channels; ++c)
+            cbChannel->addItem(QString::number(c));
+    }
+    cbChannel->setCurrentIndex(open ? model.channel : -1);
+    cbChannel->setEnabled(channels > 1);
     for (QWidget* w :
          std::initializer_list<QWidget*>{cbGain, seContrast, cbColors, sePermittivity, seTimeZero, sgTies, cbMarks,
                                          seTieTrace, edTiePicket, edTieKm, edTieM, btnTieAdd, btnTieRemove})

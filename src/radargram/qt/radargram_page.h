@@ -69,6 +69,7 @@ public:
     QDoubleSpinBox* seAgcWindow = nullptr;
     QDoubleSpinBox* seContrast = nullptr;
     QComboBox* cbColors = nullptr;
+    QComboBox* cbChannel = nullptr;
     // The depth scale: the permittivity of the profile and time zero.
     QDoubleSpinBox* sePermittivity = nullptr;
     QDoubleSpinBox* seTimeZero = nullptr;
