@@ -84,8 +84,11 @@ void ApplyGain(std::span<float> trace, const RadargramDisplay& display, double s
     // Half the window in samples; a window shorter than a sample is the sample itself.
     const double windowSamples = display.agcWindowNs / dt;
     const auto half = static_cast<std::ptrdiff_t>(std::max(0.0, std::floor(windowSamples / 2.0)));
-    // Running sums of squares, so that the window costs the same however long it is.
-    std::vector<double> sums(n + 1, 0.0);
+    // Running sums of squares, so that the window costs the same however long it is; the
+    // buffer is kept from one trace to the next (a picture gains a trace a column).
+    thread_local std::vector<double> sums;
+    sums.resize(n + 1);
+    sums[0] = 0.0;
     for (std::size_t s = 0; s < n; ++s)
         sums[s + 1] = sums[s] + static_cast<double>(trace[s]) * trace[s];
     const auto last = static_cast<std::ptrdiff_t>(n) - 1;
