@@ -1,0 +1,187 @@
+// Thickness against the design in the window: the report written into a chosen folder and the
+// norms edited as one undoable step.
+#include "app/mainform.h"
+#include "example_survey.h"
+#include "support/controls.h"
+#include "thickness/qt/norms_dialog.h"
+#include "thickness/report_files.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTableWidget>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QUndoStack>
+#include <QDoubleSpinBox>
+
+#include <gtest/gtest.h>
+
+using namespace trassel;
+
+namespace {
+
+class ThicknessTest : public test::ExampleSurveyTest {
+protected:
+    QString status() const { return form->statusBar()->currentMessage(); }
+    // The ballast (the first layer, column 3) held to `cm`.
+    void setBallastNorm(double cm)
+    {
+        DesignNorms norms = form->document().norms();
+        norms.layers = {{.column = 3, .name = {}, .normCm = cm}};
+        form->document().setNorms(norms);
+    }
+    QStringList filesIn(const QString& folder) const
+    {
+        return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    }
+};
+
+} // namespace
+
+TEST_F(ThicknessTest, TheReportIsWrittenIntoTheChosenFolderAndSaidInTheStatusBar)
+{
+    setBallastNorm(55);
+    const QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A folder that is not there yet is made.
+    const QString folder = dir.filePath(QStringLiteral("ведомость"));
+    services.nextFolder = folder;
+    test::Action(form.get(), "acnExportReport")->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    EXPECT_EQ(status(), QStringLiteral("Ведомость сохранена: ") + QDir::toNativeSeparators(folder));
+    const QStringList files = filesIn(folder);
+    EXPECT_TRUE(files.contains(QString::fromUtf8(kWorkbookName))) << files.join(QStringLiteral(", ")).toStdString();
+    EXPECT_TRUE(files.contains(QStringLiteral("Участки ниже нормы.csv")));
+    EXPECT_EQ(files.size(), 5);
+    // The stretches file lists what the document found, one line a stretch under the header.
+    QFile stretches(QDir(folder).filePath(QStringLiteral("Участки ниже нормы.csv")));
+    ASSERT_TRUE(stretches.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = stretches.readAll().trimmed().split('\n');
+    const std::size_t found = form->document().compliance().layers.at(0).stretches.size();
+    ASSERT_GT(found, 0u) << "a norm of 55 cm fails somewhere on the example survey";
+    EXPECT_EQ(static_cast<std::size_t>(lines.size()), found + 1);
+
+    // Cancelling the folder dialog writes nothing and says nothing.
+    form->statusBar()->clearMessage();
+    services.nextFolder.clear();
+    test::Action(form.get(), "acnExportReport")->trigger();
+    EXPECT_TRUE(status().isEmpty());
+    EXPECT_TRUE(services.errors.isEmpty());
+}
+
+TEST_F(ThicknessTest, AReportThatCannotBeMadeSaysWhyAndLeavesNothingBehind)
+{
+    const QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    // A file where the folder should be: refused in words, nothing reported as saved.
+    const QString file = dir.filePath(QStringLiteral("занято"));
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    services.nextFolder = file;
+    test::Action(form.get(), "acnExportReport")->trigger();
+    ASSERT_EQ(services.errors.size(), 1);
+    EXPECT_FALSE(services.errors.front().isEmpty());
+    EXPECT_FALSE(status().startsWith(QStringLiteral("Ведомость сохранена")));
+    EXPECT_EQ(QFileInfo(file).size(), 1);
+
+    // Pickets out of order: the analysis is refused before the folder is made.
+    services.errors.clear();
+    form->document().writeCell(TableId::Depth, 1, 5, "1");
+    const QString folder = dir.filePath(QStringLiteral("новая"));
+    services.nextFolder = folder;
+    test::Action(form.get(), "acnExportReport")->trigger();
+    ASSERT_EQ(services.errors.size(), 1);
+    EXPECT_TRUE(services.errors.front().contains(QStringLiteral("5"))) << services.errors.front().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+TEST_F(ThicknessTest, TheNormsDialogAppliesItsNormsAsOneUndoableStep)
+{
+    const DesignNorms before = form->document().norms();
+    services.answerNorms = [](NormsDialog& dialog) {
+        // The layers of the document are listed by column, the ballast first.
+        EXPECT_EQ(dialog.sgLayerNorms->rowCount(), 3);
+        EXPECT_EQ(dialog.sgLayerNorms->item(0, 0)->text(), QStringLiteral("3"));
+        dialog.sgLayerNorms->item(0, 2)->setText(QStringLiteral("40"));
+        dialog.sgLayerNorms->item(1, 2)->setText(QStringLiteral("60,5"));
+        // A design stretch in km + m and one as a picket; an empty ballast cell stays empty.
+        dialog.addStretch();
+        dialog.sgStretches->item(0, 0)->setText(QStringLiteral("12 км 300 м"));
+        dialog.sgStretches->item(0, 1)->setText(QStringLiteral("125+00"));
+        dialog.sgStretches->item(0, 2)->setText(QStringLiteral("4"));
+        dialog.sgStretches->item(0, 3)->setText(QStringLiteral("дерево"));
+        dialog.sgBallast->item(3, 1)->setText(QStringLiteral("22"));
+        dialog.seTolerance->setValue(2);
+        dialog.seMinLength->setValue(10);
+        return true;
+    };
+    test::Action(form.get(), "acnEditNorms")->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    const DesignNorms& after = form->document().norms();
+    ASSERT_NE(after.layer(3), nullptr);
+    EXPECT_EQ(after.layer(3)->normCm, 40.0);
+    ASSERT_NE(after.layer(4), nullptr);
+    EXPECT_EQ(after.layer(4)->normCm, 60.5);
+    EXPECT_EQ(after.layer(5), nullptr) << "a layer the user said nothing of gets no entry";
+    ASSERT_EQ(after.stretches.size(), 1u);
+    EXPECT_EQ(after.stretches[0], (DesignStretch{12'300, 12'500, 4, Sleeper::Wooden}));
+    EXPECT_EQ(after.ballast.at(4, Sleeper::Concrete), 22.0);
+    EXPECT_EQ(after.ballast.at(5, Sleeper::Concrete), std::nullopt);
+    EXPECT_EQ(after.toleranceCm, 2.0);
+    EXPECT_EQ(after.minLengthM, 10.0);
+    EXPECT_EQ(form->undoStack()->undoText(), QStringLiteral("Нормы проектирования"));
+
+    // One undo brings every former norm back.
+    const int steps = form->undoStack()->index();
+    test::Action(form.get(), "acnUndo")->trigger();
+    EXPECT_EQ(form->document().norms(), before);
+    EXPECT_EQ(form->undoStack()->index(), steps - 1);
+
+    // The dialog opens on the norms in force and, cancelled, changes nothing.
+    test::Action(form.get(), "acnRedo")->trigger();
+    services.answerNorms = [](NormsDialog& dialog) {
+        EXPECT_EQ(dialog.sgLayerNorms->item(0, 2)->text(), QStringLiteral("40"));
+        EXPECT_EQ(dialog.sgStretches->item(0, 1)->text(), QStringLiteral("125+00"));
+        dialog.sgLayerNorms->item(0, 2)->setText(QStringLiteral("10"));
+        return false;
+    };
+    test::Action(form.get(), "acnEditNorms")->trigger();
+    EXPECT_EQ(form->document().norms().layer(3)->normCm, 40.0);
+    EXPECT_EQ(form->undoStack()->index(), steps);
+}
+
+TEST_F(ThicknessTest, NormsTheDocumentRefusesAreSaidAndTheDialogComesBackAsTyped)
+{
+    const DesignNorms before = form->document().norms();
+    const int steps = form->undoStack()->index();
+    // Shown first with a stretch ending before it starts, then with a word for a class; the
+    // third time the user gives up.
+    QStringList seen;
+    services.answerNorms = [&seen, this](NormsDialog& dialog) {
+        if (services.normsShown == 1) {
+            dialog.addStretch();
+            dialog.sgStretches->item(0, 0)->setText(QStringLiteral("130+00"));
+            dialog.sgStretches->item(0, 1)->setText(QStringLiteral("125+00"));
+            return true;
+        }
+        seen << dialog.sgStretches->item(0, 0)->text();
+        if (services.normsShown == 2) {
+            dialog.sgStretches->item(0, 1)->setText(QStringLiteral("135+00"));
+            dialog.sgStretches->item(0, 2)->setText(QStringLiteral("первый"));
+            return true;
+        }
+        return false;
+    };
+    test::Action(form.get(), "acnEditNorms")->trigger();
+    EXPECT_EQ(services.normsShown, 3);
+    EXPECT_EQ(seen, (QStringList{QStringLiteral("130+00"), QStringLiteral("130+00")}));
+    ASSERT_EQ(services.errors.size(), 2);
+    EXPECT_TRUE(services.errors[1].contains(QStringLiteral("«первый»"))) << services.errors[1].toStdString();
+    EXPECT_EQ(form->document().norms(), before);
+    EXPECT_EQ(form->undoStack()->index(), steps);
+}
