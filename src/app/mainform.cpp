@@ -19,6 +19,7 @@
 #include "section/qt/section_page.h"
 #include "section/qt/section_properties_page.h"
 #include "section/qt/section_view.h"
+#include "thickness/qt/stretches_page.h"
 #include "table/qt/string_grid_view.h"
 #include "table/qt/table_page.h"
 #include "table/qt/table_properties_page.h"
@@ -246,6 +247,12 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
         runGuarded([this, name] { pnlRadarogramma->loadFile(name); }, acnLoadPicture->text());
     });
     connect(PageControl2, &QTabWidget::currentChanged, this, [this](int i) { PageControl2Change(i); });
+    // A failing stretch chosen in its list: the section scrolls to where it starts (the first
+    // picket stands at Lleft + 60, a picket is 100 m).
+    connect(stretchesPage, &StretchesPage::stretchChosen, this, [this](double offsetM) {
+        const SectionParams params = Document.sectionParams();
+        sectionPage->scrbxTrassel->showSectionX(offsetM / 100.0 * params.SX + params.Lleft + 60.0);
+    });
     // A parameter or a layer style redraws what the document's rules say; a key typed into these
     // panels stops a long drawing that it makes stale.
     sectionPage->setParameterEditors({sectionProperties, layerPanel});
@@ -369,6 +376,10 @@ QWidget* TFmMainForm::buildWorkPages()
     PageControl1->addTab(sectionPage, QStringLiteral("Разрез"));
     radargramPage = new RadargramPage(Document, guard);
     PageControl1->addTab(radargramPage, QStringLiteral("Радарограмма"));
+    stretchesPage = new StretchesPage(Document, guard);
+    // A short title: the tabs fit the bar on a small screen; the tip says it whole.
+    PageControl1->addTab(stretchesPage, QStringLiteral("Участки"));
+    PageControl1->setTabToolTip(PageControl1->indexOf(stretchesPage), QStringLiteral("Участки ниже нормы"));
 
     auto* holder = new QWidget;
     holder->setObjectName(QStringLiteral("pnlPageControl"));

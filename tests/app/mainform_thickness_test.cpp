@@ -1,9 +1,12 @@
-// Thickness against the design in the window: the report written into a chosen folder and the
-// norms edited as one undoable step.
+// Thickness against the design in the window: the report written into a chosen folder, the
+// norms edited as one undoable step, and the page of the failing stretches.
 #include "app/mainform.h"
 #include "example_survey.h"
 #include "support/controls.h"
+#include "section/qt/section_view.h"
 #include "thickness/qt/norms_dialog.h"
+#include "thickness/qt/stretches_page.h"
+#include "thickness/thickness.h"
 #include "thickness/report_files.h"
 
 #include <QAction>
@@ -14,6 +17,9 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QUndoStack>
+#include <QTableView>
+#include <QTest>
+#include <QTabWidget>
 #include <QDoubleSpinBox>
 
 #include <gtest/gtest.h>
@@ -184,4 +190,94 @@ TEST_F(ThicknessTest, NormsTheDocumentRefusesAreSaidAndTheDialogComesBackAsTyped
     EXPECT_TRUE(services.errors[1].contains(QStringLiteral("«первый»"))) << services.errors[1].toStdString();
     EXPECT_EQ(form->document().norms(), before);
     EXPECT_EQ(form->undoStack()->index(), steps);
+}
+
+namespace {
+
+// The text of a cell of the stretches page as the user sees it, sorted as it is.
+QString Cell(QTableView* view, int row, int column) { return view->model()->index(row, column).data().toString(); }
+
+double Number(QTableView* view, int row, int column)
+{
+    return view->model()->index(row, column).data(Qt::UserRole).toDouble();
+}
+
+} // namespace
+
+TEST_F(ThicknessTest, TheStretchesPageListsSortsAndShowsAStretchOnTheDiagramAndSection)
+{
+    form->resize(1400, 900);
+    form->show();
+    test::Action(form.get(), "acnBuildChart")->trigger();
+    test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
+    auto* page = test::Control<StretchesPage>(form.get(), "Участки");
+    auto* pages = test::Control<QTabWidget>(form.get(), "PageControl1");
+    EXPECT_EQ(pages->indexOf(page), pages->count() - 1) << "after the other working pages";
+    EXPECT_EQ(pages->tabText(pages->indexOf(page)), QStringLiteral("Участки"));
+    EXPECT_EQ(pages->tabToolTip(pages->indexOf(page)), QStringLiteral("Участки ниже нормы"));
+    pages->setCurrentWidget(page);
+    QTableView* view = page->tvStretches;
+    EXPECT_EQ(view->model()->rowCount(), 0);
+    EXPECT_EQ(page->lblStretches->text(), QStringLiteral("Участков ниже нормы нет"));
+
+    // A norm the ballast meets only in places, and one for the sand: the page follows the change.
+    DesignNorms norms = form->document().norms();
+    norms.layers = {{.column = 3, .name = {}, .normCm = 52.5}, {.column = 4, .name = {}, .normCm = 69}};
+    form->document().setNorms(norms);
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    const Compliance& compliance = form->document().compliance();
+    std::size_t total = 0;
+    for (const LayerCompliance& layer : compliance.layers)
+        total += layer.stretches.size();
+    ASSERT_GE(total, 3u);
+    ASSERT_EQ(static_cast<std::size_t>(view->model()->rowCount()), total);
+    EXPECT_EQ(page->lblStretches->text(), QStringLiteral("Участков ниже нормы: %1").arg(total));
+    // Unsorted, the ballast's stretches come first, as the document found them.
+    const FailingStretch& first = compliance.layers[0].stretches.at(0);
+    EXPECT_EQ(Cell(view, 0, 0), QStringLiteral("Балласт"));
+    EXPECT_EQ(Cell(view, 0, 1), QString::fromStdString(PicketText(first.fromM)));
+    EXPECT_EQ(Cell(view, 0, 2), QString::fromStdString(PicketText(first.toM)));
+    EXPECT_DOUBLE_EQ(Number(view, 0, 3), first.lengthM);
+
+    // Sorted by a header: by length, longest first; then by start along the line.
+    view->sortByColumn(3, Qt::DescendingOrder);
+    for (int row = 1; row < view->model()->rowCount(); ++row)
+        EXPECT_GE(Number(view, row - 1, 3), Number(view, row, 3)) << row;
+    view->sortByColumn(1, Qt::AscendingOrder);
+    for (int row = 1; row < view->model()->rowCount(); ++row)
+        EXPECT_LE(Number(view, row - 1, 1), Number(view, row, 1)) << row;
+
+    // A click on the last stretch along the line: the cursor goes to its first row, and the
+    // section shows where it starts.
+    const int last = view->model()->rowCount() - 1;
+    const double fromM = Number(view, last, 1);
+    view->scrollTo(view->model()->index(last, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(last, 2)).center());
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    int expectedRow = -1;
+    for (const LayerCompliance& layer : compliance.layers)
+        for (const FailingStretch& s : layer.stretches)
+            if (s.fromM == fromM && expectedRow < 0)
+                expectedRow = compliance.points.rows[s.first];
+    EXPECT_EQ(form->document().diagram().cursor().Row, expectedRow);
+    // The diagram was built again around it: the cursor's picket is that row's.
+    EXPECT_NEAR(form->document().diagram().cursor().X * 100.0,
+                *PicketMetres(form->document().depthTable().cell(1, expectedRow)), 1e-6);
+    const SectionParams params = form->document().sectionParams();
+    const double x = (fromM - compliance.points.posM.front()) / 100.0 * params.SX + params.Lleft + 60.0;
+    const QRectF visible = test::Control<SectionView>(form.get(), "scrbxTrassel")->visibleSection();
+    EXPECT_LE(visible.left(), x);
+    EXPECT_GE(visible.right(), x);
+    EXPECT_GT(visible.left(), 0.0) << "scrolled along the line";
+
+    // Undone, the norms pass again and the list empties.
+    test::Action(form.get(), "acnUndo")->trigger();
+    EXPECT_EQ(view->model()->rowCount(), 0);
+    // Pickets out of order leave no list and say why.
+    test::Action(form.get(), "acnRedo")->trigger();
+    EXPECT_EQ(static_cast<std::size_t>(view->model()->rowCount()), total);
+    form->document().writeCell(TableId::Depth, 1, 5, "1");
+    EXPECT_EQ(view->model()->rowCount(), 0);
+    EXPECT_TRUE(page->lblStretches->text().startsWith(QStringLiteral("Толщины не посчитаны: ")))
+        << page->lblStretches->text().toStdString();
 }
