@@ -7,6 +7,7 @@
 #include "base/compile_date.h"
 #include "base/error.h"
 #include "boreholes/qt/borehole_page.h"
+#include "diagram/qt/chart_view.h"
 #include "diagram/qt/diagram_page.h"
 #include "diagram/qt/diagram_properties_page.h"
 #include "dialogs/qt/about.h"
@@ -19,6 +20,7 @@
 #include "section/qt/section_page.h"
 #include "section/qt/section_properties_page.h"
 #include "section/qt/section_view.h"
+#include "thickness/qt/stretch_bands.h"
 #include "thickness/qt/stretches_page.h"
 #include "table/qt/string_grid_view.h"
 #include "table/qt/table_page.h"
@@ -370,6 +372,7 @@ QWidget* TFmMainForm::buildWorkPages()
     connect(diagramPage, &DiagramPage::corrected, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
     pageDiagram = diagramPage;
+    new StretchBands(Document, *diagramPage->chtOverviewChart);
     PageControl1->addTab(diagramPage, QStringLiteral("Диаграммы"));
     sectionPage = new SectionPage(Document);
     pageSection = sectionPage;

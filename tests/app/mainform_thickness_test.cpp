@@ -1,15 +1,18 @@
 // Thickness against the design in the window: the report written into a chosen folder, the
-// norms edited as one undoable step, and the page of the failing stretches.
+// norms edited as one undoable step, the page of the failing stretches and their bands on the diagram.
 #include "app/mainform.h"
 #include "example_survey.h"
 #include "support/controls.h"
+#include "diagram/qt/chart_view.h"
 #include "section/qt/section_view.h"
 #include "thickness/qt/norms_dialog.h"
+#include "thickness/qt/stretch_bands.h"
 #include "thickness/qt/stretches_page.h"
 #include "thickness/thickness.h"
 #include "thickness/report_files.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +26,8 @@
 #include <QDoubleSpinBox>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace trassel;
 
@@ -280,4 +285,51 @@ TEST_F(ThicknessTest, TheStretchesPageListsSortsAndShowsAStretchOnTheDiagramAndS
     EXPECT_EQ(view->model()->rowCount(), 0);
     EXPECT_TRUE(page->lblStretches->text().startsWith(QStringLiteral("Толщины не посчитаны: ")))
         << page->lblStretches->text().toStdString();
+}
+
+TEST_F(ThicknessTest, FailingStretchesShowAsRedBandsOverTheDiagramButNotInItsPictures)
+{
+    form->resize(1400, 900);
+    form->show();
+    auto* pages = test::Control<QTabWidget>(form.get(), "PageControl1");
+    pages->setCurrentWidget(test::Control(form.get(), "Диаграммы"));
+    test::Action(form.get(), "acnBuildChart")->trigger();
+    auto* chart = test::Control<ChartView>(form.get(), "chtOverviewChart");
+    auto* bands = test::Control<StretchBands>(form.get(), "StretchBands");
+    QApplication::processEvents();
+    EXPECT_TRUE(bands->bands().isEmpty()) << "no norms, no bands";
+
+    DesignNorms norms = form->document().norms();
+    norms.layers = {{.column = 3, .name = {}, .normCm = 52.5}};
+    form->document().setNorms(norms);
+    // The whole line in view (the axes otherwise follow the cursor).
+    const LinePoints& line = form->document().compliance().points;
+    chart->xAxis->setRange(line.posM.front() / 100.0 - 1, line.posM.back() / 100.0 + 1);
+    chart->replot();
+    QApplication::processEvents();
+    const std::vector<FailingStretch>& stretches = form->document().compliance().layers.at(0).stretches;
+    ASSERT_GE(stretches.size(), 2u);
+    const QList<QRect> rects = bands->bands();
+    ASSERT_EQ(static_cast<std::size_t>(rects.size()), stretches.size());
+    const QRect area = chart->axisRect()->rect();
+    for (std::size_t i = 0; i < stretches.size(); ++i) {
+        const QRect& r = rects[static_cast<qsizetype>(i)];
+        EXPECT_NEAR(r.left(), chart->xAxis->coordToPixel(stretches[i].fromM / 100.0), 1.0) << i;
+        EXPECT_NEAR(r.right(), chart->xAxis->coordToPixel(stretches[i].toM / 100.0), 1.0) << i;
+        EXPECT_EQ(r.top(), area.top());
+        EXPECT_EQ(r.bottom(), area.bottom());
+    }
+
+    // Red on the screen, where the plot's own picture (what prints and exports draw) is not.
+    const QRect widest = *std::max_element(rects.begin(), rects.end(),
+                                           [](const QRect& a, const QRect& b) { return a.width() < b.width(); });
+    const QPoint at(widest.center().x(), area.top() + 3);
+    const QColor shown = chart->grab().toImage().pixelColor(at);
+    const QColor plain = chart->toPixmap(chart->width(), chart->height()).toImage().pixelColor(at);
+    EXPECT_GT(shown.red() - shown.green(), 20) << shown.name().toStdString();
+    EXPECT_LT(plain.red() - plain.green(), 5) << plain.name().toStdString();
+
+    // The norms undone, the bands go.
+    test::Action(form.get(), "acnUndo")->trigger();
+    EXPECT_TRUE(bands->bands().isEmpty());
 }
