@@ -5,6 +5,7 @@
 #include "app/mainform.h"
 #include "app/ui_services.h"
 #include "app/undo_bridge.h"
+#include "base/error.h"
 #include "base/file_path.h"
 #include "diagram/qt/diagram_page.h"
 #include "document/section_scene.h"
@@ -22,6 +23,9 @@
 #include "table/grid_io.h"
 #include "table/qt/table_page.h"
 #include "table/text_sniff.h"
+#include "thickness/qt/norms_dialog.h"
+#include "thickness/report_files.h"
+#include "thickness/thickness.h"
 #include "widgets/status_progress.h"
 
 #include <QAction>
@@ -336,6 +340,38 @@ void ActionHandler::acnExportDiagrammToJpgExecute()
     if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name)) {
         pages_.section->exportImage(name, *readOnly);
         window_.report(QStringLiteral("Разрез сохранён: ") + SavedFileText(name));
+    }
+}
+
+void ActionHandler::acnExportReportExecute()
+{
+    const QString folder = services_.folderName(&window_, QStringLiteral("Папка для ведомости"));
+    if (folder.isEmpty())
+        return;
+    // The analysis is made (or refused) before the folder is touched; the files are all made
+    // in memory and each written whole, so a failure leaves the folder as it was.
+    const Compliance& compliance = document_.compliance();
+    const QString project = window_.projectPath();
+    const std::string source = project.isEmpty() ? std::string() : toStdString(QFileInfo(project).fileName());
+    WriteReport(toLocalPath(folder), compliance, document_.norms(), source);
+    window_.report(QStringLiteral("Ведомость сохранена: ") + QDir::toNativeSeparators(QDir(folder).absolutePath()));
+}
+
+void ActionHandler::acnEditNormsExecute()
+{
+    const ComplianceSetup setup = document_.complianceSetup();
+    std::vector<NormsLayer> layers;
+    for (const int column : setup.columns)
+        layers.push_back({column, LayerName(document_.norms(), document_.depthTable(), column, setup.titleRow)});
+    NormsDialog dialog(document_.norms(), std::move(layers), &window_);
+    // A refusal keeps what the user typed: the dialog comes back after the message.
+    while (services_.editNorms(&window_, dialog)) {
+        try {
+            document_.setNorms(dialog.norms());
+            return;
+        } catch (const Error& e) {
+            services_.error(&window_, toQString(e.what()));
+        }
     }
 }
 

@@ -99,6 +99,8 @@ public:
     void acnLayerDeleteExecute();
     void acnMadeRowFirstExecute();
     void acnMadeRowLastExecute();
+    void acnExportReportExecute();
+    void acnEditNormsExecute();
     void J1Click();
     void N5Click();
     void N6Click();

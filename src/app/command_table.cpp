@@ -63,6 +63,14 @@ const CommandRow kCommands[] = {
     {.name = "acnImportSkv", .caption = "Импорт выработок", .category = "Таблица", .slot = &H::acnImportSkvExecute,
      .icon = "import_table", .tipTitle = "Импорт скважин", .tipText = "Импорт цифровой модели скважин",
      .tab = "Таблицы", .group = "Скважины"},
+    {.name = "acnExportReport", .caption = "Экспорт ведомости", .category = "Таблица",
+     .slot = &H::acnExportReportExecute, .icon = "export_report", .tipTitle = "Экспорт ведомости",
+     .tipText = "Сохранить в папку ведомость толщин слоёв против норм: книгу XLSX и таблицы CSV по 100 м, по км, "
+                "участки ниже нормы и нормы", .tab = "Таблицы", .group = "Толщины слоёв"},
+    {.name = "acnEditNorms", .caption = "Нормы", .category = "Таблица", .slot = &H::acnEditNormsExecute,
+     .icon = "norms", .tipTitle = "Нормы проектирования",
+     .tipText = "Участки проекта с классом пути и типом шпал, нормы балласта и других слоёв, допуск и длины участков "
+                "ниже нормы", .tab = "Таблицы", .group = "Толщины слоёв"},
     // ---- Диаграмма ----
     {.name = "acnBuildChart", .caption = "Построить диаграмму", .category = "Диаграмма",
      .slot = &H::acnBuildChartExecute, .icon = "build_chart", .tipTitle = "Построить диаграмму",
@@ -148,6 +156,7 @@ const RibbonGroupRow kRibbonLayout[] = {
     {"Файл", "Файл"},
     {"Таблицы", "Цифровая модель"},
     {"Таблицы", "Скважины"},
+    {"Таблицы", "Толщины слоёв"},
     {"Диаграмма", "Диаграмма"},
     {"Диаграмма", "Радарограмма"},
     {"Разрез", "Разрез"},

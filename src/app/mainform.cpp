@@ -7,6 +7,7 @@
 #include "base/compile_date.h"
 #include "base/error.h"
 #include "boreholes/qt/borehole_page.h"
+#include "diagram/qt/chart_view.h"
 #include "diagram/qt/diagram_page.h"
 #include "diagram/qt/diagram_properties_page.h"
 #include "dialogs/qt/about.h"
@@ -19,6 +20,8 @@
 #include "section/qt/section_page.h"
 #include "section/qt/section_properties_page.h"
 #include "section/qt/section_view.h"
+#include "thickness/qt/stretch_bands.h"
+#include "thickness/qt/stretches_page.h"
 #include "table/qt/string_grid_view.h"
 #include "table/qt/table_page.h"
 #include "table/qt/table_properties_page.h"
@@ -246,6 +249,12 @@ TFmMainForm::TFmMainForm(UiServices* services, QWidget* parent) : QMainWindow(pa
         runGuarded([this, name] { pnlRadarogramma->loadFile(name); }, acnLoadPicture->text());
     });
     connect(PageControl2, &QTabWidget::currentChanged, this, [this](int i) { PageControl2Change(i); });
+    // A failing stretch chosen in its list: the section scrolls to where it starts (the first
+    // picket stands at Lleft + 60, a picket is 100 m).
+    connect(stretchesPage, &StretchesPage::stretchChosen, this, [this](double offsetM) {
+        const SectionParams params = Document.sectionParams();
+        sectionPage->scrbxTrassel->showSectionX(offsetM / 100.0 * params.SX + params.Lleft + 60.0);
+    });
     // A parameter or a layer style redraws what the document's rules say; a key typed into these
     // panels stops a long drawing that it makes stale.
     sectionPage->setParameterEditors({sectionProperties, layerPanel});
@@ -363,12 +372,17 @@ QWidget* TFmMainForm::buildWorkPages()
     connect(diagramPage, &DiagramPage::corrected, this,
             [this](const QString& text) { statusBar()->showMessage(text); });
     pageDiagram = diagramPage;
+    new StretchBands(Document, *diagramPage->chtOverviewChart);
     PageControl1->addTab(diagramPage, QStringLiteral("Диаграммы"));
     sectionPage = new SectionPage(Document);
     pageSection = sectionPage;
     PageControl1->addTab(sectionPage, QStringLiteral("Разрез"));
     radargramPage = new RadargramPage(Document, guard);
     PageControl1->addTab(radargramPage, QStringLiteral("Радарограмма"));
+    stretchesPage = new StretchesPage(Document, guard);
+    // A short title: the tabs fit the bar on a small screen; the tip says it whole.
+    PageControl1->addTab(stretchesPage, QStringLiteral("Участки"));
+    PageControl1->setTabToolTip(PageControl1->indexOf(stretchesPage), QStringLiteral("Участки ниже нормы"));
 
     auto* holder = new QWidget;
     holder->setObjectName(QStringLiteral("pnlPageControl"));

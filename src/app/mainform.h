@@ -38,6 +38,7 @@ class RadargramPanel;
 class Ribbon;
 class SectionPage;
 class SectionPropertiesPage;
+class StretchesPage;
 class TablePage;
 class TablePropertiesPage;
 class UiServices;
@@ -157,6 +158,8 @@ private:
     QWidget* pageSection = nullptr;
     // "Радарограмма": the instrument file of the document, its display and its ties.
     RadargramPage* radargramPage = nullptr;
+    // "Участки": the failing stretches; a click shows the place on the diagram and section.
+    StretchesPage* stretchesPage = nullptr;
     QWidget* pagePropTable = nullptr;
     QWidget* pagePropDiagram = nullptr;
     QWidget* pagePropSection = nullptr;

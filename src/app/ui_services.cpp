@@ -2,6 +2,7 @@
 
 #include "platform/qt_text.h"
 #include "section/qt/section_print_preview.h"
+#include "thickness/qt/norms_dialog.h"
 
 #include <QApplication>
 #include <QDir>
@@ -30,6 +31,13 @@ QString DialogServices::saveFileName(QWidget* parent, const QString& proposedNam
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
+}
+
+bool DialogServices::editNorms(QWidget*, NormsDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
+QString DialogServices::folderName(QWidget* parent, const QString& caption)
+{
+    return QFileDialog::getExistingDirectory(parent, caption);
 }
 
 void DialogServices::message(QWidget* parent, const QString& text)

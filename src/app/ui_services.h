@@ -13,6 +13,7 @@ class QWidget;
 
 namespace trassel {
 
+class NormsDialog;
 class SectionPrintPreview;
 
 class UiServices {
@@ -23,6 +24,8 @@ public:
     // A save dialog proposing `proposedName`. Empty when cancelled.
     virtual QString saveFileName(QWidget* parent, const QString& proposedName, const QString& filter,
                                  const QString& defaultSuffix) = 0;
+    // A folder chosen to write into (made in the dialog if the user wants). Empty when cancelled.
+    virtual QString folderName(QWidget* parent, const QString& caption) = 0;
     // A plain message box with an OK button.
     virtual void message(QWidget* parent, const QString& text) = 0;
     // A message box with a caption and the information icon.
@@ -33,6 +36,8 @@ public:
     virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
     // The section's print preview, printing from it when the user asks; false when closed.
     virtual bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) = 0;
+    // "Нормы проектирования" shown until the user closes it; true for OK.
+    virtual bool editNorms(QWidget* parent, NormsDialog& dialog) = 0;
     // A yes-or-no question; true for yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // Asks whether to save unsaved work before it would be replaced.
@@ -54,11 +59,13 @@ public:
     QString openFileName(QWidget* parent, const QString& filter, const QString& lastName) override;
     QString saveFileName(QWidget* parent, const QString& proposedName, const QString& filter,
                          const QString& defaultSuffix) override;
+    QString folderName(QWidget* parent, const QString& caption) override;
     void message(QWidget* parent, const QString& text) override;
     void information(QWidget* parent, const QString& caption, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
     bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) override;
+    bool editNorms(QWidget* parent, NormsDialog& dialog) override;
     bool confirm(QWidget* parent, const QString& text) override;
     SaveAnswer askSave(QWidget* parent, const QString& text) override;
     QStringList recentProjects() override;

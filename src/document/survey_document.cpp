@@ -990,6 +990,13 @@ std::optional<Correction> SurveyDocument::chartKeyDown(DiagramKey key)
     return done;
 }
 
+void SurveyDocument::moveChartCursor(int row)
+{
+    diagram_->cursor().Row = row;
+    if (diagramBuilt_)
+        diagram_->BuildChart(depth_, diagramParams());
+}
+
 void SurveyDocument::chartClickSeries(SeriesId series, std::size_t index, ChartButton button)
 {
     diagram_->ChartClickSeries(depth_, series, index, button, diagramParams());

@@ -257,6 +257,9 @@ public:
     // they did; other keys, and a key that changed nothing, give nothing.
     std::optional<Correction> chartKeyDown(DiagramKey key);
     void chartClickSeries(SeriesId series, std::size_t index, ChartButton button);
+    // Puts the diagram's cursor on table row `row` (a place chosen in another page) and, when
+    // the diagram is built, builds it again around the cursor as a click on a point does.
+    void moveChartCursor(int row);
 
     // ---- whole documents ----
     // Puts `layers` (in slot order) in place of every layer, without an edit: each comes back

@@ -37,6 +37,12 @@ const Command kCommands[] = {
      "\"км\" заменяются на линейную координату по 100-метровой базе"},
     {"acnImportSkv", "Импорт выработок", "Таблица", "Таблицы", "Скважины", "Импорт скважин",
      "Импорт цифровой модели скважин"},
+    {"acnExportReport", "Экспорт ведомости", "Таблица", "Таблицы", "Толщины слоёв", "Экспорт ведомости",
+     "Сохранить в папку ведомость толщин слоёв против норм: книгу XLSX и таблицы CSV по 100 м, по км, участки ниже "
+     "нормы и нормы"},
+    {"acnEditNorms", "Нормы", "Таблица", "Таблицы", "Толщины слоёв", "Нормы проектирования",
+     "Участки проекта с классом пути и типом шпал, нормы балласта и других слоёв, допуск и длины участков ниже "
+     "нормы"},
     {"acnLayerAdd", "Добавить слой", "Таблица", "", "", "", ""},
     {"acnLayerDelete", "Удалить слой", "Таблица", "", "", "", ""},
     {"acnMadeRowFirst", "Сделать строку начальной", "Таблица", "", "", "", ""},
@@ -202,7 +208,10 @@ TEST(CommandMap, TabsGroupsAndTheQuickAccessBarInOrder)
     const auto action = [&form](const char* name) { return test::Action(&form, name); };
     EXPECT_EQ(ribbon->tabTitles(),
               (QStringList{q("Файл"), q("Таблицы"), q("Диаграмма"), q("Разрез"), q("Параметры"), q("Справка")}));
-    EXPECT_EQ(ribbon->groupTitles(q("Таблицы")), (QStringList{q("Цифровая модель"), q("Скважины")}));
+    EXPECT_EQ(ribbon->groupTitles(q("Таблицы")),
+              (QStringList{q("Цифровая модель"), q("Скважины"), q("Толщины слоёв")}));
+    EXPECT_EQ(ribbon->actionsOf(q("Таблицы"), q("Толщины слоёв")),
+              (QList<QAction*>{action("acnExportReport"), action("acnEditNorms")}));
     EXPECT_EQ(ribbon->groupTitles(q("Диаграмма")), (QStringList{q("Диаграмма"), q("Радарограмма")}));
     EXPECT_EQ(ribbon->groupTitles(q("Разрез")), (QStringList{q("Разрез"), q("Инструменты")}));
     EXPECT_EQ(ribbon->groupTitles(q("Параметры")), (QStringList{q("Дата компиляции"), q("Параметры")}));

@@ -2,11 +2,13 @@
 // Answers the main window's dialogs from the test and records every message it would show.
 #include "app/ui_services.h"
 #include "section/qt/section_print_preview.h"
+#include "thickness/qt/norms_dialog.h"
 
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace trassel::test {
@@ -34,6 +36,13 @@ public:
         lastFilter = filter;
         lastProposedName = proposedName;
         return nextSaveName;
+    }
+    QString nextFolder; // the folder the next folder dialog "chooses"; empty: cancelled
+    QStringList folderCaptions;
+    QString folderName(QWidget*, const QString& caption) override
+    {
+        folderCaptions << caption;
+        return nextFolder;
     }
     void message(QWidget*, const QString& text) override
     {
@@ -71,6 +80,15 @@ public:
             preview.setOptions(*previewOptions);
         preview.print(printer);
         return true;
+    }
+    // Fills "Нормы проектирования" as the user would and says whether OK was pressed; each
+    // showing of the dialog calls it again. Without it the dialog is cancelled.
+    std::function<bool(NormsDialog&)> answerNorms;
+    int normsShown = 0;
+    bool editNorms(QWidget*, NormsDialog& dialog) override
+    {
+        ++normsShown;
+        return answerNorms ? answerNorms(dialog) : false;
     }
     bool confirm(QWidget*, const QString& text) override
     {

@@ -878,5 +878,27 @@ TEST(CorrectionText, NamesTheLayerTheRowAndWhatChanged)
     EXPECT_EQ(DescribeCorrection(doc.layers(), {6, 2, "1", "2"}), "Столбец 6, строка 2: 1 → 2");
 }
 
+TEST(DocumentDiagram, TheCursorMovedToARowIsDrawnThereOnceTheDiagramIsBuilt)
+{
+    SurveyDocument doc;
+    EditRecorder sink;
+    fillSurvey(doc);
+    doc.select(3, 4);
+    doc.addLayer();
+    doc.setEditSink(&sink);
+    // Before a build the row is only kept: nothing is drawn and no step recorded.
+    doc.moveChartCursor(7);
+    EXPECT_EQ(doc.diagram().cursor().Row, 7);
+    EXPECT_FALSE(doc.diagramBuilt());
+    doc.buildChart();
+    EXPECT_DOUBLE_EQ(doc.diagram().cursor().X, 107.5);
+    // Once built, the cross moves with the row at once.
+    doc.moveChartCursor(12);
+    EXPECT_EQ(doc.diagram().cursor().Row, 12);
+    EXPECT_DOUBLE_EQ(doc.diagram().cursor().X, 112.5);
+    EXPECT_DOUBLE_EQ(doc.diagram().cursor().Y, 200.0);
+    EXPECT_EQ(sink.size(), 0u) << "the cursor is no data";
+}
+
 } // namespace
 } // namespace trassel

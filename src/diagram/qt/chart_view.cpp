@@ -178,10 +178,10 @@ void ChartView::syncFromModel()
         if (d.dataRevision != series.dataRevision()) {
             // A corrected depth moves one point: a million-point layer is not copied for it.
             const std::optional<std::size_t> moved = series.onlyYChangedSince(d.dataRevision);
-            const QSharedPointer<QCPGraphDataContainer> data = d.graph->data();
-            if (moved && *moved < static_cast<std::size_t>(data->size()) &&
-                (data->begin() + static_cast<qsizetype>(*moved))->key == series.xs()[*moved])
-                (data->begin() + static_cast<qsizetype>(*moved))->value = series.ys()[*moved];
+            const QSharedPointer<QCPGraphDataContainer> points = d.graph->data();
+            if (moved && *moved < static_cast<std::size_t>(points->size()) &&
+                (points->begin() + static_cast<qsizetype>(*moved))->key == series.xs()[*moved])
+                (points->begin() + static_cast<qsizetype>(*moved))->value = series.ys()[*moved];
             else
                 copyData(series, d.graph);
             d.dataRevision = series.dataRevision();

@@ -340,6 +340,13 @@ void SectionView::setImageLeft(int left)
     horizontalScrollBar()->setValue(left < 0 ? -left : 0);
 }
 
+void SectionView::showSectionX(double x)
+{
+    setWidgetResizable(false); // the scroll ranges of the content, also on a hidden page
+    const double margin = viewport()->width() / 10.0;
+    horizontalScrollBar()->setValue(static_cast<int>(std::lround(inset_ + x * zoom() - margin)));
+}
+
 int SectionView::imageLeft() const { return image_->mapTo(viewport(), QPoint(0, 0)).x(); }
 
 void SectionView::refresh() { image_->recordChanged(); }

@@ -147,6 +147,9 @@ public:
     void setImageLeft(int left);
     // Where imgSection's left edge stands now, in the coordinates of the visible part of the box.
     int imageLeft() const;
+    // Scrolls along the line so that the section's x (in the coordinates the section commands
+    // use) stands a tenth of the view from its left edge, as far as the section reaches.
+    void showSectionX(double x);
 
 protected:
     void wheelEvent(QWheelEvent* event) override;
