@@ -166,6 +166,24 @@ TEST_F(ThicknessTest, TheNormsDialogAppliesItsNormsAsOneUndoableStep)
     EXPECT_EQ(form->undoStack()->index(), steps);
 }
 
+TEST_F(ThicknessTest, NormsPassedThroughTheDialogUntouchedStayExactlyAsTheyWere)
+{
+    // Values finer than a tenth (from a project or the command line) are not rounded away.
+    DesignNorms norms = form->document().norms();
+    norms.toleranceCm = 2.125;
+    norms.minLengthM = 7.005;
+    norms.sleeperBaseCm = 0.375;
+    norms.stretches = {{12'345.5, 12'600, 2, Sleeper::Wooden}};
+    norms.layers = {{.column = 4, .name = "Песчаная подушка", .normCm = 20.25}};
+    form->document().setNorms(norms);
+    const int steps = form->undoStack()->index();
+    services.answerNorms = [this](NormsDialog&) { return services.normsShown == 1; };
+    test::Action(form.get(), "acnEditNorms")->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    EXPECT_EQ(form->document().norms(), norms);
+    EXPECT_EQ(form->undoStack()->index(), steps) << "nothing changed, no step";
+}
+
 TEST_F(ThicknessTest, NormsTheDocumentRefusesAreSaidAndTheDialogComesBackAsTyped)
 {
     const DesignNorms before = form->document().norms();

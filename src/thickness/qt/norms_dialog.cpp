@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <vector>
 
 namespace trassel {
@@ -57,6 +58,15 @@ void SetCell(QTableWidget* table, int row, int column, const QString& text, bool
     table->setItem(row, column, item);
 }
 
+// A position as the user reads it back into the same metres: "123+45" for whole metres, else
+// the decimal picket ("123.455"), since the plus form with a fraction is not read back.
+QString PositionText(double metres)
+{
+    if (metres == std::round(metres))
+        return toQString(PicketText(metres));
+    return toQString(NumberToText(metres / 100.0));
+}
+
 QString NumberText(std::optional<double> value) { return value ? toQString(NumberToText(*value)) : QString(); }
 
 // A number of cm or %, "," taken for the point; nothing for an empty cell.
@@ -89,8 +99,8 @@ NormsDialog::NormsDialog(const DesignNorms& norms, std::vector<NormsLayer> layer
                             static_cast<int>(norms.stretches.size()));
     for (int row = 0; row < sgStretches->rowCount(); ++row) {
         const DesignStretch& s = norms.stretches[static_cast<std::size_t>(row)];
-        SetCell(sgStretches, row, kFrom, toQString(PicketText(s.fromM)));
-        SetCell(sgStretches, row, kTo, toQString(PicketText(s.toM)));
+        SetCell(sgStretches, row, kFrom, PositionText(s.fromM));
+        SetCell(sgStretches, row, kTo, PositionText(s.toM));
         SetCell(sgStretches, row, kClass, QString::number(s.trackClass));
         SetCell(sgStretches, row, kSleeper, toQString(SleeperName(s.sleeper)));
     }
@@ -147,11 +157,11 @@ NormsDialog::NormsDialog(const DesignNorms& norms, std::vector<NormsLayer> layer
     auto* lower = new QHBoxLayout;
     auto* params = new QGroupBox(QStringLiteral("Параметры"));
     auto* form = new QFormLayout(params);
-    seSleeperBase = MakeSpin(QStringLiteral("seSleeperBase"), kMaxLayerCm, 1, norms.sleeperBaseCm);
-    seTolerance = MakeSpin(QStringLiteral("seTolerance"), kMaxLayerCm, 1, norms.toleranceCm);
-    seMinLength = MakeSpin(QStringLiteral("seMinLength"), kMaxLineM, 1, norms.minLengthM);
-    seJoinGap = MakeSpin(QStringLiteral("seJoinGap"), kMaxLineM, 1, norms.joinGapM);
-    sePrismWidth = MakeSpin(QStringLiteral("sePrismWidth"), kMaxPrismWidthM, 2, norms.prismWidthM);
+    seSleeperBase = MakeSpin(QStringLiteral("seSleeperBase"), kMaxLayerCm, 3, norms.sleeperBaseCm);
+    seTolerance = MakeSpin(QStringLiteral("seTolerance"), kMaxLayerCm, 3, norms.toleranceCm);
+    seMinLength = MakeSpin(QStringLiteral("seMinLength"), kMaxLineM, 3, norms.minLengthM);
+    seJoinGap = MakeSpin(QStringLiteral("seJoinGap"), kMaxLineM, 3, norms.joinGapM);
+    sePrismWidth = MakeSpin(QStringLiteral("sePrismWidth"), kMaxPrismWidthM, 3, norms.prismWidthM);
     form->addRow(QStringLiteral("Основание шпалы ниже нуля, см"), seSleeperBase);
     form->addRow(QStringLiteral("Допуск, см"), seTolerance);
     form->addRow(QStringLiteral("Наименьшая длина участка, м"), seMinLength);
