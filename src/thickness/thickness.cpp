@@ -44,6 +44,21 @@ std::optional<double> PicketMetres(std::string_view text)
         if (negative)
             whole.remove_prefix(1);
         const std::string_view part = text.substr(plus + 1);
+        const std::size_t dot = part.find('.');
+        if (dot != std::string_view::npos) {
+            // The form PicketText writes for a fraction of a metre: the picket, then two digits
+            // of metres and their fraction ("123+45.5" is picket 123 and 45.5 m). No text of
+            // the plus form with the point holds a point, so the two cannot be confused.
+            const std::string_view metres = part.substr(0, dot);
+            if (!Digits(whole) || metres.size() != 2 || !Digits(metres) || !Digits(part.substr(dot + 1)))
+                return std::nullopt;
+            const std::optional<double> w = TryReadStrict(whole);
+            const std::optional<double> m = TryReadStrict(part);
+            if (!w || !m || !std::isfinite(*w) || *w * 100.0 > kMaxLineM)
+                return std::nullopt;
+            const double at = *w * 100.0 + *m;
+            return ToMillimetre(negative ? -at : at);
+        }
         if (!Digits(whole) || !Digits(part))
             return std::nullopt;
         value = TryReadStrict(std::string(text.substr(0, plus)) + "." + std::string(part));

@@ -38,6 +38,12 @@ TEST(Thickness, PicketsReadAsTheProgramWritesThem)
     EXPECT_EQ(PicketText(12305.5), "123+05.5");
     EXPECT_EQ(PicketText(100), "1+00");
     EXPECT_EQ(PicketText(-150), "-1+50");
+    // What PicketText writes reads back, a fraction of a metre included.
+    for (const double m : {12345.0, 12305.5, 12399.999, 100.0, -150.25, 0.5})
+        EXPECT_EQ(LinePositionMetres(PicketText(m)), m) << PicketText(m);
+    EXPECT_EQ(PicketMetres("123+45.5"), 12345.5);
+    for (const char* bad : {"123+5.5", "123+455.5", "123+45.", "123+45.5.1", "12a+45.5", "123+4a.5"})
+        EXPECT_FALSE(PicketMetres(bad).has_value()) << bad;
 }
 
 TEST(Thickness, LayersBetweenBoundariesWithGapsNeverZeros)
