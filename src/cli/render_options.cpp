@@ -403,6 +403,21 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
     }
     if (o.diagram)
         return o;
+    // A workspace brings its own table, settings and layers; a table needs its layers named.
+    // True for a table, whose layers are then read.
+    const auto takeSource = [&] {
+        if (!o.workspace.empty()) {
+            for (const std::string& s : seen)
+                if (std::find(std::begin(kTableOnly), std::end(kTableOnly), s) != std::end(kTableOnly))
+                    Refuse(s, "относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
+            return false;
+        }
+        if (layerTexts.empty())
+            throw Error("Не задано ни одного слоя: --layer СТОЛБЕЦ (например, --layer 3)");
+        for (const std::string& text : layerTexts)
+            o.layers.push_back(ParseLayerOption(text, o.picketColumn));
+        return true;
+    };
     if (o.reportDir.empty()) {
         for (const std::string& s : seen)
             if (std::find(std::begin(kReportOnly), std::end(kReportOnly), s) != std::end(kReportOnly))
@@ -415,18 +430,9 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
             Refuse(o.info ? "--info" : "--radargram", "относится к радарограмме, а --report пишет ведомость толщин");
         if (o.table.empty() == o.workspace.empty())
             throw Error("Задайте, для чего ведомость: --table ФАЙЛ со слоями --layer или --workspace ФАЙЛ.trassel");
-        if (!o.workspace.empty()) {
-            for (const std::string& s : seen)
-                if (std::find(std::begin(kTableOnly), std::end(kTableOnly), s) != std::end(kTableOnly))
-                    Refuse(s, "относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
-            return o;
-        }
-        if (layerTexts.empty())
-            throw Error("Не задано ни одного слоя: --layer СТОЛБЕЦ (например, --layer 3)");
-        for (const std::string& text : layerTexts)
-            o.layers.push_back(ParseLayerOption(text, o.picketColumn));
-        // The check the document makes, before any file is read.
-        ApplyNormOptions(DesignNorms{}, o.norms);
+        if (takeSource())
+            // The check the document makes, before any file is read.
+            ApplyNormOptions(DesignNorms{}, o.norms);
         return o;
     }
     if (!o.radargram.empty() || o.info) {
@@ -452,16 +458,7 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
     if (o.output.empty())
         throw Error("Не задан файл результата: -o ФАЙЛ (png, jpg, bmp, pdf или svg)");
     OutputFormat(o.output);
-    if (!o.workspace.empty()) {
-        for (const std::string& s : seen)
-            if (std::find(std::begin(kTableOnly), std::end(kTableOnly), s) != std::end(kTableOnly))
-                Refuse(s, "относится к таблице (--table); рабочий файл несёт свои таблицы, настройки и слои");
-        return o;
-    }
-    if (layerTexts.empty())
-        throw Error("Не задано ни одного слоя: --layer СТОЛБЕЦ (например, --layer 3)");
-    for (const std::string& text : layerTexts)
-        o.layers.push_back(ParseLayerOption(text, o.picketColumn));
+    takeSource();
     return o;
 }
 

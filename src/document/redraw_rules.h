@@ -68,4 +68,21 @@ inline Redraws RedrawsFor(const DocumentChange& change)
     }
 }
 
+// Whether a change can change the thickness analysis (its stretches and summaries): the depth
+// table's cells, shape or whole, its settings and range, the layers or the norms.
+inline bool ChangesCompliance(const DocumentChange& change)
+{
+    using W = DocumentChange::What;
+    switch (change.what) {
+    case W::Cells:
+    case W::TableShape:
+    case W::TableReplaced: return change.table == TableId::Depth;
+    case W::Settings:
+    case W::Range:
+    case W::Layers:
+    case W::Norms: return true;
+    default: return false;
+    }
+}
+
 } // namespace trassel

@@ -9,6 +9,7 @@ published layout.
 import argparse
 import struct
 import sys
+import types
 import warnings
 
 import numpy as np
@@ -57,11 +58,10 @@ if args.format == 6:
     with open(args.out, "wb") as f:
         f.write(data)
 else:
-    layout = segyio.spec()
-    layout.format = args.format
-    layout.samples = list(range(args.samples))
-    layout.tracecount = args.traces
-    layout.endian = args.endian
+    # An unstructured file: segyio takes any object with these attributes as its layout (the
+    # inline and crossline header bytes at their standard places, 189 and 193).
+    layout = types.SimpleNamespace(iline=189, xline=193, format=args.format, samples=list(range(args.samples)),
+                                   tracecount=args.traces, endian=args.endian)
     with segyio.create(args.out, layout) as f:
         for t in range(args.traces):
             f.trace[t] = pattern(t, args.samples).astype(np.float32)

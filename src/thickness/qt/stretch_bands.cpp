@@ -13,23 +13,6 @@
 namespace trassel {
 namespace {
 
-// Whether a change can change the stretches: the depth table, its range and settings, the
-// layers or the norms.
-bool ChangesStretches(const DocumentChange& change)
-{
-    using W = DocumentChange::What;
-    switch (change.what) {
-    case W::Cells:
-    case W::TableShape:
-    case W::TableReplaced: return change.table == TableId::Depth;
-    case W::Settings:
-    case W::Range:
-    case W::Layers:
-    case W::Norms: return true;
-    default: return false;
-    }
-}
-
 const QColor kBand(220, 0, 0, 48);
 
 } // namespace
@@ -44,7 +27,7 @@ StretchBands::StretchBands(SurveyDocument& doc, QCustomPlot& plot) : QWidget(&pl
     plot.installEventFilter(this);
     connect(&plot, &QCustomPlot::afterReplot, this, [this] { update(); });
     subscription_ = doc.subscribe([this](const DocumentChange& change) {
-        if (ChangesStretches(change)) {
+        if (ChangesCompliance(change)) {
             stale_ = true;
             update();
         }

@@ -87,27 +87,6 @@ private:
     std::vector<Line> lines_;
 };
 
-namespace {
-
-// Whether a change can change the analysis: the cells, shape or pickets of the depth table,
-// the range, the layers or the norms.
-bool ChangesAnalysis(const DocumentChange& change)
-{
-    using W = DocumentChange::What;
-    switch (change.what) {
-    case W::Cells:
-    case W::TableShape:
-    case W::TableReplaced: return change.table == TableId::Depth;
-    case W::Settings:
-    case W::Range:
-    case W::Layers:
-    case W::Norms: return true;
-    default: return false;
-    }
-}
-
-} // namespace
-
 StretchesPage::StretchesPage(SurveyDocument& doc, CommandGuard guard, QWidget* parent)
     : QWidget(parent), doc_(&doc), guard_(std::move(guard))
 {
@@ -139,7 +118,7 @@ StretchesPage::StretchesPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     connect(tvStretches, &QTableView::clicked, this,
             [this](const QModelIndex& index) { guard_([this, index] { chooseRow(index.row()); }); });
     subscription_ = doc.subscribe([this](const DocumentChange& change) {
-        if (!ChangesAnalysis(change))
+        if (!ChangesCompliance(change))
             return;
         stale_ = true;
         if (isVisible())
