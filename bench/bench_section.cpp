@@ -111,10 +111,17 @@ void BM_Record(benchmark::State& state)
 }
 BENCHMARK(BM_Record)->Arg(200'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The visible tiles of a record: the view in the middle of the line, 1600 px wide, four tiles.
+// The view in the middle of the line, four tiles of 512 px.
+SectionWindow ViewOf(int width)
+{
+    const int left = (width / 2) / 512 * 512;
+    return {left, left + 4 * 512};
+}
+
+// The visible tiles of a record.
 void MakeVisibleTiles(const DrawingRecord& record)
 {
-    const int left = (record.width() / 2) / 512 * 512;
+    const int left = ViewOf(record.width()).left;
     std::vector<QRect> view;
     for (int i = 0; i < 4; ++i)
         view.emplace_back(left + i * 512, 0, 512, record.height());
@@ -123,8 +130,9 @@ void MakeVisibleTiles(const DrawingRecord& record)
 
 // A parameter change as the section scene runs it: the record and its canvas live on from one
 // drawing to the next (a drawing is appended, then what it covers is dropped), and the table's
-// numbers are read once while the table stays as it is.
-void VisiblePart(benchmark::State& state, bool keepReadings)
+// numbers are read once while the table stays as it is. The scene draws the columns on screen
+// first (`window`) and the rest only when something needs it.
+void VisiblePart(benchmark::State& state, bool keepReadings, bool windowFirst = false)
 {
     const int rows = static_cast<int>(state.range(0));
     const Grid& grid = Survey(rows);
@@ -135,8 +143,9 @@ void VisiblePart(benchmark::State& state, bool keepReadings)
     SectionParams params = ParamsFor(rows);
     const auto draw = [&] {
         SectionState sectionState;
+        const SectionWindow window = windowFirst ? ViewOf(record.width()) : SectionWindow{};
         if (keepReadings)
-            PlotRazrezPoligon(canvas, sectionState, grid, params, kLayers, readings);
+            PlotRazrezPoligon(canvas, sectionState, grid, params, kLayers, readings, {}, window);
         else
             PlotRazrezPoligon(canvas, sectionState, grid, params, kLayers);
         record.compact();
@@ -156,6 +165,9 @@ BENCHMARK(BM_VisiblePart)->Arg(200'000)->Arg(1'000'000)->Unit(benchmark::kMillis
 
 void BM_VisiblePartFirst(benchmark::State& state) { VisiblePart(state, false); }
 BENCHMARK(BM_VisiblePartFirst)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_VisiblePartOnScreen(benchmark::State& state) { VisiblePart(state, true, true); }
+BENCHMARK(BM_VisiblePartOnScreen)->Arg(200'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_WholeBitmap(benchmark::State& state)
 {

@@ -375,6 +375,8 @@ QWidget* TFmMainForm::buildWorkPages()
     new StretchBands(Document, *diagramPage->chtOverviewChart);
     PageControl1->addTab(diagramPage, QStringLiteral("Диаграммы"));
     sectionPage = new SectionPage(Document);
+    sectionPage->setFailureReport(
+        [this](const std::exception_ptr& failure) { runGuarded([&failure] { std::rethrow_exception(failure); }); });
     pageSection = sectionPage;
     PageControl1->addTab(sectionPage, QStringLiteral("Разрез"));
     radargramPage = new RadargramPage(Document, guard);

@@ -42,8 +42,73 @@ void SectionScene::setServices(CanvasServices* services)
     canvas_->setServices(services != nullptr ? *services : *plainServices_);
 }
 
+namespace {
+
+// Below this many rows (all layers together) the whole section is drawn within a frame or two.
+constexpr long long kRowsShownFirst = 100'000;
+
+} // namespace
+
+SectionScene::Start SectionScene::start() const
+{
+    if (partial_)
+        return partialStart_;
+    return {canvas_->snapshot(), doc_->sectionState()};
+}
+
+bool SectionScene::drawShownFirst()
+{
+    if (!deferrer_ || window_.whole() || restored_.drawn)
+        return false;
+    const SectionParams params = doc_->sectionParams();
+    const std::vector<SectionLayer> layers = SectionLayersOf(doc_->layers());
+    const long long rows = std::max(0, params.LastDataRow - params.FirstDataRow + 1);
+    const auto checked = std::count_if(layers.begin(), layers.end(), [](const SectionLayer& l) { return l.checked; });
+    if (rows * checked < kRowsShownFirst)
+        return false;
+    const Start before = start();
+    // A part drawn before is replaced, not covered: the record keeps one drawing's worth.
+    if (partial_) {
+        canvas_->restore(before.canvas);
+        doc_->sectionState() = before.state;
+    }
+    canvas_->setGroup(0);
+    try {
+        PlotRazrezPoligon(*canvas_, doc_->sectionState(), doc_->depthTable(), params, layers, readings_, {}, window_);
+    } catch (...) {
+        // The whole drawing says what is wrong, as it always does.
+        canvas_->restore(before.canvas);
+        doc_->sectionState() = before.state;
+        partial_ = false;
+        return false;
+    }
+    partial_ = true;
+    partialStart_ = before;
+    drawnWindow_ = window_;
+    // A new drawing: the annotations are gone with the former one.
+    ++drawing_;
+    drawn_ = true;
+    boreholesDrawn_ = false;
+    doc_->notify({DocumentChange::What::SectionPicture, TableId::Depth, {}});
+    deferrer_([this] { complete(); });
+    return true;
+}
+
+void SectionScene::complete()
+{
+    if (!partial_)
+        return;
+    const Job job = [this](const SectionProgress& progress) { draw(progress); };
+    if (runner_)
+        runner_(job);
+    else
+        job({});
+}
+
 void SectionScene::redraw()
 {
+    if (drawShownFirst())
+        return;
     const Job job = [this](const SectionProgress& progress) { draw(progress); };
     if (runner_)
         runner_(job);
@@ -59,15 +124,21 @@ void SectionScene::draw(const SectionProgress& progress)
 void SectionScene::draw(const SectionParams& params, const std::vector<SectionLayer>& layers,
                         const SectionProgress& progress)
 {
-    const RecordingCanvas::Snapshot before = canvas_->snapshot();
-    const SectionState stateBefore = doc_->sectionState();
+    // A part drawn first makes way: the whole drawing starts from the section before it, so
+    // that it is the drawing a redraw without that part makes. Stopped, it goes back there.
+    const Start before = start();
+    if (partial_) {
+        canvas_->restore(before.canvas);
+        doc_->sectionState() = before.state;
+        partial_ = false;
+    }
     canvas_->setGroup(0);
     try {
         PlotRazrezPoligon(*canvas_, doc_->sectionState(), doc_->depthTable(), params, layers, readings_, progress);
     } catch (const Cancelled&) {
         // A stopped drawing leaves the section as it was, annotations and all.
-        canvas_->restore(before);
-        doc_->sectionState() = stateBefore;
+        canvas_->restore(before.canvas);
+        doc_->sectionState() = before.state;
         doc_->notify({DocumentChange::What::SectionPicture, TableId::Depth, {}});
         throw;
     } catch (...) {
@@ -100,6 +171,7 @@ void SectionScene::finishDrawing()
 
 void SectionScene::applyWidth()
 {
+    complete();
     drawn_ = false;
     boreholesDrawn_ = false;
     ++drawing_;
@@ -111,6 +183,7 @@ void SectionScene::plotSkv() { plotSkv(doc_->sectionParams()); }
 
 void SectionScene::plotSkv(const SectionParams& params)
 {
+    complete();
     PlotSkv(*canvas_, doc_->depthTable(), doc_->boreholeTable(), params, doc_->settings().picketColumnText);
     boreholesDrawn_ = drawn_;
     doc_->notify({DocumentChange::What::SectionPicture, TableId::Depth, {}});
@@ -120,6 +193,9 @@ std::vector<WorkspaceAnnotation> SectionScene::annotations() const
 {
     if (restored_.drawn)
         return restored_.annotations;
+    // A part drawn first is a new drawing: the former one's annotations are covered.
+    if (partial_)
+        return {};
     return AnnotationsOf(record_);
 }
 
@@ -127,7 +203,7 @@ SectionScene::Saved SectionScene::saved() const
 {
     if (restored_.drawn)
         return restored_;
-    return Saved{drawn_, boreholesDrawn_, canvas_->font(), AnnotationsOf(record_)};
+    return Saved{drawn_, boreholesDrawn_, canvas_->font(), annotations()};
 }
 
 void SectionScene::restore(Saved saved)

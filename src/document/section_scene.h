@@ -28,10 +28,20 @@ public:
     // text with plain metrics (enough for the core's tests, never for pictures shown to users).
     void setServices(CanvasServices* services);
 
-    RecordingCanvas& canvas() { return *canvas_; }
+    // The canvas and the record to draw on or export: the whole section (see `complete`).
+    RecordingCanvas& canvas()
+    {
+        complete();
+        return *canvas_;
+    }
     const RecordingCanvas& canvas() const { return *canvas_; }
+    // What a view paints from, as far as it is drawn.
     const DrawingRecord& record() const { return record_; }
-    DrawingRecord& record() { return record_; }
+    DrawingRecord& record()
+    {
+        complete();
+        return record_;
+    }
 
     // Whether the section shown was drawn by "Построить разрез полигонами", and "Выработки" over it.
     bool drawn() const { return drawn_; }
@@ -46,6 +56,21 @@ public:
     void setRunner(Runner runner) { runner_ = std::move(runner); }
     // A redraw through the runner (a parameter, a layer style, an undo, an open).
     void redraw();
+
+    // ---- the part on screen first ----
+    // The columns of the bitmap a view shows. When a view has said so and the window can run
+    // the rest later (`setDeferrer`), a redraw of a long survey draws those columns at once
+    // and the whole section when the deferred call comes, or as soon as anything needs it: the
+    // record, the canvas, a drawing, an export. Pixel for pixel the same picture.
+    void setShownColumns(const SectionWindow& window) { window_ = window; }
+    const SectionWindow& shownColumns() const { return window_; }
+    using Deferrer = std::function<void(std::function<void()>)>;
+    void setDeferrer(Deferrer deferrer) { deferrer_ = std::move(deferrer); }
+    // Whether only the columns drawn first are in the record, and which they are.
+    bool partial() const { return partial_; }
+    const SectionWindow& drawnColumns() const { return drawnWindow_; }
+    // Draws the whole section if only a part is drawn.
+    void complete();
 
     // "Построить разрез полигонами": every checked layer of the document, the last one first. A
     // drawing stopped through `progress` leaves the former section, annotations and all; one
@@ -86,6 +111,14 @@ public:
 
 private:
     void finishDrawing();
+    bool drawShownFirst();
+
+    // Where a drawing started: what a stopped one goes back to.
+    struct Start {
+        RecordingCanvas::Snapshot canvas;
+        SectionState state;
+    };
+    Start start() const;
 
     SurveyDocument* doc_;
     DrawingRecord record_;
@@ -99,6 +132,11 @@ private:
     bool drawn_ = false;
     bool boreholesDrawn_ = false;
     Saved restored_; // a project's section waiting for its redraw
+    SectionWindow window_;
+    Deferrer deferrer_;
+    bool partial_ = false;
+    SectionWindow drawnWindow_;
+    Start partialStart_; // the section before the part drawn first
 };
 
 } // namespace trassel

@@ -1,14 +1,17 @@
 #include "section/section_renderer.h"
 
 #include "base/error.h"
+#include "drawing/drawing_record.h"
 #include "table/grid.h"
 #include "base/numbers.h"
 #include "table/pickets.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace trassel {
@@ -94,7 +97,19 @@ int SectionPixel(long double v)
 {
     if (std::isnan(v))
         return 0;
-    return static_cast<int>(std::clamp(v, -kSectionCoordLimit, kSectionCoordLimit));
+    v = std::clamp(v, -kSectionCoordLimit, kSectionCoordLimit);
+    // Truncation toward zero without converting the extended value to an integer directly: on
+    // x86 that switches the floating-point unit's rounding mode twice, which stalls it, and a
+    // section computes a few coordinates for each of a million rows. The nearest double is an
+    // integer or within one of the answer at these magnitudes, and is corrected exactly.
+    int i = static_cast<int>(static_cast<double>(v));
+    if (v >= 0) {
+        if (static_cast<long double>(i) > v)
+            --i;
+    } else if (static_cast<long double>(i) < v) {
+        ++i;
+    }
+    return i;
 }
 
 void ClearRazrez(Canvas& canvas, const SectionState& state)
@@ -172,7 +187,8 @@ T ReadingAt(std::vector<T>& kept, std::size_t index, Read&& read)
 }
 
 void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
-               const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings);
+               const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings,
+               const SectionWindow& window = {});
 
 } // namespace
 
@@ -185,8 +201,90 @@ void PlotRazrezLayer(Canvas& canvas, SectionState& state, const Grid& grid, cons
 
 namespace {
 
+// How far from a window's edge what is drawn may still reach into it: a row label's width, the
+// picket glyph, a wide outline's half width. Generous: drawing a little more costs little.
+constexpr long long kWindowMargin = 512;
+
+// The widths of a layer's row labels by the number they spell: a dense survey repeats the same
+// few hundred depths and metre marks, and asking the toolkit for each costs more than the rest
+// of a row. Kept while the canvas font stays the same.
+class LabelWidths {
+public:
+    template <class Spell>
+    int of(Canvas& canvas, double value, Spell&& spell)
+    {
+        if (canvas.fontVersion() != version_) {
+            if (!(canvas.font() == font_)) {
+                widths_.clear();
+                font_ = canvas.font();
+            }
+            version_ = canvas.fontVersion();
+        }
+        const auto [it, added] = widths_.try_emplace(value, 0);
+        if (added)
+            it->second = canvas.textWidth(spell());
+        return it->second;
+    }
+
+private:
+    std::uint64_t version_ = UINT64_MAX;
+    FontState font_;
+    std::unordered_map<double, int> widths_;
+};
+
+// The band's outline as the rows give it. Inside a window's columns, every run of vertices lying
+// wholly left or wholly right of them keeps only its first and last vertex: the straight edge
+// that replaces the run stays on its side, so the even-odd interior and the outline within the
+// columns are those of the whole band, without a million vertices to keep and draw.
+class BandOutline {
+public:
+    BandOutline(long long keepLeft, long long keepRight) : keepLeft_(keepLeft), keepRight_(keepRight) { }
+
+    void reserve(std::size_t n) { points_.reserve(n); }
+    void add(Point p)
+    {
+        const int side = p.x < keepLeft_ ? 1 : (p.x > keepRight_ ? 2 : 0);
+        if (side != 0 && side == runSide_) {
+            runLast_ = p;
+            runLonger_ = true;
+            return;
+        }
+        closeRun();
+        points_.push_back(p);
+        runSide_ = side;
+    }
+    const std::vector<Point>& points()
+    {
+        closeRun();
+        return points_;
+    }
+
+private:
+    void closeRun()
+    {
+        if (runLonger_)
+            points_.push_back(runLast_);
+        runLonger_ = false;
+        runSide_ = 0;
+    }
+
+    long long keepLeft_;
+    long long keepRight_;
+    std::vector<Point> points_;
+    int runSide_ = 0;
+    Point runLast_;
+    bool runLonger_ = false;
+};
+
+// Where a label at x, `width` wide, ends, as textOut would leave the pen.
+int LabelEnd(int x, int width)
+{
+    return static_cast<int>(std::clamp<long long>(static_cast<long long>(x) + width, INT_MIN, INT_MAX));
+}
+
 void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
-               const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings)
+               const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings,
+               const SectionWindow& window)
 {
     const SectionGeometry geometry = ReadGeometry(grid, params, layer);
     canvas.setSize(geometry.width, geometry.height);
@@ -202,23 +300,33 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
 
     const long long first = params.FirstDataRow;
     const long long last = params.LastDataRow;
-    std::vector<Point> vertices;
+    // Labels outside the window are not drawn but still thin the ones after them. A thin
+    // patterned outline is kept whole: its dashes are counted along the path from its start.
+    const long long margin = kWindowMargin + std::max(layer.lineWidth, 0);
+    const long long keepLeft = window.whole() ? LLONG_MIN : window.left - margin;
+    const long long keepRight = window.whole() ? LLONG_MAX : window.right + margin;
+    const auto shown = [&](int x) { return x >= keepLeft && x <= keepRight; };
+    const bool thinOutline = layer.lineWidth <= 1;
+    BandOutline vertices = thinOutline ? BandOutline(LLONG_MIN, LLONG_MAX) : BandOutline(keepLeft, keepRight);
     std::vector<Picket>& pickets = readings.pickets(grid, layer.picketColumn, first);
     std::vector<double>& depths = readings.depths(grid, layer.depthColumn, first);
     if (last >= first) {
         const auto rows = static_cast<std::size_t>(std::min<long long>(last - first, grid.rowCount()) + 1);
-        vertices.reserve(rows + 2);
+        if (window.whole() || thinOutline)
+            vertices.reserve(rows + 2);
         pickets.reserve(rows);
         depths.reserve(rows);
     }
     // The band starts on the surface line at the first picket, not at picket 0: with pickets in
     // the hundreds that point lies far off the bitmap and would drag the fill across its left edge.
-    vertices.push_back({Px(left), surfaceY});
+    vertices.add({Px(left), surfaceY});
 
     std::optional<Picture> glyph;
     std::string text;
     LabelBox depthBox;
     LabelBox metreBox;
+    LabelWidths depthWidths;
+    LabelWidths metreWidths;
     int rowTextHeight = -1;
     for (long long r = first; r <= last; ++r) {
         if (progress && (r - first) % kProgressEvery == 0)
@@ -236,17 +344,22 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
                                        [&] { return RoundTo(ReadLenient(grid.cellView(layer.depthColumn, row)), 0); });
         const long double offset = (static_cast<long double>(picket) - p1) * sx + left;
         const int x = Px(offset);
-        vertices.push_back({x, Px(sy * depth + h)});
+        vertices.add({x, Px(sy * depth + h)});
 
         if (depth != 0) {
             canvas.setBrushColor(kWhite);
             const int y = Px(sy * depth + h + 5);
             // The text is spelled only for a label that may be drawn: most rows of a dense
             // survey are decided by their position alone.
-            if (!depthBox.overlaps(x, y, rowTextHeight, [&] { return canvas.textWidth(NumberToText(depth)); })) {
-                text = NumberToText(depth);
-                canvas.textOut(x, y, text);
-                depthBox.keep(x, y, canvas.penPos().x);
+            const auto width = [&] { return depthWidths.of(canvas, depth, [&] { return NumberToText(depth); }); };
+            if (!depthBox.overlaps(x, y, rowTextHeight, width)) {
+                if (shown(x)) {
+                    text = NumberToText(depth);
+                    canvas.textOut(x, y, text);
+                    depthBox.keep(x, y, canvas.penPos().x);
+                } else {
+                    depthBox.keep(x, y, LabelEnd(x, width()));
+                }
             }
         }
 
@@ -259,9 +372,14 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
                 text += NumberToText(picketRow.metres);
                 return text;
             };
-            if (!metreBox.overlaps(x, y, rowTextHeight, [&] { return canvas.textWidth(spell()); })) {
-                canvas.textOut(x, y, spell());
-                metreBox.keep(x, y, canvas.penPos().x);
+            const auto width = [&] { return metreWidths.of(canvas, picketRow.metres, spell); };
+            if (!metreBox.overlaps(x, y, rowTextHeight, width)) {
+                if (shown(x)) {
+                    canvas.textOut(x, y, spell());
+                    metreBox.keep(x, y, canvas.penPos().x);
+                } else {
+                    metreBox.keep(x, y, LabelEnd(x, width()));
+                }
             }
             continue;
         }
@@ -276,7 +394,7 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
         canvas.draw(Px(offset - 4), Px(static_cast<long double>(h) - 25), *glyph);
         DrawRazrezLine(canvas, x, surfaceY, x, state.imageHeight, 1, kGuideColor, PenStyle::Dashed);
     }
-    vertices.push_back({Px(static_cast<long double>(state.sectionWidth) - params.R), surfaceY});
+    vertices.add({Px(static_cast<long double>(state.sectionWidth) - params.R), surfaceY});
 
     // The outline keeps whatever pen style the canvas has: a wide dashed pen draws continuous.
     canvas.setPenWidth(layer.lineWidth);
@@ -285,7 +403,7 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
     canvas.setBrushStyle(BrushStyleFromOrdinal(layer.brushStyle));
     // A range whose first row lies after its last visits no row and has no band to draw.
     if (last >= first)
-        canvas.polygon(vertices);
+        canvas.polygon(vertices.points());
 
     DrawDepthScale(canvas, state, params);
 }
@@ -300,7 +418,8 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
 }
 
 void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
-                       std::span<const SectionLayer> layers, SectionReadings& readings, const SectionProgress& progress)
+                       std::span<const SectionLayer> layers, SectionReadings& readings, const SectionProgress& progress,
+                       const SectionWindow& window)
 {
     // Refuse an impossible size before the section is cleared. A picket cell that cannot be read
     // is left to the drawing itself, which reports it at its turn after the earlier layers.
@@ -326,7 +445,7 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
         if (progress)
             layerProgress = [&](long long rows, long long total) { progress(done * total + rows, count * total); };
         // Layers on the same picket column read its cells once.
-        PlotLayer(canvas, state, grid, params, *it, layerProgress, readings);
+        PlotLayer(canvas, state, grid, params, *it, layerProgress, readings, window);
         ++done;
     }
     ApplySectionWidth(canvas, state);

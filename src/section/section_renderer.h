@@ -5,6 +5,7 @@
 #include "base/progress.h"
 #include "drawing/canvas.h"
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -118,6 +119,17 @@ private:
     std::map<int, Column<double>> depths_;
 };
 
+// The columns of the bitmap a drawing has to get right; what lies farther off may be left out.
+// A parameter change on a long survey draws the part on screen this way first: within these
+// columns every pixel is the one the whole drawing gives, and the labels left out still count
+// for the thinning of the labels that are drawn.
+struct SectionWindow {
+    int left = INT_MIN;
+    int right = INT_MAX;
+    bool whole() const { return left == INT_MIN && right == INT_MAX; }
+    bool operator==(const SectionWindow&) const = default;
+};
+
 // Paints the bitmap white over its width and the image control's height, ignoring pen and brush.
 void ClearRazrez(Canvas& canvas, const SectionState& state);
 
@@ -140,7 +152,7 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
 // The same, reading the cells through `readings` kept by the caller between drawings.
 void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                        std::span<const SectionLayer> layers, SectionReadings& readings,
-                       const SectionProgress& progress = {});
+                       const SectionProgress& progress = {}, const SectionWindow& window = {});
 
 // Gives the image control and the bitmap the width SectionWidth; draws nothing.
 void ApplySectionWidth(Canvas& canvas, SectionState& state);

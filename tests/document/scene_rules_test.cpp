@@ -11,9 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace trassel {
 namespace {
@@ -176,6 +179,119 @@ TEST(RedrawRules, APictureThatFailsAfterAnOpenLeavesTheProjectInPlace)
     EXPECT_THROW(window.takeOver(*loaded.document), Error);
     EXPECT_EQ(window.depthTable().cell(1, 4), "123,5");
     EXPECT_EQ(window.layers().LayerCount(), 2);
+}
+
+// A dense survey long enough for a redraw to draw the columns in view first: 40,000 rows a
+// decimetre apart, three boundaries that wander.
+void MakeLongSurvey(SurveyDocument& doc, int rows)
+{
+    std::string text = "ПК\tБалласт\tПесок\tСуглинок\r\n";
+    int d[3] = {40, 90, 160};
+    for (int i = 0; i < rows; ++i) {
+        text += std::to_string(100 + i / 1000) + "." + std::to_string(1000 + i % 1000).substr(1);
+        for (int k = 0; k < 3; ++k) {
+            d[k] += (i * 7 + k * 3) % 5 - 2;
+            d[k] = std::clamp(d[k], 20 + 60 * k, 60 + 70 * k);
+            text += "\t" + std::to_string(d[k]);
+        }
+        text += "\r\n";
+    }
+    auto bytes = std::make_unique<char[]>(text.size());
+    std::memcpy(bytes.get(), text.data(), text.size());
+    ASSERT_TRUE(doc.importTable(std::move(bytes), text.size()));
+    doc.setRange(2, rows + 1);
+    for (int col : {2, 3, 4}) {
+        doc.select(col, 2);
+        doc.addLayer();
+    }
+}
+
+// Two records paint the same: the same operations with the same states, texts and vertices.
+bool SameDrawing(const DrawingRecord& a, const DrawingRecord& b)
+{
+    if (a.width() != b.width() || a.height() != b.height() || a.ops().size() != b.ops().size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.ops().size(); ++i) {
+        const DrawOp& x = a.ops()[i];
+        const DrawOp& y = b.ops()[i];
+        if (x.kind != y.kind || !(x.a == y.a) || !(x.b == y.b) || !(a.state(x) == b.state(y))) {
+            return false;
+        }
+        if (x.kind == DrawOpKind::Text && a.text(x) != b.text(y))
+            return false;
+        if (x.kind == DrawOpKind::Polygon &&
+            !std::ranges::equal(a.vertices(x), b.vertices(y), [](Point p, Point q) { return p == q; }))
+            return false;
+    }
+    return true;
+}
+
+constexpr int kLongRows = 40'000;
+
+TEST(RedrawRules, ALongSectionIsDrawnWhereItIsSeenFirstAndFinishedFromTheSameCells)
+{
+    // Two documents go the same way; the twin draws every section whole.
+    SurveyDocument doc;
+    SurveyDocument twin;
+    EditRecorder sink;
+    for (SurveyDocument* d : {&doc, &twin}) {
+        MakeLongSurvey(*d, kLongRows);
+        d->section().draw();
+    }
+    doc.setEditSink(&sink);
+    std::function<void()> later;
+    doc.section().setDeferrer([&later](std::function<void()> rest) { later = std::move(rest); });
+    doc.section().setShownColumns({3000, 4000});
+    Redrawn redrawn(doc);
+    const auto both = [&](const std::function<void(SurveyDocument&)>& step) {
+        step(doc);
+        step(twin);
+    };
+    const auto sxOf = [](SurveyDocument& d, int value) {
+        SectionParams params = d.sectionParams();
+        params.SX = value;
+        d.setSectionParams(params);
+    };
+    const auto sx = [&](int value) { both([&](SurveyDocument& d) { sxOf(d, value); }); };
+    const auto same = [&] { return SameDrawing(std::as_const(doc.section()).record(), twin.section().record()); };
+
+    // A parameter change draws the columns in view and leaves the rest for later, after the
+    // former drawing until the whole one replaces both.
+    const std::size_t formerOps = std::as_const(doc.section()).record().ops().size();
+    sxOf(doc, 700);
+    EXPECT_EQ(redrawn.take(), "s");
+    ASSERT_TRUE(doc.section().partial());
+    ASSERT_TRUE(later);
+    const DrawingRecord& shown = std::as_const(doc.section()).record();
+    EXPECT_EQ(shown.width(), 28'184); // 39.999 pickets of 700 px and the margins
+    // Another change meanwhile replaces the part drawn, which never was a whole drawing; the
+    // deferred call finishes the last.
+    sx(650);
+    EXPECT_TRUE(doc.section().partial());
+    const std::size_t partOps = shown.ops().size() - formerOps;
+    later();
+    EXPECT_FALSE(doc.section().partial());
+    EXPECT_TRUE(same());
+    EXPECT_LT(partOps * 3, shown.ops().size()) << partOps;
+
+    // A cell written in the moment before the rest is drawn is drawn with it: the whole
+    // section shows one state of the table, the one it is finished from.
+    sxOf(doc, 600);
+    ASSERT_TRUE(doc.section().partial());
+    both([](SurveyDocument& d) { d.writeCell(TableId::Depth, 2, 20'000, "299"); });
+    EXPECT_TRUE(doc.section().partial());
+    later();
+    sxOf(twin, 600);
+    EXPECT_TRUE(same());
+
+    // A project saved while a part is drawn keeps no annotation of the drawing it replaced;
+    // an export asks for the record, which is the whole section then.
+    sx(550);
+    EXPECT_TRUE(doc.section().partial());
+    EXPECT_TRUE(doc.section().annotations().empty());
+    EXPECT_TRUE(SameDrawing(doc.section().record(), twin.section().record()));
+    EXPECT_FALSE(doc.section().partial());
 }
 
 } // namespace

@@ -119,6 +119,60 @@ TEST_P(RecordPixels, ReplayedBitmapAndEveryTileAreTheDirectDrawing)
         EXPECT_EQ(Differences(direct, made[i]->image(), tiles[i].topLeft()), 0) << i;
 }
 
+// The columns on screen drawn first: inside them every pixel is the whole drawing's, with the
+// thinned labels, the wide and the thin (dashed) outlines and the picket marks; outside much is
+// left out. Windows at the start, in the middle across a picket, at the end and past it; on the
+// survey as it is and on a flat one, where the labels thinned away repeat with a period that a
+// drawing starting its thinning afresh near the window would get wrong for good.
+TEST_P(RecordPixels, ColumnsDrawnFirstAreThoseOfTheWholeDrawing)
+{
+    const auto [rows, spacing] = GetParam();
+    const auto wandering = MakeSurvey(rows, spacing);
+    auto flat = MakeSurvey(rows, spacing);
+    for (int row = 2; row < rows + 2; ++row)
+        for (int col = 2; col <= 4; ++col)
+            flat->setCell(col, row, NumberToText(40 + 50 * (col - 2)));
+    SectionParams params = ParamsFor(rows);
+    params.SX = 1300; // labels crowd: most rows are thinned away
+
+    QtCanvasServices services;
+    for (const Grid* grid : {wandering.get(), flat.get()}) {
+        const QImage direct = DrawDirect(*grid, params);
+        const int w = direct.width();
+        const int h = direct.height();
+        std::size_t wholeOps = 0;
+        {
+            DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
+            RecordingCanvas canvas(record, services);
+            SectionState state;
+            PlotRazrezPoligon(canvas, state, *grid, params, kLayers);
+            record.compact();
+            wholeOps = record.ops().size();
+        }
+        for (const SectionWindow window : {SectionWindow{0, 700}, SectionWindow{w / 2 - 611, w / 2 + 389},
+                                           SectionWindow{w - 900, w}, SectionWindow{w + 100, w + 900}}) {
+            DrawingRecord record(kSectionStartWidth, kSectionStartHeight);
+            RecordingCanvas canvas(record, services);
+            SectionState state;
+            SectionReadings readings;
+            PlotRazrezPoligon(canvas, state, *grid, params, kLayers, readings, {}, window);
+            record.compact();
+            EXPECT_EQ(state.sectionWidth, w);
+            const int left = std::clamp(window.left, 0, w);
+            const int right = std::clamp(window.right, 0, w);
+            if (right > left) {
+                const QRect shown(left, 0, right - left, h);
+                EXPECT_EQ(Differences(direct, RenderTile(record, shown), shown.topLeft()), 0) << window.left;
+            }
+            // What is off screen is left out: the window and its margins are under a third of
+            // the dense survey's width, and hold well under its operations.
+            if (rows > 1000) {
+                EXPECT_LT(record.ops().size() * 3, wholeOps * 2) << window.left;
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(SparseAndDense, RecordPixels,
                          ::testing::Values(std::pair{400, 1.0},   // a row every metre: few vertices
                                            std::pair{6000, 0.1}), // a row every 10 cm: 2.5 per pixel column

@@ -9,16 +9,28 @@
 #include "platform/qt_canvas.h"
 #include "platform/qt_print_pages.h"
 #include "section/annotation_tools.h"
+#include "section/qt/deviation_strip.h"
 #include "section/qt/section_view.h"
 #include "base/numbers.h"
 
 #include <QPrinter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
+#include <utility>
 #include <vector>
 
 namespace trassel {
+namespace {
+
+// Drawings of fewer rows than this (all layers together) take well under a second.
+constexpr long long kRowsWorthProgress = 150'000;
+// How long after a parameter change the rest of a long section waits for another change.
+constexpr int kCompletionDelayMs = 300;
+
+} // namespace
 
 SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
     : QWidget(parent), doc_(&doc), services_(std::make_unique<QtCanvasServices>())
@@ -32,9 +44,19 @@ SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
     imgSection->setObjectName(QStringLiteral("imgSection"));
     scene().setServices(services_.get());
     scene().setRunner([this](const SectionScene::Job& job) { runDrawing(job); });
-    scrbxTrassel->setRecord(&scene().record());
+    scrbxTrassel->setRecord(&std::as_const(scene()).record());
+    // A redraw of a long section shows the columns in view at once and the rest a moment
+    // later, unless the user asks again meanwhile (a spin arrow held down).
+    completion_ = new QTimer(this);
+    completion_->setSingleShot(true);
+    completion_->setInterval(kCompletionDelayMs);
+    connect(completion_, &QTimer::timeout, this, &SectionPage::completeDrawing);
+    scene().setDeferrer([this](const std::function<void()>&) { completion_->start(); });
+    connect(scrbxTrassel, &SectionView::shownChanged, this, &SectionPage::shownChanged);
     showSizes();
-    layout->addWidget(scrbxTrassel);
+    layout->addWidget(scrbxTrassel, 1);
+    deviations_ = new DeviationStrip(doc, *scrbxTrassel, this);
+    layout->addWidget(deviations_);
     connect(imgSection, &SectionImage::mousePressed, this,
             [this](QPoint at, Qt::MouseButton b) { imgSectionMouseDown(at, b); });
     connect(imgSection, &SectionImage::mouseMoved, this,
@@ -55,6 +77,8 @@ SectionPage::~SectionPage()
 {
     // The image control paints from the scene's record, which stays with the document.
     scrbxTrassel->setRecord(nullptr);
+    scene().setDeferrer({});
+    scene().setShownColumns({});
     scene().setRunner({});
     scene().setServices(nullptr);
 }
@@ -62,7 +86,8 @@ SectionPage::~SectionPage()
 SectionScene& SectionPage::scene() { return doc_->section(); }
 const SectionScene& SectionPage::scene() const { return doc_->section(); }
 RecordingCanvas& SectionPage::canvas() { return scene().canvas(); }
-const DrawingRecord& SectionPage::record() const { return scene().record(); }
+// Exports and prints take the whole section.
+const DrawingRecord& SectionPage::record() const { return doc_->section().record(); }
 bool SectionPage::drawn() const { return scene().drawn(); }
 bool SectionPage::boreholesDrawn() const { return scene().boreholesDrawn(); }
 
@@ -82,12 +107,28 @@ void SectionPage::showSizes()
 
 QImage SectionPage::image() const { return RenderRecord(record()); }
 
-namespace {
+void SectionPage::shownChanged()
+{
+    const QRectF shown = scrbxTrassel->visibleSection();
+    const SectionWindow window{static_cast<int>(std::floor(shown.left())), static_cast<int>(std::ceil(shown.right()))};
+    scene().setShownColumns(window);
+    // Scrolled past the part drawn first: the rest is drawn now.
+    const SectionWindow& drawn = scene().drawnColumns();
+    if (scene().partial() && (window.left < drawn.left || window.right > drawn.right))
+        completeDrawing();
+}
 
-// Drawings of fewer rows than this (all layers together) take well under a second.
-constexpr long long kRowsWorthProgress = 150'000;
-
-} // namespace
+void SectionPage::completeDrawing()
+{
+    completion_->stop();
+    try {
+        scene().complete();
+    } catch (const Cancelled&) {
+    } catch (...) {
+        if (failureReport_)
+            failureReport_(std::current_exception());
+    }
+}
 
 void SectionPage::plotPolygons() { scene().redraw(); }
 
@@ -108,18 +149,24 @@ void SectionPage::runDrawing(const SectionScene::Job& job)
         return;
     }
     drawing_ = true;
+    // The rest of a section drawn first where it is seen: the part on screen stays as it is
+    // until the whole is there, rather than the former section coming back meanwhile.
+    const bool finishing = scene().partial();
+    if (finishing)
+        scrbxTrassel->setUpdatesEnabled(false);
     // While the drawing runs the image control may already have the new size and the record
     // the former drawing: shown at its own scale, not stretched to the new size.
     scrbxTrassel->imageControl()->setRedrawing(true);
     struct Done {
         bool& flag;
-        SectionImage* image;
+        SectionView* view;
         ~Done()
         {
             flag = false;
-            image->setRedrawing(false);
+            view->setUpdatesEnabled(true);
+            view->imageControl()->setRedrawing(false);
         }
-    } done{drawing_, scrbxTrassel->imageControl()};
+    } done{drawing_, scrbxTrassel};
     do {
         redrawAgain_ = false;
         const SectionParams params = doc_->sectionParams();

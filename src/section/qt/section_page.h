@@ -16,17 +16,21 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 class QPrinter;
+class QTimer;
 
 namespace trassel {
 
 class QtCanvasServices;
 class SectionImage;
+class DeviationStrip;
 class SectionView;
 class SurveyDocument;
 class AnnotationEdit;
@@ -42,6 +46,8 @@ public:
 
     SectionView* scrbxTrassel = nullptr;
     SectionImage* imgSection = nullptr;
+    // The layers' thickness against their norms, under the section (hidden without norms).
+    DeviationStrip* deviations() const { return deviations_; }
     // The section's canvas: its drawing state, and the record every drawing goes into.
     RecordingCanvas& canvas();
     const DrawingRecord& record() const;
@@ -80,6 +86,9 @@ public:
     void imgSectionMouseDown(QPoint at, Qt::MouseButton button);
     void imgSectionMouseMove(QPoint at, Qt::MouseButtons buttons);
     void imgSectionMouseUp(QPoint at, Qt::MouseButton button);
+    // Where a drawing finished later than its command (the rest of a long section drawn after
+    // the part on screen) reports a failure.
+    void setFailureReport(std::function<void(const std::exception_ptr&)> report) { failureReport_ = std::move(report); }
 
 Q_SIGNALS:
     // A press with "Подписи" down: the window writes the soil chosen in the soil list.
@@ -87,6 +96,8 @@ Q_SIGNALS:
 
 private:
     void showSizes();
+    void shownChanged();
+    void completeDrawing();
     // Runs a drawing of the scene: with a progress bar and Esc for a long survey.
     void runDrawing(const SectionScene::Job& job);
     SectionScene& scene();
@@ -101,6 +112,9 @@ private:
     std::uint64_t strokeDrawing_ = 0; // the drawing the stroke below was begun on
     SectionTool tool_ = SectionTool::Cursor;
     Subscription subscription_;
+    DeviationStrip* deviations_ = nullptr;
+    QTimer* completion_ = nullptr; // runs the rest of a section drawn first where it is seen
+    std::function<void(const std::exception_ptr&)> failureReport_;
     std::unique_ptr<AnnotationEdit> stroke_; // the pen or eraser stroke being drawn
 };
 

@@ -256,6 +256,7 @@ void SectionView::setZoom(double zoom, QPoint anchor)
     verticalScrollBar()->setValue(verticalScrollBar()->value() +
                                   static_cast<int>(std::lround((at.y() - now.y()) * zoom)));
     placeRuler();
+    Q_EMIT shownChanged();
 }
 
 QRectF SectionView::visibleSection() const
@@ -315,12 +316,14 @@ void SectionView::scrollContentsBy(int dx, int dy)
 {
     QScrollArea::scrollContentsBy(dx, dy);
     placeRuler();
+    Q_EMIT shownChanged();
 }
 
 void SectionView::resizeEvent(QResizeEvent* event)
 {
     QScrollArea::resizeEvent(event);
     placeRuler();
+    Q_EMIT shownChanged();
 }
 
 void SectionView::placeImage()

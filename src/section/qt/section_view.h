@@ -151,6 +151,10 @@ public:
     // use) stands a tenth of the view from its left edge, as far as the section reaches.
     void showSectionX(double x);
 
+Q_SIGNALS:
+    // The part of the section in view moved or grew (a scroll, a zoom, a resize).
+    void shownChanged();
+
 protected:
     void wheelEvent(QWheelEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
