@@ -4,6 +4,8 @@
 #include "example_survey.h"
 #include "support/controls.h"
 #include "diagram/qt/chart_view.h"
+#include "document/section_scene.h"
+#include "section/qt/deviation_strip.h"
 #include "section/qt/section_view.h"
 #include "thickness/qt/norms_dialog.h"
 #include "thickness/qt/stretch_bands.h"
@@ -129,9 +131,27 @@ TEST_F(ThicknessTest, TheNormsDialogAppliesItsNormsAsOneUndoableStep)
         dialog.sgBallast->item(3, 1)->setText(QStringLiteral("22"));
         dialog.seTolerance->setValue(2);
         dialog.seMinLength->setValue(10);
+        // A fourth condition class after the first, its share half-way to the next; then the
+        // former second one removed.
+        const int classes = dialog.sgClasses->rowCount();
+        EXPECT_EQ(classes, 3);
+        dialog.sgClasses->setCurrentCell(0, 0);
+        dialog.addConditionClass();
+        EXPECT_EQ(dialog.sgClasses->rowCount(), classes + 1);
+        EXPECT_EQ(dialog.sgClasses->currentRow(), 1);
+        EXPECT_EQ(dialog.sgClasses->item(1, 1)->text(), QStringLiteral("10"));
+        dialog.sgClasses->item(1, 0)->setText(QStringLiteral("почти хорошее"));
+        dialog.sgClasses->item(1, 1)->setText(QStringLiteral("5"));
+        dialog.sgClasses->setCurrentCell(2, 0);
+        dialog.removeConditionClass();
+        EXPECT_EQ(dialog.sgClasses->rowCount(), classes);
         return true;
     };
     test::Action(form.get(), "acnEditNorms")->trigger();
+    ASSERT_EQ(form->document().norms().classes.size(), 3u);
+    EXPECT_EQ(form->document().norms().classes[1], (ConditionClass{"почти хорошее", 5.0}));
+    EXPECT_EQ(form->document().norms().classes[0], before.classes[0]);
+    EXPECT_EQ(form->document().norms().classes[2], before.classes[2]);
     ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
     const DesignNorms& after = form->document().norms();
     ASSERT_NE(after.layer(3), nullptr);
@@ -350,4 +370,56 @@ TEST_F(ThicknessTest, FailingStretchesShowAsRedBandsOverTheDiagramButNotInItsPic
     // The norms undone, the bands go.
     test::Action(form.get(), "acnUndo")->trigger();
     EXPECT_TRUE(bands->bands().isEmpty());
+}
+
+TEST_F(ThicknessTest, TheDeviationPlotStandsUnderTheSectionOnItsAxisAndNotInItsPicture)
+{
+    form->resize(1400, 900);
+    form->show();
+    auto* pages = test::Control<QTabWidget>(form.get(), "PageControl1");
+    pages->setCurrentWidget(test::Control(form.get(), "Разрез"));
+    test::Action(form.get(), "acnPlotRazrezPoligon")->trigger();
+    auto* view = test::Control<SectionView>(form.get(), "scrbxTrassel");
+    auto* strip = test::Control<DeviationStrip>(form.get(), "DeviationStrip");
+    QApplication::processEvents();
+    EXPECT_FALSE(strip->isVisible()) << "no norms, no plot";
+
+    setBallastNorm(52.5);
+    QApplication::processEvents();
+    ASSERT_TRUE(strip->isVisible());
+    ASSERT_EQ(strip->plotted(), std::vector<std::size_t>{0});
+    EXPECT_EQ(strip->height(), DeviationStrip::kPlotHeight);
+
+    // Under a failing stretch the plot is red below its middle, at the x where the section
+    // shows the stretch; where the ballast is thick enough there is no red.
+    const Compliance& compliance = form->document().compliance();
+    const std::vector<FailingStretch>& stretches = compliance.layers.at(0).stretches;
+    ASSERT_FALSE(stretches.empty());
+    const SectionParams params = form->document().sectionParams();
+    const double firstPicket = compliance.points.posM.front() / 100.0;
+    const auto stripX = [&](double metres) {
+        const double bitmapX = (metres / 100.0 - firstPicket) * params.SX + params.Lleft + 60;
+        const QPoint inView = view->imageControl()->mapTo(form.get(), QPoint(static_cast<int>(bitmapX), 0));
+        return strip->mapFrom(form.get(), inView).x();
+    };
+    const FailingStretch& s = stretches.front();
+    view->showSectionX((s.fromM / 100.0 - firstPicket) * params.SX + params.Lleft + 60);
+    QApplication::processEvents();
+    const QImage shown = strip->grab().toImage();
+    const int x = stripX((s.fromM + s.toM) / 2);
+    ASSERT_GE(x, 0);
+    ASSERT_LT(x, shown.width());
+    int red = 0;
+    for (int y = DeviationStrip::kPlotHeight / 2 + 1; y < DeviationStrip::kPlotHeight - 3; ++y) {
+        const QColor c = shown.pixelColor(x, y);
+        red += c.red() > 150 && c.green() < 80 ? 1 : 0;
+    }
+    EXPECT_GT(red, 0);
+    // The section's own picture holds no deviation plot: its height is the section's.
+    EXPECT_EQ(form->document().section().record().height(), form->document().sectionState().imageHeight);
+
+    // The norms undone, the plot goes.
+    test::Action(form.get(), "acnUndo")->trigger();
+    QApplication::processEvents();
+    EXPECT_FALSE(strip->isVisible());
 }
