@@ -58,14 +58,9 @@ void SetCell(QTableWidget* table, int row, int column, const QString& text, bool
     table->setItem(row, column, item);
 }
 
-// A position as the user reads it back into the same metres: "123+45" for whole metres, else
-// the decimal picket ("123.455"), since the plus form with a fraction is not read back.
-QString PositionText(double metres)
-{
-    if (metres == std::round(metres))
-        return toQString(PicketText(metres));
-    return toQString(NumberToText(metres / 100.0));
-}
+// A position as the user writes it and reads it back into the same metres: "123+45",
+// "123+45.5" between whole metres.
+QString PositionText(double metres) { return toQString(PicketText(metres)); }
 
 QString NumberText(std::optional<double> value) { return value ? toQString(NumberToText(*value)) : QString(); }
 
@@ -180,6 +175,17 @@ NormsDialog::NormsDialog(const DesignNorms& norms, std::vector<NormsLayer> layer
         SetCell(sgClasses, row, 1, toQString(NumberToText(c.maxSharePercent)));
     }
     classesLayout->addWidget(sgClasses);
+    auto* classButtons = new QHBoxLayout;
+    auto* addClass = new QPushButton(QStringLiteral("Добавить состояние"));
+    addClass->setObjectName(QStringLiteral("btnAddClass"));
+    auto* removeClass = new QPushButton(QStringLiteral("Удалить состояние"));
+    removeClass->setObjectName(QStringLiteral("btnRemoveClass"));
+    connect(addClass, &QPushButton::clicked, this, [this] { addConditionClass(); });
+    connect(removeClass, &QPushButton::clicked, this, [this] { removeConditionClass(); });
+    classButtons->addWidget(addClass);
+    classButtons->addWidget(removeClass);
+    classButtons->addStretch(1);
+    classesLayout->addLayout(classButtons);
     lower->addWidget(classes);
     layout->addLayout(lower);
 
@@ -205,6 +211,35 @@ void NormsDialog::removeStretch()
 {
     if (const int row = sgStretches->currentRow(); row >= 0)
         sgStretches->removeRow(row);
+}
+
+void NormsDialog::addConditionClass()
+{
+    // A new class goes after the one chosen (or last), its share between its neighbours'.
+    const int rows = sgClasses->rowCount();
+    if (static_cast<std::size_t>(rows) >= kMaxConditionClasses)
+        return;
+    const int current = sgClasses->currentRow();
+    const int row = current >= 0 ? current + 1 : rows;
+    const auto shareAt = [this](int r) {
+        QString text = CellText(sgClasses, r, 1);
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
+        return TryReadStrict(toStdString(text));
+    };
+    const std::optional<double> before = row > 0 ? shareAt(row - 1) : std::optional<double>(0.0);
+    const std::optional<double> after = row < rows ? shareAt(row) : std::optional<double>(100.0);
+    sgClasses->insertRow(row);
+    SetCell(sgClasses, row, 0, QString());
+    SetCell(sgClasses, row, 1,
+            before && after ? toQString(NumberToText(RoundTo((*before + *after) / 2, 1))) : QString());
+    sgClasses->setCurrentCell(row, 0);
+}
+
+void NormsDialog::removeConditionClass()
+{
+    // One class at least: every segment falls in some class.
+    if (const int row = sgClasses->currentRow(); row >= 0 && sgClasses->rowCount() > 1)
+        sgClasses->removeRow(row);
 }
 
 DesignNorms NormsDialog::norms() const

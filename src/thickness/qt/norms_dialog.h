@@ -41,6 +41,9 @@ public:
     // Adds an empty design stretch after the last one; removes the current one.
     void addStretch();
     void removeStretch();
+    // A condition class added after the chosen one, or the chosen one removed (one stays).
+    void addConditionClass();
+    void removeConditionClass();
 
 private:
     DesignNorms base_; // what the controls do not show (layers of columns no longer in the list)
