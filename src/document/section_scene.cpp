@@ -1,6 +1,7 @@
 #include "document/section_scene.h"
 
 #include "base/error.h"
+#include "base/numbers.h"
 #include "boreholes/boreholes.h"
 #include "document/survey_document.h"
 #include "layers/layers.h"
@@ -78,6 +79,15 @@ void SectionScene::draw(const SectionParams& params, const std::vector<SectionLa
     finishDrawing();
     drawn_ = true;
     boreholesDrawn_ = false;
+    // The layers are drawn from the last checked one to the first, each sizing the bitmap by
+    // its own pickets: the first checked one's placement is the one shown.
+    placedBy_ = params;
+    placedColumn_ = -1;
+    for (const SectionLayer& layer : layers)
+        if (layer.checked) {
+            placedColumn_ = layer.picketColumn;
+            break;
+        }
     if (restored_.drawn) {
         // The project's section as it was left: the boreholes, then each annotation step.
         Saved saved = std::move(restored_);
@@ -96,6 +106,19 @@ void SectionScene::finishDrawing()
     // A new drawing removes the annotations: their steps no longer change the picture.
     ++drawing_;
     record_.compact();
+}
+
+std::optional<double> SectionScene::xOfRow(int row) const
+{
+    const Grid& grid = doc_->depthTable();
+    if (!drawn_ || placedColumn_ < 0 || placedColumn_ >= grid.colCount() || row < 0 || row >= grid.rowCount() ||
+        placedBy_.FirstDataRow < 0 || placedBy_.FirstDataRow >= grid.rowCount())
+        return std::nullopt;
+    const std::optional<double> p1 = TryReadStrict(grid.cellView(placedColumn_, placedBy_.FirstDataRow));
+    const std::optional<double> p = TryReadStrict(grid.cellView(placedColumn_, row));
+    if (!p1 || !p)
+        return std::nullopt;
+    return (RoundTo(*p, 2) - *p1) * placedBy_.SX + placedBy_.Lleft + 60.0;
 }
 
 void SectionScene::applyWidth()

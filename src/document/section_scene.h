@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace trassel {
@@ -55,6 +56,11 @@ public:
     // The same over `params` and `layers` rather than the document's (a batch sheet).
     void draw(const SectionParams& params, const std::vector<SectionLayer>& layers,
               const SectionProgress& progress = {});
+    // The x (in the section's pixels) where the last drawing put table row `row`, by the picket
+    // column of the layer drawn on top and the scale and margins it was drawn at; nothing
+    // when no section is drawn or the row's picket is not a number. The views mark the
+    // diagram cursor's row there.
+    std::optional<double> xOfRow(int row) const;
     // "Построить разрез": the bitmap gets the width SectionWidth, nothing is drawn.
     void applyWidth();
     // "Выработки": the boreholes over the section as it stands, placed by the document's
@@ -99,6 +105,9 @@ private:
     bool drawn_ = false;
     bool boreholesDrawn_ = false;
     Saved restored_; // a project's section waiting for its redraw
+    // How the last drawing placed the rows along the line.
+    SectionParams placedBy_;
+    int placedColumn_ = -1;
 };
 
 } // namespace trassel
