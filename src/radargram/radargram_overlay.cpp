@@ -80,8 +80,8 @@ void RadargramOverlay::readColumn(const Grid& grid, Column& column, int first, i
     column.pickets.reserve(static_cast<std::size_t>(last - first) + 1);
     double before = -std::numeric_limits<double>::infinity();
     for (int row = first; row <= last; ++row) {
-        const std::optional<double> p =
-            row < grid.rowCount() ? TryReadStrict(grid.cellView(column.col, row)) : std::nullopt;
+        const std::optional<double> p = row < grid.rowCount() ? TryReadStrict(grid.cellView(column.col, row))
+                                                              : std::nullopt;
         if (p && std::isfinite(*p))
             before = RoundTo(*p, 2);
         column.pickets.push_back(before);
@@ -313,6 +313,50 @@ std::optional<int> RadargramOverlay::nearestRow(double picket) const
     while (best > 0 && pickets[best - 1] == pickets[best])
         --best;
     return first_ + static_cast<int>(best);
+}
+
+// ---- boreholes ----
+
+std::vector<OverlayBorehole> BoreholesOf(const Grid& boreholes)
+{
+    std::vector<OverlayBorehole> result;
+    if (boreholes.colCount() <= 5)
+        return result;
+    for (int r = 2; r < boreholes.rowCount(); ++r) {
+        const std::optional<double> picket = TryReadStrict(boreholes.cellView(1, r));
+        const std::optional<double> depth = TryReadStrict(boreholes.cellView(5, r));
+        if (picket && depth && std::isfinite(*picket) && std::isfinite(*depth))
+            result.push_back({*picket, *depth, std::string(boreholes.cellView(5, r))});
+    }
+    return result;
+}
+
+void DrawBoreholes(Canvas& canvas, const OverlayPlacement& placement, const std::vector<OverlayBorehole>& boreholes)
+{
+    if (!placement.placed())
+        return;
+    constexpr Color kBoreholeColor = 0xFF0000; // blue
+    canvas.setPenStyle(PenStyle::Solid);
+    canvas.setPenColor(kBoreholeColor);
+    canvas.setFontColor(kBoreholeColor);
+    canvas.setBrushStyle(BrushStyle::Clear);
+    canvas.setFontStyle(true, false);
+    const int right = placement.left + placement.plotWidth;
+    for (const OverlayBorehole& b : boreholes) {
+        const std::optional<double> x = placement.xOfPicket(b.picket);
+        if (!x || *x < placement.left || *x >= right)
+            continue;
+        const int xi = Pixel(*x);
+        const int top = Pixel(placement.yOfSample(placement.sampleOfDepth(0)));
+        const int bottom = Pixel(placement.yOfSample(placement.sampleOfDepth(b.depthCm)));
+        canvas.setPenWidth(2);
+        canvas.moveTo(xi, top);
+        canvas.lineTo(xi, bottom);
+        canvas.moveTo(xi - 6, bottom);
+        canvas.lineTo(xi + 6, bottom);
+        canvas.textOut(xi + 8, bottom - canvas.textHeight() / 2, b.depthText);
+    }
+    canvas.setFontStyle(false, false);
 }
 
 // ---- following the cursor, snapping ----

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace trassel {
@@ -72,8 +73,7 @@ public:
     // Follows the table: reads the columns of `layers` and `cursorPicketColumn` over rows
     // first..last, or, when only one cell was written since the last read of the same grid and
     // nothing else changed, mends that cell's value alone.
-    void update(const Grid& grid, const std::vector<OverlayLayer>& layers, int cursorPicketColumn, int first,
-                int last);
+    void update(const Grid& grid, const std::vector<OverlayLayer>& layers, int cursorPicketColumn, int first, int last);
     // Forgets what was read: the next update reads everything.
     void invalidate() { grid_ = nullptr; }
     // Counts the whole reads (a mend is not one).
@@ -100,8 +100,8 @@ private:
     };
     struct Track {
         OverlayLayer layer;
-        std::size_t column = 0;     // in columns_
-        std::vector<float> depths;  // NaN: no depth in the cell
+        std::size_t column = 0;    // in columns_
+        std::vector<float> depths; // NaN: no depth in the cell
     };
     void read(const Grid& grid);
     bool mend(const Grid& grid);
@@ -120,6 +120,20 @@ private:
     std::size_t cursorTrack_ = 0; // index in columns_ of the cursor's picket column
     std::uint64_t reads_ = 0;
 };
+
+// A borehole or pit of the borehole table (picket in column 1, depth in column 5, from row 2).
+struct OverlayBorehole {
+    double picket = 0;
+    double depthCm = 0;
+    std::string depthText; // as the table writes it
+};
+
+// The boreholes of `boreholes` whose picket and depth are numbers.
+std::vector<OverlayBorehole> BoreholesOf(const Grid& boreholes);
+
+// Each borehole in view as a vertical mark from the surface (depth 0) down to its depth, a
+// tick there and the depth written beside it, in the diagram's borehole blue.
+void DrawBoreholes(Canvas& canvas, const OverlayPlacement& placement, const std::vector<OverlayBorehole>& boreholes);
 
 // The view's first trace moved, when needed, so that `trace` lies within the picture with a
 // tenth of it to spare on either side; the zoom stays.

@@ -10,6 +10,8 @@
 
 #include <cmath>
 #include <numbers>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace trassel {
@@ -211,6 +213,58 @@ TEST(RadargramOverlayTest, TheViewFollowsTheCursorOnlyWhenItLeaves)
     EXPECT_EQ(right.firstSample, 10.0);
     EXPECT_DOUBLE_EQ(ViewKeepingTrace(view, 100, 500).firstTrace, 100 - 500);
     EXPECT_EQ(ViewKeepingTrace(view, std::nan(""), 500), view);
+}
+
+// Writes down the lines and texts drawn.
+class LineCanvas final : public Canvas {
+public:
+    LineCanvas() { initSize(2000, 1000); }
+    std::vector<std::pair<Point, Point>> lines;
+    std::vector<std::pair<Point, std::string>> texts;
+
+protected:
+    Picture resourceBitmap(std::string_view) override { return {}; }
+    void resizeBitmap(int, int) override { }
+    void drawLine(Point from, Point to) override { lines.emplace_back(from, to); }
+    void drawPolygon(std::span<const Point>) override { }
+    int drawText(int x, int y, std::string_view utf8) override
+    {
+        texts.emplace_back(Point{x, y}, std::string(utf8));
+        return 0;
+    }
+    int measureText(std::string_view utf8) override { return static_cast<int>(utf8.size()) * 6; }
+    int measureTextHeight() override { return 12; }
+    void drawPicture(int, int, const Picture&) override { }
+    void fillRectangle(int, int, int, int) override { }
+    void fillWhite(int, int, int, int) override { }
+};
+
+TEST(RadargramOverlayTest, BoreholesAreMarkedDownToTheirDepthWhereTheyAreInView)
+{
+    Grid boreholes(6, 6);
+    // Row 1 is the titles; rows 2..5 the boreholes: one without a depth, one beyond the view.
+    const char* rows[][2] = {{"1.5", "60"}, {"2", ""}, {"9", "80"}, {"0.2", "35.5"}};
+    for (int r = 0; r < 4; ++r) {
+        boreholes.setCell(1, r + 2, rows[r][0]);
+        boreholes.setCell(5, r + 2, rows[r][1]);
+    }
+    const std::vector<OverlayBorehole> found = BoreholesOf(boreholes);
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].picket, 1.5);
+    EXPECT_EQ(found[2].depthText, "35.5");
+
+    LineCanvas canvas;
+    const OverlayPlacement p = Placement();
+    DrawBoreholes(canvas, p, found);
+    // Picket 1.5 at trace 150, picket 0.2 at trace 20; picket 9 lies past the view's 400 traces.
+    ASSERT_EQ(canvas.texts.size(), 2u);
+    EXPECT_EQ(canvas.texts[0].second, "60");
+    EXPECT_EQ(canvas.texts[1].second, "35.5");
+    ASSERT_EQ(canvas.lines.size(), 4u);
+    EXPECT_EQ(canvas.lines[0].first.x, p.left + 150);
+    EXPECT_EQ(canvas.lines[0].first.y, static_cast<int>(std::lround(p.yOfSample(p.sampleOfDepth(0)))));
+    EXPECT_EQ(canvas.lines[0].second.y, static_cast<int>(std::lround(p.yOfSample(p.sampleOfDepth(60)))));
+    EXPECT_EQ(canvas.lines[2].first.x, p.left + 20);
 }
 
 // A Ricker wavelet of 800 MHz at `at` ns, 0.1 ns a sample, on a level of 1000.

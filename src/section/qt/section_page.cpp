@@ -1,4 +1,6 @@
 #include "section/qt/section_page.h"
+
+#include "section/qt/section_cursor.h"
 #include "widgets/status_progress.h"
 
 #include "boreholes/boreholes.h"
@@ -35,6 +37,7 @@ SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
     scrbxTrassel->setRecord(&scene().record());
     showSizes();
     layout->addWidget(scrbxTrassel);
+    new SectionCursor(doc, *scrbxTrassel, this);
     connect(imgSection, &SectionImage::mousePressed, this,
             [this](QPoint at, Qt::MouseButton b) { imgSectionMouseDown(at, b); });
     connect(imgSection, &SectionImage::mouseMoved, this,
