@@ -120,7 +120,30 @@ void RadargramOverlay::read(const Grid& grid)
         for (int row = first_; row <= last_; ++row)
             track.depths.push_back(row < grid.rowCount() ? DepthOf(grid.cellView(track.layer.depthColumn, row))
                                                          : std::numeric_limits<float>::quiet_NaN());
+        const std::size_t blocks = (track.depths.size() + kBlock - 1) / kBlock;
+        track.blockLo.assign(blocks, 0);
+        track.blockHi.assign(blocks, 0);
+        track.blockGap.assign(blocks, 0);
+        for (std::size_t b = 0; b < blocks; ++b)
+            track.summarize(b);
     }
+}
+
+void RadargramOverlay::Track::summarize(std::size_t block)
+{
+    const std::size_t from = block * kBlock;
+    const std::size_t to = std::min(depths.size(), from + kBlock);
+    float lo = std::numeric_limits<float>::infinity();
+    float hi = -std::numeric_limits<float>::infinity();
+    bool gap = false;
+    for (std::size_t i = from; i < to; ++i) {
+        gap = gap || std::isnan(depths[i]);
+        lo = std::min(lo, depths[i]);
+        hi = std::max(hi, depths[i]);
+    }
+    blockLo[block] = lo;
+    blockHi[block] = hi;
+    blockGap[block] = gap ? 1 : 0;
 }
 
 bool RadargramOverlay::mend(const Grid& grid)
@@ -132,8 +155,10 @@ bool RadargramOverlay::mend(const Grid& grid)
         return true; // outside the range: nothing drawn changed
     const auto index = static_cast<std::size_t>(cell->row - first_);
     for (Track& track : tracks_)
-        if (track.layer.depthColumn == cell->col)
+        if (track.layer.depthColumn == cell->col) {
             track.depths[index] = DepthOf(grid.cellView(cell->col, cell->row));
+            track.summarize(index / kBlock);
+        }
     for (Column& column : columns_)
         if (column.col == cell->col)
             readColumn(grid, column, first_, last_); // a picket moved: rare, and its run may change
@@ -212,15 +237,33 @@ std::vector<OverlayPath> RadargramOverlay::paths(const OverlayPlacement& placeme
                 if (count <= 2) {
                     for (std::size_t i = firstRow; i < end; ++i)
                         exact(i);
-                } else {
-                    run.push_back({x, yOf(depths[firstRow])});
+                } else if (depths[firstRow] <= depths[end - 1]) {
+                    // The column's extremes in the order the line runs through them, so that
+                    // the line comes in near its first row and goes on from near its last.
                     run.push_back({x, yOf(lo)});
                     run.push_back({x, yOf(hi)});
-                    run.push_back({x, yOf(depths[end - 1])});
+                } else {
+                    run.push_back({x, yOf(hi)});
+                    run.push_back({x, yOf(lo)});
                 }
                 count = 0;
             };
             for (std::size_t i = from; i < to; ++i) {
+                // A whole block without a gap counts by its summary.
+                if (i % kBlock == 0 && i + kBlock <= to && track.blockGap[i / kBlock] == 0) {
+                    const std::size_t b = i / kBlock;
+                    if (count == 0) {
+                        firstRow = i;
+                        lo = track.blockLo[b];
+                        hi = track.blockHi[b];
+                    } else {
+                        lo = std::min(lo, track.blockLo[b]);
+                        hi = std::max(hi, track.blockHi[b]);
+                    }
+                    count += kBlock;
+                    i += kBlock - 1;
+                    continue;
+                }
                 const float d = depths[i];
                 if (std::isnan(d)) {
                     flush(i);

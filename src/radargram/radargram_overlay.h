@@ -80,7 +80,8 @@ public:
     std::uint64_t reads() const { return reads_; }
 
     // The boundaries in view: the rows whose pickets lie in the columns of the picture, one
-    // lowest and one highest point a pixel column where a column holds more than two rows, and
+    // shallowest and one deepest point a pixel column where a column holds more than two rows
+    // (in the order the depths run from its first row to its last), and
     // the row on either side of the view so that the lines run to its edges. A layer whose
     // pickets fall somewhere along the range is not drawn (the section refuses it too).
     std::vector<OverlayPath> paths(const OverlayPlacement& placement) const;
@@ -98,10 +99,17 @@ private:
         std::vector<double> pickets; // an unreadable picket repeats the one before it
         bool rising = true;          // never falling along the range
     };
+    // Rows summed up a block at a time: a view of the whole line reads the blocks a pixel
+    // column spans, not each of its hundreds of rows.
+    static constexpr std::size_t kBlock = 64;
     struct Track {
         OverlayLayer layer;
         std::size_t column = 0;    // in columns_
         std::vector<float> depths; // NaN: no depth in the cell
+        std::vector<float> blockLo;
+        std::vector<float> blockHi;
+        std::vector<std::uint8_t> blockGap; // a row of the block has no depth
+        void summarize(std::size_t block);
     };
     void read(const Grid& grid);
     bool mend(const Grid& grid);

@@ -5,6 +5,7 @@
 #include "document/survey_document.h"
 #include "platform/qt_canvas.h"
 #include "platform/qt_text.h"
+#include "radargram/qt/radargram_overlay_paint.h"
 #include "radargram/radargram_reader.h"
 #include "table/pickets.h"
 
@@ -92,10 +93,7 @@ void RadargramView::paintEvent(QPaintEvent*)
     if (scene_.ready() && overlayPainter) {
         painter.save();
         painter.setClipRect(RadargramMargins::kLeft, RadargramMargins::kTop, scene_.plotWidth(), scene_.plotHeight());
-        {
-            VectorCanvas over(painter, width(), height());
-            overlayPainter(over);
-        } // the canvas puts the clip back as it found it, before the painter's own state
+        overlayPainter(painter);
         painter.restore();
     }
     VectorCanvas canvas(painter, width(), height());
@@ -343,7 +341,7 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
         guard_([=, this] { imgRadargramClick(at, modifiers); });
     });
     connect(imgRadargram, &RadargramView::keyDown, this, [this](DiagramKey key) { imgRadargramKeyDown(key); });
-    imgRadargram->overlayPainter = [this](Canvas& canvas) { paintOverlay(canvas); };
+    imgRadargram->overlayPainter = [this](QPainter& painter) { paintOverlay(painter); };
 
     subscription_ = doc_.subscribe([this](const DocumentChange& change) {
         using W = DocumentChange::What;
@@ -455,12 +453,13 @@ OverlayPlacement RadargramPage::updateOverlay()
     return placed;
 }
 
-void RadargramPage::paintOverlay(Canvas& canvas)
+void RadargramPage::paintOverlay(QPainter& painter)
 {
     const OverlayPlacement placed = updateOverlay();
     if (!placed.placed())
         return;
-    overlay_.draw(canvas, placed);
+    PaintOverlayPaths(painter, overlay_.paths(placed));
+    VectorCanvas canvas(painter, imgRadargram->width(), imgRadargram->height());
     DrawBoreholes(canvas, placed, BoreholesOf(doc_.table(TableId::Boreholes)));
     // The diagram cursor's row: a thin red line down the picture, as the diagram's cursor is red.
     if (const std::optional<double> picket = overlay_.picketOfRow(doc_.diagram().cursor().Row))

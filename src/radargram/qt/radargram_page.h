@@ -15,6 +15,7 @@
 #include <functional>
 
 class QCheckBox;
+class QPainter;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -41,9 +42,9 @@ public:
     static constexpr double kZoomStep = 1.25;
     static constexpr int kScrollStep = 40;
 
-    // Draws what lies over the picture of the traces (the boundaries, the boreholes, the
+    // Paints what lies over the picture of the traces (the boundaries, the boreholes, the
     // cursor), clipped to it; never into the picture kept.
-    std::function<void(Canvas&)> overlayPainter;
+    std::function<void(QPainter&)> overlayPainter;
 
 Q_SIGNALS:
     void traceClicked(std::int64_t trace);
@@ -120,7 +121,7 @@ Q_SIGNALS:
 private:
     // The table's boundaries read again as far as they changed.
     OverlayPlacement updateOverlay();
-    void paintOverlay(Canvas& canvas);
+    void paintOverlay(QPainter& painter);
     // The cursor's trace brought into view.
     void followCursor();
     void modelChanged();
