@@ -380,6 +380,8 @@ QWidget* TFmMainForm::buildWorkPages()
     pageSection = sectionPage;
     PageControl1->addTab(sectionPage, QStringLiteral("Разрез"));
     radargramPage = new RadargramPage(Document, guard);
+    connect(radargramPage, &RadargramPage::corrected, this,
+            [this](const QString& text) { statusBar()->showMessage(text); });
     PageControl1->addTab(radargramPage, QStringLiteral("Радарограмма"));
     stretchesPage = new StretchesPage(Document, guard);
     // A short title: the tabs fit the bar on a small screen; the tip says it whole.

@@ -1,6 +1,7 @@
 #include "document/section_scene.h"
 
 #include "base/error.h"
+#include "base/numbers.h"
 #include "boreholes/boreholes.h"
 #include "document/survey_document.h"
 #include "layers/layers.h"
@@ -85,6 +86,7 @@ bool SectionScene::drawShownFirst()
     partial_ = true;
     partialStart_ = before;
     drawnWindow_ = window_;
+    place(params, layers);
     // A new drawing: the annotations are gone with the former one.
     ++drawing_;
     drawn_ = true;
@@ -149,6 +151,7 @@ void SectionScene::draw(const SectionParams& params, const std::vector<SectionLa
     finishDrawing();
     drawn_ = true;
     boreholesDrawn_ = false;
+    place(params, layers);
     if (restored_.drawn) {
         // The project's section as it was left: the boreholes, then each annotation step.
         Saved saved = std::move(restored_);
@@ -162,11 +165,37 @@ void SectionScene::draw(const SectionParams& params, const std::vector<SectionLa
     doc_->notify({DocumentChange::What::SectionPicture, TableId::Depth, {}});
 }
 
+void SectionScene::place(const SectionParams& params, const std::vector<SectionLayer>& layers)
+{
+    // The layers are drawn from the last checked one to the first, each sizing the bitmap by
+    // its own pickets: the first checked one's placement is the one shown.
+    placedBy_ = params;
+    placedColumn_ = -1;
+    for (const SectionLayer& layer : layers)
+        if (layer.checked) {
+            placedColumn_ = layer.picketColumn;
+            break;
+        }
+}
+
 void SectionScene::finishDrawing()
 {
     // A new drawing removes the annotations: their steps no longer change the picture.
     ++drawing_;
     record_.compact();
+}
+
+std::optional<double> SectionScene::xOfRow(int row) const
+{
+    const Grid& grid = doc_->depthTable();
+    if (!drawn_ || placedColumn_ < 0 || placedColumn_ >= grid.colCount() || row < 0 || row >= grid.rowCount() ||
+        placedBy_.FirstDataRow < 0 || placedBy_.FirstDataRow >= grid.rowCount())
+        return std::nullopt;
+    const std::optional<double> p1 = TryReadStrict(grid.cellView(placedColumn_, placedBy_.FirstDataRow));
+    const std::optional<double> p = TryReadStrict(grid.cellView(placedColumn_, row));
+    if (!p1 || !p)
+        return std::nullopt;
+    return (RoundTo(*p, 2) - *p1) * placedBy_.SX + placedBy_.Lleft + 60.0;
 }
 
 void SectionScene::applyWidth()

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace trassel {
@@ -80,6 +81,11 @@ public:
     // The same over `params` and `layers` rather than the document's (a batch sheet).
     void draw(const SectionParams& params, const std::vector<SectionLayer>& layers,
               const SectionProgress& progress = {});
+    // The x (in the section's pixels) where the last drawing put table row `row`, by the picket
+    // column of the layer drawn on top and the scale and margins it was drawn at; nothing
+    // when no section is drawn or the row's picket is not a number. The views mark the
+    // diagram cursor's row there.
+    std::optional<double> xOfRow(int row) const;
     // "Построить разрез": the bitmap gets the width SectionWidth, nothing is drawn.
     void applyWidth();
     // "Выработки": the boreholes over the section as it stands, placed by the document's
@@ -112,6 +118,7 @@ public:
 private:
     void finishDrawing();
     bool drawShownFirst();
+    void place(const SectionParams& params, const std::vector<SectionLayer>& layers);
 
     // Where a drawing started: what a stopped one goes back to.
     struct Start {
@@ -137,6 +144,9 @@ private:
     bool partial_ = false;
     SectionWindow drawnWindow_;
     Start partialStart_; // the section before the part drawn first
+    // How the last drawing placed the rows along the line.
+    SectionParams placedBy_;
+    int placedColumn_ = -1;
 };
 
 } // namespace trassel

@@ -13,6 +13,7 @@
 #include "radargram/radargram_reader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <utility>
 
@@ -974,6 +975,12 @@ std::string DescribeCorrection(const LayerManager& layers, const Correction& cor
 
 std::optional<Correction> SurveyDocument::chartKeyDown(DiagramKey key)
 {
+    const int cursorRow = diagram_->cursor().Row;
+    struct Told {
+        SurveyDocument& doc;
+        int row;
+        ~Told() { doc.cursorMovedFrom(row); }
+    } told{*this, cursorRow};
     std::optional<Correction> done;
     const int mergeKey = key == DiagramKey::Up || key == DiagramKey::Down ? kCorrectionMergeKey : -1;
     const char* text = key == DiagramKey::Delete ? "Удалить значение" : "Корректировка глубины";
@@ -992,14 +999,63 @@ std::optional<Correction> SurveyDocument::chartKeyDown(DiagramKey key)
 
 void SurveyDocument::moveChartCursor(int row)
 {
+    const int before = diagram_->cursor().Row;
     diagram_->cursor().Row = row;
+    cursorMovedFrom(before);
     if (diagramBuilt_)
         diagram_->BuildChart(depth_, diagramParams());
 }
 
 void SurveyDocument::chartClickSeries(SeriesId series, std::size_t index, ChartButton button)
 {
+    const int before = diagram_->cursor().Row;
+    struct Told {
+        SurveyDocument& doc;
+        int row;
+        ~Told() { doc.cursorMovedFrom(row); }
+    } told{*this, before};
     diagram_->ChartClickSeries(depth_, series, index, button, diagramParams());
+}
+
+void SurveyDocument::cursorMovedFrom(int before)
+{
+    if (diagram_->cursor().Row != before)
+        notify({DocumentChange::What::Cursor, TableId::Depth, {}, false});
+}
+
+int SurveyDocument::picketColumn() const
+{
+    const std::optional<int> col = TryReadInteger(settings_.picketColumnText);
+    return col && *col >= 0 && *col < depth_.colCount() ? *col : 1;
+}
+
+std::optional<Correction> SurveyDocument::setDepthAt(int row, double depthCm)
+{
+    if (row < firstDataRow_ || row > lastDataRow_ || row < 0 || row >= depth_.rowCount() || !std::isfinite(depthCm))
+        return std::nullopt;
+    int col = diagram_->cursor().Col;
+    for (int slot = layers_.LayerCount() - 1; slot >= 0; --slot)
+        if (layers_.isSelected(layers_.Layers(slot).Item))
+            col = layers_.Layers(slot).DepthColumn;
+    if (col < 0 || col >= depth_.colCount())
+        return std::nullopt;
+    // The cursor goes first, so that the diagram rebuilt after the correction is around it.
+    const int before = diagram_->cursor().Row;
+    diagram_->cursor().Row = row;
+    diagram_->cursor().Col = col;
+    diagram_->cursor().ColChosen = true;
+    cursorMovedFrom(before);
+    const std::string value = NumberToText(RoundTo(depthCm, 0));
+    if (depth_.cellView(col, row) == value) {
+        if (diagramBuilt_ && before != row)
+            diagram_->BuildChart(depth_, diagramParams());
+        return std::nullopt;
+    }
+    Correction done{col, row, depth_.cell(col, row), value};
+    recordCells(
+        TableId::Depth, "Корректировка глубины", {{col, row, col, row}}, [&] { depth_.setCell(col, row, value); },
+        DocumentChange::What::Corrected);
+    return done;
 }
 
 } // namespace trassel

@@ -260,6 +260,15 @@ public:
     // Puts the diagram's cursor on table row `row` (a place chosen in another page) and, when
     // the diagram is built, builds it again around the cursor as a click on a point does.
     void moveChartCursor(int row);
+    // Sets the depth of the layer the arrow keys correct (the selected one, else the cursor's
+    // column) at `row` of the working range to `depthCm`, rounded to whole centimetres as a
+    // correction writes it, and puts the cursor there: one undoable step that the pictures
+    // follow as after a correction by key. Nothing for a row outside the range or a depth that
+    // is not finite; the cursor still moves when the cell already holds that depth.
+    std::optional<Correction> setDepthAt(int row, double depthCm);
+    // The column of the depth table the diagram reads its pickets from (cmbX), 1 when its text
+    // is not a column number.
+    int picketColumn() const;
 
     // ---- whole documents ----
     // Puts `layers` (in slot order) in place of every layer, without an edit: each comes back
@@ -292,6 +301,8 @@ private:
     void changeRadargram(std::string text, RadargramModel model);
     // The numbering, fixed rows and LastDataRow an import redoes, as one step named `text`.
     void numberAfterLoad(std::string text);
+    // Tells the listeners when the diagram cursor left row `before`.
+    void cursorMovedFrom(int before);
 
     Grid depth_{10, 20};
     Grid boreholes_{5, 2};

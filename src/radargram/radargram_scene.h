@@ -61,6 +61,8 @@ public:
     void setModel(const RadargramModel& model, std::unique_ptr<RadargramReader> reader);
     const RadargramModel& model() const { return model_; }
     bool ready() const { return reader_ != nullptr && fault_.empty(); }
+    // The file opened for reading while ready() (a click snapped to a reflection reads its trace).
+    const RadargramReader* reader() const { return ready() ? reader_.get() : nullptr; }
     // Why the file of the model could not be read; empty when it could.
     const std::string& fault() const { return fault_; }
 

@@ -100,6 +100,16 @@ int main(int argc, char** argv)
                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(radargram->imgRadargram, &zoom);
     shot("09-radargram-gain-zoom.png");
+    // Interpreting on it: a click puts the diagram cursor on the nearest row, three presses of
+    // Down deepen the selected layer there, and the cursor is marked on the section and the diagram.
+    QTest::mouseClick(radargram->imgRadargram, Qt::LeftButton, Qt::NoModifier, middle);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(radargram->imgRadargram, Qt::Key_Down);
+    shot("10-radargram-correction.png");
+    pages->setCurrentWidget(form.findChild<SectionPage*>(QStringLiteral("Разрез")));
+    shot("11-section-cursor.png");
+    pages->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("Диаграммы")));
+    shot("12-diagram-cursor.png");
     const QImage& section = form.findChild<SectionPage*>(QStringLiteral("Разрез"))->image();
     section.copy(0, 0, 1400, section.height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)

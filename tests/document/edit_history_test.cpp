@@ -364,6 +364,10 @@ private:
                                                   DiagramKey::Down, DiagramKey::Delete, DiagramKey::Left,
                                                   DiagramKey::Right};
                 selectLayer();
+                if (pick(0, 7) == 0) {
+                    doc_.setDepthAt(pick(doc_.firstDataRow() - 1, doc_.lastDataRow() + 1), pick(0, 3000) / 10.0);
+                    return "setDepthAt";
+                }
                 doc_.chartKeyDown(keys[pick(0, 6)]);
                 return "chartKeyDown";
             }

@@ -5,14 +5,18 @@
 #include "document/survey_document.h"
 #include "platform/qt_canvas.h"
 #include "platform/qt_text.h"
+#include "radargram/qt/radargram_overlay_paint.h"
+#include "radargram/radargram_reader.h"
 #include "table/pickets.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -86,8 +90,29 @@ void RadargramView::paintEvent(QPaintEvent*)
                              QString::fromUtf8(e.what()));
         }
     }
+    if (scene_.ready() && overlayPainter) {
+        painter.save();
+        painter.setClipRect(RadargramMargins::kLeft, RadargramMargins::kTop, scene_.plotWidth(), scene_.plotHeight());
+        overlayPainter(painter);
+        painter.restore();
+    }
     VectorCanvas canvas(painter, width(), height());
     scene_.drawScales(canvas);
+}
+
+void RadargramView::keyPressEvent(QKeyEvent* event)
+{
+    DiagramKey key = DiagramKey::Other;
+    switch (event->key()) {
+    case Qt::Key_Up: key = DiagramKey::Up; break;
+    case Qt::Key_Down: key = DiagramKey::Down; break;
+    case Qt::Key_Left: key = DiagramKey::Left; break;
+    case Qt::Key_Right: key = DiagramKey::Right; break;
+    case Qt::Key_Delete: key = DiagramKey::Delete; break;
+    default: QWidget::keyPressEvent(event); return;
+    }
+    event->accept();
+    Q_EMIT keyDown(key);
 }
 
 void RadargramView::syncSize()
@@ -153,8 +178,10 @@ void RadargramView::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton && !dragged_ && scene_.ready()) {
         const int x = event->position().toPoint().x();
         const int plotRight = RadargramMargins::kLeft + scene_.plotWidth();
-        if (x >= RadargramMargins::kLeft && x < plotRight)
+        if (x >= RadargramMargins::kLeft && x < plotRight) {
             Q_EMIT traceClicked(static_cast<std::int64_t>(std::floor(scene_.traceAt(x))));
+            Q_EMIT clicked(event->position().toPoint(), event->modifiers());
+        }
     }
     QWidget::mouseReleaseEvent(event);
 }
@@ -227,6 +254,10 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     btnTieAdd->setObjectName(QStringLiteral("btnTieAdd"));
     btnTieRemove = new QPushButton(QStringLiteral("Удалить привязку"));
     btnTieRemove->setObjectName(QStringLiteral("btnTieRemove"));
+    cbSnap = new QCheckBox(QStringLiteral("Притягивать к отражению"));
+    cbSnap->setObjectName(QStringLiteral("cbSnap"));
+    cbSnap->setToolTip(QStringLiteral(
+        "Ctrl+щелчок ставит глубину слоя на сильнейшее отражение (пик огибающей) в пределах 2 нс от щелчка"));
 
     // The controls in a column beside the picture, scrolled when the window is small, so that
     // the page leaves the panels their room on a small screen.
@@ -244,6 +275,7 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     shown->addRow(QStringLiteral("ε"), sePermittivity);
     shown->addRow(QStringLiteral("Время ноль, нс"), seTimeZero);
     sideLayout->addLayout(shown);
+    sideLayout->addWidget(cbSnap);
     sideLayout->addWidget(new QLabel(QStringLiteral("Привязка трасс к пикетам")));
     sgTies->setMinimumHeight(120);
     sideLayout->addWidget(sgTies, 1);
@@ -305,10 +337,28 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     });
     connect(imgRadargram, &RadargramView::traceClicked, this,
             [this](std::int64_t trace) { seTieTrace->setValue(static_cast<int>(trace)); });
+    connect(imgRadargram, &RadargramView::clicked, this, [this](QPoint at, Qt::KeyboardModifiers modifiers) {
+        guard_([=, this] { imgRadargramClick(at, modifiers); });
+    });
+    connect(imgRadargram, &RadargramView::keyDown, this, [this](DiagramKey key) { imgRadargramKeyDown(key); });
+    imgRadargram->overlayPainter = [this](QPainter& painter) { paintOverlay(painter); };
 
     subscription_ = doc_.subscribe([this](const DocumentChange& change) {
-        if (change.what == DocumentChange::What::RadargramModel)
-            modelChanged();
+        using W = DocumentChange::What;
+        switch (change.what) {
+        case W::RadargramModel: modelChanged(); break;
+        case W::Cursor: followCursor(); break;
+        // What the boundaries and the boreholes are drawn from.
+        case W::Cells:
+        case W::TableShape:
+        case W::TableReplaced:
+        case W::Settings:
+        case W::Range:
+        case W::Layers:
+        case W::PointColor:
+        case W::Corrected: imgRadargram->update(); break;
+        default: break;
+        }
     });
     modelChanged();
 }
@@ -348,7 +398,7 @@ void RadargramPage::showModel()
     cbChannel->setEnabled(channels > 1);
     for (QWidget* w :
          std::initializer_list<QWidget*>{cbGain, seContrast, cbColors, sePermittivity, seTimeZero, sgTies, cbMarks,
-                                         seTieTrace, edTiePicket, edTieKm, edTieM, btnTieAdd, btnTieRemove})
+                                         seTieTrace, edTiePicket, edTieKm, edTieM, btnTieAdd, btnTieRemove, cbSnap})
         w->setEnabled(open);
     seGainValue->setEnabled(open && d.gain != GainKind::Agc);
     seAgcWindow->setEnabled(open && d.gain == GainKind::Agc);
@@ -392,6 +442,83 @@ void RadargramPage::showModel()
                                                  .arg(Text(NumberToText(km)))
                                                  .arg(Text(NumberToText(metres - km * 1000.0)))));
     }
+}
+
+OverlayPlacement RadargramPage::updateOverlay()
+{
+    const OverlayPlacement placed = PlacementOf(scene_);
+    if (placed.placed())
+        overlay_.update(doc_.depthTable(), OverlayLayersOf(doc_.layers()), doc_.picketColumn(), doc_.firstDataRow(),
+                        doc_.lastDataRow());
+    return placed;
+}
+
+void RadargramPage::paintOverlay(QPainter& painter)
+{
+    const OverlayPlacement placed = updateOverlay();
+    if (!placed.placed())
+        return;
+    PaintOverlayPaths(painter, overlay_.paths(placed));
+    VectorCanvas canvas(painter, imgRadargram->width(), imgRadargram->height());
+    DrawBoreholes(canvas, placed, BoreholesOf(doc_.table(TableId::Boreholes)));
+    // The diagram cursor's row: a thin red line down the picture, as the diagram's cursor is red.
+    if (const std::optional<double> picket = overlay_.picketOfRow(doc_.diagram().cursor().Row))
+        if (const std::optional<double> x = placed.xOfPicket(*picket)) {
+            const int xi = static_cast<int>(std::lround(std::clamp(*x, -1.0e6, 1.0e6)));
+            canvas.setPenWidth(1);
+            canvas.setPenStyle(PenStyle::Solid);
+            canvas.setPenColor(0x0000FF);
+            canvas.moveTo(xi, placed.top);
+            canvas.lineTo(xi, placed.top + placed.plotHeight);
+        }
+}
+
+void RadargramPage::followCursor()
+{
+    const OverlayPlacement placed = updateOverlay();
+    if (placed.placed())
+        if (const std::optional<double> picket = overlay_.picketOfRow(doc_.diagram().cursor().Row))
+            if (const std::optional<double> trace = placed.registration.traceAt(*picket)) {
+                const RadargramViewport kept = ViewKeepingTrace(scene_.view(), *trace, scene_.plotWidth());
+                if (kept != scene_.view())
+                    scene_.setView(kept);
+            }
+    imgRadargram->update();
+}
+
+void RadargramPage::imgRadargramClick(QPoint at, Qt::KeyboardModifiers modifiers)
+{
+    const OverlayPlacement placed = updateOverlay();
+    if (!placed.placed())
+        return;
+    const std::optional<double> picket = placed.picketOfX(at.x());
+    const std::optional<int> row = picket ? overlay_.nearestRow(*picket) : std::nullopt;
+    if (!row)
+        return;
+    if (!(modifiers & Qt::ControlModifier)) {
+        doc_.moveChartCursor(*row);
+        return;
+    }
+    double sample = placed.sampleOfY(at.y());
+    const RadargramReader* reader = scene_.reader();
+    const std::optional<double> rowPicket = overlay_.picketOfRow(*row);
+    const std::optional<double> rowTrace = rowPicket ? placed.registration.traceAt(*rowPicket) : std::nullopt;
+    if (cbSnap->isChecked() && reader != nullptr && rowTrace) {
+        // The reflection is looked for on the row's own trace, where the depth is set.
+        const auto trace = static_cast<std::int64_t>(
+            std::clamp(std::round(*rowTrace), 0.0, static_cast<double>(reader->info().traces - 1)));
+        const std::vector<float> samples = reader->readTraces(doc_.radargramModel().channel, trace, 1);
+        sample = SnapToReflection(samples, sample, kSnapWindowNs / placed.sampleNs);
+    }
+    if (const std::optional<Correction> correction = doc_.setDepthAt(*row, placed.depthOfSample(sample)))
+        Q_EMIT corrected(Text(DescribeCorrection(doc_.layers(), *correction)));
+}
+
+void RadargramPage::imgRadargramKeyDown(DiagramKey key)
+{
+    // As on the diagram: a cell that is not a number simply stops the key, with no message.
+    if (const std::optional<Correction> correction = doc_.chartKeyDown(key))
+        Q_EMIT corrected(Text(DescribeCorrection(doc_.layers(), *correction)));
 }
 
 void RadargramPage::changeDisplay()

@@ -4,12 +4,18 @@
 // to pickets. Every control hands its change to the document as an undoable edit; the page
 // follows the document's change events, so an undo shows the former state in both.
 #include "base/signal.h"
+#include "diagram/diagram.h"
+#include "radargram/radargram_overlay.h"
 #include "radargram/radargram_scene.h"
 #include "widgets/command_guard.h"
 
 #include <QImage>
 #include <QWidget>
 
+#include <functional>
+
+class QCheckBox;
+class QPainter;
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
@@ -25,7 +31,8 @@ class SurveyDocument;
 // imgRadargram: paints the scene's picture of the traces in view (kept as an image until the
 // scene makes another) and its scales; Ctrl+wheel zooms around the mouse on both axes, the
 // wheel scrolls (down the traces while there is room, else along the line; with Shift along
-// the line), a drag pans and a click names the trace under the mouse.
+// the line), a drag pans and a click names the trace under the mouse. The arrow keys and Delete
+// go to the page as the diagram's keys.
 class RadargramView : public QWidget {
     Q_OBJECT
 public:
@@ -35,10 +42,18 @@ public:
     static constexpr double kZoomStep = 1.25;
     static constexpr int kScrollStep = 40;
 
+    // Paints what lies over the picture of the traces (the boundaries, the boreholes, the
+    // cursor), clipped to it; never into the picture kept.
+    std::function<void(QPainter&)> overlayPainter;
+
 Q_SIGNALS:
     void traceClicked(std::int64_t trace);
+    // A click (no drag) on the picture of the traces, with the keys held.
+    void clicked(QPoint at, Qt::KeyboardModifiers modifiers);
+    void keyDown(DiagramKey key);
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
@@ -83,14 +98,32 @@ public:
     QPushButton* btnTieAdd = nullptr;
     QPushButton* btnTieRemove = nullptr;
     QLabel* lblFile = nullptr;
+    // "Притягивать к отражению": a Ctrl+click takes the strongest reflection near it.
+    QCheckBox* cbSnap = nullptr;
 
     // "Привязать": the trace in seTieTrace to the picket typed (as a picket, "123.45" or
     // "123+45", or as km and m); Error in Russian for a text that is not a number.
     void btnTieAddClick();
     // "Удалить привязку": the tie of the row chosen in the table (or of the trace in the field).
     void btnTieRemoveClick();
+    // A click on the picture: the diagram cursor to the nearest row of the working range;
+    // with Ctrl the selected layer's depth at that row set to the depth clicked (moved to the
+    // reflection's peak with cbSnap).
+    void imgRadargramClick(QPoint at, Qt::KeyboardModifiers modifiers);
+    // The arrow keys and Delete on the picture, exactly as on the diagram.
+    void imgRadargramKeyDown(DiagramKey key);
+    const RadargramOverlay& overlay() const { return overlay_; }
+
+Q_SIGNALS:
+    // The status line of a correction made here.
+    void corrected(const QString& text);
 
 private:
+    // The table's boundaries read again as far as they changed.
+    OverlayPlacement updateOverlay();
+    void paintOverlay(QPainter& painter);
+    // The cursor's trace brought into view.
+    void followCursor();
     void modelChanged();
     void showModel();
     void changeDisplay();
@@ -98,6 +131,7 @@ private:
     SurveyDocument& doc_;
     CommandGuard guard_;
     RadargramScene scene_;
+    RadargramOverlay overlay_;
     Subscription subscription_;
 };
 

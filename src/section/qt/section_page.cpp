@@ -1,4 +1,6 @@
 #include "section/qt/section_page.h"
+
+#include "section/qt/section_cursor.h"
 #include "widgets/status_progress.h"
 
 #include "boreholes/boreholes.h"
@@ -57,6 +59,7 @@ SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
     layout->addWidget(scrbxTrassel, 1);
     deviations_ = new DeviationStrip(doc, *scrbxTrassel, this);
     layout->addWidget(deviations_);
+    new SectionCursor(doc, *scrbxTrassel, this);
     connect(imgSection, &SectionImage::mousePressed, this,
             [this](QPoint at, Qt::MouseButton b) { imgSectionMouseDown(at, b); });
     connect(imgSection, &SectionImage::mouseMoved, this,

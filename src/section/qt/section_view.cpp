@@ -124,6 +124,26 @@ void SectionImage::paintEvent(QPaintEvent* event)
         const QRect r = t.canvas->tile().intersected(wanted);
         painter.drawImage(r.topLeft(), t.canvas->image(), r.translated(-t.canvas->tile().topLeft()));
     }
+    if (marker_) {
+        painter.resetTransform();
+        painter.setPen(QPen(QColor(220, 0, 0), 1));
+        const int x = static_cast<int>(std::lround(*marker_ * sx));
+        painter.drawLine(x, exposed.top(), x, exposed.bottom());
+    }
+}
+
+void SectionImage::setMarker(std::optional<double> x)
+{
+    if (x == marker_)
+        return;
+    const auto column = [this](std::optional<double> at) {
+        const int w = record_ ? record_->width() : 0;
+        const double sx = w > 0 && !redrawing_ ? static_cast<double>(width()) / w : zoom_;
+        return at ? QRect(static_cast<int>(std::lround(*at * sx)) - 1, 0, 3, height()) : QRect();
+    };
+    update(column(marker_));
+    marker_ = x;
+    update(column(marker_));
 }
 
 void SectionImage::setRedrawing(bool redrawing)

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace trassel {
@@ -43,6 +44,10 @@ public:
     // The view's magnification: the control is this many times its given size.
     void setZoom(double zoom) { zoom_ = zoom; }
     double zoom() const { return zoom_; }
+    // A thin vertical line at the section's x `x` (the diagram cursor's row), painted over the
+    // bitmap by the control alone: the record, its exports and prints never hold it.
+    void setMarker(std::optional<double> x);
+    std::optional<double> marker() const { return marker_; }
 
     static constexpr int kTileWidth = 512;
     static constexpr std::size_t kMaxTiles = 48;
@@ -77,6 +82,7 @@ private:
     int tileHeight_ = 0;
     double zoom_ = 1.0;
     bool redrawing_ = false;
+    std::optional<double> marker_;
 };
 
 // The section's depths as the drawing placed them: the surface line's y, pixels per centimetre
