@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -227,6 +228,9 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     btnTieAdd->setObjectName(QStringLiteral("btnTieAdd"));
     btnTieRemove = new QPushButton(QStringLiteral("Удалить привязку"));
     btnTieRemove->setObjectName(QStringLiteral("btnTieRemove"));
+    btnCalibration = new QToolButton;
+    btnCalibration->setObjectName(QStringLiteral("btnCalibration"));
+    btnCalibration->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
     // The controls in a column beside the picture, scrolled when the window is small, so that
     // the page leaves the panels their room on a small screen.
@@ -244,6 +248,7 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     shown->addRow(QStringLiteral("ε"), sePermittivity);
     shown->addRow(QStringLiteral("Время ноль, нс"), seTimeZero);
     sideLayout->addLayout(shown);
+    sideLayout->addWidget(btnCalibration);
     sideLayout->addWidget(new QLabel(QStringLiteral("Привязка трасс к пикетам")));
     sgTies->setMinimumHeight(120);
     sideLayout->addWidget(sgTies, 1);

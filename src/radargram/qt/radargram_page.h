@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+class QToolButton;
 class QTableWidget;
 
 namespace trassel {
@@ -82,6 +83,8 @@ public:
     QLineEdit* edTieM = nullptr;
     QPushButton* btnTieAdd = nullptr;
     QPushButton* btnTieRemove = nullptr;
+    // "Калибровка": the command's button beside the depth scale (the window gives it the action).
+    QToolButton* btnCalibration = nullptr;
     QLabel* lblFile = nullptr;
 
     // "Привязать": the trace in seTieTrace to the picket typed (as a picket, "123.45" or
