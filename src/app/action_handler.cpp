@@ -7,11 +7,13 @@
 #include "app/undo_bridge.h"
 #include "base/error.h"
 #include "base/file_path.h"
+#include "base/numbers.h"
 #include "diagram/qt/diagram_page.h"
 #include "document/section_scene.h"
 #include "document/survey_document.h"
 #include "platform/image_export.h"
 #include "platform/qt_text.h"
+#include "radargram/qt/calibration_dialog.h"
 #include "radargram/qt/radargram_page.h"
 #include "radargram/qt/radargram_panel.h"
 #include "section/qt/section_page.h"
@@ -36,6 +38,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPrinter>
+#include <QToolButton>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -116,6 +119,9 @@ QAction* ActionHandler::action(const char* name) const { return actions_.value(Q
 void ActionHandler::placeCommands(Ribbon& ribbon, const QHash<QString, QMenu*>& menus)
 {
     PlaceCommands(ribbon, menus, [this](const CommandRow& row) { return action(row.name); });
+    // The radargram page offers the calibration of its depth scale beside the permittivity.
+    if (pages_.instrumentRadargram)
+        pages_.instrumentRadargram->btnCalibration->setDefaultAction(action("acnCalibration"));
 }
 
 void ActionHandler::setRecentProjectsMenu(QMenu* menu) { action("acnRecentProjects")->setMenu(menu); }
@@ -372,6 +378,34 @@ void ActionHandler::acnEditNormsExecute()
         } catch (const Error& e) {
             services_.error(&window_, toQString(e.what()));
         }
+    }
+}
+
+void ActionHandler::acnCalibrationExecute()
+{
+    // The rows of the boreholes for each checked layer, their depths left to be typed.
+    const auto fromBoreholes = [this] {
+        std::vector<int> columns;
+        const LayerManager& layers = document_.layers();
+        for (int slot = 0; slot < layers.LayerCount(); ++slot)
+            if (layers.isChecked(layers.Layers(slot).Item))
+                columns.push_back(layers.Layers(slot).DepthColumn);
+        return KnownDepthsFromBoreholes(document_.table(TableId::Boreholes), columns);
+    };
+    std::vector<KnownDepth> start = document_.knownDepths();
+    if (start.empty())
+        start = fromBoreholes();
+    CalibrationDialog dialog(
+        start, [this](std::span<const KnownDepth> known) { return document_.calibrate(known); }, fromBoreholes,
+        &window_);
+    const bool apply = services_.editCalibration(&window_, dialog);
+    // The table is kept whichever way the dialog closed: the depths typed are the user's data.
+    document_.setKnownDepths(dialog.known());
+    if (apply) {
+        document_.applyCalibration(document_.calibrate());
+        window_.report(QStringLiteral("Калибровка: ε ") +
+                       toQString(NumberToText(RoundTo(document_.radargramModel().permittivity.eps.front(), 2))) +
+                       (document_.radargramModel().permittivity.eps.size() > 1 ? QStringLiteral(" …") : QString()));
     }
 }
 

@@ -31,6 +31,10 @@ const CommandRow kCommands[] = {
      .slot = &H::acnOpenRadargramExecute, .icon = "open_radargram", .tipTitle = "Открыть радарограмму",
      .tipText = "Открыть файл георадара (DZT, SEG-Y, DT1, RD3, RD7, GPR2) на странице «Радарограмма»: усиление, "
                 "контраст, масштаб, шкалы пикетов, времени и глубины", .tab = "Файл", .group = "Файл"},
+    {.name = "acnCalibration", .caption = "Калибровка", .category = "Файл", .slot = &H::acnCalibrationExecute,
+     .tipTitle = "Калибровка",
+     .tipText = "Подобрать диэлектрическую проницаемость слоёв по глубинам, известным из скважин и шурфов, "
+                "методом наименьших квадратов; невязка каждой точки и разброс ε", .tab = "Файл", .group = "Файл"},
     {.name = "acnOpenProject", .caption = "Открыть проект", .category = "Файл", .slot = &H::acnOpenProjectExecute,
      .standardKey = QKeySequence::Open, .icon = "load_options", .tipTitle = "Открыть проект",
      .tipText = "Открыть сохранённую интерпретацию: таблицы, слои, параметры, подписи разреза (Ctrl+O)",

@@ -1,6 +1,7 @@
 #include "app/ui_services.h"
 
 #include "platform/qt_text.h"
+#include "radargram/qt/calibration_dialog.h"
 #include "section/qt/section_print_preview.h"
 #include "thickness/qt/norms_dialog.h"
 
@@ -34,6 +35,8 @@ QString DialogServices::saveFileName(QWidget* parent, const QString& proposedNam
 }
 
 bool DialogServices::editNorms(QWidget*, NormsDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+
+bool DialogServices::editCalibration(QWidget*, CalibrationDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
 QString DialogServices::folderName(QWidget* parent, const QString& caption)
 {

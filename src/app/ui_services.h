@@ -13,6 +13,7 @@ class QWidget;
 
 namespace trassel {
 
+class CalibrationDialog;
 class NormsDialog;
 class SectionPrintPreview;
 
@@ -38,6 +39,8 @@ public:
     virtual bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) = 0;
     // "Нормы проектирования" shown until the user closes it; true for OK.
     virtual bool editNorms(QWidget* parent, NormsDialog& dialog) = 0;
+    // "Калибровка": true when the user chose to apply the fitted permittivity.
+    virtual bool editCalibration(QWidget* parent, CalibrationDialog& dialog) = 0;
     // A yes-or-no question; true for yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // Asks whether to save unsaved work before it would be replaced.
@@ -66,6 +69,7 @@ public:
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
     bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) override;
     bool editNorms(QWidget* parent, NormsDialog& dialog) override;
+    bool editCalibration(QWidget* parent, CalibrationDialog& dialog) override;
     bool confirm(QWidget* parent, const QString& text) override;
     SaveAnswer askSave(QWidget* parent, const QString& text) override;
     QStringList recentProjects() override;

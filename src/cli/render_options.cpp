@@ -259,6 +259,15 @@ std::string OutputFormat(std::string_view path)
     Refuse("--output", "формат файла " + Quoted(path) + " определяется расширением: png, jpg, jpeg, bmp, pdf или svg");
 }
 
+std::string RadargramSheetsBase(const std::string& value)
+{
+    const std::string ext = LowerExtension(value);
+    for (const char* known : {"png", "jpg", "jpeg", "bmp", "pdf", "svg"})
+        if (ext == known)
+            return value;
+    return value + (value.ends_with('/') || value.ends_with('\\') ? "" : "/") + "radargram.png";
+}
+
 RenderOptions ParseRenderOptions(std::span<const std::string> args)
 {
     RenderOptions o;
@@ -305,6 +314,10 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
             o.info = true;
         } else if (name == "--radargram") {
             o.radargram = value();
+        } else if (name == "--radargram-sheets") {
+            o.radargramSheets = value();
+            if (o.radargramSheets.empty())
+                Refuse(name, "не задана папка листов");
         } else if (name == "--table") {
             o.table = value();
         } else if (name == "--workspace") {
@@ -428,11 +441,27 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args)
                 Refuse(s, "относится к рисунку разреза, а --report пишет ведомость толщин");
         if (!o.radargram.empty() || o.info)
             Refuse(o.info ? "--info" : "--radargram", "относится к радарограмме, а --report пишет ведомость толщин");
+        if (!o.radargramSheets.empty())
+            Refuse("--radargram-sheets", "относится к радарограмме, а --report пишет ведомость толщин");
         if (o.table.empty() == o.workspace.empty())
             throw Error("Задайте, для чего ведомость: --table ФАЙЛ со слоями --layer или --workspace ФАЙЛ.trassel");
         if (takeSource())
             // The check the document makes, before any file is read.
             ApplyNormOptions(DesignNorms{}, o.norms);
+        return o;
+    }
+    if (!o.radargramSheets.empty()) {
+        // The workspace brings the radargram, its registration, depth model and layers.
+        for (const std::string& s : seen)
+            if (s != "--radargram-sheets" && s != "--workspace" && s != "--sheet" && s != "--radargram")
+                Refuse(s, "не относится к листам радарограммы (--workspace ФАЙЛ.trassel --radargram-sheets ПАПКА "
+                          "[--sheet N] [--radargram ФАЙЛ])");
+        if (o.workspace.empty())
+            Refuse("--radargram-sheets", "листы радарограммы рисуются по рабочему файлу: --workspace ФАЙЛ.trassel");
+        if (o.info)
+            Refuse("--info", "не относится к листам радарограммы");
+        if (o.sheetPickets == 0)
+            o.sheetPickets = 10;
         return o;
     }
     if (!o.radargram.empty() || o.info) {
@@ -473,6 +502,7 @@ std::string RenderUsage()
   trassel-render --workspace ФАЙЛ.trassel [нормы] --report ПАПКА
   trassel-render --radargram ФАЙЛ [--workspace ФАЙЛ.trassel] -o ФАЙЛ
   trassel-render --radargram ФАЙЛ --info
+  trassel-render --workspace ФАЙЛ.trassel --radargram-sheets ПАПКА [--sheet N]
 
 Что рисовать (одно из двух):
   --table ФАЙЛ           таблица глубин (текст Windows-1251)      --table examples/survey_depths.txt
@@ -521,6 +551,14 @@ std::string RenderUsage()
   --workspace ФАЙЛ       с --radargram: привязка к пикетам, время ноль, ε, канал и
                          показ (усиление, контраст, палитра) из проекта
                                                                   --radargram line01.dzt --workspace line.trassel -o r.pdf
+  --radargram-sheets ПАПКА
+                         с --workspace: радарограмма проекта по его привязке, с границами
+                         отмеченных слоёв (цветом их точек на диаграмме) по модели глубин,
+                         листами по --sheet N пикетов (по умолчанию 10 = 1 км) от первого
+                         пикета рабочего диапазона, как листы разреза; PNG:
+                         ПАПКА/radargram-01_km12.300-13.300.png, ...; ПАПКА/имя.pdf — PDF;
+                         --radargram ФАЙЛ — файл прибора вместо записанного в проекте
+                                                                  --workspace line.trassel --radargram-sheets листы
 Результат:
   -o, --output ФАЙЛ      формат по расширению: png, jpg, jpeg, bmp (растр), pdf, svg (вектор);
                          недостающие папки пути создаются         -o листы/section.png

@@ -46,6 +46,10 @@ struct RenderOptions {
     bool diagram = false;
     std::string radargram; // --radargram FILE: an instrument file to describe (--info) or draw (-o)
     bool info = false;     // --info: print what the radargram file says of itself
+    // --radargram-sheets DIR: the workspace's registered radargram with its boundaries, in sheets
+    // of `sheetPickets` (10 when not given) written as DIR/radargram-NN_km….png, or by the name
+    // and format DIR gives when it ends in a picture's extension.
+    std::string radargramSheets;
     std::string table;
     std::string workspace;
     std::string boreholes;
@@ -76,6 +80,10 @@ inline constexpr double kMinSheetPickets = 0.01;
 inline constexpr double kMaxSheetPickets = 1'000'000;
 // The most sheets a range is cut into, counted from its first picket (gaps included).
 inline constexpr long long kMaxSheetNumber = 1'000'000;
+
+// The file name the sheets of --radargram-sheets VALUE are named after: VALUE itself when it
+// ends in a picture's extension, otherwise VALUE/radargram.png.
+std::string RadargramSheetsBase(const std::string& value);
 
 // Reads the arguments after the program's name. Throws Error with one line naming the option
 // for anything malformed, unknown or missing (no input, no output, a table without layers).

@@ -18,4 +18,25 @@ std::size_t RadargramEdit::bytes() const
     return sizeof(*this) + text().capacity() + before_.bytes() + after_.bytes() + file;
 }
 
+namespace {
+
+std::size_t BytesOf(const std::vector<KnownDepth>& known)
+{
+    std::size_t bytes = known.capacity() * sizeof(KnownDepth);
+    for (const KnownDepth& k : known)
+        bytes += k.source.capacity();
+    return bytes;
+}
+
+} // namespace
+
+void KnownDepthsEdit::apply(SurveyDocument& doc) { doc.putKnownDepths(after_); }
+
+void KnownDepthsEdit::revert(SurveyDocument& doc) { doc.putKnownDepths(before_); }
+
+std::size_t KnownDepthsEdit::bytes() const
+{
+    return sizeof(*this) + text().capacity() + BytesOf(before_) + BytesOf(after_);
+}
+
 } // namespace trassel

@@ -33,6 +33,7 @@ struct DocumentChange {
         DiagramBuilt,   // the diagram was built again from the table
         Norms,          // the design norms the layers' thickness is judged against
         Cursor,         // the diagram cursor moved to another row
+        KnownDepths,    // the table of depths known from boreholes and pits
     };
     What what = What::Cells;
     TableId table = TableId::Depth;

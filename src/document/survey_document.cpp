@@ -409,6 +409,55 @@ void SurveyDocument::setRadargramPermittivity(Permittivity permittivity)
     changeRadargram("Диэлектрическая проницаемость", std::move(model));
 }
 
+void SurveyDocument::putKnownDepths(std::vector<KnownDepth> known)
+{
+    knownDepths_ = std::move(known);
+    notify({DocumentChange::What::KnownDepths, TableId::Depth, {}});
+}
+
+void SurveyDocument::setKnownDepths(std::vector<KnownDepth> known)
+{
+    if (known == knownDepths_)
+        return;
+    if (known.size() > kMaxKnownDepths)
+        throw Error("Известных глубин не может быть больше " + std::to_string(kMaxKnownDepths) + ".");
+    for (std::size_t i = 0; i < known.size(); ++i) {
+        const KnownDepth& k = known[i];
+        const std::string row = "Известная глубина " + std::to_string(i + 1);
+        if (!std::isfinite(k.picket))
+            throw Error(row + ": пикет должен быть конечным числом.");
+        if (k.column < 1)
+            throw Error(row + ": номер столбца слоя должен быть не меньше 1.");
+        if (k.depthCm && !(std::isfinite(*k.depthCm) && *k.depthCm > 0))
+            throw Error(row + ": глубина должна быть больше 0 см.");
+    }
+    auto edit = std::make_unique<KnownDepthsEdit>("Известные глубины", knownDepths_, std::move(known));
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+CalibrationResult SurveyDocument::calibrate(std::span<const KnownDepth> known) const
+{
+    CalibrationSetup setup;
+    setup.table = &depth_;
+    setup.picketColumn = TryReadInteger(settings_.picketColumnText).value_or(1);
+    setup.firstRow = firstDataRow_;
+    setup.lastRow = lastDataRow_;
+    setup.model = &radargramModel_;
+    return Calibrate(setup, known);
+}
+
+void SurveyDocument::applyCalibration(const CalibrationResult& result)
+{
+    if (!result.anyFitted())
+        throw Error("Калибровка не подобрала ни одной ε: применять нечего.");
+    if (result.permittivity.boundariesCm != radargramModel_.permittivity.boundariesCm)
+        throw Error("Калибровка сделана для других слоёв модели глубин: повторите её.");
+    RadargramModel model = radargramModel_;
+    model.permittivity = result.permittivity;
+    changeRadargram("Калибровка ε", std::move(model));
+}
+
 void SurveyDocument::setRadargramDisplay(const RadargramDisplay& display)
 {
     RadargramModel model = radargramModel_;
@@ -866,6 +915,7 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
     radargramPath_ = loaded.radargramPath_;
     radargramModel_ = std::move(loaded.radargramModel_);
     norms_ = std::move(loaded.norms_);
+    knownDepths_ = std::move(loaded.knownDepths_);
     pages_ = loaded.pages_;
     diagramBuilt_ = loaded.diagramBuilt_;
     diagramBoreholes_ = loaded.diagramBoreholes_;
@@ -902,7 +952,7 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
          {DocumentChange::What::TableReplaced, DocumentChange::What::Settings, DocumentChange::What::Range,
           DocumentChange::What::DiagramParams, DocumentChange::What::SectionParams, DocumentChange::What::Soils,
           DocumentChange::What::Radargram, DocumentChange::What::RadargramModel, DocumentChange::What::Norms,
-          DocumentChange::What::Pages})
+          DocumentChange::What::KnownDepths, DocumentChange::What::Pages})
         notify({what, TableId::Depth, {}, false});
     notify({DocumentChange::What::TableReplaced, TableId::Boreholes, {}, false});
     notify({DocumentChange::What::Selection, TableId::Depth, {selCol_, selRow_, selCol_, selRow_}, false});

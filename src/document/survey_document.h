@@ -13,6 +13,7 @@
 #include "document/edit.h"
 #include "document/redraw_rules.h"
 #include "layers/layers.h"
+#include "radargram/calibration.h"
 #include "radargram/radargram_model.h"
 #include "section/section_renderer.h"
 #include "table/grid.h"
@@ -23,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -178,6 +180,21 @@ public:
     // Puts `model` in place as it is, without an edit (an edit's own road, an open project).
     void putRadargramModel(RadargramModel model);
 
+    // ---- calibration of the permittivity by known depths ----
+    const std::vector<KnownDepth>& knownDepths() const { return knownDepths_; }
+    // The table of known depths as one undoable step "Известные глубины", checked first (a
+    // picket or depth not finite, a column below 1, more than kMaxKnownDepths rows: an Error).
+    void setKnownDepths(std::vector<KnownDepth> known);
+    // Puts `known` in place as it is, without an edit (an edit's own road, an open project).
+    void putKnownDepths(std::vector<KnownDepth> known);
+    // The fit of the known depths against the depth table's working range and the radargram's
+    // depth model as they are now (see Calibrate).
+    CalibrationResult calibrate() const { return calibrate(knownDepths_); }
+    // The same fit of another table (one being typed).
+    CalibrationResult calibrate(std::span<const KnownDepth> known) const;
+    // The fitted permittivity put in force as one undoable step "Калибровка ε".
+    void applyCalibration(const CalibrationResult& result);
+
     // ---- thickness against the design ----
     const DesignNorms& norms() const { return norms_; }
     // The norms as one undoable step "Нормы проектирования", checked first: a refusal (an Error
@@ -322,6 +339,7 @@ private:
     std::vector<std::string> soils_;
     std::string radargramPath_;
     RadargramModel radargramModel_;
+    std::vector<KnownDepth> knownDepths_;
     DesignNorms norms_;
     // The analysis and what changed since it was made: nothing, rows of cells, or more.
     std::unique_ptr<ThicknessAnalysis> thickness_;

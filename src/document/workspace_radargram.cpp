@@ -188,4 +188,40 @@ RadargramModel ReadRadargramModel(const Reader& in, const Json& o, const std::st
     return m;
 }
 
+OutJson KnownDepthsJson(const std::vector<KnownDepth>& known)
+{
+    OutJson out = OutJson::array();
+    for (const KnownDepth& k : known) {
+        OutJson row = {{"picket", k.picket}, {"column", k.column}, {"source", TextJson(k.source)}};
+        if (k.depthCm)
+            row["depthCm"] = *k.depthCm;
+        out.push_back(std::move(row));
+    }
+    return out;
+}
+
+std::vector<KnownDepth> ReadKnownDepths(const Reader& in, const Json& a, const std::string& at)
+{
+    if (!a.is_array())
+        in.damaged("поле «" + at + "» должно быть массивом");
+    if (a.size() > kMaxKnownDepths)
+        in.damaged("в поле «" + at + "» " + std::to_string(a.size()) + " элементов, больше допустимых " +
+                   std::to_string(kMaxKnownDepths));
+    std::vector<KnownDepth> known;
+    known.reserve(a.size());
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const std::string where = Reader::index(at, i);
+        if (!a[i].is_object())
+            in.damaged("поле «" + where + "» должно быть объектом");
+        KnownDepth k;
+        k.picket = Within(in, a[i], "picket", where, -1e6, 1e6);
+        k.column = in.integer(a[i], "column", where, 1, INT_MAX);
+        if (a[i].contains("depthCm"))
+            k.depthCm = Positive(in, a[i], "depthCm", where, 1e6);
+        k.source = in.text(a[i], "source", where);
+        known.push_back(std::move(k));
+    }
+    return known;
+}
+
 } // namespace trassel::workspace

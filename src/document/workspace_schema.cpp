@@ -392,6 +392,9 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
     if (root.contains("instrumentRadargram"))
         doc.putRadargramModel(
             ReadRadargramModel(in, in.member(root, "instrumentRadargram", ""), "instrumentRadargram"));
+    // Files written before the known depths were kept open with an empty table.
+    if (root.contains("knownDepths"))
+        doc.putKnownDepths(ReadKnownDepths(in, in.member(root, "knownDepths", ""), "knownDepths"));
     // Files written before the design norms were kept open with the default norms.
     if (root.contains("designNorms"))
         doc.putNorms(ReadNorms(in, in.member(root, "designNorms", ""), "designNorms"));
@@ -470,6 +473,8 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
     // levels below it.
     if (!(doc.radargramModel() == RadargramModel{}))
         root["instrumentRadargram"] = RadargramModelJson(doc.radargramModel(), path);
+    if (!doc.knownDepths().empty())
+        root["knownDepths"] = KnownDepthsJson(doc.knownDepths());
     if (!(doc.norms() == DesignNorms{}))
         root["designNorms"] = NormsJson(doc.norms());
 

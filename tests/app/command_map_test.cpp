@@ -55,6 +55,9 @@ const Command kCommands[] = {
     {"acnOpenRadargram", "Открыть радарограмму", "Файл", "Файл", "Файл", "Открыть радарограмму",
      "Открыть файл георадара (DZT, SEG-Y, DT1, RD3, RD7, GPR2) на странице «Радарограмма»: усиление, контраст, "
      "масштаб, шкалы пикетов, времени и глубины"},
+    {"acnCalibration", "Калибровка", "Файл", "Файл", "Файл", "Калибровка",
+     "Подобрать диэлектрическую проницаемость слоёв по глубинам, известным из скважин и шурфов, методом "
+     "наименьших квадратов; невязка каждой точки и разброс ε"},
     {"acnOpenProject", "Открыть проект", "Файл", "Файл", "Файл", "Открыть проект",
      "Открыть сохранённую интерпретацию: таблицы, слои, параметры, подписи разреза (Ctrl+O)"},
     {"acnSaveProject", "Сохранить проект", "Файл", "Файл", "Файл", "Сохранить проект",
@@ -216,8 +219,9 @@ TEST(CommandMap, TabsGroupsAndTheQuickAccessBarInOrder)
     EXPECT_EQ(ribbon->groupTitles(q("Разрез")), (QStringList{q("Разрез"), q("Инструменты")}));
     EXPECT_EQ(ribbon->groupTitles(q("Параметры")), (QStringList{q("Дата компиляции"), q("Параметры")}));
     EXPECT_EQ(ribbon->actionsOf(q("Файл"), q("Файл")),
-              (QList<QAction*>{action("acnLoadPicture"), action("acnOpenRadargram"), action("acnOpenProject"),
-                               action("acnSaveProject"), action("acnSaveProjectAs"), action("acnRecentProjects")}));
+              (QList<QAction*>{action("acnLoadPicture"), action("acnOpenRadargram"), action("acnCalibration"),
+                               action("acnOpenProject"), action("acnSaveProject"), action("acnSaveProjectAs"),
+                               action("acnRecentProjects")}));
     EXPECT_EQ(ribbon->actionsOf(q("Разрез"), q("Разрез")),
               (QList<QAction*>{action("acnPlotRazrezLine"), action("acnPlotRazrezPoligon"),
                                action("acnExportDiagrammToJpg"), action("acnPlotSkv")}));

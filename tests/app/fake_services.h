@@ -1,6 +1,7 @@
 #pragma once
 // Answers the main window's dialogs from the test and records every message it would show.
 #include "app/ui_services.h"
+#include "radargram/qt/calibration_dialog.h"
 #include "section/qt/section_print_preview.h"
 #include "thickness/qt/norms_dialog.h"
 
@@ -89,6 +90,15 @@ public:
     {
         ++normsShown;
         return answerNorms ? answerNorms(dialog) : false;
+    }
+    // Fills "Калибровка" as the user would and says whether "Применить ε" was pressed. Without
+    // it the dialog is closed.
+    std::function<bool(CalibrationDialog&)> answerCalibration;
+    int calibrationShown = 0;
+    bool editCalibration(QWidget*, CalibrationDialog& dialog) override
+    {
+        ++calibrationShown;
+        return answerCalibration ? answerCalibration(dialog) : false;
     }
     bool confirm(QWidget*, const QString& text) override
     {

@@ -113,8 +113,8 @@ TEST_F(BoreholeFormTest, TheRadargramLoadsThroughTheSharedDialogAndAlignsTheSect
               test::Action(form.get(), "acnLoadPicture"));
     EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->actionsOf(QStringLiteral("Файл"), QStringLiteral("Файл")),
               (QList<QAction*>{test::Action(form.get(), "acnLoadPicture"), test::Action(form.get(), "acnOpenRadargram"),
-                               test::Action(form.get(), "acnOpenProject"), test::Action(form.get(), "acnSaveProject"),
-                               test::Action(form.get(), "acnSaveProjectAs"),
+                               test::Action(form.get(), "acnCalibration"), test::Action(form.get(), "acnOpenProject"),
+                               test::Action(form.get(), "acnSaveProject"), test::Action(form.get(), "acnSaveProjectAs"),
                                test::Action(form.get(), "acnRecentProjects")}));
     EXPECT_FALSE(
         test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnLoadPicture")).footer);

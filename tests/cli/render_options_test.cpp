@@ -483,6 +483,26 @@ TEST(RenderOptions, RadargramInfoStandsAlone)
               "Параметр --sheet: не относится к радарограмме (--radargram ФАЙЛ [--workspace ФАЙЛ.trassel] -o ФАЙЛ)");
 }
 
+TEST(RenderOptions, RadargramSheetsComeFromAWorkspaceByKilometreUnlessToldOtherwise)
+{
+    const RenderOptions o = Parse({"--workspace", "a.trassel", "--radargram-sheets", "листы"});
+    EXPECT_EQ(o.radargramSheets, "листы");
+    EXPECT_EQ(o.sheetPickets, 10);
+    EXPECT_EQ(Parse({"--radargram-sheets=л", "--workspace", "a.trassel", "--sheet", "5"}).sheetPickets, 5);
+    EXPECT_EQ(ParseError({"--radargram-sheets", "листы"}),
+              "Параметр --radargram-sheets: листы радарограммы рисуются по рабочему файлу: --workspace ФАЙЛ.trassel");
+    EXPECT_EQ(ParseError({"--workspace", "a.trassel", "--radargram-sheets", "л", "-o", "a.png"}),
+              "Параметр --output: не относится к листам радарограммы (--workspace ФАЙЛ.trassel --radargram-sheets "
+              "ПАПКА [--sheet N] [--radargram ФАЙЛ])");
+    EXPECT_EQ(ParseError({"--workspace", "a.trassel", "--radargram-sheets", ""}),
+              "Параметр --radargram-sheets: не задана папка листов");
+    // A folder gets PNG sheets named "radargram"; a picture's name gives the name and the format.
+    EXPECT_EQ(RadargramSheetsBase("листы"), "листы/radargram.png");
+    EXPECT_EQ(RadargramSheetsBase("листы/"), "листы/radargram.png");
+    EXPECT_EQ(RadargramSheetsBase("листы/r.PDF"), "листы/r.PDF");
+    EXPECT_NE(RenderUsage().find("--radargram-sheets ПАПКА"), std::string::npos);
+}
+
 } // namespace
 } // namespace trassel
 

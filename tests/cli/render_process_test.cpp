@@ -15,6 +15,7 @@
 #include "support/error_text.h"
 #include "radargram/radargram_reader.h"
 #include "radargram/radargram_scene.h"
+#include "radargram/radargram_sheets.h"
 #include "radargram/radargram_writers.h"
 #include "thickness/report_files.h"
 
@@ -687,6 +688,72 @@ TEST(RenderProcess, ARadargramIsDrawnThroughTheWindowsSceneAndAFileThatCannotBeR
         EXPECT_TRUE(failed.err.contains(QFileInfo(input).fileName())) << failed.err.toStdString();
         EXPECT_FALSE(QFile::exists(none));
     }
+}
+
+TEST(RenderProcess, RadargramSheetsShowTheBoundariesPerKilometreAsTheCoreDrawsThem)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ExampleSurvey survey;
+    SurveyDocument& doc = survey.doc;
+    for (const int column : {3, 4, 5}) {
+        doc.select(column, 2);
+        doc.addLayer();
+    }
+    const std::string dzt = TRASSEL_SOURCE_DIR "/examples/survey_radargram.dzt";
+    doc.openRadargramFile(dzt);
+    doc.setRadargramTies({{20, 123}, {1980, 143}});
+    const QString project = dir.filePath(QStringLiteral("line.trassel"));
+    SaveWorkspace(project.toStdString(), doc);
+
+    const QString folder = dir.filePath(QStringLiteral("листы"));
+    const Outcome drawn = RunRender(
+        {QStringLiteral("--workspace"), project, QStringLiteral("--radargram-sheets"), folder});
+    ASSERT_EQ(drawn.exitCode, 0) << drawn.err.toStdString();
+    // The file reaches from before picket 123 to 143: two kilometre sheets from the range's start.
+    const QString first = folder + QStringLiteral("/radargram-01_km12.300-13.300.png");
+    const QString second = folder + QStringLiteral("/radargram-02_km13.300-14.300.png");
+    EXPECT_EQ(drawn.out, first + QLatin1Char('\n') + second + QLatin1Char('\n'));
+
+    // The first sheet is the scene over its traces with the boundaries the core draws over it.
+    const RadargramModel& model = doc.radargramModel();
+    const std::vector<RadargramSheet> sheets = PlanRadargramSheets(model, 123, 143, 10);
+    ASSERT_EQ(sheets.size(), 2u);
+    const QImage sheet = FileImage(first);
+    ASSERT_FALSE(sheet.isNull());
+    RadargramScene scene;
+    scene.setModel(model);
+    scene.setSize(sheet.width(), sheet.height());
+    const double across = scene.plotWidth();
+    scene.setView({sheets[0].firstTrace, sheets[0].traceCount / across, 0, 256.0 / scene.plotHeight()});
+    ImageCanvas canvas(sheet.width(), sheet.height());
+    scene.draw(canvas);
+    const QImage bare = canvas.image().convertToFormat(QImage::Format_RGB32);
+    DrawRadargramBoundaries(canvas, scene, doc.depthTable(), doc.firstDataRow(), doc.lastDataRow(),
+                            BoundariesOf(doc.layers()));
+    EXPECT_EQ(canvas.image().convertToFormat(QImage::Format_RGB32), sheet);
+    // The boundaries are there: three lines across the sheet in colours the grey picture lacks.
+    int coloured = 0;
+    for (int y = 0; y < sheet.height(); ++y)
+        for (int x = RadargramMargins::kLeft; x < sheet.width() - RadargramMargins::kRight; ++x) {
+            const QRgb p = sheet.pixel(x, y);
+            if (p != bare.pixel(x, y) && !(qRed(p) == qGreen(p) && qGreen(p) == qBlue(p)))
+                ++coloured;
+        }
+    EXPECT_GT(coloured, 3 * static_cast<int>(across));
+
+    // PDF by the name given; a project without a radargram is refused in one line.
+    const QString pdfBase = dir.filePath(QStringLiteral("pdf/r.pdf"));
+    const Outcome pdf = RunRender(
+        {QStringLiteral("--workspace"), project, QStringLiteral("--radargram-sheets"), pdfBase});
+    ASSERT_EQ(pdf.exitCode, 0) << pdf.err.toStdString();
+    EXPECT_EQ(Head(dir.filePath(QStringLiteral("pdf/r-01_km12.300-13.300.pdf")), 4), QByteArray("%PDF"));
+    const QString empty = dir.filePath(QStringLiteral("empty.trassel"));
+    SaveWorkspace(empty.toStdString(), SurveyDocument{});
+    const Outcome bare2 = RunRender(
+        {QStringLiteral("--workspace"), empty, QStringLiteral("--radargram-sheets"), folder});
+    EXPECT_EQ(bare2.exitCode, 1);
+    EXPECT_TRUE(bare2.err.contains(QStringLiteral("нет радарограммы прибора"))) << bare2.err.toStdString();
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "base/atomic_file.h"
 #include "base/error.h"
 #include "base/file_path.h"
+#include "base/numbers.h"
 #include "cli/render_options.h"
 #include "cli/qt/section_source.h"
 #include "document/section_scene.h"
@@ -11,10 +12,12 @@
 #include "radargram/radargram_reader.h"
 #include "thickness/report_files.h"
 #include "radargram/radargram_scene.h"
+#include "radargram/radargram_sheets.h"
 
 #include <QGuiApplication>
 
 #include <algorithm>
+#include <cmath>
 
 #include <iostream>
 #include <new>
@@ -159,6 +162,62 @@ void DrawRadargram(const RenderOptions& options)
     std::cout << options.output << '\n';
 }
 
+// The workspace's registered radargram with the checked layers' boundaries over it, in sheets
+// along the line numbered and named as the section's sheets of the working range are. Every
+// sheet has the same scale: the traces of a whole sheet across at most 3,000 pixels.
+void DrawRadargramSheets(const RenderOptions& options)
+{
+    const SectionSource source = LoadWorkspaceSource(options.workspace);
+    const SurveyDocument& doc = *source.document;
+    RadargramModel model = doc.radargramModel();
+    if (!model.open())
+        throw Error("В проекте «" + options.workspace + "» нет радарограммы прибора (Файл → Открыть радарограмму)");
+    const std::string file = options.radargram.empty() ? model.file->path : options.radargram;
+    std::unique_ptr<RadargramReader> reader = OpenRadargram(file);
+    for (const std::string& warning : reader->info().warnings)
+        std::cerr << "Предупреждение: " << warning << '\n';
+    model.file = ModelOfFile(file, reader->info(), {}, model.display).file;
+    CheckModel(model);
+    const RowSpan rows = source.workingRange;
+    const Grid& depth = doc.depthTable();
+    // The sheets start where the section's sheets of the same range start.
+    const std::vector<Sheet> rowSheets = PlanSheets(depth, source.picketColumn, rows, options.sheetPickets, "x.png");
+    if (rowSheets.empty())
+        throw Error("В рабочем диапазоне таблицы нет пикетов");
+    const double origin = rowSheets.front().fromPicket;
+    const double end = ReadStrict(depth.cellView(source.picketColumn, rowSheets.back().rows.last));
+    const std::vector<RadargramSheet> sheets = PlanRadargramSheets(model, origin, end, options.sheetPickets);
+    const RadargramInfo& info = reader->info();
+    const double perSheet = *model.registration().traceAt(origin + options.sheetPickets) -
+                            *model.registration().traceAt(origin);
+    const double tracesPerPixel = std::max(1.0, std::abs(perSheet) / 3000.0);
+    const int down = std::clamp(info.samples, 300, 1000);
+    const std::vector<RadargramBoundary> boundaries = BoundariesOf(doc.layers());
+    const std::string base = RadargramSheetsBase(options.radargramSheets);
+    RadargramScene scene;
+    scene.setModel(model, std::move(reader));
+    if (!scene.fault().empty())
+        throw Error(scene.fault());
+    CreateFoldersFor(base);
+    QtCanvasServices services;
+    for (const RadargramSheet& sheet : sheets) {
+        const int across = std::max(1, static_cast<int>(std::lround(sheet.traceCount / tracesPerPixel)));
+        scene.setSize(RadargramMargins::kLeft + across + RadargramMargins::kRight,
+                      RadargramMargins::kTop + down + RadargramMargins::kBottom);
+        scene.setView(
+            {sheet.firstTrace, sheet.traceCount / across, 0, static_cast<double>(info.samples) / scene.plotHeight()});
+        DrawingRecord record(scene.width(), scene.height());
+        RecordingCanvas canvas(record, services);
+        scene.draw(canvas);
+        DrawRadargramBoundaries(canvas, scene, depth, rows.first, rows.last, boundaries);
+        const std::string path = SheetFileName(base, sheet.number, sheets.back().number, sheet.fromPicket,
+                                               sheet.toPicket);
+        ExportSectionRecord(record, QString::fromStdString(path), {}, ReadOnlyTarget::Refuse,
+                            QStringLiteral("Радарограмма"));
+        std::cout << path << '\n';
+    }
+}
+
 // The one line an error gets on stderr.
 std::string OneLine(std::string text)
 {
@@ -205,6 +264,8 @@ int main(int argc, char** argv)
         QGuiApplication app(argc, argv);
         if (!options.reportDir.empty())
             Report(options);
+        else if (!options.radargramSheets.empty())
+            DrawRadargramSheets(options);
         else if (!options.radargram.empty())
             DrawRadargram(options);
         else

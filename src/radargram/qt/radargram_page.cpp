@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -258,6 +259,9 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     cbSnap->setObjectName(QStringLiteral("cbSnap"));
     cbSnap->setToolTip(QStringLiteral(
         "Ctrl+щелчок ставит глубину слоя на сильнейшее отражение (пик огибающей) в пределах 2 нс от щелчка"));
+    btnCalibration = new QToolButton;
+    btnCalibration->setObjectName(QStringLiteral("btnCalibration"));
+    btnCalibration->setToolButtonStyle(Qt::ToolButtonTextOnly);
 
     // The controls in a column beside the picture, scrolled when the window is small, so that
     // the page leaves the panels their room on a small screen.
@@ -276,6 +280,7 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
     shown->addRow(QStringLiteral("Время ноль, нс"), seTimeZero);
     sideLayout->addLayout(shown);
     sideLayout->addWidget(cbSnap);
+    sideLayout->addWidget(btnCalibration);
     sideLayout->addWidget(new QLabel(QStringLiteral("Привязка трасс к пикетам")));
     sgTies->setMinimumHeight(120);
     sideLayout->addWidget(sgTies, 1);

@@ -22,6 +22,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSpinBox;
+class QToolButton;
 class QTableWidget;
 
 namespace trassel {
@@ -97,6 +98,8 @@ public:
     QLineEdit* edTieM = nullptr;
     QPushButton* btnTieAdd = nullptr;
     QPushButton* btnTieRemove = nullptr;
+    // "Калибровка": the command's button beside the depth scale (the window gives it the action).
+    QToolButton* btnCalibration = nullptr;
     QLabel* lblFile = nullptr;
     // "Притягивать к отражению": a Ctrl+click takes the strongest reflection near it.
     QCheckBox* cbSnap = nullptr;
