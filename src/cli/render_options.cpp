@@ -504,7 +504,7 @@ std::string RenderUsage()
   --range A..B           строки таблицы A..B                      --range 2..120
   --range pk:A..B        строки с пикетами от A до B              --range pk:125..131.5
   --sheet N              разрезать на листы по N пикетов (10 пикетов = 1 км), каждый в
-                         свой файл: section.pdf -> section-01_km12.300-13.300.pdf, ...
+                         свой файл: section.pdf -> section-01_km12.300-13.295.pdf, ...
                                                                   --sheet 10
 Радарограмма:
   --radargram ФАЙЛ --info
@@ -635,11 +635,20 @@ std::vector<Sheet> PlanSheets(const Grid& grid, int picketColumn, RowSpan rows, 
             Sheet sheet;
             sheet.number = number;
             sheet.rows = {row, row};
-            sheet.fromPicket = start + static_cast<double>(index) * sheetPickets;
-            sheet.toPicket = sheet.fromPicket + sheetPickets;
+            sheet.fromPicket = p;
             sheets.push_back(sheet);
         }
         sheets.back().rows.last = row;
+        sheets.back().toPicket = p;
+    }
+    if (sheets.size() >= 2) {
+        const Sheet& last = sheets.back();
+        if (last.toPicket - last.fromPicket < kTinySheetFraction * sheetPickets) {
+            Sheet& before = sheets[sheets.size() - 2];
+            before.rows.last = last.rows.last;
+            before.toPicket = last.toPicket;
+            sheets.pop_back();
+        }
     }
     for (Sheet& sheet : sheets)
         sheet.path = SheetFileName(output, sheet.number, sheets.back().number, sheet.fromPicket, sheet.toPicket);
