@@ -4,6 +4,7 @@
 #include "table/grid.h"
 #include "table/grid_io.h"
 #include "base/numbers.h"
+#include "drawing/hatches.h"
 #include "layers/layers.h"
 #include "thickness/thickness.h"
 
@@ -239,8 +240,9 @@ SectionLayer ParseLayerOption(std::string_view text, int picketColumn)
             layer.lineColor = ColorOf("--layer line", value);
         } else if (key == "fill") {
             layer.brushStyle = IntegerOf("--layer fill", value);
-            if (layer.brushStyle < 0 || layer.brushStyle > 7)
-                Refuse("--layer fill", "заливка задаётся числом от 0 до 7, а не " + Quoted(value));
+            if (layer.brushStyle < 0 || layer.brushStyle >= FillOrdinalCount())
+                Refuse("--layer fill", "заливка задаётся числом от 0 до " + IntToText(FillOrdinalCount() - 1) +
+                                           ", а не " + Quoted(value));
         } else if (key == "color") {
             layer.brushColor = ColorOf("--layer color", value);
         } else {
@@ -484,11 +486,14 @@ std::string RenderUsage()
                                                                   --delimiter semicolon
   --picket-column N      столбец пикетов, по умолчанию 1          --picket-column 1
   --recalc-pickets       км и м в столбцах 1 и 2 пересчитать в пикеты ("Пересчет в ПК")
-  --layer COL[:width=N][:line=RRGGBB][:fill=0..7][:color=RRGGBB]
+  --layer COL[:width=N][:line=RRGGBB][:fill=0..16][:color=RRGGBB]
                          слой по столбцу глубин COL; повторяется, в порядке слотов
                          (первый рисуется последним, поверх остальных); fill: 0 сплошная,
                          1 нет, 2 горизонтальная, 3 вертикальная, 4 и 5 диагональные,
-                         6 клетка, 7 косая клетка; по умолчанию width=3:line=000000:fill=0:color=FFFFFF
+                         6 клетка, 7 косая клетка; штриховки грунтов по цвету color:
+                         8 песок, 9 супесь, 10 суглинок, 11 глина, 12 гравий, 13 щебень,
+                         14 торф, 15 насыпной грунт, 16 скальный грунт;
+                         по умолчанию width=3:line=000000:fill=0:color=FFFFFF
                                                                   --layer 4:fill=4:color=2060A0
   --boreholes ФАЙЛ       таблица выработок, нарисовать их поверх разреза
                                                                   --boreholes examples/boreholes.txt

@@ -85,7 +85,8 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args);
 // The text of --help: every option with an example.
 std::string RenderUsage();
 
-// One --layer value: "COL[:width=N][:line=RRGGBB][:fill=0..7][:color=RRGGBB]".
+// One --layer value: "COL[:width=N][:line=RRGGBB][:fill=0..16][:color=RRGGBB]" (fill: the eight
+// styles, then the soil hatches).
 SectionLayer ParseLayerOption(std::string_view text, int picketColumn);
 
 // The output's format by its extension (lower case: "png", "jpg", "jpeg", "bmp", "pdf", "svg");

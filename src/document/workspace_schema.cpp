@@ -10,6 +10,7 @@
 #include "document/workspace_norms.h"
 #include "document/workspace_radargram.h"
 #include "document/workspace_text.h"
+#include "drawing/hatches.h"
 #include "table/delimiters.h"
 #include "table/grid.h"
 #include "table/grid_io.h"
@@ -308,7 +309,7 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
         snap.record.LineColor = in.color(l, "lineColor", at);
         snap.record.BrushColor = in.color(l, "brushColor", at);
         snap.record.BrushStyle = static_cast<std::uint8_t>(
-            in.integer(l, "brushStyle", at, 0, static_cast<int>(BrushStyle::DiagCross)));
+            in.integer(l, "brushStyle", at, 0, FillOrdinalCount() - 1));
         snap.record.PointColor = in.color(l, "pointColor", at);
         snap.seriesName = in.text(l, "seriesName", at);
         snap.attachedAt = in.integer(l, "drawOrder", at, -1, LayerManager::kLayerSlots);
@@ -403,7 +404,10 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
 {
     OutJson root;
     root["format"] = kFormat;
-    root["version"] = kWorkspaceVersion;
+    bool hatched = false;
+    for (int slot = 0; slot < doc.layers().LayerCount(); ++slot)
+        hatched = hatched || HatchOfOrdinal(doc.layers().Layers(slot).BrushStyle) != 0;
+    root["version"] = hatched ? kWorkspaceVersion : 1;
 
     const TableSettings& s = doc.settings();
     root["settings"] = {{"headerRowCount", s.headerRowCount},

@@ -181,7 +181,9 @@ TEST(RenderOptions, MalformedCommandLinesAreRefusedWithOneLineNamingTheOption)
     EXPECT_EQ(table({"--scale-y", "1,5"}), "Параметр --scale-y: '1,5' is not a valid floating point value");
     EXPECT_EQ(table({"--layer", "x"}), "Параметр --layer: 'x' is not a valid integer value");
     EXPECT_EQ(table({"--layer", "0"}), "Параметр --layer: номер столбца глубин должен быть не меньше 1, а не \"0\"");
-    EXPECT_EQ(table({"--layer", "3:fill=8"}), "Параметр --layer fill: заливка задаётся числом от 0 до 7, а не \"8\"");
+    EXPECT_EQ(table({"--layer", "3:fill=17"}),
+              "Параметр --layer fill: заливка задаётся числом от 0 до 16, а не \"17\"");
+    EXPECT_EQ(ParseLayerOption("3:fill=15", 1).brushStyle, 15); // the fill ground's hatch
     EXPECT_EQ(table({"--layer", "3:color=12345"}),
               "Параметр --layer color: цвет \"12345\" нужно задать шестью шестнадцатеричными цифрами RRGGBB");
     EXPECT_EQ(table({"--layer", "3:line=GG0000"}),
