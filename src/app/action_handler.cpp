@@ -23,6 +23,7 @@
 #include "table/grid_io.h"
 #include "table/qt/table_page.h"
 #include "table/text_sniff.h"
+#include "sheets/qt/project_form_dialog.h"
 #include "thickness/qt/norms_dialog.h"
 #include "thickness/report_files.h"
 #include "thickness/thickness.h"
@@ -373,6 +374,13 @@ void ActionHandler::acnEditNormsExecute()
             services_.error(&window_, toQString(e.what()));
         }
     }
+}
+
+void ActionHandler::acnProjectFormExecute()
+{
+    ProjectFormDialog dialog(document_.projectForm(), &window_);
+    if (services_.editProjectForm(&window_, dialog))
+        document_.setProjectForm(dialog.form());
 }
 
 void ActionHandler::acnPlotSkvExecute() { pages_.section->plotSkv(); }

@@ -101,6 +101,7 @@ public:
     void acnMadeRowLastExecute();
     void acnExportReportExecute();
     void acnEditNormsExecute();
+    void acnProjectFormExecute();
     void J1Click();
     void N5Click();
     void N6Click();

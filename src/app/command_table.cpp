@@ -101,6 +101,10 @@ const CommandRow kCommands[] = {
     // No button or menu starts the section print; its keys do.
     {.name = "acnPrintImage", .caption = "Печать", .category = "Разрез", .slot = &H::acnPrintImageExecute,
      .standardKey = QKeySequence::Print, .tipTitle = "Печать"},
+    {.name = "acnProjectForm", .caption = "Основная надпись", .category = "Разрез",
+     .slot = &H::acnProjectFormExecute, .tipTitle = "Основная надпись",
+     .tipText = "Организация, объект, линия и путь, разработал и проверил: тексты основной надписи листов разреза "
+                "и титульного листа отчёта", .tab = "Разрез", .group = "Разрез"},
     {.name = "acnShowList", .caption = "Список грунтов", .category = "Разрез", .slot = &H::acnShowListExecute,
      .tipTitle = "Список грунтов"},
     // ---- Параметры ----

@@ -14,6 +14,7 @@ class QWidget;
 namespace trassel {
 
 class NormsDialog;
+class ProjectFormDialog;
 class SectionPrintPreview;
 
 class UiServices {
@@ -38,6 +39,8 @@ public:
     virtual bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) = 0;
     // "Нормы проектирования" shown until the user closes it; true for OK.
     virtual bool editNorms(QWidget* parent, NormsDialog& dialog) = 0;
+    // "Основная надпись" shown until the user closes it; true for OK.
+    virtual bool editProjectForm(QWidget* parent, ProjectFormDialog& dialog) = 0;
     // A yes-or-no question; true for yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // Asks whether to save unsaved work before it would be replaced.
@@ -66,6 +69,7 @@ public:
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
     bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) override;
     bool editNorms(QWidget* parent, NormsDialog& dialog) override;
+    bool editProjectForm(QWidget* parent, ProjectFormDialog& dialog) override;
     bool confirm(QWidget* parent, const QString& text) override;
     SaveAnswer askSave(QWidget* parent, const QString& text) override;
     QStringList recentProjects() override;

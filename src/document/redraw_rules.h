@@ -32,6 +32,7 @@ struct DocumentChange {
         Pages,          // the pages in front
         DiagramBuilt,   // the diagram was built again from the table
         Norms,          // the design norms the layers' thickness is judged against
+        ProjectForm,    // the texts of the title block (sheets and the report, made when asked)
     };
     What what = What::Cells;
     TableId table = TableId::Depth;

@@ -308,8 +308,7 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
         snap.record.LineWidth = in.integer(l, "lineWidth", at, kMinLineWidth, kMaxLineWidth);
         snap.record.LineColor = in.color(l, "lineColor", at);
         snap.record.BrushColor = in.color(l, "brushColor", at);
-        snap.record.BrushStyle = static_cast<std::uint8_t>(
-            in.integer(l, "brushStyle", at, 0, FillOrdinalCount() - 1));
+        snap.record.BrushStyle = static_cast<std::uint8_t>(in.integer(l, "brushStyle", at, 0, FillOrdinalCount() - 1));
         snap.record.PointColor = in.color(l, "pointColor", at);
         snap.seriesName = in.text(l, "seriesName", at);
         snap.attachedAt = in.integer(l, "drawOrder", at, -1, LayerManager::kLayerSlots);
@@ -396,6 +395,21 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
     // Files written before the design norms were kept open with the default norms.
     if (root.contains("designNorms"))
         doc.putNorms(ReadNorms(in, in.member(root, "designNorms", ""), "designNorms"));
+    // Files written before the project form was kept open with an empty form.
+    if (root.contains("projectForm")) {
+        const Json& f = in.object(root, "projectForm", "");
+        const std::string at = "projectForm";
+        ProjectForm form;
+        form.organisation = in.text(f, "organisation", at);
+        form.object = in.text(f, "object", at);
+        form.line = in.text(f, "line", at);
+        form.track = in.text(f, "track", at);
+        form.developer = in.text(f, "developer", at);
+        form.checker = in.text(f, "checker", at);
+        form.date = in.text(f, "date", at);
+        form.deviationPlot = in.boolean(f, "deviationPlot", at);
+        doc.putProjectForm(std::move(form));
+    }
 }
 
 } // namespace
@@ -476,6 +490,17 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
         root["instrumentRadargram"] = RadargramModelJson(doc.radargramModel(), path);
     if (!(doc.norms() == DesignNorms{}))
         root["designNorms"] = NormsJson(doc.norms());
+    // An optional member like the norms: an older program opens the file as it was and only
+    // goes without the title block's texts.
+    if (const ProjectForm& f = doc.projectForm(); !(f == ProjectForm{}))
+        root["projectForm"] = {{"organisation", TextJson(f.organisation)},
+                               {"object", TextJson(f.object)},
+                               {"line", TextJson(f.line)},
+                               {"track", TextJson(f.track)},
+                               {"developer", TextJson(f.developer)},
+                               {"checker", TextJson(f.checker)},
+                               {"date", TextJson(f.date)},
+                               {"deviationPlot", f.deviationPlot}};
 
     // The tables last: the rest of the file stays readable at its top.
     {

@@ -2,6 +2,7 @@
 // Answers the main window's dialogs from the test and records every message it would show.
 #include "app/ui_services.h"
 #include "section/qt/section_print_preview.h"
+#include "sheets/qt/project_form_dialog.h"
 #include "thickness/qt/norms_dialog.h"
 
 #include <QPrinter>
@@ -83,6 +84,13 @@ public:
     }
     // Fills "Нормы проектирования" as the user would and says whether OK was pressed; each
     // showing of the dialog calls it again. Without it the dialog is cancelled.
+    std::function<bool(ProjectFormDialog&)> answerProjectForm;
+    int projectFormShown = 0;
+    bool editProjectForm(QWidget*, ProjectFormDialog& dialog) override
+    {
+        ++projectFormShown;
+        return answerProjectForm ? answerProjectForm(dialog) : false;
+    }
     std::function<bool(NormsDialog&)> answerNorms;
     int normsShown = 0;
     bool editNorms(QWidget*, NormsDialog& dialog) override

@@ -11,6 +11,7 @@
 #include "radargram/radargram_reader.h"
 #include "thickness/report_files.h"
 #include "radargram/radargram_scene.h"
+#include "sheets/sheet_frame.h"
 
 #include <QGuiApplication>
 
@@ -29,7 +30,7 @@ namespace {
 // over it), written by the file's extension. Each picture starts from the section as the
 // document left it, so sheets do not carry each other's drawing state.
 void DrawSection(const SectionSource& source, const SectionParams& params, bool annotate, CanvasServices& services,
-                 const std::string& path)
+                 const std::string& path, const SheetFrame* frame = nullptr)
 {
     SurveyDocument& doc = *source.document;
     const SectionState start = doc.sectionState();
@@ -43,6 +44,16 @@ void DrawSection(const SectionSource& source, const SectionParams& params, bool 
     scene.restore(std::move(over));
     scene.draw(params, source.layers);
     doc.sectionState() = start;
+    if (frame != nullptr) {
+        // The sheet is the picture with the frame under it; the picture's pixels stay the window's.
+        DrawingRecord sheet = scene.record();
+        RecordingCanvas canvas(sheet, services);
+        const int right = SectionPixel(static_cast<long double>(sheet.width()) - params.R);
+        FrameDrawnSheet(canvas, *frame, static_cast<int>(frame->axis.leftX), right);
+        ExportSectionRecord(sheet, QString::fromStdString(path));
+        std::cout << path << '\n';
+        return;
+    }
     ExportSectionRecord(scene.record(), QString::fromStdString(path));
     std::cout << path << '\n';
 }
@@ -62,10 +73,25 @@ void Render(const RenderOptions& options)
         const std::vector<Sheet> sheets = PlanSheets(depth, source.picketColumn, rows, options.sheetPickets,
                                                      options.output);
         CreateFoldersFor(options.output);
-        for (const Sheet& sheet : sheets) {
+        SurveyDocument& doc = *source.document;
+        SheetFrame frame;
+        frame.form = doc.projectForm();
+        frame.legend = LegendOf(doc, source.layers, options.workspace.empty() && options.headerRows < 1 ? 0 : 1);
+        if (frame.form.deviationPlot)
+            frame.compliance = &doc.compliance();
+        frame.facts.count = static_cast<int>(sheets.size());
+        frame.facts.horizontalScale = DefaultHorizontalScale(params.SX);
+        frame.facts.verticalScale = DefaultVerticalScale(params.SY);
+        frame.axis.pixelsPerPicket = params.SX;
+        frame.axis.leftX = SectionPixel(static_cast<long double>(params.Lleft) + 60);
+        for (std::size_t i = 0; i < sheets.size(); ++i) {
+            const Sheet& sheet = sheets[i];
             params.FirstDataRow = sheet.rows.first;
             params.LastDataRow = sheet.rows.last;
-            DrawSection(source, params, false, services, sheet.path);
+            frame.facts.number = static_cast<int>(i) + 1;
+            frame.facts.kmText = FormatKmRange(sheet.fromPicket / 10, sheet.toPicket / 10);
+            frame.axis.firstPicket = sheet.fromPicket;
+            DrawSection(source, params, false, services, sheet.path, &frame);
         }
         return;
     }
