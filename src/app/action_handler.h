@@ -102,6 +102,7 @@ public:
     void acnExportReportExecute();
     void acnEditNormsExecute();
     void acnProjectFormExecute();
+    void acnReportExecute();
     void J1Click();
     void N5Click();
     void N6Click();

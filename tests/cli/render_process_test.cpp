@@ -17,6 +17,7 @@
 #include "radargram/radargram_scene.h"
 #include "radargram/radargram_writers.h"
 #include "thickness/report_files.h"
+#include "support/pdf_pages.h"
 
 #include <QDir>
 #include <QFile>
@@ -576,7 +577,11 @@ TEST(RenderProcess, TheReportOfATableAndOfAProjectAreTheDocumentsTables)
                                    QStringLiteral("--report"),
                                    fromTable});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out.count(QLatin1Char('\n')), WorkbookAvailable() ? 5 : 4) << run.out.toStdString();
+    // The workbook, the four CSV files and the PDF beside them.
+    EXPECT_EQ(run.out.count(QLatin1Char('\n')), WorkbookAvailable() ? 6 : 5) << run.out.toStdString();
+    EXPECT_TRUE(run.out.endsWith(fromTable + QStringLiteral("/Отчёт.pdf\n"))) << run.out.toStdString();
+    // Title, contents, the three text parts and the example's two kilometres.
+    EXPECT_GE(test::PdfPageCount(fromTable + QStringLiteral("/Отчёт.pdf")), 7);
     for (const ReportTable& t : ReportTables(c, doc.norms(), "survey_depths.txt")) {
         const FileBytes bytes = ReadWholeFile((fromTable.toStdString() + "/" + t.file));
         EXPECT_EQ(std::string(bytes.data.get(), bytes.size), CsvText(t)) << t.file;
@@ -588,6 +593,8 @@ TEST(RenderProcess, TheReportOfATableAndOfAProjectAreTheDocumentsTables)
     const Outcome again = RunRender(
         {QStringLiteral("--workspace"), Q(project), QStringLiteral("--report"), fromProject});
     ASSERT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(test::PdfPageCount(fromProject + QStringLiteral("/Отчёт.pdf")),
+              test::PdfPageCount(fromTable + QStringLiteral("/Отчёт.pdf")));
     for (const ReportTable& t : ReportTables(c, doc.norms(), "линия.trassel")) {
         const FileBytes bytes = ReadWholeFile((fromProject.toStdString() + "/" + t.file));
         EXPECT_EQ(std::string(bytes.data.get(), bytes.size), CsvText(t)) << t.file;

@@ -11,6 +11,8 @@
 #include "radargram/radargram_reader.h"
 #include "thickness/report_files.h"
 #include "radargram/radargram_scene.h"
+#include "platform/qt_convert.h"
+#include "sheets/qt/report_pdf.h"
 #include "sheets/sheet_frame.h"
 
 #include <QGuiApplication>
@@ -132,6 +134,19 @@ void Report(const RenderOptions& options)
         PathFromUtf8(options.workspace.empty() ? options.table : options.workspace).filename());
     for (const std::string& path : WriteReport(options.reportDir, analysis.result(), setup.norms, name))
         std::cout << path << '\n';
+    // The PDF beside them, over the same rows and norms, with the sheets of a project's section
+    // (a table's layers are those of the command line).
+    doc.setRange(rows.first, rows.last);
+    if (options.workspace.empty()) {
+        // The table's layers become the document's, in slot order, as "Добавить слой" makes them.
+        for (const SectionLayer& layer : source.layers) {
+            doc.select(layer.depthColumn, rows.first);
+            doc.addLayer();
+        }
+    }
+    const std::string pdf = PathToUtf8(PathFromUtf8(options.reportDir) / PathFromUtf8(kReportPdfName));
+    WriteReportPdf(doc, toQString(pdf), name);
+    std::cout << pdf << '\n';
 }
 
 // What a radargram file says of itself: the facts on stdout only once the whole file was read,
