@@ -226,7 +226,7 @@ TEST(CommandMap, TabsGroupsAndTheQuickAccessBarInOrder)
                                action("acnSaveProject"), action("acnSaveProjectAs"), action("acnRecentProjects")}));
     EXPECT_EQ(ribbon->actionsOf(q("Разрез"), q("Разрез")),
               (QList<QAction*>{action("acnPlotRazrezLine"), action("acnPlotRazrezPoligon"),
-                               action("acnExportDiagrammToJpg"), action("acnPlotSkv")}));
+                               action("acnExportDiagrammToJpg"), action("acnPlotSkv"), action("acnProjectForm")}));
     EXPECT_EQ(ribbon->actionsOf(q("Диаграмма"), q("Диаграмма")),
               (QList<QAction*>{action("acnBuildChart"), action("acnBuildSkv")}));
     EXPECT_EQ(ribbon->actionsOf(q("Диаграмма"), q("Радарограмма")),
