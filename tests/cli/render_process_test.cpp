@@ -133,30 +133,32 @@ TEST(RenderProcess, KilometreSheetsArePixelForPixelTheWindowsSectionOverTheirRow
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
 
-    const QStringList names{QStringLiteral("section-01_km12.300-13.300.png"),
-                            QStringLiteral("section-02_km13.300-14.300.png"),
-                            QStringLiteral("section-03_km14.300-15.300.png")};
+    // A sheet names the pickets of its rows; the last row alone joins the second sheet.
+    const QStringList names{QStringLiteral("section-01_km12.300-13.295.png"),
+                            QStringLiteral("section-02_km13.300-14.300.png")};
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name), names);
-    EXPECT_EQ(run.out,
-              dir.filePath(names[0]) + u'\n' + dir.filePath(names[1]) + u'\n' + dir.filePath(names[2]) + u'\n');
+    EXPECT_EQ(run.out, dir.filePath(names[0]) + u'\n' + dir.filePath(names[1]) + u'\n');
 
     ExampleSurvey survey;
     SectionParams params;
     params.SX = 150;
     params.Dmax = 350;
-    // Pickets 123 + 0.05 per row from row 2: 200 rows a kilometre, the last row alone on sheet 3.
-    const int rows[3][2] = {{2, 201}, {202, 401}, {402, 402}};
-    for (int i = 0; i < 3; ++i) {
+    // Pickets 123 + 0.05 per row from row 2: 200 rows a kilometre. Each sheet is the window's
+    // section over its rows with the frame (legend, title block) under it.
+    const int rows[2][2] = {{2, 201}, {202, 402}};
+    for (int i = 0; i < 2; ++i) {
         const QString path = dir.filePath(names[i]);
         EXPECT_EQ(Head(path, 8), QByteArray("\x89PNG\r\n\x1a\n", 8)) << i;
         const QImage expected = WindowSection(survey.doc, ExampleLayers(), params, rows[i][0], rows[i][1], false);
         const QImage actual = FileImage(path);
-        ASSERT_EQ(actual.size(), expected.size()) << i;
-        EXPECT_TRUE(actual == expected) << "sheet " << i + 1 << " differs from the window's drawing";
+        ASSERT_EQ(actual.width(), expected.width()) << i;
+        ASSERT_GT(actual.height(), expected.height()) << i;
+        EXPECT_TRUE(actual.copy(0, 0, expected.width(), expected.height()) == expected)
+            << "sheet " << i + 1 << " differs from the window's drawing";
     }
     // Every sheet has the same depth scale: the same height whatever its length.
-    EXPECT_EQ(FileImage(dir.filePath(names[0])).height(), FileImage(dir.filePath(names[2])).height());
-    EXPECT_GT(FileImage(dir.filePath(names[0])).width(), FileImage(dir.filePath(names[2])).width());
+    EXPECT_EQ(FileImage(dir.filePath(names[0])).height(), FileImage(dir.filePath(names[1])).height());
+    EXPECT_LT(FileImage(dir.filePath(names[0])).width(), FileImage(dir.filePath(names[1])).width());
 }
 
 TEST(RenderProcess, APicketRangeWithBoreholesIsTheWindowsSectionOfThoseRows)
