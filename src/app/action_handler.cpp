@@ -25,6 +25,8 @@
 #include "table/grid_io.h"
 #include "table/qt/table_page.h"
 #include "table/text_sniff.h"
+#include "sheets/qt/project_form_dialog.h"
+#include "sheets/qt/report_pdf.h"
 #include "thickness/qt/norms_dialog.h"
 #include "thickness/report_files.h"
 #include "thickness/thickness.h"
@@ -406,6 +408,28 @@ void ActionHandler::acnCalibrationExecute()
         window_.report(QStringLiteral("Калибровка: ε ") +
                        toQString(NumberToText(RoundTo(document_.radargramModel().permittivity.eps.front(), 2))) +
                        (document_.radargramModel().permittivity.eps.size() > 1 ? QStringLiteral(" …") : QString()));
+    }
+}
+
+void ActionHandler::acnProjectFormExecute()
+{
+    ProjectFormDialog dialog(document_.projectForm(), &window_);
+    if (services_.editProjectForm(&window_, dialog))
+        document_.setProjectForm(dialog.form());
+}
+
+void ActionHandler::acnReportExecute()
+{
+    const QString name = services_.saveFileName(&window_, QString::fromUtf8(kReportPdfName),
+                                                QStringLiteral("PDF (*.pdf)"), QStringLiteral("pdf"));
+    if (name.isEmpty())
+        return;
+    if (const auto readOnly = AskOverwriteReadOnly(services_, &window_, name)) {
+        const QString project = window_.projectPath();
+        const std::string source = project.isEmpty() ? std::string() : toStdString(QFileInfo(project).fileName());
+        StatusProgress progress(&window_, QStringLiteral("Отчёт"));
+        WriteReportPdf(document_, name, source, progress.report(), *readOnly);
+        window_.report(QStringLiteral("Отчёт сохранён: ") + SavedFileText(name));
     }
 }
 

@@ -102,6 +102,8 @@ public:
     void acnExportReportExecute();
     void acnEditNormsExecute();
     void acnCalibrationExecute();
+    void acnProjectFormExecute();
+    void acnReportExecute();
     void J1Click();
     void N5Click();
     void N6Click();

@@ -71,6 +71,10 @@ const CommandRow kCommands[] = {
      .slot = &H::acnExportReportExecute, .icon = "export_report", .tipTitle = "Экспорт ведомости",
      .tipText = "Сохранить в папку ведомость толщин слоёв против норм: книгу XLSX и таблицы CSV по 100 м, по км, "
                 "участки ниже нормы и нормы", .tab = "Таблицы", .group = "Толщины слоёв"},
+    {.name = "acnReport", .caption = "Отчёт", .category = "Таблица", .slot = &H::acnReportExecute,
+     .tipTitle = "Отчёт",
+     .tipText = "Отчёт заказчику в PDF: титульный лист, нормы и параметры, сводка по километрам, участки ниже нормы и "
+                "листы разреза с графиками отклонения от нормы", .tab = "Таблицы", .group = "Толщины слоёв"},
     {.name = "acnEditNorms", .caption = "Нормы", .category = "Таблица", .slot = &H::acnEditNormsExecute,
      .icon = "norms", .tipTitle = "Нормы проектирования",
      .tipText = "Участки проекта с классом пути и типом шпал, нормы балласта и других слоёв, допуск и длины участков "
@@ -105,6 +109,10 @@ const CommandRow kCommands[] = {
     // No button or menu starts the section print; its keys do.
     {.name = "acnPrintImage", .caption = "Печать", .category = "Разрез", .slot = &H::acnPrintImageExecute,
      .standardKey = QKeySequence::Print, .tipTitle = "Печать"},
+    {.name = "acnProjectForm", .caption = "Основная надпись", .category = "Разрез",
+     .slot = &H::acnProjectFormExecute, .tipTitle = "Основная надпись",
+     .tipText = "Организация, объект, линия и путь, разработал и проверил: тексты основной надписи листов разреза "
+                "и титульного листа отчёта", .tab = "Разрез", .group = "Разрез"},
     {.name = "acnShowList", .caption = "Список грунтов", .category = "Разрез", .slot = &H::acnShowListExecute,
      .tipTitle = "Список грунтов"},
     // ---- Параметры ----

@@ -3,6 +3,7 @@
 #include "platform/qt_text.h"
 #include "radargram/qt/calibration_dialog.h"
 #include "section/qt/section_print_preview.h"
+#include "sheets/qt/project_form_dialog.h"
 #include "thickness/qt/norms_dialog.h"
 
 #include <QApplication>
@@ -37,6 +38,7 @@ QString DialogServices::saveFileName(QWidget* parent, const QString& proposedNam
 bool DialogServices::editNorms(QWidget*, NormsDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
 bool DialogServices::editCalibration(QWidget*, CalibrationDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+bool DialogServices::editProjectForm(QWidget*, ProjectFormDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
 
 QString DialogServices::folderName(QWidget* parent, const QString& caption)
 {

@@ -15,6 +15,7 @@ namespace trassel {
 
 class CalibrationDialog;
 class NormsDialog;
+class ProjectFormDialog;
 class SectionPrintPreview;
 
 class UiServices {
@@ -41,6 +42,8 @@ public:
     virtual bool editNorms(QWidget* parent, NormsDialog& dialog) = 0;
     // "Калибровка": true when the user chose to apply the fitted permittivity.
     virtual bool editCalibration(QWidget* parent, CalibrationDialog& dialog) = 0;
+    // "Основная надпись" shown until the user closes it; true for OK.
+    virtual bool editProjectForm(QWidget* parent, ProjectFormDialog& dialog) = 0;
     // A yes-or-no question; true for yes.
     virtual bool confirm(QWidget* parent, const QString& text) = 0;
     // Asks whether to save unsaved work before it would be replaced.
@@ -70,6 +73,7 @@ public:
     bool printPreview(QWidget* parent, SectionPrintPreview& preview, QPrinter& printer) override;
     bool editNorms(QWidget* parent, NormsDialog& dialog) override;
     bool editCalibration(QWidget* parent, CalibrationDialog& dialog) override;
+    bool editProjectForm(QWidget* parent, ProjectFormDialog& dialog) override;
     bool confirm(QWidget* parent, const QString& text) override;
     SaveAnswer askSave(QWidget* parent, const QString& text) override;
     QStringList recentProjects() override;

@@ -4,6 +4,7 @@
 #include "table/grid.h"
 #include "table/grid_io.h"
 #include "base/numbers.h"
+#include "drawing/hatches.h"
 #include "layers/layers.h"
 #include "thickness/thickness.h"
 
@@ -239,8 +240,9 @@ SectionLayer ParseLayerOption(std::string_view text, int picketColumn)
             layer.lineColor = ColorOf("--layer line", value);
         } else if (key == "fill") {
             layer.brushStyle = IntegerOf("--layer fill", value);
-            if (layer.brushStyle < 0 || layer.brushStyle > 7)
-                Refuse("--layer fill", "заливка задаётся числом от 0 до 7, а не " + Quoted(value));
+            if (layer.brushStyle < 0 || layer.brushStyle >= FillOrdinalCount())
+                Refuse("--layer fill", "заливка задаётся числом от 0 до " + IntToText(FillOrdinalCount() - 1) +
+                                           ", а не " + Quoted(value));
         } else if (key == "color") {
             layer.brushColor = ColorOf("--layer color", value);
         } else {
@@ -514,11 +516,14 @@ std::string RenderUsage()
                                                                   --delimiter semicolon
   --picket-column N      столбец пикетов, по умолчанию 1          --picket-column 1
   --recalc-pickets       км и м в столбцах 1 и 2 пересчитать в пикеты ("Пересчет в ПК")
-  --layer COL[:width=N][:line=RRGGBB][:fill=0..7][:color=RRGGBB]
+  --layer COL[:width=N][:line=RRGGBB][:fill=0..16][:color=RRGGBB]
                          слой по столбцу глубин COL; повторяется, в порядке слотов
                          (первый рисуется последним, поверх остальных); fill: 0 сплошная,
                          1 нет, 2 горизонтальная, 3 вертикальная, 4 и 5 диагональные,
-                         6 клетка, 7 косая клетка; по умолчанию width=3:line=000000:fill=0:color=FFFFFF
+                         6 клетка, 7 косая клетка; штриховки грунтов по цвету color:
+                         8 песок, 9 супесь, 10 суглинок, 11 глина, 12 гравий, 13 щебень,
+                         14 торф, 15 насыпной грунт, 16 скальный грунт;
+                         по умолчанию width=3:line=000000:fill=0:color=FFFFFF
                                                                   --layer 4:fill=4:color=2060A0
   --boreholes ФАЙЛ       таблица выработок, нарисовать их поверх разреза
                                                                   --boreholes examples/boreholes.txt
@@ -534,7 +539,7 @@ std::string RenderUsage()
   --range A..B           строки таблицы A..B                      --range 2..120
   --range pk:A..B        строки с пикетами от A до B              --range pk:125..131.5
   --sheet N              разрезать на листы по N пикетов (10 пикетов = 1 км), каждый в
-                         свой файл: section.pdf -> section-01_km12.300-13.300.pdf, ...
+                         свой файл: section.pdf -> section-01_km12.300-13.295.pdf, ...
                                                                   --sheet 10
 Радарограмма:
   --radargram ФАЙЛ --info
@@ -673,11 +678,20 @@ std::vector<Sheet> PlanSheets(const Grid& grid, int picketColumn, RowSpan rows, 
             Sheet sheet;
             sheet.number = number;
             sheet.rows = {row, row};
-            sheet.fromPicket = start + static_cast<double>(index) * sheetPickets;
-            sheet.toPicket = sheet.fromPicket + sheetPickets;
+            sheet.fromPicket = p;
             sheets.push_back(sheet);
         }
         sheets.back().rows.last = row;
+        sheets.back().toPicket = p;
+    }
+    if (sheets.size() >= 2) {
+        const Sheet& last = sheets.back();
+        if (last.toPicket - last.fromPicket < kTinySheetFraction * sheetPickets) {
+            Sheet& before = sheets[sheets.size() - 2];
+            before.rows.last = last.rows.last;
+            before.toPicket = last.toPicket;
+            sheets.pop_back();
+        }
     }
     for (Sheet& sheet : sheets)
         sheet.path = SheetFileName(output, sheet.number, sheets.back().number, sheet.fromPicket, sheet.toPicket);

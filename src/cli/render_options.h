@@ -3,6 +3,7 @@
 // table the way "Импорт таблицы" does, choosing the rows to draw and cutting the line into
 // sheets with their file names. The executable only draws what these decide.
 #include "base/atomic_file.h"
+#include "drawing/print_pages.h"
 #include "section/section_renderer.h"
 #include "thickness/norms.h"
 
@@ -92,7 +93,8 @@ RenderOptions ParseRenderOptions(std::span<const std::string> args);
 // The text of --help: every option with an example.
 std::string RenderUsage();
 
-// One --layer value: "COL[:width=N][:line=RRGGBB][:fill=0..7][:color=RRGGBB]".
+// One --layer value: "COL[:width=N][:line=RRGGBB][:fill=0..16][:color=RRGGBB]" (fill: the eight
+// styles, then the soil hatches).
 SectionLayer ParseLayerOption(std::string_view text, int picketColumn);
 
 // The output's format by its extension (lower case: "png", "jpg", "jpeg", "bmp", "pdf", "svg");
@@ -120,7 +122,7 @@ struct RowSpan {
 // pickets. Error for an empty or reversed range and for a picket that is not a number.
 RowSpan ResolveRange(const Grid& grid, int picketColumn, const RangeOption& range, RowSpan whole);
 
-// One sheet: the rows whose pickets lie in [fromPicket, toPicket) and the file it is written to.
+// One sheet: its rows, the pickets of its first and last rows, and the file it is written to.
 struct Sheet {
     int number = 0; // 1 for the sheet starting at the range's first picket, counted along the line
     RowSpan rows;
@@ -131,7 +133,10 @@ struct Sheet {
 };
 
 // Cuts `rows` into sheets of `sheetPickets` pickets from the first row's picket on. Sheets
-// without rows (a gap in the survey) are left out; the others keep their place's number.
+// without rows (a gap in the survey) are left out; the others keep their place's number. A
+// sheet's pickets, in its file name too, are those of its first and last rows, so no sheet
+// claims line the survey does not reach; a tiny last sheet (kTinySheetFraction) joins the one
+// before it.
 // Error for a picket that is not a number, pickets that decrease, or a picket that would lie on a
 // sheet numbered beyond kMaxSheetNumber.
 std::vector<Sheet> PlanSheets(const Grid& grid, int picketColumn, RowSpan rows, double sheetPickets,

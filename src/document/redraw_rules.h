@@ -34,6 +34,7 @@ struct DocumentChange {
         Norms,          // the design norms the layers' thickness is judged against
         Cursor,         // the diagram cursor moved to another row
         KnownDepths,    // the table of depths known from boreholes and pits
+        ProjectForm,    // the texts of the title block (sheets and the report, made when asked)
     };
     What what = What::Cells;
     TableId table = TableId::Depth;

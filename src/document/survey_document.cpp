@@ -4,6 +4,7 @@
 #include "boreholes/boreholes.h"
 #include "document/layer_edits.h"
 #include "document/norms_edits.h"
+#include "document/project_form_edit.h"
 #include "document/radargram_edits.h"
 #include "document/section_scene.h"
 #include "document/table_edits.h"
@@ -265,6 +266,21 @@ void SurveyDocument::setNorms(DesignNorms norms)
         return;
     CheckNorms(norms);
     auto edit = std::make_unique<NormsEdit>("Нормы проектирования", norms_, std::move(norms));
+    edit->apply(*this);
+    commit(std::move(edit));
+}
+
+void SurveyDocument::putProjectForm(ProjectForm form)
+{
+    projectForm_ = std::move(form);
+    notify({DocumentChange::What::ProjectForm, TableId::Depth, {}});
+}
+
+void SurveyDocument::setProjectForm(ProjectForm form)
+{
+    if (form == projectForm_)
+        return;
+    auto edit = std::make_unique<ProjectFormEdit>("Основная надпись", projectForm_, std::move(form));
     edit->apply(*this);
     commit(std::move(edit));
 }
@@ -916,6 +932,7 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
     radargramModel_ = std::move(loaded.radargramModel_);
     norms_ = std::move(loaded.norms_);
     knownDepths_ = std::move(loaded.knownDepths_);
+    projectForm_ = std::move(loaded.projectForm_);
     pages_ = loaded.pages_;
     diagramBuilt_ = loaded.diagramBuilt_;
     diagramBoreholes_ = loaded.diagramBoreholes_;
@@ -952,7 +969,7 @@ void SurveyDocument::takeOver(SurveyDocument& loaded)
          {DocumentChange::What::TableReplaced, DocumentChange::What::Settings, DocumentChange::What::Range,
           DocumentChange::What::DiagramParams, DocumentChange::What::SectionParams, DocumentChange::What::Soils,
           DocumentChange::What::Radargram, DocumentChange::What::RadargramModel, DocumentChange::What::Norms,
-          DocumentChange::What::KnownDepths, DocumentChange::What::Pages})
+          DocumentChange::What::KnownDepths, DocumentChange::What::ProjectForm, DocumentChange::What::Pages})
         notify({what, TableId::Depth, {}, false});
     notify({DocumentChange::What::TableReplaced, TableId::Boreholes, {}, false});
     notify({DocumentChange::What::Selection, TableId::Depth, {selCol_, selRow_, selCol_, selRow_}, false});

@@ -16,6 +16,7 @@
 #include "radargram/calibration.h"
 #include "radargram/radargram_model.h"
 #include "section/section_renderer.h"
+#include "sheets/project_form.h"
 #include "table/grid.h"
 #include "table/grid_editing.h"
 #include "thickness/analysis.h"
@@ -211,6 +212,13 @@ public:
     // rows after a correction of cells. Error (the pickets out of order) when it cannot be made.
     const Compliance& compliance();
 
+    // ---- the project form of the sheets and the report ----
+    const ProjectForm& projectForm() const { return projectForm_; }
+    // The form as one undoable step "Основная надпись"; nothing when it is unchanged.
+    void setProjectForm(ProjectForm form);
+    // Puts `form` in place as it is, without an edit (an edit's own road, an open project).
+    void putProjectForm(ProjectForm form);
+
     // ---- table commands (each one undoable step) ----
     // Typing into a cell.
     void writeCell(TableId id, int col, int row, std::string_view text);
@@ -341,6 +349,7 @@ private:
     RadargramModel radargramModel_;
     std::vector<KnownDepth> knownDepths_;
     DesignNorms norms_;
+    ProjectForm projectForm_;
     // The analysis and what changed since it was made: nothing, rows of cells, or more.
     std::unique_ptr<ThicknessAnalysis> thickness_;
     enum class Stale { No, Rows, Whole } stale_ = Stale::Whole;

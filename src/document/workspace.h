@@ -19,8 +19,11 @@ class SurveyDocument;
 class DrawingRecord;
 class RecordingCanvas;
 
-// The format's version written into every file; a file of a later version is refused.
-inline constexpr int kWorkspaceVersion = 1;
+// The latest version of the format; a file of a later version is refused. Version 2 lets a
+// layer's fill be a soil hatch (fill ordinals from 8 on), which the programs of version 1 refuse
+// as damage: a project is written as version 2 only when a layer has a hatch, and as version 1
+// otherwise, so the programs before it open it as ever.
+inline constexpr int kWorkspaceVersion = 2;
 
 // One annotation step of the section (a soil label, a pen or eraser stroke): its operations in
 // order, each with the state it was drawn in.

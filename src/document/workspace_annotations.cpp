@@ -387,6 +387,7 @@ void DrawAnnotations(const std::vector<WorkspaceAnnotation>& annotations, Record
         // A colour turns the no-fill brush solid, so the style goes second.
         canvas.setBrushColor(b.color);
         canvas.setBrushStyle(b.style);
+        canvas.setBrushHatch(b.hatch);
         canvas.setFont(f);
     };
     for (std::size_t i = 0; i < annotations.size(); ++i) {

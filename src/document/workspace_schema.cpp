@@ -10,6 +10,7 @@
 #include "document/workspace_norms.h"
 #include "document/workspace_radargram.h"
 #include "document/workspace_text.h"
+#include "drawing/hatches.h"
 #include "table/delimiters.h"
 #include "table/grid.h"
 #include "table/grid_io.h"
@@ -307,8 +308,7 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
         snap.record.LineWidth = in.integer(l, "lineWidth", at, kMinLineWidth, kMaxLineWidth);
         snap.record.LineColor = in.color(l, "lineColor", at);
         snap.record.BrushColor = in.color(l, "brushColor", at);
-        snap.record.BrushStyle = static_cast<std::uint8_t>(
-            in.integer(l, "brushStyle", at, 0, static_cast<int>(BrushStyle::DiagCross)));
+        snap.record.BrushStyle = static_cast<std::uint8_t>(in.integer(l, "brushStyle", at, 0, FillOrdinalCount() - 1));
         snap.record.PointColor = in.color(l, "pointColor", at);
         snap.seriesName = in.text(l, "seriesName", at);
         snap.attachedAt = in.integer(l, "drawOrder", at, -1, LayerManager::kLayerSlots);
@@ -398,6 +398,21 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
     // Files written before the design norms were kept open with the default norms.
     if (root.contains("designNorms"))
         doc.putNorms(ReadNorms(in, in.member(root, "designNorms", ""), "designNorms"));
+    // Files written before the project form was kept open with an empty form.
+    if (root.contains("projectForm")) {
+        const Json& f = in.object(root, "projectForm", "");
+        const std::string at = "projectForm";
+        ProjectForm form;
+        form.organisation = in.text(f, "organisation", at);
+        form.object = in.text(f, "object", at);
+        form.line = in.text(f, "line", at);
+        form.track = in.text(f, "track", at);
+        form.developer = in.text(f, "developer", at);
+        form.checker = in.text(f, "checker", at);
+        form.date = in.text(f, "date", at);
+        form.deviationPlot = in.boolean(f, "deviationPlot", at);
+        doc.putProjectForm(std::move(form));
+    }
 }
 
 } // namespace
@@ -406,7 +421,10 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
 {
     OutJson root;
     root["format"] = kFormat;
-    root["version"] = kWorkspaceVersion;
+    bool hatched = false;
+    for (int slot = 0; slot < doc.layers().LayerCount(); ++slot)
+        hatched = hatched || HatchOfOrdinal(doc.layers().Layers(slot).BrushStyle) != 0;
+    root["version"] = hatched ? kWorkspaceVersion : 1;
 
     const TableSettings& s = doc.settings();
     root["settings"] = {{"headerRowCount", s.headerRowCount},
@@ -477,6 +495,17 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
         root["knownDepths"] = KnownDepthsJson(doc.knownDepths());
     if (!(doc.norms() == DesignNorms{}))
         root["designNorms"] = NormsJson(doc.norms());
+    // An optional member like the norms: an older program opens the file as it was and only
+    // goes without the title block's texts.
+    if (const ProjectForm& f = doc.projectForm(); !(f == ProjectForm{}))
+        root["projectForm"] = {{"organisation", TextJson(f.organisation)},
+                               {"object", TextJson(f.object)},
+                               {"line", TextJson(f.line)},
+                               {"track", TextJson(f.track)},
+                               {"developer", TextJson(f.developer)},
+                               {"checker", TextJson(f.checker)},
+                               {"date", TextJson(f.date)},
+                               {"deviationPlot", f.deviationPlot}};
 
     // The tables last: the rest of the file stays readable at its top.
     {

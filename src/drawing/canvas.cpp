@@ -1,6 +1,7 @@
 #include "drawing/canvas.h"
 
 #include "base/error.h"
+#include "drawing/hatches.h"
 
 #include <algorithm>
 #include <climits>
@@ -76,6 +77,23 @@ void Canvas::setBrushStyle(BrushStyle style)
         brush_.style = style;
         ++brushVersion_;
     }
+}
+
+void Canvas::setBrushHatch(int hatch)
+{
+    const auto value = static_cast<std::uint8_t>(std::clamp(hatch, 0, 255));
+    if (brush_.hatch != value) {
+        brush_.hatch = value;
+        ++brushVersion_;
+    }
+}
+
+void Canvas::setBrushOrdinal(int ordinal)
+{
+    const int hatch = HatchOfOrdinal(ordinal);
+    // A hatch lies on its fill colour; the plain styles stay exactly as they were.
+    setBrushStyle(hatch != 0 ? BrushStyle::Solid : BrushStyleFromOrdinal(ordinal));
+    setBrushHatch(hatch);
 }
 
 void Canvas::setFontName(std::string_view name)

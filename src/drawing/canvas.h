@@ -39,9 +39,12 @@ struct PenState {
     bool operator==(const PenState&) const = default;
 };
 
+// A hatch (1.., drawing/hatches.h) fills with the colour and draws the soil's strokes over it in
+// black; 0 is none, and then only the style counts.
 struct BrushState {
     Color color = kWhite;
     BrushStyle style = BrushStyle::Solid;
+    std::uint8_t hatch = 0;
     bool operator==(const BrushState&) const = default;
 };
 
@@ -102,6 +105,10 @@ public:
     // Giving a colour to the no-fill brush makes it solid: a colour is only asked for to be seen.
     void setBrushColor(Color color);
     void setBrushStyle(BrushStyle style);
+    // A soil hatch over the fill colour (0: none, the style alone).
+    void setBrushHatch(int hatch);
+    // A layer's fill by its ordinal: the eight styles 0..7, then the hatches (HatchOfOrdinal).
+    void setBrushOrdinal(int ordinal);
 
     const FontState& font() const { return font_; }
     void setFontName(std::string_view name);

@@ -210,6 +210,7 @@ void RecordingCanvas::restore(const Snapshot& snapshot)
     setPenStyle(snapshot.state.pen.style);
     setBrushColor(snapshot.state.brush.color);
     setBrushStyle(snapshot.state.brush.style);
+    setBrushHatch(snapshot.state.brush.hatch);
     setFont(snapshot.state.font);
     moveTo(snapshot.pos.x, snapshot.pos.y);
 }
@@ -326,6 +327,7 @@ void Replay(const DrawingRecord& record, Canvas& target, const Rect& area, std::
             // The colour first: giving a colour to the no-fill brush would make it solid.
             target.setBrushColor(s.brush.color);
             target.setBrushStyle(s.brush.style);
+            target.setBrushHatch(s.brush.hatch);
             target.setFont(s.font);
             applied = op.state;
         }

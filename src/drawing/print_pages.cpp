@@ -113,6 +113,38 @@ std::string KmText(double km)
     return text;
 }
 
+// The x where the line ends: its last picket's, else the picture's right edge.
+double LineEndX(const SectionGeometry& section)
+{
+    const double width = section.width;
+    if (!std::isfinite(section.lastPicket) || !Positive(section.pixelsPerPicket))
+        return width;
+    return std::clamp(section.leftX + (section.lastPicket - section.firstPicket) * section.pixelsPerPicket,
+                      double(section.leftX), width);
+}
+
+// The depth scale's labels that fall on the sheet, placed by its vertical scale.
+std::vector<DepthMark> DepthMarksOf(const SectionGeometry& section, const SectionPrintPage& page, double scaleY)
+{
+    std::vector<DepthMark> marks;
+    if (!Positive(section.pixelsPerCm))
+        return marks;
+    const double top = page.source.top;
+    const double bottom = page.source.top + page.source.height;
+    for (long long d = 0;; d += section.depthStep) {
+        const double y = section.surfaceY + section.pixelsPerCm * static_cast<double>(d);
+        if (y >= bottom || y > section.height)
+            break;
+        if (y >= top)
+            marks.push_back(
+                {page.destination.top + static_cast<int>(std::lround((y - top) * scaleY)), IntToText(d) + "см"});
+        // A step of 0 or less marks the surface alone, as the section's own scale does.
+        if (section.depthStep <= 0)
+            break;
+    }
+    return marks;
+}
+
 } // namespace
 
 double DefaultHorizontalScale(double pixelsPerPicket)
@@ -167,6 +199,17 @@ SectionPrintPlan PlanSectionPrint(const SectionGeometry& section, const PrintShe
             scale = std::min(scale, static_cast<double>(sheet.width) / section.width);
         // The width decides the sheets (and may shrink the scale by a sliver); the height then fits one row.
         across = PlanAxis(section.width, scale, sheet.width, 0);
+        // A last sheet that would show only a few metres of line and the margin after them:
+        // the picture is made smaller so the sheets before it hold everything.
+        const double lineEnd = LineEndX(section);
+        if (across.count > 1 && std::isfinite(section.lastPicket)) {
+            const double covered = sheet.width + static_cast<double>(across.count - 2) * across.step;
+            if (lineEnd * across.scale - covered < kTinySheetFraction * sheet.width) {
+                across.scale *= covered / across.extent;
+                across.extent = covered;
+                --across.count;
+            }
+        }
         down = PlanAxis(section.height, across.scale, usableHeight, 0);
     }
 
@@ -196,11 +239,16 @@ SectionPrintPlan PlanSectionPrint(const SectionGeometry& section, const PrintShe
             page.columns = plan.columns;
             page.hasKm = Positive(section.pixelsPerPicket);
             if (page.hasKm) {
-                const double left = std::max(0.0, page.source.left);
-                const double right = std::min(static_cast<double>(section.width), page.source.left + page.source.width);
+                // The line the sheet shows: the margins before the first row and after the last
+                // carry no kilometres.
+                const double lineEnd = LineEndX(section);
+                const double left = std::clamp(page.source.left, double(section.leftX), lineEnd);
+                const double right = std::clamp(page.source.left + page.source.width, left, lineEnd);
                 page.firstKm = PicketAtX(section, left) / 10.0;
                 page.lastKm = PicketAtX(section, right) / 10.0;
             }
+            if (page.source.left > section.depthLabelX)
+                page.depthMarks = DepthMarksOf(section, page, down.scale);
             if (across.overlap > 0) {
                 if (column > 0)
                     page.marks.push_back({SheetEdge::Left, across.overlap});

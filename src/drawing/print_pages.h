@@ -31,6 +31,7 @@
 // already show, the picture is made smaller by just enough to do without it: by less than
 // 1 % of one sheet's extent, in that direction at a true scale and in both (proportions kept)
 // otherwise. So a section that fits a sheet up to rounding prints on exactly one sheet.
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ enum class PrintFit { PageHeight, WholeOnOnePage, TrueScale };
 inline constexpr double kSectionPixelsPerInch = 96.0;
 // Below this share of a sheet, the new content of a last column or row is folded into the others.
 inline constexpr double kSliverFraction = 0.01;
+// A last sheet whose share of the line is less than this share of a sheet's is folded into the
+// sheets before it: a drawing set never ends on a sheet of a few metres (and the margin after them).
+inline constexpr double kTinySheetFraction = 0.1;
 // More sheets than this are refused rather than sent to the printer.
 inline constexpr int kMaxPrintPages = 1000;
 
@@ -63,6 +67,13 @@ struct SectionGeometry {
     int leftX = 85;
     double pixelsPerPicket = 400;
     double pixelsPerCm = 1;
+    // The last row's picket: a sheet's km range ends there, and the margin after it does not make
+    // a sheet of its own. NaN: the line ends at the picture's right edge.
+    double lastPicket = std::numeric_limits<double>::quiet_NaN();
+    // The section's depth scale: the surface line's y, the step in cm and the x of its labels.
+    int surfaceY = 55;
+    int depthStep = 50;
+    int depthLabelX = 25;
 };
 
 // The picket value at x in section pixels; x may be fractional.
@@ -117,6 +128,13 @@ struct OverlapMark {
     bool operator==(const OverlapMark&) const = default;
 };
 
+// A label of the depth scale repeated at a sheet's left edge: "150см" at y device pixels.
+struct DepthMark {
+    int y = 0;
+    std::string label;
+    bool operator==(const DepthMark&) const = default;
+};
+
 // One sheet of the printout.
 struct SectionPrintPage {
     // The part of the section drawn on this sheet, exactly, in section pixels; it can extend
@@ -137,6 +155,9 @@ struct SectionPrintPage {
     double firstKm = 0;
     double lastKm = 0;
     std::vector<OverlapMark> marks;
+    // The depth scale's labels for a sheet that does not show the section's own (every sheet
+    // but those of the first column), at the left edge of `destination`.
+    std::vector<DepthMark> depthMarks;
 };
 
 // The sheets in printing order, with the scales they are drawn at.
@@ -158,7 +179,8 @@ SectionPrintPlan PlanSectionPrint(const SectionGeometry& section, const PrintShe
 std::string FormatKmRange(double firstKm, double lastKm);
 // The footer's sheet label: "Лист 3 из 12", with ", ряд 2 из 3" when there are rows of sheets.
 std::string SheetLabel(const SectionPrintPage& page);
-// The footer's km text of the sheet: FormatKmRange of its part, or empty without pickets.
+// The footer's km text of the sheet: FormatKmRange of the line it shows (never before the first
+// row nor after the last), or empty without pickets.
 std::string SheetKmText(const SectionPrintPage& page);
 
 } // namespace trassel

@@ -5,7 +5,9 @@
 #include <QLineF>
 #include <QPen>
 #include <QPoint>
+#include <QPainterPath>
 #include <QPolygon>
+#include <QPolygonF>
 #include <QRect>
 #include <QString>
 
@@ -316,6 +318,10 @@ void PainterCanvas::drawPolygon(std::span<const Point> vertices)
 {
     if (painter_ == nullptr)
         return;
+    if (brush().hatch != 0) {
+        drawHatched(vertices);
+        return;
+    }
     const bool dashed = thinDashed();
     const bool fill = brush().style != BrushStyle::Clear;
     const auto draw = [&](std::span<const Point> points, bool withFill, bool withPen) {
@@ -374,6 +380,57 @@ void PainterCanvas::drawPolygon(std::span<const Point> vertices)
     applyClip();
     if (dashed)
         drawDashes(vertices, true);
+}
+
+void PainterCanvas::drawHatched(std::span<const Point> vertices)
+{
+    // Only what the device shows is hatched: the polygon is cut down to the vertices that shape
+    // it there, and the strokes are those of the tiles there, from the canvas's origin, so
+    // every tile and the whole picture draw the same ones.
+    QRect visible = QRect(0, 0, width(), height()).intersected(area_);
+    if (!interest_.isEmpty())
+        visible = visible.intersected(interest_);
+    const int margin = std::max(pen().width, 1) / 2 + 3;
+    const QRect keep = visible.adjusted(-margin, -margin, margin, margin);
+    CollapseOutside(vertices, ToRect(keep), strip_);
+    QPolygon polygon(static_cast<qsizetype>(strip_.size()));
+    for (std::size_t i = 0; i < strip_.size(); ++i)
+        polygon.setPoint(static_cast<int>(i), strip_[i].x, strip_[i].y);
+
+    painter_->save();
+    painter_->setPen(Qt::NoPen);
+    painter_->setBrush(QBrush(ToQColor(brush().color)));
+    painter_->drawPolygon(polygon, Qt::OddEvenFill);
+    const QRect hatched = visible.intersected(polygon.boundingRect());
+    HatchPieces(brush().hatch, ToRect(hatched), hatchLines_, hatchDots_);
+    if (!hatchLines_.empty() || !hatchDots_.empty()) {
+        QPainterPath inside;
+        inside.setFillRule(Qt::OddEvenFill);
+        inside.addPolygon(QPolygonF(polygon));
+        inside.closeSubpath();
+        painter_->setClipPath(inside, Qt::IntersectClip);
+        lines_.clear();
+        for (const HatchStroke& s : hatchLines_)
+            lines_.emplace_back(s.x1, s.y1, s.x2, s.y2);
+        painter_->setPen(QPen(Qt::black, 1, Qt::SolidLine, Qt::FlatCap));
+        painter_->drawLines(lines_.data(), static_cast<int>(lines_.size()));
+        painter_->setPen(Qt::NoPen);
+        painter_->setBrush(Qt::black);
+        for (const Point& d : hatchDots_)
+            painter_->drawRect(d.x, d.y, 2, 2);
+    }
+    painter_->restore();
+    painterPen_ = PainterPen::None;
+    appliedPenVersion_ = ~std::uint64_t{0};
+    appliedBrushVersion_ = ~std::uint64_t{0};
+
+    if (thinDashed()) {
+        drawDashes(vertices, true);
+        return;
+    }
+    usePen();
+    painter_->setBrush(Qt::NoBrush);
+    painter_->drawPolygon(polygon, Qt::OddEvenFill);
 }
 
 int PainterCanvas::drawText(int x, int y, std::string_view utf8)

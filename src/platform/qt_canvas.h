@@ -5,6 +5,7 @@
 // part of the whole bitmap.
 #include "drawing/canvas.h"
 #include "drawing/drawing_record.h"
+#include "drawing/hatches.h"
 #include "platform/qt_convert.h"
 
 #include <QColor>
@@ -112,6 +113,9 @@ private:
     void useBrush();
     bool thinDashed() const { return raster_ && pen().style == PenStyle::Dashed && pen().width <= 1; }
     void drawDashes(std::span<const Point> path, bool closed);
+    // A polygon under a soil hatch: the fill colour, the hatch's strokes clipped to the
+    // interior, then the outline.
+    void drawHatched(std::span<const Point> vertices);
     FontEntry& currentFont();
     CachedText& layOut(FontEntry& font, std::string_view utf8);
     const QImage& imageOf(const Picture& picture);
@@ -135,6 +139,8 @@ private:
     std::vector<Point> strip_;
     std::vector<Segment> dashes_;
     std::vector<QLineF> lines_;
+    std::vector<HatchStroke> hatchLines_;
+    std::vector<Point> hatchDots_;
 };
 
 // A bitmap and its canvas; the image is saved as a 24-bit picture.

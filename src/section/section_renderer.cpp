@@ -400,7 +400,7 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
     canvas.setPenWidth(layer.lineWidth);
     canvas.setPenColor(layer.lineColor);
     canvas.setBrushColor(layer.brushColor);
-    canvas.setBrushStyle(BrushStyleFromOrdinal(layer.brushStyle));
+    canvas.setBrushOrdinal(layer.brushStyle);
     // A range whose first row lies after its last visits no row and has no band to draw.
     if (last >= first)
         canvas.polygon(vertices.points());

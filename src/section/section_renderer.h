@@ -39,7 +39,7 @@ struct SectionLayer {
     int lineWidth = 3;
     Color lineColor = kBlack;
     Color brushColor = kWhite;
-    int brushStyle = 0;  // ordinal 0..7 of BrushStyle
+    int brushStyle = 0;  // fill ordinal: 0..7 of BrushStyle, then the soil hatches
     bool checked = true; // only checked layers are drawn by PlotRazrezPoligon
 };
 

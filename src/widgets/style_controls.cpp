@@ -1,10 +1,13 @@
 #include "widgets/style_controls.h"
 
+#include "drawing/hatches.h"
 #include "platform/qt_convert.h"
 
 #include <QColorDialog>
 #include <QPainter>
 #include <QPixmap>
+
+#include <vector>
 
 namespace trassel {
 namespace {
@@ -114,6 +117,25 @@ BrushStyleBox::BrushStyleBox(QWidget* parent) : QComboBox(parent)
         painter.drawRect(0, 0, 23, 15);
         painter.end();
         addItem(QIcon(pixmap), QString::fromUtf16(captions[i]));
+    }
+    // The soil hatches after them, drawn from the same strokes the section draws.
+    std::vector<HatchStroke> lines;
+    std::vector<Point> dots;
+    for (int ordinal = kFirstHatchOrdinal; ordinal < FillOrdinalCount(); ++ordinal) {
+        QPixmap pixmap(24, 16);
+        pixmap.fill(Qt::white);
+        QPainter painter(&pixmap);
+        HatchPieces(HatchOfOrdinal(ordinal), {0, 0, 24, 16}, lines, dots);
+        painter.setPen(Qt::black);
+        for (const HatchStroke& s : lines)
+            painter.drawLine(s.x1, s.y1, s.x2, s.y2);
+        for (const Point& d : dots)
+            painter.fillRect(d.x, d.y, 2, 2, Qt::black);
+        painter.setPen(Qt::darkGray);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(0, 0, 23, 15);
+        painter.end();
+        addItem(QIcon(pixmap), QString::fromStdString("штриховка: " + HatchName(ordinal)).toLower());
     }
     setCurrentIndex(-1);
 }

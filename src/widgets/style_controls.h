@@ -33,12 +33,12 @@ private:
     int otherIndex_ = -1;
 };
 
-// The eight fill patterns in their stored order, each with a picture of the pattern.
+// The eight fill patterns in their stored order, then the soil hatches, each with its picture.
 class BrushStyleBox : public QComboBox {
     Q_OBJECT
 public:
     explicit BrushStyleBox(QWidget* parent = nullptr);
-    // The stored value of the choice: its position 0..7, 0 when nothing is chosen.
+    // The stored value of the choice: its position (the fill ordinal), 0 when nothing is chosen.
     int brushStyle() const { return currentIndex() < 0 ? 0 : currentIndex(); }
 };
 

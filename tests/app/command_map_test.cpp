@@ -40,6 +40,9 @@ const Command kCommands[] = {
     {"acnExportReport", "Экспорт ведомости", "Таблица", "Таблицы", "Толщины слоёв", "Экспорт ведомости",
      "Сохранить в папку ведомость толщин слоёв против норм: книгу XLSX и таблицы CSV по 100 м, по км, участки ниже "
      "нормы и нормы"},
+    {"acnReport", "Отчёт", "Таблица", "Таблицы", "Толщины слоёв", "Отчёт",
+     "Отчёт заказчику в PDF: титульный лист, нормы и параметры, сводка по километрам, участки ниже нормы и листы "
+     "разреза с графиками отклонения от нормы"},
     {"acnEditNorms", "Нормы", "Таблица", "Таблицы", "Толщины слоёв", "Нормы проектирования",
      "Участки проекта с классом пути и типом шпал, нормы балласта и других слоёв, допуск и длины участков ниже "
      "нормы"},
@@ -80,6 +83,9 @@ const Command kCommands[] = {
     {"acnExportDiagrammToJpg", "Экспорт в &JPG", "Разрез", "Разрез", "Разрез", "Экспорт графики",
      "Экспорт диаграммы в растровое изображение."},
     {"acnPrintImage", "Печать", "Разрез", "", "", "Печать", ""},
+    {"acnProjectForm", "Основная надпись", "Разрез", "Разрез", "Разрез", "Основная надпись",
+     "Организация, объект, линия и путь, разработал и проверил: тексты основной надписи листов разреза и титульного "
+     "листа отчёта"},
     {"acnShowList", "Список грунтов", "Разрез", "", "", "Список грунтов", ""},
     {"acnPlotSkv", "Выработки", "Разрез", "Разрез", "Разрез", "", ""},
     {"acnShowOptions", "Параметры", "Настройки", "Параметры", "Параметры", "Параметры", ""},
@@ -214,7 +220,7 @@ TEST(CommandMap, TabsGroupsAndTheQuickAccessBarInOrder)
     EXPECT_EQ(ribbon->groupTitles(q("Таблицы")),
               (QStringList{q("Цифровая модель"), q("Скважины"), q("Толщины слоёв")}));
     EXPECT_EQ(ribbon->actionsOf(q("Таблицы"), q("Толщины слоёв")),
-              (QList<QAction*>{action("acnExportReport"), action("acnEditNorms")}));
+              (QList<QAction*>{action("acnExportReport"), action("acnReport"), action("acnEditNorms")}));
     EXPECT_EQ(ribbon->groupTitles(q("Диаграмма")), (QStringList{q("Диаграмма"), q("Радарограмма")}));
     EXPECT_EQ(ribbon->groupTitles(q("Разрез")), (QStringList{q("Разрез"), q("Инструменты")}));
     EXPECT_EQ(ribbon->groupTitles(q("Параметры")), (QStringList{q("Дата компиляции"), q("Параметры")}));
@@ -224,7 +230,7 @@ TEST(CommandMap, TabsGroupsAndTheQuickAccessBarInOrder)
                                action("acnRecentProjects")}));
     EXPECT_EQ(ribbon->actionsOf(q("Разрез"), q("Разрез")),
               (QList<QAction*>{action("acnPlotRazrezLine"), action("acnPlotRazrezPoligon"),
-                               action("acnExportDiagrammToJpg"), action("acnPlotSkv")}));
+                               action("acnExportDiagrammToJpg"), action("acnPlotSkv"), action("acnProjectForm")}));
     EXPECT_EQ(ribbon->actionsOf(q("Диаграмма"), q("Диаграмма")),
               (QList<QAction*>{action("acnBuildChart"), action("acnBuildSkv")}));
     EXPECT_EQ(ribbon->actionsOf(q("Диаграмма"), q("Радарограмма")),

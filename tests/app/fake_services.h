@@ -3,6 +3,7 @@
 #include "app/ui_services.h"
 #include "radargram/qt/calibration_dialog.h"
 #include "section/qt/section_print_preview.h"
+#include "sheets/qt/project_form_dialog.h"
 #include "thickness/qt/norms_dialog.h"
 
 #include <QPrinter>
@@ -84,6 +85,13 @@ public:
     }
     // Fills "Нормы проектирования" as the user would and says whether OK was pressed; each
     // showing of the dialog calls it again. Without it the dialog is cancelled.
+    std::function<bool(ProjectFormDialog&)> answerProjectForm;
+    int projectFormShown = 0;
+    bool editProjectForm(QWidget*, ProjectFormDialog& dialog) override
+    {
+        ++projectFormShown;
+        return answerProjectForm ? answerProjectForm(dialog) : false;
+    }
     std::function<bool(NormsDialog&)> answerNorms;
     int normsShown = 0;
     bool editNorms(QWidget*, NormsDialog& dialog) override

@@ -45,10 +45,14 @@ TEST_F(BoreholeFormTest, CommandsSitInTheirGroupsAndTheImportUsesTheSharedDialog
     EXPECT_TRUE(test::Control<Ribbon>(form.get(), "Ribbon1")
                     ->actionsOf(QStringLiteral("Диаграмма"), QStringLiteral("Диаграмма"))
                     .contains(test::Action(form.get(), "acnBuildSkv")));
+    // "Выработки" follows the drawing commands; only "Основная надпись" comes after it.
     EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")
                   ->actionsOf(QStringLiteral("Разрез"), QStringLiteral("Разрез"))
-                  .last(),
-              test::Action(form.get(), "acnPlotSkv"));
+                  .indexOf(test::Action(form.get(), "acnPlotSkv")),
+              test::Control<Ribbon>(form.get(), "Ribbon1")
+                      ->actionsOf(QStringLiteral("Разрез"), QStringLiteral("Разрез"))
+                      .size() -
+                  2);
     EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnImportSkv")).header,
               QStringLiteral("Импорт скважин"));
     EXPECT_EQ(

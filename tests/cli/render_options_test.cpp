@@ -181,7 +181,9 @@ TEST(RenderOptions, MalformedCommandLinesAreRefusedWithOneLineNamingTheOption)
     EXPECT_EQ(table({"--scale-y", "1,5"}), "Параметр --scale-y: '1,5' is not a valid floating point value");
     EXPECT_EQ(table({"--layer", "x"}), "Параметр --layer: 'x' is not a valid integer value");
     EXPECT_EQ(table({"--layer", "0"}), "Параметр --layer: номер столбца глубин должен быть не меньше 1, а не \"0\"");
-    EXPECT_EQ(table({"--layer", "3:fill=8"}), "Параметр --layer fill: заливка задаётся числом от 0 до 7, а не \"8\"");
+    EXPECT_EQ(table({"--layer", "3:fill=17"}),
+              "Параметр --layer fill: заливка задаётся числом от 0 до 16, а не \"17\"");
+    EXPECT_EQ(ParseLayerOption("3:fill=15", 1).brushStyle, 15); // the fill ground's hatch
     EXPECT_EQ(table({"--layer", "3:color=12345"}),
               "Параметр --layer color: цвет \"12345\" нужно задать шестью шестнадцатеричными цифрами RRGGBB");
     EXPECT_EQ(table({"--layer", "3:line=GG0000"}),
@@ -363,16 +365,27 @@ TEST(RenderSheets, TheExampleLineIsCutIntoKilometresNamedByTheirRange)
     ASSERT_EQ(grid.cell(1, 2), "123");
     ASSERT_EQ(grid.cell(1, 402), "143");
     const std::vector<Sheet> sheets = PlanSheets(grid, 1, {2, 402}, 10, "out/section.pdf");
-    ASSERT_EQ(sheets.size(), 3U);
-    // 5 m spacing: 200 rows a kilometre; picket 133 opens the second sheet, 143 the third.
-    EXPECT_EQ(sheets[0], (Sheet{1, {2, 201}, 123, 133, "out/section-01_km12.300-13.300.pdf"}));
-    EXPECT_EQ(sheets[1], (Sheet{2, {202, 401}, 133, 143, "out/section-02_km13.300-14.300.pdf"}));
-    EXPECT_EQ(sheets[2], (Sheet{3, {402, 402}, 143, 153, "out/section-03_km14.300-15.300.pdf"}));
-    // A range starts the sheets at its own first picket.
+    ASSERT_EQ(sheets.size(), 2U);
+    // 5 m spacing: 200 rows a kilometre; picket 133 opens the second sheet. A sheet names the
+    // pickets of its own rows, not the kilometre it was cut from. The one row at picket 143 would
+    // make a third sheet of nothing: it ends the second one.
+    EXPECT_EQ(sheets[0], (Sheet{1, {2, 201}, 123, 132.95, "out/section-01_km12.300-13.295.pdf"}));
+    EXPECT_EQ(sheets[1], (Sheet{2, {202, 402}, 133, 143, "out/section-02_km13.300-14.300.pdf"}));
+    // A range starts the sheets at its own first picket; a last sheet of 98 % stays its own.
     const std::vector<Sheet> half = PlanSheets(grid, 1, {12, 111}, 2.5, "s.png");
     ASSERT_EQ(half.size(), 2U);
-    EXPECT_EQ(half[0], (Sheet{1, {12, 61}, 123.5, 126, "s-01_km12.350-12.600.png"}));
-    EXPECT_EQ(half[1], (Sheet{2, {62, 111}, 126, 128.5, "s-02_km12.600-12.850.png"}));
+    EXPECT_EQ(half[0], (Sheet{1, {12, 61}, 123.5, 125.95, "s-01_km12.350-12.595.png"}));
+    EXPECT_EQ(half[1], (Sheet{2, {62, 111}, 126, 128.45, "s-02_km12.600-12.845.png"}));
+    // A last sheet just under a tenth of a sheet long joins the one before; one just over stays.
+    const std::vector<Sheet> shortEnd = PlanSheets(grid, 1, {2, 221}, 10, "e.png"); // ..133.95
+    ASSERT_EQ(shortEnd.size(), 1U);
+    EXPECT_EQ(shortEnd[0], (Sheet{1, {2, 221}, 123, 133.95, "e-01_km12.300-13.395.png"}));
+    const std::vector<Sheet> longerEnd = PlanSheets(grid, 1, {2, 223}, 10, "e.png"); // ..134.05
+    ASSERT_EQ(longerEnd.size(), 2U);
+    EXPECT_EQ(longerEnd[1].rows, (RowSpan{202, 223}));
+    // One sheet stays one sheet, however short.
+    EXPECT_EQ(PlanSheets(grid, 1, {2, 2}, 10, "e.png"),
+              (std::vector<Sheet>{{1, {2, 2}, 123, 123, "e-01_km12.300-12.300.png"}}));
 }
 
 TEST(RenderSheets, GapsAreLeftOutAndPicketsThatFallOrAreNoNumbersRefused)
@@ -380,17 +393,16 @@ TEST(RenderSheets, GapsAreLeftOutAndPicketsThatFallOrAreNoNumbersRefused)
     Grid grid(2, 2);
     FillPickets(grid, {"0.05", "0.95", "1.05", "3.5", "3.5", "4.05"}); // rows 2..7
     const std::vector<Sheet> sheets = PlanSheets(grid, 1, {2, 7}, 1, "a.png");
-    ASSERT_EQ(sheets.size(), 4U);
+    ASSERT_EQ(sheets.size(), 3U);
     EXPECT_EQ(sheets[0].rows, (RowSpan{2, 3}));
     // 1.05 - 0.05 is not exactly 1 in binary: the boundary picket still opens sheet 2.
     EXPECT_EQ(sheets[1].number, 2);
     EXPECT_EQ(sheets[1].rows, (RowSpan{4, 4}));
-    // Sheet 3 (2.05..3.05) has no rows; the next keep their place's number.
+    // Sheet 3 (2.05..3.05) has no rows; the next keep their place's number. Sheet 5 would hold
+    // the one row at 4.05 alone: sheet 4 takes it.
     EXPECT_EQ(sheets[2].number, 4);
-    EXPECT_EQ(sheets[2].rows, (RowSpan{5, 6}));
-    EXPECT_EQ(sheets[3].number, 5);
-    EXPECT_EQ(sheets[3].rows, (RowSpan{7, 7}));
-    EXPECT_EQ(sheets[3].path, "a-05_km0.405-0.505.png");
+    EXPECT_EQ(sheets[2].rows, (RowSpan{5, 7}));
+    EXPECT_EQ(sheets[2].path, "a-04_km0.350-0.405.png");
 
     Grid falling(2, 2);
     FillPickets(falling, {"10", "11", "10.5"});
@@ -409,10 +421,10 @@ TEST(RenderSheets, GapsAreLeftOutAndPicketsThatFallOrAreNoNumbersRefused)
         pickets.push_back(IntToText(p));
     FillPickets(longLine, pickets);
     const std::vector<Sheet> many = PlanSheets(longLine, 1, {2, 1002}, 10, "l.svg");
-    ASSERT_EQ(many.size(), 101U);
-    EXPECT_EQ(many[0].path, "l-001_km0.000-1.000.svg");
+    ASSERT_EQ(many.size(), 100U);
+    EXPECT_EQ(many[0].path, "l-001_km0.000-0.900.svg");
     EXPECT_EQ(many[99].path, "l-100_km99.000-100.000.svg");
-    EXPECT_EQ(many[100].rows, (RowSpan{1002, 1002}));
+    EXPECT_EQ(many[99].rows, (RowSpan{992, 1002}));
 }
 
 TEST(RenderSheets, PicketsFarFromTheFirstAreRefusedAndHugeOnesNamedWithoutOverflow)

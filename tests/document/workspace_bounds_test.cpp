@@ -180,9 +180,9 @@ TEST(WorkspaceBounds, MarksTakenOutOfTheParseReadAsThoseLeftInIt)
     EXPECT_NE(both(j), "(no error)");
     // A later version is told as such, whatever its marks hold.
     j = good;
-    j["version"] = 2;
+    j["version"] = 3;
     j["extras"]["annotations"]["steps"][0]["marks"][0] = {{"shape", "new"}};
-    EXPECT_EQ(both(j), "Файл проекта «p» записан более новой версией программы (версия 2).");
+    EXPECT_EQ(both(j), "Файл проекта «p» записан более новой версией программы (версия 3).");
 
     // States written after the steps (by hand): the marks are read from the tree, the same.
     std::string text = good.dump();

@@ -105,13 +105,13 @@ TEST(WorkspaceLimits, ValuesNoControlHoldsAreRefusedNamingTheField)
          OutOfRange("layers.items[0].depthColumn", 0, Grid::kMaxColumns - 1)},
         {[](nlohmann::json& j) { j["layers"]["items"][0]["picketColumn"] = -5; },
          OutOfRange("layers.items[0].picketColumn", 0, Grid::kMaxColumns - 1)},
-        // "толщина" runs 1..100; the fill is one of the eight patterns.
+        // "толщина" runs 1..100; the fill is one of the eight patterns or the nine hatches.
         {[](nlohmann::json& j) { j["layers"]["items"][0]["lineWidth"] = 0; },
          OutOfRange("layers.items[0].lineWidth", 1, 100)},
         {[](nlohmann::json& j) { j["layers"]["items"][1]["lineWidth"] = 101; },
          OutOfRange("layers.items[1].lineWidth", 1, 100)},
-        {[](nlohmann::json& j) { j["layers"]["items"][0]["brushStyle"] = 8; },
-         OutOfRange("layers.items[0].brushStyle", 0, 7)},
+        {[](nlohmann::json& j) { j["layers"]["items"][0]["brushStyle"] = 17; },
+         OutOfRange("layers.items[0].brushStyle", 0, 16)},
         // "Глубина поверхности" runs 25..150.
         {[](nlohmann::json& j) { j["section"]["H"] = 24; }, OutOfRange("section.H", 25, 150)},
         {[](nlohmann::json& j) { j["section"]["H"] = 151; }, OutOfRange("section.H", 25, 150)},

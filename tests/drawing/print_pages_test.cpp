@@ -242,7 +242,8 @@ TEST(SectionPrintPlan, TrueScaleRunsAsABannerWithMarkedOverlaps)
     EXPECT_EQ(plan.pages[0].destination, (PrintRect{0, 0, 3272, 420}));
 
     // Each sheet's km from its x range; 5 mm of paper at 1 : 2000 is 10 m of line repeated.
-    EXPECT_EQ(SheetKmText(plan.pages[0]), "км 11,979 – 12,533");
+    // The first sheet's range starts at the first row, not in the margin before it.
+    EXPECT_EQ(SheetKmText(plan.pages[0]), "км 12,000 – 12,533");
     EXPECT_EQ(SheetKmText(plan.pages[1]), "км 12,523 – 13,077");
     EXPECT_EQ(SheetKmText(plan.pages[3]), "км 13,611 – 14,025");
     for (std::size_t i = 1; i < plan.pages.size(); ++i)
@@ -358,7 +359,62 @@ TEST(SectionPrintPlan, FooterTexts)
     EXPECT_DOUBLE_EQ(PicketAtX(section, 60), 57.5);
     EXPECT_DOUBLE_EQ(PicketAtX(section, 885), 60.8);
     const SectionPrintPlan whole = PlanSectionPrint(section, kLandscape, Fit(PrintFit::WholeOnOnePage));
-    EXPECT_EQ(SheetKmText(whole.pages[0]), "км 5,726 – 6,080"); // pickets 57.26 .. 60.8
+    EXPECT_EQ(SheetKmText(whole.pages[0]), "км 5,750 – 6,080"); // pickets 57.5 .. 60.8, not the margin's 57.26
+}
+
+TEST(SectionPrintPlan, SheetsKeepToTheSurveysLineAndEachShowsTheDepthScale)
+{
+    // The 2 km survey ends at picket 140: the first sheet's range starts at the first row, not
+    // in the margin before it, and the last ends at the last row.
+    SectionGeometry section = TwoKilometres();
+    section.lastPicket = 140;
+    const SectionPrintPlan plan = PlanSectionPrint(section, kLandscape, Fit(PrintFit::PageHeight));
+    ASSERT_GT(plan.pages.size(), 2U);
+    EXPECT_EQ(SheetKmText(plan.pages.front()).rfind("км 12,000 – ", 0), 0U);
+    EXPECT_DOUBLE_EQ(plan.pages.back().lastKm, 14.0);
+    for (const SectionPrintPage& page : plan.pages) {
+        if (page.source.left <= section.depthLabelX) {
+            EXPECT_TRUE(page.depthMarks.empty()) << "sheet " << page.number << " shows the section's own scale";
+            continue;
+        }
+        // 0..250 cm every 50 cm down to the picture's bottom at 300 cm, placed at the sheet's scale.
+        ASSERT_EQ(page.depthMarks.size(), 6U) << "sheet " << page.number;
+        EXPECT_EQ(page.depthMarks[0], (DepthMark{static_cast<int>(std::lround(55 * plan.scaleY)), "0см"}));
+        EXPECT_EQ(page.depthMarks[5].label, "250см");
+        EXPECT_EQ(page.depthMarks[5].y, static_cast<int>(std::lround(305 * plan.scaleY)));
+    }
+    // A true scale over rows of sheets: a lower row's marks start at its own top.
+    SectionGeometry tall = Sized(8185, 2000);
+    tall.lastPicket = 140;
+    const SectionPrintPlan rows = PlanSectionPrint(tall, kPortrait, Fit(PrintFit::TrueScale, 1000, 10));
+    ASSERT_GT(rows.rows, 1);
+    for (const SectionPrintPage& page : rows.pages) {
+        EXPECT_TRUE(page.source.left <= tall.depthLabelX || !page.depthMarks.empty()) << page.number;
+        for (const DepthMark& mark : page.depthMarks) {
+            EXPECT_GE(mark.y, page.destination.top);
+            EXPECT_LT(mark.y, page.destination.top + page.destination.height);
+        }
+    }
+}
+
+TEST(SectionPrintPlan, ALastSheetOfAFewMetresIsFoldedIntoTheOthers)
+{
+    // At the page's height a sheet holds 534.5 section pixels. A line ending 20 pixels (5 m)
+    // into a third sheet, with the 100-pixel margin after it, takes two sheets; without the
+    // last picket known, the margin counts as line and the third sheet stays.
+    SectionGeometry section = Sized(1189, 355);
+    const SectionPrintPlan plain = PlanSectionPrint(section, kLandscape, Fit(PrintFit::PageHeight));
+    EXPECT_EQ(plain.pages.size(), 3U);
+    section.lastPicket = 122.51; // x = 1089
+    const SectionPrintPlan plan = PlanSectionPrint(section, kLandscape, Fit(PrintFit::PageHeight));
+    ASSERT_EQ(plan.pages.size(), 2U);
+    ExpectSoundPlan(plan, section, kLandscape);
+    EXPECT_LT(plan.scaleY, plain.scaleY);
+    EXPECT_GT(plan.scaleY, 0.8 * plain.scaleY);
+    EXPECT_DOUBLE_EQ(plan.pages[1].lastKm, 12.251);
+    // A third sheet with a fifth of a sheet of line on it stays.
+    section.lastPicket = 122.75;
+    EXPECT_EQ(PlanSectionPrint(section, kLandscape, Fit(PrintFit::PageHeight)).pages.size(), 3U);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/qt_print_pages.h"
 
 #include "base/error.h"
+#include "drawing/hatches.h"
 #include "support/qt_app.h"
 #include "support/pdf_pages.h"
 
@@ -95,8 +96,11 @@ TEST(PrintSection, EverySheetIsPaintedThroughTheSectionAtItsPlace)
     SetUpPdf(printer, banner);
     const PrintSheet sheet = SheetOf(printer);
     EXPECT_EQ(sheet.dpiX, printer.resolution());
-    EXPECT_GT(sheet.footerHeight, 8); // room for an 8 pt line
-    EXPECT_LT(sheet.footerHeight, sheet.height / 10);
+    // The band under the picture holds the legend and the 40 mm title block; with the deviation
+    // plot and the stretches' bar it is 28 mm taller.
+    const double mm = printer.resolution() / 25.4;
+    EXPECT_NEAR(sheet.footerHeight, 43 * mm, 2 * mm);
+    EXPECT_NEAR(SheetOf(printer, true).footerHeight - sheet.footerHeight, 28 * mm, 2 * mm);
 
     SectionPrintOptions options;
     std::vector<PaintCall> calls;
@@ -159,6 +163,52 @@ std::string ErrorOf(QPrinter& printer, const SectionPrintSource& source)
         return e.what();
     }
     return {};
+}
+
+TEST(PrintSection, EverySheetIsFramedWithTheTitleBlockTheLegendAndTheDepthScale)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QPrinter printer(QPrinter::HighResolution);
+    const QString path = dir.filePath(QStringLiteral("framed.pdf"));
+    SetUpPdf(printer, path);
+    std::vector<PaintCall> calls;
+    SectionPrintSource source = SyntheticSection(8185, 355, calls, nullptr);
+    source.lastPicket = 140;
+    source.form.organisation = "ООО «Трасса»";
+    source.form.developer = "Иванова";
+    source.form.checker = "Петров";
+    source.form.object = "Ремонт пути";
+    source.legend = {{"Балласт", 0x00FFFF, 0, 0}, {"Песок", 0x2060A0, kFirstHatchOrdinal, 0}};
+    const SectionPrintOptions options;
+    const SectionPrintPlan plan = PlanPrint(printer, source, options);
+    ASSERT_GT(plan.pages.size(), 2U);
+    PrintSection(printer, source, options);
+    EXPECT_EQ(PdfPageCount(path), static_cast<int>(plan.pages.size()));
+    // The scales written on the sheets are those the plan prints at.
+    const SheetFacts facts = FactsOf(source, plan, SheetOf(printer), plan.pages[1]);
+    EXPECT_NEAR(facts.horizontalScale * plan.scaleX * 400 / printer.resolution() * 25.4, 100000, 1e-6);
+    EXPECT_NEAR(facts.verticalScale * plan.scaleY / printer.resolution() * 25.4, 10, 1e-6);
+
+    const auto pages = test::PdfPageTexts(path);
+    if (!pages)
+        GTEST_SKIP() << "pdftotext is not installed: the sheets' texts are not read back";
+    ASSERT_EQ(pages->size(), static_cast<qsizetype>(plan.pages.size()));
+    for (qsizetype i = 0; i < pages->size(); ++i) {
+        const QString& page = (*pages)[i];
+        SCOPED_TRACE("sheet " + std::to_string(i + 1));
+        for (const char* text : {"Разработал", "Иванова", "Проверил", "Петров", "ООО «Трасса»", "Ремонт пути",
+                                 "Условные обозначения", "Балласт", "Песок"})
+            EXPECT_TRUE(page.contains(QString::fromUtf8(text))) << text;
+        EXPECT_TRUE(page.contains(QStringLiteral("Лист %1").arg(i + 1)));
+        EXPECT_TRUE(page.contains(QStringLiteral("Листов %1").arg(plan.pages.size())));
+        EXPECT_TRUE(page.contains(QString::fromStdString("М гориз. " + ScaleText(facts.horizontalScale))));
+        // The depth scale repeated on every sheet after the first (this section paints no scale
+        // of its own; a real one has it on the first sheet, at the left margin).
+        EXPECT_EQ(page.contains(QStringLiteral("250см")), i > 0);
+    }
+    EXPECT_TRUE((*pages)[0].contains(QStringLiteral("км 12,000")));
+    EXPECT_TRUE(pages->back().contains(QStringLiteral("14,000")));
 }
 
 TEST(PrintSection, RefusalsAreSaidInWords)

@@ -6,8 +6,13 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
 #include <QRegularExpression>
 #include <QString>
+
+#include <optional>
 
 namespace trassel::test {
 
@@ -18,6 +23,23 @@ inline int PdfPageCount(const QString& path)
         return -1;
     static const QRegularExpression page(QStringLiteral("/Type\\s*/Page[^s]"));
     return static_cast<int>(QString::fromLatin1(file.readAll()).count(page));
+}
+
+// The text of each page of a PDF as poppler's pdftotext reads it; nothing when the tool is not
+// installed (the callers then check what they can without it).
+inline std::optional<QStringList> PdfPageTexts(const QString& path)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (tool.isEmpty())
+        return std::nullopt;
+    QProcess run;
+    run.start(tool, {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    if (!run.waitForFinished(60000) || run.exitCode() != 0)
+        return QStringList{};
+    QStringList pages = QString::fromUtf8(run.readAllStandardOutput()).split(QChar(u'\f'));
+    if (!pages.isEmpty() && pages.back().trimmed().isEmpty())
+        pages.removeLast();
+    return pages;
 }
 
 inline void SetUpPdf(QPrinter& printer, const QString& path)

@@ -13,6 +13,9 @@
 #include "thickness/report_files.h"
 #include "radargram/radargram_scene.h"
 #include "radargram/radargram_sheets.h"
+#include "platform/qt_convert.h"
+#include "sheets/qt/report_pdf.h"
+#include "sheets/sheet_frame.h"
 
 #include <QGuiApplication>
 
@@ -32,7 +35,7 @@ namespace {
 // over it), written by the file's extension. Each picture starts from the section as the
 // document left it, so sheets do not carry each other's drawing state.
 void DrawSection(const SectionSource& source, const SectionParams& params, bool annotate, CanvasServices& services,
-                 const std::string& path)
+                 const std::string& path, const SheetFrame* frame = nullptr)
 {
     SurveyDocument& doc = *source.document;
     const SectionState start = doc.sectionState();
@@ -46,6 +49,16 @@ void DrawSection(const SectionSource& source, const SectionParams& params, bool 
     scene.restore(std::move(over));
     scene.draw(params, source.layers);
     doc.sectionState() = start;
+    if (frame != nullptr) {
+        // The sheet is the picture with the frame under it; the picture's pixels stay the window's.
+        DrawingRecord sheet = scene.record();
+        RecordingCanvas canvas(sheet, services);
+        const int right = SectionPixel(static_cast<long double>(sheet.width()) - params.R);
+        FrameDrawnSheet(canvas, *frame, static_cast<int>(frame->axis.leftX), right);
+        ExportSectionRecord(sheet, QString::fromStdString(path));
+        std::cout << path << '\n';
+        return;
+    }
     ExportSectionRecord(scene.record(), QString::fromStdString(path));
     std::cout << path << '\n';
 }
@@ -65,10 +78,25 @@ void Render(const RenderOptions& options)
         const std::vector<Sheet> sheets = PlanSheets(depth, source.picketColumn, rows, options.sheetPickets,
                                                      options.output);
         CreateFoldersFor(options.output);
-        for (const Sheet& sheet : sheets) {
+        SurveyDocument& doc = *source.document;
+        SheetFrame frame;
+        frame.form = doc.projectForm();
+        frame.legend = LegendOf(doc, source.layers, options.workspace.empty() && options.headerRows < 1 ? 0 : 1);
+        if (frame.form.deviationPlot)
+            frame.compliance = &doc.compliance();
+        frame.facts.count = static_cast<int>(sheets.size());
+        frame.facts.horizontalScale = DefaultHorizontalScale(params.SX);
+        frame.facts.verticalScale = DefaultVerticalScale(params.SY);
+        frame.axis.pixelsPerPicket = params.SX;
+        frame.axis.leftX = SectionPixel(static_cast<long double>(params.Lleft) + 60);
+        for (std::size_t i = 0; i < sheets.size(); ++i) {
+            const Sheet& sheet = sheets[i];
             params.FirstDataRow = sheet.rows.first;
             params.LastDataRow = sheet.rows.last;
-            DrawSection(source, params, false, services, sheet.path);
+            frame.facts.number = static_cast<int>(i) + 1;
+            frame.facts.kmText = FormatKmRange(sheet.fromPicket / 10, sheet.toPicket / 10);
+            frame.axis.firstPicket = sheet.fromPicket;
+            DrawSection(source, params, false, services, sheet.path, &frame);
         }
         return;
     }
@@ -109,6 +137,19 @@ void Report(const RenderOptions& options)
         PathFromUtf8(options.workspace.empty() ? options.table : options.workspace).filename());
     for (const std::string& path : WriteReport(options.reportDir, analysis.result(), setup.norms, name))
         std::cout << path << '\n';
+    // The PDF beside them, over the same rows and norms, with the sheets of a project's section
+    // (a table's layers are those of the command line).
+    doc.setRange(rows.first, rows.last);
+    if (options.workspace.empty()) {
+        // The table's layers become the document's, in slot order, as "Добавить слой" makes them.
+        for (const SectionLayer& layer : source.layers) {
+            doc.select(layer.depthColumn, rows.first);
+            doc.addLayer();
+        }
+    }
+    const std::string pdf = PathToUtf8(PathFromUtf8(options.reportDir) / PathFromUtf8(kReportPdfName));
+    WriteReportPdf(doc, toQString(pdf), name);
+    std::cout << pdf << '\n';
 }
 
 // What a radargram file says of itself: the facts on stdout only once the whole file was read,

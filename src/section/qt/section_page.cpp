@@ -261,6 +261,9 @@ SectionPrintSource SectionPage::printSource() const
     source.height = record().height();
     source.leftX = SectionPixel(static_cast<long double>(params.Lleft) + 60); // where the first picket was drawn
     source.pixelsPerCm = params.SY;
+    source.surfaceY = params.H;
+    source.depthStep = params.step;
+    source.depthLabelX = params.Lleft;
     // The pickets of the drawn layers: those of the first checked one in drawing order. A
     // section with no readable first picket prints without km and without a true scale.
     source.pixelsPerPicket = 0;
@@ -272,8 +275,21 @@ SectionPrintSource SectionPage::printSource() const
         if (const auto first = TryReadStrict(doc_->depthTable().cellView(layer.PicketColumn, params.FirstDataRow))) {
             source.firstPicket = *first;
             source.pixelsPerPicket = params.SX;
+            if (const auto last = TryReadStrict(doc_->depthTable().cellView(layer.PicketColumn, params.LastDataRow)))
+                source.lastPicket = *last;
         }
         break;
+    }
+    source.form = doc_->projectForm();
+    source.legend = LegendOf(*doc_);
+    // The analysis is asked for only when the sheets show it; a table it cannot read (pickets out
+    // of order) prints without the plot rather than not at all.
+    if (source.form.deviationPlot) {
+        try {
+            source.compliance = &doc_->compliance();
+        } catch (const Error&) {
+            source.compliance = nullptr;
+        }
     }
     const DrawingRecord* shown = &record();
     source.paint = [shown](QPainter& painter, const QRect& area) { PaintRecord(*shown, painter, area); };
