@@ -46,25 +46,28 @@ void DrawRadargramBoundaries(Canvas& canvas, const RadargramScene& scene, const 
     canvas.setPenStyle(PenStyle::Solid);
     for (const RadargramBoundary& b : boundaries) {
         canvas.setPenColor(b.color);
-        std::optional<Point> last;
+        // The row before, when it was drawn (a plain flag: GCC's -O3 takes an optional point
+        // for possibly unset here).
+        Point last;
+        bool joined = false;
         for (int row = firstRow; row <= lastRow; ++row) {
             const std::optional<double> picket = TryReadStrict(table.cellView(b.picketColumn, row));
             const std::optional<double> cm = TryReadStrict(table.cellView(b.depthColumn, row));
             const std::optional<double> trace = picket && std::isfinite(*picket) ? registration.traceAt(*picket)
                                                                                  : std::nullopt;
             if (!trace || !cm || !std::isfinite(*cm)) {
-                last.reset();
+                joined = false;
                 continue;
             }
             const double x = left + (*trace - view.firstTrace) / view.tracesPerPixel;
             const double y = top + (depth.timeNs(*cm) / sampleNs - view.firstSample) / view.samplesPerPixel;
             if (!(x >= left && x < right && y >= top && y < bottom)) {
-                last.reset();
+                joined = false;
                 continue;
             }
             const Point p{static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};
-            if (last) {
-                canvas.moveTo(last->x, last->y);
+            if (joined) {
+                canvas.moveTo(last.x, last.y);
                 canvas.lineTo(p.x, p.y);
             } else {
                 // A row alone between gaps still shows as a dot.
@@ -72,6 +75,7 @@ void DrawRadargramBoundaries(Canvas& canvas, const RadargramScene& scene, const 
                 canvas.lineTo(p.x + 1, p.y);
             }
             last = p;
+            joined = true;
         }
     }
 }
