@@ -10,6 +10,7 @@
 #include "widgets/style_controls.h"
 #include "platform/qt_canvas.h"
 #include "table/qt/string_grid_view.h"
+#include "thickness/norms.h"
 
 #include <QAction>
 #include <QApplication>
@@ -110,6 +111,12 @@ int main(int argc, char** argv)
     shot("11-section-cursor.png");
     pages->setCurrentWidget(form.findChild<QWidget*>(QStringLiteral("Диаграммы")));
     shot("12-diagram-cursor.png");
+    // A ballast norm of 52.5 cm: the deviation plot under the section shows where it fails.
+    DesignNorms norms = form.document().norms();
+    norms.layers = {{.column = 3, .name = {}, .normCm = 52.5}};
+    form.document().setNorms(norms);
+    pages->setCurrentWidget(form.findChild<SectionPage*>(QStringLiteral("Разрез")));
+    shot("13-section-deviation.png");
     const QImage& section = form.findChild<SectionPage*>(QStringLiteral("Разрез"))->image();
     section.copy(0, 0, 1400, section.height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)
