@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -132,8 +133,9 @@ void MakeVisibleTiles(const DrawingRecord& record)
 // drawing to the next (a drawing is appended, then what it covers is dropped), and the table's
 // numbers are read once while the table stays as it is. The scene draws the columns on screen
 // first (`window`) and the rest only when something needs it.
-void VisiblePart(benchmark::State& state, bool keepReadings, bool windowFirst = false)
+void VisiblePart(benchmark::State& state, bool keepReadings, bool onScreen = false)
 {
+    bool windowFirst = false;
     const int rows = static_cast<int>(state.range(0));
     const Grid& grid = Survey(rows);
     static QtCanvasServices services;
@@ -141,16 +143,26 @@ void VisiblePart(benchmark::State& state, bool keepReadings, bool windowFirst = 
     RecordingCanvas canvas(record, services);
     SectionReadings readings;
     SectionParams params = ParamsFor(rows);
+    // The part on screen is drawn after the former drawing and replaces the part drawn before
+    // it, as the scene does: nothing is compacted until the whole section is drawn.
+    std::optional<RecordingCanvas::Snapshot> former;
     const auto draw = [&] {
         SectionState sectionState;
+        if (windowFirst && former)
+            canvas.restore(*former);
         const SectionWindow window = windowFirst ? ViewOf(record.width()) : SectionWindow{};
         if (keepReadings)
             PlotRazrezPoligon(canvas, sectionState, grid, params, kLayers, readings, {}, window);
         else
             PlotRazrezPoligon(canvas, sectionState, grid, params, kLayers);
-        record.compact();
+        if (!windowFirst)
+            record.compact();
     };
+    windowFirst = false;
     draw();
+    record.compact();
+    windowFirst = onScreen;
+    former = canvas.snapshot();
     for (auto _ : state) {
         params.SX = params.SX == 400 ? 401 : 400;
         draw();

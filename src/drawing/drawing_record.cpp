@@ -310,12 +310,30 @@ void RecordingCanvas::fillWhite(int left, int top, int right, int bottom)
 void Replay(const DrawingRecord& record, Canvas& target, const Rect& area, std::size_t from, const Progress& progress)
 {
     const std::span<const DrawOp> ops = record.ops();
+    // What a white fill over the whole bitmap covers is never seen: a drawing made after
+    // another one that is not compacted yet (the part of a section drawn first) is replayed
+    // without the former one, only its sizes.
+    std::size_t cover = 0;
+    {
+        int w = record.startWidth();
+        int h = record.startHeight();
+        for (std::size_t i = 0; i < ops.size(); ++i) {
+            const DrawOp& op = ops[i];
+            if (op.kind == DrawOpKind::Resize) {
+                w = op.a.x;
+                h = op.a.y;
+            } else if (i >= from && op.kind == DrawOpKind::WhiteFill && op.group == 0 && op.a.x <= 0 &&
+                       op.a.y <= 0 && op.b.x >= w && op.b.y >= h) {
+                cover = i;
+            }
+        }
+    }
     std::uint32_t applied = UINT32_MAX;
     ProgressMeter meter(progress, static_cast<long long>(ops.size() - std::min(from, ops.size())), 0.0, 1.0, 1024);
     for (std::size_t i = from; i < ops.size(); ++i) {
         meter.at(static_cast<long long>(i - from));
         const DrawOp& op = ops[i];
-        if (record.groupHidden(op.group))
+        if (record.groupHidden(op.group) || (i < cover && op.kind != DrawOpKind::Resize))
             continue;
         if (op.kind != DrawOpKind::Resize && !record.bounds(op).intersects(area))
             continue;

@@ -178,6 +178,37 @@ INSTANTIATE_TEST_SUITE_P(SparseAndDense, RecordPixels,
                                            std::pair{6000, 0.1}), // a row every 10 cm: 2.5 per pixel column
                          [](const auto& param) { return param.param.second < 0.5 ? "Dense" : "Sparse"; });
 
+// A drawing made over another one that is not compacted yet (a section's part drawn first) is
+// replayed as the compacted record would be: what the white fill covers is skipped, the sizes
+// before it are kept.
+TEST(RecordPixels, WhatAWhiteFillCoversIsNotNeededToReplay)
+{
+    QtCanvasServices services;
+    DrawingRecord record(300, 120);
+    RecordingCanvas canvas(record, services);
+    const auto draw = [&canvas](Color fill, int shift) {
+        canvas.setBrushColor(fill);
+        const std::vector<Point> band = {{10 + shift, 10}, {250, 30 + shift}, {200, 100}, {20, 90}};
+        canvas.setPenWidth(3);
+        canvas.polygon(band);
+        canvas.textOut(40 + shift, 50, "ПК123");
+    };
+    draw(0x40C0FF, 0);
+    canvas.setSize(500, 150); // the former drawing grew the bitmap
+    draw(0x2060A0, 30);
+    canvas.whiteFill(0, 0, 500, 150);
+    canvas.setSize(420, 140);
+    draw(0x808000, 60);
+    const QImage uncompacted = RenderRecord(record);
+    const QImage tile = RenderTile(record, QRect(100, 0, 200, 140));
+    record.compact();
+    const QImage compacted = RenderRecord(record);
+    ASSERT_EQ(uncompacted.size(), QSize(420, 140));
+    ASSERT_EQ(compacted.size(), uncompacted.size());
+    EXPECT_EQ(Differences(compacted, uncompacted), 0);
+    EXPECT_EQ(Differences(compacted, tile, QPoint(100, 0)), 0);
+}
+
 TEST(RecordPixels, AnnotationsAndSizeChangesReplayToo)
 {
     QtCanvasServices services;
