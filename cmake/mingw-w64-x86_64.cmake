@@ -28,3 +28,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# pkg-config looks for Windows libraries only in the prefix: the build machine's .pc files
+# (libxlsxwriter's, say) would hand Linux headers and libraries to the cross compiler.
+if(TRASSEL_WINDOWS_PREFIX)
+  set(ENV{PKG_CONFIG_LIBDIR} "${TRASSEL_WINDOWS_PREFIX}/lib/pkgconfig")
+else()
+  set(ENV{PKG_CONFIG_LIBDIR} "/usr/${TRASSEL_MINGW_TRIPLET}/lib/pkgconfig")
+endif()
+set(ENV{PKG_CONFIG_PATH} "")
