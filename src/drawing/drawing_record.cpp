@@ -322,8 +322,8 @@ void Replay(const DrawingRecord& record, Canvas& target, const Rect& area, std::
             if (op.kind == DrawOpKind::Resize) {
                 w = op.a.x;
                 h = op.a.y;
-            } else if (i >= from && op.kind == DrawOpKind::WhiteFill && op.group == 0 && op.a.x <= 0 &&
-                       op.a.y <= 0 && op.b.x >= w && op.b.y >= h) {
+            } else if (i >= from && op.kind == DrawOpKind::WhiteFill && op.group == 0 && op.a.x <= 0 && op.a.y <= 0 &&
+                       op.b.x >= w && op.b.y >= h) {
                 cover = i;
             }
         }
