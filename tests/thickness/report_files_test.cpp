@@ -1,3 +1,4 @@
+#include "base/file_path.h"
 #include "thickness/report_files.h"
 
 #include "base/atomic_file.h"
@@ -9,6 +10,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sys/stat.h>
 
@@ -134,13 +136,11 @@ TEST(ReportFiles, AFailureLeavesNoHalfFile)
     const TempDir dir;
     std::filesystem::create_directories(dir.path);
     // A folder standing where the folder of the report should be made.
-    const std::filesystem::path blocker = dir.path / "занято";
-    {
-        std::FILE* f = std::fopen(blocker.string().c_str(), "w");
-        ASSERT_NE(f, nullptr);
-        std::fclose(f);
-    }
-    EXPECT_NE(errorText([&] { WriteReport(blocker.string(), s.analysis.result(), s.norms, ""); }), "(no error)");
+    // Named in UTF-8 on every system: a narrow literal is the ANSI code page's on Windows.
+    const std::filesystem::path blocker = dir.path / PathFromUtf8("занято");
+    std::ofstream(blocker).close();
+    ASSERT_TRUE(std::filesystem::is_regular_file(blocker));
+    EXPECT_NE(errorText([&] { WriteReport(PathToUtf8(blocker), s.analysis.result(), s.norms, ""); }), "(no error)");
     EXPECT_TRUE(std::filesystem::is_regular_file(blocker));
     EXPECT_EQ(std::filesystem::file_size(blocker), 0u);
 }
