@@ -122,15 +122,28 @@ std::string DescribeLayers(SurveyDocument& doc)
 struct DocState {
     TableState table;
     std::string layers;
+    DesignNorms norms;
+    ProjectForm form;
+    std::vector<KnownDepth> known;
 };
 
-DocState Capture(SurveyDocument& doc) { return {CaptureTable(doc), DescribeLayers(doc)}; }
+DocState Capture(SurveyDocument& doc)
+{
+    return {CaptureTable(doc), DescribeLayers(doc), doc.norms(), doc.projectForm(), doc.knownDepths()};
+}
 
 std::string Difference(const DocState& want, const DocState& got)
 {
     std::string d = Difference(want.table, got.table);
     if (d.empty() && want.layers != got.layers)
         d = "layers:\nwant\n" + want.layers + "\ngot\n" + got.layers;
+    if (d.empty() && !(want.norms == got.norms))
+        d = "design norms differ";
+    if (d.empty() && !(want.form == got.form))
+        d = "title block differs: want \"" + want.form.organisation + "\", got \"" + got.form.organisation + "\"";
+    if (d.empty() && !(want.known == got.known))
+        d = "known depths differ: want " + std::to_string(want.known.size()) + ", got " +
+            std::to_string(got.known.size());
     return d;
 }
 
@@ -390,6 +403,33 @@ private:
                     doc_.setLayerChecked(id, !layers.isChecked(id));
                 }
                 return "setLayerChecked";
+            }
+            if (kind < 91) {
+                // The project's own data beside the table: norms, the title block, known depths.
+                switch (pick(0, 2)) {
+                case 0: {
+                    DesignNorms norms = doc_.norms();
+                    norms.toleranceCm = pick(0, 50) / 10.0;
+                    norms.layers = {{.column = pick(2, 5), .name = {}, .normCm = static_cast<double>(pick(10, 60))}};
+                    doc_.setNorms(norms);
+                    return "setNorms";
+                }
+                case 1: {
+                    ProjectForm form = doc_.projectForm();
+                    form.organisation = "Организация " + std::to_string(pick(0, 99));
+                    form.deviationPlot = pick(0, 1) == 1;
+                    doc_.setProjectForm(form);
+                    return "setProjectForm";
+                }
+                default: {
+                    std::vector<KnownDepth> known;
+                    for (int i = pick(0, 3); i > 0; --i)
+                        known.push_back({static_cast<double>(pick(0, 20)), pick(2, 5),
+                                         static_cast<double>(pick(10, 200)), "скважина"});
+                    doc_.setKnownDepths(known);
+                    return "setKnownDepths";
+                }
+                }
             }
             if (kind < 95) {
                 // Mostly the same style again, as a spin edit stepped several times.
