@@ -10,6 +10,7 @@
 #include "widgets/style_controls.h"
 #include "platform/qt_canvas.h"
 #include "table/qt/string_grid_view.h"
+#include "sheets/project_form.h"
 #include "thickness/norms.h"
 
 #include <QAction>
@@ -117,6 +118,12 @@ int main(int argc, char** argv)
     form.document().setNorms(norms);
     pages->setCurrentWidget(form.findChild<SectionPage*>(QStringLiteral("Разрез")));
     shot("13-section-deviation.png");
+    // The title block filled in and the client's report written through "Отчёт".
+    form.document().setProjectForm({"ООО «Путеец»", "Перегон Лесная — Озёрная", "Главный путь", "1", "Иванов",
+                                    "Петров", "10.12.2026", true});
+    services.nextSaveName = out + QStringLiteral("/14-report.pdf");
+    form.findChild<QAction*>(QStringLiteral("acnReport"))->trigger();
+    shot("14-report-written.png");
     const QImage& section = form.findChild<SectionPage*>(QStringLiteral("Разрез"))->image();
     section.copy(0, 0, 1400, section.height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)
