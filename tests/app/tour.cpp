@@ -119,8 +119,8 @@ int main(int argc, char** argv)
     pages->setCurrentWidget(form.findChild<SectionPage*>(QStringLiteral("Разрез")));
     shot("13-section-deviation.png");
     // The title block filled in and the client's report written through "Отчёт".
-    form.document().setProjectForm({"ООО «Путеец»", "Перегон Лесная — Озёрная", "Главный путь", "1", "Иванов",
-                                    "Петров", "10.12.2026", true});
+    form.document().setProjectForm(
+        {"ООО «Путеец»", "Перегон Лесная — Озёрная", "Главный путь", "1", "Иванов", "Петров", "10.12.2026", true});
     services.nextSaveName = out + QStringLiteral("/14-report.pdf");
     form.findChild<QAction*>(QStringLiteral("acnReport"))->trigger();
     shot("14-report-written.png");
