@@ -166,15 +166,15 @@ void DrawTitleBlock(Canvas& canvas, const Rect& box, const ProjectForm& form, co
     for (int r = 1; r < 5; ++r)
         Line(canvas, box.left, Y(8.0 * r), split, Y(8.0 * r));
     Line(canvas, X(22), box.top, X(22), box.bottom);
-    Line(canvas, X(50), box.top, X(50), box.bottom);
+    Line(canvas, X(45), box.top, X(45), box.bottom);
     CellText(canvas, {box.left, box.top, X(22), Y(8)}, "", kTextPoints, false, false);
-    CellText(canvas, {X(22), box.top, X(50), Y(8)}, "Фамилия", kTextPoints, false, true);
-    CellText(canvas, {X(50), box.top, split, Y(8)}, "Дата", kTextPoints, false, true);
+    CellText(canvas, {X(22), box.top, X(45), Y(8)}, "Фамилия", kTextPoints, false, true);
+    CellText(canvas, {X(45), box.top, split, Y(8)}, "Дата", kTextPoints, false, true);
     CellText(canvas, {box.left, Y(8), X(22), Y(16)}, "Разработал", kTextPoints, false, false);
-    CellText(canvas, {X(22), Y(8), X(50), Y(16)}, form.developer, kTextPoints, false, false);
-    CellText(canvas, {X(50), Y(8), split, Y(16)}, form.date, kTextPoints, false, true);
+    CellText(canvas, {X(22), Y(8), X(45), Y(16)}, form.developer, kTextPoints, false, false);
+    CellText(canvas, {X(45), Y(8), split, Y(16)}, form.date, kTextPoints, false, true);
     CellText(canvas, {box.left, Y(16), X(22), Y(24)}, "Проверил", kTextPoints, false, false);
-    CellText(canvas, {X(22), Y(16), X(50), Y(24)}, form.checker, kTextPoints, false, false);
+    CellText(canvas, {X(22), Y(16), X(45), Y(24)}, form.checker, kTextPoints, false, false);
 
     // Right: the object, the line and its km, the scales and the sheet, the organisation.
     Line(canvas, split, Y(14), box.right, Y(14));
@@ -211,21 +211,21 @@ void DrawLegend(Canvas& canvas, const Rect& box, std::span<const LegendEntry> la
     const int lineH = canvas.textHeight() + 2;
     canvas.textOut(box.left, box.top, "Условные обозначения");
     canvas.setFontStyle(false, false);
+    // The scales a line each: one line of both did not fit a narrow legend.
     canvas.textOut(box.left, box.top + lineH,
-                   Fitted(canvas,
-                          "Масштабы: горизонтальный " + ScaleText(facts.horizontalScale) + ", вертикальный " +
-                              ScaleText(facts.verticalScale),
-                          box.right - box.left));
+                   Fitted(canvas, "Масштаб горизонтальный " + ScaleText(facts.horizontalScale), box.right - box.left));
+    canvas.textOut(box.left, box.top + 2 * lineH,
+                   Fitted(canvas, "Масштаб вертикальный " + ScaleText(facts.verticalScale), box.right - box.left));
     const int swatchW = SheetUnits(12);
     const int swatchH = SheetUnits(5);
     const int rowH = std::max(lineH, swatchH + 3);
     const int columnW = SheetUnits(50);
     int x = box.left;
-    int y = box.top + 2 * lineH + 3;
+    int y = box.top + 3 * lineH + 3;
     for (const LegendEntry& layer : layers) {
         if (y + rowH > box.bottom) {
             x += columnW;
-            y = box.top + 2 * lineH + 3;
+            y = box.top + 3 * lineH + 3;
         }
         if (x + swatchW > box.right)
             break;

@@ -70,7 +70,8 @@ TEST(SheetFrame, TheTitleBlockAndTheLegendSayWhatTheFormAndTheSheetGive)
         EXPECT_TRUE(Inside(*op, band.titleBlock)) << text;
     }
     for (const char* text :
-         {"Условные обозначения", "Масштабы: горизонтальный 1 : 945, вертикальный 1 : 38", "Балласт", "Песок"}) {
+         {"Условные обозначения", "Масштаб горизонтальный 1 : 945", "Масштаб вертикальный 1 : 38", "Балласт",
+          "Песок"}) {
         const ProbeCanvas::Op* op = canvas.findText(text);
         ASSERT_NE(op, nullptr) << text;
         EXPECT_TRUE(Inside(*op, band.legend)) << text;
