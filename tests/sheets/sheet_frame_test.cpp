@@ -69,9 +69,8 @@ TEST(SheetFrame, TheTitleBlockAndTheLegendSayWhatTheFormAndTheSheetGive)
         ASSERT_NE(op, nullptr) << text;
         EXPECT_TRUE(Inside(*op, band.titleBlock)) << text;
     }
-    for (const char* text :
-         {"Условные обозначения", "Масштаб горизонтальный 1 : 945", "Масштаб вертикальный 1 : 38", "Балласт",
-          "Песок"}) {
+    for (const char* text : {"Условные обозначения", "Масштаб горизонтальный 1 : 945", "Масштаб вертикальный 1 : 38",
+                             "Балласт", "Песок"}) {
         const ProbeCanvas::Op* op = canvas.findText(text);
         ASSERT_NE(op, nullptr) << text;
         EXPECT_TRUE(Inside(*op, band.legend)) << text;
