@@ -18,7 +18,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -169,16 +168,3 @@ void BM_DepthSetByClick(benchmark::State& state)
 BENCHMARK(BM_DepthSetByClick)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-// Offscreen, with a GUI application for the painter's fonts and pens.
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

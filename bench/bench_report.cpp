@@ -8,7 +8,6 @@
 
 #include "process_status.h"
 
-#include <QGuiApplication>
 #include <QString>
 
 #include <benchmark/benchmark.h>
@@ -83,15 +82,3 @@ BENCHMARK(BM_ReportPdf100km)->Unit(benchmark::kSecond)->Iterations(1);
 
 } // namespace
 } // namespace trassel
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
