@@ -72,7 +72,7 @@ const CommandRow kCommands[] = {
      .tipText = "Сохранить в папку ведомость толщин слоёв против норм: книгу XLSX и таблицы CSV по 100 м, по км, "
                 "участки ниже нормы и нормы", .tab = "Таблицы", .group = "Толщины слоёв"},
     {.name = "acnReport", .caption = "Отчёт", .category = "Таблица", .slot = &H::acnReportExecute,
-     .tipTitle = "Отчёт",
+     .icon = "report", .tipTitle = "Отчёт",
      .tipText = "Отчёт заказчику в PDF: титульный лист, нормы и параметры, сводка по километрам, участки ниже нормы и "
                 "листы разреза с графиками отклонения от нормы", .tab = "Таблицы", .group = "Толщины слоёв"},
     {.name = "acnEditNorms", .caption = "Нормы", .category = "Таблица", .slot = &H::acnEditNormsExecute,

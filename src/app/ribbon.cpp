@@ -4,6 +4,7 @@
 #include <QActionEvent>
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -71,19 +72,30 @@ const QString kRibbonStyle = QStringLiteral(
 
 } // namespace
 
+// A build without an SVG renderer carries each picture as PNG files "<name>-<size>.png".
+constexpr int kPngIconSizes[] = {16, 24, 32, 48, 64};
+
 QIcon commandIcon(const QString& name)
 {
     InitCommandIcons();
-    return QIcon(QStringLiteral(":/icons/") + name + QStringLiteral(".svg"));
+    const QString svg = QStringLiteral(":/icons/") + name + QStringLiteral(".svg");
+    if (QFile::exists(svg))
+        return QIcon(svg);
+    QIcon icon;
+    for (const int size : kPngIconSizes)
+        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(name).arg(size), QSize(size, size));
+    return icon;
 }
 
 QStringList commandIconNames()
 {
     InitCommandIcons();
     QStringList names;
-    for (const QString& file :
-         QDir(QStringLiteral(":/icons")).entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name))
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString& file : icons.entryList({QStringLiteral("*.svg")}, QDir::Files, QDir::Name))
         names.append(file.chopped(4));
+    for (const QString& file : icons.entryList({QStringLiteral("*-32.png")}, QDir::Files, QDir::Name))
+        names.append(file.chopped(7));
     return names;
 }
 

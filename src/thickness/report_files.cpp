@@ -4,9 +4,7 @@
 #include "base/file_path.h"
 #include "base/numbers.h"
 
-#ifdef TRASSEL_HAVE_XLSXWRITER
 #include <xlsxwriter.h>
-#endif
 
 #include <algorithm>
 #include <atomic>
@@ -242,16 +240,6 @@ std::string CsvText(const ReportTable& t)
     return out;
 }
 
-#ifndef TRASSEL_HAVE_XLSXWRITER
-bool WorkbookAvailable() { return false; }
-
-std::string WorkbookBytes(const std::vector<ReportTable>&)
-{
-    throw Error("Эта сборка программы не записывает книги Excel: ведомость записана только в файлах CSV.");
-}
-#else
-bool WorkbookAvailable() { return true; }
-
 std::string WorkbookBytes(const std::vector<ReportTable>& tables)
 {
     // The library writes to a file of its own naming; it is made in the temporary folder under
@@ -314,7 +302,6 @@ std::string WorkbookBytes(const std::vector<ReportTable>& tables)
     const FileBytes bytes = ReadWholeFile(tempName);
     return std::string(bytes.data.get(), bytes.size);
 }
-#endif
 
 std::vector<std::string> WriteReport(const std::string& dir, const Compliance& compliance, const DesignNorms& norms,
                                      const std::string& source, ReadOnlyTarget readOnly)
@@ -323,8 +310,7 @@ std::vector<std::string> WriteReport(const std::string& dir, const Compliance& c
     // Everything made before the first file is written: a failure leaves the folder as it was.
     std::vector<std::pair<std::string, std::string>> files;
     const std::filesystem::path folder = PathFromUtf8(dir);
-    if (WorkbookAvailable())
-        files.emplace_back(PathToUtf8(folder / PathFromUtf8(kWorkbookName)), WorkbookBytes(tables));
+    files.emplace_back(PathToUtf8(folder / PathFromUtf8(kWorkbookName)), WorkbookBytes(tables));
     for (const ReportTable& t : tables)
         files.emplace_back(PathToUtf8(folder / PathFromUtf8(t.file)), CsvText(t));
     std::vector<std::string> written;

@@ -36,10 +36,7 @@ std::vector<ReportTable> ReportTables(const Compliance& compliance, const Design
 // The CSV text of a table.
 std::string CsvText(const ReportTable& table);
 
-// Whether this build writes workbooks (a Windows build may lack the library: CSV files only).
-bool WorkbookAvailable();
-
-// The workbook's bytes. Error when the library fails or is missing.
+// The workbook's bytes. Error when the library fails.
 std::string WorkbookBytes(const std::vector<ReportTable>& tables);
 
 // The workbook's and the CSVs' names in a folder.

@@ -4,6 +4,7 @@
 #include "app/mainform.h"
 #include "radargram/qt/radargram_page.h"
 #include "section/qt/section_page.h"
+#include "section/qt/section_print_preview.h"
 #include "diagram/qt/chart_view.h"
 #include "fake_services.h"
 #include "layers/qt/layer_manager_view.h"
@@ -18,7 +19,9 @@
 #include <QDir>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QPrinter>
 #include <QTabWidget>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QTest>
 
@@ -124,6 +127,29 @@ int main(int argc, char** argv)
     services.nextSaveName = out + QStringLiteral("/14-report.pdf");
     form.findChild<QAction*>(QStringLiteral("acnReport"))->trigger();
     shot("14-report-written.png");
+    // The print preview as the user sees it after Ctrl+P (true scale, sheets with the title
+    // block), closed, then the same sheets printed to a PDF file.
+    pages->setCurrentWidget(form.findChild<SectionPage*>(QStringLiteral("Разрез")));
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setPageOrientation(QPageLayout::Landscape);
+        SectionPrintPreview preview(form.findChild<SectionPage*>(QStringLiteral("Разрез"))->printSource(), &form);
+        preview.setOptions({.fit = PrintFit::TrueScale, .horizontalScale = 2000, .verticalScale = 20});
+        QTimer::singleShot(1500, [&] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                dialog->resize(1400, 900);
+                QTest::qWait(300);
+                dialog->grab().save(out + QStringLiteral("/15-print-preview.png"));
+                dialog->close();
+            }
+        });
+        preview.exec(printer);
+    }
+    services.printFile = out + QStringLiteral("/16-printed.pdf");
+    services.previewOptions = SectionPrintOptions{.fit = PrintFit::TrueScale,
+                                                  .horizontalScale = 2000,
+                                                  .verticalScale = 20};
+    form.findChild<QAction*>(QStringLiteral("acnPrintImage"))->trigger();
     const QImage& section = form.findChild<SectionPage*>(QStringLiteral("Разрез"))->image();
     section.copy(0, 0, 1400, section.height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)

@@ -581,7 +581,7 @@ TEST(RenderProcess, TheReportOfATableAndOfAProjectAreTheDocumentsTables)
                                    fromTable});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     // The workbook, the four CSV files and the PDF beside them.
-    EXPECT_EQ(run.out.count(QLatin1Char('\n')), WorkbookAvailable() ? 6 : 5) << run.out.toStdString();
+    EXPECT_EQ(run.out.count(QLatin1Char('\n')), 6) << run.out.toStdString();
     EXPECT_TRUE(run.out.endsWith(fromTable + QStringLiteral("/Отчёт.pdf\n"))) << run.out.toStdString();
     // Title, contents, the three text parts and the example's two kilometres.
     EXPECT_GE(test::PdfPageCount(fromTable + QStringLiteral("/Отчёт.pdf")), 7);
