@@ -67,8 +67,10 @@ int main(int argc, char** argv)
         QTest::keyClick(form.findChild<ChartView*>(QStringLiteral("chtOverviewChart")), Qt::Key_Up);
     shot("03-diagram.png");
     // Three bands with their own fills: select each layer and pick a pattern and colours.
-    const int fills[] = {4, 0, 6};
-    const std::uint32_t colours[] = {0x2060A0, 0x40C0E0, 0x5080B0};
+    // Crushed stone, sand and loam as the soil hatches of geological drawings draw them (colours
+    // are stored blue-green-red).
+    const int fills[] = {13, 8, 10};
+    const std::uint32_t colours[] = {0x90B0C8, 0x90E0F0, 0x7090B0};
     for (int row = 0; row < 3; ++row) {
         form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))
             ->setCurrentItem(form.findChild<LayerManagerView*>(QStringLiteral("lwLayerManager"))->topLevelItem(row));
@@ -150,6 +152,9 @@ int main(int argc, char** argv)
                                                   .horizontalScale = 2000,
                                                   .verticalScale = 20};
     form.findChild<QAction*>(QStringLiteral("acnPrintImage"))->trigger();
+    // The whole interpretation as a project, for trassel-render's sheets of it.
+    services.nextSaveName = out + QStringLiteral("/tour.trassel");
+    form.findChild<QAction*>(QStringLiteral("acnSaveProjectAs"))->trigger();
     const QImage& section = form.findChild<SectionPage*>(QStringLiteral("Разрез"))->image();
     section.copy(0, 0, 1400, section.height()).save(out + QStringLiteral("/05-section-bitmap.png"));
     for (const QString& e : services.errors)
