@@ -98,14 +98,21 @@ TEST(ReportFiles, WorkbookHoldsNumberCellsFrozenHeadersAndRedValues)
 {
     const Survey s;
     const TempDir dir;
-    const auto written = WriteReport((dir.path / "отчёт").string(), s.analysis.result(), s.norms, "участок");
+    // Named in UTF-8 on every system: a narrow literal is the ANSI code page's on Windows.
+    const std::filesystem::path folder = dir.path / PathFromUtf8("отчёт");
+    const auto written = WriteReport(PathToUtf8(folder), s.analysis.result(), s.norms, "участок");
     ASSERT_EQ(written.size(), 5u);
-    const std::filesystem::path book = dir.path / "отчёт" / kWorkbookName;
+    const std::filesystem::path book = folder / PathFromUtf8(kWorkbookName);
     ASSERT_TRUE(std::filesystem::exists(book));
     // The CSV files written beside it are the tables' texts.
     const auto tables = ReportTables(s.analysis.result(), s.norms, "участок");
     for (const ReportTable& t : tables)
-        EXPECT_EQ(Read(dir.path / "отчёт" / t.file), CsvText(t)) << t.file;
+        EXPECT_EQ(Read(folder / PathFromUtf8(t.file)), CsvText(t)) << t.file;
+#ifdef _WIN32
+    // The parts are read with unzip, which Windows lacks; scripts/test-windows compares the
+    // Windows workbook with this system's part for part instead.
+    return;
+#endif
 
     const std::string workbook = Unzipped(book, "xl/workbook.xml");
     EXPECT_NE(workbook.find("name=\"По 100 м\""), std::string::npos) << workbook;
