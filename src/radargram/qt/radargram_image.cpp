@@ -3,6 +3,7 @@
 #include "base/atomic_file.h"
 #include "base/error.h"
 #include "platform/qt_text.h"
+#include "radargram/metafile.h"
 #include "radargram/picture_end.h"
 
 #include <QByteArray>
@@ -147,18 +148,51 @@ bool wholePicture(ProgressFile& file, const QByteArray& decoder)
     return check.complete();
 }
 
+// A metafile is drawn by the system's player at its own size, into white.
+QImage loadMetafile(ProgressFile& file, const QString& shown, MetafileKind kind, qint64 byteLimit)
+{
+    // The records only describe the picture; a file larger than the picture's limit is not one.
+    if (file.size() > byteLimit) {
+        throw Error(text(QStringLiteral("Метафайл ") + shown + QStringLiteral(" слишком велик: ") +
+                         megabytes(file.size()) + QStringLiteral(" МБ.")));
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.cancelled())
+        throw Cancelled();
+    if (bytes.size() != file.size())
+        throw Error(
+            text(QStringLiteral("Не удалось прочитать файл ") + shown + QStringLiteral(": ") + file.errorString()));
+    MetafilePicture picture;
+    try {
+        picture = RenderMetafile({reinterpret_cast<const unsigned char*>(bytes.constData()),
+                                  static_cast<std::size_t>(bytes.size())},
+                                 kind, static_cast<std::size_t>(byteLimit));
+    } catch (const Error& e) {
+        throw Error(text(QStringLiteral("Не удалось прочитать изображение ") + shown + QStringLiteral(": ") +
+                         QString::fromUtf8(e.what())));
+    }
+    QImage image(picture.width, picture.height, QImage::Format_RGB32);
+    if (image.isNull())
+        throw std::bad_alloc();
+    for (int y = 0; y < picture.height; ++y)
+        std::memcpy(image.scanLine(y), picture.pixels.data() + static_cast<std::size_t>(y) * picture.width,
+                    static_cast<std::size_t>(picture.width) * 4);
+    return image;
+}
+
 } // namespace
 
 QImage LoadRadargram(const QString& path, const LoadProgress& progress, qint64 byteLimit)
 {
     const QString shown = QDir::toNativeSeparators(path);
     const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("wmf") || suffix == QLatin1String("emf")) {
+    const bool metafile = suffix == QLatin1String("wmf") || suffix == QLatin1String("emf");
+    if (metafile && !MetafilesSupported()) {
         throw Error(text(QStringLiteral("Формат ") + suffix.toUpper() + QStringLiteral(" не поддерживается: ") + shown +
                          QStringLiteral("\nСохраните радарограмму в формате PNG, BMP, JPEG или TIFF.")));
     }
     const QByteArray decoder = decoderFor(suffix);
-    if (decoder.isEmpty()) {
+    if (decoder.isEmpty() && !metafile) {
         const QString extension = suffix.isEmpty() ? QStringLiteral("нет") : QStringLiteral(".") + suffix;
         throw Error(text(QStringLiteral("Неизвестное расширение файла изображения (") + extension +
                          QStringLiteral("): ") + shown +
@@ -188,6 +222,9 @@ QImage LoadRadargram(const QString& path, const LoadProgress& progress, qint64 b
             text(QStringLiteral("Не удалось открыть файл ") + shown + QStringLiteral(": ") + file.errorString()));
     }
 
+    if (metafile)
+        return loadMetafile(file, shown, suffix == QLatin1String("wmf") ? MetafileKind::Wmf : MetafileKind::Emf,
+                            byteLimit);
     if (!wholePicture(file, decoder)) {
         throw Error(text(QStringLiteral("Не удалось прочитать изображение ") + shown +
                          QStringLiteral(": файл обрывается раньше конца изображения, изображение неполное.")));

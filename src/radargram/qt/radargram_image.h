@@ -19,8 +19,9 @@ inline constexpr qint64 kRadargramByteLimit = qint64{2048} * 1024 * 1024;
 // Reads the picture of a radargram file. The decoder follows the extension in any letter
 // case ("bmp", "jpg", "jpeg", "png", "tif", "tiff", "ico"), whatever the content, and the
 // picture keeps the file's pixel format (an 8-bit greyscale file stays Format_Grayscale8).
-// Throws trassel::Error naming the file for any other extension (the metafiles "wmf" and "emf"
-// included), anything but a regular file (a FIFO is refused at once, never waited on), a file
+// The metafiles "wmf" and "emf" are drawn by the system's metafile player where there is one
+// (Windows) and refused elsewhere. Throws trassel::Error naming the file for any other
+// extension, anything but a regular file (a FIFO is refused at once, never waited on), a file
 // that cannot be opened or decoded to its end (a JPEG or BMP cut short included), or a picture
 // that would take more than `byteLimit` bytes in its own pixel format; so a caller's former
 // picture stays when this throws. Every pixel of the picture returned was decoded or is 0
