@@ -1,8 +1,6 @@
 #include "radargram/radargram_sheets.h"
 
 #include "base/error.h"
-#include "base/numbers.h"
-#include "layers/layers.h"
 #include "radargram/radargram_model.h"
 #include "radargram/radargram_scene.h"
 #include "table/grid.h"
@@ -13,69 +11,76 @@
 
 namespace trassel {
 
-std::vector<RadargramBoundary> BoundariesOf(const LayerManager& layers)
+namespace {
+
+// The part of segment a–b inside the rectangle [x0, x1] × [y0, y1] (Liang–Barsky), if any.
+bool ClipSegment(double& ax, double& ay, double& bx, double& by, double x0, double y0, double x1, double y1)
 {
-    std::vector<RadargramBoundary> boundaries;
-    for (int slot = 0; slot < layers.LayerCount(); ++slot) {
-        const TLayer& layer = layers.Layers(slot);
-        if (layers.isChecked(layer.Item))
-            boundaries.push_back({layer.PicketColumn, layer.DepthColumn, layer.PointColor});
+    double t0 = 0;
+    double t1 = 1;
+    const double dx = bx - ax;
+    const double dy = by - ay;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {ax - x0, x1 - ax, ay - y0, y1 - ay};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0)
+                return false;
+            continue;
+        }
+        const double t = q[i] / p[i];
+        if (p[i] < 0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
+        if (t0 > t1)
+            return false;
     }
-    return boundaries;
+    const double sx = ax;
+    const double sy = ay;
+    ax = sx + t0 * dx;
+    ay = sy + t0 * dy;
+    bx = sx + t1 * dx;
+    by = sy + t1 * dy;
+    return true;
 }
 
+} // namespace
+
 void DrawRadargramBoundaries(Canvas& canvas, const RadargramScene& scene, const Grid& table, int firstRow, int lastRow,
-                             std::span<const RadargramBoundary> boundaries)
+                             std::span<const OverlayLayer> layers)
 {
-    const RadargramModel& model = scene.model();
-    const double sampleNs = model.sampleNs();
-    if (!scene.ready() || !(sampleNs > 0))
+    const OverlayPlacement placement = PlacementOf(scene);
+    if (!scene.ready() || !placement.placed() || layers.empty())
         return;
-    const TraceRegistration registration = model.registration();
-    if (!registration.placed())
-        return;
-    const DepthModel depth = model.depthModel();
-    const RadargramViewport& view = scene.view();
-    const double left = RadargramMargins::kLeft;
-    const double top = RadargramMargins::kTop;
-    const double right = left + scene.plotWidth();
-    const double bottom = top + scene.plotHeight();
-    firstRow = std::max(firstRow, 0);
-    lastRow = std::min(lastRow, table.rowCount() - 1);
+    RadargramOverlay overlay;
+    overlay.update(table, {layers.begin(), layers.end()}, layers.front().picketColumn, std::max(firstRow, 0),
+                   std::min(lastRow, table.rowCount() - 1));
+    // The lines run one row past the view's edges; a sheet has no painter to clip them.
+    const double x0 = placement.left;
+    const double y0 = placement.top;
+    const double x1 = placement.left + placement.plotWidth - 1;
+    const double y1 = placement.top + placement.plotHeight - 1;
     canvas.setPenWidth(2);
     canvas.setPenStyle(PenStyle::Solid);
-    for (const RadargramBoundary& b : boundaries) {
-        canvas.setPenColor(b.color);
-        // The row before, when it was drawn (a plain flag: GCC's -O3 takes an optional point
-        // for possibly unset here).
-        Point last;
-        bool joined = false;
-        for (int row = firstRow; row <= lastRow; ++row) {
-            const std::optional<double> picket = TryReadStrict(table.cellView(b.picketColumn, row));
-            const std::optional<double> cm = TryReadStrict(table.cellView(b.depthColumn, row));
-            const std::optional<double> trace = picket && std::isfinite(*picket) ? registration.traceAt(*picket)
-                                                                                 : std::nullopt;
-            if (!trace || !cm || !std::isfinite(*cm)) {
-                joined = false;
-                continue;
-            }
-            const double x = left + (*trace - view.firstTrace) / view.tracesPerPixel;
-            const double y = top + (depth.timeNs(*cm) / sampleNs - view.firstSample) / view.samplesPerPixel;
-            if (!(x >= left && x < right && y >= top && y < bottom)) {
-                joined = false;
-                continue;
-            }
-            const Point p{static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};
-            if (joined) {
-                canvas.moveTo(last.x, last.y);
-                canvas.lineTo(p.x, p.y);
-            } else {
+    for (const OverlayPath& path : overlay.paths(placement)) {
+        canvas.setPenColor(path.color);
+        for (const std::vector<Point>& run : path.runs) {
+            if (run.size() == 1 && run[0].x >= x0 && run[0].x <= x1 && run[0].y >= y0 && run[0].y <= y1) {
                 // A row alone between gaps still shows as a dot.
-                canvas.moveTo(p.x, p.y);
-                canvas.lineTo(p.x + 1, p.y);
+                canvas.moveTo(run[0].x, run[0].y);
+                canvas.lineTo(run[0].x + 1, run[0].y);
             }
-            last = p;
-            joined = true;
+            for (std::size_t i = 1; i < run.size(); ++i) {
+                double ax = run[i - 1].x;
+                double ay = run[i - 1].y;
+                double bx = run[i].x;
+                double by = run[i].y;
+                if (!ClipSegment(ax, ay, bx, by, x0, y0, x1, y1))
+                    continue;
+                canvas.moveTo(static_cast<int>(std::lround(ax)), static_cast<int>(std::lround(ay)));
+                canvas.lineTo(static_cast<int>(std::lround(bx)), static_cast<int>(std::lround(by)));
+            }
         }
     }
 }

@@ -2,8 +2,8 @@
 // The radargram with the depth table's boundaries over it, drawn without a window: each checked
 // layer's boundary converted to time through the depth model and drawn in the layer's diagram
 // colour over the scene's picture, and the registered radargram cut into sheets along the line.
-#include "base/color.h"
 #include "drawing/canvas.h"
+#include "radargram/radargram_overlay.h"
 
 #include <span>
 #include <vector>
@@ -11,26 +11,16 @@
 namespace trassel {
 
 class Grid;
-class LayerManager;
 class RadargramScene;
 struct RadargramModel;
 
-// One boundary to draw: the depth column of a layer and its colour.
-struct RadargramBoundary {
-    int picketColumn = 1;
-    int depthColumn = 2;
-    Color color = kBlack;
-};
-
-// The checked layers' boundaries, in the colours of their points on the diagram.
-std::vector<RadargramBoundary> BoundariesOf(const LayerManager& layers);
-
-// Each boundary of rows first..last as a line over the scene's picture of the traces: a row's
-// picket placed on its trace by the registration, its depth on its sample by the depth model. A
-// row without a picket or a depth breaks the line; what falls outside the picture is left out.
-// Nothing is drawn when the scene shows no file or its traces are not placed on the line.
+// The boundaries of `layers` (OverlayLayersOf: the checked ones) over rows first..last, as the
+// radargram page draws them over the scene's picture of the traces (RadargramOverlay): a row's
+// picket placed on its trace by the registration, its depth on its sample by the depth model, a
+// row without a picket or a depth breaking the line; cut at the picture's edges. Nothing is drawn
+// when the scene shows no file or its traces are not placed on the line.
 void DrawRadargramBoundaries(Canvas& canvas, const RadargramScene& scene, const Grid& table, int firstRow, int lastRow,
-                             std::span<const RadargramBoundary> boundaries);
+                             std::span<const OverlayLayer> layers);
 
 // One sheet of the radargram: the pickets [fromPicket, toPicket) and the traces they cover.
 struct RadargramSheet {

@@ -742,7 +742,7 @@ TEST(RenderProcess, RadargramSheetsShowTheBoundariesPerKilometreAsTheCoreDrawsTh
     scene.draw(canvas);
     const QImage bare = canvas.image().convertToFormat(QImage::Format_RGB32);
     DrawRadargramBoundaries(canvas, scene, doc.depthTable(), doc.firstDataRow(), doc.lastDataRow(),
-                            BoundariesOf(doc.layers()));
+                            OverlayLayersOf(doc.layers()));
     EXPECT_EQ(canvas.image().convertToFormat(QImage::Format_RGB32), sheet);
     // The boundaries are there: three lines across the sheet in colours the grey picture lacks.
     int coloured = 0;

@@ -233,7 +233,7 @@ void DrawRadargramSheets(const RenderOptions& options)
                             *model.registration().traceAt(origin);
     const double tracesPerPixel = std::max(1.0, std::abs(perSheet) / 3000.0);
     const int down = std::clamp(info.samples, 300, 1000);
-    const std::vector<RadargramBoundary> boundaries = BoundariesOf(doc.layers());
+    const std::vector<OverlayLayer> boundaries = OverlayLayersOf(doc.layers());
     const std::string base = RadargramSheetsBase(options.radargramSheets);
     RadargramScene scene;
     scene.setModel(model, std::move(reader));
