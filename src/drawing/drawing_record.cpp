@@ -1,6 +1,7 @@
 #include "drawing/drawing_record.h"
 
 #include <algorithm>
+#include <optional>
 #include <climits>
 #include <cmath>
 
@@ -67,21 +68,32 @@ void DrawingRecord::truncate(std::size_t count, int width, int height)
         return;
     }
     ops_.resize(count);
-    // Vertices, texts and pictures past the last kept operation are dropped with it.
-    std::size_t points = 0;
-    std::size_t chars = 0;
-    std::size_t pictures = 0;
-    for (const DrawOp& op : ops_) {
-        if (op.kind == DrawOpKind::Polygon)
-            points = std::max<std::size_t>(points, op.offset + op.count);
-        if (op.kind == DrawOpKind::Text)
-            chars = std::max<std::size_t>(chars, op.offset + op.count);
-        if (op.kind == DrawOpKind::Picture)
-            pictures = std::max<std::size_t>(pictures, op.offset + 1);
+    // Vertices, texts and pictures past the last kept operation are dropped with it. Vertices
+    // and texts are appended in the order of their operations, so the last operation of each
+    // tells where its data ends: a search from the end stops there instead of walking the
+    // millions of operations of a long section on every cancelled or partial drawing. Pictures
+    // are shared by the operations that draw the same glyph: only when the last picture drawn
+    // is the newest kept is the search over; otherwise every kept operation is asked.
+    std::optional<std::size_t> points;
+    std::optional<std::size_t> chars;
+    std::optional<std::size_t> pictures;
+    for (std::size_t i = ops_.size(); i-- > 0 && !(points && chars && pictures);) {
+        const DrawOp& op = ops_[i];
+        if (op.kind == DrawOpKind::Polygon && !points)
+            points = op.offset + op.count;
+        else if (op.kind == DrawOpKind::Text && !chars)
+            chars = op.offset + op.count;
+        else if (op.kind == DrawOpKind::Picture && !pictures)
+            pictures = op.offset + 1;
     }
-    points_.resize(points);
-    chars_.resize(chars);
-    pictures_.resize(pictures);
+    if (pictures && *pictures < pictures_.size()) {
+        for (const DrawOp& op : ops_)
+            if (op.kind == DrawOpKind::Picture)
+                pictures = std::max<std::size_t>(*pictures, op.offset + 1);
+    }
+    points_.resize(points.value_or(0));
+    chars_.resize(chars.value_or(0));
+    pictures_.resize(pictures.value_or(0));
     setSize(width, height);
     ++revision_;
 }

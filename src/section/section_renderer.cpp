@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -188,7 +189,7 @@ T ReadingAt(std::vector<T>& kept, std::size_t index, Read&& read)
 
 void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings,
-               const SectionWindow& window = {});
+               const SectionWindow& window = {}, bool ordered = false);
 
 } // namespace
 
@@ -282,9 +283,26 @@ int LabelEnd(int x, int width)
     return static_cast<int>(std::clamp<long long>(static_cast<long long>(x) + width, INT_MIN, INT_MAX));
 }
 
+// Whether every picket of rows first..last was read before, can be read, and never falls: then
+// the rows' columns never run back to the left, and a drawing of a window can stop where the
+// rows pass it.
+bool PicketsRise(SectionReadings& readings, const Grid& grid, int column, long long first, long long last)
+{
+    if (last < first)
+        return false;
+    const std::vector<Picket>& pickets = readings.pickets(grid, column, first);
+    const auto rows = static_cast<std::size_t>(std::min<long long>(last - first, grid.rowCount()) + 1);
+    if (pickets.size() < rows)
+        return false;
+    for (std::size_t i = 0; i < rows; ++i)
+        if (!pickets[i].readable || !(i == 0 || pickets[i].rounded >= pickets[i - 1].rounded))
+            return false;
+    return true;
+}
+
 void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings,
-               const SectionWindow& window)
+               const SectionWindow& window, bool ordered)
 {
     const SectionGeometry geometry = ReadGeometry(grid, params, layer);
     canvas.setSize(geometry.width, geometry.height);
@@ -307,6 +325,8 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
     const long long keepRight = window.whole() ? LLONG_MAX : window.right + margin;
     const auto shown = [&](int x) { return x >= keepLeft && x <= keepRight; };
     const bool thinOutline = layer.lineWidth <= 1;
+    // Rows whose columns only grow: once one lies right of the window, so do all after it.
+    const bool stopsRightOfWindow = ordered && !window.whole() && params.SX > 0;
     BandOutline vertices = thinOutline ? BandOutline(LLONG_MIN, LLONG_MAX) : BandOutline(keepLeft, keepRight);
     std::vector<Picket>& pickets = readings.pickets(grid, layer.picketColumn, first);
     std::vector<double>& depths = readings.depths(grid, layer.depthColumn, first);
@@ -328,6 +348,15 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
     LabelWidths depthWidths;
     LabelWidths metreWidths;
     int rowTextHeight = -1;
+    // A picket's mark (its name, glyph and dashed guide line) outside the window touches none of
+    // its pixels; left out, it still leaves the pen as its guide line does, since the band's
+    // outline is drawn in whatever pen style that is.
+    const auto skipPicketMark = [&](int x) {
+        canvas.setPenWidth(1);
+        canvas.setPenColor(kGuideColor);
+        canvas.setPenStyle(PenStyle::Dashed);
+        canvas.moveTo(x, state.imageHeight);
+    };
     for (long long r = first; r <= last; ++r) {
         if (progress && (r - first) % kProgressEvery == 0)
             progress(r - first, last - first + 1);
@@ -345,6 +374,32 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
         const long double offset = (static_cast<long double>(picket) - p1) * sx + left;
         const int x = Px(offset);
         vertices.add({x, Px(sy * depth + h)});
+        if (stopsRightOfWindow && x > keepRight) {
+            // Nothing right of the window is drawn, and no label there thins one inside it:
+            // what remains is the far end of the band's outline (the run this row starts
+            // collapses to its ends) and the pen as the last picket mark passed would leave it.
+            std::size_t lastMark = picketRow.whole ? index : SIZE_MAX;
+            if (!thinOutline && r < last) {
+                const auto lastIndex = static_cast<std::size_t>(last - first);
+                const Picket end = ReadingAt(pickets, lastIndex, [&] {
+                    return ReadPicket(grid.cellView(layer.picketColumn, static_cast<int>(last)));
+                });
+                const double endDepth = ReadingAt(depths, lastIndex, [&] {
+                    return RoundTo(ReadLenient(grid.cellView(layer.depthColumn, static_cast<int>(last))), 0);
+                });
+                vertices.add({Px((static_cast<long double>(end.rounded) - p1) * sx + left), Px(sy * endDepth + h)});
+                for (std::size_t i = lastIndex; i > index; --i) {
+                    if (pickets[i].whole) {
+                        lastMark = i;
+                        break;
+                    }
+                }
+                r = last;
+            }
+            if (lastMark != SIZE_MAX)
+                skipPicketMark(Px((static_cast<long double>(pickets[lastMark].rounded) - p1) * sx + left));
+            continue;
+        }
 
         if (depth != 0) {
             canvas.setBrushColor(kWhite);
@@ -381,6 +436,10 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
                     metreBox.keep(x, y, LabelEnd(x, width()));
                 }
             }
+            continue;
+        }
+        if (!shown(x)) {
+            skipPicketMark(x);
             continue;
         }
         text = "ПК";
@@ -445,7 +504,9 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
         if (progress)
             layerProgress = [&](long long rows, long long total) { progress(done * total + rows, count * total); };
         // Layers on the same picket column read its cells once.
-        PlotLayer(canvas, state, grid, params, *it, layerProgress, readings, window);
+        const bool ordered = !window.whole() &&
+                             PicketsRise(readings, grid, it->picketColumn, params.FirstDataRow, params.LastDataRow);
+        PlotLayer(canvas, state, grid, params, *it, layerProgress, readings, window, ordered);
         ++done;
     }
     ApplySectionWidth(canvas, state);
