@@ -113,9 +113,12 @@ void BM_Record(benchmark::State& state)
 BENCHMARK(BM_Record)->Arg(200'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The view in the middle of the line, four tiles of 512 px.
+// Where the view stands along the section: 0.5 in its middle, 1 at its end.
+double viewAt = 0.5;
+
 SectionWindow ViewOf(int width)
 {
-    const int left = (width / 2) / 512 * 512;
+    const int left = std::max(0, static_cast<int>((width - 4 * 512) * viewAt)) / 512 * 512;
     return {left, left + 4 * 512};
 }
 
@@ -180,6 +183,15 @@ BENCHMARK(BM_VisiblePartFirst)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->I
 
 void BM_VisiblePartOnScreen(benchmark::State& state) { VisiblePart(state, true, true); }
 BENCHMARK(BM_VisiblePartOnScreen)->Arg(200'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The view at the line's end: every row lies left of it, so none can be passed over.
+void BM_VisiblePartOnScreenAtEnd(benchmark::State& state)
+{
+    viewAt = 1.0;
+    VisiblePart(state, true, true);
+    viewAt = 0.5;
+}
+BENCHMARK(BM_VisiblePartOnScreenAtEnd)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_WholeBitmap(benchmark::State& state)
 {
