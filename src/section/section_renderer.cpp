@@ -189,7 +189,7 @@ T ReadingAt(std::vector<T>& kept, std::size_t index, Read&& read)
 
 void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings,
-               const SectionWindow& window = {}, bool ordered = false);
+               const SectionWindow& window = {}, const std::function<bool()>& ordered = {});
 
 } // namespace
 
@@ -302,7 +302,7 @@ bool PicketsRise(SectionReadings& readings, const Grid& grid, int column, long l
 
 void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings,
-               const SectionWindow& window, bool ordered)
+               const SectionWindow& window, const std::function<bool()>& ordered)
 {
     const SectionGeometry geometry = ReadGeometry(grid, params, layer);
     canvas.setSize(geometry.width, geometry.height);
@@ -326,7 +326,7 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
     const auto shown = [&](int x) { return x >= keepLeft && x <= keepRight; };
     const bool thinOutline = layer.lineWidth <= 1;
     // Rows whose columns only grow: once one lies right of the window, so do all after it.
-    const bool stopsRightOfWindow = ordered && !window.whole() && params.SX > 0;
+    const bool mayStop = ordered && !window.whole() && params.SX > 0;
     BandOutline vertices = thinOutline ? BandOutline(LLONG_MIN, LLONG_MAX) : BandOutline(keepLeft, keepRight);
     std::vector<Picket>& pickets = readings.pickets(grid, layer.picketColumn, first);
     std::vector<double>& depths = readings.depths(grid, layer.depthColumn, first);
@@ -373,8 +373,10 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
                                        [&] { return RoundTo(ReadLenient(grid.cellView(layer.depthColumn, row)), 0); });
         const long double offset = (static_cast<long double>(picket) - p1) * sx + left;
         const int x = Px(offset);
-        vertices.add({x, Px(sy * depth + h)});
-        if (stopsRightOfWindow && x > keepRight) {
+        const long double depthY = sy * depth + h;
+        const int vertexY = Px(depthY);
+        vertices.add({x, vertexY});
+        if (x > keepRight && mayStop && ordered()) {
             // Nothing right of the window is drawn, and no label there thins one inside it:
             // what remains is the far end of the band's outline (the run this row starts
             // collapses to its ends) and the pen as the last picket mark passed would leave it.
@@ -403,7 +405,9 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
 
         if (depth != 0) {
             canvas.setBrushColor(kWhite);
-            const int y = Px(sy * depth + h + 5);
+            // Five below the vertex: adding 5 to a non-negative coordinate this small is exact,
+            // so the truncation is the vertex's plus 5 without converting again.
+            const int y = depthY >= 0 && depthY <= kSectionCoordLimit - 5 ? vertexY + 5 : Px(depthY + 5);
             // The text is spelled only for a label that may be drawn: most rows of a dense
             // survey are decided by their position alone.
             const auto width = [&] { return depthWidths.of(canvas, depth, [&] { return NumberToText(depth); }); };
@@ -496,6 +500,7 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
     const long long count = std::count_if(layers.begin(), layers.end(),
                                           [](const SectionLayer& l) { return l.checked; });
     long long done = 0;
+    std::map<int, bool> rising;
     for (auto it = layers.rbegin(); it != layers.rend(); ++it) {
         if (!it->checked)
             continue;
@@ -504,8 +509,13 @@ void PlotRazrezPoligon(Canvas& canvas, SectionState& state, const Grid& grid, co
         if (progress)
             layerProgress = [&](long long rows, long long total) { progress(done * total + rows, count * total); };
         // Layers on the same picket column read its cells once.
-        const bool ordered = !window.whole() &&
-                             PicketsRise(readings, grid, it->picketColumn, params.FirstDataRow, params.LastDataRow);
+        // Asked only when a row passes the view, and once for layers on the same picket column.
+        const auto ordered = [&, column = it->picketColumn] {
+            const auto [known, added] = rising.try_emplace(column, false);
+            if (added)
+                known->second = PicketsRise(readings, grid, column, params.FirstDataRow, params.LastDataRow);
+            return known->second;
+        };
         PlotLayer(canvas, state, grid, params, *it, layerProgress, readings, window, ordered);
         ++done;
     }
