@@ -178,6 +178,8 @@ public:
     void setRadargramPermittivity(double eps);
     void setRadargramPermittivity(Permittivity permittivity);
     void setRadargramDisplay(const RadargramDisplay& display);
+    // "Притягивать к отражению", kept with the display through opening another file.
+    void setRadargramSnap(bool snap);
     // Puts `model` in place as it is, without an edit (an edit's own road, an open project).
     void putRadargramModel(RadargramModel model);
 
