@@ -187,17 +187,6 @@ TEST(RadargramDocument, WorkspaceKeepsTheRadargramAndItsChoices)
     const RadargramModel& back = loaded.document->radargramModel();
     EXPECT_TRUE(back == doc.radargramModel());
     EXPECT_TRUE(back.snapToReflection);
-    // Like the display, the snap stays when another file is opened, and it is one undoable step.
-    EditRecorder history;
-    doc.setEditSink(&history);
-    doc.openRadargramFile(path);
-    EXPECT_TRUE(doc.radargramModel().snapToReflection);
-    doc.setRadargramSnap(false);
-    ASSERT_EQ(history.size(), 2U);
-    EXPECT_EQ(history.edits[1]->text(), "Притягивать к отражению");
-    history.edits[1]->revert(doc);
-    EXPECT_TRUE(doc.radargramModel().snapToReflection);
-    doc.setEditSink(nullptr);
     EXPECT_EQ(back.file->path, path);
     EXPECT_NEAR(*back.registration().picketOf(350), 12.20, 1e-12);
 
@@ -215,6 +204,17 @@ TEST(RadargramDocument, WorkspaceKeepsTheRadargramAndItsChoices)
     plain.setRadargramDisplay(display);
     const std::string text = WorkspaceText(plain, workspace);
     EXPECT_TRUE(ReadWorkspace(text, workspace).document->radargramModel() == plain.radargramModel());
+    // Like the display, the snap stays when another file is opened, and it is one undoable step.
+    EditRecorder history;
+    doc.setEditSink(&history);
+    doc.openRadargramFile(path);
+    EXPECT_TRUE(doc.radargramModel().snapToReflection);
+    doc.setRadargramSnap(false);
+    ASSERT_EQ(history.size(), 2U);
+    EXPECT_EQ(history.edits[1]->text(), "Притягивать к отражению");
+    history.edits[1]->revert(doc);
+    EXPECT_TRUE(doc.radargramModel().snapToReflection);
+    doc.setEditSink(nullptr);
 }
 
 // The workspace's text of the survey above with `change` made to its JSON, read back.
