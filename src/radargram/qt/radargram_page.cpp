@@ -36,22 +36,6 @@ namespace trassel {
 
 namespace {
 
-// The scene's colours (0x00BBGGRR) into an image of the screen's kind.
-QImage ImageOf(const Picture& picture)
-{
-    QImage image(picture.width, picture.height, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const Color* from = picture.pixels.data() +
-                            static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
-        for (int x = 0; x < picture.width; ++x) {
-            const Color c = from[x];
-            line[x] = 0xFF000000U | ((c & 0xFFU) << 16) | (c & 0xFF00U) | ((c >> 16) & 0xFFU);
-        }
-    }
-    return image;
-}
-
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 } // namespace
@@ -81,7 +65,7 @@ void RadargramView::paintEvent(QPaintEvent*)
         try {
             const Picture& raster = scene_.raster();
             if (image_.isNull() || imageRevision_ != scene_.rasterRevision()) {
-                image_ = ImageOf(raster);
+                image_ = ImageOfPicture(raster);
                 imageRevision_ = scene_.rasterRevision();
             }
             painter.drawImage(RadargramMargins::kLeft, RadargramMargins::kTop, image_);
