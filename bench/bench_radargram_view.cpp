@@ -10,9 +10,17 @@
 //
 // BM_SceneScrollStep is the same through the scene the page draws with: a scroll of 40 pixels
 // (one notch of the wheel) along the line at one trace a pixel, then the picture of the new view.
+//
+// BM_StripScrollStep is the radargram shown above the section, 1,000 x 250 pixels, on the
+// section's axis (400 pixels a picket, 1,000 traces a picket: 2.5 traces a pixel; at the zoom
+// 0.1 of the first argument 10, 25 traces a pixel), registered by a tie every 1,000 traces placed
+// a little off the header's step so that the segments differ: one scroll step of 40 pixels, then
+// what the strip does for its new view: the traces under each column, and their picture (second
+// argument: 0 exponential gain, 1 the automatic gain).
 #include "radargram/radargram_reader.h"
 #include "radargram/radargram_render.h"
 #include "radargram/radargram_scene.h"
+#include "radargram/radargram_strip.h"
 #include "survey_dzt.h"
 
 #include <benchmark/benchmark.h>
@@ -73,6 +81,36 @@ void BM_SceneScrollStep(benchmark::State& state)
     }
 }
 BENCHMARK(BM_SceneScrollStep)->Unit(benchmark::kMillisecond);
+
+void BM_StripScrollStep(benchmark::State& state)
+{
+    constexpr int kStripWidth = 1000;
+    constexpr int kStripHeight = 250;
+    const std::unique_ptr<RadargramReader> reader = OpenRadargram(bench::SurveyDztPath());
+    std::vector<TraceTie> ties;
+    for (std::int64_t t = 0; t < bench::kSurveyTraces; t += 1000)
+        ties.push_back({t, static_cast<double>(t) / 1000.0 + ((t / 1000) % 3 - 1) * 0.004});
+    const TraceRegistration registration(ties, {});
+    RasterStyle style;
+    style.sampleNs = 60.0 / bench::kSurveySamples;
+    style.timeZeroNs = 1.0;
+    style.fullScale = FullScaleOf(*reader, 0);
+    style.display.gain = state.range(1) == 0 ? GainKind::Exponential : GainKind::Agc;
+    style.display.gainValue = 0.3;
+    const double zoom = state.range(0) == 10 ? 0.1 : 1.0;
+    // The middle of the line, at the section's 400 pixels a picket.
+    LineAxis axis{500.0, 400.0 * zoom, 0.0};
+    for (auto _ : state) {
+        axis.leftX -= 40;
+        const std::vector<TraceSpan> columns = TracesUnderColumns(axis, kStripWidth, registration);
+        const ColumnRange traced = ColumnsWithTraces(columns, reader->info().traces);
+        const std::vector<TraceSpan> used(columns.begin() + traced.first, columns.begin() + traced.last);
+        const Picture picture = RenderRadargramColumns(*reader, 0, style, used, 0, bench::kSurveySamples, kStripHeight);
+        benchmark::DoNotOptimize(picture.pixels.data());
+    }
+    state.counters["traces_per_pixel"] = 1000.0 / axis.pixelsPerPicket;
+}
+BENCHMARK(BM_StripScrollStep)->Args({1, 0})->Args({10, 0})->Args({1, 1})->Args({10, 1})->Unit(benchmark::kMillisecond);
 
 } // namespace
 

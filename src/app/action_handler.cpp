@@ -16,6 +16,7 @@
 #include "radargram/qt/calibration_dialog.h"
 #include "radargram/qt/radargram_page.h"
 #include "radargram/qt/radargram_panel.h"
+#include "radargram/radargram_strip.h"
 #include "section/qt/section_page.h"
 #include "section/qt/section_print_preview.h"
 #include "settings/ini_file.h"
@@ -93,6 +94,11 @@ ActionHandler::ActionHandler(TFmMainForm& window, SurveyDocument& document, UiSe
     acnRedo = action("acnRedo");
     connect(&history_, &UndoBridge::changed, this, [this] { updateUndoActions(); });
     updateUndoActions();
+    subscription_ = document_.subscribe([this](const DocumentChange& change) {
+        if (change.what == DocumentChange::What::Pages || change.what == DocumentChange::What::RadargramModel)
+            updateViewActions();
+    });
+    updateViewActions();
 }
 
 QAction* ActionHandler::makeAction(const CommandRow& row)
@@ -101,6 +107,7 @@ QAction* ActionHandler::makeAction(const CommandRow& row)
     action->setObjectName(QLatin1String(row.name));
     action->setProperty("category", QString::fromUtf8(row.category));
     action->setIcon(IconOf(row, window_.style()));
+    action->setCheckable(row.checkable);
     const QList<QKeySequence> keys = ShortcutsOf(row);
     if (!keys.isEmpty()) {
         action->setShortcuts(keys);
@@ -145,6 +152,13 @@ void ActionHandler::updateUndoActions()
     const bool canRedo = history_.canRedo();
     acnRedo->setEnabled(canRedo);
     acnRedo->setText(canRedo ? QStringLiteral("Повторить: ") + stack_.redoText() : QStringLiteral("Повторить"));
+}
+
+void ActionHandler::updateViewActions()
+{
+    QAction* above = action("acnRadargramOverSection");
+    above->setEnabled(RadargramRegistered(document_.radargramModel()));
+    above->setChecked(document_.pages().radargramAboveSection);
 }
 
 void ActionHandler::showWindow(QWidget* window, bool centred)
@@ -416,6 +430,14 @@ void ActionHandler::acnProjectFormExecute()
     ProjectFormDialog dialog(document_.projectForm(), &window_);
     if (services_.editProjectForm(&window_, dialog))
         document_.setProjectForm(dialog.form());
+}
+
+void ActionHandler::acnRadargramOverSectionExecute()
+{
+    // A view setting: kept with the project, but no step of the history.
+    PageChoice pages = document_.pages();
+    pages.radargramAboveSection = action("acnRadargramOverSection")->isChecked();
+    document_.setPages(pages);
 }
 
 void ActionHandler::acnReportExecute()

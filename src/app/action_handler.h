@@ -2,6 +2,7 @@
 // Owns the actions of the command table and runs the commands: each slot hands its command to
 // the document, a page or the window, and every error reaches the window's one reporter.
 #include "base/atomic_file.h"
+#include "base/signal.h"
 
 #include <QHash>
 #include <QObject>
@@ -104,6 +105,7 @@ public:
     void acnCalibrationExecute();
     void acnProjectFormExecute();
     void acnReportExecute();
+    void acnRadargramOverSectionExecute();
     void J1Click();
     void N5Click();
     void N6Click();
@@ -115,6 +117,8 @@ public:
 private:
     QAction* makeAction(const CommandRow& row);
     void updateUndoActions();
+    // The switches follow the document: "Радарограмма над разрезом" only with a registered radargram.
+    void updateViewActions();
     // The shared open dialog; the name chosen, empty when cancelled.
     QString askOpenName();
     // True for a file that looks like text, or when the user wants it imported anyway.
@@ -138,6 +142,7 @@ private:
     QString lastOpenName_;
     QString lastOpenFilter_;
     std::string optionsPath_; // set by tests; empty: chosen when a settings command runs
+    Subscription subscription_;
 };
 
 // The filter of the table import's open dialog, in Qt's form.

@@ -55,6 +55,8 @@ struct CommandRow {
     // the separator (its object name) put before it there.
     const char* menu = "";
     const char* separatorBefore = "";
+    // A switch: the action is checkable and its slot reads the state the click gave it.
+    bool checkable = false;
 };
 
 // A group of the ribbon. A group without commands holds a widget the window puts there.

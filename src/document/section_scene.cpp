@@ -198,6 +198,18 @@ std::optional<double> SectionScene::xOfRow(int row) const
     return (RoundTo(*p, 2) - *p1) * placedBy_.SX + placedBy_.Lleft + 60.0;
 }
 
+std::optional<LineAxis> SectionScene::picketAxis() const
+{
+    const Grid& grid = doc_->depthTable();
+    if (!drawn_ || placedColumn_ < 0 || placedColumn_ >= grid.colCount() || placedBy_.FirstDataRow < 0 ||
+        placedBy_.FirstDataRow >= grid.rowCount() || !(placedBy_.SX > 0))
+        return std::nullopt;
+    const std::optional<double> p1 = TryReadStrict(grid.cellView(placedColumn_, placedBy_.FirstDataRow));
+    if (!p1)
+        return std::nullopt;
+    return LineAxis{*p1, static_cast<double>(placedBy_.SX), placedBy_.Lleft + 60.0};
+}
+
 void SectionScene::applyWidth()
 {
     complete();

@@ -6,6 +6,7 @@
 #include "base/progress.h"
 #include "document/workspace.h"
 #include "drawing/drawing_record.h"
+#include "radargram/radargram_strip.h"
 #include "section/section_renderer.h"
 
 #include <cstdint>
@@ -86,6 +87,9 @@ public:
     // when no section is drawn or the row's picket is not a number. The views mark the
     // diagram cursor's row there.
     std::optional<double> xOfRow(int row) const;
+    // The section's horizontal axis as the last drawing laid it: any picket's x, in the same
+    // coordinates as xOfRow; nothing when xOfRow would give nothing for the first row.
+    std::optional<LineAxis> picketAxis() const;
     // "Построить разрез": the bitmap gets the width SectionWidth, nothing is drawn.
     void applyWidth();
     // "Выработки": the boreholes over the section as it stands, placed by the document's

@@ -368,6 +368,7 @@ void SurveyDocument::openRadargramFile(const std::string& path, const Progress& 
     // Read whole before anything changes: a file refused half-way leaves the former one.
     const std::unique_ptr<RadargramReader> reader = OpenRadargram(path, progress);
     RadargramModel model = ModelOfFile(path, reader->info(), MeanTrace(*reader, 0), radargramModel_.display);
+    model.snapToReflection = radargramModel_.snapToReflection;
     changeRadargram("Открыть радарограмму", std::move(model));
 }
 
@@ -375,6 +376,7 @@ void SurveyDocument::closeRadargramFile()
 {
     RadargramModel model;
     model.display = radargramModel_.display;
+    model.snapToReflection = radargramModel_.snapToReflection;
     changeRadargram("Закрыть радарограмму", std::move(model));
 }
 
@@ -479,6 +481,13 @@ void SurveyDocument::setRadargramDisplay(const RadargramDisplay& display)
     RadargramModel model = radargramModel_;
     model.display = display;
     changeRadargram("Отображение радарограммы", std::move(model));
+}
+
+void SurveyDocument::setRadargramSnap(bool snap)
+{
+    RadargramModel model = radargramModel_;
+    model.snapToReflection = snap;
+    changeRadargram("Притягивать к отражению", std::move(model));
 }
 
 void SurveyDocument::setPages(const PageChoice& pages)

@@ -57,11 +57,14 @@ struct Correction {
 // shows that column.
 std::string DescribeCorrection(const LayerManager& layers, const Correction& correction);
 
-// The pages in front of the two page controls and the properties page, as the user left them.
+// The pages in front of the two page controls and the properties page, as the user left them,
+// and what the page "Разрез" shows beside the section.
 struct PageChoice {
     int left = 0;
     int right = 0;
     int properties = 0;
+    // "Радарограмма над разрезом": the instrument radargram above the section on its axis.
+    bool radargramAboveSection = false;
     bool operator==(const PageChoice&) const = default;
 };
 
@@ -178,6 +181,8 @@ public:
     void setRadargramPermittivity(double eps);
     void setRadargramPermittivity(Permittivity permittivity);
     void setRadargramDisplay(const RadargramDisplay& display);
+    // "Притягивать к отражению", kept with the display through opening another file.
+    void setRadargramSnap(bool snap);
     // Puts `model` in place as it is, without an edit (an edit's own road, an open project).
     void putRadargramModel(RadargramModel model);
 

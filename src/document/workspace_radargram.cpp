@@ -119,7 +119,8 @@ OutJson RadargramModelJson(const RadargramModel& m, const std::string& path)
                       {"gainValue", d.gainValue},
                       {"agcWindowNs", d.agcWindowNs},
                       {"contrast", d.contrast},
-                      {"colors", kColorNames[static_cast<int>(d.colors)]}};
+                      {"colors", kColorNames[static_cast<int>(d.colors)]},
+                      {"snapToReflection", m.snapToReflection}};
     return out;
 }
 
@@ -178,6 +179,9 @@ RadargramModel ReadRadargramModel(const Reader& in, const Json& o, const std::st
     m.display.agcWindowNs = Positive(in, dj, "agcWindowNs", da, kMaxNs);
     m.display.contrast = Positive(in, dj, "contrast", da, 1000);
     m.display.colors = static_cast<ColorMap>(NameIndex(in, dj, "colors", da, kColorNames));
+    // Files written before the snap was kept open with it off.
+    if (dj.contains("snapToReflection"))
+        m.snapToReflection = in.boolean(dj, "snapToReflection", da);
     // What the document would refuse (ties out of order, layers of the wrong shape) the file
     // may not hold either.
     try {

@@ -384,6 +384,9 @@ void ReadDocument(const Reader& in, const Json& root, SurveyDocument& doc, MarkT
     choice.left = in.integer(pages, "left", "extras.pages");
     choice.right = in.integer(pages, "right", "extras.pages");
     choice.properties = in.integer(pages, "properties", "extras.pages");
+    // Files written before the radargram could be shown above the section open without it.
+    if (pages.contains("radargramAboveSection"))
+        choice.radargramAboveSection = in.boolean(pages, "radargramAboveSection", "extras.pages");
     doc.setPages(choice);
     section.annotations = ReadAnnotations(in, in.object(e, "annotations", "extras"), "extras.annotations", taken);
     doc.section().restore(std::move(section));
@@ -483,7 +486,11 @@ OutJson WorkspaceJson(const SurveyDocument& doc, const std::string& path, const 
                       {"sectionDrawn", section.drawn},
                       {"boreholesDrawn", section.boreholesDrawn},
                       {"radargramPath", TextJson(radargram)},
-                      {"pages", {{"left", pages.left}, {"right", pages.right}, {"properties", pages.properties}}},
+                      {"pages",
+                       {{"left", pages.left},
+                        {"right", pages.right},
+                        {"properties", pages.properties},
+                        {"radargramAboveSection", pages.radargramAboveSection}}},
                       {"annotations", AnnotationsJson(section.annotations)}};
 
     // Only when there is one to keep (a file, a tie or a choice made): a project without it is

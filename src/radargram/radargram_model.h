@@ -61,12 +61,15 @@ struct RadargramModel {
     double timeZeroNs = 0;
     Permittivity permittivity;
     RadargramDisplay display;
+    // "Притягивать к отражению": a depth set by a click goes to the strongest reflection near it.
+    // Kept beside the display rather than in it, so that turning it over repaints nothing.
+    bool snapToReflection = false;
 
     bool operator==(const RadargramModel& o) const
     {
         const bool sameFile = file == o.file || (file && o.file && *file == *o.file);
         return sameFile && channel == o.channel && ties == o.ties && timeZeroNs == o.timeZeroNs &&
-               permittivity == o.permittivity && display == o.display;
+               permittivity == o.permittivity && display == o.display && snapToReflection == o.snapToReflection;
     }
 
     bool open() const { return file != nullptr; }

@@ -42,6 +42,8 @@ std::optional<double> OverlayPlacement::xOfPicket(double picket) const
 {
     if (!placed())
         return std::nullopt;
+    if (line)
+        return line->x(picket);
     const std::optional<double> trace = registration.traceAt(picket);
     if (!trace)
         return std::nullopt;
@@ -52,6 +54,8 @@ std::optional<double> OverlayPlacement::picketOfX(double x) const
 {
     if (!placed())
         return std::nullopt;
+    if (line)
+        return line->picketAt(x);
     return registration.picketOf(traceOfX(x));
 }
 
@@ -195,7 +199,7 @@ std::vector<OverlayPath> RadargramOverlay::paths(const OverlayPlacement& placeme
     // the right when the pickets fall along the traces).
     std::vector<double> edges(static_cast<std::size_t>(width) + 1);
     for (int k = 0; k <= width; ++k) {
-        const std::optional<double> p = placement.registration.picketOf(placement.traceOfX(placement.left + k));
+        const std::optional<double> p = placement.picketOfX(placement.left + k);
         if (!p)
             return result;
         edges[static_cast<std::size_t>(k)] = *p;

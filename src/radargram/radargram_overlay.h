@@ -11,6 +11,7 @@
 #include "drawing/canvas.h"
 #include "radargram/depth_model.h"
 #include "radargram/radargram_scene.h"
+#include "radargram/radargram_strip.h"
 #include "radargram/registration.h"
 
 #include <cstdint>
@@ -36,9 +37,12 @@ struct OverlayLayer {
 std::vector<OverlayLayer> OverlayLayersOf(const LayerManager& layers);
 
 // How the scene puts the file on the picture: a trace at x, a depth (cm) at y. Without a
-// registration or a time window nothing can be placed (placed() is false).
+// registration or a time window nothing can be placed (placed() is false). A picture laid along
+// another one's axis (the strip over the section) gives `line`: then a picket's x is the
+// axis's, and the traces follow it, not the view's first trace and zoom.
 struct OverlayPlacement {
     RadargramViewport view;
+    std::optional<LineAxis> line;
     int left = RadargramMargins::kLeft;
     int top = RadargramMargins::kTop;
     int plotWidth = 1;
@@ -47,7 +51,10 @@ struct OverlayPlacement {
     DepthModel depth;
     double sampleNs = 0;
 
-    bool placed() const { return registration.placed() && sampleNs > 0 && view.tracesPerPixel > 0; }
+    bool placed() const
+    {
+        return registration.placed() && sampleNs > 0 && (line ? line->pixelsPerPicket > 0 : view.tracesPerPixel > 0);
+    }
     double xOfTrace(double trace) const { return left + (trace - view.firstTrace) / view.tracesPerPixel; }
     double traceOfX(double x) const { return view.firstTrace + (x - left) * view.tracesPerPixel; }
     double sampleOfY(double y) const { return view.firstSample + (y - top) * view.samplesPerPixel; }

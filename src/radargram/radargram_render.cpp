@@ -27,8 +27,8 @@ inline Color Rgb(double r, double g, double b) { return Channel(r) | (Channel(g)
 // the columns are dense, a trace alone when they are far apart.
 class TraceFeed {
 public:
-    TraceFeed(const RadargramReader& reader, int channel, bool dense)
-        : reader_(reader), channel_(channel), dense_(dense),
+    TraceFeed(const RadargramReader& reader, int channel, bool dense, bool falling)
+        : reader_(reader), channel_(channel), dense_(dense), falling_(falling),
           samples_(static_cast<std::size_t>(std::max(reader.info().samples, 0)))
     {
     }
@@ -37,8 +37,10 @@ public:
     {
         if (t < first_ || t >= first_ + count_) {
             constexpr std::int64_t kBlock = 256;
-            first_ = t;
-            count_ = dense_ ? std::min(kBlock, reader_.info().traces - t) : 1;
+            // Columns running against the trace order ask for falling traces: the block then
+            // ends at the trace asked for, so that the next columns find theirs in it.
+            first_ = dense_ && falling_ ? std::max<std::int64_t>(0, t - kBlock + 1) : t;
+            count_ = dense_ ? std::min(kBlock, reader_.info().traces - first_) : 1;
             block_.resize(static_cast<std::size_t>(count_) * samples_);
             reader_.readTraces(channel_, first_, count_, block_);
         }
@@ -49,6 +51,7 @@ private:
     const RadargramReader& reader_;
     int channel_;
     bool dense_;
+    bool falling_;
     std::size_t samples_;
     std::int64_t first_ = 0;
     std::int64_t count_ = 0;
@@ -149,13 +152,39 @@ Picture RenderRadargram(const RadargramReader& reader, int channel, const Raster
                         const RasterWindow& window)
 {
     CheckBitmapSize(window.width, window.height);
+    std::vector<TraceSpan> columns;
+    if (window.width > 0 && window.traceCount > 0) {
+        const double tracesPerColumn = window.traceCount / window.width;
+        columns.reserve(static_cast<std::size_t>(window.width));
+        for (int x = 0; x < window.width; ++x) {
+            const double from = window.firstTrace + x * tracesPerColumn;
+            columns.push_back({from, from + tracesPerColumn});
+        }
+    }
+    Picture picture = RenderRadargramColumns(reader, channel, style, columns, window.firstSample, window.sampleCount,
+                                             window.height);
+    // A window without traces is white over its whole width all the same.
+    if (picture.width != std::max(window.width, 0)) {
+        picture.width = std::max(window.width, 0);
+        picture.pixels.assign(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height),
+                              kWhite);
+    }
+    return picture;
+}
+
+Picture RenderRadargramColumns(const RadargramReader& reader, int channel, const RasterStyle& style,
+                               const std::vector<TraceSpan>& columns, double firstSample, double sampleCount,
+                               int height)
+{
+    const int width = static_cast<int>(columns.size());
+    if (width > 0)
+        CheckBitmapSize(width, height);
     Picture picture;
-    picture.width = std::max(window.width, 0);
-    picture.height = std::max(window.height, 0);
+    picture.width = width;
+    picture.height = std::max(height, 0);
     picture.pixels.assign(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height), kWhite);
     const RadargramInfo& info = reader.info();
-    if (picture.pixels.empty() || info.traces <= 0 || info.samples <= 0 || !(window.traceCount > 0) ||
-        !(window.sampleCount > 0))
+    if (picture.pixels.empty() || info.traces <= 0 || info.samples <= 0 || !(sampleCount > 0))
         return picture;
 
     const bool agc = style.display.gain == GainKind::Agc;
@@ -166,11 +195,11 @@ Picture RenderRadargram(const RadargramReader& reader, int channel, const Raster
     // sample of signal), and what multiplies it: the gain at its time and the contrast. The
     // automatic gain depends on the trace, so it is applied to each column instead.
     const std::size_t words = reader.info().format == RadargramFormat::Dzt && info.samples > 2 ? kDztWords : 0;
-    const double samplesPerRow = window.sampleCount / picture.height;
+    const double samplesPerRow = sampleCount / picture.height;
     std::vector<int> rowSample(static_cast<std::size_t>(picture.height));
     std::vector<double> rowScale(static_cast<std::size_t>(picture.height), scale);
     for (int y = 0; y < picture.height; ++y) {
-        const double s = std::floor(window.firstSample + (y + 0.5) * samplesPerRow);
+        const double s = std::floor(firstSample + (y + 0.5) * samplesPerRow);
         const int sample = s >= 0 && s < info.samples ? static_cast<int>(s) : -1;
         rowSample[static_cast<std::size_t>(y)] = sample >= 0 && static_cast<std::size_t>(sample) < words
                                                      ? static_cast<int>(words)
@@ -179,13 +208,16 @@ Picture RenderRadargram(const RadargramReader& reader, int channel, const Raster
             rowScale[static_cast<std::size_t>(y)] = scale * GainFactor(style.display, sample * dt - style.timeZeroNs);
     }
 
-    const double tracesPerColumn = window.traceCount / picture.width;
-    TraceFeed feed(reader, channel, tracesPerColumn <= kMaxTracesPerColumn);
+    // Blocks are read when the columns are dense on the whole; a column far wider than the rest
+    // (a tie far off) still takes at most kMaxTracesPerColumn traces.
+    const double spanned = std::abs(columns.back().to - columns.front().from);
+    const bool falling = columns.back().from < columns.front().from;
+    TraceFeed feed(reader, channel, spanned <= static_cast<double>(kMaxTracesPerColumn) * width, falling);
     const auto samples = static_cast<std::size_t>(info.samples);
     std::vector<float> column(samples);
     for (int x = 0; x < picture.width; ++x) {
-        const double from = window.firstTrace + x * tracesPerColumn;
-        const double to = from + tracesPerColumn;
+        const double from = columns[static_cast<std::size_t>(x)].from;
+        const double to = columns[static_cast<std::size_t>(x)].to;
         // The traces whose index lies in [from, to); a column narrower than a trace shows the
         // trace under its centre.
         auto lo = static_cast<std::int64_t>(std::ceil(from));
@@ -205,7 +237,9 @@ Picture RenderRadargram(const RadargramReader& reader, int channel, const Raster
             shown = feed.trace(lo); // nothing to average or change: the samples as read
         } else {
             std::fill(column.begin(), column.end(), 0.0f);
-            for (std::int64_t k = 0; k < used; ++k) {
+            for (std::int64_t i = 0; i < used; ++i) {
+                // In the order the feed reads its blocks.
+                const std::int64_t k = falling ? used - 1 - i : i;
                 const std::int64_t t = used == span ? lo + k : lo + (2 * k + 1) * span / (2 * used);
                 const std::span<const float> trace = feed.trace(t);
                 for (std::size_t s = 0; s < samples; ++s)

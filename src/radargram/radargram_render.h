@@ -7,6 +7,7 @@
 #include "base/color.h"
 #include "drawing/canvas.h"
 #include "radargram/radargram_model.h"
+#include "radargram/radargram_strip.h"
 
 #include <cstdint>
 #include <span>
@@ -73,5 +74,13 @@ double FullScaleOf(const RadargramReader& reader, int channel, int blocks = 16);
 // Places outside the file are white. Error for a size beyond CheckBitmapSize's limits.
 Picture RenderRadargram(const RadargramReader& reader, int channel, const RasterStyle& style,
                         const RasterWindow& window);
+
+// The same picture with the traces of each column given: column k shows the traces of
+// `columns[k]` (as a column of RenderRadargram shows its share of the window), the samples
+// [firstSample, firstSample + sampleCount) down `height` rows. The columns may run against the
+// trace order (a survey run against the chainage); each block of traces is read once either way.
+Picture RenderRadargramColumns(const RadargramReader& reader, int channel, const RasterStyle& style,
+                               const std::vector<TraceSpan>& columns, double firstSample, double sampleCount,
+                               int height);
 
 } // namespace trassel

@@ -88,6 +88,8 @@ public:
     double traceAt(int x) const;
     double sampleAt(int y) const;
 
+    // How the samples become colours: the model's display, time zero and the file's full scale.
+    RasterStyle style() const;
     // The window of the file the picture of the traces shows.
     RasterWindow window() const;
     // The picture of the traces in view, made again only after a change of the view, the size,
@@ -104,7 +106,6 @@ public:
 private:
     void adopt(const RadargramModel& model, std::unique_ptr<RadargramReader> reader, bool newFile);
     void clampView();
-    RasterStyle style() const;
 
     RadargramModel model_;
     std::unique_ptr<RadargramReader> reader_; // null when the file could not be opened

@@ -86,6 +86,9 @@ const Command kCommands[] = {
     {"acnProjectForm", "Основная надпись", "Разрез", "Разрез", "Разрез", "Основная надпись",
      "Организация, объект, линия и путь, разработал и проверил: тексты основной надписи листов разреза и титульного "
      "листа отчёта"},
+    {"acnRadargramOverSection", "Радарограмма над разрезом", "Разрез", "Разрез", "Разрез", "Радарограмма над разрезом",
+     "Показать радарограмму прибора над разрезом по той же горизонтальной оси: она прокручивается и масштабируется "
+     "вместе с разрезом. Доступно, когда радарограмма открыта и привязана к линии"},
     {"acnShowList", "Список грунтов", "Разрез", "", "", "Список грунтов", ""},
     {"acnPlotSkv", "Выработки", "Разрез", "Разрез", "Разрез", "", ""},
     {"acnShowOptions", "Параметры", "Настройки", "Параметры", "Параметры", "Параметры", ""},
@@ -230,7 +233,8 @@ TEST(CommandMap, TabsGroupsAndTheQuickAccessBarInOrder)
                                action("acnRecentProjects")}));
     EXPECT_EQ(ribbon->actionsOf(q("Разрез"), q("Разрез")),
               (QList<QAction*>{action("acnPlotRazrezLine"), action("acnPlotRazrezPoligon"),
-                               action("acnExportDiagrammToJpg"), action("acnPlotSkv"), action("acnProjectForm")}));
+                               action("acnExportDiagrammToJpg"), action("acnPlotSkv"), action("acnProjectForm"),
+                               action("acnRadargramOverSection")}));
     EXPECT_EQ(ribbon->actionsOf(q("Диаграмма"), q("Диаграмма")),
               (QList<QAction*>{action("acnBuildChart"), action("acnBuildSkv")}));
     EXPECT_EQ(ribbon->actionsOf(q("Диаграмма"), q("Радарограмма")),

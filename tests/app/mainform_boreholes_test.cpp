@@ -45,14 +45,15 @@ TEST_F(BoreholeFormTest, CommandsSitInTheirGroupsAndTheImportUsesTheSharedDialog
     EXPECT_TRUE(test::Control<Ribbon>(form.get(), "Ribbon1")
                     ->actionsOf(QStringLiteral("Диаграмма"), QStringLiteral("Диаграмма"))
                     .contains(test::Action(form.get(), "acnBuildSkv")));
-    // "Выработки" follows the drawing commands; only "Основная надпись" comes after it.
+    // "Выработки" follows the drawing commands; only "Основная надпись" and the switch of the
+    // radargram above the section come after it.
     EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")
                   ->actionsOf(QStringLiteral("Разрез"), QStringLiteral("Разрез"))
                   .indexOf(test::Action(form.get(), "acnPlotSkv")),
               test::Control<Ribbon>(form.get(), "Ribbon1")
                       ->actionsOf(QStringLiteral("Разрез"), QStringLiteral("Разрез"))
                       .size() -
-                  2);
+                  3);
     EXPECT_EQ(test::Control<Ribbon>(form.get(), "Ribbon1")->screenTip(test::Action(form.get(), "acnImportSkv")).header,
               QStringLiteral("Импорт скважин"));
     EXPECT_EQ(

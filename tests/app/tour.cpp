@@ -123,6 +123,12 @@ int main(int argc, char** argv)
     form.document().setNorms(norms);
     pages->setCurrentWidget(form.findChild<SectionPage*>(QStringLiteral("Разрез")));
     shot("13-section-deviation.png");
+    // "Радарограмма над разрезом": the tied radargram above the section on its axis; the project
+    // is kept so that the real program can be started on it.
+    form.findChild<QAction*>(QStringLiteral("acnRadargramOverSection"))->trigger();
+    shot("13-section-radargram.png");
+    services.nextSaveName = out + QStringLiteral("/tour.trassel");
+    form.findChild<QAction*>(QStringLiteral("acnSaveProjectAs"))->trigger();
     // The title block filled in and the client's report written through "Отчёт".
     form.document().setProjectForm(
         {"ООО «Путеец»", "Перегон Лесная — Озёрная", "Главный путь", "1", "Иванов", "Петров", "10.12.2026", true});

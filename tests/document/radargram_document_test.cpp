@@ -179,12 +179,14 @@ TEST(RadargramDocument, WorkspaceKeepsTheRadargramAndItsChoices)
     display.contrast = 1.75;
     display.colors = ColorMap::Diverging;
     doc.setRadargramDisplay(display);
+    doc.setRadargramSnap(true);
 
     const std::string workspace = dir.file("проект.trassel");
     SaveWorkspace(workspace, doc);
     const LoadedWorkspace loaded = LoadWorkspace(workspace);
     const RadargramModel& back = loaded.document->radargramModel();
     EXPECT_TRUE(back == doc.radargramModel());
+    EXPECT_TRUE(back.snapToReflection);
     EXPECT_EQ(back.file->path, path);
     EXPECT_NEAR(*back.registration().picketOf(350), 12.20, 1e-12);
 
@@ -202,6 +204,17 @@ TEST(RadargramDocument, WorkspaceKeepsTheRadargramAndItsChoices)
     plain.setRadargramDisplay(display);
     const std::string text = WorkspaceText(plain, workspace);
     EXPECT_TRUE(ReadWorkspace(text, workspace).document->radargramModel() == plain.radargramModel());
+    // Like the display, the snap stays when another file is opened, and it is one undoable step.
+    EditRecorder history;
+    doc.setEditSink(&history);
+    doc.openRadargramFile(path);
+    EXPECT_TRUE(doc.radargramModel().snapToReflection);
+    doc.setRadargramSnap(false);
+    ASSERT_EQ(history.size(), 2U);
+    EXPECT_EQ(history.edits[1]->text(), "Притягивать к отражению");
+    history.edits[1]->revert(doc);
+    EXPECT_TRUE(doc.radargramModel().snapToReflection);
+    doc.setEditSink(nullptr);
 }
 
 // The workspace's text of the survey above with `change` made to its JSON, read back.
@@ -249,6 +262,8 @@ TEST(RadargramDocument, WorkspaceRefusesAbsurdValuesNamingTheField)
     EXPECT_TRUE(endsWith(e, "«instrumentRadargram.ties[0].picket» вне допустимых пределов (-1000000…1000000).")) << e;
     e = OpenEdited([&](nlohmann::json& j) { at(j)["file"]["marks"] = {600, 100}; });
     EXPECT_TRUE(endsWith(e, "«instrumentRadargram.file.marks[1]» вне допустимых пределов (601…999).")) << e;
+    e = OpenEdited([&](nlohmann::json& j) { at(j)["display"]["snapToReflection"] = 1; });
+    EXPECT_TRUE(e.find("instrumentRadargram.display.snapToReflection") != std::string::npos) << e;
     e = OpenEdited([&](nlohmann::json& j) { at(j)["display"]["gain"] = "loud"; });
     EXPECT_TRUE(endsWith(e, "поле «instrumentRadargram.display.gain» содержит неизвестное значение «loud».")) << e;
     e = OpenEdited([&](nlohmann::json& j) { at(j)["file"]["stepM"] = -1; });

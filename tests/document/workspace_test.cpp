@@ -346,7 +346,7 @@ struct SampleExtras {
     std::vector<std::string> soils{"Песок", "Суглинок тугопластичный", std::string("\xff bad", 5), ""};
     SectionScene::Saved section;
     std::string radargram;
-    PageChoice pages{2, 1, 3};
+    PageChoice pages{2, 1, 3, true};
 };
 
 SampleExtras PutSampleExtras(SurveyDocument& doc, const std::string& path)

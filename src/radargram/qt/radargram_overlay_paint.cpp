@@ -8,6 +8,21 @@
 
 namespace trassel {
 
+QImage ImageOfPicture(const Picture& picture)
+{
+    QImage image(picture.width, picture.height, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        const Color* from = picture.pixels.data() +
+                            static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
+        for (int x = 0; x < picture.width; ++x) {
+            const Color c = from[x];
+            line[x] = 0xFF000000U | ((c & 0xFFU) << 16) | (c & 0xFF00U) | ((c >> 16) & 0xFFU);
+        }
+    }
+    return image;
+}
+
 void PaintOverlayPaths(QPainter& painter, const std::vector<OverlayPath>& paths, int width)
 {
     painter.save();

@@ -36,22 +36,6 @@ namespace trassel {
 
 namespace {
 
-// The scene's colours (0x00BBGGRR) into an image of the screen's kind.
-QImage ImageOf(const Picture& picture)
-{
-    QImage image(picture.width, picture.height, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        const Color* from = picture.pixels.data() +
-                            static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.width);
-        for (int x = 0; x < picture.width; ++x) {
-            const Color c = from[x];
-            line[x] = 0xFF000000U | ((c & 0xFFU) << 16) | (c & 0xFF00U) | ((c >> 16) & 0xFFU);
-        }
-    }
-    return image;
-}
-
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 } // namespace
@@ -81,7 +65,7 @@ void RadargramView::paintEvent(QPaintEvent*)
         try {
             const Picture& raster = scene_.raster();
             if (image_.isNull() || imageRevision_ != scene_.rasterRevision()) {
-                image_ = ImageOf(raster);
+                image_ = ImageOfPicture(raster);
                 imageRevision_ = scene_.rasterRevision();
             }
             painter.drawImage(RadargramMargins::kLeft, RadargramMargins::kTop, image_);
@@ -329,6 +313,8 @@ RadargramPage::RadargramPage(SurveyDocument& doc, CommandGuard guard, QWidget* p
             [this](double eps) { guard_([this, eps] { doc_.setRadargramPermittivity(eps); }); });
     connect(seTimeZero, &QDoubleSpinBox::valueChanged, this,
             [this](double ns) { guard_([this, ns] { doc_.setRadargramTimeZero(ns); }); });
+    connect(cbSnap, &QCheckBox::toggled, this,
+            [this](bool snap) { guard_([this, snap] { doc_.setRadargramSnap(snap); }); });
     connect(btnTieAdd, &QPushButton::clicked, this, [this] { guard_([this] { btnTieAddClick(); }); });
     connect(btnTieRemove, &QPushButton::clicked, this, [this] { guard_([this] { btnTieRemoveClick(); }); });
     connect(cbMarks, &QComboBox::activated, this, [this](int index) {
@@ -379,7 +365,7 @@ void RadargramPage::showModel()
 {
     // Under blockers: a value coming from the document is not a change of the user's.
     const QSignalBlocker b1(cbGain), b2(seGainValue), b3(seAgcWindow), b4(seContrast), b5(cbColors), b6(sePermittivity),
-        b7(seTimeZero), b8(sgTies), b9(cbMarks), b10(seTieTrace), b11(cbChannel);
+        b7(seTimeZero), b8(sgTies), b9(cbMarks), b10(seTieTrace), b11(cbChannel), b12(cbSnap);
     const RadargramModel& model = doc_.radargramModel();
     const RadargramDisplay& d = model.display;
     cbGain->setCurrentIndex(static_cast<int>(d.gain));
@@ -390,6 +376,7 @@ void RadargramPage::showModel()
     // Layers of their own are shown by the first one's value; typing one sets the profile's.
     sePermittivity->setValue(model.permittivity.eps.empty() ? 6.0 : model.permittivity.eps.front());
     seTimeZero->setValue(model.timeZeroNs);
+    cbSnap->setChecked(model.snapToReflection);
 
     const bool open = model.open();
     // One entry a channel of the file, numbered from 1 as the instrument numbers them.
@@ -508,7 +495,7 @@ void RadargramPage::imgRadargramClick(QPoint at, Qt::KeyboardModifiers modifiers
     const RadargramReader* reader = scene_.reader();
     const std::optional<double> rowPicket = overlay_.picketOfRow(*row);
     const std::optional<double> rowTrace = rowPicket ? placed.registration.traceAt(*rowPicket) : std::nullopt;
-    if (cbSnap->isChecked() && reader != nullptr && rowTrace) {
+    if (doc_.radargramModel().snapToReflection && reader != nullptr && rowTrace) {
         // The reflection is looked for on the row's own trace, where the depth is set.
         const auto trace = static_cast<std::int64_t>(
             std::clamp(std::round(*rowTrace), 0.0, static_cast<double>(reader->info().traces - 1)));

@@ -12,10 +12,12 @@
 #include "platform/qt_print_pages.h"
 #include "section/annotation_tools.h"
 #include "section/qt/deviation_strip.h"
+#include "section/qt/radargram_strip.h"
 #include "section/qt/section_view.h"
 #include "base/numbers.h"
 
 #include <QPrinter>
+#include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -56,7 +58,17 @@ SectionPage::SectionPage(SurveyDocument& doc, QWidget* parent)
     scene().setDeferrer([this](const std::function<void()>&) { completion_->start(); });
     connect(scrbxTrassel, &SectionView::shownChanged, this, &SectionPage::shownChanged);
     showSizes();
-    layout->addWidget(scrbxTrassel, 1);
+    // The radargram above the section, the user choosing how the height is shared.
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setObjectName(QStringLiteral("splRadargramSection"));
+    splitter->setChildrenCollapsible(false);
+    radargramStrip_ = new RadargramStrip(doc, *scrbxTrassel, splitter);
+    splitter->addWidget(radargramStrip_);
+    splitter->addWidget(scrbxTrassel);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({RadargramStrip::kDefaultHeight, 400});
+    layout->addWidget(splitter, 1);
     deviations_ = new DeviationStrip(doc, *scrbxTrassel, this);
     layout->addWidget(deviations_);
     new SectionCursor(doc, *scrbxTrassel, this);

@@ -31,6 +31,7 @@ namespace trassel {
 class QtCanvasServices;
 class SectionImage;
 class DeviationStrip;
+class RadargramStrip;
 class SectionView;
 class SurveyDocument;
 class AnnotationEdit;
@@ -48,6 +49,8 @@ public:
     SectionImage* imgSection = nullptr;
     // The layers' thickness against their norms, under the section (hidden without norms).
     DeviationStrip* deviations() const { return deviations_; }
+    // The instrument radargram above the section (hidden unless asked for and registered).
+    RadargramStrip* radargramStrip() const { return radargramStrip_; }
     // The section's canvas: its drawing state, and the record every drawing goes into.
     RecordingCanvas& canvas();
     const DrawingRecord& record() const;
@@ -113,6 +116,7 @@ private:
     SectionTool tool_ = SectionTool::Cursor;
     Subscription subscription_;
     DeviationStrip* deviations_ = nullptr;
+    RadargramStrip* radargramStrip_ = nullptr;
     QTimer* completion_ = nullptr; // runs the rest of a section drawn first where it is seen
     std::function<void(const std::exception_ptr&)> failureReport_;
     std::unique_ptr<AnnotationEdit> stroke_; // the pen or eraser stroke being drawn
