@@ -123,12 +123,9 @@ int main(int argc, char** argv)
     form.document().setNorms(norms);
     pages->setCurrentWidget(form.findChild<SectionPage*>(QStringLiteral("Разрез")));
     shot("13-section-deviation.png");
-    // "Радарограмма над разрезом": the tied radargram above the section on its axis; the project
-    // is kept so that the real program can be started on it.
+    // "Радарограмма над разрезом": the tied radargram above the section on its axis.
     form.findChild<QAction*>(QStringLiteral("acnRadargramOverSection"))->trigger();
     shot("13-section-radargram.png");
-    services.nextSaveName = out + QStringLiteral("/tour.trassel");
-    form.findChild<QAction*>(QStringLiteral("acnSaveProjectAs"))->trigger();
     // The title block filled in and the client's report written through "Отчёт".
     form.document().setProjectForm(
         {"ООО «Путеец»", "Перегон Лесная — Озёрная", "Главный путь", "1", "Иванов", "Петров", "10.12.2026", true});
@@ -158,7 +155,8 @@ int main(int argc, char** argv)
                                                   .horizontalScale = 2000,
                                                   .verticalScale = 20};
     form.findChild<QAction*>(QStringLiteral("acnPrintImage"))->trigger();
-    // The whole interpretation as a project, for trassel-render's sheets of it.
+    // The whole interpretation as a project, for trassel-render's sheets of it and for starting
+    // the real program on it.
     services.nextSaveName = out + QStringLiteral("/tour.trassel");
     form.findChild<QAction*>(QStringLiteral("acnSaveProjectAs"))->trigger();
     const QImage& section = form.findChild<SectionPage*>(QStringLiteral("Разрез"))->image();
