@@ -111,6 +111,42 @@ bool convert(std::string_view s, double& out)
     return res.ec == std::errc() && res.ptr == s.data() + s.size();
 }
 
+// One pass over the usual table cell, a plain decimal of at most 15 digits with nothing around
+// it: the value convert's quick path gives, without checking the form and trimming first. False
+// for any other text, which then takes the full reading.
+bool readPlainDecimal(std::string_view s, double& out)
+{
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    std::int64_t mantissa = 0;
+    int digits = 0;
+    int decimals = -1;
+    for (; p != end; ++p) {
+        const char c = *p;
+        if (isDigit(c)) {
+            if (++digits > 15)
+                return false;
+            mantissa = mantissa * 10 + (c - '0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            return false;
+        }
+    }
+    if (digits == 0)
+        return false;
+    const double value = static_cast<double>(mantissa) / kPow10[decimals > 0 ? decimals : 0];
+    out = negative ? -value : value;
+    return true;
+}
+
 std::string_view trimBlanks(std::string_view s)
 {
     while (!s.empty() && s.front() == ' ')
@@ -124,8 +160,10 @@ std::string_view trimBlanks(std::string_view s)
 
 std::optional<double> TryReadStrict(std::string_view text) noexcept
 {
-    const std::string_view s = trimBlanks(text);
     double value = 0.0;
+    if (readPlainDecimal(text, value))
+        return value;
+    const std::string_view s = trimBlanks(text);
     if (s.empty() || numericPrefix(s) != s.size() || !convert(s, value))
         return std::nullopt;
     return value;

@@ -132,14 +132,14 @@ void Grid::setEnded(Row& row, const char* text, std::size_t size, const std::vec
     ended_.push_back(e);
 }
 
-void Grid::splitRow(const Row& row, std::vector<std::string_view>& cells) const
+void Grid::splitRow(const Row& row, std::vector<std::string_view>& cells, std::size_t most) const
 {
     cells.clear();
     const std::string_view text = textOf(row);
     if (isEnded(row)) {
         const Ended& e = ended(row);
         std::size_t start = 0;
-        for (std::size_t i = 0; i < e.count; ++i) {
+        for (std::size_t i = 0; i < std::min<std::size_t>(e.count, most); ++i) {
             const std::size_t end = endOf(row, i);
             cells.push_back(text.substr(start, end - start));
             start = end + 1;
@@ -150,7 +150,7 @@ void Grid::splitRow(const Row& row, std::vector<std::string_view>& cells) const
         return;
     const char separator = separatorOf(row);
     std::size_t start = 0;
-    for (;;) {
+    while (cells.size() < most) {
         const std::size_t at = find(text, separator, start);
         if (at == std::string_view::npos) {
             cells.push_back(text.substr(start));
@@ -283,14 +283,15 @@ std::string_view Grid::rowBlock(int row, char& separator, int& cells) const
     return text.substr(0, skipSeparators(text, separator, static_cast<std::size_t>(cells)) - 1);
 }
 
-void Grid::rowCells(int row, std::vector<std::string_view>& cells) const
+void Grid::rowCells(int row, std::vector<std::string_view>& cells) const { rowCells(row, colCount_ - 1, cells); }
+
+void Grid::rowCells(int row, int lastCol, std::vector<std::string_view>& cells) const
 {
     cells.clear();
-    if (row < 0 || row >= rowCount() || colCount_ < 2)
+    lastCol = std::min(lastCol, colCount_ - 1);
+    if (row < 0 || row >= rowCount() || lastCol < 1)
         return;
-    splitRow(rows_[static_cast<std::size_t>(row)], cells);
-    if (cells.size() > static_cast<std::size_t>(colCount_ - 1))
-        cells.resize(static_cast<std::size_t>(colCount_ - 1));
+    splitRow(rows_[static_cast<std::size_t>(row)], cells, static_cast<std::size_t>(lastCol));
 }
 
 std::string_view Grid::cellView(int col, int row) const

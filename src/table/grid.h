@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -71,6 +72,9 @@ public:
     // them are empty. Reading a whole row this way costs one pass over its bytes. The views
     // stay valid until the grid is next changed.
     void rowCells(int row, std::vector<std::string_view>& cells) const;
+    // The same for the cells 1..lastCol only: a reader of a few columns near the start of a
+    // wide row stops scanning there.
+    void rowCells(int row, int lastCol, std::vector<std::string_view>& cells) const;
 
     // Moves a whole row (column 0 included) from one index to another, shifting the rows in
     // between; the same for columns (row 0 included).
@@ -178,7 +182,9 @@ private:
     void setPlain(Row& row, const char* text, std::size_t size, bool fileSeparator);
     void setEnded(Row& row, const char* text, std::size_t size, const std::vector<std::size_t>& ends,
                   bool fileSeparator);
-    void splitRow(const Row& row, std::vector<std::string_view>& cells) const;
+    // The row's stored cells, at most `most` of them.
+    void splitRow(const Row& row, std::vector<std::string_view>& cells,
+                  std::size_t most = std::numeric_limits<std::size_t>::max()) const;
     // Keeps the first `keep` cells of a row; the rest stop being referenced.
     void truncateRow(Row& row, std::size_t keep);
     void rewriteRow(int row, int firstCol, const std::string_view* texts, std::size_t count);

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
+#include <vector>
 
 namespace trassel {
 
@@ -16,12 +18,25 @@ long long Compliance::pointOf(int row) const
 
 void ThicknessAnalysis::readRows(const Grid& grid, int first, int last)
 {
+    // A row's cells are found in one pass over its text, up to the last column read.
+    int lastColumn = setup_.picketColumn;
+    for (const int c : setup_.columns)
+        lastColumn = std::max(lastColumn, c);
+    std::vector<std::string_view> cells;
+    cells.reserve(static_cast<std::size_t>(std::max(lastColumn, 0)));
+    const auto cellOf = [&](int column, int row) -> std::string_view {
+        if (column <= 0)
+            return grid.cellView(column, row);
+        const auto at = static_cast<std::size_t>(column - 1);
+        return at < cells.size() ? cells[at] : std::string_view();
+    };
     for (int r = first; r <= last; ++r) {
+        grid.rowCells(r, lastColumn, cells);
         const std::size_t i = static_cast<std::size_t>(r - setup_.firstRow);
-        const std::optional<double> x = PicketMetres(grid.cellView(setup_.picketColumn, r));
+        const std::optional<double> x = PicketMetres(cellOf(setup_.picketColumn, r));
         positions_[i] = x ? *x : kNoValue;
         for (std::size_t c = 0; c < setup_.columns.size(); ++c) {
-            const std::optional<double> d = TryReadStrict(grid.cellView(setup_.columns[c], r));
+            const std::optional<double> d = TryReadStrict(cellOf(setup_.columns[c], r));
             depths_[c][i] = d && std::isfinite(*d) ? *d : kNoValue;
         }
     }
@@ -59,14 +74,10 @@ const Compliance& ThicknessAnalysis::compute(const Grid& grid, const ComplianceS
         lc.line.column = setup_.columns[l];
         lc.line.name = LayerName(setup_.norms, grid, lc.line.column, setup_.titleRow);
         lc.line.thicknessCm.resize(n);
-        lc.line.normCm.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t i = 0; i < n; ++i)
             thicknessOf(l, i);
-            lc.line.normCm[i] = NormOf(setup_.norms, l, lc.line.column, result_.points.posM[i]);
-        }
-        lc.stretches = FindFailingStretches(result_.points, lc.line, setup_.norms);
-        lc.per100m = Summarize(result_.points, lc.line, lc.stretches, setup_.norms, kHundredMetres);
-        lc.perKm = Summarize(result_.points, lc.line, lc.stretches, setup_.norms, kKilometre);
+        lc.line.normCm = NormsAlong(setup_.norms, l, lc.line.column, result_.points.posM);
+        AnalyzeLayer(result_.points, lc.line, setup_.norms, lc.stretches, lc.per100m, lc.perKm);
     }
     valid_ = true;
     return result_;
@@ -100,25 +111,12 @@ const Compliance& ThicknessAnalysis::rowsChanged(const Grid& grid, int first, in
         // A boundary bounds the layer above it and the layer below it.
         for (std::size_t i = static_cast<std::size_t>(from); i < static_cast<std::size_t>(to); ++i)
             thicknessOf(l, i);
-        std::vector<FailingStretch> stretches = FindFailingStretches(p, lc.line, setup_.norms);
         // The segments the changed points' shares reach into, and those of every stretch that
         // came or went (a stretch is counted in every segment it reaches into).
-        double lo = fromM;
-        double hi = toM;
-        std::size_t same = 0;
-        const std::size_t most = std::min(stretches.size(), lc.stretches.size());
-        while (same < most && stretches[same] == lc.stretches[same])
-            ++same;
-        std::size_t tail = 0;
-        while (tail < most - same &&
-               stretches[stretches.size() - 1 - tail] == lc.stretches[lc.stretches.size() - 1 - tail])
-            ++tail;
-        for (const std::vector<FailingStretch>* list : {&stretches, &lc.stretches})
-            for (std::size_t i = same; i + tail < list->size(); ++i) {
-                lo = std::min(lo, (*list)[i].fromM);
-                hi = std::max(hi, (*list)[i].toM);
-            }
-        lc.stretches = std::move(stretches);
+        const StretchesChange moved = UpdateFailingStretches(p, lc.line, setup_.norms, static_cast<std::size_t>(from),
+                                                             static_cast<std::size_t>(to), lc.stretches);
+        const double lo = std::min(fromM, moved.fromM);
+        const double hi = std::max(toM, moved.toM);
         for (const auto& [segmentM, summary] :
              {std::pair{kHundredMetres, &lc.per100m}, std::pair{kKilometre, &lc.perKm}}) {
             const long long a = SegmentsOf(lo, lo, segmentM).first;

@@ -6,10 +6,6 @@
 namespace trassel {
 namespace {
 
-// Lengths are sums and halves of positions in millimetres; a hair of slack keeps a stretch of
-// exactly the minimum length (or a gap of exactly the join gap) on the side the rule says.
-constexpr double kSlackM = 1e-6;
-
 FailingStretch Measure(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms, std::size_t first,
                        std::size_t last)
 {
@@ -38,31 +34,101 @@ FailingStretch Measure(const LinePoints& p, const LayerLine& layer, const Design
 
 } // namespace
 
+void FailingRuns::close()
+{
+    if (open_ && points_.toM[last_] - points_.fromM[first_] + kJoinSlackM >= norms_.minLengthM)
+        out_.push_back(Measure(points_, layer_, norms_, first_, last_));
+    open_ = false;
+}
+
+namespace {
+
+// Whether point i fails and starts a run of its own: no failing point lies within the join gap
+// before it. The scan holds nothing from before such a point.
+bool StartsRun(const LinePoints& p, const DesignNorms& norms, std::size_t i, std::size_t previousFailing)
+{
+    return p.fromM[i] - p.toM[previousFailing] > norms.joinGapM + kJoinSlackM;
+}
+
+// The stretches of the points begin..end-1 into `out`, as if the line began at `begin`.
+void Scan(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms, std::size_t begin, std::size_t end,
+          std::vector<FailingStretch>& out)
+{
+    FailingRuns runs(p, layer, norms, out);
+    for (std::size_t i = begin; i < end; ++i)
+        if (Fails(layer.thicknessCm[i], layer.normCm[i], norms.toleranceCm))
+            runs.failing(i);
+    runs.end();
+}
+
+} // namespace
+
 std::vector<FailingStretch> FindFailingStretches(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms)
 {
     std::vector<FailingStretch> out;
-    const std::size_t n = p.size();
-    bool open = false;
-    std::size_t first = 0;
-    std::size_t last = 0;
-    const auto close = [&] {
-        if (open && p.toM[last] - p.fromM[first] + kSlackM >= norms.minLengthM)
-            out.push_back(Measure(p, layer, norms, first, last));
-        open = false;
-    };
-    for (std::size_t i = 0; i < n; ++i) {
-        if (!Fails(layer.thicknessCm[i], layer.normCm[i], norms.toleranceCm))
-            continue;
-        if (open && p.fromM[i] - p.toM[last] <= norms.joinGapM + kSlackM) {
-            last = i;
-            continue;
-        }
-        close();
-        open = true;
-        first = last = i;
-    }
-    close();
+    Scan(p, layer, norms, 0, p.size(), out);
     return out;
+}
+
+StretchesChange UpdateFailingStretches(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
+                                       std::size_t from, std::size_t to, std::vector<FailingStretch>& stretches)
+{
+    const auto fails = [&](std::size_t i) { return Fails(layer.thicknessCm[i], layer.normCm[i], norms.toleranceCm); };
+    // The scan starts afresh at a failing point before the change with no failing point within
+    // the join gap before it: nothing before that point depends on the changed points.
+    std::size_t begin = 0;
+    for (std::size_t i = from; i > 0;) {
+        --i;
+        if (!fails(i))
+            continue;
+        bool starts = true;
+        std::size_t j = i;
+        while (j > 0) {
+            --j;
+            // Shares follow one another: every point before j lies farther away still.
+            if (StartsRun(p, norms, i, j))
+                break;
+            if (fails(j)) {
+                starts = false;
+                break;
+            }
+        }
+        if (starts) {
+            begin = i;
+            break;
+        }
+        i = j + 1;
+    }
+    // It stops at a failing point after the change that starts a run with a failing point after
+    // the change before it: the runs from there on are the same as before the change.
+    std::size_t end = p.size();
+    std::size_t lastFailing = p.size();
+    for (std::size_t i = to; i < p.size(); ++i) {
+        if (!fails(i))
+            continue;
+        if (lastFailing != p.size() && StartsRun(p, norms, i, lastFailing)) {
+            end = i;
+            break;
+        }
+        lastFailing = i;
+    }
+    const auto firstAt = [&](std::size_t point) {
+        return std::lower_bound(stretches.begin(), stretches.end(), point,
+                                [](const FailingStretch& f, std::size_t x) { return f.first < x; });
+    };
+    const auto a = firstAt(begin);
+    const auto b = firstAt(end);
+    std::vector<FailingStretch> found;
+    Scan(p, layer, norms, begin, end, found);
+    StretchesChange change;
+    // The line the stretches that went covered, and that of those that came.
+    for (auto it = a; it != b; ++it)
+        change.add(*it);
+    for (const FailingStretch& f : found)
+        change.add(f);
+    const auto at = stretches.erase(a, b);
+    stretches.insert(at, found.begin(), found.end());
+    return change;
 }
 
 } // namespace trassel

@@ -6,6 +6,8 @@
 // a stretch shorter than the minimum length, after joining, is left out.
 #include "thickness/thickness.h"
 
+#include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace trassel {
@@ -33,5 +35,61 @@ inline double DeficitCm(double thicknessCm, double normCm, double toleranceCm)
 
 std::vector<FailingStretch> FindFailingStretches(const LinePoints& points, const LayerLine& layer,
                                                  const DesignNorms& norms);
+
+// Lengths are sums and halves of positions in millimetres; a hair of slack keeps a stretch of
+// exactly the minimum length (or a gap of exactly the join gap) on the side the rule says.
+inline constexpr double kJoinSlackM = 1e-6;
+
+// The search behind FindFailingStretches, told of the failing points in order: a pass that
+// visits every point for another reason finds the stretches on its way.
+class FailingRuns {
+public:
+    FailingRuns(const LinePoints& points, const LayerLine& layer, const DesignNorms& norms,
+                std::vector<FailingStretch>& out)
+        : points_(points), layer_(layer), norms_(norms), out_(out)
+    {
+    }
+    void failing(std::size_t i)
+    {
+        if (open_ && points_.fromM[i] - points_.toM[last_] <= norms_.joinGapM + kJoinSlackM) {
+            last_ = i;
+            return;
+        }
+        close();
+        open_ = true;
+        first_ = last_ = i;
+    }
+    // After the last point.
+    void end() { close(); }
+
+private:
+    void close();
+
+    const LinePoints& points_;
+    const LayerLine& layer_;
+    const DesignNorms& norms_;
+    std::vector<FailingStretch>& out_;
+    bool open_ = false;
+    std::size_t first_ = 0;
+    std::size_t last_ = 0;
+};
+
+// Where the stretches that went and came after a change lie (fromM > toM: nowhere).
+struct StretchesChange {
+    double fromM = std::numeric_limits<double>::infinity();
+    double toM = -std::numeric_limits<double>::infinity();
+    void add(const FailingStretch& s)
+    {
+        fromM = std::min(fromM, s.fromM);
+        toM = std::max(toM, s.toM);
+    }
+};
+
+// `stretches`, found for the layer before the points from..to-1 changed their thickness, made
+// what FindFailingStretches gives now. Only the runs the changed points can reach are scanned
+// again: from the last run before them that no failing point joins from the left to the first
+// one after them that starts afresh.
+StretchesChange UpdateFailingStretches(const LinePoints& points, const LayerLine& layer, const DesignNorms& norms,
+                                       std::size_t from, std::size_t to, std::vector<FailingStretch>& stretches);
 
 } // namespace trassel

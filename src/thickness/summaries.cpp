@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace trassel {
 
@@ -13,86 +14,207 @@ std::pair<long long, long long> SegmentsOf(double fromM, double toM, double segm
     return {a, b};
 }
 
-void SummarizeSegments(const LinePoints& p, const LayerLine& layer, const std::vector<FailingStretch>& stretches,
-                       const DesignNorms& norms, double segmentM, long long first, long long last,
-                       std::vector<SegmentSummary>& out)
+namespace {
+
+// The least position x whose quotient x / segmentM (as the division rounds it) reaches `q`
+// (is above it when `above`); NaN when it is not within a few steps of q * segmentM, which
+// only a segment at the very zero of the line may see. The quotient never falls as x grows,
+// so every x from there on reaches q and none before it does.
+double FirstReaching(double q, double segmentM, bool above)
 {
-    if (out.empty() || first > last)
-        return;
-    const long long base = out.front().index;
-    first = std::max(first, base);
-    last = std::min(last, out.back().index);
-    if (first > last)
-        return;
-    std::vector<double> weighted(static_cast<std::size_t>(last - first + 1), 0.0);
-    std::vector<std::size_t> counted(weighted.size(), 0);
-    std::vector<double> plain(weighted.size(), 0.0);
-    std::vector<double> weightedNorm(weighted.size(), 0.0);
-    std::vector<double> plainNorm(weighted.size(), 0.0);
-    for (long long k = first; k <= last; ++k) {
-        SegmentSummary& s = out[static_cast<std::size_t>(k - base)];
-        s = SegmentSummary{};
-        s.index = k;
-        s.fromM = static_cast<double>(k) * segmentM;
-        s.toM = static_cast<double>(k + 1) * segmentM;
+    const auto reaches = [&](double x) { return above ? x / segmentM > q : x / segmentM >= q; };
+    constexpr int kSteps = 16;
+    double x = q * segmentM;
+    for (int i = 0; reaches(x); ++i) {
+        if (i == kSteps)
+            return kNoValue;
+        x = std::nextafter(x, -std::numeric_limits<double>::infinity());
     }
-    // The points whose shares reach into the segments: from the first share ending after the
-    // first segment's start.
-    const double fromM = static_cast<double>(first) * segmentM;
-    const double toM = static_cast<double>(last + 1) * segmentM;
-    std::size_t i = static_cast<std::size_t>(std::lower_bound(p.toM.begin(), p.toM.end(), fromM) - p.toM.begin());
-    for (; i < p.size() && p.fromM[i] <= toM; ++i) {
+    for (int i = 0; !reaches(x); ++i) {
+        if (i == kSteps)
+            return kNoValue;
+        x = std::nextafter(x, std::numeric_limits<double>::infinity());
+    }
+    return x;
+}
+
+// SegmentsOf for shares that follow one another along the line. Each answer holds for the
+// positions between two bounds found once per segment, so the points of one segment are
+// placed by comparisons alone; the quotients are formed only where a bound is passed.
+class SegmentWalk {
+public:
+    explicit SegmentWalk(double segmentM) : segmentM_(segmentM) { }
+    std::pair<long long, long long> of(double fromM, double toM)
+    {
+        if (!(fromM >= floorFrom_ && fromM < floorTo_)) {
+            const double q = std::floor(fromM / segmentM_);
+            floor_ = static_cast<long long>(q);
+            floorFrom_ = FirstReaching(q, segmentM_, false);
+            floorTo_ = FirstReaching(q + 1, segmentM_, false);
+        }
+        if (!(toM >= ceilFrom_ && toM < ceilTo_)) {
+            const double q = std::ceil(toM / segmentM_);
+            ceil_ = static_cast<long long>(q);
+            ceilFrom_ = FirstReaching(q - 1, segmentM_, true);
+            ceilTo_ = FirstReaching(q, segmentM_, true);
+        }
+        return {floor_, std::max(floor_, ceil_ - 1)};
+    }
+
+private:
+    double segmentM_;
+    long long floor_ = 0; // floor(fromM / segmentM) for fromM in [floorFrom_, floorTo_)
+    double floorFrom_ = kNoValue;
+    double floorTo_ = kNoValue;
+    long long ceil_ = 0; // ceil(toM / segmentM) for toM in [ceilFrom_, ceilTo_)
+    double ceilFrom_ = kNoValue;
+    double ceilTo_ = kNoValue;
+};
+
+// What one segment gathers while its pieces come in; it goes into the summary once the walk
+// has passed the segment. Sums are taken in the order of the points, as a segment taken on its
+// own would take them, so they come out the same to the last bit.
+struct Gathered {
+    double minCm = kNoValue;
+    double maxCm = kNoValue;
+    double dataM = 0;
+    double belowM = 0;
+    double volumeM3 = 0;
+    double weighted = 0;
+    double plain = 0;
+    double weightedNorm = 0;
+    double plainNorm = 0;
+    std::size_t counted = 0;
+};
+
+// The segments first..last of `out` of one length, made again from the points handed in order.
+// A share begins where the one before it ends, so the segments a point reaches into never lie
+// before the last one the point before it reached: a segment's pieces come from a run of
+// points, and once the walk is past it, it is whole.
+class Segments {
+public:
+    Segments(std::vector<SegmentSummary>& out, double segmentM, long long first, long long last,
+             const DesignNorms& norms)
+        : out_(out), segmentM_(segmentM), base_(out.empty() ? 0 : out.front().index), first_(std::max(first, base_)),
+          last_(out.empty() ? first_ - 1 : std::min(last, out.back().index)), walk_(segmentM), norms_(norms)
+    {
+        for (long long k = first_; k <= last_; ++k) {
+            SegmentSummary& s = at(k);
+            s = SegmentSummary{};
+            s.index = k;
+            s.fromM = static_cast<double>(k) * segmentM;
+            s.toM = static_cast<double>(k + 1) * segmentM;
+        }
+        open(first_);
+    }
+    bool empty() const { return first_ > last_; }
+    double fromM() const { return static_cast<double>(first_) * segmentM_; }
+    double toM() const { return static_cast<double>(last_ + 1) * segmentM_; }
+
+    void add(double pointFrom, double pointTo, double t, double norm, bool fails, double deficit)
+    {
+        const auto [a, b] = walk_.of(pointFrom, pointTo);
+        for (long long k = std::max(a, first_); k <= std::min(b, last_); ++k) {
+            if (k != open_) {
+                finish();
+                open(k);
+            }
+            const double piece = std::min(pointTo, openTo_) - std::max(pointFrom, openFrom_);
+            // A point of no length (a line of one point) still counts where it lies.
+            if (piece <= 0 && !(pointTo == pointFrom))
+                continue;
+            g_.minCm = std::isnan(g_.minCm) ? t : std::min(g_.minCm, t);
+            g_.maxCm = std::isnan(g_.maxCm) ? t : std::max(g_.maxCm, t);
+            const double w = std::max(piece, 0.0);
+            g_.dataM += w;
+            g_.weighted += t * w;
+            g_.plain += t;
+            g_.weightedNorm += norm * w;
+            g_.plainNorm += norm;
+            ++g_.counted;
+            if (fails)
+                g_.belowM += w;
+            g_.volumeM3 += deficit / 100.0 * w * norms_.prismWidthM;
+        }
+    }
+
+    // After the last point: the open segment is whole, and the stretches are counted.
+    void end(const std::vector<FailingStretch>& stretches)
+    {
+        if (empty())
+            return;
+        finish();
+        // Stretches reaching into a segment; one of no length counts where it lies.
+        const auto reach = std::lower_bound(stretches.begin(), stretches.end(), fromM(),
+                                            [](const FailingStretch& f, double x) { return f.toM < x; });
+        for (auto it = reach; it != stretches.end() && it->fromM <= toM(); ++it) {
+            const auto [a, b] = SegmentsOf(it->fromM, it->toM, segmentM_);
+            for (long long k = std::max(a, first_); k <= std::min(b, last_); ++k)
+                ++at(k).stretches;
+        }
+    }
+
+private:
+    SegmentSummary& at(long long k) { return out_[static_cast<std::size_t>(k - base_)]; }
+    void open(long long k)
+    {
+        g_ = Gathered{};
+        open_ = k;
+        openFrom_ = static_cast<double>(k) * segmentM_;
+        openTo_ = static_cast<double>(k + 1) * segmentM_;
+    }
+    void finish()
+    {
+        if (g_.counted == 0)
+            return;
+        SegmentSummary& s = at(open_);
+        s.minCm = g_.minCm;
+        s.maxCm = g_.maxCm;
+        s.dataM = g_.dataM;
+        s.belowM = g_.belowM;
+        s.volumeM3 = g_.volumeM3;
+        const auto counted = static_cast<double>(g_.counted);
+        s.meanCm = s.dataM > 0 ? g_.weighted / s.dataM : g_.plain / counted;
+        s.normCm = s.dataM > 0 ? g_.weightedNorm / s.dataM : g_.plainNorm / counted;
+        s.sharePercent = s.dataM > 0 ? s.belowM / s.dataM * 100.0 : 0.0;
+        s.condition = ConditionOf(norms_.classes, s.sharePercent);
+    }
+
+    std::vector<SegmentSummary>& out_;
+    double segmentM_;
+    long long base_;
+    long long first_;
+    long long last_;
+    SegmentWalk walk_;
+    const DesignNorms& norms_;
+    Gathered g_;
+    long long open_ = 0;
+    double openFrom_ = 0;
+    double openTo_ = 0;
+};
+
+// Hands the points from `begin` whose shares start at or before `toM` to every one of `all`.
+// The failing ones go to `runs` when given.
+template <std::size_t N>
+void Walk(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms, std::size_t begin, double toM,
+          Segments* (&all)[N], FailingRuns* runs)
+{
+    const double tolerance = norms.toleranceCm;
+    for (std::size_t i = begin; i < p.size() && p.fromM[i] <= toM; ++i) {
         const double t = layer.thicknessCm[i];
         const double norm = layer.normCm[i];
         if (std::isnan(t) || std::isnan(norm))
             continue;
-        const bool fails = Fails(t, norm, norms.toleranceCm);
-        const double deficit = DeficitCm(t, norm, norms.toleranceCm);
-        const auto [a, b] = SegmentsOf(p.fromM[i], p.toM[i], segmentM);
-        for (long long k = std::max(a, first); k <= std::min(b, last); ++k) {
-            SegmentSummary& s = out[static_cast<std::size_t>(k - base)];
-            const double piece = std::min(p.toM[i], s.toM) - std::max(p.fromM[i], s.fromM);
-            // A point of no length (a line of one point) still counts where it lies.
-            if (piece <= 0 && !(p.toM[i] == p.fromM[i]))
-                continue;
-            const std::size_t j = static_cast<std::size_t>(k - first);
-            s.minCm = std::isnan(s.minCm) ? t : std::min(s.minCm, t);
-            s.maxCm = std::isnan(s.maxCm) ? t : std::max(s.maxCm, t);
-            const double w = std::max(piece, 0.0);
-            s.dataM += w;
-            weighted[j] += t * w;
-            plain[j] += t;
-            weightedNorm[j] += norm * w;
-            plainNorm[j] += norm;
-            ++counted[j];
-            if (fails)
-                s.belowM += w;
-            s.volumeM3 += deficit / 100.0 * w * norms.prismWidthM;
-        }
-    }
-    for (long long k = first; k <= last; ++k) {
-        SegmentSummary& s = out[static_cast<std::size_t>(k - base)];
-        const std::size_t j = static_cast<std::size_t>(k - first);
-        if (counted[j] == 0)
-            continue;
-        s.meanCm = s.dataM > 0 ? weighted[j] / s.dataM : plain[j] / static_cast<double>(counted[j]);
-        s.normCm = s.dataM > 0 ? weightedNorm[j] / s.dataM : plainNorm[j] / static_cast<double>(counted[j]);
-        s.sharePercent = s.dataM > 0 ? s.belowM / s.dataM * 100.0 : 0.0;
-        s.condition = ConditionOf(norms.classes, s.sharePercent);
-    }
-    // Stretches reaching into a segment; one of no length counts where it lies.
-    const auto reach = std::lower_bound(stretches.begin(), stretches.end(), fromM,
-                                        [](const FailingStretch& f, double x) { return f.toM < x; });
-    for (auto it = reach; it != stretches.end() && it->fromM <= toM; ++it) {
-        const auto [a, b] = SegmentsOf(it->fromM, it->toM, segmentM);
-        for (long long k = std::max(a, first); k <= std::min(b, last); ++k)
-            ++out[static_cast<std::size_t>(k - base)].stretches;
+        const bool fails = Fails(t, norm, tolerance);
+        const double deficit = DeficitCm(t, norm, tolerance);
+        if (fails && runs != nullptr)
+            runs->failing(i);
+        for (Segments* s : all)
+            s->add(p.fromM[i], p.toM[i], t, norm, fails, deficit);
     }
 }
 
-std::vector<SegmentSummary> Summarize(const LinePoints& p, const LayerLine& layer,
-                                      const std::vector<FailingStretch>& stretches, const DesignNorms& norms,
-                                      double segmentM)
+std::vector<SegmentSummary> Blank(const LinePoints& p, double segmentM)
 {
     std::vector<SegmentSummary> out;
     if (p.size() == 0)
@@ -102,8 +224,57 @@ std::vector<SegmentSummary> Summarize(const LinePoints& p, const LayerLine& laye
     out.resize(static_cast<std::size_t>(last - first + 1));
     out.front().index = first;
     out.back().index = last;
-    SummarizeSegments(p, layer, stretches, norms, segmentM, first, last, out);
     return out;
+}
+
+} // namespace
+
+void SummarizeSegments(const LinePoints& p, const LayerLine& layer, const std::vector<FailingStretch>& stretches,
+                       const DesignNorms& norms, double segmentM, long long first, long long last,
+                       std::vector<SegmentSummary>& out)
+{
+    if (out.empty() || first > last)
+        return;
+    Segments segments(out, segmentM, first, last, norms);
+    if (segments.empty())
+        return;
+    // The points whose shares reach into the segments: from the first share ending after the
+    // first segment's start.
+    const auto begin = static_cast<std::size_t>(std::lower_bound(p.toM.begin(), p.toM.end(), segments.fromM()) -
+                                                p.toM.begin());
+    Segments* all[] = {&segments};
+    Walk(p, layer, norms, begin, segments.toM(), all, nullptr);
+    segments.end(stretches);
+}
+
+std::vector<SegmentSummary> Summarize(const LinePoints& p, const LayerLine& layer,
+                                      const std::vector<FailingStretch>& stretches, const DesignNorms& norms,
+                                      double segmentM)
+{
+    std::vector<SegmentSummary> out = Blank(p, segmentM);
+    if (!out.empty())
+        SummarizeSegments(p, layer, stretches, norms, segmentM, out.front().index, out.back().index, out);
+    return out;
+}
+
+void AnalyzeLayer(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
+                  std::vector<FailingStretch>& stretches, std::vector<SegmentSummary>& per100m,
+                  std::vector<SegmentSummary>& perKm)
+{
+    stretches.clear();
+    per100m = Blank(p, kHundredMetres);
+    perKm = Blank(p, kKilometre);
+    if (p.size() == 0)
+        return;
+    // Every point reaches into the segments of the whole line.
+    Segments hundreds(per100m, kHundredMetres, per100m.front().index, per100m.back().index, norms);
+    Segments kilometres(perKm, kKilometre, perKm.front().index, perKm.back().index, norms);
+    Segments* all[] = {&hundreds, &kilometres};
+    FailingRuns runs(p, layer, norms, stretches);
+    Walk(p, layer, norms, 0, std::numeric_limits<double>::infinity(), all, &runs);
+    runs.end();
+    hundreds.end(stretches);
+    kilometres.end(stretches);
 }
 
 } // namespace trassel

@@ -37,10 +37,17 @@ std::vector<SegmentSummary> Summarize(const LinePoints& points, const LayerLine&
                                       const std::vector<FailingStretch>& stretches, const DesignNorms& norms,
                                       double segmentM);
 
+// A layer's failing stretches and both its summaries in one pass over the points: what
+// FindFailingStretches and Summarize per 100 m and per kilometre give.
+void AnalyzeLayer(const LinePoints& points, const LayerLine& layer, const DesignNorms& norms,
+                  std::vector<FailingStretch>& stretches, std::vector<SegmentSummary>& per100m,
+                  std::vector<SegmentSummary>& perKm);
+
 // The segment indices a point's share reaches into.
 std::pair<long long, long long> SegmentsOf(double fromM, double toM, double segmentM);
 
-// Fills `out` (the segments from `out.front().index` on) again for segments first..last.
+// Fills `out` (the segments from `out.front().index` on) again for segments first..last. The
+// points are those PointsOf makes: each share begins where the one before it ends.
 void SummarizeSegments(const LinePoints& points, const LayerLine& layer, const std::vector<FailingStretch>& stretches,
                        const DesignNorms& norms, double segmentM, long long first, long long last,
                        std::vector<SegmentSummary>& out);

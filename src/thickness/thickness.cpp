@@ -106,6 +106,10 @@ std::string PicketText(double metres)
 LinePoints PointsOf(const std::vector<double>& positions, int first)
 {
     LinePoints p;
+    const auto readable = static_cast<std::size_t>(
+        std::count_if(positions.begin(), positions.end(), [](double x) { return !std::isnan(x); }));
+    p.rows.reserve(readable);
+    p.posM.reserve(readable);
     for (std::size_t i = 0; i < positions.size(); ++i) {
         const double x = positions[i];
         if (std::isnan(x))
@@ -146,6 +150,30 @@ double NormOf(const DesignNorms& norms, std::size_t index, int column, double po
             return *ballast;
     const LayerNorm* l = norms.layer(column);
     return l != nullptr && l->normCm ? *l->normCm : kNoValue;
+}
+
+std::vector<double> NormsAlong(const DesignNorms& norms, std::size_t index, int column,
+                               const std::vector<double>& positionsM)
+{
+    const LayerNorm* l = norms.layer(column);
+    std::vector<double> out(positionsM.size(), l != nullptr && l->normCm ? *l->normCm : kNoValue);
+    if (index != 0)
+        return out;
+    // As BallastNormAt: the first stretch ending at or after the position, when it covers it.
+    // The positions never go back, so neither does that stretch.
+    const std::vector<DesignStretch>& s = norms.stretches;
+    auto it = s.begin();
+    for (std::size_t i = 0; i < positionsM.size(); ++i) {
+        const double x = positionsM[i];
+        while (it != s.end() && it->toM < x)
+            ++it;
+        if (it == s.end())
+            break;
+        if (it->fromM <= x)
+            if (const std::optional<double> ballast = norms.ballast.at(it->trackClass, it->sleeper))
+                out[i] = *ballast;
+    }
+    return out;
 }
 
 } // namespace trassel

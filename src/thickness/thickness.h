@@ -63,4 +63,9 @@ std::string LayerName(const DesignNorms& norms, const Grid& grid, int column, in
 // or its own where no stretch gives one) at `positionM`; NaN when there is none.
 double NormOf(const DesignNorms& norms, std::size_t index, int column, double positionM);
 
+// NormOf at each of `positionsM`, which follow one another along the line (never decreasing):
+// the design stretches are walked alongside the points instead of searched for each one.
+std::vector<double> NormsAlong(const DesignNorms& norms, std::size_t index, int column,
+                               const std::vector<double>& positionsM);
+
 } // namespace trassel

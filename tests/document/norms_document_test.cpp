@@ -10,9 +10,12 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <string>
+#include <utility>
 
 namespace trassel {
 namespace {
@@ -137,6 +140,111 @@ TEST(NormsDocument, PicketsOutOfOrderAreReportedAndTheAnalysisRecovers)
               "Пикет строки 6 (0+10) меньше пикета строки 5 (0+30): пикеты должны идти по возрастанию.");
     doc.writeCell(TableId::Depth, 1, 6, "0.4");
     EXPECT_EQ(doc.compliance().layers[0].stretches.size(), 1u);
+}
+
+bool Same(double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; }
+
+// "" when the document's kept analysis is the one made afresh from its table, to the last bit.
+std::string Difference(SurveyDocument& doc)
+{
+    const Compliance& kept = doc.compliance();
+    ThicknessAnalysis fresh;
+    const Compliance& made = fresh.compute(doc.depthTable(), doc.complianceSetup());
+    if (kept.points.rows != made.points.rows || kept.points.posM != made.points.posM ||
+        kept.points.fromM != made.points.fromM || kept.points.toM != made.points.toM)
+        return "points";
+    if (kept.layers.size() != made.layers.size())
+        return "layers";
+    for (std::size_t l = 0; l < kept.layers.size(); ++l) {
+        const LayerCompliance& a = kept.layers[l];
+        const LayerCompliance& b = made.layers[l];
+        const std::string layer = "layer " + std::to_string(l) + ": ";
+        if (a.line.name != b.line.name || a.line.thicknessCm.size() != b.line.thicknessCm.size())
+            return layer + "line";
+        for (std::size_t i = 0; i < a.line.thicknessCm.size(); ++i)
+            if (!Same(a.line.thicknessCm[i], b.line.thicknessCm[i]) || !Same(a.line.normCm[i], b.line.normCm[i]))
+                return layer + "point " + std::to_string(i);
+        if (a.stretches != b.stretches)
+            return layer + "stretches";
+        for (const auto& [x, y] : {std::pair{&a.per100m, &b.per100m}, std::pair{&a.perKm, &b.perKm}}) {
+            if (x->size() != y->size())
+                return layer + "segments";
+            for (std::size_t k = 0; k < x->size(); ++k) {
+                const SegmentSummary& s = (*x)[k];
+                const SegmentSummary& t = (*y)[k];
+                if (s.index != t.index || s.dataM != t.dataM || !Same(s.minCm, t.minCm) || !Same(s.meanCm, t.meanCm) ||
+                    !Same(s.maxCm, t.maxCm) || !Same(s.normCm, t.normCm) || s.belowM != t.belowM ||
+                    !Same(s.sharePercent, t.sharePercent) || s.stretches != t.stretches || s.volumeM3 != t.volumeM3 ||
+                    s.condition != t.condition)
+                    return layer + "segment " + std::to_string(s.index);
+            }
+        }
+    }
+    return "";
+}
+
+TEST(NormsDocument, CorrectionsKeepTheAnalysisAsAFreshOneWouldBe)
+{
+    // 1.2 km at 4 m with three boundaries about their norms, corrected at random through the
+    // document: cells of every layer (thin and thick, gaps, text, comma decimals), pickets
+    // (moved, emptied, given back), blocks of cells emptied, and steps undone and done again.
+    // After each the kept analysis must be the one made afresh.
+    const auto picket = [](int metres) {
+        return std::to_string(metres / 100) + "." + (metres % 100 < 10 ? "0" : "") + std::to_string(metres % 100);
+    };
+    std::string text = "ПК\tПК+\tБалласт\tПесок\tСуглинок\r\n";
+    std::mt19937 random(5);
+    for (int i = 0; i < 300; ++i)
+        text += picket(i * 4) + "\t\t" + std::to_string(30 + random() % 20) + "\t" +
+                std::to_string(70 + random() % 20) + "\t" + std::to_string(110 + random() % 20) + "\r\n";
+    SurveyDocument doc;
+    ASSERT_TRUE(doc.pasteTable(text));
+    doc.setRange(2, 301);
+    for (const int col : {3, 4, 5}) {
+        doc.select(col, 2);
+        doc.addLayer();
+    }
+    DesignNorms norms;
+    norms.stretches = {{0, 600, 1, Sleeper::Wooden}, {600, 1200, 3, Sleeper::Concrete}};
+    norms.layers = {{4, "", 30.0}, {5, "", 35.0}};
+    norms.sleeperBaseCm = 5;
+    norms.toleranceCm = 1;
+    norms.minLengthM = 8;
+    norms.joinGapM = 10;
+    doc.setNorms(norms);
+    EditRecorder history;
+    doc.setEditSink(&history);
+    ASSERT_EQ(Difference(doc), "");
+    for (int step = 0; step < 400; ++step) {
+        SCOPED_TRACE(step);
+        const int row = 2 + static_cast<int>(random() % 300);
+        const int kind = static_cast<int>(random() % 20);
+        if (kind < 14) {
+            const int col = 3 + static_cast<int>(random() % 3);
+            const int base = col == 3 ? 30 : col == 4 ? 70 : 110;
+            const int pick = static_cast<int>(random() % 12);
+            doc.writeCell(TableId::Depth, col, row,
+                          pick == 0   ? ""
+                          : pick == 1 ? "нет"
+                          : pick == 2 ? std::to_string(base + 5) + ",5"
+                                      : std::to_string(base + static_cast<int>(random() % 40) - 10));
+        } else if (kind < 16) {
+            // A picket between its neighbours keeps the order; an empty one drops the point.
+            doc.writeCell(TableId::Depth, 1, row, kind == 14 ? "" : picket((row - 2) * 4 + 1));
+        } else if (kind < 17) {
+            doc.clearCells(TableId::Depth, {3, row, 3 + static_cast<int>(random() % 3), std::min(row + 3, 301)});
+        } else if (!history.edits.empty()) {
+            Edit& last = history.last();
+            last.revert(doc);
+            if (kind == 17) {
+                ASSERT_EQ(Difference(doc), "");
+                last.apply(doc);
+            } else {
+                history.edits.pop_back();
+            }
+        }
+        ASSERT_EQ(Difference(doc), "");
+    }
 }
 
 std::string TempFile(const std::string& name)

@@ -244,6 +244,7 @@ std::string Mismatch(const Grid& g, const Model& m)
     if (g.colCount() != m.cols || g.rowCount() != m.rows())
         return "size " + std::to_string(g.colCount()) + "x" + std::to_string(g.rowCount());
     std::vector<std::string_view> row;
+    std::vector<std::string_view> part;
     for (int r = 0; r < m.rows(); ++r) {
         for (int c = 0; c < m.cols; ++c)
             if (g.cellView(c, r) != m.cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])
@@ -255,6 +256,13 @@ std::string Mismatch(const Grid& g, const Model& m)
                                               : std::string_view();
             if (read != m.cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)])
                 return "rowCells " + std::to_string(c) + "," + std::to_string(r);
+        }
+        // Reading only the first cells of the row stops there and reads the same.
+        for (const int lastCol : {0, 1, 2, m.cols / 2, m.cols - 1, m.cols + 3}) {
+            g.rowCells(r, lastCol, part);
+            const std::size_t want = std::min(row.size(), static_cast<std::size_t>(std::max(lastCol, 0)));
+            if (part.size() != want || !std::equal(part.begin(), part.end(), row.begin()))
+                return "rowCells up to " + std::to_string(lastCol) + " of row " + std::to_string(r);
         }
         char separator = 0;
         int n = 0;

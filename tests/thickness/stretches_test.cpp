@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
 
@@ -222,9 +223,65 @@ void ExpectSameSegments(const std::vector<SegmentSummary>& a, const std::vector<
         EXPECT_TRUE(Same(a[i].sharePercent, b[i].sharePercent));
         EXPECT_EQ(a[i].dataM, b[i].dataM);
         EXPECT_EQ(a[i].belowM, b[i].belowM);
+        EXPECT_TRUE(Same(a[i].normCm, b[i].normCm));
         EXPECT_EQ(a[i].volumeM3, b[i].volumeM3);
         EXPECT_EQ(a[i].stretches, b[i].stretches);
         EXPECT_EQ(a[i].condition, b[i].condition);
+    }
+}
+
+TEST(Stretches, UpdatingAfterAChangeGivesWhatAFreshSearchGives)
+{
+    // Uneven spacing with holes in the line, thicknesses about the norm with gaps, and runs of
+    // points changed at once: joins and splits of stretches, short runs that come to count and
+    // runs that stop counting, changes at both ends of the line.
+    std::mt19937 random(11);
+    for (int line = 0; line < 40; ++line) {
+        SCOPED_TRACE(line);
+        std::vector<double> positions;
+        double at = -20;
+        for (int i = 0; i < 150; ++i) {
+            at += random() % 20 == 0 ? 10.0 + random() % 30 : 1.0 + random() % 3;
+            positions.push_back(at);
+        }
+        const auto thickness = [&] {
+            const unsigned pick = random() % 10;
+            return pick == 0 ? kNoValue : 26.0 + static_cast<double>(pick);
+        };
+        std::vector<double> t;
+        for (std::size_t i = 0; i < positions.size(); ++i)
+            t.push_back(thickness());
+        Line l = MakeLine(positions, t, 30);
+        const DesignNorms rules = Rules(static_cast<double>(random() % 3), static_cast<double>(random() % 8),
+                                        static_cast<double>(random() % 12), 2);
+        std::vector<FailingStretch> kept = FindFailingStretches(l.points, l.layer, rules);
+        // The one pass over a layer finds what the searches one by one find.
+        std::vector<FailingStretch> together;
+        std::vector<SegmentSummary> per100m;
+        std::vector<SegmentSummary> perKm;
+        AnalyzeLayer(l.points, l.layer, rules, together, per100m, perKm);
+        EXPECT_EQ(together, kept);
+        ExpectSameSegments(per100m, Summarize(l.points, l.layer, kept, rules, kHundredMetres));
+        ExpectSameSegments(perKm, Summarize(l.points, l.layer, kept, rules, kKilometre));
+        for (int step = 0; step < 60; ++step) {
+            SCOPED_TRACE(step);
+            const std::size_t from = random() % positions.size();
+            const std::size_t to = std::min(positions.size(), from + 1 + random() % 6);
+            for (std::size_t i = from; i < to; ++i)
+                l.layer.thicknessCm[i] = thickness();
+            const std::vector<FailingStretch> before = kept;
+            const StretchesChange change = UpdateFailingStretches(l.points, l.layer, rules, from, to, kept);
+            const std::vector<FailingStretch> fresh = FindFailingStretches(l.points, l.layer, rules);
+            ASSERT_EQ(kept, fresh);
+            // Every stretch that went or came lies within the line said to have changed.
+            for (const auto* list : {&before, &fresh})
+                for (const FailingStretch& s : *list)
+                    if (std::find(before.begin(), before.end(), s) == before.end() ||
+                        std::find(fresh.begin(), fresh.end(), s) == fresh.end()) {
+                        EXPECT_LE(change.fromM, s.fromM);
+                        EXPECT_GE(change.toM, s.toM);
+                    }
+        }
     }
 }
 

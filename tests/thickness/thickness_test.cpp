@@ -7,7 +7,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
+#include <utility>
+#include <vector>
 
 namespace trassel {
 namespace {
@@ -145,6 +149,37 @@ TEST(Norms, BallastNormComesFromTheStretchCoveringThePoint)
     EXPECT_EQ(DefaultBallastTable().at(3, Sleeper::Wooden), 25.0);
     EXPECT_EQ(DefaultBallastTable().at(5, Sleeper::Wooden), 15.0);
     EXPECT_FALSE(DefaultBallastTable().at(6, Sleeper::Wooden).has_value());
+}
+
+TEST(Norms, NormsAlongTheLineAreThoseOfEachPoint)
+{
+    // Walking the stretches alongside the points gives what looking each point up gives: at
+    // shared ends, in gaps, before the first and after the last stretch, where a table cell
+    // is empty, and with no stretches at all.
+    DesignNorms n;
+    n.stretches = {{0, 100, 1, Sleeper::Wooden},
+                   {100, 200, 4, Sleeper::Concrete},
+                   {200, 200, 3, Sleeper::Wooden},
+                   {300, 400, 3, Sleeper::Concrete},
+                   {400.5, 401, 2, Sleeper::Wooden}};
+    n.layers = {{2, "", 33.0}, {3, "", 15.0}};
+    std::mt19937 random(3);
+    std::vector<double> positions = {-5, 0, 0, 100, 100, 150, 200, 250, 300, 400, 400.25, 400.5, 401, 500};
+    for (int i = 0; i < 300; ++i)
+        positions.push_back(static_cast<double>(random() % 5000) / 10.0 - 20.0);
+    std::sort(positions.begin(), positions.end());
+    for (const auto& [index, column] : {std::pair<std::size_t, int>{0, 2}, {0, 4}, {1, 3}, {2, 4}}) {
+        const std::vector<double> along = NormsAlong(n, index, column, positions);
+        ASSERT_EQ(along.size(), positions.size());
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            const double one = NormOf(n, index, column, positions[i]);
+            EXPECT_TRUE(std::isnan(one) ? std::isnan(along[i]) : along[i] == one)
+                << "layer " << index << " at " << positions[i];
+        }
+    }
+    n.stretches.clear();
+    EXPECT_EQ(NormsAlong(n, 0, 2, {1, 2}), (std::vector<double>{33, 33}));
+    EXPECT_TRUE(NormsAlong(n, 0, 2, {}).empty());
 }
 
 TEST(Norms, AbsurdValuesAreRefusedNamingTheField)
