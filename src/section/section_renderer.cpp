@@ -1,4 +1,5 @@
 #include "section/section_renderer.h"
+#include "section/picket_columns.h"
 
 #include "base/error.h"
 #include "drawing/drawing_record.h"
@@ -300,6 +301,35 @@ bool PicketsRise(SectionReadings& readings, const Grid& grid, int column, long l
     return true;
 }
 
+// The y of a boundary at `depth` cm, Px(sy * depth + h). Depths are whole centimetres within a
+// few metres, repeated down a million rows: each is converted once.
+class YOfDepth {
+public:
+    YOfDepth(long double sy, int h) : sy_(sy), h_(h) { }
+    int operator()(double depth)
+    {
+        if (depth >= 0 && depth < static_cast<double>(kCached)) {
+            const auto k = static_cast<std::size_t>(depth);
+            if (static_cast<double>(k) == depth) {
+                if (cache_.empty())
+                    cache_.assign(kCached, kUnknown);
+                int& y = cache_[k];
+                if (y == kUnknown)
+                    y = Px(sy_ * depth + h_);
+                return y;
+            }
+        }
+        return Px(sy_ * depth + h_);
+    }
+
+private:
+    static constexpr std::size_t kCached = 4096;
+    static constexpr int kUnknown = INT_MIN;
+    long double sy_;
+    int h_;
+    std::vector<int> cache_;
+};
+
 void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const SectionParams& params,
                const SectionLayer& layer, const SectionProgress& progress, SectionReadings& readings,
                const SectionWindow& window, const std::function<bool()>& ordered)
@@ -348,6 +378,9 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
     LabelWidths depthWidths;
     LabelWidths metreWidths;
     int rowTextHeight = -1;
+    const PicketColumns columnOf(geometry.p1, params.SX, left);
+    const int metreLabelY = Px(static_cast<long double>(h) - 15);
+    YOfDepth yOf(sy, h);
     // A picket's mark (its name, glyph and dashed guide line) outside the window touches none of
     // its pixels; left out, it still leaves the pen as its guide line does, since the band's
     // outline is drawn in whatever pen style that is.
@@ -371,10 +404,8 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
         const double picket = picketRow.rounded;
         const double depth = ReadingAt(depths, index,
                                        [&] { return RoundTo(ReadLenient(grid.cellView(layer.depthColumn, row)), 0); });
-        const long double offset = (static_cast<long double>(picket) - p1) * sx + left;
-        const int x = Px(offset);
-        const long double depthY = sy * depth + h;
-        const int vertexY = Px(depthY);
+        const int x = columnOf(picket);
+        const int vertexY = yOf(depth);
         vertices.add({x, vertexY});
         if (x > keepRight && mayStop && ordered()) {
             // Nothing right of the window is drawn, and no label there thins one inside it:
@@ -407,7 +438,9 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
             canvas.setBrushColor(kWhite);
             // Five below the vertex: adding 5 to a non-negative coordinate this small is exact,
             // so the truncation is the vertex's plus 5 without converting again.
-            const int y = depthY >= 0 && depthY <= kSectionCoordLimit - 5 ? vertexY + 5 : Px(depthY + 5);
+            // (A vertex from 1 to the limit less 6 has its depth's y from 0 to the limit less 5.)
+            const int y = vertexY >= 1 && vertexY <= static_cast<int>(kSectionCoordLimit) - 6 ? vertexY + 5
+                                                                                              : Px(sy * depth + h + 5);
             // The text is spelled only for a label that may be drawn: most rows of a dense
             // survey are decided by their position alone.
             const auto width = [&] { return depthWidths.of(canvas, depth, [&] { return NumberToText(depth); }); };
@@ -425,7 +458,7 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
         if (!readable)
             ReadStrict(grid.cellView(layer.picketColumn, row)); // the conversion error of this row's picket
         if (!picketRow.whole) {
-            const int y = Px(static_cast<long double>(h) - 15);
+            const int y = metreLabelY;
             const auto spell = [&] {
                 text = "+";
                 text += NumberToText(picketRow.metres);
@@ -454,7 +487,8 @@ void PlotLayer(Canvas& canvas, SectionState& state, const Grid& grid, const Sect
         canvas.setFontStyle(false, false);
         if (!glyph)
             glyph = canvas.resourceBitmap(kPicketGlyphName);
-        canvas.draw(Px(offset - 4), Px(static_cast<long double>(h) - 25), *glyph);
+        canvas.draw(Px((static_cast<long double>(picket) - p1) * sx + left - 4), Px(static_cast<long double>(h) - 25),
+                    *glyph);
         DrawRazrezLine(canvas, x, surfaceY, x, state.imageHeight, 1, kGuideColor, PenStyle::Dashed);
     }
     vertices.add({Px(static_cast<long double>(state.sectionWidth) - params.R), surfaceY});

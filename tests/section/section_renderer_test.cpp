@@ -1,5 +1,6 @@
 // The section drawing checked on a recording canvas: coordinates, texts and the canvas state.
 #include "section/section_renderer.h"
+#include "section/picket_columns.h"
 
 #include "base/error.h"
 #include "support/probe_canvas.h"
@@ -13,6 +14,7 @@
 #include <functional>
 #include <initializer_list>
 #include <limits>
+#include <random>
 #include <string>
 
 namespace trassel {
@@ -443,6 +445,50 @@ TEST(SectionRenderer, ClearUsesTheImageControlHeight)
     ASSERT_EQ(canvas.ops.size(), 1U);
     EXPECT_EQ(canvas.ops[0].kind, Kind::WhiteFill);
     EXPECT_EQ(canvas.ops[0].points, (Points{{0, 0}, {300, 500}}));
+}
+
+// The fast column of a picket must be the extended-precision one everywhere, above all where the
+// double sum lands a hair from a pixel's edge: decimal pickets a whole number of pixels apart,
+// scales that make a tenth of a metre a fraction of a pixel, margins either side of zero.
+TEST(PicketColumns, EqualTheExtendedComputationAtEveryPixelEdge)
+{
+    const auto extended = [](double picket, double p1, int sx, long double left) {
+        return SectionPixel((static_cast<long double>(picket) - p1) * sx + left);
+    };
+    std::mt19937 rng(11);
+    int checked = 0;
+    for (const int sx : {1, 3, 10, 100, 250, 400, 401, 1000, 4096, 100'000}) {
+        for (const double p1 : {0.0, 10.0, 123.456, -7.25, 99'999.999}) {
+            for (const long double left : {85.0L, 0.0L, -300.0L, 60.0L + 0.5L}) {
+                const PicketColumns columns(p1, sx, left);
+                // Pickets a thousandth apart from p1: every few of them lands on a pixel's edge
+                // in exact arithmetic and on either side of it in binary.
+                for (int i = -2000; i <= 2000; ++i) {
+                    const double picket = RoundTo(p1 + i * 0.001, 3);
+                    ASSERT_EQ(columns(picket), extended(picket, p1, sx, left))
+                        << "picket " << picket << " p1 " << p1 << " sx " << sx;
+                    ++checked;
+                }
+                std::uniform_real_distribution<double> anywhere(p1 - 50'000, p1 + 50'000);
+                for (int i = 0; i < 500; ++i) {
+                    const double picket = anywhere(rng);
+                    ASSERT_EQ(columns(picket), extended(picket, p1, sx, left));
+                    const double next = std::nextafter(picket, 1e300);
+                    ASSERT_EQ(columns(next), extended(next, p1, sx, left));
+                }
+            }
+        }
+    }
+    EXPECT_GT(checked, 100'000);
+
+    // Off the pixel range and not a number: held and zero as the extended path has them.
+    const PicketColumns columns(10.0, 400, 85.0L);
+    for (const double picket :
+         {1e12, -1e12, std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+          std::numeric_limits<double>::quiet_NaN(), 10.0 + 8'388'000.0 / 400, 10.0 - 8'388'800.0 / 400})
+        EXPECT_EQ(columns(picket), extended(picket, 10.0, 400, 85.0L)) << picket;
+    EXPECT_EQ(columns(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(columns(1e12), static_cast<int>(kSectionCoordLimit));
 }
 
 TEST(SectionPolygons, CheckedLayersAreDrawnFromTheLastSlotToTheFirst)
