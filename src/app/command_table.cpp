@@ -114,7 +114,8 @@ const CommandRow kCommands[] = {
      .tipText = "Организация, объект, линия и путь, разработал и проверил: тексты основной надписи листов разреза "
                 "и титульного листа отчёта", .tab = "Разрез", .group = "Разрез"},
     {.name = "acnRadargramOverSection", .caption = "Радарограмма над разрезом", .category = "Разрез",
-     .slot = &H::acnRadargramOverSectionExecute, .tipTitle = "Радарограмма над разрезом",
+     .slot = &H::acnRadargramOverSectionExecute, .icon = "radargram_over_section",
+     .tipTitle = "Радарограмма над разрезом",
      .tipText = "Показать радарограмму прибора над разрезом по той же горизонтальной оси: она прокручивается и "
                 "масштабируется вместе с разрезом. Доступно, когда радарограмма открыта и привязана к линии",
      .tab = "Разрез", .group = "Разрез", .checkable = true},

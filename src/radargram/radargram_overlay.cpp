@@ -394,11 +394,17 @@ void DrawBoreholes(Canvas& canvas, const OverlayPlacement& placement, const std:
         if (!x || *x < placement.left || *x >= right)
             continue;
         const int xi = Pixel(*x);
-        const int top = Pixel(placement.yOfSample(placement.sampleOfDepth(0)));
+        // A borehole deeper than the time window shown runs to the picture's bottom edge, without
+        // its tick and depth: a sheet has no painter to clip a mark reaching into its margins.
+        const int plotTop = placement.top;
+        const int plotBottom = placement.top + placement.plotHeight - 1;
+        const int top = std::clamp(Pixel(placement.yOfSample(placement.sampleOfDepth(0))), plotTop, plotBottom);
         const int bottom = Pixel(placement.yOfSample(placement.sampleOfDepth(b.depthCm)));
         canvas.setPenWidth(2);
         canvas.moveTo(xi, top);
-        canvas.lineTo(xi, bottom);
+        canvas.lineTo(xi, std::clamp(bottom, plotTop, plotBottom));
+        if (bottom < plotTop || bottom > plotBottom)
+            continue;
         canvas.moveTo(xi - 6, bottom);
         canvas.lineTo(xi + 6, bottom);
         canvas.textOut(xi + 8, bottom - canvas.textHeight() / 2, b.depthText);

@@ -147,7 +147,8 @@ struct OverlayBorehole {
 std::vector<OverlayBorehole> BoreholesOf(const Grid& boreholes);
 
 // Each borehole in view as a vertical mark from the surface (depth 0) down to its depth, a
-// tick there and the depth written beside it, in the diagram's borehole blue.
+// tick there and the depth written beside it, in the diagram's borehole blue; a depth beyond
+// the picture's time window runs the mark to its bottom edge, without tick or depth.
 void DrawBoreholes(Canvas& canvas, const OverlayPlacement& placement, const std::vector<OverlayBorehole>& boreholes);
 
 // The view's first trace moved, when needed, so that `trace` lies within the picture with a

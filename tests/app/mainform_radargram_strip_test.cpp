@@ -179,6 +179,41 @@ TEST_F(RadargramStripTest, TheCursorsLineFollowsTheDiagramCursor)
     EXPECT_EQ(line, QColor(255, 0, 0));
 }
 
+// The boreholes over the strip as over the radargram's page: a blue mark at each borehole's
+// picket down to its depth, and none before the table has them.
+TEST_F(RadargramStripTest, BoreholesStandAtTheirPicketsDownToTheirDepth)
+{
+    test::Action(form.get(), "acnRadargramOverSection")->trigger();
+    view->setZoom(0.25);
+    view->horizontalScrollBar()->setValue(0);
+    QApplication::processEvents();
+    const auto blueRows = [&](const QImage& image, int x) {
+        int rows = 0;
+        for (int y = 0; y < image.height(); ++y)
+            rows += image.pixelColor(x, y) == QColor(0, 0, 255) ? 1 : 0;
+        return rows;
+    };
+    // Borehole 1 of the example stands at picket 123.6, 250 cm deep.
+    const OverlayPlacement placed = strip->placement(*strip->axis());
+    const int x = static_cast<int>(std::lround(*placed.xOfPicket(123.6)));
+    ASSERT_GT(x, viewportColumn());
+    ASSERT_LT(x, strip->width());
+    EXPECT_EQ(blueRows(strip->grab().toImage(), x), 0);
+
+    services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/boreholes.txt");
+    test::Action(form.get(), "acnImportSkv")->trigger();
+    ASSERT_TRUE(services.errors.isEmpty()) << services.errors.join(QStringLiteral("\n")).toStdString();
+    const QImage shown = strip->grab().toImage();
+    const double top = placed.yOfSample(placed.sampleOfDepth(0));
+    const double bottom = placed.yOfSample(placed.sampleOfDepth(250));
+    ASSERT_GT(bottom - top, 5);
+    ASSERT_LT(bottom, strip->height());
+    // The mark runs from the surface to the depth's row, and stops there.
+    EXPECT_GE(blueRows(shown, x), static_cast<int>(bottom - top) - 2);
+    EXPECT_LE(blueRows(shown, x), static_cast<int>(bottom - top) + 3);
+    EXPECT_EQ(blueRows(shown, x - 20), 0);
+}
+
 TEST_F(RadargramStripTest, TheSwitchAndTheSnapComeBackWithTheProject)
 {
     test::Action(form.get(), "acnRadargramOverSection")->trigger();

@@ -51,6 +51,8 @@ int main(int argc, char** argv)
     form.findChild<QAction*>(QStringLiteral("acnImportTable"))->trigger();
     form.findChild<QAction*>(QStringLiteral("acnReCalcPK"))->trigger();
     shot("02-imported.png");
+    services.nextOpenName = QStringLiteral(TRASSEL_SOURCE_DIR "/examples/boreholes.txt");
+    form.findChild<QAction*>(QStringLiteral("acnImportSkv"))->trigger();
     for (int col : {3, 4, 5}) {
         form.findChild<StringGridView*>(QStringLiteral("sgSourceData"))->setCurrentCell(col, 2);
         form.findChild<QAction*>(QStringLiteral("acnLayerAdd"))->trigger();

@@ -743,7 +743,11 @@ TEST(RenderProcess, RadargramSheetsShowTheBoundariesPerKilometreAsTheCoreDrawsTh
     const QImage bare = canvas.image().convertToFormat(QImage::Format_RGB32);
     DrawRadargramBoundaries(canvas, scene, doc.depthTable(), doc.firstDataRow(), doc.lastDataRow(),
                             OverlayLayersOf(doc.layers()));
+    const QImage withoutBoreholes = canvas.image().convertToFormat(QImage::Format_RGB32);
+    DrawBoreholes(canvas, PlacementOf(scene), BoreholesOf(doc.boreholeTable()));
     EXPECT_EQ(canvas.image().convertToFormat(QImage::Format_RGB32), sheet);
+    // The boreholes stand on the first kilometre's sheet (at pickets 123.6 … 131.2).
+    EXPECT_NE(withoutBoreholes, sheet);
     // The boundaries are there: three lines across the sheet in colours the grey picture lacks.
     int coloured = 0;
     for (int y = 0; y < sheet.height(); ++y)

@@ -241,15 +241,16 @@ protected:
 
 TEST(RadargramOverlayTest, BoreholesAreMarkedDownToTheirDepthWhereTheyAreInView)
 {
-    Grid boreholes(6, 6);
-    // Row 1 is the titles; rows 2..5 the boreholes: one without a depth, one beyond the view.
-    const char* rows[][2] = {{"1.5", "60"}, {"2", ""}, {"9", "80"}, {"0.2", "35.5"}};
-    for (int r = 0; r < 4; ++r) {
+    Grid boreholes(6, 7);
+    // Row 1 is the titles; rows 2..6 the boreholes: one without a depth, one beyond the view,
+    // one deeper than the 150 ns shown.
+    const char* rows[][2] = {{"1.5", "60"}, {"2", ""}, {"9", "80"}, {"0.2", "35.5"}, {"3", "2000"}};
+    for (int r = 0; r < 5; ++r) {
         boreholes.setCell(1, r + 2, rows[r][0]);
         boreholes.setCell(5, r + 2, rows[r][1]);
     }
     const std::vector<OverlayBorehole> found = BoreholesOf(boreholes);
-    ASSERT_EQ(found.size(), 3u);
+    ASSERT_EQ(found.size(), 4u);
     EXPECT_EQ(found[0].picket, 1.5);
     EXPECT_EQ(found[2].depthText, "35.5");
 
@@ -260,11 +261,15 @@ TEST(RadargramOverlayTest, BoreholesAreMarkedDownToTheirDepthWhereTheyAreInView)
     ASSERT_EQ(canvas.texts.size(), 2u);
     EXPECT_EQ(canvas.texts[0].second, "60");
     EXPECT_EQ(canvas.texts[1].second, "35.5");
-    ASSERT_EQ(canvas.lines.size(), 4u);
+    ASSERT_EQ(canvas.lines.size(), 5u);
     EXPECT_EQ(canvas.lines[0].first.x, p.left + 150);
     EXPECT_EQ(canvas.lines[0].first.y, static_cast<int>(std::lround(p.yOfSample(p.sampleOfDepth(0)))));
     EXPECT_EQ(canvas.lines[0].second.y, static_cast<int>(std::lround(p.yOfSample(p.sampleOfDepth(60)))));
     EXPECT_EQ(canvas.lines[2].first.x, p.left + 20);
+    // The deep one runs down to the picture's last row and no farther, with no tick or depth.
+    EXPECT_EQ(canvas.lines[4].first.x, p.left + 300);
+    EXPECT_EQ(canvas.lines[4].second.x, p.left + 300);
+    EXPECT_EQ(canvas.lines[4].second.y, p.top + p.plotHeight - 1);
 }
 
 // A Ricker wavelet of 800 MHz at `at` ns, 0.1 ns a sample, on a level of 1000.

@@ -234,6 +234,7 @@ void DrawRadargramSheets(const RenderOptions& options)
     const double tracesPerPixel = std::max(1.0, std::abs(perSheet) / 3000.0);
     const int down = std::clamp(info.samples, 300, 1000);
     const std::vector<OverlayLayer> boundaries = OverlayLayersOf(doc.layers());
+    const std::vector<OverlayBorehole> boreholes = BoreholesOf(doc.table(TableId::Boreholes));
     const std::string base = RadargramSheetsBase(options.radargramSheets);
     RadargramScene scene;
     scene.setModel(model, std::move(reader));
@@ -251,6 +252,7 @@ void DrawRadargramSheets(const RenderOptions& options)
         RecordingCanvas canvas(record, services);
         scene.draw(canvas);
         DrawRadargramBoundaries(canvas, scene, depth, rows.first, rows.last, boundaries);
+        DrawBoreholes(canvas, PlacementOf(scene), boreholes);
         const std::string path = SheetFileName(base, sheet.number, sheets.back().number, sheet.fromPicket,
                                                sheet.toPicket);
         ExportSectionRecord(record, QString::fromStdString(path), {}, ReadOnlyTarget::Refuse,

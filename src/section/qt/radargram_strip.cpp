@@ -4,6 +4,7 @@
 #include "document/redraw_rules.h"
 #include "document/section_scene.h"
 #include "document/survey_document.h"
+#include "platform/qt_canvas.h"
 #include "radargram/qt/radargram_overlay_paint.h"
 #include "radargram/radargram_reader.h"
 #include "section/qt/section_view.h"
@@ -152,10 +153,13 @@ void RadargramStrip::paintEvent(QPaintEvent*)
     if (placed.placed() && traced_.last > traced_.first) {
         overlay_.update(doc_->depthTable(), OverlayLayersOf(doc_->layers()), doc_->picketColumn(), doc_->firstDataRow(),
                         doc_->lastDataRow());
-        // The boundaries only over the traces: beyond them there is nothing they were picked on.
+        // The boundaries and the boreholes only over the traces: beyond them there is nothing
+        // they were picked on or checked against.
         painter.save();
         painter.setClipRect(QRect(traced_.first, 0, traced_.last - traced_.first, height()));
         PaintOverlayPaths(painter, overlay_.paths(placed));
+        VectorCanvas canvas(painter, width(), height());
+        DrawBoreholes(canvas, placed, BoreholesOf(doc_->table(TableId::Boreholes)));
         painter.restore();
     }
     // The diagram cursor's row, a thin red line as on the section and the radargram's page.

@@ -36,6 +36,8 @@ public:
     std::uint64_t renders() const { return renders_; }
     // Where the diagram cursor's line stands in the strip; nothing when it is not shown.
     std::optional<double> cursorX() const;
+    // Where the boundaries and the boreholes are laid over the strip at `axis`.
+    OverlayPlacement placement(const LineAxis& axis) const;
 
     // Makes the picture of the columns in view, if it is not the one kept (a paint does this).
     void prepare();
@@ -56,7 +58,6 @@ private:
     void follow();
     // Where the section's viewport begins, in the strip's x.
     int viewportLeft() const;
-    OverlayPlacement placement(const LineAxis& axis) const;
     void paintDepthScale(QPainter& painter);
 
     // What the picture kept was made from.
