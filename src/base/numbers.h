@@ -14,6 +14,47 @@ double ReadStrict(std::string_view text);
 // The same reading as a question: the number, or nothing when the text is not one.
 std::optional<double> TryReadStrict(std::string_view text) noexcept;
 
+// The powers of ten a double holds exactly.
+inline constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The usual table cell read in one pass while its end is found: the plain decimal at the start
+// of [p, end) (an optional sign, at most 15 digits with at most one "." among them) up to the
+// first byte of another kind. Returns where it stopped, `value` being what TryReadStrict reads
+// from the text before that byte; nullptr when no such number starts at p (no digit, or more
+// than 15), the text then needing the full reading.
+inline const char* ReadPlainDecimalPrefix(const char* p, const char* end, double& value) noexcept
+{
+    bool negative = false;
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    long long mantissa = 0;
+    int digits = 0;
+    int decimals = -1;
+    for (; p != end; ++p) {
+        const char c = *p;
+        if (c >= '0' && c <= '9') {
+            if (++digits > 15)
+                return nullptr;
+            mantissa = mantissa * 10 + (c - '0');
+            if (decimals >= 0)
+                ++decimals;
+        } else if (c == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0)
+        return nullptr;
+    // The digits and the power of ten are exact doubles: one division rounds correctly.
+    const double v = static_cast<double>(mantissa) / kExactPowersOfTen[decimals > 0 ? decimals : 0];
+    value = negative ? -v : v;
+    return p;
+}
+
 // Lenient reading: skips leading white space and takes the longest numeric prefix;
 // 0 when there is none. Never fails ("12,5" reads 12, "abc" reads 0).
 double ReadLenient(std::string_view text) noexcept;

@@ -65,9 +65,14 @@ std::optional<double> PicketMetres(std::string_view text)
     } else {
         value = TryReadStrict(text);
     }
-    if (!value || !std::isfinite(*value) || std::fabs(*value) > kMaxLineM / 100)
+    return value ? DecimalPicketMetres(*value) : std::nullopt;
+}
+
+std::optional<double> DecimalPicketMetres(double picket)
+{
+    if (!std::isfinite(picket) || std::fabs(picket) > kMaxLineM / 100)
         return std::nullopt;
-    return ToMillimetre(*value * 100.0);
+    return ToMillimetre(picket * 100.0);
 }
 
 std::optional<double> LinePositionMetres(std::string_view text)
