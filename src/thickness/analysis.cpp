@@ -50,7 +50,7 @@ public:
     {
         std::string_view text;
         char separator = 0;
-        if (!wanted_.empty() && grid_.plainRowText(r, text, separator))
+        if (!wanted_.empty() && grid_.plainRowText(r, text, separator) && !PartOfANumber(separator))
             return readPlain(text, separator);
         return readCells(r);
     }
@@ -63,6 +63,9 @@ private:
         std::string_view text; // the cell otherwise
     };
 
+    // A separator a number may hold (a file split at points or minus signs) leaves the cells
+    // to be read one by one.
+    static bool PartOfANumber(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'; }
     static double Depth(std::optional<double> d) { return d && std::isfinite(*d) ? *d : kNoValue; }
 
     double readPlain(std::string_view text, char separator)
@@ -78,8 +81,8 @@ private:
                 continue;
             }
             double value = 0;
-            const char* stop = wanted >= 0 ? ReadPlainDecimalPrefix(p, end, value) : nullptr;
-            const bool plain = stop != nullptr && (stop == end || *stop == separator);
+            const char* stop = wanted >= 0 ? ReadPlainDecimalCell(p, end, separator, value) : nullptr;
+            const bool plain = stop != nullptr;
             if (!plain) {
                 stop = p;
                 while (stop != end && *stop != separator)

@@ -1,3 +1,4 @@
+#include "table/grid_io.h"
 #include "thickness/analysis.h"
 #include "thickness/stretches.h"
 #include "thickness/summaries.h"
@@ -519,6 +520,37 @@ TEST(Analysis, TheWholeAnalysisIsWhatItsDefinitionsGiveStepByStep)
         // The same analysis used again for another setup fills its arrays afresh.
         setup.columns = {5, 2};
         ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
+    }
+}
+
+TEST(Analysis, AFileSplitAtPointsOrMinusSignsIsReadCellByCell)
+{
+    // A delimiter a number may hold: "-5" split at minus signs is an empty picket and 5, not
+    // the number -5, and "1.50" split at points is 1 and 50.
+    for (const char delimiter : {'-', '.', '+', '7'}) {
+        SCOPED_TRACE(delimiter);
+        std::string text;
+        for (const char* line : {"0_40_70", "_45_80", "1_50_75", "2_x_90", "3__", "4_44_88", "5_41_"}) {
+            for (const char* c = line; *c != 0; ++c)
+                text += *c == '_' ? delimiter : *c;
+            text += "\r\n";
+        }
+        auto bytes = std::make_unique<char[]>(text.size());
+        std::copy(text.begin(), text.end(), bytes.get());
+        Grid grid(2, 2);
+        std::string refusal;
+        ImportTableFile(grid, {std::move(bytes), text.size()}, delimiter, 0, refusal);
+        ASSERT_EQ(grid.rowCount(), 8);
+        ComplianceSetup setup;
+        setup.firstRow = 1;
+        setup.lastRow = grid.rowCount() - 1;
+        setup.columns = {2, 3};
+        setup.norms.layers = {{2, "", 45.0}, {3, "", 30.0}};
+        ThicknessAnalysis analysis;
+        const Compliance& c = analysis.compute(grid, setup);
+        ExpectSameCompliance(c, StepByStep(grid, setup));
+        EXPECT_EQ(c.pointOf(1), 0);
+        EXPECT_EQ(c.pointOf(2), -1); // the row begins with the delimiter: no picket
     }
 }
 
