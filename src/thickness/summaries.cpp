@@ -305,8 +305,9 @@ public:
                 if (!x.data)
                     continue;
                 Gathered& g = gathered_[l];
-                g.minCm = std::isnan(g.minCm) ? x.t : std::min(g.minCm, x.t);
-                g.maxCm = std::isnan(g.maxCm) ? x.t : std::max(g.maxCm, x.t);
+                // Open with infinities: the first piece's thickness replaces them.
+                g.minCm = std::min(g.minCm, x.t);
+                g.maxCm = std::max(g.maxCm, x.t);
                 g.dataM += w;
                 g.weighted += x.t * w;
                 g.plain += x.t;
@@ -343,7 +344,10 @@ public:
 private:
     void open(long long k)
     {
-        std::fill(gathered_.begin(), gathered_.end(), Gathered{});
+        Gathered none;
+        none.minCm = std::numeric_limits<double>::infinity();
+        none.maxCm = -std::numeric_limits<double>::infinity();
+        std::fill(gathered_.begin(), gathered_.end(), none);
         open_ = k;
         openFrom_ = static_cast<double>(k) * segmentM_;
         openTo_ = static_cast<double>(k + 1) * segmentM_;
@@ -402,29 +406,51 @@ void Analyze(const LinePoints& p, const DesignNorms& norms, const std::vector<La
     LineSegments hundreds(kHundredMetres, hundredsOut, norms);
     LineSegments kilometres(kKilometre, kilometresOut, norms);
     std::vector<LayerPoint> at(targets.size());
+    std::vector<const double*> thickness;
+    std::vector<const double*> normCm;
+    for (const LayerTarget& t : targets) {
+        thickness.push_back(t.line->thicknessCm.data());
+        normCm.push_back(t.line->normCm.data());
+    }
+    // The failing points of each layer are noted without a branch on whether the point fails
+    // (as often as not on a poor track bed) and handed to the runs a batch at a time.
+    constexpr std::size_t kBatch = 1024;
+    std::vector<std::size_t> failing(targets.size() * (kBatch + 1));
+    std::vector<std::size_t> noted(targets.size());
+    const auto hand = [&](std::size_t l) {
+        const std::size_t* first = failing.data() + l * (kBatch + 1);
+        for (std::size_t k = 0; k < noted[l]; ++k)
+            runs[l].failing(first[k]);
+        noted[l] = 0;
+    };
     const double tolerance = norms.toleranceCm;
     for (std::size_t i = 0; i < p.size(); ++i) {
         bool any = false;
         for (std::size_t l = 0; l < targets.size(); ++l) {
             LayerPoint& x = at[l];
-            x.t = targets[l].line->thicknessCm[i];
-            x.norm = targets[l].line->normCm[i];
+            x.t = thickness[l][i];
+            x.norm = normCm[l][i];
             x.data = !std::isnan(x.t) && !std::isnan(x.norm);
+            // A point without data never fails.
+            x.fails = Fails(x.t, x.norm, tolerance);
+            failing[l * (kBatch + 1) + noted[l]] = i;
+            noted[l] += x.fails ? 1 : 0;
+            if (noted[l] == kBatch)
+                hand(l);
             if (!x.data)
                 continue;
             any = true;
-            x.fails = Fails(x.t, x.norm, tolerance);
             x.deficitM = DeficitCm(x.t, x.norm, tolerance) / 100.0;
-            if (x.fails)
-                runs[l].failing(i);
         }
         if (!any)
             continue;
         hundreds.add(p.fromM[i], p.toM[i], at);
         kilometres.add(p.fromM[i], p.toM[i], at);
     }
-    for (FailingRuns& r : runs)
-        r.end();
+    for (std::size_t l = 0; l < targets.size(); ++l) {
+        hand(l);
+        runs[l].end();
+    }
     hundreds.end(targets);
     kilometres.end(targets);
 }
