@@ -181,9 +181,13 @@ private:
     double norm_ = kNoValue;
 };
 
+// An array emptied to be filled again with up to `capacity` elements: the memory it holds is used
+// again, unless it is far more than needed (a range narrowed from a whole survey to a few rows).
 template <class T>
 void Refill(std::vector<T>& v, std::size_t capacity)
 {
+    if (v.capacity() / 2 > capacity)
+        std::vector<T>().swap(v);
     v.clear();
     v.reserve(capacity);
 }

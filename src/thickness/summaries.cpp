@@ -207,17 +207,21 @@ void Walk(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
     }
 }
 
-std::vector<SegmentSummary> Blank(const LinePoints& p, double segmentM)
+// `out` made the blank segments of the line, the memory it holds used again.
+void Blank(const LinePoints& p, double segmentM, std::vector<SegmentSummary>& out)
 {
-    std::vector<SegmentSummary> out;
+    out.clear();
     if (p.size() == 0)
-        return out;
+        return;
     const long long first = SegmentsOf(p.fromM.front(), p.fromM.front(), segmentM).first;
     const long long last = SegmentsOf(p.fromM.front(), p.toM.back(), segmentM).second;
-    out.resize(static_cast<std::size_t>(last - first + 1));
+    const auto count = static_cast<std::size_t>(last - first + 1);
+    // Far more memory than the line needs (a line much shorter than before) is given back.
+    if (out.capacity() / 2 > count)
+        std::vector<SegmentSummary>().swap(out);
+    out.resize(count);
     out.front().index = first;
     out.back().index = last;
-    return out;
 }
 
 } // namespace
@@ -243,7 +247,8 @@ std::vector<SegmentSummary> Summarize(const LinePoints& p, const LayerLine& laye
                                       const std::vector<FailingStretch>& stretches, const DesignNorms& norms,
                                       double segmentM)
 {
-    std::vector<SegmentSummary> out = Blank(p, segmentM);
+    std::vector<SegmentSummary> out;
+    Blank(p, segmentM, out);
     if (!out.empty())
         SummarizeSegments(p, layer, stretches, norms, segmentM, out.front().index, out.back().index, out);
     return out;
@@ -388,8 +393,8 @@ void Analyze(const LinePoints& p, const DesignNorms& norms, const std::vector<La
 {
     for (const LayerTarget& t : targets) {
         t.stretches->clear();
-        *t.per100m = Blank(p, kHundredMetres);
-        *t.perKm = Blank(p, kKilometre);
+        Blank(p, kHundredMetres, *t.per100m);
+        Blank(p, kKilometre, *t.perKm);
     }
     if (p.size() == 0 || targets.empty())
         return;

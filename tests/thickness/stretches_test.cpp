@@ -517,8 +517,15 @@ TEST(Analysis, TheWholeAnalysisIsWhatItsDefinitionsGiveStepByStep)
             }
             ExpectSameCompliance(analysis.result(), StepByStep(*grid, setup));
         }
-        // The same analysis used again for another setup fills its arrays afresh.
+        // The same analysis used again for another setup fills its arrays afresh: other
+        // layers, a few rows of the range (the memory of the whole given back), all of it again.
         setup.columns = {5, 2};
+        ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
+        const int lastRow = setup.lastRow;
+        setup.lastRow = setup.firstRow + 4;
+        ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
+        EXPECT_LE(analysis.result().points.rows.capacity(), 5u);
+        setup.lastRow = lastRow;
         ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
     }
 }
