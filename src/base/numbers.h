@@ -80,8 +80,9 @@ inline const char* ReadPlainDecimalCell(const char* p, const char* end, char sep
                 const int length = std::countr_zero(other) / 8; // bytes before the first other
                 const std::uint64_t inside = length == 0 ? 0 : ~std::uint64_t{0} >> (64 - 8 * length);
                 const std::uint64_t points = point & inside;
-                const int digits = length - std::popcount(points);
-                if (p[length] != separator || std::popcount(points) > 1 || digits == 0)
+                const int digits = length - (points != 0 ? 1 : 0);
+                // Not the separator after it, a second point, or no digit at all.
+                if (p[length] != separator || (points & (points - 1)) != 0 || digits == 0)
                     return nullptr;
                 // The digits without the point, the first in the lowest byte.
                 std::uint64_t packed = x & inside;

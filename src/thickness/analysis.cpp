@@ -5,12 +5,38 @@
 #include "table/grid.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <string_view>
 #include <vector>
 
 namespace trassel {
 namespace {
+
+// Where the cell at p ends: its separator, or `end`. A cell shorter than eight bytes is passed in
+// one step: cells of a few bytes of varying length would have a loop mispredict its end.
+const char* CellEnd(const char* p, const char* end, char separator)
+{
+    if (end - p >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, 8);
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+            constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+            const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(separator));
+            // The high bit of each byte that is the separator.
+            const std::uint64_t found = ~(((x & ~kHigh) + ~kHigh) | x) & kHigh;
+            if (found != 0)
+                return p + std::countr_zero(found) / 8;
+            p += 8;
+        }
+    }
+    while (p != end && *p != separator)
+        ++p;
+    return p;
+}
 
 // Reads a row's picket and depths. A row of plain cells is read in one pass over its text, each
 // wanted cell parsed while its end is found; any other row, and columns the grid does not have,
@@ -83,11 +109,8 @@ private:
             double value = 0;
             const char* stop = wanted >= 0 ? ReadPlainDecimalCell(p, end, separator, value) : nullptr;
             const bool plain = stop != nullptr;
-            if (!plain) {
-                stop = p;
-                while (stop != end && *stop != separator)
-                    ++stop;
-            }
+            if (!plain)
+                stop = CellEnd(p, end, separator);
             if (wanted >= 0) {
                 Slot& s = slots_[static_cast<std::size_t>(wanted)];
                 s.plain = plain;

@@ -320,7 +320,7 @@ public:
                 g.plainNorm += x.norm;
                 ++g.counted;
                 // belowM is never -0, so adding +0 for a passing piece leaves it as it is.
-                g.belowM += x.fails ? w : 0.0;
+                g.belowM += OnlyIf(x.fails, w);
                 g.volumeM3 += x.deficitM * w * norms_.prismWidthM;
             }
         }

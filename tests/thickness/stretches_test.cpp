@@ -16,6 +16,7 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace trassel {
@@ -215,6 +216,18 @@ TEST(Summaries, ALineEndingOnAWholePicketMakesNoEmptySegmentAfterIt)
     ASSERT_EQ(neg.size(), 2u);
     EXPECT_EQ(neg[0].index, -2);
     EXPECT_EQ(neg[0].dataM, 50);
+}
+
+TEST(Stretches, OnlyAFailingPointHasADeficit)
+{
+    EXPECT_EQ(DeficitCm(20, 30, 2), 10);
+    EXPECT_EQ(DeficitCm(27.5, 30, 2), 2.5);
+    EXPECT_EQ(DeficitCm(28, 30, 2), 0); // at the bound it passes
+    // A passing point adds +0 (never the negative difference, nor -0), a point without data 0.
+    for (const auto& [t, norm] : {std::pair{40.0, 30.0}, {30.0, 30.0}, {kNoValue, 30.0}, {20.0, kNoValue}}) {
+        EXPECT_EQ(DeficitCm(t, norm, 0), 0.0);
+        EXPECT_FALSE(std::signbit(DeficitCm(t, norm, 0)));
+    }
 }
 
 bool Same(double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; }
