@@ -1,6 +1,6 @@
 // Thickness against the design on the reference survey: the whole analysis of 1,000,000 rows
-// (three layers, pickets from "Пересчет в ПК", norms by stretches), the analysis again after a
-// correction typed into one cell, and the workbook and CSVs of a 100 km survey.
+// (three layers, pickets from "Пересчет в ПК", norms by stretches) afresh and in the analysis a
+// document keeps, the analysis again after a correction typed into one cell, and the workbook and CSVs of a 100 km survey.
 #include "document/survey_document.h"
 #include "table/grid_io.h"
 #include "table/pickets.h"
@@ -73,6 +73,23 @@ void BM_ThicknessWhole(benchmark::State& state)
     state.counters["stretches"] = static_cast<double>(stretches);
 }
 BENCHMARK(BM_ThicknessWhole)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// The whole analysis made again by the analysis a document keeps (after a change of the norms,
+// the range or the layers): its arrays are filled again in place.
+void BM_ThicknessWholeAgain(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    const auto grid = SurveyGrid(rows);
+    ComplianceSetup setup = Setup(*grid, rows);
+    ThicknessAnalysis analysis;
+    analysis.compute(*grid, setup);
+    int i = 0;
+    for (auto _ : state) {
+        setup.norms.toleranceCm = i++ % 2 == 0 ? 3 : 2;
+        benchmark::DoNotOptimize(analysis.compute(*grid, setup).layers[0].stretches.size());
+    }
+}
+BENCHMARK(BM_ThicknessWholeAgain)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 // A cell typed through the document (the edit, its change event) and the analysis asked again.
 void BM_ThicknessAfterCorrection(benchmark::State& state)

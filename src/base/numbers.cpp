@@ -52,7 +52,7 @@ std::size_t numericPrefix(std::string_view s)
     return i;
 }
 
-constexpr double kPow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+constexpr const double (&kPow10)[16] = kExactPowersOfTen;
 
 // Converts a text already known to match the numeric form. from_chars takes no leading '+'.
 bool convert(std::string_view s, double& out)
@@ -116,34 +116,12 @@ bool convert(std::string_view s, double& out)
 // for any other text, which then takes the full reading.
 bool readPlainDecimal(std::string_view s, double& out)
 {
-    const char* p = s.data();
-    const char* const end = p + s.size();
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    std::int64_t mantissa = 0;
-    int digits = 0;
-    int decimals = -1;
-    for (; p != end; ++p) {
-        const char c = *p;
-        if (isDigit(c)) {
-            if (++digits > 15)
-                return false;
-            mantissa = mantissa * 10 + (c - '0');
-            if (decimals >= 0)
-                ++decimals;
-        } else if (c == '.' && decimals < 0) {
-            decimals = 0;
-        } else {
-            return false;
-        }
-    }
-    if (digits == 0)
+    double value = 0.0;
+    const char* const end = s.data() + s.size();
+    const char* const stop = ReadPlainDecimalPrefix(s.data(), end, value);
+    if (stop == nullptr || stop != end)
         return false;
-    const double value = static_cast<double>(mantissa) / kPow10[decimals > 0 ? decimals : 0];
-    out = negative ? -value : value;
+    out = value;
     return true;
 }
 

@@ -294,6 +294,18 @@ void Grid::rowCells(int row, int lastCol, std::vector<std::string_view>& cells) 
     splitRow(rows_[static_cast<std::size_t>(row)], cells, static_cast<std::size_t>(lastCol));
 }
 
+bool Grid::plainRowText(int row, std::string_view& text, char& separator) const
+{
+    if (row < 0 || row >= rowCount())
+        return false;
+    const Row& r = rows_[static_cast<std::size_t>(row)];
+    if (isEnded(r))
+        return false;
+    text = textOf(r);
+    separator = separatorOf(r);
+    return true;
+}
+
 std::string_view Grid::cellView(int col, int row) const
 {
     if (col < 0 || row < 0 || col >= colCount_ || row >= rowCount())

@@ -75,6 +75,11 @@ public:
     // The same for the cells 1..lastCol only: a reader of a few columns near the start of a
     // wide row stops scanning there.
     void rowCells(int row, int lastCol, std::vector<std::string_view>& cells) const;
+    // The stored text of a row whose cells 1.. are exactly the pieces between `separator`
+    // bytes, the cells after them empty: a reader of a few numbers per row parses each cell as
+    // it finds its end. False, nothing set, for a row that keeps where its cells end (a cell
+    // there may hold the separator): read that one by rowCells.
+    bool plainRowText(int row, std::string_view& text, char& separator) const;
 
     // Moves a whole row (column 0 included) from one index to another, shifting the rows in
     // between; the same for columns (row 0 included).

@@ -1,14 +1,221 @@
 #include "thickness/analysis.h"
 
+#include "base/error.h"
 #include "base/numbers.h"
 #include "table/grid.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <cmath>
 #include <string_view>
 #include <vector>
 
 namespace trassel {
+namespace {
+
+// Where the cell at p ends: its separator, or `end`. A cell shorter than eight bytes is passed in
+// one step: cells of a few bytes of varying length would have a loop mispredict its end.
+const char* CellEnd(const char* p, const char* end, char separator)
+{
+    if (end - p >= 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, 8);
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+            constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+            const std::uint64_t x = word ^ (kOnes * static_cast<unsigned char>(separator));
+            // The high bit of each byte that is the separator.
+            const std::uint64_t found = ~(((x & ~kHigh) + ~kHigh) | x) & kHigh;
+            if (found != 0)
+                return p + std::countr_zero(found) / 8;
+            p += 8;
+        }
+    }
+    while (p != end && *p != separator)
+        ++p;
+    return p;
+}
+
+// Reads a row's picket and depths. A row of plain cells is read in one pass over its text, each
+// wanted cell parsed while its end is found; any other row, and columns the grid does not have,
+// are read cell by cell. Either way a cell reads as PicketMetres and TryReadStrict read it.
+class RowReader {
+public:
+    RowReader(const Grid& grid, const ComplianceSetup& setup)
+        : grid_(grid), picketColumn_(setup.picketColumn), columns_(setup.columns), depths_(setup.columns.size())
+    {
+        lastColumn_ = picketColumn_;
+        bool inside = picketColumn_ >= 1;
+        for (const int c : columns_) {
+            lastColumn_ = std::max(lastColumn_, c);
+            inside = inside && c >= 1;
+        }
+        inside = inside && lastColumn_ < grid.colCount();
+        cells_.reserve(static_cast<std::size_t>(std::max(lastColumn_, 0)));
+        if (!inside)
+            return;
+        // The slot each wanted column is read into; a column read twice has one slot.
+        wanted_.assign(static_cast<std::size_t>(lastColumn_) + 1, -1);
+        const auto slotOf = [&](int column) {
+            int& slot = wanted_[static_cast<std::size_t>(column)];
+            if (slot < 0) {
+                slot = static_cast<int>(slots_.size());
+                slots_.emplace_back();
+            }
+            return static_cast<std::size_t>(slot);
+        };
+        picketSlot_ = slotOf(picketColumn_);
+        for (const int c : columns_)
+            depthSlots_.push_back(slotOf(c));
+    }
+
+    // The picket in metres (NaN: unreadable) of row r; its depths are in depths() after it.
+    double read(int r)
+    {
+        std::string_view text;
+        char separator = 0;
+        if (!wanted_.empty() && grid_.plainRowText(r, text, separator) && !PartOfANumber(separator))
+            return readPlain(text, separator);
+        return readCells(r);
+    }
+    const std::vector<double>& depths() const { return depths_; }
+
+private:
+    struct Slot {
+        bool plain = false; // the cell is a plain decimal, read into `value`
+        double value = 0;
+        std::string_view text; // the cell otherwise
+    };
+
+    // A separator a number may hold (a file split at points or minus signs) leaves the cells
+    // to be read one by one.
+    static bool PartOfANumber(char c) { return (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-'; }
+    static double Depth(std::optional<double> d) { return d && std::isfinite(*d) ? *d : kNoValue; }
+
+    double readPlain(std::string_view text, char separator)
+    {
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        bool more = !text.empty();
+        for (int k = 1; k <= lastColumn_; ++k) {
+            const int wanted = wanted_[static_cast<std::size_t>(k)];
+            if (!more) {
+                if (wanted >= 0)
+                    slots_[static_cast<std::size_t>(wanted)] = Slot{};
+                continue;
+            }
+            double value = 0;
+            const char* stop = wanted >= 0 ? ReadPlainDecimalCell(p, end, separator, value) : nullptr;
+            const bool plain = stop != nullptr;
+            if (!plain)
+                stop = CellEnd(p, end, separator);
+            if (wanted >= 0) {
+                Slot& s = slots_[static_cast<std::size_t>(wanted)];
+                s.plain = plain;
+                s.value = value;
+                s.text = std::string_view(p, static_cast<std::size_t>(stop - p));
+            }
+            more = stop != end;
+            p = more ? stop + 1 : end;
+        }
+        for (std::size_t c = 0; c < depthSlots_.size(); ++c) {
+            const Slot& s = slots_[depthSlots_[c]];
+            // A plain decimal of 15 digits is always finite.
+            depths_[c] = s.plain ? s.value : Depth(TryReadStrict(s.text));
+        }
+        const Slot& picket = slots_[picketSlot_];
+        const std::optional<double> x = picket.plain ? DecimalPicketMetres(picket.value) : PicketMetres(picket.text);
+        return x ? *x : kNoValue;
+    }
+
+    double readCells(int r)
+    {
+        grid_.rowCells(r, lastColumn_, cells_);
+        const auto cellOf = [&](int column) -> std::string_view {
+            if (column <= 0)
+                return grid_.cellView(column, r);
+            const auto at = static_cast<std::size_t>(column - 1);
+            return at < cells_.size() ? cells_[at] : std::string_view();
+        };
+        for (std::size_t c = 0; c < columns_.size(); ++c)
+            depths_[c] = Depth(TryReadStrict(cellOf(columns_[c])));
+        const std::optional<double> x = PicketMetres(cellOf(picketColumn_));
+        return x ? *x : kNoValue;
+    }
+
+    const Grid& grid_;
+    int picketColumn_;
+    const std::vector<int>& columns_;
+    int lastColumn_ = 0;
+    std::vector<double> depths_;
+    std::vector<std::string_view> cells_;
+    std::vector<int> wanted_; // by column: its slot, -1 for a column not read; empty: cell by cell
+    std::vector<Slot> slots_;
+    std::size_t picketSlot_ = 0;
+    std::vector<std::size_t> depthSlots_;
+};
+
+// The thickness of layer l from its row's depths: the lower boundary's depth minus the upper's,
+// the first layer's upper boundary being the sleeper base. NaN on either side stays NaN: a gap
+// is never a thickness.
+double ThicknessOf(const std::vector<double>& depths, std::size_t l, double sleeperBaseCm)
+{
+    return depths[l] - (l == 0 ? sleeperBaseCm : depths[l - 1]);
+}
+
+// The ballast norm along the line (NormsAlong for the first layer), for positions that never go
+// back: the design stretch is walked alongside them.
+class BallastWalk {
+public:
+    BallastWalk(const DesignNorms& norms, double ownNorm) : norms_(norms), it_(norms.stretches.begin()), own_(ownNorm)
+    {
+        settle();
+    }
+    double at(double x)
+    {
+        if (it_ == norms_.stretches.end())
+            return own_;
+        if (it_->toM < x) {
+            // As BallastNormAt: the first stretch ending at or after the position, when it
+            // covers it.
+            while (it_ != norms_.stretches.end() && it_->toM < x)
+                ++it_;
+            settle();
+            if (it_ == norms_.stretches.end())
+                return own_;
+        }
+        return it_->fromM <= x ? norm_ : own_;
+    }
+
+private:
+    void settle()
+    {
+        if (it_ == norms_.stretches.end())
+            return;
+        const std::optional<double> ballast = norms_.ballast.at(it_->trackClass, it_->sleeper);
+        norm_ = ballast ? *ballast : own_;
+    }
+
+    const DesignNorms& norms_;
+    std::vector<DesignStretch>::const_iterator it_;
+    double own_;
+    double norm_ = kNoValue;
+};
+
+// An array emptied to be filled again with up to `capacity` elements: the memory it holds is used
+// again, unless it is far more than needed (a range narrowed from a whole survey to a few rows).
+template <class T>
+void Refill(std::vector<T>& v, std::size_t capacity)
+{
+    if (v.capacity() / 2 > capacity)
+        std::vector<T>().swap(v);
+    v.clear();
+    v.reserve(capacity);
+}
+
+} // namespace
 
 long long Compliance::pointOf(int row) const
 {
@@ -16,39 +223,60 @@ long long Compliance::pointOf(int row) const
     return it != points.rows.end() && *it == row ? it - points.rows.begin() : -1;
 }
 
-void ThicknessAnalysis::readRows(const Grid& grid, int first, int last)
+void ThicknessAnalysis::computeLine(const Grid& grid)
 {
-    // A row's cells are found in one pass over its text, up to the last column read.
-    int lastColumn = setup_.picketColumn;
-    for (const int c : setup_.columns)
-        lastColumn = std::max(lastColumn, c);
-    std::vector<std::string_view> cells;
-    cells.reserve(static_cast<std::size_t>(std::max(lastColumn, 0)));
-    const auto cellOf = [&](int column, int row) -> std::string_view {
-        if (column <= 0)
-            return grid.cellView(column, row);
-        const auto at = static_cast<std::size_t>(column - 1);
-        return at < cells.size() ? cells[at] : std::string_view();
-    };
-    for (int r = first; r <= last; ++r) {
-        grid.rowCells(r, lastColumn, cells);
-        const std::size_t i = static_cast<std::size_t>(r - setup_.firstRow);
-        const std::optional<double> x = PicketMetres(cellOf(setup_.picketColumn, r));
-        positions_[i] = x ? *x : kNoValue;
-        for (std::size_t c = 0; c < setup_.columns.size(); ++c) {
-            const std::optional<double> d = TryReadStrict(cellOf(setup_.columns[c], r));
-            depths_[c][i] = d && std::isfinite(*d) ? *d : kNoValue;
+    const std::size_t rows = static_cast<std::size_t>(setup_.lastRow - setup_.firstRow + 1);
+    const std::size_t layers = setup_.columns.size();
+    const DesignNorms& norms = setup_.norms;
+    LinePoints& p = result_.points;
+    Refill(p.rows, rows);
+    Refill(p.posM, rows);
+    Refill(p.fromM, rows);
+    Refill(p.toM, rows);
+    result_.layers.resize(layers);
+    std::vector<double> ownNorms(layers);
+    for (std::size_t l = 0; l < layers; ++l) {
+        LayerLine& line = result_.layers[l].line;
+        line.column = setup_.columns[l];
+        line.name = LayerName(norms, grid, line.column, setup_.titleRow);
+        Refill(line.thicknessCm, rows);
+        Refill(line.normCm, rows);
+        const LayerNorm* own = norms.layer(line.column);
+        ownNorms[l] = own != nullptr && own->normCm ? *own->normCm : kNoValue;
+    }
+    BallastWalk ballast(norms, layers > 0 ? ownNorms[0] : kNoValue);
+
+    // The points as PointsOf makes them, each row's thicknesses and norms (NormsAlong) with it.
+    RowReader reader(grid, setup_);
+    for (int r = setup_.firstRow; r <= setup_.lastRow; ++r) {
+        const double x = reader.read(r);
+        if (std::isnan(x))
+            continue;
+        if (!p.posM.empty()) {
+            const double before = p.posM.back();
+            if (x < before)
+                throw Error("Пикет строки " + IntToText(r) + " (" + PicketText(x) + ") меньше пикета строки " +
+                            IntToText(p.rows.back()) + " (" + PicketText(before) +
+                            "): пикеты должны идти по возрастанию.");
+            // The share between two points ends and begins half-way.
+            const double half = (before + x) / 2;
+            p.toM.push_back(half);
+            p.fromM.push_back(half);
+        } else {
+            p.fromM.push_back(x);
+        }
+        p.rows.push_back(r);
+        p.posM.push_back(x);
+        const std::vector<double>& depths = reader.depths();
+        for (std::size_t l = 0; l < layers; ++l) {
+            LayerLine& line = result_.layers[l].line;
+            line.thicknessCm.push_back(ThicknessOf(depths, l, norms.sleeperBaseCm));
+            line.normCm.push_back(l == 0 ? ballast.at(x) : ownNorms[l]);
         }
     }
-}
-
-void ThicknessAnalysis::thicknessOf(std::size_t layer, std::size_t point)
-{
-    const std::size_t i = static_cast<std::size_t>(result_.points.rows[point] - setup_.firstRow);
-    const double lower = depths_[layer][i];
-    const double upper = layer == 0 ? setup_.norms.sleeperBaseCm : depths_[layer - 1][i];
-    // NaN on either side stays NaN: a gap is never a thickness.
-    result_.layers[layer].line.thicknessCm[point] = lower - upper;
+    if (!p.posM.empty())
+        p.toM.push_back(p.posM.back());
+    AnalyzeLayers(p, norms, result_.layers);
 }
 
 const Compliance& ThicknessAnalysis::compute(const Grid& grid, const ComplianceSetup& setup)
@@ -59,25 +287,11 @@ const Compliance& ThicknessAnalysis::compute(const Grid& grid, const ComplianceS
     const int last = std::min(setup_.lastRow, grid.rowCount() - 1);
     setup_.firstRow = first;
     setup_.lastRow = std::max(last, first - 1);
-    const std::size_t rows = static_cast<std::size_t>(setup_.lastRow - first + 1);
-    positions_.assign(rows, kNoValue);
-    depths_.assign(setup_.columns.size(), std::vector<double>(rows, kNoValue));
-    readRows(grid, first, setup_.lastRow);
-
-    Compliance c;
-    c.points = PointsOf(positions_, first);
-    const std::size_t n = c.points.size();
-    c.layers.resize(setup_.columns.size());
-    result_ = std::move(c);
-    for (std::size_t l = 0; l < setup_.columns.size(); ++l) {
-        LayerCompliance& lc = result_.layers[l];
-        lc.line.column = setup_.columns[l];
-        lc.line.name = LayerName(setup_.norms, grid, lc.line.column, setup_.titleRow);
-        lc.line.thicknessCm.resize(n);
-        for (std::size_t i = 0; i < n; ++i)
-            thicknessOf(l, i);
-        lc.line.normCm = NormsAlong(setup_.norms, l, lc.line.column, result_.points.posM);
-        AnalyzeLayer(result_.points, lc.line, setup_.norms, lc.stretches, lc.per100m, lc.perKm);
+    try {
+        computeLine(grid);
+    } catch (...) {
+        result_ = Compliance{};
+        throw;
     }
     valid_ = true;
     return result_;
@@ -91,26 +305,29 @@ const Compliance& ThicknessAnalysis::rowsChanged(const Grid& grid, int first, in
     last = std::min(last, setup_.lastRow);
     if (first > last)
         return result_;
-    // A changed picket moves points and their shares: the line is made again.
-    for (int r = first; r <= last; ++r) {
-        const std::optional<double> x = PicketMetres(grid.cellView(setup_.picketColumn, r));
-        const double before = positions_[static_cast<std::size_t>(r - setup_.firstRow)];
-        if (!(x ? *x == before : std::isnan(before)))
-            return compute(grid, setup_);
-    }
-    readRows(grid, first, last);
     const LinePoints& p = result_.points;
     const auto from = std::lower_bound(p.rows.begin(), p.rows.end(), first) - p.rows.begin();
     const auto to = std::upper_bound(p.rows.begin(), p.rows.end(), last) - p.rows.begin();
+    // A changed picket moves points and their shares: the line is made again. Otherwise the
+    // changed rows' thicknesses are read again.
+    RowReader reader(grid, setup_);
+    auto point = static_cast<std::size_t>(from);
+    for (int r = first; r <= last; ++r) {
+        const double x = reader.read(r);
+        const bool wasPoint = point < static_cast<std::size_t>(to) && p.rows[point] == r;
+        if (!(wasPoint ? x == p.posM[point] : std::isnan(x)))
+            return compute(grid, setup_);
+        if (!wasPoint)
+            continue;
+        for (std::size_t l = 0; l < result_.layers.size(); ++l)
+            result_.layers[l].line.thicknessCm[point] = ThicknessOf(reader.depths(), l, setup_.norms.sleeperBaseCm);
+        ++point;
+    }
     if (from == to)
         return result_;
     const double fromM = p.fromM[static_cast<std::size_t>(from)];
     const double toM = p.toM[static_cast<std::size_t>(to - 1)];
-    for (std::size_t l = 0; l < result_.layers.size(); ++l) {
-        LayerCompliance& lc = result_.layers[l];
-        // A boundary bounds the layer above it and the layer below it.
-        for (std::size_t i = static_cast<std::size_t>(from); i < static_cast<std::size_t>(to); ++i)
-            thicknessOf(l, i);
+    for (LayerCompliance& lc : result_.layers) {
         // The segments the changed points' shares reach into, and those of every stretch that
         // came or went (a stretch is counted in every segment it reaches into).
         const StretchesChange moved = UpdateFailingStretches(p, lc.line, setup_.norms, static_cast<std::size_t>(from),

@@ -1,8 +1,10 @@
 #pragma once
 // The thickness of every layer against the design, its failing stretches and its summaries, kept
-// for a table and made again when the table or the norms change. The cells are read once; after
-// a correction only the changed rows are read again and only the segments their shares reach
-// into are summarised again, so a keystroke on a million-row survey costs milliseconds.
+// for a table and made again when the table or the norms change. The cells are read once, each
+// row's numbers parsed as its cells are found and turned into the points' thicknesses and norms
+// at once; after a correction only the changed rows are read again and only the segments their
+// shares reach into are summarised again, so a keystroke on a million-row survey costs
+// milliseconds.
 #include "thickness/summaries.h"
 
 #include <cstdint>
@@ -25,13 +27,6 @@ struct ComplianceSetup {
     bool operator==(const ComplianceSetup&) const = default;
 };
 
-struct LayerCompliance {
-    LayerLine line;
-    std::vector<FailingStretch> stretches;
-    std::vector<SegmentSummary> per100m;
-    std::vector<SegmentSummary> perKm;
-};
-
 struct Compliance {
     LinePoints points;
     std::vector<LayerCompliance> layers;
@@ -41,7 +36,8 @@ struct Compliance {
 
 class ThicknessAnalysis {
 public:
-    // Everything read and computed afresh. Error (nothing kept) for pickets out of order.
+    // Everything read and computed afresh. Error (nothing kept, result() empty) for pickets out
+    // of order.
     const Compliance& compute(const Grid& grid, const ComplianceSetup& setup);
     // Rows first..last of `grid` changed in their cells, nothing else: those rows are read
     // again. Falls back to compute() when nothing was computed for this setup yet.
@@ -52,14 +48,11 @@ public:
     void invalidate() { valid_ = false; }
 
 private:
-    void readRows(const Grid& grid, int first, int last);
-    void thicknessOf(std::size_t layer, std::size_t point);
+    void computeLine(const Grid& grid);
 
     ComplianceSetup setup_;
     bool valid_ = false;
-    // The cells as read: a position per row of the range, the depths per column and row.
-    std::vector<double> positions_;
-    std::vector<std::vector<double>> depths_;
+    // Kept between computations: its arrays are filled again in place.
     Compliance result_;
 };
 

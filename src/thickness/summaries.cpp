@@ -193,11 +193,9 @@ private:
     double openTo_ = 0;
 };
 
-// Hands the points from `begin` whose shares start at or before `toM` to every one of `all`.
-// The failing ones go to `runs` when given.
-template <std::size_t N>
+// Hands the points from `begin` whose shares start at or before `toM` to `segments`.
 void Walk(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms, std::size_t begin, double toM,
-          Segments* (&all)[N], FailingRuns* runs)
+          Segments& segments)
 {
     const double tolerance = norms.toleranceCm;
     for (std::size_t i = begin; i < p.size() && p.fromM[i] <= toM; ++i) {
@@ -205,26 +203,25 @@ void Walk(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
         const double norm = layer.normCm[i];
         if (std::isnan(t) || std::isnan(norm))
             continue;
-        const bool fails = Fails(t, norm, tolerance);
-        const double deficit = DeficitCm(t, norm, tolerance);
-        if (fails && runs != nullptr)
-            runs->failing(i);
-        for (Segments* s : all)
-            s->add(p.fromM[i], p.toM[i], t, norm, fails, deficit);
+        segments.add(p.fromM[i], p.toM[i], t, norm, Fails(t, norm, tolerance), DeficitCm(t, norm, tolerance));
     }
 }
 
-std::vector<SegmentSummary> Blank(const LinePoints& p, double segmentM)
+// `out` made the blank segments of the line, the memory it holds used again.
+void Blank(const LinePoints& p, double segmentM, std::vector<SegmentSummary>& out)
 {
-    std::vector<SegmentSummary> out;
+    out.clear();
     if (p.size() == 0)
-        return out;
+        return;
     const long long first = SegmentsOf(p.fromM.front(), p.fromM.front(), segmentM).first;
     const long long last = SegmentsOf(p.fromM.front(), p.toM.back(), segmentM).second;
-    out.resize(static_cast<std::size_t>(last - first + 1));
+    const auto count = static_cast<std::size_t>(last - first + 1);
+    // Far more memory than the line needs (a line much shorter than before) is given back.
+    if (out.capacity() / 2 > count)
+        std::vector<SegmentSummary>().swap(out);
+    out.resize(count);
     out.front().index = first;
     out.back().index = last;
-    return out;
 }
 
 } // namespace
@@ -242,8 +239,7 @@ void SummarizeSegments(const LinePoints& p, const LayerLine& layer, const std::v
     // first segment's start.
     const auto begin = static_cast<std::size_t>(std::lower_bound(p.toM.begin(), p.toM.end(), segments.fromM()) -
                                                 p.toM.begin());
-    Segments* all[] = {&segments};
-    Walk(p, layer, norms, begin, segments.toM(), all, nullptr);
+    Walk(p, layer, norms, begin, segments.toM(), segments);
     segments.end(stretches);
 }
 
@@ -251,30 +247,235 @@ std::vector<SegmentSummary> Summarize(const LinePoints& p, const LayerLine& laye
                                       const std::vector<FailingStretch>& stretches, const DesignNorms& norms,
                                       double segmentM)
 {
-    std::vector<SegmentSummary> out = Blank(p, segmentM);
+    std::vector<SegmentSummary> out;
+    Blank(p, segmentM, out);
     if (!out.empty())
         SummarizeSegments(p, layer, stretches, norms, segmentM, out.front().index, out.back().index, out);
     return out;
 }
 
+namespace {
+
+// Where one layer's results go.
+struct LayerTarget {
+    const LayerLine* line;
+    std::vector<FailingStretch>* stretches;
+    std::vector<SegmentSummary>* per100m;
+    std::vector<SegmentSummary>* perKm;
+};
+
+// A layer at the point the pass is at.
+struct LayerPoint {
+    bool data = false; // a thickness and a norm
+    bool fails = false;
+    double t = 0;
+    double norm = 0;
+    double deficitM = 0; // the deficit in metres
+};
+
+// The segments of one length over the whole line, for every layer at once: the walk places each
+// share once, and each layer gathers its pieces as Segments would.
+class LineSegments {
+public:
+    LineSegments(double segmentM, const std::vector<std::vector<SegmentSummary>*>& outs, const DesignNorms& norms)
+        : segmentM_(segmentM), walk_(segmentM), outs_(outs), gathered_(outs.size()), norms_(norms)
+    {
+        first_ = outs_.front()->front().index;
+        last_ = outs_.front()->back().index;
+        for (std::vector<SegmentSummary>* out : outs_)
+            for (long long k = first_; k <= last_; ++k) {
+                SegmentSummary& s = (*out)[static_cast<std::size_t>(k - first_)];
+                s.index = k;
+                s.fromM = static_cast<double>(k) * segmentM;
+                s.toM = static_cast<double>(k + 1) * segmentM;
+            }
+        open(first_);
+    }
+
+    void add(double pointFrom, double pointTo, const std::vector<LayerPoint>& layers)
+    {
+        const auto [a, b] = walk_.of(pointFrom, pointTo);
+        for (long long k = std::max(a, first_); k <= std::min(b, last_); ++k) {
+            if (k != open_) {
+                finish();
+                open(k);
+            }
+            const double piece = std::min(pointTo, openTo_) - std::max(pointFrom, openFrom_);
+            // A point of no length (a line of one point) still counts where it lies.
+            if (piece <= 0 && !(pointTo == pointFrom))
+                continue;
+            const double w = std::max(piece, 0.0);
+            for (std::size_t l = 0; l < layers.size(); ++l) {
+                const LayerPoint& x = layers[l];
+                if (!x.data)
+                    continue;
+                Gathered& g = gathered_[l];
+                // Open with infinities: the first piece's thickness replaces them.
+                g.minCm = std::min(g.minCm, x.t);
+                g.maxCm = std::max(g.maxCm, x.t);
+                g.dataM += w;
+                g.weighted += x.t * w;
+                g.plain += x.t;
+                g.weightedNorm += x.norm * w;
+                g.plainNorm += x.norm;
+                ++g.counted;
+                // belowM is never -0, so adding +0 for a passing piece leaves it as it is.
+                g.belowM += OnlyIf(x.fails, w);
+                g.volumeM3 += x.deficitM * w * norms_.prismWidthM;
+            }
+        }
+    }
+
+    // After the last point: the open segment is whole, and each layer's stretches are counted.
+    void end(const std::vector<LayerTarget>& targets)
+    {
+        finish();
+        const double fromM = static_cast<double>(first_) * segmentM_;
+        const double toM = static_cast<double>(last_ + 1) * segmentM_;
+        for (std::size_t l = 0; l < targets.size(); ++l) {
+            const std::vector<FailingStretch>& stretches = *targets[l].stretches;
+            std::vector<SegmentSummary>& out = *outs_[l];
+            // Stretches reaching into a segment; one of no length counts where it lies.
+            const auto reach = std::lower_bound(stretches.begin(), stretches.end(), fromM,
+                                                [](const FailingStretch& f, double x) { return f.toM < x; });
+            for (auto it = reach; it != stretches.end() && it->fromM <= toM; ++it) {
+                const auto [a, b] = SegmentsOf(it->fromM, it->toM, segmentM_);
+                for (long long k = std::max(a, first_); k <= std::min(b, last_); ++k)
+                    ++out[static_cast<std::size_t>(k - first_)].stretches;
+            }
+        }
+    }
+
+private:
+    void open(long long k)
+    {
+        Gathered none;
+        none.minCm = std::numeric_limits<double>::infinity();
+        none.maxCm = -std::numeric_limits<double>::infinity();
+        std::fill(gathered_.begin(), gathered_.end(), none);
+        open_ = k;
+        openFrom_ = static_cast<double>(k) * segmentM_;
+        openTo_ = static_cast<double>(k + 1) * segmentM_;
+    }
+    void finish()
+    {
+        for (std::size_t l = 0; l < gathered_.size(); ++l) {
+            const Gathered& g = gathered_[l];
+            if (g.counted == 0)
+                continue;
+            SegmentSummary& s = (*outs_[l])[static_cast<std::size_t>(open_ - first_)];
+            s.minCm = g.minCm;
+            s.maxCm = g.maxCm;
+            s.dataM = g.dataM;
+            s.belowM = g.belowM;
+            s.volumeM3 = g.volumeM3;
+            const auto counted = static_cast<double>(g.counted);
+            s.meanCm = s.dataM > 0 ? g.weighted / s.dataM : g.plain / counted;
+            s.normCm = s.dataM > 0 ? g.weightedNorm / s.dataM : g.plainNorm / counted;
+            s.sharePercent = s.dataM > 0 ? s.belowM / s.dataM * 100.0 : 0.0;
+            s.condition = ConditionOf(norms_.classes, s.sharePercent);
+        }
+    }
+
+    double segmentM_;
+    SegmentWalk walk_;
+    const std::vector<std::vector<SegmentSummary>*>& outs_;
+    std::vector<Gathered> gathered_;
+    const DesignNorms& norms_;
+    long long first_ = 0;
+    long long last_ = 0;
+    long long open_ = 0;
+    double openFrom_ = 0;
+    double openTo_ = 0;
+};
+
+void Analyze(const LinePoints& p, const DesignNorms& norms, const std::vector<LayerTarget>& targets)
+{
+    for (const LayerTarget& t : targets) {
+        t.stretches->clear();
+        Blank(p, kHundredMetres, *t.per100m);
+        Blank(p, kKilometre, *t.perKm);
+    }
+    if (p.size() == 0 || targets.empty())
+        return;
+    std::vector<std::vector<SegmentSummary>*> hundredsOut;
+    std::vector<std::vector<SegmentSummary>*> kilometresOut;
+    std::vector<FailingRuns> runs;
+    runs.reserve(targets.size());
+    for (const LayerTarget& t : targets) {
+        hundredsOut.push_back(t.per100m);
+        kilometresOut.push_back(t.perKm);
+        runs.emplace_back(p, *t.line, norms, *t.stretches);
+    }
+    // Every point reaches into the segments of the whole line.
+    LineSegments hundreds(kHundredMetres, hundredsOut, norms);
+    LineSegments kilometres(kKilometre, kilometresOut, norms);
+    std::vector<LayerPoint> at(targets.size());
+    std::vector<const double*> thickness;
+    std::vector<const double*> normCm;
+    for (const LayerTarget& t : targets) {
+        thickness.push_back(t.line->thicknessCm.data());
+        normCm.push_back(t.line->normCm.data());
+    }
+    // The failing points of each layer are noted without a branch on whether the point fails
+    // (as often as not on a poor track bed) and handed to the runs a batch at a time.
+    constexpr std::size_t kBatch = 1024;
+    std::vector<std::size_t> failing(targets.size() * (kBatch + 1));
+    std::vector<std::size_t> noted(targets.size());
+    const auto hand = [&](std::size_t l) {
+        const std::size_t* first = failing.data() + l * (kBatch + 1);
+        for (std::size_t k = 0; k < noted[l]; ++k)
+            runs[l].failing(first[k]);
+        noted[l] = 0;
+    };
+    const double tolerance = norms.toleranceCm;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        bool any = false;
+        for (std::size_t l = 0; l < targets.size(); ++l) {
+            LayerPoint& x = at[l];
+            x.t = thickness[l][i];
+            x.norm = normCm[l][i];
+            x.data = !std::isnan(x.t) && !std::isnan(x.norm);
+            // A point without data never fails.
+            x.fails = Fails(x.t, x.norm, tolerance);
+            failing[l * (kBatch + 1) + noted[l]] = i;
+            noted[l] += x.fails ? 1 : 0;
+            if (noted[l] == kBatch)
+                hand(l);
+            if (!x.data)
+                continue;
+            any = true;
+            x.deficitM = DeficitCm(x.t, x.norm, tolerance) / 100.0;
+        }
+        if (!any)
+            continue;
+        hundreds.add(p.fromM[i], p.toM[i], at);
+        kilometres.add(p.fromM[i], p.toM[i], at);
+    }
+    for (std::size_t l = 0; l < targets.size(); ++l) {
+        hand(l);
+        runs[l].end();
+    }
+    hundreds.end(targets);
+    kilometres.end(targets);
+}
+
+} // namespace
+
 void AnalyzeLayer(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
                   std::vector<FailingStretch>& stretches, std::vector<SegmentSummary>& per100m,
                   std::vector<SegmentSummary>& perKm)
 {
-    stretches.clear();
-    per100m = Blank(p, kHundredMetres);
-    perKm = Blank(p, kKilometre);
-    if (p.size() == 0)
-        return;
-    // Every point reaches into the segments of the whole line.
-    Segments hundreds(per100m, kHundredMetres, per100m.front().index, per100m.back().index, norms);
-    Segments kilometres(perKm, kKilometre, perKm.front().index, perKm.back().index, norms);
-    Segments* all[] = {&hundreds, &kilometres};
-    FailingRuns runs(p, layer, norms, stretches);
-    Walk(p, layer, norms, 0, std::numeric_limits<double>::infinity(), all, &runs);
-    runs.end();
-    hundreds.end(stretches);
-    kilometres.end(stretches);
+    Analyze(p, norms, {{&layer, &stretches, &per100m, &perKm}});
+}
+
+void AnalyzeLayers(const LinePoints& p, const DesignNorms& norms, std::vector<LayerCompliance>& layers)
+{
+    std::vector<LayerTarget> targets;
+    targets.reserve(layers.size());
+    for (LayerCompliance& l : layers)
+        targets.push_back({&l.line, &l.stretches, &l.per100m, &l.perKm});
+    Analyze(p, norms, targets);
 }
 
 } // namespace trassel

@@ -43,6 +43,17 @@ void AnalyzeLayer(const LinePoints& points, const LayerLine& layer, const Design
                   std::vector<FailingStretch>& stretches, std::vector<SegmentSummary>& per100m,
                   std::vector<SegmentSummary>& perKm);
 
+struct LayerCompliance {
+    LayerLine line;
+    std::vector<FailingStretch> stretches;
+    std::vector<SegmentSummary> per100m;
+    std::vector<SegmentSummary> perKm;
+};
+
+// AnalyzeLayer for every layer of `layers` (their lines given) in one pass over the points:
+// where a point's share falls is found once for all of them.
+void AnalyzeLayers(const LinePoints& points, const DesignNorms& norms, std::vector<LayerCompliance>& layers);
+
 // The segment indices a point's share reaches into.
 std::pair<long long, long long> SegmentsOf(double fromM, double toM, double segmentM);
 

@@ -19,9 +19,17 @@ std::string_view Trimmed(std::string_view t)
     return t;
 }
 
+// std::round without a call, for |x| < 2^62 (a line's millimetres): the truncation is exact, its
+// sign kept for a -0, and so is the fraction left over.
+double RoundHalfAway(double x)
+{
+    const double t = std::copysign(static_cast<double>(static_cast<long long>(x)), x);
+    return std::fabs(x - t) >= 0.5 ? t + std::copysign(1.0, x) : t;
+}
+
 // Millimetres are the finest step a survey's pickets are written in; rounding to them keeps
 // 123.05 (which the double holds slightly off) at exactly 12305 m.
-double ToMillimetre(double metres) { return std::round(metres * 1000.0) / 1000.0; }
+double ToMillimetre(double metres) { return RoundHalfAway(metres * 1000.0) / 1000.0; }
 
 bool Digits(std::string_view t)
 {
@@ -65,9 +73,14 @@ std::optional<double> PicketMetres(std::string_view text)
     } else {
         value = TryReadStrict(text);
     }
-    if (!value || !std::isfinite(*value) || std::fabs(*value) > kMaxLineM / 100)
+    return value ? DecimalPicketMetres(*value) : std::nullopt;
+}
+
+std::optional<double> DecimalPicketMetres(double picket)
+{
+    if (!std::isfinite(picket) || std::fabs(picket) > kMaxLineM / 100)
         return std::nullopt;
-    return ToMillimetre(*value * 100.0);
+    return ToMillimetre(picket * 100.0);
 }
 
 std::optional<double> LinePositionMetres(std::string_view text)

@@ -25,6 +25,8 @@ inline constexpr double kNoValue = std::numeric_limits<double>::quiet_NaN();
 // plus 45 m) or the same written with "+" for the point, as "Пересчет в ПК" writes it
 // ("123+45", "123+5" for 123.5). Rounded to the millimetre; nothing for any other text.
 std::optional<double> PicketMetres(std::string_view text);
+// The same for a decimal picket already read as a number (123.45).
+std::optional<double> DecimalPicketMetres(double picket);
 
 // A length along the line written as a picket ("123+45", "123.45") or as kilometres and metres
 // ("12 км 345 м", "12км345"), in metres; nothing for any other text.

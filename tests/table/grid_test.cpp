@@ -264,6 +264,25 @@ std::string Mismatch(const Grid& g, const Model& m)
             if (part.size() != want || !std::equal(part.begin(), part.end(), row.begin()))
                 return "rowCells up to " + std::to_string(lastCol) + " of row " + std::to_string(r);
         }
+        // A row given as plain text splits at its separators into the very cells of the row.
+        std::string_view text;
+        char plainSeparator = 0;
+        if (g.plainRowText(r, text, plainSeparator)) {
+            std::vector<std::string_view> pieces;
+            for (std::size_t start = 0; !text.empty();) {
+                const std::size_t at = text.find(plainSeparator, start);
+                pieces.push_back(
+                    text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+                if (at == std::string_view::npos)
+                    break;
+                start = at + 1;
+            }
+            if (pieces.size() < row.size() || !std::equal(row.begin(), row.end(), pieces.begin()))
+                return "plainRowText " + std::to_string(r);
+            for (std::size_t i = row.size(); i < pieces.size(); ++i)
+                if (!pieces[i].empty())
+                    return "plainRowText holds more than row " + std::to_string(r);
+        }
         char separator = 0;
         int n = 0;
         const std::string_view block = g.rowBlock(r, separator, n);

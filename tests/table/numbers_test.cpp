@@ -228,3 +228,100 @@ TEST(NumberReading, TheOnePassReadingOfPlainCellsAgreesWithTheFullOne)
         ASSERT_TRUE(SameReading(TryReadStrict(text), full(text))) << "'" << text << "'";
     }
 }
+
+TEST(NumberReading, ACellReadAWordAtATimeReadsAsOneReadAByteAtATime)
+{
+    // Cells of every length, before rows long enough to be read a word at a time and rows too
+    // short for it, with the separators files use: the cell's end and its number must be what
+    // the byte-by-byte reading finds, a cell it does not take being refused.
+    std::uint64_t seed = 13;
+    auto next = [&seed](std::uint64_t n) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return (seed >> 33) % n;
+    };
+    const std::string alphabet = "0123456789012345678901234567890123456789..-+eE x\t;";
+    for (int i = 0; i < 300000; ++i) {
+        const char separator = "\t; ,"[next(4)];
+        std::string row;
+        const std::uint64_t length = next(12);
+        for (std::uint64_t k = 0; k < length; ++k)
+            row += alphabet[next(alphabet.size())];
+        if (next(3) != 0)
+            row += separator + std::string(next(12), '7');
+        const char* const end = row.data() + row.size();
+        double byByte = -1;
+        const char* stop = ReadPlainDecimalPrefix(row.data(), end, byByte);
+        if (stop != nullptr && stop != end && *stop != separator)
+            stop = nullptr;
+        double byWord = -2;
+        const char* cell = ReadPlainDecimalCell(row.data(), end, separator, byWord);
+        ASSERT_EQ(cell, stop) << "'" << row << "'";
+        if (cell != nullptr) {
+            ASSERT_TRUE(SameReading(byWord, byByte)) << "'" << row << "'";
+        }
+    }
+    double value = 0;
+    const std::string row = "1234.5\t67\t89";
+    EXPECT_EQ(ReadPlainDecimalCell(row.data(), row.data() + row.size(), '\t', value), row.data() + 6);
+    EXPECT_EQ(value, 1234.5);
+    for (const char* cell : {"12.3.4\t5678", "12e4\t5678", ".\t5678901", "1234567\t8", "12345678\t9"}) {
+        const std::string t = cell;
+        const char* stop = ReadPlainDecimalCell(t.data(), t.data() + t.size(), '\t', value);
+        EXPECT_EQ(stop == nullptr, t.starts_with("12.3") || t.starts_with("12e") || t.starts_with(".")) << cell;
+        if (stop != nullptr) {
+            EXPECT_EQ(*stop, '\t') << cell;
+        }
+    }
+}
+
+TEST(NumberReading, APlainCellReadWhileItsEndIsFoundReadsAsTheStrictReading)
+{
+    // A row reader parses a cell up to the first byte that is not part of a plain decimal: when
+    // that byte is the separator (or the row's end), the cell must read exactly as the strict
+    // reading reads it; anywhere else the reader falls back to the strict reading.
+    const auto check = [](const std::string& cell) {
+        for (const std::string& row : {cell + "\t12.5\t", cell}) {
+            double value = -1;
+            const char* const end = row.data() + row.size();
+            const char* stop = ReadPlainDecimalPrefix(row.data(), end, value);
+            const auto at = stop == nullptr ? std::string::npos : static_cast<std::size_t>(stop - row.data());
+            if (at != cell.size())
+                continue;
+            const std::optional<double> strict = TryReadStrict(cell);
+            if (!SameReading(value, strict))
+                return false;
+        }
+        return true;
+    };
+    for (const char* cell : {"0", "-0", "+7", "00012.50", "1.", ".5", "-.5", "123456789012345", "999999999999999.9"})
+        EXPECT_TRUE(check(cell)) << cell;
+    double value = 0;
+    const std::string row = "12.5\t7";
+    EXPECT_EQ(ReadPlainDecimalPrefix(row.data(), row.data() + row.size(), value), row.data() + 4);
+    EXPECT_EQ(value, 12.5);
+    // No digit, or more than 15: no reading at all. A second point or a letter stops it.
+    for (const char* none : {"", ".", "-", "+", "\t1", " 1", "1234567890123456", "0000000000000001"}) {
+        const std::string t = none;
+        EXPECT_EQ(ReadPlainDecimalPrefix(t.data(), t.data() + t.size(), value), nullptr) << none;
+    }
+    for (const char* stopped : {"1.5.1", "12a", "1e2", "12,5", "1 "}) {
+        const std::string t = stopped;
+        const char* stop = ReadPlainDecimalPrefix(t.data(), t.data() + t.size(), value);
+        ASSERT_NE(stop, nullptr) << stopped;
+        EXPECT_NE(stop, t.data() + t.size()) << stopped;
+    }
+
+    std::uint64_t seed = 7;
+    auto next = [&seed](std::uint64_t n) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return (seed >> 33) % n;
+    };
+    const std::string alphabet = "0123456789012345678901234567890123456789..-+eE, x";
+    for (int i = 0; i < 100000; ++i) {
+        std::string text;
+        const std::uint64_t length = next(20);
+        for (std::uint64_t k = 0; k < length; ++k)
+            text += alphabet[next(alphabet.size())];
+        ASSERT_TRUE(check(text)) << "'" << text << "'";
+    }
+}

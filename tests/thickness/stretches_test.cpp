@@ -1,14 +1,23 @@
+#include "table/grid_io.h"
 #include "thickness/analysis.h"
 #include "thickness/stretches.h"
 #include "thickness/summaries.h"
 
 #include "thickness/survey_grid.h"
 
+#include "base/error.h"
+#include "base/numbers.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <optional>
 #include <random>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace trassel {
 namespace {
@@ -209,6 +218,18 @@ TEST(Summaries, ALineEndingOnAWholePicketMakesNoEmptySegmentAfterIt)
     EXPECT_EQ(neg[0].dataM, 50);
 }
 
+TEST(Stretches, OnlyAFailingPointHasADeficit)
+{
+    EXPECT_EQ(DeficitCm(20, 30, 2), 10);
+    EXPECT_EQ(DeficitCm(27.5, 30, 2), 2.5);
+    EXPECT_EQ(DeficitCm(28, 30, 2), 0); // at the bound it passes
+    // A passing point adds +0 (never the negative difference, nor -0), a point without data 0.
+    for (const auto& [t, norm] : {std::pair{40.0, 30.0}, {30.0, 30.0}, {kNoValue, 30.0}, {20.0, kNoValue}}) {
+        EXPECT_EQ(DeficitCm(t, norm, 0), 0.0);
+        EXPECT_FALSE(std::signbit(DeficitCm(t, norm, 0)));
+    }
+}
+
 bool Same(double a, double b) { return (std::isnan(a) && std::isnan(b)) || a == b; }
 
 void ExpectSameSegments(const std::vector<SegmentSummary>& a, const std::vector<SegmentSummary>& b)
@@ -333,6 +354,263 @@ TEST(Analysis, ACorrectionGivesWhatAFreshComputationGives)
     const Compliance& moved = kept.rowsChanged(*grid, 300, 300);
     EXPECT_EQ(moved.pointOf(300), -1);
     EXPECT_EQ(moved.points.size(), 599u);
+}
+
+// The analysis taken step by step from its definitions: each cell read on its own, the norm
+// of each point looked up on its own, the stretches searched and each summary made apart.
+Compliance StepByStep(const Grid& grid, const ComplianceSetup& setup)
+{
+    std::vector<double> positions;
+    std::vector<std::vector<double>> depths(setup.columns.size());
+    for (int r = setup.firstRow; r <= setup.lastRow; ++r) {
+        positions.push_back(PicketMetres(grid.cellView(setup.picketColumn, r)).value_or(kNoValue));
+        for (std::size_t c = 0; c < setup.columns.size(); ++c) {
+            const std::optional<double> d = TryReadStrict(grid.cellView(setup.columns[c], r));
+            depths[c].push_back(d && std::isfinite(*d) ? *d : kNoValue);
+        }
+    }
+    Compliance c;
+    c.points = PointsOf(positions, setup.firstRow);
+    for (std::size_t l = 0; l < setup.columns.size(); ++l) {
+        LayerCompliance layer;
+        layer.line.column = setup.columns[l];
+        for (std::size_t i = 0; i < c.points.size(); ++i) {
+            const auto row = static_cast<std::size_t>(c.points.rows[i] - setup.firstRow);
+            const double upper = l == 0 ? setup.norms.sleeperBaseCm : depths[l - 1][row];
+            layer.line.thicknessCm.push_back(depths[l][row] - upper);
+            layer.line.normCm.push_back(NormOf(setup.norms, l, layer.line.column, c.points.posM[i]));
+        }
+        layer.stretches = FindFailingStretches(c.points, layer.line, setup.norms);
+        layer.per100m = Summarize(c.points, layer.line, layer.stretches, setup.norms, kHundredMetres);
+        layer.perKm = Summarize(c.points, layer.line, layer.stretches, setup.norms, kKilometre);
+        c.layers.push_back(std::move(layer));
+    }
+    return c;
+}
+
+void ExpectSameCompliance(const Compliance& a, const Compliance& b)
+{
+    ASSERT_EQ(a.points.rows, b.points.rows);
+    EXPECT_EQ(a.points.posM, b.points.posM);
+    EXPECT_EQ(a.points.fromM, b.points.fromM);
+    EXPECT_EQ(a.points.toM, b.points.toM);
+    ASSERT_EQ(a.layers.size(), b.layers.size());
+    for (std::size_t l = 0; l < a.layers.size(); ++l) {
+        SCOPED_TRACE(l);
+        const LayerLine& x = a.layers[l].line;
+        const LayerLine& y = b.layers[l].line;
+        EXPECT_EQ(x.column, y.column);
+        ASSERT_EQ(x.thicknessCm.size(), y.thicknessCm.size());
+        ASSERT_EQ(x.normCm.size(), y.normCm.size());
+        for (std::size_t i = 0; i < x.thicknessCm.size(); ++i) {
+            ASSERT_TRUE(Same(x.thicknessCm[i], y.thicknessCm[i])) << i;
+            ASSERT_TRUE(Same(x.normCm[i], y.normCm[i])) << i;
+        }
+        EXPECT_EQ(a.layers[l].stretches, b.layers[l].stretches);
+        ExpectSameSegments(a.layers[l].per100m, b.layers[l].per100m);
+        ExpectSameSegments(a.layers[l].perKm, b.layers[l].perKm);
+    }
+}
+
+// A random survey of `rows` rows: pickets mostly rising (as decimals, in the plus form, with
+// blanks, unreadable or missing, repeated, with jumps of kilometres), depths with gaps, text,
+// blanks, exponents and long digit runs, and rows whose cells hold a tab.
+std::unique_ptr<Grid> RoughSurvey(std::mt19937& random, int rows, int depthColumns, bool goesBack)
+{
+    std::vector<std::vector<std::string>> cells;
+    long long centimetres = static_cast<long long>(random() % 200'000) - 50'000;
+    const int back = goesBack ? static_cast<int>(random() % static_cast<unsigned>(rows)) : -1;
+    for (int r = 0; r < rows; ++r) {
+        const unsigned jump = random() % 40;
+        if (jump == 1 && !cells.empty()) {
+            cells.push_back(cells.back()); // the same picket again: a share of no length
+            continue;
+        }
+        centimetres += jump == 0 ? 100'000 + random() % 300'000 : r == back ? -5'000 : 100 + random() % 900;
+        const long long metres = centimetres / 100;
+        const long long picket = metres / 100;
+        const std::string rest = std::to_string(100 + std::abs(metres % 100)).substr(1);
+        std::string p = (metres < 0 && picket == 0 ? "-" : "") + std::to_string(picket);
+        switch (random() % 12) {
+        case 0: p += "+" + rest; break;
+        case 1: p = " " + p + "." + rest + " "; break;
+        case 2: p = ""; break;
+        case 3: p = "ПК" + p; break;
+        default: p += "." + rest + std::to_string(std::abs(centimetres % 100) / 10);
+        }
+        std::vector<std::string> row{p};
+        for (int c = 0; c < depthColumns; ++c) {
+            const unsigned kind = random() % 30;
+            const std::string value = std::to_string(20 + random() % 150) + "." + std::to_string(random() % 10);
+            row.push_back(kind == 0   ? ""
+                          : kind == 1 ? "x"
+                          : kind == 2 ? " " + value
+                          : kind == 3 ? "4e1"
+                          : kind == 4 ? "00000000000000000" + value
+                          : kind == 5 ? value + "\t1"
+                          : kind == 6 ? "-" + value
+                                      : value);
+        }
+        cells.push_back(std::move(row));
+    }
+    std::vector<std::string> titles{"ПК"};
+    for (int c = 0; c < depthColumns; ++c)
+        titles.push_back("Г" + std::to_string(c + 1));
+    return test::SurveyGrid(titles, cells);
+}
+
+TEST(Analysis, TheWholeAnalysisIsWhatItsDefinitionsGiveStepByStep)
+{
+    // The one pass over the rows (cells parsed as they are found, thicknesses, norms, stretches
+    // and both summaries of all layers at once) must give every number the definitions give,
+    // to the last bit, before and after corrections.
+    std::mt19937 random(5);
+    for (int survey = 0; survey < 30; ++survey) {
+        SCOPED_TRACE(survey);
+        const auto grid = RoughSurvey(random, 300 + static_cast<int>(random() % 300), 4, survey % 6 == 5);
+        ComplianceSetup setup;
+        setup.firstRow = 2 + static_cast<int>(random() % 3);
+        setup.lastRow = grid->rowCount() - 1 - static_cast<int>(random() % 3);
+        setup.titleRow = 1;
+        // Layers in any order, a column read twice, one the table does not have (a layer
+        // without data), and now and then the picket column read as a boundary too.
+        setup.columns = {2, 3, 4, 5};
+        std::shuffle(setup.columns.begin(), setup.columns.end(), random);
+        setup.columns.resize(1 + random() % 4);
+        if (random() % 3 == 0)
+            setup.columns.push_back(setup.columns.front());
+        if (random() % 4 == 0)
+            setup.columns.push_back(grid->colCount() + static_cast<int>(random() % 3));
+        if (random() % 5 == 0)
+            setup.columns.push_back(1);
+        DesignNorms& n = setup.norms;
+        n.sleeperBaseCm = static_cast<double>(random() % 20);
+        n.toleranceCm = static_cast<double>(random() % 5);
+        n.minLengthM = static_cast<double>(random() % 30);
+        n.joinGapM = static_cast<double>(random() % 20);
+        n.prismWidthM = 3.4;
+        // Design stretches over parts of the line, with classes whose ballast cell is empty.
+        double at = -2000;
+        while (at < 5e5) {
+            const double from = at + static_cast<double>(random() % 3000);
+            const double to = from + static_cast<double>(random() % 20000);
+            n.stretches.push_back({from, to, 1 + static_cast<int>(random() % 5),
+                                   random() % 2 == 0 ? Sleeper::Wooden : Sleeper::Concrete});
+            at = to + static_cast<double>(random() % 2);
+        }
+        // Some layers have a norm of their own, some none.
+        for (int c = 2; c <= 5; ++c)
+            if (random() % 3 != 0)
+                n.layers.push_back({c, "", random() % 4 == 0 ? std::nullopt : std::optional<double>(20 + c)});
+
+        ThicknessAnalysis analysis;
+        try {
+            ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
+        } catch (const Error&) {
+            // Pickets out of order (a picket that went back): refused by both, nothing kept.
+            EXPECT_THROW(StepByStep(*grid, setup), Error);
+            EXPECT_FALSE(analysis.valid());
+            EXPECT_EQ(analysis.result().points.size(), 0u);
+            EXPECT_TRUE(analysis.result().layers.empty());
+            continue;
+        }
+        // Corrections, the pickets' too, some of them into a refusal and back out of it.
+        for (int step = 0; step < 20; ++step) {
+            const int row = setup.firstRow +
+                            static_cast<int>(random() % static_cast<unsigned>(setup.lastRow - setup.firstRow + 1));
+            const int col = 1 + static_cast<int>(random() % 5);
+            const std::string before = grid->cell(col, row);
+            const std::string text = random() % 4 == 0 ? "" : std::to_string(random() % 150) + ".5";
+            grid->setCell(col, row, col == 1 && random() % 2 == 0 ? before : text);
+            try {
+                analysis.rowsChanged(*grid, row, row);
+            } catch (const Error&) {
+                grid->setCell(col, row, before);
+                analysis.rowsChanged(*grid, row, row);
+            }
+            ExpectSameCompliance(analysis.result(), StepByStep(*grid, setup));
+        }
+        // The same analysis used again for another setup fills its arrays afresh: other
+        // layers, a few rows of the range (the memory of the whole given back), all of it again.
+        setup.columns = {5, 2};
+        ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
+        const int lastRow = setup.lastRow;
+        setup.lastRow = setup.firstRow + 4;
+        ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
+        EXPECT_LE(analysis.result().points.rows.capacity(), 5u);
+        setup.lastRow = lastRow;
+        ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
+    }
+}
+
+TEST(Analysis, AFileSplitAtPointsOrMinusSignsIsReadCellByCell)
+{
+    // A delimiter a number may hold: "-5" split at minus signs is an empty picket and 5, not
+    // the number -5, and "1.50" split at points is 1 and 50.
+    for (const char delimiter : {'-', '.', '+', '7'}) {
+        SCOPED_TRACE(delimiter);
+        std::string text;
+        for (const char* line : {"0_40_70", "_45_80", "1_50_75", "2_x_90", "3__", "4_44_88", "5_41_"}) {
+            for (const char* c = line; *c != 0; ++c)
+                text += *c == '_' ? delimiter : *c;
+            text += "\r\n";
+        }
+        auto bytes = std::make_unique<char[]>(text.size());
+        std::copy(text.begin(), text.end(), bytes.get());
+        Grid grid(2, 2);
+        std::string refusal;
+        ImportTableFile(grid, {std::move(bytes), text.size()}, delimiter, 0, refusal);
+        ASSERT_EQ(grid.rowCount(), 8);
+        ComplianceSetup setup;
+        setup.firstRow = 1;
+        setup.lastRow = grid.rowCount() - 1;
+        setup.columns = {2, 3};
+        setup.norms.layers = {{2, "", 45.0}, {3, "", 30.0}};
+        ThicknessAnalysis analysis;
+        const Compliance& c = analysis.compute(grid, setup);
+        ExpectSameCompliance(c, StepByStep(grid, setup));
+        EXPECT_EQ(c.pointOf(1), 0);
+        EXPECT_EQ(c.pointOf(2), -1); // the row begins with the delimiter: no picket
+    }
+}
+
+TEST(Analysis, AllLayersInOnePassGiveWhatEachGivesAlone)
+{
+    // Layers with their gaps in different places: one layer may have data where another has
+    // none, so a segment may hold pieces of one and not of the other.
+    std::mt19937 random(3);
+    for (int line = 0; line < 30; ++line) {
+        SCOPED_TRACE(line);
+        std::vector<double> positions;
+        double at = -150;
+        for (int i = 0; i < 400; ++i) {
+            at += random() % 30 == 0 ? 200.0 + random() % 2000 : random() % 10 == 0 ? 0.0 : 1.0 + random() % 9;
+            positions.push_back(at);
+        }
+        const LinePoints points = PointsOf(positions, 1);
+        const DesignNorms rules = Rules(static_cast<double>(random() % 3), static_cast<double>(random() % 8),
+                                        static_cast<double>(random() % 12), 2);
+        std::vector<LayerCompliance> layers(1 + random() % 4);
+        for (LayerCompliance& l : layers) {
+            const unsigned gaps = random() % 4;
+            for (std::size_t i = 0; i < positions.size(); ++i) {
+                const bool gap = gaps > 0 && random() % (gaps * 3) == 0;
+                l.line.thicknessCm.push_back(gap ? kNoValue : 26.0 + static_cast<double>(random() % 10));
+                l.line.normCm.push_back(random() % 50 == 0 ? kNoValue : 30.0);
+            }
+        }
+        AnalyzeLayers(points, rules, layers);
+        for (const LayerCompliance& l : layers) {
+            std::vector<FailingStretch> alone;
+            std::vector<SegmentSummary> per100m;
+            std::vector<SegmentSummary> perKm;
+            AnalyzeLayer(points, l.line, rules, alone, per100m, perKm);
+            EXPECT_EQ(l.stretches, FindFailingStretches(points, l.line, rules));
+            EXPECT_EQ(l.stretches, alone);
+            ExpectSameSegments(l.per100m, Summarize(points, l.line, l.stretches, rules, kHundredMetres));
+            ExpectSameSegments(l.perKm, Summarize(points, l.line, l.stretches, rules, kKilometre));
+        }
+    }
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "base/numbers.h"
 #include "thickness/analysis.h"
 #include "thickness/norms.h"
 #include "thickness/thickness.h"
@@ -9,7 +10,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -48,6 +51,35 @@ TEST(Thickness, PicketsReadAsTheProgramWritesThem)
     EXPECT_EQ(PicketMetres("123+45.5"), 12345.5);
     for (const char* bad : {"123+5.5", "123+455.5", "123+45.", "123+45.5.1", "12a+45.5", "123+4a.5"})
         EXPECT_FALSE(PicketMetres(bad).has_value()) << bad;
+}
+
+TEST(Thickness, PicketsRoundToTheMillimetreHalvesAwayFromZero)
+{
+    // Decimal pickets of up to nine decimals (fractions of a millimetre), of both signs: the
+    // millimetre is the nearest one, a half going away from zero, and -0 stays -0.
+    std::mt19937 random(21);
+    for (int i = 0; i < 200000; ++i) {
+        const long long whole = static_cast<long long>(random() % 2'000'000) - 1'000'000;
+        const long long fraction = random() % 1'000'000'000;
+        std::string text = std::to_string(std::llabs(whole)) + "." + std::to_string(1'000'000'000 + fraction).substr(1);
+        if (whole < 0 || random() % 7 == 0)
+            text = "-" + text;
+        const std::optional<double> read = TryReadStrict(text);
+        ASSERT_TRUE(read.has_value()) << text;
+        const std::optional<double> m = PicketMetres(text);
+        if (std::fabs(*read) > kMaxLineM / 100) {
+            EXPECT_FALSE(m.has_value()) << text;
+            continue;
+        }
+        const double expected = std::round(*read * 100.0 * 1000.0) / 1000.0;
+        ASSERT_TRUE(m.has_value()) << text;
+        ASSERT_EQ(*m, expected) << text;
+        ASSERT_EQ(std::signbit(*m), std::signbit(expected)) << text;
+    }
+    EXPECT_TRUE(std::signbit(*PicketMetres("-0.000001")));
+    EXPECT_EQ(PicketMetres("0.000005"), 0.001);
+    EXPECT_EQ(PicketMetres("-0.000005"), -0.001);
+    EXPECT_EQ(PicketMetres("-0.0000049"), -0.0);
 }
 
 TEST(Thickness, LayersBetweenBoundariesWithGapsNeverZeros)
