@@ -87,6 +87,21 @@ struct Gathered {
     std::size_t counted = 0;
 };
 
+// A whole segment's summary from what it gathered (at least one piece).
+void Fill(SegmentSummary& s, const Gathered& g, const DesignNorms& norms)
+{
+    s.minCm = g.minCm;
+    s.maxCm = g.maxCm;
+    s.dataM = g.dataM;
+    s.belowM = g.belowM;
+    s.volumeM3 = g.volumeM3;
+    const auto counted = static_cast<double>(g.counted);
+    s.meanCm = s.dataM > 0 ? g.weighted / s.dataM : g.plain / counted;
+    s.normCm = s.dataM > 0 ? g.weightedNorm / s.dataM : g.plainNorm / counted;
+    s.sharePercent = s.dataM > 0 ? s.belowM / s.dataM * 100.0 : 0.0;
+    s.condition = ConditionOf(norms.classes, s.sharePercent);
+}
+
 // The segments first..last of `out` of one length, made again from the points handed in order.
 // A share begins where the one before it ends, so the segments a point reaches into never lie
 // before the last one the point before it reached: a segment's pieces come from a run of
@@ -167,17 +182,7 @@ private:
     {
         if (g_.counted == 0)
             return;
-        SegmentSummary& s = at(open_);
-        s.minCm = g_.minCm;
-        s.maxCm = g_.maxCm;
-        s.dataM = g_.dataM;
-        s.belowM = g_.belowM;
-        s.volumeM3 = g_.volumeM3;
-        const auto counted = static_cast<double>(g_.counted);
-        s.meanCm = s.dataM > 0 ? g_.weighted / s.dataM : g_.plain / counted;
-        s.normCm = s.dataM > 0 ? g_.weightedNorm / s.dataM : g_.plainNorm / counted;
-        s.sharePercent = s.dataM > 0 ? s.belowM / s.dataM * 100.0 : 0.0;
-        s.condition = ConditionOf(norms_.classes, s.sharePercent);
+        Fill(at(open_), g_, norms_);
     }
 
     std::vector<SegmentSummary>& out_;
@@ -363,17 +368,7 @@ private:
             const Gathered& g = gathered_[l];
             if (g.counted == 0)
                 continue;
-            SegmentSummary& s = (*outs_[l])[static_cast<std::size_t>(open_ - first_)];
-            s.minCm = g.minCm;
-            s.maxCm = g.maxCm;
-            s.dataM = g.dataM;
-            s.belowM = g.belowM;
-            s.volumeM3 = g.volumeM3;
-            const auto counted = static_cast<double>(g.counted);
-            s.meanCm = s.dataM > 0 ? g.weighted / s.dataM : g.plain / counted;
-            s.normCm = s.dataM > 0 ? g.weightedNorm / s.dataM : g.plainNorm / counted;
-            s.sharePercent = s.dataM > 0 ? s.belowM / s.dataM * 100.0 : 0.0;
-            s.condition = ConditionOf(norms_.classes, s.sharePercent);
+            Fill((*outs_[l])[static_cast<std::size_t>(open_ - first_)], g, norms_);
         }
     }
 
