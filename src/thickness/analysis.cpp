@@ -6,10 +6,14 @@
 
 #include <algorithm>
 #include <bit>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
 #include <cmath>
+#include <exception>
+#include <mutex>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 namespace trassel {
@@ -204,6 +208,40 @@ private:
     double norm_ = kNoValue;
 };
 
+// The points the reading has made whole, handed over to the walk along the line on another
+// thread.
+class Handover : public PointsFeed {
+public:
+    std::size_t whole(std::size_t had) override
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return whole_ > had || read_; });
+        return whole_;
+    }
+    // `whole` points are; more will come unless `read`.
+    void made(std::size_t whole, bool read = false)
+    {
+        {
+            const std::lock_guard lock(mutex_);
+            whole_ = whole;
+            read_ = read;
+        }
+        changed_.notify_one();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t whole_ = 0;
+    bool read_ = false;
+};
+
+// The line is read and walked at once, on two threads, from this many rows on; a shorter one
+// costs less than a thread's start.
+constexpr int kTwoThreadRows = 1 << 15;
+// Rows read between two handovers.
+constexpr int kHandoverRows = 1 << 13;
+
 // An array emptied to be filled again with up to `capacity` elements: the memory it holds is used
 // again, unless it is far more than needed (a range narrowed from a whole survey to a few rows).
 template <class T>
@@ -245,10 +283,54 @@ void ThicknessAnalysis::computeLine(const Grid& grid)
         ownNorms[l] = own != nullptr && own->normCm ? *own->normCm : kNoValue;
     }
     BallastWalk ballast(norms, layers > 0 ? ownNorms[0] : kNoValue);
+    RowReader reader(grid, setup_);
+
+    // Where the line begins and ends: the first and the last readable picket (if the pickets
+    // between go back, the reading refuses the line).
+    double lineFromM = kNoValue;
+    double lineToM = kNoValue;
+    for (int r = setup_.firstRow; r <= setup_.lastRow && std::isnan(lineFromM); ++r)
+        lineFromM = reader.read(r);
+    for (int r = setup_.lastRow; r >= setup_.firstRow && std::isnan(lineToM); --r)
+        lineToM = reader.read(r);
+    if (std::isnan(lineFromM)) {
+        AnalyzeLayers(p, norms, result_.layers);
+        return;
+    }
+
+    // The walk along the line follows the reading on a thread of its own, a few thousand rows
+    // behind it: the two take about as long each.
+    Handover handover;
+    std::exception_ptr walkFailed;
+    std::thread walk;
+    if (static_cast<int>(rows) >= kTwoThreadRows && std::thread::hardware_concurrency() > 1)
+        // The walk reads a copy of the norms: the originals lie beside the arrays' ends, which
+        // the reading moves at every row.
+        walk = std::thread([&, walkNorms = norms] {
+            try {
+                AnalyzeLayers(p, lineFromM, lineToM, handover, walkNorms, result_.layers);
+            } catch (...) {
+                walkFailed = std::current_exception();
+            }
+        });
+    // The walk ends with the points it has when the reading fails.
+    struct Join {
+        Handover& handover;
+        std::thread& walk;
+        const LinePoints& p;
+        ~Join()
+        {
+            if (!walk.joinable())
+                return;
+            handover.made(p.size() == 0 ? 0 : p.size() - 1, true);
+            walk.join();
+        }
+    } join{handover, walk, p};
 
     // The points as PointsOf makes them, each row's thicknesses and norms (NormsAlong) with it.
-    RowReader reader(grid, setup_);
     for (int r = setup_.firstRow; r <= setup_.lastRow; ++r) {
+        if (walk.joinable() && (r - setup_.firstRow) % kHandoverRows == 0 && p.size() > 1)
+            handover.made(p.size() - 1); // the last point's share ends with the next point
         const double x = reader.read(r);
         if (std::isnan(x))
             continue;
@@ -274,9 +356,15 @@ void ThicknessAnalysis::computeLine(const Grid& grid)
             line.normCm.push_back(l == 0 ? ballast.at(x) : ownNorms[l]);
         }
     }
-    if (!p.posM.empty())
-        p.toM.push_back(p.posM.back());
-    AnalyzeLayers(p, norms, result_.layers);
+    p.toM.push_back(p.posM.back());
+    if (!walk.joinable()) {
+        AnalyzeLayers(p, norms, result_.layers);
+        return;
+    }
+    handover.made(p.size(), true);
+    walk.join();
+    if (walkFailed)
+        std::rethrow_exception(walkFailed);
 }
 
 const Compliance& ThicknessAnalysis::compute(const Grid& grid, const ComplianceSetup& setup)

@@ -6,24 +6,25 @@
 namespace trassel {
 namespace {
 
-FailingStretch Measure(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms, std::size_t first,
-                       std::size_t last)
+// The stretch of the points first..last: their shares' ends, thicknesses and norms given.
+FailingStretch Measure(const double* fromM, const double* toM, const double* thicknessCm, const double* normCm,
+                       const DesignNorms& norms, std::size_t first, std::size_t last)
 {
     FailingStretch s;
     s.first = first;
     s.last = last;
-    s.fromM = p.fromM[first];
-    s.toM = p.toM[last];
+    s.fromM = fromM[first];
+    s.toM = toM[last];
     s.lengthM = s.toM - s.fromM;
     double dataM = 0;
     double deficit = 0;
     for (std::size_t i = first; i <= last; ++i) {
-        const double t = layer.thicknessCm[i];
-        const double norm = layer.normCm[i];
+        const double t = thicknessCm[i];
+        const double norm = normCm[i];
         if (std::isnan(t) || std::isnan(norm))
             continue;
         s.leastCm = std::isnan(s.leastCm) ? t : std::min(s.leastCm, t);
-        const double share = p.toM[i] - p.fromM[i];
+        const double share = toM[i] - fromM[i];
         dataM += share;
         deficit += DeficitCm(t, norm, norms.toleranceCm) * share;
     }
@@ -36,8 +37,8 @@ FailingStretch Measure(const LinePoints& p, const LayerLine& layer, const Design
 
 void FailingRuns::close()
 {
-    if (open_ && points_.toM[last_] - points_.fromM[first_] + kJoinSlackM >= norms_.minLengthM)
-        out_.push_back(Measure(points_, layer_, norms_, first_, last_));
+    if (open_ && toM_[last_] - fromM_[first_] + kJoinSlackM >= norms_.minLengthM)
+        out_.push_back(Measure(fromM_, toM_, thicknessCm_, normCm_, norms_, first_, last_));
     open_ = false;
 }
 

@@ -50,17 +50,20 @@ std::vector<FailingStretch> FindFailingStretches(const LinePoints& points, const
 inline constexpr double kJoinSlackM = 1e-6;
 
 // The search behind FindFailingStretches, told of the failing points in order: a pass that
-// visits every point for another reason finds the stretches on its way.
+// visits every point for another reason finds the stretches on its way. It reads the points
+// through their arrays' data alone, never through the vectors that hold them, so a walk may
+// follow points that another thread is still adding (into reserved capacity).
 class FailingRuns {
 public:
     FailingRuns(const LinePoints& points, const LayerLine& layer, const DesignNorms& norms,
                 std::vector<FailingStretch>& out)
-        : points_(points), layer_(layer), norms_(norms), out_(out)
+        : fromM_(points.fromM.data()), toM_(points.toM.data()), thicknessCm_(layer.thicknessCm.data()),
+          normCm_(layer.normCm.data()), norms_(norms), out_(out)
     {
     }
     void failing(std::size_t i)
     {
-        if (open_ && points_.fromM[i] - points_.toM[last_] <= norms_.joinGapM + kJoinSlackM) {
+        if (open_ && fromM_[i] - toM_[last_] <= norms_.joinGapM + kJoinSlackM) {
             last_ = i;
             return;
         }
@@ -74,8 +77,10 @@ public:
 private:
     void close();
 
-    const LinePoints& points_;
-    const LayerLine& layer_;
+    const double* fromM_;
+    const double* toM_;
+    const double* thicknessCm_;
+    const double* normCm_;
     const DesignNorms& norms_;
     std::vector<FailingStretch>& out_;
     bool open_ = false;

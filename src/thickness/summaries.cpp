@@ -212,14 +212,12 @@ void Walk(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
     }
 }
 
-// `out` made the blank segments of the line, the memory it holds used again.
-void Blank(const LinePoints& p, double segmentM, std::vector<SegmentSummary>& out)
+// `out` made the blank segments of a line from `fromM` to `toM`, the memory it holds used again.
+void Blank(double fromM, double toM, double segmentM, std::vector<SegmentSummary>& out)
 {
     out.clear();
-    if (p.size() == 0)
-        return;
-    const long long first = SegmentsOf(p.fromM.front(), p.fromM.front(), segmentM).first;
-    const long long last = SegmentsOf(p.fromM.front(), p.toM.back(), segmentM).second;
+    const long long first = SegmentsOf(fromM, fromM, segmentM).first;
+    const long long last = SegmentsOf(fromM, toM, segmentM).second;
     const auto count = static_cast<std::size_t>(last - first + 1);
     // Far more memory than the line needs (a line much shorter than before) is given back.
     if (out.capacity() / 2 > count)
@@ -253,9 +251,10 @@ std::vector<SegmentSummary> Summarize(const LinePoints& p, const LayerLine& laye
                                       double segmentM)
 {
     std::vector<SegmentSummary> out;
-    Blank(p, segmentM, out);
-    if (!out.empty())
-        SummarizeSegments(p, layer, stretches, norms, segmentM, out.front().index, out.back().index, out);
+    if (p.size() == 0)
+        return out;
+    Blank(p.fromM.front(), p.toM.back(), segmentM, out);
+    SummarizeSegments(p, layer, stretches, norms, segmentM, out.front().index, out.back().index, out);
     return out;
 }
 
@@ -279,17 +278,20 @@ struct LayerPoint {
 };
 
 // The segments of one length over the whole line, for every layer at once: the walk places each
-// share once, and each layer gathers its pieces as Segments would.
+// share once, and each layer gathers its pieces as Segments would. `outs` are the layers' blank
+// segments: their arrays' data, read and written through that alone (see FailingRuns).
 class LineSegments {
 public:
     LineSegments(double segmentM, const std::vector<std::vector<SegmentSummary>*>& outs, const DesignNorms& norms)
-        : segmentM_(segmentM), walk_(segmentM), outs_(outs), gathered_(outs.size()), norms_(norms)
+        : segmentM_(segmentM), walk_(segmentM), gathered_(outs.size()), norms_(norms)
     {
-        first_ = outs_.front()->front().index;
-        last_ = outs_.front()->back().index;
-        for (std::vector<SegmentSummary>* out : outs_)
+        first_ = outs.front()->front().index;
+        last_ = outs.front()->back().index;
+        for (std::vector<SegmentSummary>* out : outs)
+            outs_.push_back(out->data());
+        for (SegmentSummary* out : outs_)
             for (long long k = first_; k <= last_; ++k) {
-                SegmentSummary& s = (*out)[static_cast<std::size_t>(k - first_)];
+                SegmentSummary& s = out[static_cast<std::size_t>(k - first_)];
                 s.index = k;
                 s.fromM = static_cast<double>(k) * segmentM;
                 s.toM = static_cast<double>(k + 1) * segmentM;
@@ -339,7 +341,7 @@ public:
         const double toM = static_cast<double>(last_ + 1) * segmentM_;
         for (std::size_t l = 0; l < targets.size(); ++l) {
             const std::vector<FailingStretch>& stretches = *targets[l].stretches;
-            std::vector<SegmentSummary>& out = *outs_[l];
+            SegmentSummary* const out = outs_[l];
             // Stretches reaching into a segment; one of no length counts where it lies.
             const auto reach = std::lower_bound(stretches.begin(), stretches.end(), fromM,
                                                 [](const FailingStretch& f, double x) { return f.toM < x; });
@@ -368,13 +370,13 @@ private:
             const Gathered& g = gathered_[l];
             if (g.counted == 0)
                 continue;
-            Fill((*outs_[l])[static_cast<std::size_t>(open_ - first_)], g, norms_);
+            Fill(outs_[l][static_cast<std::size_t>(open_ - first_)], g, norms_);
         }
     }
 
     double segmentM_;
     SegmentWalk walk_;
-    const std::vector<std::vector<SegmentSummary>*>& outs_;
+    std::vector<SegmentSummary*> outs_;
     std::vector<Gathered> gathered_;
     const DesignNorms& norms_;
     long long first_ = 0;
@@ -384,28 +386,54 @@ private:
     double openTo_ = 0;
 };
 
-void Analyze(const LinePoints& p, const DesignNorms& norms, const std::vector<LayerTarget>& targets)
+// Every point of the line handed over at once.
+class AllPoints : public PointsFeed {
+public:
+    explicit AllPoints(std::size_t count) : count_(count) { }
+    std::size_t whole(std::size_t) override { return count_; }
+
+private:
+    std::size_t count_;
+};
+
+// The line from lineFromM to lineToM (NaN: a line of no points).
+void Analyze(const LinePoints& p, double lineFromM, double lineToM, PointsFeed& feed, const DesignNorms& norms,
+             const std::vector<LayerTarget>& targets)
 {
+    const bool none = std::isnan(lineFromM);
     for (const LayerTarget& t : targets) {
         t.stretches->clear();
-        Blank(p, kHundredMetres, *t.per100m);
-        Blank(p, kKilometre, *t.perKm);
+        t.per100m->clear();
+        t.perKm->clear();
+        if (none)
+            continue;
+        Blank(lineFromM, lineToM, kHundredMetres, *t.per100m);
+        Blank(lineFromM, lineToM, kKilometre, *t.perKm);
     }
-    if (p.size() == 0 || targets.empty())
+    if (none || targets.empty())
         return;
     std::vector<std::vector<SegmentSummary>*> hundredsOut;
     std::vector<std::vector<SegmentSummary>*> kilometresOut;
+    // The stretches are found into vectors of the walk's own (their memory taken from the
+    // layers' and given back after): the layers' vectors lie beside their lines', which another
+    // thread may be filling.
+    std::vector<std::vector<FailingStretch>> found(targets.size());
     std::vector<FailingRuns> runs;
     runs.reserve(targets.size());
-    for (const LayerTarget& t : targets) {
+    for (std::size_t l = 0; l < targets.size(); ++l) {
+        const LayerTarget& t = targets[l];
         hundredsOut.push_back(t.per100m);
         kilometresOut.push_back(t.perKm);
-        runs.emplace_back(p, *t.line, norms, *t.stretches);
+        found[l].swap(*t.stretches);
+        runs.emplace_back(p, *t.line, norms, found[l]);
     }
     // Every point reaches into the segments of the whole line.
     LineSegments hundreds(kHundredMetres, hundredsOut, norms);
     LineSegments kilometres(kKilometre, kilometresOut, norms);
     std::vector<LayerPoint> at(targets.size());
+    // The points are read through their arrays' data alone (see FailingRuns).
+    const double* const fromM = p.fromM.data();
+    const double* const toM = p.toM.data();
     std::vector<const double*> thickness;
     std::vector<const double*> normCm;
     for (const LayerTarget& t : targets) {
@@ -424,35 +452,55 @@ void Analyze(const LinePoints& p, const DesignNorms& norms, const std::vector<La
         noted[l] = 0;
     };
     const double tolerance = norms.toleranceCm;
-    for (std::size_t i = 0; i < p.size(); ++i) {
-        bool any = false;
-        for (std::size_t l = 0; l < targets.size(); ++l) {
-            LayerPoint& x = at[l];
-            x.t = thickness[l][i];
-            x.norm = normCm[l][i];
-            x.data = !std::isnan(x.t) && !std::isnan(x.norm);
-            // A point without data never fails.
-            x.fails = Fails(x.t, x.norm, tolerance);
-            failing[l * (kBatch + 1) + noted[l]] = i;
-            noted[l] += x.fails ? 1 : 0;
-            if (noted[l] == kBatch)
-                hand(l);
-            if (!x.data)
+    // The points come in runs, each whole once `feed` says so.
+    for (std::size_t had = 0, whole = feed.whole(0); whole > had; had = whole, whole = feed.whole(had)) {
+        for (std::size_t i = had; i < whole; ++i) {
+            bool any = false;
+            for (std::size_t l = 0; l < targets.size(); ++l) {
+                LayerPoint& x = at[l];
+                x.t = thickness[l][i];
+                x.norm = normCm[l][i];
+                x.data = !std::isnan(x.t) && !std::isnan(x.norm);
+                // A point without data never fails.
+                x.fails = Fails(x.t, x.norm, tolerance);
+                failing[l * (kBatch + 1) + noted[l]] = i;
+                noted[l] += x.fails ? 1 : 0;
+                if (noted[l] == kBatch)
+                    hand(l);
+                if (!x.data)
+                    continue;
+                any = true;
+                x.deficitM = DeficitCm(x.t, x.norm, tolerance) / 100.0;
+            }
+            if (!any)
                 continue;
-            any = true;
-            x.deficitM = DeficitCm(x.t, x.norm, tolerance) / 100.0;
+            hundreds.add(fromM[i], toM[i], at);
+            kilometres.add(fromM[i], toM[i], at);
         }
-        if (!any)
-            continue;
-        hundreds.add(p.fromM[i], p.toM[i], at);
-        kilometres.add(p.fromM[i], p.toM[i], at);
     }
     for (std::size_t l = 0; l < targets.size(); ++l) {
         hand(l);
         runs[l].end();
+        targets[l].stretches->swap(found[l]);
     }
     hundreds.end(targets);
     kilometres.end(targets);
+}
+
+} // namespace
+
+namespace {
+
+double LineFrom(const LinePoints& p) { return p.size() == 0 ? kNoValue : p.fromM.front(); }
+double LineTo(const LinePoints& p) { return p.size() == 0 ? kNoValue : p.toM.back(); }
+
+std::vector<LayerTarget> TargetsOf(std::vector<LayerCompliance>& layers)
+{
+    std::vector<LayerTarget> targets;
+    targets.reserve(layers.size());
+    for (LayerCompliance& l : layers)
+        targets.push_back({&l.line, &l.stretches, &l.per100m, &l.perKm});
+    return targets;
 }
 
 } // namespace
@@ -461,16 +509,20 @@ void AnalyzeLayer(const LinePoints& p, const LayerLine& layer, const DesignNorms
                   std::vector<FailingStretch>& stretches, std::vector<SegmentSummary>& per100m,
                   std::vector<SegmentSummary>& perKm)
 {
-    Analyze(p, norms, {{&layer, &stretches, &per100m, &perKm}});
+    AllPoints all(p.size());
+    Analyze(p, LineFrom(p), LineTo(p), all, norms, {{&layer, &stretches, &per100m, &perKm}});
 }
 
 void AnalyzeLayers(const LinePoints& p, const DesignNorms& norms, std::vector<LayerCompliance>& layers)
 {
-    std::vector<LayerTarget> targets;
-    targets.reserve(layers.size());
-    for (LayerCompliance& l : layers)
-        targets.push_back({&l.line, &l.stretches, &l.per100m, &l.perKm});
-    Analyze(p, norms, targets);
+    AllPoints all(p.size());
+    Analyze(p, LineFrom(p), LineTo(p), all, norms, TargetsOf(layers));
+}
+
+void AnalyzeLayers(const LinePoints& p, double lineFromM, double lineToM, PointsFeed& feed, const DesignNorms& norms,
+                   std::vector<LayerCompliance>& layers)
+{
+    Analyze(p, lineFromM, lineToM, feed, norms, TargetsOf(layers));
 }
 
 } // namespace trassel

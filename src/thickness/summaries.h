@@ -54,6 +54,23 @@ struct LayerCompliance {
 // where a point's share falls is found once for all of them.
 void AnalyzeLayers(const LinePoints& points, const DesignNorms& norms, std::vector<LayerCompliance>& layers);
 
+// The points of a line that is still being read, as they become whole (their share's end known).
+class PointsFeed {
+public:
+    virtual ~PointsFeed() = default;
+    // How many points are whole, once more than `had` are or the line is read to its end;
+    // `had` itself means the line is read and no point is left.
+    virtual std::size_t whole(std::size_t had) = 0;
+};
+
+// AnalyzeLayers walking the points while they are made on another thread: a point is read only
+// once `feed` counts it whole, and the arrays of `points` and of the layers' lines are not
+// moved meanwhile (their capacity is reserved). The line runs from `lineFromM` (its first
+// point's position) to `lineToM` (its last one's), known before its points are: the segments
+// are laid out for it beforehand.
+void AnalyzeLayers(const LinePoints& points, double lineFromM, double lineToM, PointsFeed& feed,
+                   const DesignNorms& norms, std::vector<LayerCompliance>& layers);
+
 // The segment indices a point's share reaches into.
 std::pair<long long, long long> SegmentsOf(double fromM, double toM, double segmentM);
 

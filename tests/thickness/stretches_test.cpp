@@ -459,6 +459,48 @@ std::unique_ptr<Grid> RoughSurvey(std::mt19937& random, int rows, int depthColum
     return test::SurveyGrid(titles, cells);
 }
 
+// A random setup over `grid`: a range a few rows short of the whole, layers in any order, norms
+// by design stretches and of the layers' own.
+ComplianceSetup RandomSetup(std::mt19937& random, const Grid& grid)
+{
+    ComplianceSetup setup;
+    setup.firstRow = 2 + static_cast<int>(random() % 3);
+    setup.lastRow = grid.rowCount() - 1 - static_cast<int>(random() % 3);
+    setup.titleRow = 1;
+    // Layers in any order, a column read twice, one the table does not have (a layer
+    // without data), and now and then the picket column read as a boundary too.
+    setup.columns = {2, 3, 4, 5};
+    std::shuffle(setup.columns.begin(), setup.columns.end(), random);
+    setup.columns.resize(1 + random() % 4);
+    if (random() % 3 == 0)
+        setup.columns.push_back(setup.columns.front());
+    if (random() % 4 == 0)
+        setup.columns.push_back(grid.colCount() + static_cast<int>(random() % 3));
+    if (random() % 5 == 0)
+        setup.columns.push_back(1);
+    DesignNorms& n = setup.norms;
+    n.sleeperBaseCm = static_cast<double>(random() % 20);
+    n.toleranceCm = static_cast<double>(random() % 5);
+    n.minLengthM = static_cast<double>(random() % 30);
+    n.joinGapM = static_cast<double>(random() % 20);
+    n.prismWidthM = 3.4;
+    // Design stretches over parts of the line, with classes whose ballast cell is empty.
+    double at = -2000;
+    while (at < 5e5) {
+        const double from = at + static_cast<double>(random() % 3000);
+        const double to = from + static_cast<double>(random() % 20000);
+        n.stretches.push_back(
+            {from, to, 1 + static_cast<int>(random() % 5), random() % 2 == 0 ? Sleeper::Wooden : Sleeper::Concrete});
+        at = to + static_cast<double>(random() % 2);
+    }
+    // Some layers have a norm of their own, some none.
+    for (int c = 2; c <= 5; ++c)
+        if (random() % 3 != 0)
+            n.layers.push_back({c, "", random() % 4 == 0 ? std::nullopt : std::optional<double>(20 + c)});
+
+    return setup;
+}
+
 TEST(Analysis, TheWholeAnalysisIsWhatItsDefinitionsGiveStepByStep)
 {
     // The one pass over the rows (cells parsed as they are found, thicknesses, norms, stretches
@@ -468,41 +510,7 @@ TEST(Analysis, TheWholeAnalysisIsWhatItsDefinitionsGiveStepByStep)
     for (int survey = 0; survey < 30; ++survey) {
         SCOPED_TRACE(survey);
         const auto grid = RoughSurvey(random, 300 + static_cast<int>(random() % 300), 4, survey % 6 == 5);
-        ComplianceSetup setup;
-        setup.firstRow = 2 + static_cast<int>(random() % 3);
-        setup.lastRow = grid->rowCount() - 1 - static_cast<int>(random() % 3);
-        setup.titleRow = 1;
-        // Layers in any order, a column read twice, one the table does not have (a layer
-        // without data), and now and then the picket column read as a boundary too.
-        setup.columns = {2, 3, 4, 5};
-        std::shuffle(setup.columns.begin(), setup.columns.end(), random);
-        setup.columns.resize(1 + random() % 4);
-        if (random() % 3 == 0)
-            setup.columns.push_back(setup.columns.front());
-        if (random() % 4 == 0)
-            setup.columns.push_back(grid->colCount() + static_cast<int>(random() % 3));
-        if (random() % 5 == 0)
-            setup.columns.push_back(1);
-        DesignNorms& n = setup.norms;
-        n.sleeperBaseCm = static_cast<double>(random() % 20);
-        n.toleranceCm = static_cast<double>(random() % 5);
-        n.minLengthM = static_cast<double>(random() % 30);
-        n.joinGapM = static_cast<double>(random() % 20);
-        n.prismWidthM = 3.4;
-        // Design stretches over parts of the line, with classes whose ballast cell is empty.
-        double at = -2000;
-        while (at < 5e5) {
-            const double from = at + static_cast<double>(random() % 3000);
-            const double to = from + static_cast<double>(random() % 20000);
-            n.stretches.push_back({from, to, 1 + static_cast<int>(random() % 5),
-                                   random() % 2 == 0 ? Sleeper::Wooden : Sleeper::Concrete});
-            at = to + static_cast<double>(random() % 2);
-        }
-        // Some layers have a norm of their own, some none.
-        for (int c = 2; c <= 5; ++c)
-            if (random() % 3 != 0)
-                n.layers.push_back({c, "", random() % 4 == 0 ? std::nullopt : std::optional<double>(20 + c)});
-
+        ComplianceSetup setup = RandomSetup(random, *grid);
         ThicknessAnalysis analysis;
         try {
             ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
@@ -611,6 +619,81 @@ TEST(Analysis, AllLayersInOnePassGiveWhatEachGivesAlone)
             ExpectSameSegments(l.perKm, Summarize(points, l.line, l.stretches, rules, kKilometre));
         }
     }
+}
+
+TEST(Analysis, ALongLineIsReadAndWalkedAtOnceToTheSameNumbers)
+{
+    // A line of many rows is walked on a second thread while its rows are still being read: every
+    // number must still be what the definitions give, whether the analysis is fresh or made again
+    // in the arrays of a longer or a shorter line, and a line refused half-way (a picket going
+    // back) must leave nothing and name the same rows.
+    std::mt19937 random(11);
+    ThicknessAnalysis analysis;
+    for (int survey = 0; survey < 4; ++survey) {
+        SCOPED_TRACE(survey);
+        const bool goesBack = survey == 2;
+        const auto grid = RoughSurvey(random, 60'000 + static_cast<int>(random() % 60'000), 4, goesBack);
+        const ComplianceSetup setup = RandomSetup(random, *grid);
+        if (!goesBack) {
+            ExpectSameCompliance(analysis.compute(*grid, setup), StepByStep(*grid, setup));
+            continue;
+        }
+        std::string refusal;
+        try {
+            StepByStep(*grid, setup);
+        } catch (const Error& e) {
+            refusal = e.what();
+        }
+        ASSERT_FALSE(refusal.empty());
+        try {
+            analysis.compute(*grid, setup);
+            ADD_FAILURE() << "a picket going back was not refused";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.what(), refusal);
+        }
+        EXPECT_FALSE(analysis.valid());
+        EXPECT_EQ(analysis.result().points.size(), 0u);
+        EXPECT_TRUE(analysis.result().layers.empty());
+    }
+}
+
+TEST(Analysis, ALongTableWithFewReadablePicketsIsALineOfThosePoints)
+{
+    // The line's ends are found before its rows are read: a long table whose pickets are blank
+    // but for a few rows (none at its ends), and one with none at all.
+    std::vector<std::vector<std::string>> cells(50'000, std::vector<std::string>{"", "30.5", "62"});
+    for (const auto& [row, picket] : {std::pair{7'000, "10.5"}, {20'000, "12+30"}, {41'000, "15"}})
+        cells[static_cast<std::size_t>(row)][0] = picket;
+    cells[20'000][1] = "x";
+    const auto grid = test::SurveyGrid({"ПК", "Балласт", "Песок"}, cells);
+    ComplianceSetup setup;
+    setup.firstRow = 2;
+    setup.lastRow = grid->rowCount() - 1;
+    setup.titleRow = 1;
+    setup.columns = {2, 3};
+    setup.norms.sleeperBaseCm = 10;
+    setup.norms.layers = {{2, "", 40.0}, {3, "", 20.0}};
+    ThicknessAnalysis analysis;
+    const Compliance& c = analysis.compute(*grid, setup);
+    ExpectSameCompliance(c, StepByStep(*grid, setup));
+    ASSERT_EQ(c.points.size(), 3u);
+    EXPECT_EQ(c.points.posM, (std::vector<double>{1050, 1230, 1500}));
+    EXPECT_EQ(c.points.fromM, (std::vector<double>{1050, 1140, 1365}));
+    EXPECT_EQ(c.points.toM, (std::vector<double>{1140, 1365, 1500}));
+    // Ballast 30.5 - 10 = 20.5 against 40 fails over its first share; the second point has none.
+    ASSERT_EQ(c.layers[0].stretches.size(), 2u);
+    EXPECT_EQ(c.layers[0].stretches[0].toM, 1140);
+    EXPECT_EQ(c.layers[0].stretches[1].fromM, 1365);
+
+    for (auto& row : cells)
+        row[0] = "";
+    const auto blank = test::SurveyGrid({"ПК", "Балласт", "Песок"}, cells);
+    const Compliance& none = analysis.compute(*blank, setup);
+    EXPECT_EQ(none.points.size(), 0u);
+    ASSERT_EQ(none.layers.size(), 2u);
+    EXPECT_TRUE(none.layers[0].stretches.empty());
+    EXPECT_TRUE(none.layers[0].per100m.empty());
+    EXPECT_TRUE(none.layers[1].perKm.empty());
 }
 
 } // namespace
