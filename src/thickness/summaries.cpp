@@ -333,25 +333,17 @@ public:
         }
     }
 
-    // After the last point: the open segment is whole, and each layer's stretches are counted.
-    void end(const std::vector<LayerTarget>& targets)
+    // A stretch of layer l, counted in every segment it reaches into (one of no length where it
+    // lies). Stretches are counted as they are found, while the walk goes on.
+    void count(std::size_t l, const FailingStretch& stretch)
     {
-        finish();
-        const double fromM = static_cast<double>(first_) * segmentM_;
-        const double toM = static_cast<double>(last_ + 1) * segmentM_;
-        for (std::size_t l = 0; l < targets.size(); ++l) {
-            const std::vector<FailingStretch>& stretches = *targets[l].stretches;
-            SegmentSummary* const out = outs_[l];
-            // Stretches reaching into a segment; one of no length counts where it lies.
-            const auto reach = std::lower_bound(stretches.begin(), stretches.end(), fromM,
-                                                [](const FailingStretch& f, double x) { return f.toM < x; });
-            for (auto it = reach; it != stretches.end() && it->fromM <= toM; ++it) {
-                const auto [a, b] = SegmentsOf(it->fromM, it->toM, segmentM_);
-                for (long long k = std::max(a, first_); k <= std::min(b, last_); ++k)
-                    ++out[static_cast<std::size_t>(k - first_)].stretches;
-            }
-        }
+        const auto [a, b] = SegmentsOf(stretch.fromM, stretch.toM, segmentM_);
+        for (long long k = std::max(a, first_); k <= std::min(b, last_); ++k)
+            ++outs_[l][static_cast<std::size_t>(k - first_)].stretches;
     }
+
+    // After the last point: the open segment is whole.
+    void end() { finish(); }
 
 private:
     void open(long long k)
@@ -445,11 +437,20 @@ void Analyze(const LinePoints& p, double lineFromM, double lineToM, PointsFeed& 
     constexpr std::size_t kBatch = 1024;
     std::vector<std::size_t> failing(targets.size() * (kBatch + 1));
     std::vector<std::size_t> noted(targets.size());
+    // The stretches each layer has, counted in the segments so far.
+    std::vector<std::size_t> counted(targets.size());
+    const auto countFound = [&](std::size_t l) {
+        for (; counted[l] < found[l].size(); ++counted[l]) {
+            hundreds.count(l, found[l][counted[l]]);
+            kilometres.count(l, found[l][counted[l]]);
+        }
+    };
     const auto hand = [&](std::size_t l) {
         const std::size_t* first = failing.data() + l * (kBatch + 1);
         for (std::size_t k = 0; k < noted[l]; ++k)
             runs[l].failing(first[k]);
         noted[l] = 0;
+        countFound(l);
     };
     const double tolerance = norms.toleranceCm;
     // The points come in runs, each whole once `feed` says so.
@@ -481,10 +482,11 @@ void Analyze(const LinePoints& p, double lineFromM, double lineToM, PointsFeed& 
     for (std::size_t l = 0; l < targets.size(); ++l) {
         hand(l);
         runs[l].end();
+        countFound(l);
         targets[l].stretches->swap(found[l]);
     }
-    hundreds.end(targets);
-    kilometres.end(targets);
+    hundreds.end();
+    kilometres.end();
 }
 
 } // namespace
