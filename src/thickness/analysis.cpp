@@ -13,6 +13,7 @@
 #include <exception>
 #include <mutex>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -303,16 +304,21 @@ void ThicknessAnalysis::computeLine(const Grid& grid)
     Handover handover;
     std::exception_ptr walkFailed;
     std::thread walk;
-    if (static_cast<int>(rows) >= kTwoThreadRows && std::thread::hardware_concurrency() > 1)
-        // The walk reads a copy of the norms: the originals lie beside the arrays' ends, which
-        // the reading moves at every row.
-        walk = std::thread([&, walkNorms = norms] {
-            try {
-                AnalyzeLayers(p, lineFromM, lineToM, handover, walkNorms, result_.layers);
-            } catch (...) {
-                walkFailed = std::current_exception();
-            }
-        });
+    if (static_cast<int>(rows) >= kTwoThreadRows && std::thread::hardware_concurrency() > 1) {
+        try {
+            // The walk reads a copy of the norms: the originals lie beside the arrays' ends,
+            // which the reading moves at every row.
+            walk = std::thread([&, walkNorms = norms] {
+                try {
+                    AnalyzeLayers(p, lineFromM, lineToM, handover, walkNorms, result_.layers);
+                } catch (...) {
+                    walkFailed = std::current_exception();
+                }
+            });
+        } catch (const std::system_error&) {
+            // No thread to be had (a system at its limit): the line is read and walked here.
+        }
+    }
     // The walk ends with the points it has when the reading fails.
     struct Join {
         Handover& handover;
