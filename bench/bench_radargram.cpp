@@ -173,9 +173,9 @@ void BM_LoadPlannedRadargram(benchmark::State& state)
 }
 BENCHMARK(BM_LoadPlannedRadargram)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-using bench::kSurveySamples;
-using bench::kSurveyTraces;
-using bench::SurveyDztPath;
+using ::bench::kSurveySamples;
+using ::bench::kSurveyTraces;
+using ::bench::SurveyDztPath;
 constexpr std::int64_t kVisibleTraces = 2'000;
 
 void BM_OpenSurveyDzt(benchmark::State& state)

@@ -14,7 +14,6 @@ using namespace radargram;
 namespace {
 
 constexpr std::uint64_t kTextBytes = 3200;
-constexpr std::uint64_t kBinaryAt = 3200;
 constexpr std::uint64_t kHeadersBytes = 3600;
 constexpr std::uint64_t kTraceHeaderBytes = 240;
 constexpr std::uint32_t kByteOrderMark = 0x01020304;
