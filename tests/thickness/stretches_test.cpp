@@ -426,7 +426,11 @@ std::unique_ptr<Grid> RoughSurvey(std::mt19937& random, int rows, int depthColum
             cells.push_back(cells.back()); // the same picket again: a share of no length
             continue;
         }
-        centimetres += jump == 0 ? 100'000 + random() % 300'000 : r == back ? -5'000 : 100 + random() % 900;
+        // Signed steps: the generator's numbers are 32 bits wide on Windows, where -5000 made
+        // unsigned would step far forward instead of back.
+        centimetres += jump == 0   ? static_cast<long long>(100'000 + random() % 300'000)
+                       : r == back ? -5'000LL
+                                   : static_cast<long long>(100 + random() % 900);
         const long long metres = centimetres / 100;
         const long long picket = metres / 100;
         const std::string rest = std::to_string(100 + std::abs(metres % 100)).substr(1);
