@@ -102,6 +102,54 @@ void Fill(SegmentSummary& s, const Gathered& g, const DesignNorms& norms)
     s.condition = ConditionOf(norms.classes, s.sharePercent);
 }
 
+// Cuts the shares of points handed in order at the ends of the segments first..last of one
+// length. The segment open is the one the last piece fell in; `turn()` is called while it is
+// still open, before the cut moves on to another, and `piece(w)` gets each piece's length (a
+// point of no length counts as a piece of 0 where it lies).
+class SegmentCut {
+public:
+    SegmentCut(double segmentM, long long first, long long last)
+        : segmentM_(segmentM), walk_(segmentM), first_(first), last_(last)
+    {
+        moveTo(first);
+    }
+    long long first() const { return first_; }
+    long long last() const { return last_; }
+    long long open() const { return open_; }
+
+    template <class Turn, class Piece>
+    void cut(double pointFrom, double pointTo, Turn&& turn, Piece&& piece)
+    {
+        const auto [a, b] = walk_.of(pointFrom, pointTo);
+        for (long long k = std::max(a, first_); k <= std::min(b, last_); ++k) {
+            if (k != open_) {
+                turn();
+                moveTo(k);
+            }
+            const double length = std::min(pointTo, openTo_) - std::max(pointFrom, openFrom_);
+            if (length <= 0 && !(pointTo == pointFrom))
+                continue;
+            piece(std::max(length, 0.0));
+        }
+    }
+
+private:
+    void moveTo(long long k)
+    {
+        open_ = k;
+        openFrom_ = static_cast<double>(k) * segmentM_;
+        openTo_ = static_cast<double>(k + 1) * segmentM_;
+    }
+
+    double segmentM_;
+    SegmentWalk walk_;
+    long long first_;
+    long long last_;
+    long long open_ = 0;
+    double openFrom_ = 0;
+    double openTo_ = 0;
+};
+
 // The segments first..last of `out` of one length, made again from the points handed in order.
 // A share begins where the one before it ends, so the segments a point reaches into never lie
 // before the last one the point before it reached: a segment's pieces come from a run of
@@ -111,7 +159,8 @@ public:
     Segments(std::vector<SegmentSummary>& out, double segmentM, long long first, long long last,
              const DesignNorms& norms)
         : out_(out), segmentM_(segmentM), base_(out.empty() ? 0 : out.front().index), first_(std::max(first, base_)),
-          last_(out.empty() ? first_ - 1 : std::min(last, out.back().index)), walk_(segmentM), norms_(norms)
+          last_(out.empty() ? first_ - 1 : std::min(last, out.back().index)), cut_(segmentM, first_, last_),
+          norms_(norms)
     {
         for (long long k = first_; k <= last_; ++k) {
             SegmentSummary& s = at(k);
@@ -120,7 +169,6 @@ public:
             s.fromM = static_cast<double>(k) * segmentM;
             s.toM = static_cast<double>(k + 1) * segmentM;
         }
-        open(first_);
     }
     bool empty() const { return first_ > last_; }
     double fromM() const { return static_cast<double>(first_) * segmentM_; }
@@ -128,19 +176,13 @@ public:
 
     void add(double pointFrom, double pointTo, double t, double norm, bool fails, double deficit)
     {
-        const auto [a, b] = walk_.of(pointFrom, pointTo);
-        for (long long k = std::max(a, first_); k <= std::min(b, last_); ++k) {
-            if (k != open_) {
-                finish();
-                open(k);
-            }
-            const double piece = std::min(pointTo, openTo_) - std::max(pointFrom, openFrom_);
-            // A point of no length (a line of one point) still counts where it lies.
-            if (piece <= 0 && !(pointTo == pointFrom))
-                continue;
+        const auto turn = [&] {
+            finish();
+            g_ = Gathered{};
+        };
+        cut_.cut(pointFrom, pointTo, turn, [&](double w) {
             g_.minCm = std::isnan(g_.minCm) ? t : std::min(g_.minCm, t);
             g_.maxCm = std::isnan(g_.maxCm) ? t : std::max(g_.maxCm, t);
-            const double w = std::max(piece, 0.0);
             g_.dataM += w;
             g_.weighted += t * w;
             g_.plain += t;
@@ -150,7 +192,7 @@ public:
             if (fails)
                 g_.belowM += w;
             g_.volumeM3 += deficit / 100.0 * w * norms_.prismWidthM;
-        }
+        });
     }
 
     // After the last point: the open segment is whole, and the stretches are counted.
@@ -171,18 +213,11 @@ public:
 
 private:
     SegmentSummary& at(long long k) { return out_[static_cast<std::size_t>(k - base_)]; }
-    void open(long long k)
-    {
-        g_ = Gathered{};
-        open_ = k;
-        openFrom_ = static_cast<double>(k) * segmentM_;
-        openTo_ = static_cast<double>(k + 1) * segmentM_;
-    }
     void finish()
     {
         if (g_.counted == 0)
             return;
-        Fill(at(open_), g_, norms_);
+        Fill(at(cut_.open()), g_, norms_);
     }
 
     std::vector<SegmentSummary>& out_;
@@ -190,12 +225,9 @@ private:
     long long base_;
     long long first_;
     long long last_;
-    SegmentWalk walk_;
+    SegmentCut cut_;
     const DesignNorms& norms_;
     Gathered g_;
-    long long open_ = 0;
-    double openFrom_ = 0;
-    double openTo_ = 0;
 };
 
 // Hands the points from `begin` whose shares start at or before `toM` to `segments`.
@@ -283,10 +315,9 @@ struct LayerPoint {
 class LineSegments {
 public:
     LineSegments(double segmentM, const std::vector<std::vector<SegmentSummary>*>& outs, const DesignNorms& norms)
-        : segmentM_(segmentM), walk_(segmentM), gathered_(outs.size()), norms_(norms)
+        : segmentM_(segmentM), first_(outs.front()->front().index), last_(outs.front()->back().index),
+          cut_(segmentM, first_, last_), gathered_(outs.size()), norms_(norms)
     {
-        first_ = outs.front()->front().index;
-        last_ = outs.front()->back().index;
         for (std::vector<SegmentSummary>* out : outs)
             outs_.push_back(out->data());
         for (SegmentSummary* out : outs_)
@@ -296,28 +327,21 @@ public:
                 s.fromM = static_cast<double>(k) * segmentM;
                 s.toM = static_cast<double>(k + 1) * segmentM;
             }
-        open(first_);
+        clear();
     }
 
     void add(double pointFrom, double pointTo, const std::vector<LayerPoint>& layers)
     {
-        const auto [a, b] = walk_.of(pointFrom, pointTo);
-        for (long long k = std::max(a, first_); k <= std::min(b, last_); ++k) {
-            if (k != open_) {
-                finish();
-                open(k);
-            }
-            const double piece = std::min(pointTo, openTo_) - std::max(pointFrom, openFrom_);
-            // A point of no length (a line of one point) still counts where it lies.
-            if (piece <= 0 && !(pointTo == pointFrom))
-                continue;
-            const double w = std::max(piece, 0.0);
+        const auto turn = [&] {
+            finish();
+            clear();
+        };
+        cut_.cut(pointFrom, pointTo, turn, [&](double w) {
             for (std::size_t l = 0; l < layers.size(); ++l) {
                 const LayerPoint& x = layers[l];
                 if (!x.data)
                     continue;
                 Gathered& g = gathered_[l];
-                // Open with infinities: the first piece's thickness replaces them.
                 g.minCm = std::min(g.minCm, x.t);
                 g.maxCm = std::max(g.maxCm, x.t);
                 g.dataM += w;
@@ -330,7 +354,7 @@ public:
                 g.belowM += OnlyIf(x.fails, w);
                 g.volumeM3 += x.deficitM * w * norms_.prismWidthM;
             }
-        }
+        });
     }
 
     // A stretch of layer l, counted in every segment it reaches into (one of no length where it
@@ -346,15 +370,14 @@ public:
     void end() { finish(); }
 
 private:
-    void open(long long k)
+    // Every layer's gathering begun afresh, with infinities: the first piece's thickness replaces
+    // them.
+    void clear()
     {
         Gathered none;
         none.minCm = std::numeric_limits<double>::infinity();
         none.maxCm = -std::numeric_limits<double>::infinity();
         std::fill(gathered_.begin(), gathered_.end(), none);
-        open_ = k;
-        openFrom_ = static_cast<double>(k) * segmentM_;
-        openTo_ = static_cast<double>(k + 1) * segmentM_;
     }
     void finish()
     {
@@ -362,20 +385,17 @@ private:
             const Gathered& g = gathered_[l];
             if (g.counted == 0)
                 continue;
-            Fill(outs_[l][static_cast<std::size_t>(open_ - first_)], g, norms_);
+            Fill(outs_[l][static_cast<std::size_t>(cut_.open() - first_)], g, norms_);
         }
     }
 
     double segmentM_;
-    SegmentWalk walk_;
+    long long first_;
+    long long last_;
+    SegmentCut cut_;
     std::vector<SegmentSummary*> outs_;
     std::vector<Gathered> gathered_;
     const DesignNorms& norms_;
-    long long first_ = 0;
-    long long last_ = 0;
-    long long open_ = 0;
-    double openFrom_ = 0;
-    double openTo_ = 0;
 };
 
 // Every point of the line handed over at once.
