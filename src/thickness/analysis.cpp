@@ -213,10 +213,11 @@ private:
 // thread.
 class Handover : public PointsFeed {
 public:
-    std::size_t whole(std::size_t had) override
+    std::size_t whole(std::size_t had, bool& all) override
     {
         std::unique_lock lock(mutex_);
         changed_.wait(lock, [&] { return whole_ > had || read_; });
+        all = read_;
         return whole_;
     }
     // `whole` points are; more will come unless `read`.
@@ -270,20 +271,19 @@ void ThicknessAnalysis::computeLine(const Grid& grid)
     LinePoints& p = result_.points;
     Refill(p.rows, rows);
     Refill(p.posM, rows);
-    Refill(p.fromM, rows);
-    Refill(p.toM, rows);
     result_.layers.resize(layers);
-    std::vector<double> ownNorms(layers);
     for (std::size_t l = 0; l < layers; ++l) {
         LayerLine& line = result_.layers[l].line;
         line.column = setup_.columns[l];
         line.name = LayerName(norms, grid, line.column, setup_.titleRow);
         Refill(line.thicknessCm, rows);
-        Refill(line.normCm, rows);
         const LayerNorm* own = norms.layer(line.column);
-        ownNorms[l] = own != nullptr && own->normCm ? *own->normCm : kNoValue;
+        line.constantNormCm = own != nullptr && own->normCm ? *own->normCm : kNoValue;
+        // Only the ballast's norm changes along the line, from one design stretch to the next.
+        Refill(line.normCm, l == 0 && !norms.stretches.empty() ? rows : 0);
     }
-    BallastWalk ballast(norms, layers > 0 ? ownNorms[0] : kNoValue);
+    const bool ballastAlong = layers > 0 && !norms.stretches.empty();
+    BallastWalk ballast(norms, layers > 0 ? result_.layers[0].line.constantNormCm : kNoValue);
     RowReader reader(grid, setup_);
 
     // Where the line begins and ends: the first and the last readable picket (if the pickets
@@ -328,7 +328,7 @@ void ThicknessAnalysis::computeLine(const Grid& grid)
         {
             if (!walk.joinable())
                 return;
-            handover.made(p.size() == 0 ? 0 : p.size() - 1, true);
+            handover.made(p.size(), true);
             walk.join();
         }
     } join{handover, walk, p};
@@ -346,23 +346,15 @@ void ThicknessAnalysis::computeLine(const Grid& grid)
                 throw Error("Пикет строки " + IntToText(r) + " (" + PicketText(x) + ") меньше пикета строки " +
                             IntToText(p.rows.back()) + " (" + PicketText(before) +
                             "): пикеты должны идти по возрастанию.");
-            // The share between two points ends and begins half-way.
-            const double half = (before + x) / 2;
-            p.toM.push_back(half);
-            p.fromM.push_back(half);
-        } else {
-            p.fromM.push_back(x);
         }
         p.rows.push_back(r);
         p.posM.push_back(x);
         const std::vector<double>& depths = reader.depths();
-        for (std::size_t l = 0; l < layers; ++l) {
-            LayerLine& line = result_.layers[l].line;
-            line.thicknessCm.push_back(ThicknessOf(depths, l, norms.sleeperBaseCm));
-            line.normCm.push_back(l == 0 ? ballast.at(x) : ownNorms[l]);
-        }
+        for (std::size_t l = 0; l < layers; ++l)
+            result_.layers[l].line.thicknessCm.push_back(ThicknessOf(depths, l, norms.sleeperBaseCm));
+        if (ballastAlong)
+            result_.layers[0].line.normCm.push_back(ballast.at(x));
     }
-    p.toM.push_back(p.posM.back());
     if (!walk.joinable()) {
         AnalyzeLayers(p, norms, result_.layers);
         return;
@@ -419,8 +411,8 @@ const Compliance& ThicknessAnalysis::rowsChanged(const Grid& grid, int first, in
     }
     if (from == to)
         return result_;
-    const double fromM = p.fromM[static_cast<std::size_t>(from)];
-    const double toM = p.toM[static_cast<std::size_t>(to - 1)];
+    const double fromM = p.fromM(static_cast<std::size_t>(from));
+    const double toM = p.toM(static_cast<std::size_t>(to - 1));
     for (LayerCompliance& lc : result_.layers) {
         // The segments the changed points' shares reach into, and those of every stretch that
         // came or went (a stretch is counted in every segment it reaches into).

@@ -12,7 +12,7 @@ namespace trassel {
 double DeviationRangeCm(const LayerLine& layer)
 {
     double most = 0;
-    for (std::size_t i = 0; i < layer.thicknessCm.size() && i < layer.normCm.size(); ++i) {
+    for (std::size_t i = 0; i < layer.made(); ++i) {
         const double d = layer.deviationCm(i);
         if (std::isfinite(d))
             most = std::max(most, std::abs(d));
@@ -76,19 +76,16 @@ void DrawDeviationPlot(Canvas& canvas, const Compliance& compliance, std::size_t
     std::vector<float> hi(columns, std::numeric_limits<float>::quiet_NaN());
     const double firstM = axis.metresAt(left);
     const double lastM = axis.metresAt(right);
-    const std::size_t n = std::min({points.size(), line.thicknessCm.size(), line.normCm.size()});
-    // Shares end in order along the line, so the first one that reaches the box is found by halves.
-    const auto begin = std::lower_bound(points.toM.begin(), points.toM.begin() + static_cast<std::ptrdiff_t>(n),
-                                        firstM);
-    for (auto i = static_cast<std::size_t>(begin - points.toM.begin()); i < n && points.fromM[i] <= lastM; ++i) {
+    const std::size_t n = std::min(points.size(), line.made());
+    for (std::size_t i = points.firstEndingFrom(firstM, n); i < n && points.fromM(i) <= lastM; ++i) {
         const double d = line.deviationCm(i);
         if (!std::isfinite(d))
             continue;
         // A share ending on a column's edge does not reach into the next column, whatever the
         // rounding of the mapping.
         constexpr double kEdge = 1e-6;
-        const double x0 = std::floor(axis.x(points.fromM[i]) + kEdge);
-        const double x1 = std::max(x0, std::ceil(axis.x(points.toM[i]) - kEdge) - 1);
+        const double x0 = std::floor(axis.x(points.fromM(i)) + kEdge);
+        const double x1 = std::max(x0, std::ceil(axis.x(points.toM(i)) - kEdge) - 1);
         const auto c0 = static_cast<long long>(std::max(x0, double(left))) - left;
         const auto c1 = static_cast<long long>(std::min(x1, double(right - 1))) - left;
         for (long long c = c0; c <= c1; ++c) {

@@ -101,7 +101,7 @@ ReportTable Stretches(const Compliance& c, const DesignNorms& n, const std::stri
             double norm = kNoValue;
             for (std::size_t p = s.first; p <= s.last; ++p)
                 if (l.line.thicknessCm[p] == s.leastCm) {
-                    norm = l.line.normCm[p];
+                    norm = l.line.normAt(p);
                     break;
                 }
             t.rows.push_back({Text(l.line.name), Num(static_cast<double>(i + 1), 0), Text(PicketText(s.fromM)),

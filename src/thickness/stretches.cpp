@@ -6,25 +6,26 @@
 namespace trassel {
 namespace {
 
-// The stretch of the points first..last: their shares' ends, thicknesses and norms given.
-FailingStretch Measure(const double* fromM, const double* toM, const double* thicknessCm, const double* normCm,
-                       const DesignNorms& norms, std::size_t first, std::size_t last)
+// The stretch of the points first..last of a line of `count` points at `posM`, their
+// thicknesses and norms given (normCm nullptr: `constantNormCm` everywhere).
+FailingStretch Measure(const double* posM, std::size_t count, const double* thicknessCm, const double* normCm,
+                       double constantNormCm, const DesignNorms& norms, std::size_t first, std::size_t last)
 {
     FailingStretch s;
     s.first = first;
     s.last = last;
-    s.fromM = fromM[first];
-    s.toM = toM[last];
+    s.fromM = ShareFrom(posM, first);
+    s.toM = ShareTo(posM, last, count);
     s.lengthM = s.toM - s.fromM;
     double dataM = 0;
     double deficit = 0;
     for (std::size_t i = first; i <= last; ++i) {
         const double t = thicknessCm[i];
-        const double norm = normCm[i];
+        const double norm = normCm != nullptr ? normCm[i] : constantNormCm;
         if (std::isnan(t) || std::isnan(norm))
             continue;
         s.leastCm = std::isnan(s.leastCm) ? t : std::min(s.leastCm, t);
-        const double share = toM[i] - fromM[i];
+        const double share = ShareTo(posM, i, count) - ShareFrom(posM, i);
         dataM += share;
         deficit += DeficitCm(t, norm, norms.toleranceCm) * share;
     }
@@ -35,10 +36,10 @@ FailingStretch Measure(const double* fromM, const double* toM, const double* thi
 
 } // namespace
 
-void FailingRuns::close()
+void FailingRuns::close(std::size_t count)
 {
-    if (open_ && toM_[last_] - fromM_[first_] + kJoinSlackM >= norms_.minLengthM)
-        out_.push_back(Measure(fromM_, toM_, thicknessCm_, normCm_, norms_, first_, last_));
+    if (open_ && ShareTo(posM_, last_, count) - ShareFrom(posM_, first_) + kJoinSlackM >= norms_.minLengthM)
+        out_.push_back(Measure(posM_, count, thicknessCm_, normCm_, constantNormCm_, norms_, first_, last_));
     open_ = false;
 }
 
@@ -48,7 +49,7 @@ namespace {
 // before it. The scan holds nothing from before such a point.
 bool StartsRun(const LinePoints& p, const DesignNorms& norms, std::size_t i, std::size_t previousFailing)
 {
-    return p.fromM[i] - p.toM[previousFailing] > norms.joinGapM + kJoinSlackM;
+    return p.fromM(i) - p.toM(previousFailing) > norms.joinGapM + kJoinSlackM;
 }
 
 // The stretches of the points begin..end-1 into `out`, as if the line began at `begin`.
@@ -57,9 +58,9 @@ void Scan(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
 {
     FailingRuns runs(p, layer, norms, out);
     for (std::size_t i = begin; i < end; ++i)
-        if (Fails(layer.thicknessCm[i], layer.normCm[i], norms.toleranceCm))
+        if (Fails(layer.thicknessCm[i], layer.normAt(i), norms.toleranceCm))
             runs.failing(i);
-    runs.end();
+    runs.end(p.size());
 }
 
 } // namespace
@@ -74,7 +75,7 @@ std::vector<FailingStretch> FindFailingStretches(const LinePoints& p, const Laye
 StretchesChange UpdateFailingStretches(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
                                        std::size_t from, std::size_t to, std::vector<FailingStretch>& stretches)
 {
-    const auto fails = [&](std::size_t i) { return Fails(layer.thicknessCm[i], layer.normCm[i], norms.toleranceCm); };
+    const auto fails = [&](std::size_t i) { return Fails(layer.thicknessCm[i], layer.normAt(i), norms.toleranceCm); };
     // The scan starts afresh at a failing point before the change with no failing point within
     // the join gap before it: nothing before that point depends on the changed points.
     std::size_t begin = 0;

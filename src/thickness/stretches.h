@@ -57,30 +57,34 @@ class FailingRuns {
 public:
     FailingRuns(const LinePoints& points, const LayerLine& layer, const DesignNorms& norms,
                 std::vector<FailingStretch>& out)
-        : fromM_(points.fromM.data()), toM_(points.toM.data()), thicknessCm_(layer.thicknessCm.data()),
-          normCm_(layer.normCm.data()), norms_(norms), out_(out)
+        : posM_(points.posM.data()), thicknessCm_(layer.thicknessCm.data()),
+          normCm_(layer.normCm.empty() ? nullptr : layer.normCm.data()), constantNormCm_(layer.constantNormCm),
+          norms_(norms), out_(out)
     {
     }
     void failing(std::size_t i)
     {
-        if (open_ && fromM_[i] - toM_[last_] <= norms_.joinGapM + kJoinSlackM) {
+        // A point after the last failing one: that one's share ends half-way to its successor.
+        if (open_ && ShareFrom(posM_, i) - ShareTo(posM_, last_, kMore) <= norms_.joinGapM + kJoinSlackM) {
             last_ = i;
             return;
         }
-        close();
+        close(kMore);
         open_ = true;
         first_ = last_ = i;
     }
-    // After the last point.
-    void end() { close(); }
+    // After the last of the line's `count` points.
+    void end(std::size_t count) { close(count); }
 
 private:
-    void close();
+    // A count of points beyond any index: the point after the last failing one is there.
+    static constexpr std::size_t kMore = static_cast<std::size_t>(-1);
+    void close(std::size_t count);
 
-    const double* fromM_;
-    const double* toM_;
+    const double* posM_;
     const double* thicknessCm_;
-    const double* normCm_;
+    const double* normCm_; // nullptr: the constant norm
+    double constantNormCm_;
     const DesignNorms& norms_;
     std::vector<FailingStretch>& out_;
     bool open_ = false;

@@ -235,12 +235,12 @@ void Walk(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
           Segments& segments)
 {
     const double tolerance = norms.toleranceCm;
-    for (std::size_t i = begin; i < p.size() && p.fromM[i] <= toM; ++i) {
+    for (std::size_t i = begin; i < p.size() && p.fromM(i) <= toM; ++i) {
         const double t = layer.thicknessCm[i];
-        const double norm = layer.normCm[i];
+        const double norm = layer.normAt(i);
         if (std::isnan(t) || std::isnan(norm))
             continue;
-        segments.add(p.fromM[i], p.toM[i], t, norm, Fails(t, norm, tolerance), DeficitCm(t, norm, tolerance));
+        segments.add(p.fromM(i), p.toM(i), t, norm, Fails(t, norm, tolerance), DeficitCm(t, norm, tolerance));
     }
 }
 
@@ -272,8 +272,7 @@ void SummarizeSegments(const LinePoints& p, const LayerLine& layer, const std::v
         return;
     // The points whose shares reach into the segments: from the first share ending after the
     // first segment's start.
-    const auto begin = static_cast<std::size_t>(std::lower_bound(p.toM.begin(), p.toM.end(), segments.fromM()) -
-                                                p.toM.begin());
+    const std::size_t begin = p.firstEndingFrom(segments.fromM(), p.size());
     Walk(p, layer, norms, begin, segments.toM(), segments);
     segments.end(stretches);
 }
@@ -285,7 +284,7 @@ std::vector<SegmentSummary> Summarize(const LinePoints& p, const LayerLine& laye
     std::vector<SegmentSummary> out;
     if (p.size() == 0)
         return out;
-    Blank(p.fromM.front(), p.toM.back(), segmentM, out);
+    Blank(p.fromM(0), p.toM(p.size() - 1), segmentM, out);
     SummarizeSegments(p, layer, stretches, norms, segmentM, out.front().index, out.back().index, out);
     return out;
 }
@@ -402,7 +401,11 @@ private:
 class AllPoints : public PointsFeed {
 public:
     explicit AllPoints(std::size_t count) : count_(count) { }
-    std::size_t whole(std::size_t) override { return count_; }
+    std::size_t whole(std::size_t, bool& all) override
+    {
+        all = true;
+        return count_;
+    }
 
 private:
     std::size_t count_;
@@ -444,13 +447,14 @@ void Analyze(const LinePoints& p, double lineFromM, double lineToM, PointsFeed& 
     LineSegments kilometres(kKilometre, kilometresOut, norms);
     std::vector<LayerPoint> at(targets.size());
     // The points are read through their arrays' data alone (see FailingRuns).
-    const double* const fromM = p.fromM.data();
-    const double* const toM = p.toM.data();
+    const double* const posM = p.posM.data();
     std::vector<const double*> thickness;
-    std::vector<const double*> normCm;
+    std::vector<const double*> normCm; // nullptr: the layer's constant norm
+    std::vector<double> constantNormCm;
     for (const LayerTarget& t : targets) {
         thickness.push_back(t.line->thicknessCm.data());
-        normCm.push_back(t.line->normCm.data());
+        normCm.push_back(t.line->normCm.empty() ? nullptr : t.line->normCm.data());
+        constantNormCm.push_back(t.line->constantNormCm);
     }
     // The failing points of each layer are noted without a branch on whether the point fails
     // (as often as not on a poor track bed) and handed to the runs a batch at a time.
@@ -474,13 +478,18 @@ void Analyze(const LinePoints& p, double lineFromM, double lineToM, PointsFeed& 
     };
     const double tolerance = norms.toleranceCm;
     // The points come in runs, each whole once `feed` says so.
-    for (std::size_t had = 0, whole = feed.whole(0); whole > had; had = whole, whole = feed.whole(had)) {
-        for (std::size_t i = had; i < whole; ++i) {
+    std::size_t count = 0;
+    for (bool all = false; !all;) {
+        const std::size_t had = count;
+        count = feed.whole(had, all);
+        // Until the line is read to its end, the point after the run is there.
+        const std::size_t line = all ? count : static_cast<std::size_t>(-1);
+        for (std::size_t i = had; i < count; ++i) {
             bool any = false;
             for (std::size_t l = 0; l < targets.size(); ++l) {
                 LayerPoint& x = at[l];
                 x.t = thickness[l][i];
-                x.norm = normCm[l][i];
+                x.norm = normCm[l] != nullptr ? normCm[l][i] : constantNormCm[l];
                 x.data = !std::isnan(x.t) && !std::isnan(x.norm);
                 // A point without data never fails.
                 x.fails = Fails(x.t, x.norm, tolerance);
@@ -495,13 +504,15 @@ void Analyze(const LinePoints& p, double lineFromM, double lineToM, PointsFeed& 
             }
             if (!any)
                 continue;
-            hundreds.add(fromM[i], toM[i], at);
-            kilometres.add(fromM[i], toM[i], at);
+            const double from = ShareFrom(posM, i);
+            const double to = ShareTo(posM, i, line);
+            hundreds.add(from, to, at);
+            kilometres.add(from, to, at);
         }
     }
     for (std::size_t l = 0; l < targets.size(); ++l) {
         hand(l);
-        runs[l].end();
+        runs[l].end(count);
         countFound(l);
         targets[l].stretches->swap(found[l]);
     }
@@ -513,8 +524,8 @@ void Analyze(const LinePoints& p, double lineFromM, double lineToM, PointsFeed& 
 
 namespace {
 
-double LineFrom(const LinePoints& p) { return p.size() == 0 ? kNoValue : p.fromM.front(); }
-double LineTo(const LinePoints& p) { return p.size() == 0 ? kNoValue : p.toM.back(); }
+double LineFrom(const LinePoints& p) { return p.size() == 0 ? kNoValue : p.fromM(0); }
+double LineTo(const LinePoints& p) { return p.size() == 0 ? kNoValue : p.toM(p.size() - 1); }
 
 std::vector<LayerTarget> TargetsOf(std::vector<LayerCompliance>& layers)
 {

@@ -58,9 +58,9 @@ void AnalyzeLayers(const LinePoints& points, const DesignNorms& norms, std::vect
 class PointsFeed {
 public:
     virtual ~PointsFeed() = default;
-    // How many points are whole, once more than `had` are or the line is read to its end;
-    // `had` itself means the line is read and no point is left.
-    virtual std::size_t whole(std::size_t had) = 0;
+    // How many points are whole (the point after the last of them is there, or the line is read
+    // to its end: `all`), once more than `had` are or the line is read.
+    virtual std::size_t whole(std::size_t had, bool& all) = 0;
 };
 
 // AnalyzeLayers walking the points while they are made on another thread: a point is read only

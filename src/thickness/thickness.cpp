@@ -134,14 +134,22 @@ LinePoints PointsOf(const std::vector<double>& positions, int first)
         p.rows.push_back(first + static_cast<int>(i));
         p.posM.push_back(x);
     }
-    const std::size_t n = p.posM.size();
-    p.fromM.resize(n);
-    p.toM.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        p.fromM[i] = i == 0 ? p.posM[i] : (p.posM[i - 1] + p.posM[i]) / 2;
-        p.toM[i] = i + 1 == n ? p.posM[i] : (p.posM[i] + p.posM[i + 1]) / 2;
-    }
     return p;
+}
+
+std::size_t LinePoints::firstEndingFrom(double x, std::size_t count) const
+{
+    std::size_t first = 0;
+    while (count > 0) {
+        const std::size_t half = count / 2;
+        if (toM(first + half) < x) {
+            first += half + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    return first;
 }
 
 std::string LayerName(const DesignNorms& norms, const Grid& grid, int column, int titleRow)

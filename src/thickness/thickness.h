@@ -8,6 +8,7 @@
 // it bounds is unknown there (NaN), never zero.
 #include "thickness/norms.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -35,13 +36,28 @@ std::optional<double> LinePositionMetres(std::string_view text);
 // "123+45" for 12345 m, "123+45.5" for 12345.5 m; the sign in front.
 std::string PicketText(double metres);
 
-// The points of the line: rows of the table in order, their positions and shares.
+// Where point i's share begins, of points at positions `posM` (an array's data: a walk may
+// follow a line another thread is still adding to).
+inline double ShareFrom(const double* posM, std::size_t i) { return i == 0 ? posM[0] : (posM[i - 1] + posM[i]) / 2; }
+// Where it ends, of `count` points (more may follow: `count` is then any number past i + 1).
+inline double ShareTo(const double* posM, std::size_t i, std::size_t count)
+{
+    return i + 1 == count ? posM[i] : (posM[i] + posM[i + 1]) / 2;
+}
+
+// The points of the line: rows of the table in order and their positions. The shares are not
+// stored but halved again where they are needed: on a million-row survey two arrays of them
+// cost more to write and read than the additions.
 struct LinePoints {
     std::vector<int> rows;
     std::vector<double> posM;
-    std::vector<double> fromM; // where the row's share begins
-    std::vector<double> toM;   // and ends
     std::size_t size() const { return rows.size(); }
+    // Where point i's share begins and ends.
+    double fromM(std::size_t i) const { return ShareFrom(posM.data(), i); }
+    double toM(std::size_t i) const { return ShareTo(posM.data(), i, posM.size()); }
+    // The first of the first `count` points whose share ends at or after x (count: none does).
+    // Shares end in order along the line, so it is found by halves.
+    std::size_t firstEndingFrom(double x, std::size_t count) const;
 };
 
 // The points of `positions` (one per row, NaN where the picket cannot be read) for the rows
@@ -49,13 +65,29 @@ struct LinePoints {
 LinePoints PointsOf(const std::vector<double>& positions, int first);
 
 // One layer along the line: its thickness and its norm at each point (NaN: a gap, no norm).
+// A norm that is the same all along (every layer but the ballast under design stretches) is
+// held once, not repeated for every point.
 struct LayerLine {
     int column = 0;
     std::string name;
     std::vector<double> thicknessCm;
-    std::vector<double> normCm;
+    std::vector<double> normCm; // at each point; empty: `constantNormCm` everywhere
+    double constantNormCm = kNoValue;
+    double normAt(std::size_t i) const { return normCm.empty() ? constantNormCm : normCm[i]; }
+    // Whether any point has a norm.
+    bool anyNorm() const
+    {
+        if (normCm.empty())
+            return !thicknessCm.empty() && std::isfinite(constantNormCm);
+        return std::any_of(normCm.begin(), normCm.end(), [](double n) { return std::isfinite(n); });
+    }
+    // The points with a thickness and a norm (all of them, once the line is made).
+    std::size_t made() const
+    {
+        return normCm.empty() ? thicknessCm.size() : std::min(thicknessCm.size(), normCm.size());
+    }
     // thickness - norm, NaN where either is missing: the deviation plot.
-    double deviationCm(std::size_t i) const { return thicknessCm[i] - normCm[i]; }
+    double deviationCm(std::size_t i) const { return thicknessCm[i] - normAt(i); }
 };
 
 // The layer's name: the user's, else the column's title in `titleRow` (0: none), else "К№N".

@@ -150,8 +150,7 @@ std::string Difference(SurveyDocument& doc)
     const Compliance& kept = doc.compliance();
     ThicknessAnalysis fresh;
     const Compliance& made = fresh.compute(doc.depthTable(), doc.complianceSetup());
-    if (kept.points.rows != made.points.rows || kept.points.posM != made.points.posM ||
-        kept.points.fromM != made.points.fromM || kept.points.toM != made.points.toM)
+    if (kept.points.rows != made.points.rows || kept.points.posM != made.points.posM)
         return "points";
     if (kept.layers.size() != made.layers.size())
         return "layers";
@@ -162,7 +161,7 @@ std::string Difference(SurveyDocument& doc)
         if (a.line.name != b.line.name || a.line.thicknessCm.size() != b.line.thicknessCm.size())
             return layer + "line";
         for (std::size_t i = 0; i < a.line.thicknessCm.size(); ++i)
-            if (!Same(a.line.thicknessCm[i], b.line.thicknessCm[i]) || !Same(a.line.normCm[i], b.line.normCm[i]))
+            if (!Same(a.line.thicknessCm[i], b.line.thicknessCm[i]) || !Same(a.line.normAt(i), b.line.normAt(i)))
                 return layer + "point " + std::to_string(i);
         if (a.stretches != b.stretches)
             return layer + "stretches";

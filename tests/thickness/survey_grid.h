@@ -2,6 +2,7 @@
 // A depth table written row by row for the thickness tests: row 1 holds the titles, the rows
 // after it the cells given.
 #include "table/grid.h"
+#include "thickness/thickness.h"
 
 #include <memory>
 #include <string>
@@ -22,6 +23,15 @@ inline std::unique_ptr<Grid> SurveyGrid(const std::vector<std::string>& titles,
         for (std::size_t c = 0; c < rows[r].size(); ++c)
             grid->setCell(static_cast<int>(c) + 1, static_cast<int>(r) + 2, rows[r][c]);
     return grid;
+}
+
+// Where each point's share begins (or, with `ends`, ends).
+inline std::vector<double> Shares(const LinePoints& p, bool ends = false)
+{
+    std::vector<double> out;
+    for (std::size_t i = 0; i < p.size(); ++i)
+        out.push_back(ends ? p.toM(i) : p.fromM(i));
+    return out;
 }
 
 } // namespace trassel::test

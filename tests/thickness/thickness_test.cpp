@@ -106,8 +106,8 @@ TEST(Thickness, LayersBetweenBoundariesWithGapsNeverZeros)
     // The row whose picket cannot be read is no point of the line.
     ASSERT_EQ(c.points.rows, (std::vector<int>{2, 3, 4, 5, 7}));
     EXPECT_EQ(c.points.posM, (std::vector<double>{0, 10, 20, 30, 40}));
-    EXPECT_EQ(c.points.fromM, (std::vector<double>{0, 5, 15, 25, 35}));
-    EXPECT_EQ(c.points.toM, (std::vector<double>{5, 15, 25, 35, 40}));
+    EXPECT_EQ(test::Shares(c.points), (std::vector<double>{0, 5, 15, 25, 35}));
+    EXPECT_EQ(test::Shares(c.points, true), (std::vector<double>{5, 15, 25, 35, 40}));
     EXPECT_EQ(c.pointOf(6), -1);
     EXPECT_EQ(c.pointOf(7), 4);
 

@@ -38,8 +38,7 @@ void DeviationStrip::refresh()
         try {
             const Compliance& compliance = doc_->compliance();
             for (std::size_t i = 0; i < compliance.layers.size(); ++i) {
-                const std::vector<double>& norms = compliance.layers[i].line.normCm;
-                if (std::any_of(norms.begin(), norms.end(), [](double n) { return std::isfinite(n); }))
+                if (compliance.layers[i].line.anyNorm())
                     plotted_.push_back(i);
             }
         } catch (const Error&) {
