@@ -1,7 +1,7 @@
 // Thickness against the design on the reference survey: the whole analysis of 1,000,000 rows
 // (three layers, pickets from "Пересчет в ПК", norms by stretches; read and walked on two
 // threads) afresh and in the analysis a document keeps, the analysis again after a correction
-// typed into one cell, and the workbook and CSVs of a 100 km survey.
+// typed into one cell and after new norms, and the workbook and CSVs of a 100 km survey.
 #include "document/survey_document.h"
 #include "table/grid_io.h"
 #include "table/pickets.h"
@@ -122,6 +122,33 @@ void BM_ThicknessAfterCorrection(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ThicknessAfterCorrection)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+
+// New norms set through the document (the edit, its change event) and the analysis asked again:
+// the thicknesses are kept, the norms and everything measured against them made anew.
+void BM_ThicknessNewNorms(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    SurveyDocument doc;
+    {
+        auto grid = SurveyGrid(rows);
+        doc.depthTable().swap(*grid);
+    }
+    doc.setRange(1, doc.depthTable().rowCount() - 1);
+    for (const int col : {3, 4, 5}) {
+        doc.select(col, 1);
+        doc.addLayer();
+    }
+    DesignNorms norms = Norms(rows);
+    doc.setNorms(norms);
+    benchmark::DoNotOptimize(doc.compliance());
+    int i = 0;
+    for (auto _ : state) {
+        norms.toleranceCm = i++ % 2 == 0 ? 3 : 2;
+        doc.setNorms(norms);
+        benchmark::DoNotOptimize(doc.compliance().layers[0].stretches.size());
+    }
+}
+BENCHMARK(BM_ThicknessNewNorms)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
 // 100 km at 5 m: 20,000 rows.
 void BM_ReportWorkbook(benchmark::State& state)

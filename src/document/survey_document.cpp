@@ -316,7 +316,9 @@ void SurveyDocument::markStale(const DocumentChange& change)
             stale_ = Stale::Whole;
             return;
         }
-        if (stale_ == Stale::No) {
+        if (stale_ == Stale::Norms) {
+            stale_ = Stale::Whole;
+        } else if (stale_ == Stale::No) {
             stale_ = Stale::Rows;
             staleFirst_ = change.rect.top;
             staleLast_ = change.rect.bottom;
@@ -330,10 +332,13 @@ void SurveyDocument::markStale(const DocumentChange& change)
         if (change.table == TableId::Depth)
             stale_ = Stale::Whole;
         return;
+    case W::Norms:
+        // The rows need not be read again for new norms, unless cells changed too.
+        stale_ = stale_ == Stale::No || stale_ == Stale::Norms ? Stale::Norms : Stale::Whole;
+        return;
     case W::Settings:
     case W::Range:
-    case W::Layers:
-    case W::Norms: stale_ = Stale::Whole; return;
+    case W::Layers: stale_ = Stale::Whole; return;
     default: return;
     }
 }
@@ -348,6 +353,9 @@ const Compliance& SurveyDocument::compliance()
         stale_ = Stale::No;
     } else if (stale_ == Stale::Rows) {
         thickness_->rowsChanged(depth_, staleFirst_, staleLast_);
+        stale_ = Stale::No;
+    } else if (stale_ == Stale::Norms) {
+        thickness_->normsChanged(depth_, complianceSetup());
         stale_ = Stale::No;
     }
     return thickness_->result();

@@ -357,7 +357,7 @@ private:
     ProjectForm projectForm_;
     // The analysis and what changed since it was made: nothing, rows of cells, or more.
     std::unique_ptr<ThicknessAnalysis> thickness_;
-    enum class Stale { No, Rows, Whole } stale_ = Stale::Whole;
+    enum class Stale { No, Rows, Norms, Whole } stale_ = Stale::Whole;
     int staleFirst_ = 0;
     int staleLast_ = 0;
     void markStale(const DocumentChange& change);

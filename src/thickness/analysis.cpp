@@ -12,6 +12,7 @@
 #include <cmath>
 #include <exception>
 #include <mutex>
+#include <span>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -255,6 +256,28 @@ void Refill(std::vector<T>& v, std::size_t capacity)
     v.reserve(capacity);
 }
 
+// The layer's norm (layer number `index`): its own, held once, unless it is the ballast's under
+// design stretches, which changes along the line and is made point by point. True for that one,
+// its array emptied to be filled again with up to `points` norms.
+bool PrepareNorms(LayerLine& line, std::size_t index, const DesignNorms& norms, std::size_t points)
+{
+    const LayerNorm* own = norms.layer(line.column);
+    line.constantNormCm = own != nullptr && own->normCm ? *own->normCm : kNoValue;
+    const bool along = index == 0 && !norms.stretches.empty();
+    Refill(line.normCm, along ? points : 0);
+    return along;
+}
+
+// The setup with its range within the grid's rows (an empty range: last = first - 1).
+ComplianceSetup Clamped(const Grid& grid, ComplianceSetup setup)
+{
+    const int first = std::max(setup.firstRow, 1);
+    const int last = std::min(setup.lastRow, grid.rowCount() - 1);
+    setup.firstRow = first;
+    setup.lastRow = std::max(last, first - 1);
+    return setup;
+}
+
 } // namespace
 
 long long Compliance::pointOf(int row) const
@@ -272,17 +295,14 @@ void ThicknessAnalysis::computeLine(const Grid& grid)
     Refill(p.rows, rows);
     Refill(p.posM, rows);
     result_.layers.resize(layers);
+    bool ballastAlong = false;
     for (std::size_t l = 0; l < layers; ++l) {
         LayerLine& line = result_.layers[l].line;
         line.column = setup_.columns[l];
         line.name = LayerName(norms, grid, line.column, setup_.titleRow);
         Refill(line.thicknessCm, rows);
-        const LayerNorm* own = norms.layer(line.column);
-        line.constantNormCm = own != nullptr && own->normCm ? *own->normCm : kNoValue;
-        // Only the ballast's norm changes along the line, from one design stretch to the next.
-        Refill(line.normCm, l == 0 && !norms.stretches.empty() ? rows : 0);
+        ballastAlong = PrepareNorms(line, l, norms, rows) || ballastAlong;
     }
-    const bool ballastAlong = layers > 0 && !norms.stretches.empty();
     BallastWalk ballast(norms, layers > 0 ? result_.layers[0].line.constantNormCm : kNoValue);
     RowReader reader(grid, setup_);
 
@@ -368,11 +388,7 @@ void ThicknessAnalysis::computeLine(const Grid& grid)
 const Compliance& ThicknessAnalysis::compute(const Grid& grid, const ComplianceSetup& setup)
 {
     valid_ = false;
-    setup_ = setup;
-    const int first = std::max(setup_.firstRow, 1);
-    const int last = std::min(setup_.lastRow, grid.rowCount() - 1);
-    setup_.firstRow = first;
-    setup_.lastRow = std::max(last, first - 1);
+    setup_ = Clamped(grid, setup);
     try {
         computeLine(grid);
     } catch (...) {
@@ -381,6 +397,85 @@ const Compliance& ThicknessAnalysis::compute(const Grid& grid, const ComplianceS
     }
     valid_ = true;
     return result_;
+}
+
+namespace {
+
+// Every layer's stretches and summaries, the layers shared between this thread and another on a
+// long line: each layer is walked on its own, so the two halves need nothing of each other.
+void AnalyzeLayersApart(const LinePoints& p, const DesignNorms& norms, std::vector<LayerCompliance>& layers)
+{
+    const std::span<LayerCompliance> all(layers);
+    if (p.size() < static_cast<std::size_t>(kTwoThreadRows) || layers.size() < 2 ||
+        std::thread::hardware_concurrency() < 2) {
+        AnalyzeLayers(p, norms, all);
+        return;
+    }
+    // The first layer (the ballast, whose norm may change at every point) and those after it
+    // that make up half are walked here; the others on the second thread.
+    const std::size_t here = (layers.size() + 1) / 2;
+    std::exception_ptr failed;
+    std::thread other;
+    try {
+        other = std::thread([&] {
+            try {
+                AnalyzeLayers(p, norms, all.subspan(here));
+            } catch (...) {
+                failed = std::current_exception();
+            }
+        });
+    } catch (const std::system_error&) {
+        AnalyzeLayers(p, norms, all);
+        return;
+    }
+    struct Join {
+        std::thread& other;
+        ~Join()
+        {
+            if (other.joinable())
+                other.join();
+        }
+    } join{other};
+    AnalyzeLayers(p, norms, all.first(here));
+    other.join();
+    if (failed)
+        std::rethrow_exception(failed);
+}
+
+} // namespace
+
+const Compliance& ThicknessAnalysis::normsChanged(const Grid& grid, const ComplianceSetup& setup)
+{
+    ComplianceSetup same = Clamped(grid, setup);
+    same.norms = setup_.norms;
+    if (!valid_ || !(same == setup_) || setup.norms.sleeperBaseCm != setup_.norms.sleeperBaseCm)
+        return compute(grid, setup);
+    valid_ = false;
+    setup_.norms = setup.norms;
+    try {
+        measureAgain(grid);
+    } catch (...) {
+        result_ = Compliance{};
+        throw;
+    }
+    valid_ = true;
+    return result_;
+}
+
+void ThicknessAnalysis::measureAgain(const Grid& grid)
+{
+    const DesignNorms& norms = setup_.norms;
+    const LinePoints& p = result_.points;
+    for (std::size_t l = 0; l < result_.layers.size(); ++l) {
+        LayerLine& line = result_.layers[l].line;
+        line.name = LayerName(norms, grid, line.column, setup_.titleRow);
+        if (!PrepareNorms(line, l, norms, p.size()))
+            continue;
+        BallastWalk ballast(norms, line.constantNormCm);
+        for (const double x : p.posM)
+            line.normCm.push_back(ballast.at(x));
+    }
+    AnalyzeLayersApart(p, norms, result_.layers);
 }
 
 const Compliance& ThicknessAnalysis::rowsChanged(const Grid& grid, int first, int last)

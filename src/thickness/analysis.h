@@ -42,6 +42,11 @@ public:
     // Rows first..last of `grid` changed in their cells, nothing else: those rows are read
     // again. Falls back to compute() when nothing was computed for this setup yet.
     const Compliance& rowsChanged(const Grid& grid, int first, int last);
+    // The grid is as before and `setup` differs from the last one at most in its norms: the
+    // points and thicknesses are kept, not read again, and the norms and all that is measured
+    // against them are made anew. Anything else (a new sleeper base changes the ballast's
+    // thickness), or nothing computed yet, falls back to compute().
+    const Compliance& normsChanged(const Grid& grid, const ComplianceSetup& setup);
     const Compliance& result() const { return result_; }
     const ComplianceSetup& setup() const { return setup_; }
     bool valid() const { return valid_; }
@@ -49,6 +54,7 @@ public:
 
 private:
     void computeLine(const Grid& grid);
+    void measureAgain(const Grid& grid);
 
     ComplianceSetup setup_;
     bool valid_ = false;

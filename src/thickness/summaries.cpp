@@ -527,7 +527,7 @@ namespace {
 double LineFrom(const LinePoints& p) { return p.size() == 0 ? kNoValue : p.fromM(0); }
 double LineTo(const LinePoints& p) { return p.size() == 0 ? kNoValue : p.toM(p.size() - 1); }
 
-std::vector<LayerTarget> TargetsOf(std::vector<LayerCompliance>& layers)
+std::vector<LayerTarget> TargetsOf(std::span<LayerCompliance> layers)
 {
     std::vector<LayerTarget> targets;
     targets.reserve(layers.size());
@@ -546,7 +546,7 @@ void AnalyzeLayer(const LinePoints& p, const LayerLine& layer, const DesignNorms
     Analyze(p, LineFrom(p), LineTo(p), all, norms, {{&layer, &stretches, &per100m, &perKm}});
 }
 
-void AnalyzeLayers(const LinePoints& p, const DesignNorms& norms, std::vector<LayerCompliance>& layers)
+void AnalyzeLayers(const LinePoints& p, const DesignNorms& norms, std::span<LayerCompliance> layers)
 {
     AllPoints all(p.size());
     Analyze(p, LineFrom(p), LineTo(p), all, norms, TargetsOf(layers));

@@ -7,6 +7,7 @@
 // reach into the segment.
 #include "thickness/stretches.h"
 
+#include <span>
 #include <vector>
 
 namespace trassel {
@@ -52,7 +53,7 @@ struct LayerCompliance {
 
 // AnalyzeLayer for every layer of `layers` (their lines given) in one pass over the points:
 // where a point's share falls is found once for all of them.
-void AnalyzeLayers(const LinePoints& points, const DesignNorms& norms, std::vector<LayerCompliance>& layers);
+void AnalyzeLayers(const LinePoints& points, const DesignNorms& norms, std::span<LayerCompliance> layers);
 
 // The points of a line that is still being read, as they become whole (their share's end known).
 class PointsFeed {

@@ -186,8 +186,8 @@ TEST(NormsDocument, CorrectionsKeepTheAnalysisAsAFreshOneWouldBe)
 {
     // 1.2 km at 4 m with three boundaries about their norms, corrected at random through the
     // document: cells of every layer (thin and thick, gaps, text, comma decimals), pickets
-    // (moved, emptied, given back), blocks of cells emptied, and steps undone and done again.
-    // After each the kept analysis must be the one made afresh.
+    // (moved, emptied, given back), blocks of cells emptied, new norms (alone or after a cell),
+    // and steps undone and done again. After each the kept analysis must be the one made afresh.
     const auto picket = [](int metres) {
         return std::to_string(metres / 100) + "." + (metres % 100 < 10 ? "0" : "") + std::to_string(metres % 100);
     };
@@ -217,8 +217,20 @@ TEST(NormsDocument, CorrectionsKeepTheAnalysisAsAFreshOneWouldBe)
     for (int step = 0; step < 400; ++step) {
         SCOPED_TRACE(step);
         const int row = 2 + static_cast<int>(random() % 300);
-        const int kind = static_cast<int>(random() % 20);
-        if (kind < 14) {
+        const int kind = static_cast<int>(random() % 22);
+        if (kind >= 20) {
+            // New norms, which the analysis measures against the thicknesses it has; a cell
+            // typed just before them makes it read the rows again.
+            if (kind == 21)
+                doc.writeCell(TableId::Depth, 3, row, std::to_string(20 + random() % 30));
+            DesignNorms n = doc.norms();
+            n.toleranceCm = static_cast<double>(random() % 4);
+            n.layers[0].normCm = 25.0 + static_cast<double>(random() % 15);
+            n.stretches = random() % 3 == 0 ? std::vector<DesignStretch>{} : norms.stretches;
+            n.sleeperBaseCm = random() % 4 == 0 ? 7 : 5;
+            n.joinGapM = static_cast<double>(random() % 12);
+            doc.setNorms(n);
+        } else if (kind < 14) {
             const int col = 3 + static_cast<int>(random() % 3);
             const int base = col == 3 ? 30 : col == 4 ? 70 : 110;
             const int pick = static_cast<int>(random() % 12);

@@ -661,6 +661,36 @@ TEST(Analysis, ALongLineIsReadAndWalkedAtOnceToTheSameNumbers)
     }
 }
 
+TEST(Analysis, NewNormsAreMeasuredAgainstTheThicknessesKept)
+{
+    // New norms are measured against the points and thicknesses the analysis keeps, on lines
+    // long enough for the layers to be walked on two threads and on short ones: every number must
+    // be what the definitions give for the new norms. A new sleeper base, or a setup that differs
+    // in more than its norms, is read again, to the same end.
+    std::mt19937 random(13);
+    ThicknessAnalysis analysis;
+    for (int survey = 0; survey < 6; ++survey) {
+        SCOPED_TRACE(survey);
+        const int rows = survey % 2 == 0 ? 40'000 + static_cast<int>(random() % 20'000)
+                                         : 300 + static_cast<int>(random() % 300);
+        const auto grid = RoughSurvey(random, rows, 4, false);
+        ComplianceSetup setup = RandomSetup(random, *grid);
+        analysis.compute(*grid, setup);
+        for (int change = 0; change < 3; ++change) {
+            SCOPED_TRACE(change);
+            ComplianceSetup next = setup;
+            next.norms = RandomSetup(random, *grid).norms;
+            if (change < 2)
+                next.norms.sleeperBaseCm = setup.norms.sleeperBaseCm;
+            ExpectSameCompliance(analysis.normsChanged(*grid, next), StepByStep(*grid, next));
+            EXPECT_EQ(analysis.setup(), next);
+            setup = next;
+        }
+        const ComplianceSetup other = RandomSetup(random, *grid);
+        ExpectSameCompliance(analysis.normsChanged(*grid, other), StepByStep(*grid, other));
+    }
+}
+
 TEST(Analysis, ALongTableWithFewReadablePicketsIsALineOfThosePoints)
 {
     // The line's ends are found before its rows are read: a long table whose pickets are blank
