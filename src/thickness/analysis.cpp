@@ -264,6 +264,7 @@ bool PrepareNorms(LayerLine& line, std::size_t index, const DesignNorms& norms, 
     const LayerNorm* own = norms.layer(line.column);
     line.constantNormCm = own != nullptr && own->normCm ? *own->normCm : kNoValue;
     const bool along = index == 0 && !norms.stretches.empty();
+    line.oneNorm = !along;
     Refill(line.normCm, along ? points : 0);
     return along;
 }

@@ -58,8 +58,8 @@ public:
     FailingRuns(const LinePoints& points, const LayerLine& layer, const DesignNorms& norms,
                 std::vector<FailingStretch>& out)
         : posM_(points.posM.data()), thicknessCm_(layer.thicknessCm.data()),
-          normCm_(layer.normCm.empty() ? nullptr : layer.normCm.data()), constantNormCm_(layer.constantNormCm),
-          norms_(norms), out_(out)
+          normCm_(layer.oneNorm ? nullptr : layer.normCm.data()), constantNormCm_(layer.constantNormCm), norms_(norms),
+          out_(out)
     {
     }
     void failing(std::size_t i)

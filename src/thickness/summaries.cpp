@@ -453,7 +453,7 @@ void Analyze(const LinePoints& p, double lineFromM, double lineToM, PointsFeed& 
     std::vector<double> constantNormCm;
     for (const LayerTarget& t : targets) {
         thickness.push_back(t.line->thicknessCm.data());
-        normCm.push_back(t.line->normCm.empty() ? nullptr : t.line->normCm.data());
+        normCm.push_back(t.line->oneNorm ? nullptr : t.line->normCm.data());
         constantNormCm.push_back(t.line->constantNormCm);
     }
     // The failing points of each layer are noted without a branch on whether the point fails

@@ -71,21 +71,21 @@ struct LayerLine {
     int column = 0;
     std::string name;
     std::vector<double> thicknessCm;
-    std::vector<double> normCm; // at each point; empty: `constantNormCm` everywhere
+    std::vector<double> normCm; // at each point, unless `oneNorm`
+    // The norm is `constantNormCm` everywhere and `normCm` stays empty. Fixed before the points
+    // are made, so a walk following a line that is still being read can tell.
+    bool oneNorm = false;
     double constantNormCm = kNoValue;
-    double normAt(std::size_t i) const { return normCm.empty() ? constantNormCm : normCm[i]; }
+    double normAt(std::size_t i) const { return oneNorm ? constantNormCm : normCm[i]; }
     // Whether any point has a norm.
     bool anyNorm() const
     {
-        if (normCm.empty())
+        if (oneNorm)
             return !thicknessCm.empty() && std::isfinite(constantNormCm);
         return std::any_of(normCm.begin(), normCm.end(), [](double n) { return std::isfinite(n); });
     }
     // The points with a thickness and a norm (all of them, once the line is made).
-    std::size_t made() const
-    {
-        return normCm.empty() ? thicknessCm.size() : std::min(thicknessCm.size(), normCm.size());
-    }
+    std::size_t made() const { return oneNorm ? thicknessCm.size() : std::min(thicknessCm.size(), normCm.size()); }
     // thickness - norm, NaN where either is missing: the deviation plot.
     double deviationCm(std::size_t i) const { return thicknessCm[i] - normAt(i); }
 };
