@@ -239,8 +239,9 @@ private:
     bool read_ = false;
 };
 
-// The line is read and walked at once, on two threads, from this many rows on; a shorter one
-// costs less than a thread's start.
+// The line is read and walked at once, on two threads, from this many rows on (and its layers
+// walked apart after new norms, from this many points on); a shorter one costs less than a
+// thread's start.
 constexpr int kTwoThreadRows = 1 << 15;
 // Rows read between two handovers.
 constexpr int kHandoverRows = 1 << 13;
