@@ -97,11 +97,9 @@ void BM_ThicknessWholeAgain(benchmark::State& state)
 }
 BENCHMARK(BM_ThicknessWholeAgain)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
 
-// A cell typed through the document (the edit, its change event) and the analysis asked again.
-void BM_ThicknessAfterCorrection(benchmark::State& state)
+// The reference survey in `doc`, its whole range taken and its three layers added.
+void OpenSurvey(SurveyDocument& doc, int rows)
 {
-    const int rows = static_cast<int>(state.range(0));
-    SurveyDocument doc;
     {
         auto grid = SurveyGrid(rows);
         doc.depthTable().swap(*grid);
@@ -111,6 +109,14 @@ void BM_ThicknessAfterCorrection(benchmark::State& state)
         doc.select(col, 1);
         doc.addLayer();
     }
+}
+
+// A cell typed through the document (the edit, its change event) and the analysis asked again.
+void BM_ThicknessAfterCorrection(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    SurveyDocument doc;
+    OpenSurvey(doc, rows);
     doc.setNorms(Norms(rows));
     benchmark::DoNotOptimize(doc.compliance());
     int i = 0;
@@ -129,15 +135,7 @@ void BM_ThicknessNewNorms(benchmark::State& state)
 {
     const int rows = static_cast<int>(state.range(0));
     SurveyDocument doc;
-    {
-        auto grid = SurveyGrid(rows);
-        doc.depthTable().swap(*grid);
-    }
-    doc.setRange(1, doc.depthTable().rowCount() - 1);
-    for (const int col : {3, 4, 5}) {
-        doc.select(col, 1);
-        doc.addLayer();
-    }
+    OpenSurvey(doc, rows);
     DesignNorms norms = Norms(rows);
     doc.setNorms(norms);
     benchmark::DoNotOptimize(doc.compliance());

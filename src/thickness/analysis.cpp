@@ -387,18 +387,24 @@ void ThicknessAnalysis::computeLine(const Grid& grid)
         std::rethrow_exception(walkFailed);
 }
 
-const Compliance& ThicknessAnalysis::compute(const Grid& grid, const ComplianceSetup& setup)
+template <class Make>
+const Compliance& ThicknessAnalysis::fill(Make&& make)
 {
-    valid_ = false;
-    setup_ = Clamped(grid, setup);
     try {
-        computeLine(grid);
+        make();
     } catch (...) {
         result_ = Compliance{};
         throw;
     }
     valid_ = true;
     return result_;
+}
+
+const Compliance& ThicknessAnalysis::compute(const Grid& grid, const ComplianceSetup& setup)
+{
+    valid_ = false;
+    setup_ = Clamped(grid, setup);
+    return fill([&] { computeLine(grid); });
 }
 
 namespace {
@@ -454,14 +460,7 @@ const Compliance& ThicknessAnalysis::normsChanged(const Grid& grid, const Compli
         return compute(grid, setup);
     valid_ = false;
     setup_.norms = setup.norms;
-    try {
-        measureAgain(grid);
-    } catch (...) {
-        result_ = Compliance{};
-        throw;
-    }
-    valid_ = true;
-    return result_;
+    return fill([&] { measureAgain(grid); });
 }
 
 void ThicknessAnalysis::measureAgain(const Grid& grid)

@@ -55,6 +55,9 @@ public:
 private:
     void computeLine(const Grid& grid);
     void measureAgain(const Grid& grid);
+    // The result that `make` fills, valid once it has; nothing kept when it throws.
+    template <class Make>
+    const Compliance& fill(Make&& make);
 
     ComplianceSetup setup_;
     bool valid_ = false;
