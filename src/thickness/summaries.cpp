@@ -244,7 +244,8 @@ void Walk(const LinePoints& p, const LayerLine& layer, const DesignNorms& norms,
     }
 }
 
-// `out` made the blank segments of a line from `fromM` to `toM`, the memory it holds used again.
+// `out` made the blank segments of a line from `fromM` to `toM`, each with its index and ends,
+// the memory it holds used again. Each is written once: on a long line they are megabytes.
 void Blank(double fromM, double toM, double segmentM, std::vector<SegmentSummary>& out)
 {
     out.clear();
@@ -254,9 +255,13 @@ void Blank(double fromM, double toM, double segmentM, std::vector<SegmentSummary
     // Far more memory than the line needs (a line much shorter than before) is given back.
     if (out.capacity() / 2 > count)
         std::vector<SegmentSummary>().swap(out);
-    out.resize(count);
-    out.front().index = first;
-    out.back().index = last;
+    out.reserve(count);
+    for (long long k = first; k <= last; ++k) {
+        SegmentSummary& s = out.emplace_back();
+        s.index = k;
+        s.fromM = static_cast<double>(k) * segmentM;
+        s.toM = static_cast<double>(k + 1) * segmentM;
+    }
 }
 
 } // namespace
@@ -310,7 +315,8 @@ struct LayerPoint {
 
 // The segments of one length over the whole line, for every layer at once: the walk places each
 // share once, and each layer gathers its pieces as Segments would. `outs` are the layers' blank
-// segments: their arrays' data, read and written through that alone (see FailingRuns).
+// segments as Blank lays them out: their arrays' data, read and written through that alone (see
+// FailingRuns).
 class LineSegments {
 public:
     LineSegments(double segmentM, const std::vector<std::vector<SegmentSummary>*>& outs, const DesignNorms& norms)
@@ -319,13 +325,6 @@ public:
     {
         for (std::vector<SegmentSummary>* out : outs)
             outs_.push_back(out->data());
-        for (SegmentSummary* out : outs_)
-            for (long long k = first_; k <= last_; ++k) {
-                SegmentSummary& s = out[static_cast<std::size_t>(k - first_)];
-                s.index = k;
-                s.fromM = static_cast<double>(k) * segmentM;
-                s.toM = static_cast<double>(k + 1) * segmentM;
-            }
         clear();
     }
 
